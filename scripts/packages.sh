@@ -1,0 +1,31 @@
+# Shared by scripts/run and scripts/test: the Debian packages Halvorn needs,
+# installed only when missing.
+
+HALVORN_BUILD_PACKAGES="cmake ninja-build g++ pkg-config git qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev"
+# Test-only: GoogleTest and the real servers the tests start on free ports.
+HALVORN_TEST_PACKAGES="libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-openssl"
+
+ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Configure (once) and build into build/.
+build_halvorn() {
+  local top="$1"; shift
+  if [ ! -f "$top/build/build.ninja" ]; then
+    cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  fi
+  cmake --build "$top/build" -j "$(nproc)"
+}

@@ -1,0 +1,7 @@
+#include "core/AppHooks.h"
+
+AppHooks& Hooks()
+{
+    static AppHooks hooks;
+    return hooks;
+}

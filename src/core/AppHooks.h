@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+
+class Form1;
+
+// A new mail for the composer, as the debug window's "Email Author" fills it.
+struct MailDraft {
+    QString caption;
+    QString to;
+    QString subject;
+    QString body;
+};
+
+// The application core calls publishing, the memo server and mail only
+// through these hooks, which those subsystems fill in when the program is
+// put together. An empty hook means the subsystem is not part of the build.
+struct AppHooks {
+    // Start-up loaders, in start-up order.
+    std::function<void()> loadSounds;
+    std::function<void()> addLaunch;
+    std::function<void()> loadMailSettings;
+    // Loads the memo settings; starts the memo server when enabled unless
+    // the program runs one-shot.
+    std::function<void(bool oneShot)> loadMemoServerSettings;
+    std::function<void()> loadMailbox;
+    // LoadPass hands the unscrambled mail password to the mail settings window.
+    std::function<void(const QString& password)> setMailPassword;
+
+    // Publishes the selected profile: template path and "Online"/"Offline".
+    std::function<void(const QString& templatePath, const QString& status)> uploadFile;
+    // The first address check, one second after start-up.
+    std::function<void()> addressCheck;
+
+    std::function<void(const MailDraft&)> composeMail;
+
+    // Closes a subsystem window during the exit procedure, by window name.
+    QHash<QString, std::function<void()>> closers;
+};
+
+AppHooks& Hooks();

@@ -1,0 +1,3 @@
+#include "core/BuildInfo.h"
+
+int BuildNumber() { return HALVORN_BUILD_NUMBER; }

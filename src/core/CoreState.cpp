@@ -1,0 +1,7 @@
+#include "core/CoreState.h"
+
+CoreState& Core()
+{
+    static CoreState state;
+    return state;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Program-wide state of the application core. Everything else lives in the
+// fields of the long-lived windows.
+struct CoreState {
+    // "Online" or "Offline": the status last published to the selected profile.
+    QString CurrentStatus;
+    // One-shot mode (-online/-offline), also set by the exit procedure.
+    bool ExitAfterUpload = false;
+    // Append debug lines to debug.log ([Startup] DebugLog).
+    bool DebugToFile = false;
+    // Exit code once the program ends; one-shot mode sets it from the upload.
+    int ExitCode = 0;
+};
+
+CoreState& Core();

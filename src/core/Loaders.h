@@ -1,0 +1,15 @@
+#pragma once
+
+class Form1;
+class QString;
+
+// The settings loaders of the main window. A check-mark key that cannot be
+// read as a Boolean stops the loader there (logged under its name); the keys
+// after it keep their current values.
+void LoadProfiles(Form1& form);
+void LoadProfileData(Form1& form, const QString& profile);
+void LoadStartup(Form1& form);
+void LoadPass(Form1& form);
+
+// Profile > Save: writes the selected profile's fields to its section.
+void SaveProfile(Form1& form);

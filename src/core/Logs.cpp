@@ -1,0 +1,84 @@
+#include "core/Logs.h"
+
+#include "core/CoreState.h"
+#include "core/ProgramDir.h"
+#include "core/ProgramError.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+
+#include <QFile>
+#include <QLocale>
+
+namespace {
+
+DebugWindowSink* g_sink = nullptr;
+bool g_errorBoxOpen = false;
+
+QString time12(const QDateTime& when)
+{
+    return QLocale::c().toString(when.time(), QStringLiteral("hh:mm:ss AP"));
+}
+
+void appendLine(const QString& fileName, const QString& line)
+{
+    EnsureProgramDir();
+    QFile file(ProgramFile(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    file.write(line.toUtf8() + "\r\n");
+}
+
+} // namespace
+
+void SetDebugWindowSink(DebugWindowSink* sink) { g_sink = sink; }
+
+QString DebugStamp() { return QLatin1Char('[') + time12(platform::clock().now()) + QLatin1Char(']'); }
+
+void DebugLog(const QString& message)
+{
+    try {
+        const QString stamp = DebugStamp();
+        if (Core().DebugToFile)
+            appendLine(QStringLiteral("debug.log"), stamp + QLatin1Char('\t') + message);
+        if (g_sink && !g_sink->displayDisabled())
+            g_sink->appendText(stamp + QStringLiteral("  ") + message + QStringLiteral("\r\n"));
+    } catch (...) {
+        LogError(ErrorNumberOf(std::current_exception()), QStringLiteral("DebugLog"));
+    }
+}
+
+QString ErrorLogLine(int number, const QString& procedure)
+{
+    const QDateTime now = platform::clock().now();
+    const QString date = QLocale::c().toString(now.date(), QStringLiteral("M/d/yy"));
+    return QStringLiteral("[%1 %2] %3 in %4").arg(date, time12(now)).arg(number).arg(procedure);
+}
+
+QString ProgramErrorText(int number, const QString& procedure)
+{
+    return QStringLiteral("There was an error %1: %2 in %3\r\n\r\n"
+                          "This Error was logged to Error.log\r\n"
+                          "Please email this file to the Programmer.\r\n%4")
+        .arg(number)
+        .arg(ErrorDescription(number), procedure, kSupportAddress);
+}
+
+void LogError(int number, const QString& procedure, ErrorNotice notice)
+{
+    if (number == 0)
+        return;
+    try {
+        appendLine(QStringLiteral("error.log"), ErrorLogLine(number, procedure));
+        if (notice != ErrorNotice::Box || number == err::kNonModalWhileModal || g_errorBoxOpen)
+            return;
+        g_errorBoxOpen = true;
+        MsgBox(ProgramErrorText(number, procedure), platform::MsgButtons::Ok,
+               platform::MsgIcon::Question, QStringLiteral("Program Error"));
+        g_errorBoxOpen = false;
+    } catch (...) {
+        // Called from inside error handlers: nothing may escape.
+        g_errorBoxOpen = false;
+    }
+}
+
+void LogError(int number, const QString& procedure) { LogError(number, procedure, ErrorNotice::Box); }

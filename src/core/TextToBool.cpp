@@ -1,0 +1,17 @@
+#include "core/TextToBool.h"
+
+#include "core/ProgramError.h"
+
+bool TextToBool(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const double number = t.toDouble(&ok);
+    if (!ok)
+        throw ProgramError(err::kTypeMismatch, QStringLiteral("not a Boolean: ") + t.left(40));
+    return number != 0.0;
+}

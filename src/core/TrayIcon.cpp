@@ -1,0 +1,72 @@
+#include "core/TrayIcon.h"
+
+#include "core/CoreState.h"
+#include "core/Form1.h"
+#include "core/ProgramError.h"
+#include "core/StatusIcons.h"
+#include "platform/TrayArea.h"
+
+#include <QAction>
+#include <QString>
+
+namespace {
+constexpr int kTipField = 64;  // including the terminating zero
+}
+
+QString TrayIcon::tipFor(const QString& caption)
+{
+    return (QStringLiteral("Status:") + caption).left(kTipField - 1);
+}
+
+bool TrayIcon::optionOn() const { return form_.action(QStringLiteral("mnuMin"))->isChecked(); }
+
+void TrayIcon::updateWindowIcon()
+{
+    // Any other status leaves the icon as it was.
+    if (Core().CurrentStatus == QLatin1String("Online"))
+        form_.setWindowIcon(OnlineIcon());
+    else if (Core().CurrentStatus == QLatin1String("Offline"))
+        form_.setWindowIcon(OfflineIcon());
+}
+
+void TrayIcon::GoSystemTray()
+{
+    TrapErrors("GoSystemTray", [&] {
+        auto& tray = platform::trayArea();
+        if (optionOn()) {
+            updateWindowIcon();
+            tray.add(form_.windowIcon(), tipFor(form_.statusCaption()));
+        } else {
+            tray.remove();
+            if (form_.isMinimized() && !form_.isVisible())
+                form_.showMinimized();
+        }
+    });
+}
+
+void TrayIcon::SysTrayMod()
+{
+    TrapErrors("SysTrayMod", [&] {
+        updateWindowIcon();
+        auto& tray = platform::trayArea();
+        if (optionOn())
+            tray.modify(form_.windowIcon(), tipFor(form_.statusCaption()));
+        else
+            tray.remove();
+    });
+}
+
+void TrayIcon::windowStateChanged()
+{
+    // Hiding without a tray to come back from would lose the window.
+    if (optionOn() && form_.isMinimized() && platform::trayArea().present())
+        form_.hide();
+}
+
+void TrayIcon::restoreWindow()
+{
+    if (!form_.isVisible() || form_.isMinimized())
+        form_.showNormal();
+    form_.raise();
+    form_.activateWindow();
+}

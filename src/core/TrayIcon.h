@@ -1,0 +1,29 @@
+#pragma once
+
+class Form1;
+class QString;
+
+// Keeps the notification-area icon in step with the published status and
+// the "Minimize to System Tray" option.
+class TrayIcon {
+public:
+    explicit TrayIcon(Form1& form) : form_(form) {}
+
+    // Adds the icon when the option is on, else removes it.
+    void GoSystemTray();
+    // Brings tip and icon up to date; removes the icon when the option is off.
+    void SysTrayMod();
+    // Minimised with the option on: hide into the tray.
+    void windowStateChanged();
+    // Back from the tray (double click, "Open").
+    void restoreWindow();
+
+    // "Status:" + caption, cut to the classic 64-character field.
+    static QString tipFor(const QString& caption);
+
+private:
+    bool optionOn() const;
+    void updateWindowIcon();
+
+    Form1& form_;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/TrayArea.h"
+
+namespace platform {
+
+class FakeTrayArea final : public TrayArea {
+public:
+    bool available() override { return isAvailable; }
+    void add(const QIcon& icon, const QString& tip) override
+    {
+        present_ = true;
+        ++adds;
+        lastIcon = icon;
+        lastTip = tip;
+    }
+    void modify(const QIcon& icon, const QString& tip) override
+    {
+        if (!present_)
+            return;
+        lastIcon = icon;
+        lastTip = tip;
+    }
+    void remove() override { present_ = false; }
+    bool present() const override { return present_; }
+    void setMouseHandler(std::function<void(int)> h) override { handler = std::move(h); }
+
+    // Simulates a mouse message from the tray.
+    void send(int message)
+    {
+        if (handler)
+            handler(message);
+    }
+
+    bool isAvailable = true;
+    int adds = 0;
+    QIcon lastIcon;
+    QString lastTip;
+    std::function<void(int)> handler;
+
+private:
+    bool present_ = false;
+};
+
+} // namespace platform

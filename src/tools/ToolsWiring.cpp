@@ -1,0 +1,5 @@
+#include "tools/ToolsWiring.h"
+
+void InstallToolsHooks() {}
+
+void AttachTools(Form1&) {}
