@@ -34,6 +34,8 @@ struct AppHooks {
     std::function<void(const QString& templatePath, const QString& status)> uploadFile;
     // The first address check, one second after start-up.
     std::function<void()> addressCheck;
+    // Starts the memo server when it is enabled and not running yet.
+    std::function<void()> ensureMemoServer;
 
     std::function<void(const MailDraft&)> composeMail;
 

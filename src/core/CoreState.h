@@ -13,6 +13,10 @@ struct CoreState {
     bool DebugToFile = false;
     // Exit code once the program ends; one-shot mode sets it from the upload.
     int ExitCode = 0;
+    // The machine's current address and host name, kept by the address
+    // lookup and read by page expansion, the memo server and mail.
+    QString LocalIP;
+    QString LocalHostName;
 };
 
 CoreState& Core();
