@@ -1,0 +1,7 @@
+#include "memo/MemoLimits.h"
+
+MemoLimits& memoLimits()
+{
+    static MemoLimits limits;
+    return limits;
+}

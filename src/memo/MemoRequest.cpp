@@ -1,0 +1,119 @@
+#include "memo/MemoRequest.h"
+
+#include "core/ProgramError.h"
+#include "memo/MemoText.h"
+
+using memo::findNoCase;
+using memo::mid;
+
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+[[noreturn]] void invalidEscape()
+{
+    throw ProgramError(kUrlDecodeError, QStringLiteral("Invalid data passed to UrlDecode() function."));
+}
+
+} // namespace
+
+QByteArray DecodeCGI(const QByteArray& text)
+{
+    if (text.isEmpty())
+        return QByteArray();
+    QByteArray out = text;
+    out.replace('+', ' ');
+    qsizetype p = out.indexOf('%');
+    while (p >= 0) {
+        const qsizetype available = std::min<qsizetype>(2, out.size() - p - 1);
+        if (available == 0)
+            invalidEscape();
+        int value = 0;
+        for (qsizetype k = 1; k <= available; ++k) {
+            const int digit = hexValue(out[p + k]);
+            if (digit < 0)
+                invalidEscape();
+            value = value * 16 + digit;
+        }
+        out[p] = char(value);
+        out.remove(p + 1, available);
+        p = out.indexOf('%', p + 1);
+    }
+    return out;
+}
+
+ExtractedMemo ExtractMemo(const QByteArray& request)
+{
+    ExtractedMemo result;
+    MemoFields& f = result.fields;
+    const qsizetype s = findNoCase(request, "SITE");
+    const qsizetype n = findNoCase(request, "NAME");
+    f.webSite = s > 0 ? mid(request, s + 5, n - s - 6) : QByteArrayLiteral("unknown");
+    if (n == 0)
+        return result;
+    const QByteArray w = mid(request, n);
+    const qsizetype m = findNoCase(w, "MESSAGE");
+    if (m == 0) {
+        result.outcome = MemoExtract::NoMessage;
+        return result;
+    }
+    f.sender = DecodeCGI(mid(w, 6, m - 7));
+    const qsizetype r = findNoCase(w, "&REPLY");
+    const qsizetype q = findNoCase(w, "MESSAGE=");
+    f.text = DecodeCGI(mid(w, q + 8, r - q - 8));
+    f.replyWanted = findNoCase(w, "&REPLY=YES") > 0;
+    result.outcome = MemoExtract::Memo;
+    return result;
+}
+
+BusyFields ExtractBusyFields(const QByteArray& request) noexcept
+{
+    BusyFields fields;
+    try {
+        const qsizetype n = findNoCase(request, "NAME");
+        if (n == 0)
+            return fields;
+        const QByteArray w = mid(request, n);
+        const qsizetype m = findNoCase(w, "MESSAGE");
+        if (m == 0)
+            return fields;
+        QByteArray name = mid(w, 6, m - 7);
+        QByteArray message;
+        if (w.contains("\r\n")) {
+            const qsizetype r = findNoCase(w, "&REPLY");
+            const qsizetype q = findNoCase(w, "MESSAGE=");
+            message = mid(w, q + 8, r - q - 8);
+        }
+        // Each half on its own: a bad escape in the message keeps the name.
+        try {
+            fields.name = DecodeCGI(name);
+        } catch (...) {
+        }
+        try {
+            fields.message = DecodeCGI(message);
+        } catch (...) {
+        }
+    } catch (...) {
+        fields = BusyFields();
+    }
+    return fields;
+}
+
+std::optional<QByteArray> BrowserLine(const QByteArray& request)
+{
+    const qsizetype u = findNoCase(request, "user-agent:");
+    if (u == 0)
+        return std::nullopt;
+    const QByteArray rest = mid(request, u);
+    const qsizetype k = rest.indexOf('\r') + 1;  // 0 when there is no CR
+    return mid(request, u, k + 1);
+}

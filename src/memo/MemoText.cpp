@@ -1,0 +1,115 @@
+#include "memo/MemoText.h"
+
+#include "core/ProgramError.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace memo {
+namespace {
+
+char upperByte(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+} // namespace
+
+QByteArray asciiUpper(QByteArrayView text)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    std::transform(text.begin(), text.end(), out.begin(), upperByte);
+    return out;
+}
+
+qsizetype findNoCase(QByteArrayView haystack, QByteArrayView needle, qsizetype start)
+{
+    if (start < 1 || start > haystack.size() + 1)
+        return 0;
+    const auto from = haystack.begin() + (start - 1);
+    const auto it = std::search(from, haystack.end(), needle.begin(), needle.end(),
+                                [](char a, char b) { return upperByte(a) == upperByte(b); });
+    if (it == haystack.end() && !needle.isEmpty())
+        return 0;
+    return (it - haystack.begin()) + 1;
+}
+
+QByteArray mid(const QByteArray& text, qsizetype start, qsizetype length)
+{
+    if (start < 1 || length < 0)
+        throw ProgramError(err::kInvalidCall);
+    if (start > text.size())
+        return QByteArray();
+    return text.mid(start - 1, std::min(length, text.size() - (start - 1)));
+}
+
+QByteArray mid(const QByteArray& text, qsizetype start)
+{
+    if (start < 1)
+        throw ProgramError(err::kInvalidCall);
+    return start > text.size() ? QByteArray() : text.mid(start - 1);
+}
+
+double leadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    const qsizetype begin = i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    const qsizetype digitsFrom = i;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
+        ++i;
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
+            ++i;
+    }
+    if (i == digitsFrom || (i == digitsFrom + 1 && text[digitsFrom] == u'.'))
+        return 0.0;
+    qsizetype end = i;
+    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        if (j < text.size() && (text[j] == u'+' || text[j] == u'-'))
+            ++j;
+        const qsizetype expFrom = j;
+        while (j < text.size() && text[j].isDigit() && text[j].unicode() < 128)
+            ++j;
+        if (j > expFrom)
+            end = j;
+    }
+    bool ok = false;
+    const double value = text.mid(begin, end - begin).toString().toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+qint16 toInt16(double value)
+{
+    const double rounded = std::nearbyint(value);  // the default rounding mode ties to even
+    if (!(rounded >= -32768.0 && rounded <= 32767.0))
+        throw ProgramError(err::kOverflow);
+    return qint16(rounded);
+}
+
+QByteArray pageBytes(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t code = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        if (code < 256)
+            out.append(char(code));
+        else
+            out.append("&#" + QByteArray::number(quint32(code)) + ';');
+    }
+    return out;
+}
+
+QString shownText(const QByteArray& bytes)
+{
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+} // namespace memo
