@@ -1,7 +1,16 @@
 #include "AppWiring.h"
 
+#include "memo/MemoWiring.h"
 #include "tools/ToolsWiring.h"
 
-void InstallSubsystemHooks() { InstallToolsHooks(); }
+void InstallSubsystemHooks()
+{
+    InstallToolsHooks();
+    InstallMemoHooks();
+}
 
-void AttachSubsystems(Form1& form) { AttachTools(form); }
+void AttachSubsystems(Form1& form)
+{
+    AttachTools(form);
+    AttachMemo(form);
+}

@@ -1,0 +1,73 @@
+#include "memo/MemoProgram.h"
+
+#include "core/Form1.h"
+#include "memo/frmMemo.h"
+#include "memo/frmMemoServer.h"
+#include "memo/frmMemoSetup.h"
+
+#include <QAction>
+
+MemoProgram& Memo()
+{
+    static MemoProgram program;
+    return program;
+}
+
+frmMemoSetup& MemoProgram::setup()
+{
+    if (!setup_)
+        setup_ = new frmMemoSetup;
+    return *setup_;
+}
+
+frmMemoServer* MemoProgram::server() const { return server_.data(); }
+frmMemo* MemoProgram::memoWindow() const { return memo_.data(); }
+
+void MemoProgram::startServer()
+{
+    if (!server_)
+        server_ = new frmMemoServer;
+}
+
+void MemoProgram::stopServer() { delete server_.data(); }
+
+void MemoProgram::restartServer()
+{
+    stopServer();
+    startServer();
+}
+
+frmMemo& MemoProgram::memoWindowCreated()
+{
+    if (!memo_)
+        memo_ = new frmMemo;
+    return *memo_;
+}
+
+void MemoProgram::destroyMemoWindow() { delete memo_.data(); }
+
+bool MemoProgram::away() const
+{
+    if (mainWindow_)
+        return mainWindow_->action(QStringLiteral("mnuAway"))->isChecked();
+    return away_;
+}
+
+void MemoProgram::setAway(bool away)
+{
+    away_ = away;
+    if (mainWindow_) {
+        mainWindow_->action(QStringLiteral("mnuAway"))->setChecked(away);
+        mainWindow_->action(QStringLiteral("mnuAway2"))->setChecked(away);
+    }
+}
+
+void MemoProgram::reset()
+{
+    stopServer();
+    destroyMemoWindow();
+    delete setup_;
+    setup_ = nullptr;
+    globals = MemoGlobals();
+    away_ = false;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPointer>
+#include <QString>
+
+class Form1;
+class frmMemo;
+class frmMemoServer;
+class frmMemoSetup;
+
+// The memo being handled, shared by the memo server and the memo window.
+struct MemoGlobals {
+    QByteArray MemoWebSite;
+    QByteArray MemoSender;
+    QByteArray MemoText;
+    bool ReplyWanted = false;
+    // The reply hand-off between the memo window and the waiting server.
+    QString MemoReply;
+    bool ReplySent = false;
+    bool ReplyTyping = false;
+    qint16 ReplyCountdown = 0;
+};
+
+// The memo subsystem's long-lived objects: the settings window (the live
+// store of the settings), the hidden server window while the server runs,
+// and the memo window while a memo is shown.
+class MemoProgram {
+public:
+    MemoGlobals globals;
+
+    void attach(Form1* form) { mainWindow_ = form; }
+    Form1* mainWindow() const { return mainWindow_; }
+
+    // Created hidden the first time anything touches it.
+    frmMemoSetup& setup();
+
+    // Creating the server window starts the server; creating it when it
+    // exists does nothing. Destroying it stops the server.
+    frmMemoServer* server() const;
+    void startServer();
+    void stopServer();
+    void restartServer();
+
+    frmMemo* memoWindow() const;
+    // The memo window, created when there is none.
+    frmMemo& memoWindowCreated();
+    void destroyMemoWindow();
+
+    // The away mark of the main window (mnuAway and mnuAway2 together).
+    bool away() const;
+    void setAway(bool away);
+
+    // Destroys every window and forgets the memo (the end of the program, and
+    // between tests).
+    void reset();
+
+private:
+    Form1* mainWindow_ = nullptr;
+    frmMemoSetup* setup_ = nullptr;
+    QPointer<frmMemoServer> server_;
+    QPointer<frmMemo> memo_;
+    bool away_ = false;  // used when no main window is attached
+};
+
+MemoProgram& Memo();

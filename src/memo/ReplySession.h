@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class QTcpSocket;
+class frmMemoServer;
+
+// The memo page of one handled memo from the response head to the closed
+// connection, with the reply wait in the middle. The wait ticks once per
+// second on a timer instead of looping inside the event that brought the
+// memo, so stopping the server or a newer memo never re-enters it halfway.
+class ReplySession : public QObject {
+    Q_OBJECT
+
+public:
+    ReplySession(frmMemoServer& server, int index, quint64 serial);
+
+    // Sends the head and the opening; then either the closing at once or,
+    // when a reply is wanted, the wait.
+    void start();
+    bool waiting() const { return timer_.isActive(); }
+    // Nothing more is sent; the memo window goes.
+    void abandon();
+
+private:
+    void tick();
+    void endWait();
+    void sendClosing();
+    void send(const QByteArray& text);
+    void finish();
+    bool page(int index) const;
+
+    frmMemoServer& server_;
+    int index_;
+    quint64 serial_;
+    QPointer<QTcpSocket> socket_;
+    QTimer timer_;
+    bool interimSent_ = false;
+    bool finished_ = false;
+};

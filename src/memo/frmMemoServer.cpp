@@ -1,0 +1,446 @@
+#include "memo/frmMemoServer.h"
+
+#include "core/CoreState.h"
+#include "core/Ini.h"
+#include "core/Logs.h"
+#include "core/ProgramError.h"
+#include "memo/MemoLimits.h"
+#include "memo/MemoLog.h"
+#include "memo/MemoPages.h"
+#include "memo/MemoProgram.h"
+#include "memo/MemoRequest.h"
+#include "memo/MemoSound.h"
+#include "memo/MemoText.h"
+#include "memo/MemoVariables.h"
+#include "memo/ReplySession.h"
+#include "memo/Transcript.h"
+#include "memo/frmMemo.h"
+#include "memo/frmMemoSetup.h"
+#include "platform/Clock.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+const QString kHandlePacket = QStringLiteral("Memo - HandlePacket");
+
+void logVisitorError(int number, const QString& procedure)
+{
+    // Visitors cause these: they go to error.log and never raise a box.
+    LogError(number, procedure, ErrorNotice::LogOnly);
+}
+
+} // namespace
+
+frmMemoServer::frmMemoServer()
+{
+    setObjectName(QStringLiteral("frmMemoServer"));
+    setWindowTitle(QStringLiteral("Memo Server"));
+    Listen = new QTcpServer(this);
+    Listen->setObjectName(QStringLiteral("Listen"));
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->hide();
+    clock_.start();
+    sweep_ = new QTimer(this);
+    sweep_->setInterval(std::clamp(memoLimits().idleTimeoutMs / 4, 10, 1000));
+    connect(sweep_, &QTimer::timeout, this, &frmMemoServer::sweep);
+    connect(Listen, &QTcpServer::newConnection, this, &frmMemoServer::Listen_ConnectionRequest);
+    connect(Listen, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
+        // Out of descriptors: the listener pauses itself; try again shortly.
+        DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(int(error)));
+        QTimer::singleShot(100, Listen, [this] { Listen->resumeAccepting(); });
+    });
+    Form_Load();
+}
+
+frmMemoServer::~frmMemoServer()
+{
+    abandonSession();
+    Listen->close();
+    for (auto& [index, c] : connections_) {
+        c.socket->disconnect(this);
+        c.socket->abort();
+        delete c.socket;
+    }
+    connections_.clear();
+}
+
+void frmMemoServer::Form_Load()
+{
+    frmMemoSetup& setup = Memo().setup();
+    const QString portText = ReadIni(QStringLiteral("Memo"), QStringLiteral("MemoServer Port"), QStringLiteral("4175"));
+    setup.txtMemoPort->setText(portText);
+    const double port = memo::leadingNumber(portText);
+    if (!(port >= 1 && port <= 65535)) {
+        memo::AlertBeep();
+        DebugLog(QStringLiteral("[MemoServer] Error: Port out of range: ") + portText.left(40));
+        return;
+    }
+    if (!Listen->listen(QHostAddress::Any, quint16(port))) {
+        memo::AlertBeep();
+        if (Listen->serverError() == QAbstractSocket::AddressInUseError)
+            DebugLog(QStringLiteral("[MemoServer] Error Port in use"));
+        return;
+    }
+    sweep_->start();
+    DebugLog(QStringLiteral("[MemoServer] Server Started"));
+    DebugLog(QStringLiteral("[MemoServer] Listening on Port: ") + QString::number(Listen->serverPort()));
+}
+
+bool frmMemoServer::listening() const { return Listen->isListening(); }
+quint16 frmMemoServer::listeningPort() const { return Listen->serverPort(); }
+
+int frmMemoServer::nextIndex() const { return connections_.empty() ? 1 : connections_.rbegin()->first + 1; }
+
+QTcpSocket* frmMemoServer::socketOf(int index) const
+{
+    const auto it = connections_.find(index);
+    return it == connections_.end() ? nullptr : it->second.socket;
+}
+
+bool frmMemoServer::makeRoom()
+{
+    // The oldest request still being collected makes room for the newcomer,
+    // so idle connections cannot lock visitors out.
+    auto oldest = connections_.end();
+    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+        if (it->second.stage == Stage::Collecting
+            && (oldest == connections_.end() || it->second.lastActivity < oldest->second.lastActivity))
+            oldest = it;
+    }
+    if (oldest == connections_.end())
+        return false;
+    oldest->second.stage = Stage::Closing;
+    oldest->second.socket->abort();
+    return true;
+}
+
+void frmMemoServer::Listen_ConnectionRequest()
+{
+    while (QTcpSocket* socket = Listen->nextPendingConnection()) {
+        const int open = int(std::count_if(connections_.begin(), connections_.end(), [](const auto& entry) {
+            return entry.second.socket->state() != QAbstractSocket::UnconnectedState;
+        }));
+        if (open >= memoLimits().maxConnections && !makeRoom()) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        const int n = nextIndex();
+        Connection& c = connections_[n];
+        c.socket = socket;
+        c.acceptedAt = c.lastActivity = clock_.elapsed();
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, n] { Connections_DataArrival(n); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, n, socket] { Connections_Close(n, socket); },
+                Qt::QueuedConnection);
+        connect(socket, &QTcpSocket::errorOccurred, this,
+                [this, n](QAbstractSocket::SocketError error) { Connections_Error(n, int(error)); });
+        addTranscript(QStringLiteral("Connection %1\r\n").arg(n));
+    }
+}
+
+void frmMemoServer::Connections_DataArrival(int index)
+{
+    const auto it = connections_.find(index);
+    if (it == connections_.end())
+        return;
+    Connection& c = it->second;
+    if (c.stage != Stage::Collecting) {
+        // Nothing more is read from a request already answered.
+        c.socket->readAll();
+        return;
+    }
+    const qsizetype cap = memoLimits().maxRequestBytes;
+    c.request += c.socket->read(cap + 1 - c.request.size());
+    c.lastActivity = clock_.elapsed();
+    if (c.request.size() > cap) {
+        DebugLog(QStringLiteral("[Memo-Server] Request on connection %1 exceeds %2 bytes; closed").arg(index).arg(cap));
+        c.request.clear();
+        c.stage = Stage::Closing;
+        c.closedAt = clock_.elapsed();
+        c.socket->abort();
+        return;
+    }
+    addTranscript(QString::fromLatin1(c.request.left(1000)));
+    dispatch(index, c);
+}
+
+void frmMemoServer::dispatch(int index, Connection& c)
+{
+    switch (c.scanner.update(c.request)) {
+    case RequestScanner::Verdict::Collecting:
+        return;
+    case RequestScanner::Verdict::NotFound: {
+        c.stage = Stage::Dispatched;
+        SendNotFound(index);
+        CloseSocket(index);
+        return;
+    }
+    case RequestScanner::Verdict::Complete:
+        break;
+    }
+    c.stage = Stage::Dispatched;
+    const QByteArray request = c.request;
+    c.request.clear();
+    if (const auto line = BrowserLine(request))
+        DebugLog(QStringLiteral("[Memo-Server] ") + QString::fromLatin1(*line));
+    if (!Busy) {
+        Busy = true;
+        ServedIndex = index;
+        ++servedSerial_;
+        HandlePacket(request, index);
+    } else {
+        SendBusy(index, request);
+        CloseSocket(index);
+    }
+}
+
+void frmMemoServer::endMemo() { Busy = false; }
+
+void frmMemoServer::HandlePacket(const QByteArray& request, int index)
+{
+    MemoGlobals& g = Memo().globals;
+    frmMemoSetup& setup = Memo().setup();
+    try {
+        const ExtractedMemo memo = ExtractMemo(request);
+        if (memo.outcome != MemoExtract::Memo) {
+            CloseSocket(index);
+            endMemo();
+            return;
+        }
+        g.MemoWebSite = memo.fields.webSite;
+        g.MemoSender = memo.fields.sender;
+        g.MemoText = memo.fields.text;
+        g.ReplyWanted = memo.fields.replyWanted;
+        // A memo that cannot be logged is still shown and answered.
+        if (!AppendMemoLog(MemoLogRecord(platform::clock().now(), g.MemoWebSite, g.MemoSender, g.MemoText)))
+            logVisitorError(err::kPermissionDenied, kHandlePacket);
+        const bool away = Memo().away();
+        if ((setup.memoNotice() || g.ReplyWanted) && !away)
+            presentMemo();
+        ++MemoCount;
+        DebugLog(QStringLiteral("Memo-Server] Received Memo #") + QString::number(MemoCount));
+        if (away)
+            SendAway(index);
+        if (setup.soundEnabled())
+            memo::PlaySoundFile(setup.soundFile());
+        // Away mode answers with the away page only: no hidden reply wait.
+        if (away) {
+            endMemo();
+            return;
+        }
+        SendHTML(index);
+    } catch (...) {
+        logVisitorError(ErrorNumberOf(std::current_exception()), kHandlePacket);
+        CloseSocket(index);
+        endMemo();
+    }
+}
+
+void frmMemoServer::presentMemo()
+{
+    // A wait whose visitor has gone gives up the window to the new memo.
+    abandonSession();
+    MemoGlobals& g = Memo().globals;
+    frmMemo& window = Memo().memoWindowCreated();
+    window.present(Memo().setup().timeoutText());
+    SenderName = g.MemoSender;
+}
+
+void frmMemoServer::SendHTML(int index)
+{
+    auto* session = new ReplySession(*this, index, servedSerial_);
+    if (Memo().globals.ReplyWanted) {
+        abandonSession();
+        session_ = session;
+    }
+    session->start();
+}
+
+void frmMemoServer::abandonSession()
+{
+    if (ReplySession* old = session_.data()) {
+        session_ = nullptr;
+        old->abandon();
+    }
+}
+
+void frmMemoServer::sessionFinished(ReplySession* session)
+{
+    if (session_ == session)
+        session_ = nullptr;
+    if (Busy && ServedIndex >= 0 && session->property("serial").toULongLong() == servedSerial_)
+        endMemo();
+    session->deleteLater();
+}
+
+void frmMemoServer::SendAway(int index)
+{
+    frmMemoSetup& setup = Memo().setup();
+    SendText(index, pages::responseHead());
+    if (setup.pageEnabled(PageAway)) {
+        const QByteArray custom = ReadHTML(setup.pageFile(PageAway));
+        if (!custom.isEmpty()) {
+            SendText(index, custom + "\r\n");
+            CloseSocket(index);
+            return;
+        }
+    }
+    for (const QByteArray& piece : pages::awayPieces(setup.pageSettings(), Memo().globals.MemoSender))
+        SendText(index, piece);
+    CloseSocket(index);
+}
+
+void frmMemoServer::SendBusy(int index, const QByteArray& request)
+{
+    const BusyFields fields = ExtractBusyFields(request);
+    frmMemoSetup& setup = Memo().setup();
+    if (setup.pageEnabled(PageBusy)) {
+        SendText(index, pages::responseHead());
+        SendText(index, ReadHTML(setup.pageFile(PageBusy)));
+        return;
+    }
+    SendText(index, pages::busyPage(setup.pageSettings(), fields.name, fields.message));
+}
+
+void frmMemoServer::SendNotFound(int index)
+{
+    // The one page that goes out whether or not a memo is being handled.
+    if (QTcpSocket* socket = socketOf(index); socket && socket->state() == QAbstractSocket::ConnectedState)
+        socket->write(pages::notFoundPage(Memo().setup().pageSettings()));
+}
+
+void frmMemoServer::SendText(int index, const QByteArray& text)
+{
+    if (!Busy)
+        return;
+    QTcpSocket* socket = socketOf(index);
+    if (socket && socket->state() == QAbstractSocket::ConnectedState)
+        socket->write(text);
+    else if (index == ServedIndex)
+        Busy = false;
+}
+
+void frmMemoServer::CloseSocket(int index)
+{
+    const auto it = connections_.find(index);
+    if (it == connections_.end()) {
+        Busy = false;
+        return;
+    }
+    Connection& c = it->second;
+    if (c.socket->state() == QAbstractSocket::UnconnectedState || c.stage == Stage::Closing)
+        return;
+    if (index == ServedIndex)
+        Busy = false;
+    c.stage = Stage::Closing;
+    c.closedAt = clock_.elapsed();
+    c.socket->disconnectFromHost();
+}
+
+void frmMemoServer::sendFor(quint64 serial, QTcpSocket* socket, const QByteArray& text)
+{
+    if (!Busy || serial != servedSerial_)
+        return;
+    if (socket && socket->state() == QAbstractSocket::ConnectedState)
+        socket->write(text);
+    else
+        Busy = false;
+}
+
+void frmMemoServer::closeFor(quint64 serial, QTcpSocket* socket)
+{
+    if (!socket)
+        return;
+    for (auto& [index, c] : connections_) {
+        if (c.socket == socket) {
+            if (serial == servedSerial_ && index == ServedIndex)
+                CloseSocket(index);
+            else if (c.stage != Stage::Closing) {
+                c.stage = Stage::Closing;
+                c.closedAt = clock_.elapsed();
+                socket->disconnectFromHost();
+            }
+            return;
+        }
+    }
+}
+
+void frmMemoServer::Connections_Close(int index, QTcpSocket* socket)
+{
+    const auto it = connections_.find(index);
+    if (it == connections_.end() || it->second.socket != socket)
+        return;
+    const bool servedWaiting = Busy && index == ServedIndex && session_ && session_->waiting()
+                               && it->second.stage != Stage::Closing;
+    connections_.erase(it);
+    socket->deleteLater();
+    addTranscript(QStringLiteral("Disconnected %1\r\n").arg(index));
+    if (servedWaiting) {
+        // The visitor left during the wait: the count-down stops and the
+        // next visitor is served instead of refused.
+        Busy = false;
+        RemoteClosed = true;
+        if (frmMemo* window = Memo().memoWindow())
+            window->showRemoteClosed();
+    }
+}
+
+void frmMemoServer::Connections_Error(int index, int error)
+{
+    // A visitor closing or resetting its side is the close event's business.
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return;
+    memo::AlertBeep();
+    DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(error) + QStringLiteral(" on connection ")
+             + QString::number(index));
+}
+
+void frmMemoServer::sweep()
+{
+    const qint64 now = clock_.elapsed();
+    const MemoLimits& limits = memoLimits();
+    for (auto& [index, c] : connections_) {
+        if (c.stage == Stage::Collecting
+            && (now - c.lastActivity > limits.idleTimeoutMs || now - c.acceptedAt > limits.requestDeadlineMs)) {
+            c.stage = Stage::Closing;
+            c.closedAt = now;
+            c.socket->abort();
+        } else if (c.stage == Stage::Closing && now - c.closedAt > limits.closeLingerMs) {
+            c.socket->abort();
+        }
+    }
+}
+
+QByteArray frmMemoServer::ReadHTML(const QString& fileName)
+{
+    frmMemoSetup& setup = Memo().setup();
+    MemoTokenInputs in;
+    in.settings = setup.pageSettings();
+    in.now = platform::clock().now();
+    in.localHostName = Core().LocalHostName;
+    for (int i = 0; i < 5; ++i)
+        in.custom[size_t(i)] = ReadIniBytes(QStringLiteral("Custom"), QStringLiteral("C%1%").arg(i), QByteArray());
+    in.reply = Memo().globals.MemoReply;
+    in.senderName = SenderName;
+    const CustomPage page = ReadCustomPage(fileName, BuildMemoTokens(in));
+    if (page.error)
+        LogError(page.error, QStringLiteral("Variable to HTML Repalce"), ErrorNotice::LogOnly);
+    return page.text;
+}
+
+void frmMemoServer::addTranscript(const QString& text)
+{
+    if (!Core().DebugToFile)
+        return;
+    transcript_ += text;
+    TrimTranscript(transcript_);
+    Text1->setPlainText(transcript_);
+    Text1->moveCursor(QTextCursor::End);
+}

@@ -1,0 +1,336 @@
+// The memo settings window: loading, saving, cancelling, the per-page
+// boxes, the colour drop-downs, the port key filter and the buttons.
+#include "MemoFixture.h"
+
+#include "core/MemoSettingsView.h"
+#include "memo/ColorSelect.h"
+#include "memo/MemoColors.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+class SetupTest : public MemoTest {};
+
+void type(QWidget* w, int key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &press);
+}
+
+TEST_F(SetupTest, NoMemoKeysGiveTheDefaults)
+{
+    setup().LoadSounds();
+    setup().LoadMemoServerSettings();
+    EXPECT_FALSE(setup().chkMemo->isChecked());
+    EXPECT_EQ(setup().txtMemoPort->text(), "4175");
+    EXPECT_EQ(setup().MemoTextColor, "#000000");
+    EXPECT_EQ(setup().MemoBackColor, "#FFFFFF");
+    EXPECT_EQ(setup().Timeout->text(), "");
+    EXPECT_EQ(setup().txtRow->text(), "");
+    EXPECT_EQ(setup().txtColumn->text(), "");
+    for (int i = 0; i < kMemoPageCount; ++i) {
+        EXPECT_FALSE(setup().chkhtml[size_t(i)]->isChecked());
+        EXPECT_FALSE(setup().txtHtml[size_t(i)]->isEnabled());
+        EXPECT_FALSE(setup().cmdEdit[size_t(i)]->isEnabled());
+    }
+    EXPECT_FALSE(setup().chkMemoSound->isChecked());
+    EXPECT_FALSE(setup().cmdMemoBrowse->isEnabled());
+    EXPECT_EQ(server(), nullptr);
+    EXPECT_FALSE(Memo().away());
+}
+
+TEST_F(SetupTest, ControlsCarryTheirNamesAndCaptions)
+{
+    frmMemoSetup& w = setup();
+    EXPECT_EQ(w.windowTitle(), "MemoServer");
+    EXPECT_EQ(w.SSTab1->tabText(0), "O&ptions");
+    EXPECT_EQ(w.SSTab1->tabText(1), "&HTML");
+    EXPECT_EQ(w.SSTab1->tabText(2), "&Variables");
+    const char* captions[] = {"Away Mode", "Memo Server Busy", "Memo Before Reply", "Memo Header", "Memo Footer",
+                              "Timeout"};
+    for (int i = 0; i < kMemoPageCount; ++i) {
+        auto* box = w.findChild<QCheckBox*>(QStringLiteral("chkhtml_%1").arg(i));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), captions[i]);
+        EXPECT_NE(w.findChild<QPushButton*>(QStringLiteral("cmdBrw_%1").arg(i)), nullptr);
+        EXPECT_NE(w.findChild<QLineEdit*>(QStringLiteral("txtHtml_%1").arg(i)), nullptr);
+    }
+    for (int i = 0; i < kCustomVariableCount; ++i)
+        EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblC_%1").arg(i))->text(), QStringLiteral("%C%1% =").arg(i + 1));
+    EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdControl_0"))->text(), "&OK");
+    EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdControl_1"))->text(), "&Cancel");
+    EXPECT_NE(w.findChild<QLabel*>(QStringLiteral("LblForeColor_15")), nullptr);
+    EXPECT_NE(w.findChild<QWidget*>(QStringLiteral("PctBackColorSelect")), nullptr);
+}
+
+TEST_F(SetupTest, SaveWritesEverySettingAndClearsFlagsWithoutFile)
+{
+    frmMemoSetup& w = setup();
+    w.LoadMemoServerSettings();
+    w.chkhtml[0]->setChecked(true);  // no file: saved as off
+    w.chkhtml[3]->setChecked(true);
+    w.txtHtml[3]->setText(QStringLiteral("head.html"));
+    w.txtC[0]->setText(QStringLiteral("first"));
+    w.txtC[4]->setText(QStringLiteral("fifth"));
+    w.Timeout->setText(QStringLiteral("45"));
+    w.ChkWrap->setChecked(true);
+    w.txtRow->setText(QStringLiteral("4"));
+    w.txtColumn->setText(QStringLiteral("60"));
+    w.txtMemoPort->setText(QStringLiteral("5000"));
+    w.chkMemoSound->setChecked(true);
+    w.PlayMemoSound->setText(QStringLiteral("/s/memo.wav"));
+    w.foreColor->pick(4);
+    w.SaveMemo();
+    EXPECT_FALSE(w.chkhtml[0]->isChecked());
+    auto ini = [](const char* section, const char* key) {
+        return ReadIni(QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<absent>"));
+    };
+    EXPECT_EQ(ini("html", "away value"), "False");
+    EXPECT_EQ(ini("html", "header value"), "True");
+    EXPECT_EQ(ini("html", "header"), "head.html");
+    EXPECT_EQ(ini("html", "timeout"), "");
+    EXPECT_EQ(ini("Custom", "C0%"), "first");
+    EXPECT_EQ(ini("Custom", "C4%"), "fifth");
+    EXPECT_EQ(ini("Memo", "Enabled"), "False");
+    EXPECT_EQ(ini("Memo", "Reply Timeout"), "45");
+    EXPECT_EQ(ini("Memo", "Wrap"), "True");
+    EXPECT_EQ(ini("Memo", "Rows"), "4");
+    EXPECT_EQ(ini("Memo", "Columns"), "60");
+    EXPECT_EQ(ini("Memo", "Text Color"), "#800040");
+    EXPECT_EQ(ini("Memo", "BackGround Color"), "#FFFFFF");
+    EXPECT_EQ(ini("Memo", "MemoServer Port"), "5000");
+    EXPECT_EQ(ini("Sounds", "Memo Enabled"), "True");
+    EXPECT_EQ(ini("Sounds", "Memo"), "/s/memo.wav");
+}
+
+TEST_F(SetupTest, AWindowEditCountsAtOnceForReaders)
+{
+    setup().LoadMemoServerSettings();
+    setup().txtRow->setText(QStringLiteral("9"));
+    setup().ChkReply->setChecked(true);
+    EXPECT_EQ(MemoSettings().rows(), "9");
+    EXPECT_TRUE(MemoSettings().replyChecked());
+    // Custom variables count for pages only once they are saved.
+    setup().txtC[1]->setText(QStringLiteral("unsaved"));
+    EXPECT_EQ(MemoSettings().customVariable(1), "");
+    setup().SaveMemo();
+    EXPECT_EQ(MemoSettings().customVariable(1), "unsaved");
+}
+
+TEST_F(SetupTest, CustomVariablesAreReadWhenTheWindowIsCreated)
+{
+    WriteIni(QStringLiteral("Custom"), QStringLiteral("C0%"), QStringLiteral("labelled one"));
+    WriteIni(QStringLiteral("Custom"), QStringLiteral("C4%"), QStringLiteral("labelled five"));
+    EXPECT_EQ(setup().txtC[0]->text(), "labelled one");
+    EXPECT_EQ(setup().txtC[4]->text(), "labelled five");
+    EXPECT_EQ(setup().txtC[2]->text(), "");
+}
+
+TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
+{
+    startServer();
+    ASSERT_NE(server(), nullptr);
+    EXPECT_TRUE(server()->listening());
+    EXPECT_EQ(server()->listeningPort(), port);
+    EXPECT_TRUE(log.contains(QStringLiteral("[MemoServer] Server Started")));
+    EXPECT_TRUE(log.contains(QStringLiteral("[MemoServer] Listening on Port: %1").arg(port)));
+    EXPECT_TRUE(setup().Timeout->isEnabled());
+    setup().chkMemo->setChecked(false);
+    EXPECT_EQ(server(), nullptr);
+    EXPECT_FALSE(setup().Timeout->isEnabled());
+    EXPECT_FALSE(setup().txtMemoPort->isEnabled());
+    EXPECT_FALSE(setup().foreColor->dropButton()->isEnabled());
+}
+
+TEST_F(SetupTest, OneShotModeOnlyTicksTheBox)
+{
+    WriteIni(QStringLiteral("Memo"), QStringLiteral("Enabled"), QStringLiteral("True"));
+    setup().setOneShot(true);
+    setup().LoadMemoServerSettings();
+    EXPECT_TRUE(setup().chkMemo->isChecked());
+    EXPECT_EQ(server(), nullptr);
+    setup().chkMemo->setChecked(false);
+    setup().chkMemo->setChecked(true);
+    EXPECT_EQ(server(), nullptr);
+}
+
+TEST_F(SetupTest, AwayStateComesBackFromTheFile)
+{
+    for (const auto& [stored, expected] : {std::pair{"True", true}, std::pair{"TRUE", true}, std::pair{"1", true},
+                                           std::pair{"False", false}, std::pair{"0", false}, std::pair{"junk", false}}) {
+        WriteIni(QStringLiteral("Memo"), QStringLiteral("Away"), QString::fromLatin1(stored));
+        setup().LoadMemoServerSettings();
+        EXPECT_EQ(Memo().away(), expected) << stored;
+    }
+}
+
+TEST_F(SetupTest, AColourOutsideTheTableStopsTheLoadAtTheSwatches)
+{
+    WriteIni(QStringLiteral("Memo"), QStringLiteral("Text Color"), QStringLiteral("#000080"));
+    WriteIni(QStringLiteral("html"), QStringLiteral("busy value"), QStringLiteral("True"));
+    setup().LoadMemoServerSettings();
+    EXPECT_EQ(setup().MemoTextColor, "#000080");
+    EXPECT_TRUE(errorLog().contains("in Load MemoServer Settings"));
+    // The per-page reaction ran when the box changed.
+    EXPECT_TRUE(setup().txtHtml[1]->isEnabled());
+}
+
+TEST_F(SetupTest, AnUnreadableFlagStopsTheLoadThere)
+{
+    WriteIni(QStringLiteral("Memo"), QStringLiteral("Notice"), QStringLiteral("maybe"));
+    WriteIni(QStringLiteral("Memo"), QStringLiteral("Reply Timeout"), QStringLiteral("77"));
+    setup().LoadMemoServerSettings();
+    EXPECT_TRUE(errorLog().contains("13 in Load MemoServer Settings"));
+    EXPECT_EQ(setup().Timeout->text(), "30");  // not reached: the designed text stays
+}
+
+TEST_F(SetupTest, ColourDropDownsPickStoredTexts)
+{
+    frmMemoSetup& w = setup();
+    w.show();
+    ColorSelect& fore = *w.foreColor;
+    fore.dropButton()->click();
+    EXPECT_TRUE(fore.palette()->isVisible());
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(fore.cell(1), &click);
+    EXPECT_FALSE(fore.palette()->isVisible());
+    EXPECT_EQ(w.MemoTextColor, "#0000A0");
+    EXPECT_EQ(fore.swatch()->palette().color(QPalette::Window), QColor(0x00, 0x00, 0x80));
+    fore.dropButton()->click();
+    type(fore.dropButton(), Qt::Key_Escape, QString());
+    EXPECT_FALSE(fore.palette()->isVisible());
+    w.backColor_->pick(14);
+    EXPECT_EQ(w.MemoBackColor, "#FFFF00");
+    EXPECT_EQ(w.pageSettings().backColor, "#FFFF00");
+    w.hide();
+}
+
+TEST(MemoColorTable, StoredTextsAndPaletteIndices)
+{
+    EXPECT_EQ(HtmlColor(1), "#0000A0");
+    EXPECT_EQ(HtmlColor(4), "#800040");
+    EXPECT_EQ(HtmlColor(16), "");
+    EXPECT_EQ(HtmlColor(-1), "");
+    EXPECT_EQ(ColorPic(QStringLiteral("#800040")), "4");
+    EXPECT_EQ(ColorPic(QStringLiteral("#ffffff")), "");  // letter case counts
+    EXPECT_EQ(ColorPic(QStringLiteral("#FFFFFF")), "15");
+    EXPECT_EQ(PaletteColor(4), QColor(0x80, 0, 0));
+    for (int i = 0; i < kMemoColorCount; ++i)
+        EXPECT_EQ(ColorPic(HtmlColor(i)), QString::number(i));
+}
+
+TEST_F(SetupTest, PortBoxTakesOnlyDigitsUpToJustAbove65000)
+{
+    QLineEdit* box = setup().txtMemoPort;
+    box->clear();
+    for (const char* digit : {"6", "5", "0", "0"})
+        type(box, Qt::Key_0 + (digit[0] - '0'), QString::fromLatin1(digit));
+    type(box, Qt::Key_A, QStringLiteral("a"));
+    EXPECT_EQ(box->text(), "6500");
+    type(box, Qt::Key_1, QStringLiteral("1"));
+    EXPECT_EQ(box->text(), "65001");
+    type(box, Qt::Key_2, QStringLiteral("2"));
+    EXPECT_EQ(box->text(), "65001");
+    type(box, Qt::Key_V, QStringLiteral("\x16"));  // a paste by keyboard
+    EXPECT_EQ(box->text(), "65001");
+    type(box, Qt::Key_Backspace, QStringLiteral("\b"));
+    EXPECT_EQ(box->text(), "6500");
+}
+
+TEST_F(SetupTest, BrowseButtonsUseTheOpenDialog)
+{
+    frmMemoSetup& w = setup();
+    doubles.dialogs.setNextResult(QStringLiteral("/pages/away.html"));
+    w.cmdBrw_Click(0);
+    EXPECT_EQ(w.txtHtml[0]->text(), "/pages/away.html");
+    w.cmdBrw_Click(0);  // cancelled: unchanged
+    EXPECT_EQ(w.txtHtml[0]->text(), "/pages/away.html");
+    ASSERT_EQ(doubles.dialogs.shown().size(), 2u);
+    EXPECT_EQ(doubles.dialogs.shown()[0].request.title, "Select file");
+    EXPECT_EQ(doubles.dialogs.shown()[0].request.startDirectory, home.path());
+    EXPECT_EQ(doubles.dialogs.shown()[0].request.qtFilter,
+              "HTML Files (*.html *.htm);;Text (*.txt) (*.txt);;All Files (*.*) (*.*)");
+    doubles.dialogs.setNextResult(QStringLiteral("/s/ding.wav"));
+    w.cmdMemoBrowse_Click();
+    EXPECT_EQ(w.PlayMemoSound->text(), "/s/ding.wav");
+    EXPECT_EQ(doubles.dialogs.shown()[2].request.title, "Select sound file");
+}
+
+TEST_F(SetupTest, EditChecksEditorThenNameThenFile)
+{
+    frmMemoSetup& w = setup();
+    const QString editor = home.file(QStringLiteral("editor"));
+    w.cmdEdit_Click(2);
+    home.writeFile(QStringLiteral("editor"), "#!/bin/sh\n");
+    WriteIni(QStringLiteral("StartUp"), QStringLiteral("HTML Editor"), editor);
+    w.cmdEdit_Click(2);
+    w.txtHtml[2]->setText(QStringLiteral("memo.html"));
+    w.cmdEdit_Click(2);
+    ASSERT_EQ(doubles.boxes.shown().size(), 3u);
+    EXPECT_EQ(doubles.boxes.shown()[0].text, "Error: Program doesn't Exist!");
+    EXPECT_EQ(doubles.boxes.shown()[1].text, "Please fill in the blanks.. Filename Required");
+    EXPECT_EQ(doubles.boxes.shown()[2].text, "Error: HTML file doesn't Exist!");
+    EXPECT_EQ(doubles.boxes.shown()[2].title, "Halvorn");
+    home.writeFile(QStringLiteral("memo.html"), "<p>x</p>");
+    w.cmdEdit_Click(2);
+    ASSERT_EQ(doubles.desktop.started.size(), 1u);
+    EXPECT_EQ(doubles.desktop.started[0].program, editor);
+    EXPECT_EQ(doubles.desktop.started[0].arguments, QStringList{home.file(QStringLiteral("memo.html"))});
+}
+
+TEST_F(SetupTest, CancelReloadsButKeepsVariablesAndSound)
+{
+    frmMemoSetup& w = setup();
+    WriteIni(QStringLiteral("Memo"), QStringLiteral("Rows"), QStringLiteral("3"));
+    w.LoadMemoServerSettings();
+    w.show();
+    w.txtRow->setText(QStringLiteral("8"));
+    w.txtC[0]->setText(QStringLiteral("edited"));
+    w.PlayMemoSound->setText(QStringLiteral("edited.wav"));
+    w.cmdControl_Click(1);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.txtRow->text(), "3");
+    EXPECT_EQ(w.txtC[0]->text(), "edited");
+    EXPECT_EQ(w.PlayMemoSound->text(), "edited.wav");
+    w.show();
+    w.cmdControl_Click(0);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(ReadIni(QStringLiteral("Custom"), QStringLiteral("C0%"), QString()), "edited");
+}
+
+TEST_F(SetupTest, CloseBoxOnlyHides)
+{
+    frmMemoSetup& w = setup();
+    w.show();
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(&setup(), &w);
+}
+
+TEST_F(SetupTest, SoundsLoadAndPlayByTheSoundRule)
+{
+    frmMemoSetup& w = setup();
+    for (const auto& [stored, on] : {std::pair{"0", false}, std::pair{"False", false}, std::pair{"True", true}}) {
+        WriteIni(QStringLiteral("Sounds"), QStringLiteral("Memo Enabled"), QString::fromLatin1(stored));
+        w.LoadSounds();
+        EXPECT_EQ(w.chkMemoSound->isChecked(), on) << stored;
+        EXPECT_EQ(w.cmdMemoBrowse->isEnabled(), on) << stored;
+    }
+    WriteIni(QStringLiteral("Sounds"), QStringLiteral("Memo"), QStringLiteral("/s/memo.wav"));
+    WriteIni(QStringLiteral("Sounds"), QStringLiteral("Memo Enabled"), QStringLiteral("False"));
+    w.LoadSounds();
+    w.cmdMemoPlay_Click();  // no device: the beep, even with the sound off
+    EXPECT_EQ(doubles.sound.beeps, 1);
+    doubles.sound.outputs = 1;
+    w.cmdMemoPlay_Click();
+    EXPECT_EQ(doubles.sound.played, QStringList{QStringLiteral("/s/memo.wav")});
+}
+
+} // namespace
