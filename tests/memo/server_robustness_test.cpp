@@ -1,0 +1,336 @@
+// Bad input the memo server must take without harm: none may crash, hang
+// the window, lose a memo already received, or stop the next visitor from
+// being served.
+#include "MemoFixture.h"
+
+#include "core/AppHooks.h"
+#include "memo/MemoWiring.h"
+#include "memo/frmMemo.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <sys/socket.h>
+
+namespace {
+
+class ServerRobustness : public MemoTest {
+protected:
+    void SetUp() override { ASSERT_TRUE(startServer() > 0); }
+
+    // The proof that the server still answers: a complete memo is handled.
+    void expectNextVisitorServed(const QByteArray& name = "Next")
+    {
+        Visitor v(port);
+        ASSERT_TRUE(v.connected);
+        v.send(memoPost("NAME=" + name + "&MESSAGE=still+there&REPLY=NO"));
+        ASSERT_TRUE(v.waitClosed());
+        EXPECT_TRUE(v.received.contains("Message Received")) << v.received.left(300).constData();
+    }
+
+    int memosLogged() const { return int(home.readFile(QStringLiteral("Memo.txt")).count("----------\r\n")); }
+
+    std::unique_ptr<Visitor> waitingMemo()
+    {
+        auto v = std::make_unique<Visitor>(port);
+        v->send(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES"));
+        EXPECT_TRUE(v->waitFor(QByteArray(500, ' ') + "\r\n"));
+        EXPECT_TRUE(server()->Busy);
+        return v;
+    }
+};
+
+TEST_F(ServerRobustness, RequestSplitIntoSingleBytes)
+{
+    const QByteArray request = memoPost("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=NO");
+    Visitor v(port);
+    for (const char c : request) {
+        v.send(QByteArray(1, c));
+        pumpFor(1);
+    }
+    ASSERT_TRUE(v.waitClosed());
+    EXPECT_TRUE(v.received.endsWith("</html>\r\n"));
+    EXPECT_TRUE(v.received.contains("Waiting a maximum of 30 seconds."));
+    EXPECT_EQ(memosLogged(), 1);
+}
+
+TEST_F(ServerRobustness, SplitReplyValueStillAsksForAReply)
+{
+    Visitor v(port);
+    v.send(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES").chopped(3));
+    pumpFor(100);
+    EXPECT_FALSE(server()->Busy);
+    v.send("YES");
+    ASSERT_TRUE(pumpUntil([] { return Memo().memoWindow() != nullptr; }));
+    EXPECT_TRUE(Memo().globals.ReplyWanted);
+    Memo().memoWindow()->cmd_Send->click();
+    ASSERT_TRUE(v.waitClosed());
+}
+
+TEST_F(ServerRobustness, TenMegabyteBodyIsCutOffAndLogged)
+{
+    Visitor v(port);
+    v.send("POST /memo/ HTTP/1.0\r\nContent-Length: 10485760\r\n\r\nNAME=x&MESSAGE=");
+    const QByteArray chunk(64 * 1024, 'A');
+    for (int i = 0; i < 160 && !v.closed; ++i) {
+        v.send(chunk);
+        pumpFor(2);
+    }
+    ASSERT_TRUE(v.waitClosed());
+    EXPECT_TRUE(log.contains(QStringLiteral("exceeds 65536 bytes; closed")));
+    EXPECT_EQ(memosLogged(), 0);
+    expectNextVisitorServed();
+}
+
+TEST_F(ServerRobustness, TwoThousandIdleConnections)
+{
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < 2000; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost, port);
+        if (i % 100 == 0)
+            pumpFor(5);
+    }
+    pumpUntil([&] { return server()->connectionCount() >= memoLimits().maxConnections; }, 10000);
+    pumpFor(200);
+    EXPECT_LE(server()->connectionCount(), memoLimits().maxConnections);
+    expectNextVisitorServed();
+    idle.clear();
+    EXPECT_TRUE(pumpUntil([this] { return server()->connectionCount() == 0; }, 10000));
+}
+
+TEST_F(ServerRobustness, SlowSenderIsServedWhileOthersAreToo)
+{
+    const QByteArray request = "POST / HTTP/1.0\r\n\r\nNAME=s&MESSAGE=slow&REPLY=NO";
+    Visitor slow(port);
+    for (qsizetype i = 0; i < request.size(); ++i) {
+        slow.send(request.mid(i, 1));
+        pumpFor(60);
+        if (i == 10)
+            expectNextVisitorServed();  // the window keeps serving meanwhile
+    }
+    ASSERT_TRUE(slow.waitClosed());
+    EXPECT_TRUE(slow.received.contains("Message Received"));
+}
+
+TEST_F(ServerRobustness, TricklingForeverIsCutAtTheDeadline)
+{
+    memoLimits().requestDeadlineMs = 800;
+    Visitor slow(port);
+    for (int i = 0; i < 40 && !slow.closed; ++i) {
+        slow.send("x");
+        pumpFor(50);
+    }
+    EXPECT_TRUE(slow.closed);
+    expectNextVisitorServed();
+}
+
+TEST_F(ServerRobustness, IdleRequestsAreClosedAlsoAGetWithoutFields)
+{
+    memoLimits().idleTimeoutMs = 300;
+    Visitor get(port);
+    get.send("GET /favicon.ico HTTP/1.1\r\nHost: x\r\n\r\n");
+    Visitor silent(port);
+    ASSERT_TRUE(get.waitClosed(3000));
+    ASSERT_TRUE(silent.waitClosed(3000));
+    EXPECT_EQ(get.received, "");
+    expectNextVisitorServed();
+}
+
+TEST_F(ServerRobustness, BinaryGarbageAndNulBytes)
+{
+    Visitor garbage(port);
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.append(char((i * 7919) & 0xFF));
+    garbage.send(junk);
+    ASSERT_TRUE(garbage.waitClosed());
+    EXPECT_TRUE(garbage.received.contains("Requested URL not found on Server."));
+
+    Visitor nul(port);
+    nul.send(memoPost(QByteArray("NAME=a\0b&MESSAGE=x%00y\0&REPLY=NO", 32)));
+    ASSERT_TRUE(nul.waitClosed());
+    EXPECT_TRUE(nul.received.contains("Message Received"));
+    EXPECT_TRUE(home.readFile(QStringLiteral("Memo.txt")).contains(QByteArray("Name: a\0b\r\nMessage: x\0y\0\r\n", 26)));
+    expectNextVisitorServed();
+}
+
+TEST_F(ServerRobustness, MalformedEscapesCloseTheConnectionWithoutABox)
+{
+    int expectedErrors = 0;
+    for (const char* body : {"NAME=Ann&MESSAGE=100%&REPLY=YES", "NAME=%G1&MESSAGE=x&REPLY=YES",
+                             "NAME=A&MESSAGE=%%&REPLY=NO"}) {
+        Visitor v(port);
+        v.send(memoPost(body));
+        ASSERT_TRUE(v.waitClosed()) << body;
+        EXPECT_EQ(v.received, "") << body;
+        EXPECT_FALSE(server()->Busy);
+        ++expectedErrors;
+        EXPECT_EQ(errorLog().count("65001 in Memo - HandlePacket"), expectedErrors);
+    }
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+    EXPECT_EQ(Memo().memoWindow(), nullptr);
+    EXPECT_EQ(memosLogged(), 0);
+    expectNextVisitorServed();
+}
+
+TEST_F(ServerRobustness, FieldsInAnyOrderAndLetterCase)
+{
+    Visitor lower(port);
+    lower.send(memoPost("site=x&name=low&message=case&reply=no"));
+    ASSERT_TRUE(lower.waitClosed());
+    EXPECT_TRUE(lower.received.contains("Message Received"));
+
+    Visitor reordered(port);
+    reordered.send(memoPost("NAME=Ann&Site=Home&MESSAGE=x&REPLY=NO"));
+    ASSERT_TRUE(reordered.waitClosed());
+    EXPECT_EQ(reordered.received, "");
+    EXPECT_TRUE(errorLog().contains("5 in Memo - HandlePacket"));
+
+    Visitor noName(port);
+    noName.send(memoPost("MESSAGE=x&REPLY=NO"));
+    ASSERT_TRUE(noName.waitClosed());
+    Visitor messageFirst(port);
+    messageFirst.send(memoPost("MESSAGE=x&REPLY=NO&NAME=Late"));
+    ASSERT_TRUE(messageFirst.waitClosed());
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+    expectNextVisitorServed();
+}
+
+TEST_F(ServerRobustness, HeaderHoldingNameBeforeTheBody)
+{
+    Visitor v(port);
+    v.send("POST /memo/ HTTP/1.1\r\nReferer: http://x/?name=me&site=a\r\nContent-Length: 28\r\n\r\n"
+           "NAME=Ann&MESSAGE=Hi&REPLY=NO");
+    ASSERT_TRUE(v.waitClosed(1000));
+    // "name" in the header comes before "site": the cut length is negative.
+    EXPECT_TRUE(errorLog().contains("5 in Memo - HandlePacket"));
+    EXPECT_FALSE(server()->Busy);
+    expectNextVisitorServed();
+}
+
+TEST_F(ServerRobustness, VisitorClosingDuringTheWait)
+{
+    auto v = waitingMemo();
+    v->socket.disconnectFromHost();
+    frmMemo* w = Memo().memoWindow();
+    ASSERT_TRUE(pumpUntil([w] { return w->Label2->text() == "Error: Connection Closed by Remote"; }));
+    EXPECT_FALSE(w->txtTime->isVisible());
+    EXPECT_FALSE(server()->Busy);
+    const QString frozen = w->txtTime->text();
+    pumpFor(200);
+    EXPECT_EQ(w->txtTime->text(), frozen);
+    EXPECT_EQ(server()->connectionCount(), 0);
+    // The next visitor is served, not refused, and the memo already received stays logged.
+    expectNextVisitorServed();
+    EXPECT_EQ(memosLogged(), 2);
+    // The user may still answer the memo that lost its visitor.
+    w->cmd_Send->click();
+    EXPECT_TRUE(pumpUntil([] { return Memo().memoWindow() == nullptr; }));
+}
+
+TEST_F(ServerRobustness, ResetDuringTheWait)
+{
+    auto v = waitingMemo();
+    const linger hard{1, 0};
+    ::setsockopt(int(v->socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    v->socket.abort();
+    ASSERT_TRUE(pumpUntil([] {
+        return Memo().memoWindow() && Memo().memoWindow()->Label2->text() == "Error: Connection Closed by Remote";
+    }));
+    EXPECT_FALSE(server()->Busy);
+    // A new memo that waits takes the window over from the lost one.
+    auto second = std::make_unique<Visitor>(port);
+    second->send(memoPost("NAME=Bob&MESSAGE=again&REPLY=YES"));
+    ASSERT_TRUE(second->waitFor(QByteArray(500, ' ') + "\r\n"));
+    ASSERT_TRUE(pumpUntil([] { return Memo().memoWindow() != nullptr; }));
+    EXPECT_EQ(Memo().memoWindow()->txtName->text(), "Bob");
+    Memo().memoWindow()->txtReply->setPlainText(QStringLiteral("for Bob"));
+    Memo().memoWindow()->cmd_Send->click();
+    ASSERT_TRUE(second->waitClosed());
+    EXPECT_TRUE(second->received.contains("<P>Reply: </P>for Bob\r\n"));
+}
+
+TEST_F(ServerRobustness, RestartAndExitDuringTheWaitAreSafe)
+{
+    auto v = waitingMemo();
+    frmMemo* w = Memo().memoWindow();
+    w->txtReply->setPlainText(QStringLiteral("half typed"));
+    Memo().restartServer();
+    ASSERT_TRUE(v->waitClosed());
+    EXPECT_EQ(Memo().memoWindow(), nullptr);
+    ASSERT_NE(server(), nullptr);
+    EXPECT_TRUE(server()->listening());
+    EXPECT_FALSE(server()->Busy);
+    expectNextVisitorServed();
+
+    auto again = waitingMemo();
+    Hooks().closers.clear();
+    InstallMemoHooks();
+    Hooks().closers.value(QStringLiteral("frmMemoServer"))();
+    Hooks().closers.value(QStringLiteral("frmMemo"))();
+    ASSERT_TRUE(again->waitClosed());
+    EXPECT_EQ(server(), nullptr);
+    pumpFor(100);  // no tick of the stopped wait may run
+}
+
+TEST_F(ServerRobustness, PortInUseIsLoggedWithoutABox)
+{
+    Memo().stopServer();
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::Any, port));
+    Memo().startServer();
+    ASSERT_NE(server(), nullptr);
+    EXPECT_FALSE(server()->listening());
+    EXPECT_TRUE(log.contains(QStringLiteral("[MemoServer] Error Port in use")));
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+    EXPECT_EQ(doubles.sound.beeps, 1);
+    holder.close();
+    Memo().restartServer();
+    EXPECT_TRUE(server()->listening());
+}
+
+TEST_F(ServerRobustness, PortTextOutOfRange)
+{
+    for (const char* text : {"70000", "0", "abc", "", "-5"}) {
+        Memo().stopServer();
+        WriteIni(QStringLiteral("Memo"), QStringLiteral("MemoServer Port"), QString::fromLatin1(text));
+        Memo().startServer();
+        ASSERT_NE(server(), nullptr);
+        EXPECT_FALSE(server()->listening()) << text;
+        EXPECT_EQ(setup().txtMemoPort->text(), QString::fromLatin1(text));
+    }
+    EXPECT_TRUE(log.contains(QStringLiteral("[MemoServer] Error: Port out of range")));
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+}
+
+TEST_F(ServerRobustness, ATimeoutTooLargeForTheCountdownClosesTheConnection)
+{
+    setup().Timeout->setText(QStringLiteral("40000"));
+    Visitor v(port);
+    v.send(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES"));
+    ASSERT_TRUE(v.waitClosed());
+    EXPECT_TRUE(v.received.contains("Waiting a maximum of 40000 seconds."));
+    EXPECT_TRUE(errorLog().contains("6 in SendHTML"));
+    EXPECT_FALSE(server()->Busy);
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+    Memo().destroyMemoWindow();
+    expectNextVisitorServed();
+}
+
+TEST_F(ServerRobustness, TranscriptOnlyWithDebugToFileAndCapped)
+{
+    expectNextVisitorServed();
+    EXPECT_EQ(server()->transcript(), "");
+    Core().DebugToFile = true;
+    for (int i = 0; i < 30; ++i)
+        expectNextVisitorServed(QByteArray(400, 'n'));
+    Core().DebugToFile = false;
+    EXPECT_LE(server()->transcript().size(), 20000);
+    EXPECT_TRUE(server()->transcript().contains(QStringLiteral("Connection ")));
+    EXPECT_TRUE(server()->transcript().contains(QStringLiteral("Disconnected ")));
+}
+
+} // namespace
