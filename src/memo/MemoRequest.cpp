@@ -24,6 +24,20 @@ int hexValue(char c)
     throw ProgramError(kUrlDecodeError, QStringLiteral("Invalid data passed to UrlDecode() function."));
 }
 
+// Browsers send headers such as "Sec-Fetch-Site" on every post, so the
+// fields are looked for in the body when it holds them; a request without a
+// body (a GET with the fields in its address) is searched whole.
+QByteArray fieldText(const QByteArray& request)
+{
+    const qsizetype crlf = request.indexOf("\r\n\r\n");
+    const qsizetype lf = request.indexOf("\n\n");
+    if (crlf < 0 && lf < 0)
+        return request;
+    const qsizetype body = (lf >= 0 && (crlf < 0 || lf < crlf)) ? lf + 2 : crlf + 4;
+    const QByteArray tail = request.mid(body);
+    return findNoCase(tail, "NAME") > 0 ? tail : request;
+}
+
 } // namespace
 
 QByteArray DecodeCGI(const QByteArray& text)
@@ -51,8 +65,9 @@ QByteArray DecodeCGI(const QByteArray& text)
     return out;
 }
 
-ExtractedMemo ExtractMemo(const QByteArray& request)
+ExtractedMemo ExtractMemo(const QByteArray& received)
 {
+    const QByteArray request = fieldText(received);
     ExtractedMemo result;
     MemoFields& f = result.fields;
     const qsizetype s = findNoCase(request, "SITE");
@@ -75,10 +90,11 @@ ExtractedMemo ExtractMemo(const QByteArray& request)
     return result;
 }
 
-BusyFields ExtractBusyFields(const QByteArray& request) noexcept
+BusyFields ExtractBusyFields(const QByteArray& received) noexcept
 {
     BusyFields fields;
     try {
+        const QByteArray request = fieldText(received);
         const qsizetype n = findNoCase(request, "NAME");
         if (n == 0)
             return fields;

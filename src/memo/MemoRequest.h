@@ -4,10 +4,11 @@
 
 #include <optional>
 
-// Taking a memo request apart. The parser does not split the request into
-// request line, headers and body: it searches the whole received text for
-// the field names, without regard to letter case, and cuts the values out
-// by position. All functions work on the 8-bit text as received.
+// Taking a memo request apart. The parser searches the text for the field
+// names, without regard to letter case, and cuts the values out by
+// position: in the body when the body holds the fields, else in the whole
+// request (a GET carries them in its first line). All functions work on the
+// 8-bit text as received.
 
 // Error number raised for a malformed "%" escape.
 inline constexpr int kUrlDecodeError = 65001;

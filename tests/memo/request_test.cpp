@@ -109,15 +109,21 @@ TEST(ExtractMemo, MalformedEscapesAndFieldsOutOfOrderThrow)
         EXPECT_THROW(ExtractMemo(request), ProgramError) << request.constData();
 }
 
-TEST(ExtractMemo, AHeaderHoldingNameShiftsTheCutsWithoutHarm)
+TEST(ExtractMemo, HeadersHoldingSiteOrNameDoNotShiftTheCuts)
 {
-    // "name" in a header is found first and the sender's cut then runs
-    // through the headers; that is how the parser behaves.
-    const QByteArray request = post("NAME=Ann&MESSAGE=Hi&REPLY=YES", "X-Username: visitor\r\n");
+    // Every browser post carries "Sec-Fetch-Site"; some carry more.
+    const QByteArray request = post("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES",
+                                    "Sec-Fetch-Site: cross-site\r\nX-Username: visitor\r\n");
     const ExtractedMemo m = ExtractMemo(request);
-    EXPECT_EQ(m.outcome, MemoExtract::Memo);
-    EXPECT_TRUE(m.fields.sender.startsWith(" visitor\r\n"));
+    ASSERT_EQ(m.outcome, MemoExtract::Memo);
+    EXPECT_EQ(m.fields.webSite, "Home");
+    EXPECT_EQ(m.fields.sender, "Ann");
     EXPECT_EQ(m.fields.text, "Hi");
+    // A body without the fields: the whole request is searched.
+    const ExtractedMemo get =
+        ExtractMemo("GET /memo/?Site=Web&NAME=Bo&MESSAGE=x&REPLY=NO HTTP/1.1\r\nSec-Fetch-Site: none\r\n\r\n");
+    EXPECT_EQ(get.fields.webSite, "Web");
+    EXPECT_EQ(get.fields.sender, "Bo");
 }
 
 TEST(ExtractMemo, NulBytesAndBinaryStayInTheValues)
