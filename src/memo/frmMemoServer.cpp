@@ -34,6 +34,14 @@ void logVisitorError(int number, const QString& procedure)
     LogError(number, procedure, ErrorNotice::LogOnly);
 }
 
+// Pages are small: handing them to the system at once saves a trip through
+// the event loop per piece, and a close right after finds nothing pending.
+void writeNow(QTcpSocket* socket, const QByteArray& text)
+{
+    socket->write(text);
+    socket->flush();
+}
+
 } // namespace
 
 frmMemoServer::frmMemoServer()
@@ -313,7 +321,7 @@ void frmMemoServer::SendNotFound(int index)
 {
     // The one page that goes out whether or not a memo is being handled.
     if (QTcpSocket* socket = socketOf(index); socket && socket->state() == QAbstractSocket::ConnectedState)
-        socket->write(pages::notFoundPage(Memo().setup().pageSettings()));
+        writeNow(socket, pages::notFoundPage(Memo().setup().pageSettings()));
 }
 
 void frmMemoServer::SendText(int index, const QByteArray& text)
@@ -322,7 +330,7 @@ void frmMemoServer::SendText(int index, const QByteArray& text)
         return;
     QTcpSocket* socket = socketOf(index);
     if (socket && socket->state() == QAbstractSocket::ConnectedState)
-        socket->write(text);
+        writeNow(socket, text);
     else if (index == ServedIndex)
         Busy = false;
 }
@@ -349,7 +357,7 @@ void frmMemoServer::sendFor(quint64 serial, QTcpSocket* socket, const QByteArray
     if (!Busy || serial != servedSerial_)
         return;
     if (socket && socket->state() == QAbstractSocket::ConnectedState)
-        socket->write(text);
+        writeNow(socket, text);
     else
         Busy = false;
 }
@@ -380,7 +388,8 @@ void frmMemoServer::Connections_Close(int index, QTcpSocket* socket)
     const bool servedWaiting = Busy && index == ServedIndex && session_ && session_->waiting()
                                && it->second.stage != Stage::Closing;
     connections_.erase(it);
-    socket->deleteLater();
+    // Called from the event loop, not from inside the socket's own signal.
+    delete socket;
     addTranscript(QStringLiteral("Disconnected %1\r\n").arg(index));
     if (servedWaiting) {
         // The visitor left during the wait: the count-down stops and the

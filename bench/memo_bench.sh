@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Memo server benchmarks, all on loopback, each bounded in time:
+#  1. not-found and busy page throughput with wrk, against the memo server and
+#     against nginx serving the same page bytes as a static file (every
+#     request on a new connection for both, as the memo server closes after
+#     each page); reports the ratio (target: memo >= 50 % of nginx);
+#  2. memory growth with 1000 idle connections open (target < 50 MB RSS);
+#  3. the longest stall of the memo server's event loop during all of it
+#     (target < 50 ms).
+# Usage: bench/memo_bench.sh [seconds per wrk run, default 10]
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+. "$top/scripts/packages.sh"
+ensure_packages $HALVORN_BUILD_PACKAGES $HALVORN_BENCH_PACKAGES
+[ -f "$top/build/build.ninja" ] || cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$top/build" --target memo_bench_server >/dev/null
+duration="${1:-10}"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+memo_port="$(free_port)"
+nginx_port="$(free_port)"
+
+# The memo server, with a reply time-out long enough to hold Busy through a run.
+mkdir -p "$work/home"
+printf '[Memo]\r\nEnabled=True\r\nMemoServer Port=%s\r\nReply Timeout=3000\r\nRows=5\r\nColumns=75\r\n' \
+  "$memo_port" > "$work/home/hvrn.ini"
+HALVORN_HOME="$work/home" QT_QPA_PLATFORM=offscreen ${MEMO_BENCH_ENV:-} "$top/build/bench/memo_bench_server" 3600 \
+  > "$work/memo.out" 2>"$work/memo.err" &
+memo_pid=$!
+pids+=("$memo_pid")
+for _ in $(seq 50); do grep -q ready "$work/memo.out" && break; sleep 0.1; done
+grep -q ready "$work/memo.out" || { echo "memo server did not start"; cat "$work/memo.err"; exit 1; }
+
+# The same page bytes for nginx: the memo server's answers without the response head.
+strip_head() { /usr/bin/python3 -c 'import sys; d=sys.stdin.buffer.read(); sys.stdout.buffer.write(d.split(b"\r\n\r\n",1)[1])'; }
+mkdir -p "$work/www" "$work/nginx"
+printf 'OPTIONS / HTTP/1.0\r\n\r\n' | /usr/bin/python3 -c '
+import socket,sys
+s=socket.create_connection(("127.0.0.1",int(sys.argv[1]))); s.sendall(sys.stdin.buffer.read())
+out=b""
+while True:
+    b=s.recv(65536)
+    if not b: break
+    out+=b
+sys.stdout.buffer.write(out)' "$memo_port" | strip_head > "$work/www/notfound.html"
+
+# Hold Busy: one memo waits for a reply for the rest of the run.
+curl -s -m 3000 --data 'NAME=Holder&MESSAGE=wait&REPLY=YES' "http://127.0.0.1:$memo_port/memo/" > /dev/null &
+pids+=("$!")
+sleep 1
+busy_body='NAME=Bob&MESSAGE=Hello&REPLY=YES'
+curl -s -m 10 --data "$busy_body" "http://127.0.0.1:$memo_port/memo/" | cat > "$work/www/busy.html"
+grep -q 'MemoSever in use' "$work/www/busy.html" || { echo "no busy page"; exit 1; }
+
+cat > "$work/nginx/nginx.conf" <<CONF
+worker_processes 1;
+daemon off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 4096; }
+http {
+  access_log off;
+  client_body_temp_path $work/nginx;
+  proxy_temp_path $work/nginx;
+  fastcgi_temp_path $work/nginx;
+  uwsgi_temp_path $work/nginx;
+  scgi_temp_path $work/nginx;
+  server {
+    listen 127.0.0.1:$nginx_port;
+    root $work/www;
+    default_type text/html;
+  }
+}
+CONF
+nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" &
+pids+=("$!")
+sleep 0.5
+
+cat > "$work/notfound.lua" <<'LUA'
+wrk.method = "OPTIONS"
+LUA
+cat > "$work/busy.lua" <<LUA
+wrk.method = "POST"
+wrk.body = "$busy_body"
+wrk.headers["Content-Type"] = "application/x-www-form-urlencoded"
+LUA
+cat > "$work/close.lua" <<'LUA'
+wrk.headers["Connection"] = "close"
+LUA
+
+rate() { wrk -t2 -c32 -d"${duration}s" "$@" 2>&1 | awk '/Requests\/sec/ {print $2}'; }
+ratio() { /usr/bin/python3 -c "import sys; print(f'{100*float(sys.argv[1])/float(sys.argv[2]):.0f} %')" "$1" "$2"; }
+
+memo_nf="$(rate -s "$work/notfound.lua" "http://127.0.0.1:$memo_port/")"
+nginx_nf="$(rate -s "$work/close.lua" "http://127.0.0.1:$nginx_port/notfound.html")"
+memo_busy="$(rate -s "$work/busy.lua" "http://127.0.0.1:$memo_port/memo/")"
+nginx_busy="$(rate -s "$work/close.lua" "http://127.0.0.1:$nginx_port/busy.html")"
+
+rss() { awk '/VmRSS/ {print $2}' "/proc/$memo_pid/status"; }
+before="$(rss)"
+/usr/bin/python3 - "$memo_port" <<'PY' &
+import socket, sys, time
+port = int(sys.argv[1])
+held = []
+for _ in range(1000):
+    held.append(socket.create_connection(("127.0.0.1", port)))
+time.sleep(8)
+PY
+idle_pid=$!
+sleep 5
+during="$(rss)"
+wait "$idle_pid" || true
+
+kill -TERM "$memo_pid"
+wait "$memo_pid" 2>/dev/null || true
+stall="$(awk -F': ' '/longest event-loop stall/ {print $2}' "$work/memo.out")"
+
+echo "not-found page: memo server ${memo_nf} req/s, nginx ${nginx_nf} req/s, ratio $(ratio "$memo_nf" "$nginx_nf") (target >= 50 %)"
+echo "busy page:      memo server ${memo_busy} req/s, nginx ${nginx_busy} req/s, ratio $(ratio "$memo_busy" "$nginx_busy") (target >= 50 %)"
+echo "1000 idle connections: RSS ${before} kB -> ${during} kB, growth $(( (during - before) / 1024 )) MB (target < 50 MB)"
+echo "longest event-loop stall during the runs: ${stall} (target < 50 ms)"
