@@ -82,7 +82,6 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 Form1::~Form1()
 {
     platform::trayArea().setMouseHandler(nullptr);
-    SetDebugWindowSink(nullptr);
 }
 
 QAction* Form1::action(const QString& name) const { return findChild<QAction*>(name); }
