@@ -63,7 +63,7 @@ frmDebug::frmDebug(QWidget* owner) : QWidget(owner, Qt::Window)
     SetDebugWindowSink(this);
 }
 
-frmDebug::~frmDebug() { SetDebugWindowSink(nullptr); }
+frmDebug::~frmDebug() { ClearDebugWindowSink(this); }
 
 bool frmDebug::displayDisabled() const { return mnuDisable->isChecked(); }
 
