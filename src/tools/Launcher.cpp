@@ -132,13 +132,14 @@ void LaunchProgram(Form1& form, int index)
 
 void ShowLaunchEditor(Form1& form, bool modal)
 {
-    if (g_editor) {
-        g_editor->show();
+    if (g_editor && g_editor->isVisible()) {
         g_editor->raise();
         g_editor->activateWindow();
         return;
     }
-    g_editor = new frmConfig(form);
+    // An editor hidden for the memo window comes back as it was left.
+    if (!g_editor)
+        g_editor = new frmConfig(form);
     if (!modal) {
         g_editor->show();
         return;
@@ -153,4 +154,10 @@ void CloseLaunchEditor()
 {
     if (g_editor)
         g_editor->close();
+}
+
+void HideLaunchEditor()
+{
+    if (g_editor && g_editor->isVisible())
+        g_editor->hide();
 }

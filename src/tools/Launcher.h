@@ -24,6 +24,8 @@ bool OpenLaunchPath(const QString& path);
 void ShowLaunchEditor(Form1& form, bool modal);
 frmConfig* LaunchEditor();
 void CloseLaunchEditor();
+// Hides an open editor (ending its modal run) without losing what it shows.
+void HideLaunchEditor();
 
 // Menu captions show "&" literally; these translate between title and caption.
 QString LaunchCaption(const QString& title);

@@ -47,3 +47,9 @@ void AttachTools(Form1& form)
     onAction(form, QStringLiteral("mnuContents"), [] { mnuContents_Click(); });
     onAction(form, QStringLiteral("mnuhvrn"), [main] { ShowAboutWindow(main); });
 }
+
+void HideToolWindows()
+{
+    HideLaunchEditor();
+    HideAboutWindow();
+}

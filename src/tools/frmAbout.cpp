@@ -95,15 +95,21 @@ void frmAbout::Command1_Click()
 
 void ShowAboutWindow(QWidget* main)
 {
-    if (g_about) {
+    if (g_about && g_about->isVisible()) {
         g_about->raise();
         g_about->activateWindow();
         return;
     }
-    g_about = new frmAbout(main);
+    // One hidden for the memo window is not brought back: a fresh one is shown.
+    if (g_about)
+        g_about->deleteLater();
+    QPointer<frmAbout> about = new frmAbout(main);
+    g_about = about;
     if (main)
-        g_about->move(OffsetByTwips(main->pos(), 500));
-    g_about->exec();
+        about->move(OffsetByTwips(main->pos(), 500));
+    about->exec();
+    if (about && !about->isVisible())
+        about->deleteLater();
 }
 
 frmAbout* AboutWindow() { return g_about; }
@@ -112,4 +118,10 @@ void CloseAboutWindow()
 {
     if (g_about)
         g_about->close();
+}
+
+void HideAboutWindow()
+{
+    if (g_about && g_about->isVisible())
+        g_about->hide();
 }

@@ -36,3 +36,4 @@ private:
 void ShowAboutWindow(QWidget* main);
 frmAbout* AboutWindow();
 void CloseAboutWindow();
+void HideAboutWindow();

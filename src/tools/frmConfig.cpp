@@ -52,11 +52,18 @@ frmConfig::frmConfig(Form1& main) : QDialog(&main), main_(main)
 {
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(kCaption);
-    setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     buildControls();
     resize(kWidth, heightWithoutPanel());
     LoadLaunchSetttings(main_, lstName);
+}
+
+void frmConfig::done(int result)
+{
+    // Back, the close box and Escape end the editor for good; a hide (for
+    // the memo window) keeps it, which WA_DeleteOnClose with exec() would not.
+    QDialog::done(result);
+    deleteLater();
 }
 
 int frmConfig::heightWithPanel() { return TwipsToPixels(2460); }

@@ -10,7 +10,7 @@ class QPushButton;
 
 // The launcher editor "Launch Menu": lists the programs of the Launch menus
 // and adds, edits and removes them; files dropped onto it are offered for
-// adding. Destroyed when closed.
+// adding. Destroyed when closed; only hidden while a memo window needs the screen.
 class frmConfig : public QDialog {
     Q_OBJECT
 
@@ -44,6 +44,8 @@ public:
     QLineEdit* Text2 = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdCancel = nullptr;
+
+    void done(int result) override;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

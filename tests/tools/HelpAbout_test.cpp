@@ -153,3 +153,29 @@ TEST_F(AboutWindow, TheExitProcedureClosesIt)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AboutWindow, HiddenForAMemoItEndsItsModalRunAndOpensAfreshLater)
+{
+    QPointer<frmAbout> first;
+    QTimer::singleShot(0, [&] {
+        first = ::AboutWindow();
+        HideToolWindows();
+    });
+    ShowAboutWindow(form.get());  // returns once hidden
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        frmAbout* again = ::AboutWindow();
+        ASSERT_NE(again, nullptr);
+        shown = again->isVisible();
+        again->Command1->click();
+    });
+    ShowAboutWindow(form.get());
+    EXPECT_TRUE(shown);
+}
+
+} // namespace

@@ -6,6 +6,7 @@
 
 #include "LauncherFixture.h"
 
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -325,6 +326,60 @@ TEST_F(EditorTest, TheExitProcedureClosesAnOpenEditor)
     Hooks().closers.value(QStringLiteral("frmConfig"))();
     settle();
     EXPECT_EQ(LaunchEditor(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorTest, HiddenForAMemoTheEditorComesBackAsItWasLeft)
+{
+    bool panelKept = false;
+    int run = 0;
+    QTimer::singleShot(0, [&] {
+        ++run;
+        LaunchEditor()->offerFile(QStringLiteral("/half/done"));
+        HideToolWindows();
+    });
+    form->action(QStringLiteral("mnuCustom"))->trigger();  // ends when hidden
+    ASSERT_NE(LaunchEditor(), nullptr);
+    EXPECT_FALSE(LaunchEditor()->isVisible());
+
+    QTimer::singleShot(0, [&] {
+        ++run;
+        frmConfig* again = LaunchEditor();
+        panelKept = again->isVisible() && again->picAdd->isVisible() &&
+                    again->Text2->text() == QStringLiteral("/half/done");
+        again->cmd_Control[3]->click();
+    });
+    form->action(QStringLiteral("mnuCustom"))->trigger();
+    settle();
+    EXPECT_EQ(run, 2);
+    EXPECT_TRUE(panelKept);
+    EXPECT_EQ(LaunchEditor(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorTest, EscapeAndTheCloseBoxDestroyTheEditor)
+{
+    form->action(QStringLiteral("mnuCustom1"))->trigger();
+    QPointer<frmConfig> shown = LaunchEditor();
+    ASSERT_FALSE(shown.isNull());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(shown, &escape);
+    settle();
+    EXPECT_TRUE(shown.isNull());
+
+    form->action(QStringLiteral("mnuCustom1"))->trigger();
+    shown = LaunchEditor();
+    ASSERT_FALSE(shown.isNull());
+    QCloseEvent closeBox;
+    QApplication::sendEvent(shown, &closeBox);
+    settle();
+    EXPECT_TRUE(shown.isNull());
 }
 
 } // namespace
