@@ -184,18 +184,18 @@ void frmConfig::cmdAdd_Click()
         offerFile(path);
 }
 
-QString frmConfig::selectedTitle() const
+int frmConfig::selectedSlot() const
 {
+    // Entries are found by title: of two equal titles the lower slot answers.
     const QList<QListWidgetItem*> selected = lstName->selectedItems();
-    return selected.isEmpty() ? QString() : selected.constFirst()->text();
+    if (selected.isEmpty() || selected.constFirst()->text().isEmpty())
+        return -1;
+    return FindLaunchSlot(selected.constFirst()->text());
 }
 
 void frmConfig::cmdEdit_Click()
 {
-    const QString title = selectedTitle();
-    if (title.isEmpty())
-        return;
-    const int slot = FindLaunchSlot(title);
+    const int slot = selectedSlot();
     if (slot < 0)
         return;
     const LaunchSlot entry = ReadLaunchSlot(slot);
@@ -210,10 +210,7 @@ void frmConfig::cmdEdit_Click()
 
 void frmConfig::cmdDelete_Click()
 {
-    const QString title = selectedTitle();
-    if (title.isEmpty())
-        return;
-    const int slot = FindLaunchSlot(title);
+    const int slot = selectedSlot();
     if (slot < 0)
         return;
     StoreLaunchSlot(slot, QString(), QString());

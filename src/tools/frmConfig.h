@@ -56,7 +56,8 @@ private:
     void buildControls();
     void showPanel(const QString& caption);
     void hidePanel();
-    QString selectedTitle() const;
+    // The slot of the selected list entry; -1 with nothing selected.
+    int selectedSlot() const;
     void cmdAdd_Click();
     void cmdDelete_Click();
     void cmdEdit_Click();
