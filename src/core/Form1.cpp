@@ -77,7 +77,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     trayMenu_ = BuildTrayMenu(this);
     debugWindow_ = new frmDebug(this);
     autoWindow_ = new frmAuto(this);
-    tray_ = new TrayIcon(*this);
+    tray_ = std::make_unique<TrayIcon>(*this);
     platform::trayArea().setMouseHandler([this](int message) { trayMessage(message); });
     connectCoreActions();
 }
