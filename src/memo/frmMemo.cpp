@@ -7,9 +7,11 @@
 #include "memo/MemoLog.h"
 #include "memo/MemoProgram.h"
 #include "memo/MemoText.h"
+#include "memo/frmMemoSetup.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/MessageBoxes.h"
+#include "tools/ToolsWiring.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -145,12 +147,9 @@ void frmMemo::present(const QString& timeoutText)
     }
     txtName->setText(memo::shownText(g.MemoSender));
     // Modal windows would block this one.
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        const QString name = w->objectName();
-        if (w->isVisible() && (name == QLatin1String("frmMemoSetup") || name == QLatin1String("frmConfig")
-                               || name == QLatin1String("frmAbout")))
-            w->hide();
-    }
+    if (Memo().setup().isVisible())
+        Memo().setup().hide();
+    HideToolWindows();
     Label2->setText(kTimeLeft);
     Label2->setStyleSheet(QString());
     txtTime->show();

@@ -9,7 +9,6 @@
 #include "memo/MemoPages.h"
 #include "memo/MemoProgram.h"
 #include "memo/MemoRequest.h"
-#include "memo/MemoSound.h"
 #include "memo/MemoText.h"
 #include "memo/MemoVariables.h"
 #include "memo/ReplySession.h"
@@ -17,6 +16,7 @@
 #include "memo/frmMemo.h"
 #include "memo/frmMemoSetup.h"
 #include "platform/Clock.h"
+#include "tools/Sounds.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -85,12 +85,12 @@ void frmMemoServer::Form_Load()
     setup.txtMemoPort->setText(portText);
     const double port = memo::leadingNumber(portText);
     if (!(port >= 1 && port <= 65535)) {
-        memo::AlertBeep();
+        AlertBeep();
         DebugLog(QStringLiteral("[MemoServer] Error: Port out of range: ") + portText.left(40));
         return;
     }
     if (!Listen->listen(QHostAddress::Any, quint16(port))) {
-        memo::AlertBeep();
+        AlertBeep();
         if (Listen->serverError() == QAbstractSocket::AddressInUseError)
             DebugLog(QStringLiteral("[MemoServer] Error Port in use"));
         return;
@@ -237,7 +237,7 @@ void frmMemoServer::HandlePacket(const QByteArray& request, int index)
         if (away)
             SendAway(index);
         if (setup.soundEnabled())
-            memo::PlaySoundFile(setup.soundFile());
+            PlaySoundFile(setup.soundFile());
         // Away mode answers with the away page only: no hidden reply wait.
         if (away) {
             endMemo();
@@ -406,7 +406,7 @@ void frmMemoServer::Connections_Error(int index, int error)
     // A visitor closing or resetting its side is the close event's business.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
-    memo::AlertBeep();
+    AlertBeep();
     DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(error) + QStringLiteral(" on connection ")
              + QString::number(index));
 }

@@ -9,9 +9,10 @@
 #include "memo/ColorSelect.h"
 #include "memo/MemoColors.h"
 #include "memo/MemoProgram.h"
-#include "memo/MemoSound.h"
 #include "memo/MemoText.h"
 #include "platform/Desktop.h"
+#include "platform/FileDialogs.h"
+#include "tools/Sounds.h"
 #include "platform/MessageBoxes.h"
 
 #include <QCheckBox>
@@ -407,8 +408,8 @@ void frmMemoSetup::cmdControl_Click(int index)
 
 void frmMemoSetup::cmdBrw_Click(int index)
 {
-    const QString file = memo::ShowOpenDialog(this, QStringLiteral("Select file"), ProgramDir(),
-                                              QStringLiteral("HTML Files|*.html;*.htm|Text (*.txt)|*.txt|All Files (*.*)|*.*"));
+    const QString file = ShowOpenDialog(this, QStringLiteral("HTML Files|*.html;*.htm|Text (*.txt)|*.txt|All Files (*.*)|*.*"),
+                                        QStringLiteral("Select file"), ProgramDir());
     if (!file.isEmpty())
         txtHtml[size_t(index)]->setText(file);
 }
@@ -434,15 +435,9 @@ void frmMemoSetup::cmdEdit_Click(int index)
     platform::desktop().start(editor, {path});
 }
 
-void frmMemoSetup::cmdMemoBrowse_Click()
-{
-    const QString file = memo::ShowOpenDialog(this, QStringLiteral("Select sound file"), ProgramDir(),
-                                              QStringLiteral("Wav files (*.wav)|*.wav|All files (*.*)|*.*"));
-    if (!file.isEmpty())
-        PlayMemoSound->setText(file);
-}
+void frmMemoSetup::cmdMemoBrowse_Click() { BrowseSoundFile(this, PlayMemoSound, ProgramDir()); }
 
-void frmMemoSetup::cmdMemoPlay_Click() { memo::PlaySoundFile(PlayMemoSound->text()); }
+void frmMemoSetup::cmdMemoPlay_Click() { PlaySoundFile(PlayMemoSound->text()); }
 
 bool frmMemoSetup::enabled() const { return chkMemo->isChecked(); }
 QString frmMemoSetup::port() const { return txtMemoPort->text(); }

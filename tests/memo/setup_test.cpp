@@ -256,7 +256,7 @@ TEST_F(SetupTest, BrowseButtonsUseTheOpenDialog)
     EXPECT_EQ(doubles.dialogs.shown()[0].request.title, "Select file");
     EXPECT_EQ(doubles.dialogs.shown()[0].request.startDirectory, home.path());
     EXPECT_EQ(doubles.dialogs.shown()[0].request.qtFilter,
-              "HTML Files (*.html *.htm);;Text (*.txt) (*.txt);;All Files (*.*) (*.*)");
+              "HTML Files (*.html *.htm);;Text (*.txt);;All Files (*.*)");
     doubles.dialogs.setNextResult(QStringLiteral("/s/ding.wav"));
     w.cmdMemoBrowse_Click();
     EXPECT_EQ(w.PlayMemoSound->text(), "/s/ding.wav");
