@@ -163,28 +163,23 @@ QWidget* frmMemoSetup::buildOptionsTab()
     auto* h = new QGridLayout(html);
     ChkWrap = check("ChkWrap", "Word Wrap", html, "Word Wrap Text in memo form");
     h->addWidget(ChkWrap, 0, 0);
-    auto* cols = label("lblColumns", "Columns");
-    cols->setParent(html);
-    h->addWidget(cols, 1, 0);
+    // One labelled row of the frame: the label in the first column.
+    auto row = [&](int at, const char* name, const char* text, QWidget* field) {
+        QLabel* l = label(name, text);
+        l->setParent(html);
+        h->addWidget(l, at, 0);
+        h->addWidget(field, at, 1);
+    };
     txtColumn = edit(QStringLiteral("txtColumn"), QStringLiteral("75"), html);
     txtColumn->setToolTip(QStringLiteral("Width of memo form"));
-    h->addWidget(txtColumn, 1, 1);
-    auto* rows = label("lblRows", "Rows");
-    rows->setParent(html);
-    h->addWidget(rows, 2, 0);
+    row(1, "lblColumns", "Columns", txtColumn);
     txtRow = edit(QStringLiteral("txtRow"), QStringLiteral("5"), html);
     txtRow->setToolTip(QStringLiteral("Height of memo form"));
-    h->addWidget(txtRow, 2, 1);
-    auto* fore = label("lblForeground", "Foreground");
-    fore->setParent(html);
-    h->addWidget(fore, 3, 0);
-    auto* back = label("lblBackground", "Background");
-    back->setParent(html);
-    h->addWidget(back, 4, 0);
+    row(2, "lblRows", "Rows", txtRow);
     auto* foreRow = new QWidget(html);
     auto* backRow = new QWidget(html);
-    h->addWidget(foreRow, 3, 1);
-    h->addWidget(backRow, 4, 1);
+    row(3, "lblForeground", "Foreground", foreRow);
+    row(4, "lblBackground", "Background", backRow);
     CreateColorSelect(html, foreRow, backRow);
     grid->addWidget(html, 3, 0, 1, 3);
 
