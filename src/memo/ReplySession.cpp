@@ -15,7 +15,6 @@
 ReplySession::ReplySession(frmMemoServer& server, int index, quint64 serial)
     : QObject(&server), server_(server), index_(index), serial_(serial), socket_(server.socketOf(index))
 {
-    setProperty("serial", QVariant::fromValue(serial));
     timer_.setInterval(memoLimits().replyTickMs);
     connect(&timer_, &QTimer::timeout, this, &ReplySession::tick);
 }

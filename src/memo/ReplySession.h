@@ -21,6 +21,8 @@ public:
     // when a reply is wanted, the wait.
     void start();
     bool waiting() const { return timer_.isActive(); }
+    // Which handled memo this page belongs to.
+    quint64 serial() const { return serial_; }
     // Nothing more is sent; the memo window goes.
     void abandon();
 

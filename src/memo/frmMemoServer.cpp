@@ -283,7 +283,8 @@ void frmMemoServer::sessionFinished(ReplySession* session)
 {
     if (session_ == session)
         session_ = nullptr;
-    if (Busy && ServedIndex >= 0 && session->property("serial").toULongLong() == servedSerial_)
+    // A page that lost its visitor must not end a newer memo's turn.
+    if (Busy && session->serial() == servedSerial_)
         endMemo();
     session->deleteLater();
 }
