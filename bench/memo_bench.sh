@@ -117,6 +117,7 @@ PY
 idle_pid=$!
 sleep 5
 during="$(rss)"
+held="$( (ss -Htn state established "( sport = :$memo_port )" 2>/dev/null || true) | wc -l)"
 wait "$idle_pid" || true
 
 kill -TERM "$memo_pid"
@@ -125,5 +126,5 @@ stall="$(awk -F': ' '/longest event-loop stall/ {print $2}' "$work/memo.out")"
 
 echo "not-found page: memo server ${memo_nf} req/s, nginx ${nginx_nf} req/s, ratio $(ratio "$memo_nf" "$nginx_nf") (target >= 50 %)"
 echo "busy page:      memo server ${memo_busy} req/s, nginx ${nginx_busy} req/s, ratio $(ratio "$memo_busy" "$nginx_busy") (target >= 50 %)"
-echo "1000 idle connections: RSS ${before} kB -> ${during} kB, growth $(( (during - before) / 1024 )) MB (target < 50 MB)"
+echo "1000 idle connections (${held} held by the server): RSS ${before} kB -> ${during} kB, growth $(( (during - before) / 1024 )) MB (target < 50 MB)"
 echo "longest event-loop stall during the runs: ${stall} (target < 50 ms)"
