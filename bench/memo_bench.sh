@@ -8,6 +8,7 @@
 #  3. the longest stall of the memo server's event loop during all of it
 #     (target < 50 ms).
 # Usage: bench/memo_bench.sh [seconds per wrk run, default 10]
+# MEMO_BENCH_ENV="env NAME=value" runs the memo server with extra environment.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 . "$top/scripts/packages.sh"
