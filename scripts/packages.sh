@@ -3,7 +3,7 @@
 
 HALVORN_BUILD_PACKAGES="cmake ninja-build g++ pkg-config git qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev"
 # Test-only: GoogleTest and the real servers the tests start on free ports.
-HALVORN_TEST_PACKAGES="libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-openssl"
+HALVORN_TEST_PACKAGES="libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-openssl openssl openssh-server curl hyperfine"
 
 ensure_packages() {
   local missing=()
