@@ -292,7 +292,16 @@ bool FtpClient::connectAndLogin()
     if (target_.scheme == FtpTarget::Scheme::Sftp) {
         const QString known =
             knownHostsFile.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts") : knownHostsFile;
-        curl_easy_setopt(easy, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+        long auth = CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD;
+        if (!sshKeyFile.isEmpty()) {
+            auth |= CURLSSH_AUTH_PUBLICKEY;
+            curl_easy_setopt(easy, CURLOPT_SSH_PRIVATE_KEYFILE, QFile::encodeName(sshKeyFile).constData());
+            const QString pub = sshKeyFile + QStringLiteral(".pub");
+            if (QFileInfo(pub).isFile())
+                curl_easy_setopt(easy, CURLOPT_SSH_PUBLIC_KEYFILE, QFile::encodeName(pub).constData());
+            curl_easy_setopt(easy, CURLOPT_KEYPASSWD, password.toUtf8().constData());
+        }
+        curl_easy_setopt(easy, CURLOPT_SSH_AUTH_TYPES, auth);
         curl_easy_setopt(easy, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(known).constData());
         curl_easy_setopt(easy, CURLOPT_SSH_KEYFUNCTION, &FtpCallbacks::hostKey);
         curl_easy_setopt(easy, CURLOPT_SSH_KEYDATA, s);

@@ -44,6 +44,7 @@ public:
     Tls tls = Tls::Off;
     bool verifyPeer = true;
     QString knownHostsFile;     // SFTP; empty: ~/.ssh/known_hosts
+    QString sshKeyFile;         // SFTP private key; the password is then its passphrase
     QString pinnedHostKey;      // SFTP "SHA256:..." accepted earlier for this profile
     bool askAboutHostKeys = true;  // false: an unknown key fails (no one to ask)
     Timeouts timeouts;

@@ -109,11 +109,12 @@ Publisher::Publisher(Form1& form) : QObject(&form), form_(form)
     connect(&FTP1, &FtpClient::Error, this, &Publisher::FTP1_Error);
     connect(&FTP1, &FtpClient::TransferConfirmed, this, [this] { TransferDone = true; });
     FTP1.confirmHostKey = [this](const QString& fingerprint) {
-        return MsgBox(QStringLiteral("The server %1 is not known yet. Its host key is\r\n%2\r\n\r\n"
+        hostKeyRefused_ = MsgBox(QStringLiteral("The server %1 is not known yet. Its host key is\r\n%2\r\n\r\n"
                                      "Accept this key for the profile \"%3\"?")
                           .arg(form_.txtHost->text(), fingerprint, profileName()),
-                      platform::MsgButtons::YesNo, platform::MsgIcon::Question, kProgramName, &form_) ==
-               platform::MsgAnswer::Yes;
+                                 platform::MsgButtons::YesNo, platform::MsgIcon::Question, kProgramName, &form_) !=
+                          platform::MsgAnswer::Yes;
+        return !hostKeyRefused_;
     };
 }
 
@@ -192,6 +193,7 @@ void Publisher::upload(const QString& path, const QString& status)
         Hooks().ensureMemoServer();
 
     AbortRequested = false;
+    hostKeyRefused_ = false;
     form_.Combo1->setEnabled(false);
     form_.cmdAbort->show();
     form_.action(QStringLiteral("mnuAbort"))->setEnabled(true);
@@ -211,7 +213,8 @@ void Publisher::upload(const QString& path, const QString& status)
             stop(Outcome::Aborted, QStringLiteral("aborted"));
             return;
         }
-        if (TransferDone)
+        // A refused host key is not asked about again in a second pass.
+        if (TransferDone || hostKeyRefused_)
             break;
     }
     if (TransferDone) {
@@ -226,14 +229,18 @@ void Publisher::upload(const QString& path, const QString& status)
 
 bool Publisher::fieldsComplete(const QString& status)
 {
-    const bool local = platform::ParseFtpHost(form_.txtHost->text()).isLocal();
+    const platform::FtpTarget target = platform::ParseFtpHost(form_.txtHost->text());
+    const bool local = target.isLocal();
+    // An SFTP key may have no passphrase: then no password is needed.
+    const bool keyLogin = target.scheme == platform::FtpTarget::Scheme::Sftp &&
+                          !ReadIni(profileName(), QStringLiteral("SSH Key File"), QString()).isEmpty();
     const struct {
         bool missing;
         const char* what;
     } checks[] = {
         {form_.txtHost->text().isEmpty(), "Host Name Required"},
         {!local && form_.txtlogin->text().isEmpty(), "Login Name Required"},
-        {!local && form_.txtPass->text().isEmpty(), "Password Required"},
+        {!local && !keyLogin && form_.txtPass->text().isEmpty(), "Password Required"},
         {form_.txtRemoteFile->text().isEmpty(), "Remote Filename Required"},
         {status != QLatin1String("Online") && form_.File2->text().isEmpty(), "Offline HTML Filename Required"},
         {status == QLatin1String("Online") && form_.File1->text().isEmpty(), "Online HTML Filename Required"},
@@ -290,6 +297,7 @@ void Publisher::prepareClient(bool oneShot)
     FTP1.tls = tlsMode(ReadIni(profile, QStringLiteral("TLS"), QStringLiteral("off")));
     FTP1.verifyPeer = flag(profile, "TLS Verify", true);
     FTP1.pinnedHostKey = ReadIni(profile, QStringLiteral("SSH Host Key"), QString());
+    FTP1.sshKeyFile = ReadIni(profile, QStringLiteral("SSH Key File"), QString());
     FTP1.askAboutHostKeys = !oneShot;
     const platform::FtpTarget target = platform::ParseFtpHost(FTP1.host);
     const bool tls = target.scheme == platform::FtpTarget::Scheme::Ftps ||

@@ -66,6 +66,7 @@ private:
     QString reason_;
     bool uploading_ = false;
     bool whiteText_ = false;
+    bool hostKeyRefused_ = false;
 };
 
 // The publisher attached to the running main window, if any.
