@@ -276,6 +276,8 @@ bool FtpClient::connectAndLogin()
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &FtpCallbacks::progress);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, s);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // Large reads keep a fast local server busy with few callbacks.
+    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 64L * 1024L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, long(timeouts.connectSeconds));
     curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(timeouts.responseSeconds));
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
