@@ -54,8 +54,11 @@ QWidget* withButtons(QLineEdit* edit, std::initializer_list<QPushButton*> button
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(edit, 1);
-    for (QPushButton* b : buttons)
+    for (QPushButton* b : buttons) {
+        if (b->text() == QLatin1String("..."))
+            b->setMaximumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
         layout->addWidget(b);
+    }
     return row;
 }
 
@@ -74,7 +77,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     trayMenu_ = BuildTrayMenu(this);
     debugWindow_ = new frmDebug(this);
     autoWindow_ = new frmAuto(this);
-    tray_ = new TrayIcon(*this);
+    tray_ = std::make_unique<TrayIcon>(*this);
     platform::trayArea().setMouseHandler([this](int message) { trayMessage(message); });
     connectCoreActions();
 }
@@ -82,7 +85,6 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 Form1::~Form1()
 {
     platform::trayArea().setMouseHandler(nullptr);
-    SetDebugWindowSink(nullptr);
 }
 
 QAction* Form1::action(const QString& name) const { return findChild<QAction*>(name); }

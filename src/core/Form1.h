@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QComboBox;
 class QLabel;
@@ -54,7 +56,7 @@ public:
 
     frmDebug* debugWindow() const { return debugWindow_; }
     frmAuto* autoWindow() const { return autoWindow_; }
-    TrayIcon* tray() const { return tray_; }
+    TrayIcon* tray() const { return tray_.get(); }
     QMenu* trayMenu() const { return trayMenu_; }
 
     // Form_MouseMove: a tray mouse message (515 double click, 517 right up).
@@ -106,7 +108,7 @@ private:
 
     frmDebug* debugWindow_ = nullptr;
     frmAuto* autoWindow_ = nullptr;
-    TrayIcon* tray_ = nullptr;
+    std::unique_ptr<TrayIcon> tray_;
     QMenu* trayMenu_ = nullptr;
     bool exiting_ = false;
     bool ended_ = false;

@@ -242,13 +242,21 @@ QByteArray withoutKey(const QByteArray& file, const QByteArray& section, const Q
 
 QByteArray withoutSection(const QByteArray& file, const QByteArray& section)
 {
-    const QList<QByteArrayView> views = splitLines(file);
-    const SectionSpan span = findSection(views, trimmed(section));
-    if (span.header < 0)
-        return file;
-    QList<QByteArray> lines = owned(views);
-    lines.remove(span.header, span.end - span.header);
-    return joinLines(lines);
+    const QByteArrayView name = trimmed(section);
+    QList<QByteArray> kept;
+    bool dropping = false;
+    bool found = false;
+    forEachLine(file, [&](QByteArrayView line) {
+        const QByteArrayView t = trimmed(line);
+        if (isHeader(t)) {
+            dropping = sameName(sectionName(t), name);
+            found = found || dropping;
+        }
+        if (!dropping)
+            kept.append(line.toByteArray());
+        return true;
+    });
+    return found ? joinLines(kept) : file;
 }
 
 QByteArray cutToReadLimit(const QByteArray& value)

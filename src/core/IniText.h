@@ -22,6 +22,7 @@ std::optional<QByteArray> lookup(const QByteArray& file, const QByteArray& secti
 QByteArray withValue(const QByteArray& file, const QByteArray& section, const QByteArray& key,
                      const QByteArray& value);
 QByteArray withoutKey(const QByteArray& file, const QByteArray& section, const QByteArray& key);
+// Removes every section of that name, so a duplicate cannot reappear.
 QByteArray withoutSection(const QByteArray& file, const QByteArray& section);
 
 // Cuts a value to kReadLimit bytes without splitting a UTF-8 sequence of an

@@ -32,6 +32,12 @@ void appendLine(const QString& fileName, const QString& line)
 
 void SetDebugWindowSink(DebugWindowSink* sink) { g_sink = sink; }
 
+void ClearDebugWindowSink(DebugWindowSink* sink)
+{
+    if (g_sink == sink)
+        g_sink = nullptr;
+}
+
 QString DebugStamp() { return QLatin1Char('[') + time12(platform::clock().now()) + QLatin1Char(']'); }
 
 void DebugLog(const QString& message)

@@ -11,6 +11,8 @@ public:
     virtual void appendText(const QString& text) = 0;
 };
 void SetDebugWindowSink(DebugWindowSink* sink);
+// Unregisters sink if it is the registered one.
+void ClearDebugWindowSink(DebugWindowSink* sink);
 
 // Appends a time-stamped line to the debug window and, with DebugToFile set,
 // to debug.log. Never throws.

@@ -58,9 +58,16 @@ void TrayIcon::SysTrayMod()
 
 void TrayIcon::windowStateChanged()
 {
-    // Hiding without a tray to come back from would lose the window.
-    if (optionOn() && form_.isMinimized() && platform::trayArea().present())
-        form_.hide();
+    // Hiding without a tray to come back from would lose the window. The
+    // hide waits until the window system has finished minimising.
+    if (!optionOn() || !form_.isMinimized() || !platform::trayArea().present())
+        return;
+    QMetaObject::invokeMethod(
+        &form_, [this] {
+            if (form_.isMinimized() && optionOn())
+                form_.hide();
+        },
+        Qt::QueuedConnection);
 }
 
 void TrayIcon::restoreWindow()

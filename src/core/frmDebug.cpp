@@ -6,7 +6,7 @@
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
 #include "platform/Clock.h"
-#include "platform/FileDialogProvider.h"
+#include "platform/FileDialogs.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -63,7 +63,7 @@ frmDebug::frmDebug(QWidget* owner) : QWidget(owner, Qt::Window)
     SetDebugWindowSink(this);
 }
 
-frmDebug::~frmDebug() { SetDebugWindowSink(nullptr); }
+frmDebug::~frmDebug() { ClearDebugWindowSink(this); }
 
 bool frmDebug::displayDisabled() const { return mnuDisable->isChecked(); }
 
@@ -107,9 +107,9 @@ void frmDebug::showEvent(QShowEvent* event)
 void frmDebug::mnuSave_Click()
 {
     TrapErrors("mnuSave_Click", [this] {
-        const QString path = platform::fileDialogs().save(
-            this, {QStringLiteral("Save DebugLog As"), ProgramDir(), QStringLiteral("HVRNbug.txt"),
-                   QStringLiteral("Text files (*.txt)")});
+        const QString path =
+            ShowSaveDialog(this, QStringLiteral("Text files (*.txt)|*.txt"),
+                           QStringLiteral("Save DebugLog As"), ProgramDir(), QStringLiteral("HVRNbug.txt"));
         if (path.isEmpty())
             return;
         QFile file(path);

@@ -23,4 +23,9 @@ public:
 
 FileDialogProvider& fileDialogs();
 
+// "*.*" means "every file" to our callers; to Qt it means "names with a
+// dot", which would hide programs and other files without an extension.
+// The real dialogs match with "*" instead.
+QString NameFilterForMatching(const QString& qtFilter);
+
 } // namespace platform

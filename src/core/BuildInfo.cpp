@@ -1,3 +1,0 @@
-#include "core/BuildInfo.h"
-
-int BuildNumber() { return HALVORN_BUILD_NUMBER; }

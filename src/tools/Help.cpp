@@ -1,0 +1,32 @@
+#include "tools/Help.h"
+
+#include "core/Logs.h"
+#include "core/ProgramDir.h"
+#include "core/ProgramError.h"
+#include "platform/Desktop.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+QString ShippedManualPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/manual/index.html");
+}
+
+QString HelpContentsPath(const QString& manualPath)
+{
+    const QString own = ProgramFile(QStringLiteral("HVRN.HLP"));
+    return QFileInfo::exists(own) ? own : manualPath;
+}
+
+void mnuContents_Click(const QString& manualPath)
+{
+    TrapErrors("Loading Help File", [&] {
+        const QString path = HelpContentsPath(manualPath);
+        if (!QFileInfo::exists(path))
+            DebugLog(QStringLiteral("[HVRN] Help file not found: ") + path);
+        // The viewer's answer is not examined: a missing file is the
+        // desktop's to report.
+        platform::desktop().open(path);
+    });
+}

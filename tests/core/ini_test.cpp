@@ -1,0 +1,241 @@
+#include "core/Encrypt.h"
+#include "core/Ini.h"
+#include "core/IniText.h"
+#include "core/ProgramError.h"
+#include "core/TextToBool.h"
+#include "support/TempHome.h"
+
+#include <QRandomGenerator>
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const QString kNone = QStringLiteral("<none>");
+
+TEST(IniRead, NamesIgnoreCaseAndSurroundingBlanks)
+{
+    TempHome home;
+    home.writeFile("hvrn.ini", "[ startup ]\r\n  Credits =  0  \r\n[Default]\r\nauto=True\r\n");
+    EXPECT_EQ(ReadIni("StartUp", "Credits", kNone), "0");
+    EXPECT_EQ(ReadIni("Startup", "CREDITS", kNone), "0");
+    EXPECT_EQ(ReadIni(" STARTUP ", " credits ", kNone), "0");
+    EXPECT_EQ(ReadIni("Default", "AUTO", kNone), "True");
+}
+
+TEST(IniRead, MissingFileSectionOrKeyGiveTheDefault)
+{
+    TempHome home;
+    EXPECT_EQ(ReadIni("StartUp", "Credits", "1"), "1");
+    home.writeFile("hvrn.ini", "[StartUp]\r\nCredits=0\r\n");
+    EXPECT_EQ(ReadIni("Nowhere", "Credits", "d"), "d");
+    EXPECT_EQ(ReadIni("StartUp", "Missing", "d"), "d");
+    // An empty stored value is a value, not a missing key.
+    home.writeFile("hvrn.ini", "[StartUp]\r\nCredits=\r\n");
+    EXPECT_EQ(ReadIni("StartUp", "Credits", "d"), "");
+}
+
+TEST(IniRead, QuotesAndBlanksAroundValuesAreNotPartOfIt)
+{
+    TempHome home;
+    home.writeFile("hvrn.ini",
+                   "[s]\r\na= \"quoted value\" \r\nb=\"only left\r\nc=in \"the\" middle\r\nd=\"\"\r\n"
+                   "e=\t tabbed\t\r\n");
+    EXPECT_EQ(ReadIni("s", "a", kNone), "quoted value");
+    EXPECT_EQ(ReadIni("s", "b", kNone), "\"only left");
+    EXPECT_EQ(ReadIni("s", "c", kNone), "in \"the\" middle");
+    EXPECT_EQ(ReadIni("s", "d", kNone), "");
+    EXPECT_EQ(ReadIni("s", "e", kNone), "tabbed");
+}
+
+TEST(IniRead, LongValuesAreCutTo254Bytes)
+{
+    TempHome home;
+    const QByteArray longValue(300, 'x');
+    home.writeFile("hvrn.ini", "[s]\r\nk=" + longValue + "\r\n");
+    EXPECT_EQ(ReadIni("s", "k", kNone), QString(254, 'x'));
+    EXPECT_EQ(ReadIniBytes("s", "k", "").size(), 254);
+    // A cut never leaves half a UTF-8 character behind.
+    const QString euros(100, QChar(0x20AC));  // three bytes each
+    ASSERT_TRUE(WriteIni("s", "u", euros));
+    EXPECT_EQ(ReadIni("s", "u", kNone), QString(84, QChar(0x20AC)));
+}
+
+TEST(IniRead, FilesWithLfOnlyAndOddSpacingFromOtherPrograms)
+{
+    TempHome home;
+    home.writeFile("hvrn.ini",
+                   "; written by hand\n\n   [Profile]   \n Count   =   3\n1=alpha\n  3 = gamma  \n"
+                   "garbage line without equals\n[alpha]\nHost = ftp.alpha.test\n");
+    EXPECT_EQ(ReadIni("profile", "count", kNone), "3");
+    EXPECT_EQ(ReadIni("Profile", "1", kNone), "alpha");
+    EXPECT_EQ(ReadIni("Profile", "2", kNone), kNone);
+    EXPECT_EQ(ReadIni("Profile", "3", kNone), "gamma");
+    EXPECT_EQ(ReadIni("ALPHA", "host", kNone), "ftp.alpha.test");
+}
+
+TEST(IniRead, OnlyTheFirstSectionOfANameCounts)
+{
+    TempHome home;
+    home.writeFile("hvrn.ini", "[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n");
+    EXPECT_EQ(ReadIni("a", "x", kNone), "1");
+    EXPECT_EQ(ReadIni("a", "y", kNone), kNone);
+    ASSERT_TRUE(WriteIni("a", "z", "3"));
+    EXPECT_EQ(ReadIni("a", "z", kNone), "3");
+}
+
+TEST(IniWrite, CreatesFileAndSectionsWithCrLfLines)
+{
+    TempHome home;
+    ASSERT_TRUE(WriteIni("StartUp", "Credits", "True"));
+    ASSERT_TRUE(WriteIni("Startup", "Systray", "False"));
+    ASSERT_TRUE(WriteIni("DialUp", "Reconnect", "True"));
+    EXPECT_EQ(home.readFile("hvrn.ini"),
+              "[StartUp]\r\nCredits=True\r\nSystray=False\r\n\r\n[DialUp]\r\nReconnect=True\r\n");
+}
+
+TEST(IniWrite, ReplacesAKeyInPlaceKeepingEverythingElse)
+{
+    TempHome home;
+    home.writeFile("hvrn.ini", "; comment\n[A]\nAuto=False\nother = keep me \n\n[B]\nx=1\n");
+    ASSERT_TRUE(WriteIni("a", "AUTO", "True"));
+    EXPECT_EQ(home.readFile("hvrn.ini"),
+              "; comment\r\n[A]\r\nAuto=True\r\nother = keep me \r\n\r\n[B]\r\nx=1\r\n");
+    // A new key goes to the end of its section, before the blank line.
+    ASSERT_TRUE(WriteIni("A", "New", "v"));
+    EXPECT_EQ(home.readFile("hvrn.ini"),
+              "; comment\r\n[A]\r\nAuto=True\r\nother = keep me \r\nNew=v\r\n\r\n[B]\r\nx=1\r\n");
+}
+
+TEST(IniWrite, DeletesKeysAndWholeSections)
+{
+    TempHome home;
+    home.writeFile("hvrn.ini", "[Profile]\r\nCount=3\r\n1=a\r\n2=b\r\n[b]\r\nHost=h\r\nLogin=l\r\n[c]\r\nx=1\r\n");
+    ASSERT_TRUE(WriteIni("Profile", "2"));
+    EXPECT_EQ(ReadIni("Profile", "2", kNone), kNone);
+    EXPECT_EQ(ReadIni("Profile", "1", kNone), "a");
+    ASSERT_TRUE(WriteIni("B"));
+    EXPECT_EQ(ReadIni("b", "Host", kNone), kNone);
+    EXPECT_EQ(ReadIni("c", "x", kNone), "1");
+    EXPECT_EQ(home.readFile("hvrn.ini"), "[Profile]\r\nCount=3\r\n1=a\r\n[c]\r\nx=1\r\n");
+    // Deleting what is not there changes nothing.
+    ASSERT_TRUE(WriteIni("Nowhere"));
+    ASSERT_TRUE(WriteIni("c", "nokey"));
+    EXPECT_EQ(home.readFile("hvrn.ini"), "[Profile]\r\nCount=3\r\n1=a\r\n[c]\r\nx=1\r\n");
+}
+
+TEST(IniWrite, LineBreaksInValuesCannotBreakTheFile)
+{
+    TempHome home;
+    ASSERT_TRUE(WriteIni("s", "k", "first\r\n[Injected]\r\nevil=1"));
+    EXPECT_EQ(ReadIni("s", "k", kNone), "first[Injected]evil=1");
+    EXPECT_EQ(ReadIni("Injected", "evil", kNone), kNone);
+}
+
+TEST(IniWrite, ConcurrentWritersLoseNoKeyAndReadersNeverSeeAHalfFile)
+{
+    TempHome home;
+    ASSERT_TRUE(WriteIni("stable", "marker", "present"));
+    std::atomic<bool> done{false};
+    std::atomic<int> missing{0};
+    std::thread reader([&] {
+        while (!done)
+            if (ReadIni("stable", "marker", kNone) != "present")
+                ++missing;
+    });
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([t] {
+            for (int i = 0; i < 40; ++i)
+                WriteIni(QStringLiteral("w%1").arg(t), QString::number(i), QString(200, QChar('a' + t)));
+        });
+    for (auto& w : writers)
+        w.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(missing.load(), 0);
+    for (int t = 0; t < 4; ++t)
+        for (int i = 0; i < 40; ++i)
+            ASSERT_EQ(ReadIni(QStringLiteral("w%1").arg(t), QString::number(i), kNone).size(), 200);
+}
+
+TEST(TextToBoolTest, AcceptsWordsAndNumbersOnly)
+{
+    for (const char* yes : {"True", "TRUE", "true", "1", "-1", " 2 ", "0.5"})
+        EXPECT_TRUE(TextToBool(yes)) << yes;
+    for (const char* no : {"False", "false", "FALSE", "0", "0.0", " 0 "})
+        EXPECT_FALSE(TextToBool(no)) << no;
+    for (const char* bad : {"", "yes", "on", "1x", "Truee"}) {
+        try {
+            TextToBool(bad);
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const ProgramError& e) {
+            EXPECT_EQ(e.number(), err::kTypeMismatch);
+        }
+    }
+}
+
+TEST(EncryptTest, IsItsOwnInverseWithAFixedPrintableKey)
+{
+    EXPECT_EQ(Encrypt(""), "");
+    const QByteArray zeros(30, '\0');
+    const QByteArray key = Encrypt(zeros);  // XOR with zero shows the key, twice over
+    EXPECT_EQ(key.left(15), key.mid(15, 15));
+    for (char c : key.left(15))
+        EXPECT_TRUE(c >= 0x20 && c <= 0x7E);
+    const QByteArray password = "s3cret pass\xE9";
+    EXPECT_NE(Encrypt(password), password);
+    EXPECT_EQ(Encrypt(Encrypt(password)), password);
+}
+
+TEST(StoredPassword, EveryByteRoundTripsThroughTheFile)
+{
+    TempHome home;
+    // A password equal to the key scrambles to all NULs. Every byte value
+    // 1-255 is covered in two halves, each within the 254-byte read limit.
+    QByteArray lowBytes, highBytes;
+    for (int b = 1; b <= 255; ++b)
+        (b < 128 ? lowBytes : highBytes) += char(b);
+    const QByteArray keyItself = Encrypt(QByteArray(15, '\0'));
+    const QByteArray tricky[] = {lowBytes, highBytes, keyItself, " lead", "trail ", "\"quoted\"", "\r\n", "\t",
+                                 QByteArray(1, char(0x9C)), QByteArray(300, 'p').left(100)};
+    for (const QByteArray& raw : tricky) {
+        ASSERT_TRUE(WriteIniBytes("p", "pass", escapeStoredBytes(Encrypt(raw))));
+        EXPECT_EQ(Encrypt(unescapeStoredBytes(ReadIniBytes("p", "pass", ""))), raw)
+            << raw.toHex().toStdString();
+    }
+}
+
+TEST(StoredPassword, RandomKeysAndValuesRoundTrip)
+{
+    TempHome home;
+    QRandomGenerator random(20261207);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray raw;
+        const int length = int(random.bounded(1, 60));
+        for (int i = 0; i < length; ++i)
+            raw += char(random.bounded(1, 256));
+        const QString section = QStringLiteral("S%1").arg(random.bounded(5));
+        const QString key = QStringLiteral("k%1").arg(round);
+        ASSERT_TRUE(WriteIniBytes(section, key, escapeStoredBytes(Encrypt(raw))));
+        ASSERT_EQ(Encrypt(unescapeStoredBytes(ReadIniBytes(section, key, ""))), raw) << round;
+    }
+}
+
+TEST(StoredPassword, FieldTextRoundTripsAndOldValuesStillLoad)
+{
+    TempHome home;
+    const QString password = QStringLiteral(" Pässwörd \"with\" € ");
+    ASSERT_TRUE(SaveStoredPassword("Default", "pass", password));
+    EXPECT_EQ(LoadStoredPassword("Default", "pass"), password);
+    EXPECT_FALSE(home.readFile("hvrn.ini").contains("Pässwörd"));
+    // A value written before escaping existed: the plain scrambled bytes.
+    const QByteArray oldStored = Encrypt("abc123XYZ");
+    home.writeFile("hvrn.ini", "[Default]\r\npass=" + oldStored + "\r\n");
+    EXPECT_EQ(LoadStoredPassword("Default", "pass"), "abc123XYZ");
+}
+
+} // namespace

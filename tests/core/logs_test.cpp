@@ -1,0 +1,174 @@
+#include "core/CoreState.h"
+#include "core/Form1.h"
+#include "core/Logs.h"
+#include "core/ProgramError.h"
+#include "core/frmDebug.h"
+#include "support/PlatformDoubles.h"
+#include "support/TempHome.h"
+
+#include <QAction>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LogsTest : public ::testing::Test {
+protected:
+    void SetUp() override { Core() = CoreState{}; }
+    void TearDown() override { Core() = CoreState{}; }
+
+    TempHome home;
+    PlatformDoubles doubles;
+};
+
+TEST_F(LogsTest, DebugLineFormatsInFileAndWindow)
+{
+    Form1 form;
+    Core().DebugToFile = true;
+    DebugLog("[HVRN] All Settings Loaded");
+    doubles.clock.set(QDateTime(QDate(2026, 1, 2), QTime(0, 5, 6)));
+    DebugLog("second");
+    EXPECT_EQ(home.readFile("debug.log"),
+              "[03:07:09 PM]\t[HVRN] All Settings Loaded\r\n[12:05:06 AM]\tsecond\r\n");
+    EXPECT_EQ(form.debugWindow()->text(),
+              "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n");
+}
+
+TEST_F(LogsTest, FileSwitchAndDisableMarkAreIndependent)
+{
+    Form1 form;
+    Core().DebugToFile = false;
+    DebugLog("window only");
+    EXPECT_FALSE(home.exists("debug.log"));
+    EXPECT_TRUE(form.debugWindow()->text().contains("window only"));
+
+    form.debugWindow()->setDisabledMark(true);
+    Core().DebugToFile = true;
+    DebugLog("file only");
+    EXPECT_FALSE(form.debugWindow()->text().contains("file only"));
+    EXPECT_TRUE(home.readFile("debug.log").contains("file only"));
+}
+
+TEST_F(LogsTest, DisableItemFlipsAndStoresItsMark)
+{
+    Form1 form;
+    QAction* disable = form.debugWindow()->findChild<QAction*>("mnuDisable");
+    ASSERT_NE(disable, nullptr);
+    disable->trigger();
+    EXPECT_TRUE(form.debugWindow()->displayDisabled());
+    EXPECT_TRUE(home.readFile("hvrn.ini").contains("[Debug]\r\nEnabled=True"));
+    disable->trigger();
+    EXPECT_TRUE(home.readFile("hvrn.ini").contains("Enabled=False"));
+}
+
+TEST_F(LogsTest, WindowKeepsTheNewest20000CharactersCutAtLineStarts)
+{
+    Form1 form;
+    Core().DebugToFile = true;
+    for (int i = 0; i < 1000; ++i)
+        DebugLog(QStringLiteral("line %1 ").arg(i, 4, 10, QChar('0')) + QString(20, 'x'));
+    const QString& text = form.debugWindow()->text();
+    EXPECT_LE(text.size(), frmDebug::kTextLimit);
+    EXPECT_GT(text.size(), frmDebug::kTextLimit - 60);
+    EXPECT_TRUE(text.startsWith("[03:07:09 PM]  line ")) << text.left(40).toStdString();
+    EXPECT_TRUE(text.endsWith("line 0999 xxxxxxxxxxxxxxxxxxxx\r\n"));
+    EXPECT_FALSE(text.contains("line 0000"));
+    // The file keeps everything.
+    EXPECT_EQ(home.readFile("debug.log").count("\r\n"), 1000);
+}
+
+TEST_F(LogsTest, AWindowTextWithoutLineBreaksLosesSingleCharacters)
+{
+    Form1 form;
+    form.debugWindow()->appendText(QString(frmDebug::kTextLimit + 5, 'a'));
+    EXPECT_EQ(form.debugWindow()->text().size(), frmDebug::kTextLimit);
+}
+
+TEST_F(LogsTest, ErrorLineAndBox)
+{
+    LogError(53, "UploadFile");
+    EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 53 in UploadFile\r\n");
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    const auto& box = doubles.boxes.shown().front();
+    EXPECT_EQ(box.title, "Program Error");
+    EXPECT_EQ(box.icon, platform::MsgIcon::Question);
+    EXPECT_EQ(box.buttons, platform::MsgButtons::Ok);
+    EXPECT_TRUE(box.text.startsWith("There was an error 53: File not found in UploadFile\r\n\r\n"
+                                    "This Error was logged to Error.log\r\n"
+                                    "Please email this file to the Programmer.\r\n"));
+}
+
+TEST_F(LogsTest, ErrorZeroIsIgnoredAnd401AndRemoteErrorsAreOnlyLogged)
+{
+    LogError(0, "Nothing");
+    EXPECT_FALSE(home.exists("error.log"));
+    LogError(401, "Sub Main Load");
+    LogError(13, "Memo - HandlePacket", ErrorNotice::LogOnly);
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+    EXPECT_EQ(home.readFile("error.log"),
+              "[12/5/26 03:07:09 PM] 401 in Sub Main Load\r\n[12/5/26 03:07:09 PM] 13 in Memo - HandlePacket\r\n");
+}
+
+// A box whose display raises more errors, as events run while it is open.
+class ReentrantBoxes final : public platform::MessageBoxes {
+public:
+    platform::MsgAnswer show(QWidget*, const platform::MsgBoxRequest&) override
+    {
+        ++shown;
+        if (shown == 1)
+            for (int i = 0; i < 5; ++i)
+                LogError(57, "Burst");
+        return platform::MsgAnswer::Ok;
+    }
+    std::optional<QString> input(QWidget*, const platform::InputBoxRequest&) override { return {}; }
+    int shown = 0;
+};
+
+TEST_F(LogsTest, ABurstOfErrorsOpensOneBoxAtATime)
+{
+    ReentrantBoxes boxes;
+    platform::ScopedOverride<platform::MessageBoxes> override(boxes);
+    LogError(53, "First");
+    EXPECT_EQ(boxes.shown, 1);
+    EXPECT_EQ(home.readFile("error.log").count("\r\n"), 6);
+    LogError(53, "AfterTheBoxClosed");
+    EXPECT_EQ(boxes.shown, 2);
+}
+
+TEST_F(LogsTest, TrapErrorsLogsTheNumberUnderTheProcedureName)
+{
+    EXPECT_FALSE(TrapErrors("LoadStartup", [] { throw ProgramError(err::kTypeMismatch); }));
+    EXPECT_FALSE(TrapErrors("Other", [] { throw std::runtime_error("x"); }));
+    EXPECT_TRUE(TrapErrors("Fine", [] {}));
+    EXPECT_EQ(home.readFile("error.log"),
+              "[12/5/26 03:07:09 PM] 13 in LoadStartup\r\n[12/5/26 03:07:09 PM] 51 in Other\r\n");
+}
+
+TEST_F(LogsTest, SaveWritesTheWindowTextToTheChosenFile)
+{
+    Form1 form;
+    DebugLog("to be saved");
+    const QString target = home.file("saved.txt");
+    doubles.dialogs.setNextResult(target);
+    form.debugWindow()->mnuSave_Click();
+    ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
+    const auto& request = doubles.dialogs.shown().front().request;
+    EXPECT_EQ(request.title, "Save DebugLog As");
+    EXPECT_EQ(request.proposedName, "HVRNbug.txt");
+    EXPECT_EQ(request.startDirectory, home.path());
+    EXPECT_EQ(home.readFile("saved.txt"), "[03:07:09 PM]  to be saved\r\n\r\n");
+    // Cancel writes nothing.
+    form.debugWindow()->mnuSave_Click();
+    EXPECT_EQ(home.readFile("saved.txt"), "[03:07:09 PM]  to be saved\r\n\r\n");
+}
+
+TEST_F(LogsTest, EmailAuthorIsDisabledUntilAComposerExists)
+{
+    Form1 form;
+    QAction* email = form.debugWindow()->findChild<QAction*>("mnuEmail");
+    ASSERT_NE(email, nullptr);
+    EXPECT_EQ(email->text(), "&Email Author");
+    EXPECT_FALSE(email->isEnabled());
+}
+
+} // namespace
