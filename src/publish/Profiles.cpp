@@ -7,7 +7,7 @@
 #include "core/ProgramError.h"
 #include "core/frmAuto.h"
 #include "platform/Desktop.h"
-#include "platform/FileDialogProvider.h"
+#include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
 
 #include <QAction>
@@ -33,11 +33,9 @@ int slotCount() { return ReadIni(kProfile, QStringLiteral("Count"), QString()).t
 
 QString chooseTemplate(Form1& form)
 {
-    platform::FileDialogRequest request;
-    request.title = QStringLiteral("Select Offline HTML");
-    request.startDirectory = ProgramDir();
-    request.qtFilter = QStringLiteral("HTML Files (*.html *.htm);;Text (*.txt);;All Files (*)");
-    return platform::fileDialogs().open(&form, request);
+    return ShowOpenDialog(&form,
+                          QStringLiteral("HTML Files|*.html;*.htm|Text (*.txt)|*.txt|All Files (*.*)|*.*"),
+                          QStringLiteral("Select Offline HTML"), ProgramDir());
 }
 
 // The editor as typed: a path, or a program name found on PATH.
@@ -172,12 +170,9 @@ void Search2_Click(Form1& form)
 void cmd_change_Click(Form1& form)
 {
     TrapErrors("cmd_change_Click", [&] {
-        platform::FileDialogRequest request;
-        request.title = QStringLiteral("Browse for HTML Editor");
-        request.startDirectory = QStringLiteral("/usr/bin");
-        // Programs here carry no ".exe": all files come first.
-        request.qtFilter = QStringLiteral("All files (*);;Excutable files (*.exe)");
-        const QString path = platform::fileDialogs().open(&form, request);
+        // Programs here carry no ".exe" (nor any dot): all files come first.
+        const QString path = ShowOpenDialog(&form, QStringLiteral("All files|*|Excutable files (*.exe)|*.exe"),
+                                            QStringLiteral("Browse for HTML Editor"), QStringLiteral("/usr/bin"));
         if (!path.isEmpty())
             form.txtHtml->setText(path);
     });

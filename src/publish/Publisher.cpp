@@ -12,10 +12,10 @@
 #include "core/TextToBool.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
-#include "platform/SoundDevice.h"
 #include "publish/AddressLookup.h"
 #include "publish/PageFile.h"
 #include "publish/PublicAddress.h"
+#include "tools/Sounds.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,7 +34,7 @@ namespace {
 
 Publisher* g_current = nullptr;
 
-void beep() { platform::soundDevice().beep(); }
+void beep() { AlertBeep(); }
 
 bool isPageTemplate(const QString& path)
 {
