@@ -308,7 +308,12 @@ bool FtpClient::connectAndLogin()
         curl_easy_setopt(easy, CURLOPT_SSH_KEYFUNCTION, &FtpCallbacks::hostKey);
         curl_easy_setopt(easy, CURLOPT_SSH_KEYDATA, s);
     }
-    const QByteArray url = remoteUrl(target_, QString(), QString()).toUtf8();
+    return visit(remoteUrl(target_, QString(), QString()));
+}
+
+bool FtpClient::visit(const QString& folderUrl)
+{
+    const QByteArray url = folderUrl.toUtf8();
     Job job{[url](Session& s) {
         curl_easy_setopt(s.easy, CURLOPT_URL, url.constData());
         curl_easy_setopt(s.easy, CURLOPT_NOBODY, 1L);
@@ -330,13 +335,7 @@ bool FtpClient::changeDirectory()
         emit PITrail(Information, QStringLiteral("Folder ") + QDir::cleanPath(folder));
         return true;
     }
-    const QByteArray url = remoteUrl(target_, remoteDir.trimmed(), QString()).toUtf8();
-    Job job{[url](Session& s) {
-        curl_easy_setopt(s.easy, CURLOPT_URL, url.constData());
-        curl_easy_setopt(s.easy, CURLOPT_NOBODY, 1L);
-        return curl_easy_perform(s.easy);
-    }};
-    return run(job);
+    return visit(remoteUrl(target_, remoteDir.trimmed(), QString()));
 }
 
 bool FtpClient::store()

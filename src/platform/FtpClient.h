@@ -82,6 +82,8 @@ private:
     struct Session;
     struct Job;
     bool run(Job& job);
+    // Logs in (again, when needed) and changes into a folder, transferring nothing.
+    bool visit(const QString& folderUrl);
     void post(std::function<void()> event);
     void closeSession();
     bool failWith(int number, const QString& description);
