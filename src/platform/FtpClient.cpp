@@ -205,6 +205,21 @@ FtpClient::~FtpClient()
     }
 }
 
+void FtpClient::finished(QEventLoop& loop)
+{
+    // Addressed to the loop itself: should it be gone, the event is dropped.
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+}
+
+void FtpClient::waitFor(QEventLoop& loop, const std::atomic<bool>& done)
+{
+    // exec() also returns when the application quits; the transfer is then
+    // aborted, which its progress callback turns into a prompt return.
+    loop.exec();
+    if (!done.load())
+        abort_->store(true);
+}
+
 void FtpClient::post(std::function<void()> event)
 {
     QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
@@ -225,11 +240,13 @@ bool FtpClient::run(Job& job)
     Session& session = *session_;
     session.errorText[0] = 0;
     QEventLoop loop;
+    std::atomic<bool> done{false};
     std::thread worker([&] {
         result = job.work(session);
-        post([&loop] { loop.quit(); });
+        done.store(true);
+        finished(loop);
     });
-    loop.exec();
+    waitFor(loop, done);
     worker.join();
     running_ = false;
     if (result == CURLE_OK)
@@ -457,6 +474,7 @@ bool FtpClient::localStore()
     QString failure;
     qint64 total = 0;
     QEventLoop loop;
+    std::atomic<bool> done{false};
     std::thread worker([&] {
         // The page replaces the old one in one step: a reader never sees half a page.
         QSaveFile out(path);
@@ -485,9 +503,10 @@ bool FtpClient::localStore()
             if (failure.isEmpty() && !out.commit())
                 failure = out.errorString();
         }
-        post([&loop] { loop.quit(); });
+        done.store(true);
+        finished(loop);
     });
-    loop.exec();
+    waitFor(loop, done);
     worker.join();
     running_ = false;
     if (abort_->load())

@@ -3,6 +3,8 @@
 #include "platform/FtpTarget.h"
 
 #include <QObject>
+
+class QEventLoop;
 #include <QString>
 
 #include <atomic>
@@ -85,6 +87,8 @@ private:
     // Logs in (again, when needed) and changes into a folder, transferring nothing.
     bool visit(const QString& folderUrl);
     void post(std::function<void()> event);
+    static void finished(QEventLoop& loop);
+    void waitFor(QEventLoop& loop, const std::atomic<bool>& done);
     void closeSession();
     bool failWith(int number, const QString& description);
     bool localConnect();
