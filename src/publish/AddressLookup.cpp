@@ -51,8 +51,10 @@ void StartSock(Form1& form)
                 core.LocalIP = fallback;
             }
         }
+        // A reverse name comes from whoever runs the resolver: only a plain
+        // host name may go into pages.
         const QString reverse = info.reverseName(core.LocalIP);
-        if (!reverse.isEmpty())
+        if (IsPlausibleAddress(reverse))
             core.LocalHostName = reverse;
         DebugLog(QStringLiteral("Local Address: ") + core.LocalIP);
         QStringList others;

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -57,6 +58,9 @@ void InstallPublishHooks()
 void AttachPublishing(Form1& form)
 {
     g_form = &form;
+    // Server replies and resolver answers are shown here: never as markup.
+    for (QLabel* label : {form.ftpStatus, form.IP, form.lastUpdate})
+        label->setTextFormat(Qt::PlainText);
     auto* publisher = new publish::Publisher(form);
     TrapErrors("AttachPublishing", [] { publish::WriteSampleTemplates(); });
     publish::AddPublicAddressField(form);

@@ -127,6 +127,15 @@ TEST_F(AddressLookup, LoopbackFallsBackToTheFirstInterfaceAndEverythingIsLogged)
     EXPECT_TRUE(log.contains(QString(60, u'-')));
 }
 
+TEST_F(AddressLookup, AReverseNameThatIsNoHostNameIsIgnored)
+{
+    hosts.reverse[QStringLiteral("192.0.2.7")] = QStringLiteral("<b>x</b>");
+    StartSock(*form);
+    EXPECT_EQ(Core().LocalHostName, QStringLiteral("testhost"));
+    EXPECT_EQ(form->IP->textFormat(), Qt::PlainText);
+    EXPECT_EQ(form->ftpStatus->textFormat(), Qt::PlainText);
+}
+
 TEST_F(AddressLookup, AForwardAddressIsKeptAndNoOtherLineWithOneInterface)
 {
     hosts.interfaces = {QStringLiteral("192.0.2.7")};
