@@ -316,3 +316,23 @@ TEST(TrailLine, PasswordMaskedWhateverTheCase)
     EXPECT_EQ(publish::TrailLine(1, QStringLiteral("220 hi")), QStringLiteral("SERVER: 220 hi"));
     EXPECT_EQ(publish::TrailLine(2, QStringLiteral("Connected.")), QStringLiteral("INFO:   Connected."));
 }
+
+TEST_F(Upload, ExplicitTlsProfileWithVerificationSwitchedOff)
+{
+    QTemporaryDir certs;
+    FtpTestServer server(FtpTestServer::tlsOptions(certs, true));
+    ASSERT_GT(server.port(), 0) << server.errors().toStdString();
+    fillProfile(server.address());
+    mainAction("mnuSave")->trigger();
+    WriteIni(QStringLiteral("Default"), QStringLiteral("TLS"), QStringLiteral("require"));
+    form->cmd_Online_Click();  // the self-signed certificate is refused
+    expectNothingRecorded();
+    EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP Error] 60:")));
+
+    WriteIni(QStringLiteral("Default"), QStringLiteral("TLS Verify"), QStringLiteral("False"));
+    form->cmd_Online_Click();
+    EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), " \r\n<p>Online at 192.0.2.7</p>\r\n");
+    EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
+    EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP] TLS certificate verification is off for the profile Default")));
+    EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP] CLIENT: AUTH TLS")));
+}
