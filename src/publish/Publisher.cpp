@@ -202,6 +202,7 @@ void Publisher::upload(const QString& path, const QString& status)
         if (FTP1.busy()) {
             tell(QStringLiteral("FTP is busy currently preforming a operation"));
             stop(Outcome::Stopped, QStringLiteral("another upload is running"));
+            restoreControls();
             return;
         }
         const Step step = sessionPass(status);
