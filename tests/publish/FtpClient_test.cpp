@@ -348,3 +348,26 @@ TEST(FtpClientSession, LocalFolderTargetsReplaceThePageInOneStep)
     client.host = QStringLiteral("file://") + site.filePath(QStringLiteral("nowhere"));
     EXPECT_FALSE(client.connectAndLogin());
 }
+
+TEST(FtpClientSession, ImplicitTlsFromTheFirstByte)
+{
+    QTemporaryDir certs;
+    QStringList options = FtpTestServer::tlsOptions(certs, true);
+    options << QStringLiteral("--implicit");
+    FtpTestServer server(options);
+    ASSERT_GT(server.port(), 0) << server.errors().toStdString();
+    QTemporaryDir dir;
+    const QByteArray page("<p>implicit</p>\r\n");
+    FtpClient client;
+    Trail trail(client);
+    configure(client, QStringLiteral("ftps://") + server.address(), writeTemp(dir, QStringLiteral("p"), page));
+    client.verifyPeer = false;
+    ASSERT_TRUE(client.connectAndLogin());
+    ASSERT_TRUE(client.changeDirectory());
+    ASSERT_TRUE(client.store());
+    client.quit();
+    EXPECT_FALSE(trail.has(FtpClient::Sent, QStringLiteral("AUTH TLS")));
+    EXPECT_TRUE(trail.has(FtpClient::Sent, QStringLiteral("PROT P")));
+    EXPECT_EQ(trail.confirmed, 1);
+    EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), page);
+}

@@ -17,6 +17,7 @@ ap.add_argument("--user", default="tester")
 ap.add_argument("--password", default="secret")
 ap.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
 ap.add_argument("--tls-required", action="store_true")
+ap.add_argument("--implicit", action="store_true", help="TLS from the first byte (ftps://)")
 ap.add_argument("--throttle", type=int, default=0, help="bytes per second on data connections")
 ap.add_argument("--no226", action="store_true", help="confirm uploads with 250 instead of 226")
 ap.add_argument("--full", action="store_true", help="refuse every upload with 552")
@@ -65,6 +66,11 @@ class Handler(base):
             self.respond("552 Requested file action aborted. Exceeded storage allocation.")
             return
         return super().ftp_STOR(file, mode)
+
+    def handle(self):
+        if args.implicit:
+            self.secure_connection(self.ssl_context)
+        return super().handle()
 
     def on_file_received(self, file):
         print("RECEIVED " + file, flush=True)
