@@ -32,7 +32,8 @@ int expand(const QString& in, const QString& out)
     publish::PageOptions options;
     options.removeComments = true;
     options.credits = false;
-    const QByteArray page = publish::ExpandTemplateText(source.readAll(), publish::ComputeValues(inputs), options);
+    const QByteArray page =
+        publish::ExpandTemplateText(source.readAll(), publish::ComputeValues(inputs), options);
     return target.write(page) == page.size() ? 0 : 3;
 }
 
@@ -48,9 +49,8 @@ int upload(const QStringList& a)
     QElapsedTimer since;
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        worstLateMs = std::max(worstLateMs, since.restart() - 10);
-    });
+    QObject::connect(&tick, &QTimer::timeout,
+                     [&] { worstLateMs = std::max(worstLateMs, since.restart() - 10); });
     since.start();
     tick.start(10);
     QElapsedTimer steps;
@@ -78,6 +78,7 @@ int main(int argc, char** argv)
         return expand(args[1], args[2]);
     if (args.size() >= 5 && args[0] == QLatin1String("upload"))
         return upload(args.mid(1));
-    std::fputs("usage: publish_bench expand TEMPLATE OUTPUT | upload HOST:PORT USER PASSWORD FILE [REMOTE]\n", stderr);
+    std::fputs("usage: publish_bench expand TEMPLATE OUTPUT | upload HOST:PORT USER PASSWORD FILE [REMOTE]\n",
+               stderr);
     return 2;
 }

@@ -21,7 +21,7 @@ struct FtpClient::Session {
     char errorText[CURL_ERROR_SIZE] = {};
     FtpClient* owner = nullptr;
     std::shared_ptr<std::atomic<bool>> abort;
-    bool lineConnected = false;  // worker side: "Connected." has been reported
+    bool lineConnected = false; // worker side: "Connected." has been reported
     bool storing = false;
     bool started = false;
     qint64 lastReported = -1;
@@ -70,10 +70,17 @@ struct FtpCallbacks {
     {
         auto& s = *static_cast<FtpClient::Session*>(user);
         switch (kind) {
-        case CURLINFO_HEADER_OUT: trailLines(s, FtpClient::Sent, data, size); break;
-        case CURLINFO_HEADER_IN: trailLines(s, FtpClient::Received, data, size); break;
-        case CURLINFO_TEXT: trailLines(s, FtpClient::Information, data, size); break;
-        default: break;
+        case CURLINFO_HEADER_OUT:
+            trailLines(s, FtpClient::Sent, data, size);
+            break;
+        case CURLINFO_HEADER_IN:
+            trailLines(s, FtpClient::Received, data, size);
+            break;
+        case CURLINFO_TEXT:
+            trailLines(s, FtpClient::Information, data, size);
+            break;
+        default:
+            break;
         }
         return 0;
     }
@@ -225,7 +232,10 @@ void FtpClient::post(std::function<void()> event)
     QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
 }
 
-bool FtpClient::busy() const { return running_ || connected_ || session_ != nullptr; }
+bool FtpClient::busy() const
+{
+    return running_ || connected_ || session_ != nullptr;
+}
 
 bool FtpClient::failWith(int number, const QString& description)
 {
@@ -309,8 +319,9 @@ bool FtpClient::connectAndLogin()
         curl_easy_setopt(easy, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS));
     }
     if (target_.scheme == FtpTarget::Scheme::Sftp) {
-        const QString known =
-            knownHostsFile.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts") : knownHostsFile;
+        const QString known = knownHostsFile.isEmpty()
+                                  ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts")
+                                  : knownHostsFile;
         long auth = CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD;
         if (!sshKeyFile.isEmpty()) {
             auth |= CURLSSH_AUTH_PUBLICKEY;
@@ -344,11 +355,13 @@ bool FtpClient::changeDirectory()
     if (running_ || !session_)
         return false;
     if (HasControlCharacters(remoteDir))
-        return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("The remote directory holds control characters"));
+        return failWith(int(CURLE_URL_MALFORMAT),
+                        QStringLiteral("The remote directory holds control characters"));
     if (target_.isLocal()) {
         const QString folder = QDir(target_.folder).filePath(remoteDir.trimmed());
         if (!QFileInfo(folder).isDir())
-            return failWith(int(CURLE_REMOTE_ACCESS_DENIED), QStringLiteral("Remote directory not found: ") + folder);
+            return failWith(int(CURLE_REMOTE_ACCESS_DENIED),
+                            QStringLiteral("Remote directory not found: ") + folder);
         emit PITrail(Information, QStringLiteral("Folder ") + QDir::cleanPath(folder));
         return true;
     }
@@ -365,7 +378,8 @@ bool FtpClient::store()
         return localStore();
     QFile file(localFile);
     if (!file.open(QIODevice::ReadOnly))
-        return failWith(int(CURLE_READ_ERROR), QStringLiteral("Cannot read %1: %2").arg(localFile, file.errorString()));
+        return failWith(int(CURLE_READ_ERROR),
+                        QStringLiteral("Cannot read %1: %2").arg(localFile, file.errorString()));
     Session& s = *session_;
     s.upload = &file;
     s.storing = true;
@@ -447,9 +461,15 @@ void FtpClient::closeSession()
     connected_ = false;
 }
 
-void FtpClient::cancel() { abort_->store(true); }
+void FtpClient::cancel()
+{
+    abort_->store(true);
+}
 
-void FtpClient::abort() { abort_->store(true); }
+void FtpClient::abort()
+{
+    abort_->store(true);
+}
 
 bool FtpClient::localConnect()
 {
@@ -465,10 +485,12 @@ bool FtpClient::localStore()
     const QString folder = QDir::cleanPath(QDir(target_.folder).filePath(remoteDir.trimmed()));
     const QString path = QDir::cleanPath(QDir(folder).filePath(remoteFile.trimmed()));
     if (!path.startsWith(folder + u'/'))
-        return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("The file name leaves the folder: ") + remoteFile);
+        return failWith(int(CURLE_URL_MALFORMAT),
+                        QStringLiteral("The file name leaves the folder: ") + remoteFile);
     QFile in(localFile);
     if (!in.open(QIODevice::ReadOnly))
-        return failWith(int(CURLE_READ_ERROR), QStringLiteral("Cannot read %1: %2").arg(localFile, in.errorString()));
+        return failWith(int(CURLE_READ_ERROR),
+                        QStringLiteral("Cannot read %1: %2").arg(localFile, in.errorString()));
     emit PITrail(Information, QStringLiteral("Writing ") + path);
     running_ = true;
     QString failure;

@@ -21,7 +21,7 @@ namespace platform {
 class FtpClient : public QObject {
     Q_OBJECT
 
-public:
+  public:
     enum TrailType { Sent = 0, Received = 1, Information = 2 };
     enum Mode { Text = 1, Binary = 2 };
     enum class Tls { Off, Try, Require };
@@ -29,14 +29,14 @@ public:
     struct Timeouts {
         int connectSeconds = 30;
         int responseSeconds = 30;
-        int lowSpeedSeconds = 30;  // under one byte a second for this long ends the transfer
+        int lowSpeedSeconds = 30; // under one byte a second for this long ends the transfer
     };
 
     explicit FtpClient(QObject* parent = nullptr);
     ~FtpClient() override;
 
     // Settings, read when a command starts.
-    QString host;         // see ParseFtpHost
+    QString host; // see ParseFtpHost
     QString user;
     QString password;
     QString remoteDir;
@@ -45,10 +45,10 @@ public:
     int mode = Binary;
     Tls tls = Tls::Off;
     bool verifyPeer = true;
-    QString knownHostsFile;     // SFTP; empty: ~/.ssh/known_hosts
-    QString sshKeyFile;         // SFTP private key; the password is then its passphrase
-    QString pinnedHostKey;      // SFTP "SHA256:..." accepted earlier for this profile
-    bool askAboutHostKeys = true;  // false: an unknown key fails (no one to ask)
+    QString knownHostsFile;       // SFTP; empty: ~/.ssh/known_hosts
+    QString sshKeyFile;           // SFTP private key; the password is then its passphrase
+    QString pinnedHostKey;        // SFTP "SHA256:..." accepted earlier for this profile
+    bool askAboutHostKeys = true; // false: an unknown key fails (no one to ask)
     Timeouts timeouts;
     // Asked on this thread when an SFTP server's key is not known:
     // the fingerprint "SHA256:..."; true accepts it for this session.
@@ -70,7 +70,7 @@ public:
     // The host key that the user accepted during this session, for pinning.
     QString acceptedHostKey() const { return acceptedHostKey_; }
 
-signals:
+  signals:
     void PITrail(int type, const QString& text);
     void StartTransfer();
     void Transfer(qint64 bytesSent);
@@ -80,7 +80,7 @@ signals:
     // SFTP and local folders (which have no reply codes).
     void TransferConfirmed();
 
-private:
+  private:
     struct Session;
     struct Job;
     bool run(Job& job);

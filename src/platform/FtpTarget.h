@@ -9,10 +9,10 @@ namespace platform {
 struct FtpTarget {
     enum class Scheme { Ftp, Ftps, Sftp, File };
     Scheme scheme = Scheme::Ftp;
-    QString host;    // without brackets for IPv6
+    QString host; // without brackets for IPv6
     int port = 21;
-    QString folder;  // file:// only: the absolute local folder
-    QString error;   // empty when the text was understood
+    QString folder; // file:// only: the absolute local folder
+    QString error;  // empty when the text was understood
 
     bool valid() const { return error.isEmpty(); }
     bool isLocal() const { return scheme == Scheme::File; }

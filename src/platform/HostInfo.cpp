@@ -49,7 +49,7 @@ QStringList ipv4First(const QList<QHostAddress>& addresses)
 }
 
 class QtHostInfo final : public HostInfo {
-public:
+  public:
     QString localHostName() override { return QHostInfo::localHostName(); }
 
     QStringList lookupAddresses(const QString& hostName) override
@@ -91,6 +91,9 @@ public:
 
 } // namespace
 
-HostInfo& hostInfo() { return resolve<HostInfo, QtHostInfo>(); }
+HostInfo& hostInfo()
+{
+    return resolve<HostInfo, QtHostInfo>();
+}
 
 } // namespace platform

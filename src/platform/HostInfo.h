@@ -9,7 +9,7 @@ namespace platform {
 // lookups and the machine's interface addresses. Lookups return when done
 // (or after a time-out) and keep window events flowing meanwhile.
 class HostInfo {
-public:
+  public:
     virtual ~HostInfo() = default;
     virtual QString localHostName() = 0;
     // Addresses of a host name, IPv4 first; empty when it does not resolve.

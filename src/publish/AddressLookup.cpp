@@ -46,7 +46,8 @@ void StartSock(Form1& form)
             if (!fallback.isEmpty()) {
                 DebugLog(QStringLiteral("[HVRN] %1 resolves to %2, which nobody else can reach; using the "
                                         "interface address %3")
-                             .arg(core.LocalHostName, core.LocalIP.isEmpty() ? QStringLiteral("nothing") : core.LocalIP,
+                             .arg(core.LocalHostName,
+                                  core.LocalIP.isEmpty() ? QStringLiteral("nothing") : core.LocalIP,
                                   fallback));
                 core.LocalIP = fallback;
             }
@@ -86,12 +87,14 @@ QLineEdit* AddPublicAddressField(Form1& form)
         TrapErrors("txtPublicAddress_Change", [field] {
             const QString text = field->text().trimmed();
             if (!text.isEmpty() && !IsPlausibleAddress(text)) {
-                DebugLog(QStringLiteral("[HVRN] \"%1\" is not an address or host name; Public Address not changed")
-                             .arg(text));
+                DebugLog(
+                    QStringLiteral("[HVRN] \"%1\" is not an address or host name; Public Address not changed")
+                        .arg(text));
                 field->setText(PublicAddress());
                 return;
             }
-            if (text == ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString()).trimmed())
+            if (text ==
+                ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString()).trimmed())
                 return;
             if (text.isEmpty())
                 WriteIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"));

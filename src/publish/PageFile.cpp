@@ -24,14 +24,16 @@ QByteArray readTemplate(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw ProgramError(err::kFileNotFound, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        throw ProgramError(err::kFileNotFound,
+                           QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     if (file.size() > kTemplateLimit)
-        throw ProgramError(err::kOutOfMemory, QStringLiteral("%1 is larger than %2 MB")
-                                                  .arg(path)
-                                                  .arg(kTemplateLimit / (1024 * 1024)));
+        throw ProgramError(
+            err::kOutOfMemory,
+            QStringLiteral("%1 is larger than %2 MB").arg(path).arg(kTemplateLimit / (1024 * 1024)));
     QByteArray bytes = file.read(kTemplateLimit + 1);
     if (file.error() != QFileDevice::NoError)
-        throw ProgramError(err::kDeviceIo, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        throw ProgramError(err::kDeviceIo,
+                           QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     return bytes;
 }
 
@@ -39,9 +41,11 @@ void writePage(const QString& path, const QByteArray& page)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw ProgramError(err::kPathAccess, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        throw ProgramError(err::kPathAccess,
+                           QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     if (file.write(page) != page.size() || !file.flush())
-        throw ProgramError(err::kDiskFull, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        throw ProgramError(err::kDiskFull,
+                           QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
 bool removeComments()
@@ -73,9 +77,15 @@ ExpansionInputs gatherInputs(const PageRequest& request)
 
 } // namespace
 
-const QByteArray& WrapAttr() { return g_wrapAttr; }
+const QByteArray& WrapAttr()
+{
+    return g_wrapAttr;
+}
 
-QString OutputPagePath() { return ProgramFile(QStringLiteral("$$tmp$$")); }
+QString OutputPagePath()
+{
+    return ProgramFile(QStringLiteral("$$tmp$$"));
+}
 
 void ExpandTemplate(const PageRequest& request)
 {

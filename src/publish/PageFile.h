@@ -13,10 +13,10 @@ const QByteArray& WrapAttr();
 QString OutputPagePath();
 
 struct PageRequest {
-    QString templateFile;  // full path
-    QString status;        // "Online" or "Offline"
-    QString profileName;   // shown in the memo form's Site field
-    bool credits = true;   // Show Credits check mark
+    QString templateFile; // full path
+    QString status;       // "Online" or "Offline"
+    QString profileName;  // shown in the memo form's Site field
+    bool credits = true;  // Show Credits check mark
 };
 
 // Expands the template into the output page file and logs

@@ -29,7 +29,10 @@ void info(Form1& form, const QString& text, const QString& title = kProgramName,
     MsgBox(text, platform::MsgButtons::Ok, icon, title, &form);
 }
 
-int slotCount() { return ReadIni(kProfile, QStringLiteral("Count"), QString()).toInt(); }
+int slotCount()
+{
+    return ReadIni(kProfile, QStringLiteral("Count"), QString()).toInt();
+}
 
 QString chooseTemplate(Form1& form)
 {
@@ -122,16 +125,19 @@ void mnudel_Click(Form1& form)
     TrapErrors("mnudel_Click", [&] {
         const QString name = form.Combo1->currentText();
         if (name == kDefault) {
-            info(form, QStringLiteral("You can't delete Default"), QStringLiteral("Warning"), platform::MsgIcon::Question);
+            info(form, QStringLiteral("You can't delete Default"), QStringLiteral("Warning"),
+                 platform::MsgIcon::Question);
             return;
         }
-        const auto answer = MsgBox(QStringLiteral("Deleting ") + name + QStringLiteral("...\r\nAre you sure?"),
-                                   platform::MsgButtons::YesNo, platform::MsgIcon::Question,
-                                   QStringLiteral("Delete Warning"), &form);
+        const auto answer =
+            MsgBox(QStringLiteral("Deleting ") + name + QStringLiteral("...\r\nAre you sure?"),
+                   platform::MsgButtons::YesNo, platform::MsgIcon::Question, QStringLiteral("Delete Warning"),
+                   &form);
         if (answer != platform::MsgAnswer::Yes)
             return;
         if (form.Combo1->currentIndex() < 0) {
-            info(form, QStringLiteral("No Profile Selected"), QStringLiteral("Error"), platform::MsgIcon::None);
+            info(form, QStringLiteral("No Profile Selected"), QStringLiteral("Error"),
+                 platform::MsgIcon::None);
             return;
         }
         const int count = slotCount();
@@ -147,7 +153,10 @@ void mnudel_Click(Form1& form)
     });
 }
 
-void mnuSave_Click(Form1& form) { SaveProfile(form); }
+void mnuSave_Click(Form1& form)
+{
+    SaveProfile(form);
+}
 
 void Search1_Click(Form1& form)
 {
@@ -171,8 +180,9 @@ void cmd_change_Click(Form1& form)
 {
     TrapErrors("cmd_change_Click", [&] {
         // Programs here carry no ".exe" (nor any dot): all files come first.
-        const QString path = ShowOpenDialog(&form, QStringLiteral("All files|*|Excutable files (*.exe)|*.exe"),
-                                            QStringLiteral("Browse for HTML Editor"), QStringLiteral("/usr/bin"));
+        const QString path =
+            ShowOpenDialog(&form, QStringLiteral("All files|*|Excutable files (*.exe)|*.exe"),
+                           QStringLiteral("Browse for HTML Editor"), QStringLiteral("/usr/bin"));
         if (!path.isEmpty())
             form.txtHtml->setText(path);
     });
@@ -184,7 +194,8 @@ void cmd_Edit_Click(Form1& form, int index)
         const QString typed = form.txtHtml->text().trimmed();
         const QString editor = typed.isEmpty() ? QString() : editorProgram(typed);
         if (!typed.isEmpty() && editor.isEmpty()) {
-            info(form, QStringLiteral("Error: Program doesn't Exist!"), kProgramName, platform::MsgIcon::None);
+            info(form, QStringLiteral("Error: Program doesn't Exist!"), kProgramName,
+                 platform::MsgIcon::None);
             return;
         }
         const QString templ = (index == 0 ? form.File1 : form.File2)->text();
@@ -200,7 +211,8 @@ void cmd_Edit_Click(Form1& form, int index)
         } else if (QFileInfo(ProgramFile(templ)).isFile()) {
             openInEditor(editor, ProgramFile(templ));
         } else {
-            info(form, QStringLiteral("Error: HTML file doesn't Exist!"), kProgramName, platform::MsgIcon::None);
+            info(form, QStringLiteral("Error: HTML file doesn't Exist!"), kProgramName,
+                 platform::MsgIcon::None);
         }
     });
 }

@@ -22,7 +22,8 @@ bool IsPlausibleAddress(const QString& text)
 
 QString PublicAddress()
 {
-    const QString text = ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString()).trimmed();
+    const QString text =
+        ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString()).trimmed();
     return IsPlausibleAddress(text) ? text : QString();
 }
 

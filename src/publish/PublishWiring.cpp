@@ -22,14 +22,18 @@ QPointer<Form1> g_form;
 
 void markDirtyOnChange(Form1& form, publish::Publisher& publisher)
 {
-    for (QLineEdit* edit : {form.txtHost, form.txtlogin, form.txtPass, form.txtDir, form.txtRemoteFile, form.txtHtml})
-        QObject::connect(edit, &QLineEdit::textChanged, &publisher, [&publisher] { publisher.ProfileDirty = true; });
-    QObject::connect(&form, &Form1::profileLoading, &publisher, [&publisher] { publisher.ProfileDirty = false; });
+    for (QLineEdit* edit :
+         {form.txtHost, form.txtlogin, form.txtPass, form.txtDir, form.txtRemoteFile, form.txtHtml})
+        QObject::connect(edit, &QLineEdit::textChanged, &publisher,
+                         [&publisher] { publisher.ProfileDirty = true; });
+    QObject::connect(&form, &Form1::profileLoading, &publisher,
+                     [&publisher] { publisher.ProfileDirty = false; });
 }
 
 void onAction(Form1& form, const char* name, void (*handler)(Form1&))
 {
-    QObject::connect(publish::MainAction(form, name), &QAction::triggered, &form, [&form, handler] { handler(form); });
+    QObject::connect(publish::MainAction(form, name), &QAction::triggered, &form,
+                     [&form, handler] { handler(form); });
 }
 
 void onClick(Form1& form, QPushButton* button, std::function<void()> handler)
@@ -65,7 +69,8 @@ void AttachPublishing(Form1& form)
     TrapErrors("AttachPublishing", [] { publish::WriteSampleTemplates(); });
     publish::AddPublicAddressField(form);
     markDirtyOnChange(form, *publisher);
-    QObject::connect(form.cmdAbort, &QPushButton::clicked, publisher, [publisher] { publisher->cmdAbort_Click(); });
+    QObject::connect(form.cmdAbort, &QPushButton::clicked, publisher,
+                     [publisher] { publisher->cmdAbort_Click(); });
     QObject::connect(publish::MainAction(form, "mnuAbort"), &QAction::triggered, publisher,
                      [publisher] { publisher->cmdAbort_Click(); });
     onAction(form, "mnuadd", publish::mnuadd_Click);

@@ -34,7 +34,10 @@ namespace {
 
 Publisher* g_current = nullptr;
 
-void beep() { AlertBeep(); }
+void beep()
+{
+    AlertBeep();
+}
 
 bool isPageTemplate(const QString& path)
 {
@@ -65,7 +68,10 @@ bool flag(const QString& section, const char* key, bool defaultValue)
 
 } // namespace
 
-Publisher* CurrentPublisher() { return g_current; }
+Publisher* CurrentPublisher()
+{
+    return g_current;
+}
 
 QString LastUpdateText(const QDateTime& when)
 {
@@ -74,7 +80,8 @@ QString LastUpdateText(const QDateTime& when)
     const QTime t = when.time();
     const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
     return QStringLiteral("%1, %2 %3, %4 at %5:%6 %7")
-        .arg(locale.dayName(d.dayOfWeek(), QLocale::LongFormat), locale.monthName(d.month(), QLocale::LongFormat))
+        .arg(locale.dayName(d.dayOfWeek(), QLocale::LongFormat),
+             locale.monthName(d.month(), QLocale::LongFormat))
         .arg(d.day(), 2, 10, QLatin1Char('0'))
         .arg(d.year())
         .arg(hour12)
@@ -109,11 +116,12 @@ Publisher::Publisher(Form1& form) : QObject(&form), form_(form)
     connect(&FTP1, &FtpClient::Error, this, &Publisher::FTP1_Error);
     connect(&FTP1, &FtpClient::TransferConfirmed, this, [this] { TransferDone = true; });
     FTP1.confirmHostKey = [this](const QString& fingerprint) {
-        hostKeyRefused_ = MsgBox(QStringLiteral("The server %1 is not known yet. Its host key is\r\n%2\r\n\r\n"
-                                     "Accept this key for the profile \"%3\"?")
-                          .arg(form_.txtHost->text(), fingerprint, profileName()),
-                                 platform::MsgButtons::YesNo, platform::MsgIcon::Question, kProgramName, &form_) !=
-                          platform::MsgAnswer::Yes;
+        hostKeyRefused_ =
+            MsgBox(QStringLiteral("The server %1 is not known yet. Its host key is\r\n%2\r\n\r\n"
+                                  "Accept this key for the profile \"%3\"?")
+                       .arg(form_.txtHost->text(), fingerprint, profileName()),
+                   platform::MsgButtons::YesNo, platform::MsgIcon::Question, kProgramName,
+                   &form_) != platform::MsgAnswer::Yes;
         return !hostKeyRefused_;
     };
 }
@@ -124,7 +132,10 @@ Publisher::~Publisher()
         g_current = nullptr;
 }
 
-QString Publisher::profileName() const { return form_.Combo1->currentText(); }
+QString Publisher::profileName() const
+{
+    return form_.Combo1->currentText();
+}
 
 void Publisher::UploadFile(const QString& path, const QString& status)
 {
@@ -243,7 +254,8 @@ bool Publisher::fieldsComplete(const QString& status)
         {!local && form_.txtlogin->text().isEmpty(), "Login Name Required"},
         {!local && !keyLogin && form_.txtPass->text().isEmpty(), "Password Required"},
         {form_.txtRemoteFile->text().isEmpty(), "Remote Filename Required"},
-        {status != QLatin1String("Online") && form_.File2->text().isEmpty(), "Offline HTML Filename Required"},
+        {status != QLatin1String("Online") && form_.File2->text().isEmpty(),
+         "Offline HTML Filename Required"},
         {status == QLatin1String("Online") && form_.File1->text().isEmpty(), "Online HTML Filename Required"},
     };
     for (const auto& check : checks) {
@@ -282,7 +294,8 @@ bool Publisher::addressUsable(const QString& status)
     if (!IsUnusableAddress(AdvertisedAddress()))
         return true;
     beep();
-    DebugLog(QStringLiteral("Unable to resolve Local Host. Uploading ") + status + QStringLiteral("HTML Aborted"));
+    DebugLog(QStringLiteral("Unable to resolve Local Host. Uploading ") + status +
+             QStringLiteral("HTML Aborted"));
     stop(Outcome::Stopped, QStringLiteral("this machine has no usable address"));
     return false;
 }
@@ -301,8 +314,9 @@ void Publisher::prepareClient(bool oneShot)
     FTP1.sshKeyFile = ReadIni(profile, QStringLiteral("SSH Key File"), QString());
     FTP1.askAboutHostKeys = !oneShot;
     const platform::FtpTarget target = platform::ParseFtpHost(FTP1.host);
-    const bool tls = target.scheme == platform::FtpTarget::Scheme::Ftps ||
-                     (target.scheme == platform::FtpTarget::Scheme::Ftp && FTP1.tls != platform::FtpClient::Tls::Off);
+    const bool tls =
+        target.scheme == platform::FtpTarget::Scheme::Ftps ||
+        (target.scheme == platform::FtpTarget::Scheme::Ftp && FTP1.tls != platform::FtpClient::Tls::Off);
     if (tls && !FTP1.verifyPeer)
         DebugLog(QStringLiteral("[FTP] TLS certificate verification is off for the profile ") + profile);
 }
@@ -397,7 +411,7 @@ void Publisher::cmdAbort_Click()
         AbortRequested = true;
         FTP1.cancel();
         FTP1.abort();
-        FTP1.quit();  // takes effect once the running command has returned
+        FTP1.quit(); // takes effect once the running command has returned
         form_.ftpStatus->setText(QStringLiteral("Status: Aborted"));
     } catch (...) {
     }
@@ -418,7 +432,8 @@ void Publisher::FTP1_PITrail(int type, const QString& text)
     }
     if (type == FtpClient::Information && text == QLatin1String("Connected."))
         form_.ftpStatus->setText(QStringLiteral("Status: Connected."));
-    if (type == FtpClient::Received && text.startsWith(QLatin1String("230")) && !text.startsWith(QLatin1String("230-")))
+    if (type == FtpClient::Received && text.startsWith(QLatin1String("230")) &&
+        !text.startsWith(QLatin1String("230-")))
         form_.ftpStatus->setText(QStringLiteral("Status: Logged in."));
 }
 

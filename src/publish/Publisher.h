@@ -15,7 +15,7 @@ namespace publish {
 class Publisher : public QObject {
     Q_OBJECT
 
-public:
+  public:
     explicit Publisher(Form1& form);
     ~Publisher() override;
 
@@ -38,7 +38,7 @@ public:
     QString TemplateFile;
     platform::FtpClient FTP1;
 
-private:
+  private:
     enum class Step { Go, Abort, Failed };
     void upload(const QString& path, const QString& status);
     bool fieldsComplete(const QString& status);

@@ -17,21 +17,39 @@ QByteArray attributeText(const QByteArray& text)
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
 }
 
-QByteArray twoDigits(int n) { return QByteArray::number(n).rightJustified(2, '0'); }
+QByteArray twoDigits(int n)
+{
+    return QByteArray::number(n).rightJustified(2, '0');
+}
 
-QByteArray localeText(const QString& text) { return text.toUtf8(); }
+QByteArray localeText(const QString& text)
+{
+    return text.toUtf8();
+}
 
-inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c; }
+inline char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
+}
 
 // True when the bytes at p match the lower-case token without regard to case.
 inline bool matchesAt(const char* p, const QByteArray& token)
@@ -48,7 +66,7 @@ inline bool matchesAt(const char* p, const QByteArray& token)
 qsizetype findToken(const QByteArray& line, const QByteArray& token, qsizetype from)
 {
     const qsizetype last = line.size() - token.size();
-    const char first = token.at(0);  // '%' or '<': no letter case to fold
+    const char first = token.at(0); // '%' or '<': no letter case to fold
     const char* data = line.constData();
     qsizetype pos = from;
     while (pos <= last) {
@@ -66,9 +84,9 @@ qsizetype findToken(const QByteArray& line, const QByteArray& token, qsizetype f
 void checkLimit(qsizetype size, const PageOptions& options)
 {
     if (size > options.outputLimit)
-        throw ProgramError(err::kOutOfMemory,
-                           QStringLiteral("the page would be larger than %1 MB")
-                               .arg(options.outputLimit / (1024 * 1024)));
+        throw ProgramError(
+            err::kOutOfMemory,
+            QStringLiteral("the page would be larger than %1 MB").arg(options.outputLimit / (1024 * 1024)));
 }
 
 } // namespace
@@ -76,17 +94,20 @@ void checkLimit(qsizetype size, const PageOptions& options)
 const std::array<QByteArray, kVariableCount>& VariableTokens()
 {
     static const std::array<QByteArray, kVariableCount> tokens{
-        QByteArrayLiteral("%ip%"),       QByteArrayLiteral("%time%"),     QByteArrayLiteral("%dns%"),
-        QByteArrayLiteral("%date%"),     QByteArrayLiteral("%memo%"),     QByteArrayLiteral("%24time%"),
-        QByteArrayLiteral("%c1%"),       QByteArrayLiteral("%c2%"),       QByteArrayLiteral("%c3%"),
-        QByteArrayLiteral("%c4%"),       QByteArrayLiteral("%c5%"),       QByteArrayLiteral("%status%"),
-        QByteArrayLiteral("<html>"),     QByteArrayLiteral("%mm/dd/yy%"), QByteArrayLiteral("%mm-dd-yy%"),
-        QByteArrayLiteral("%mmmddyyyy%"), QByteArrayLiteral("%shwday%"),  QByteArrayLiteral("%lowday%"),
+        QByteArrayLiteral("%ip%"),        QByteArrayLiteral("%time%"),     QByteArrayLiteral("%dns%"),
+        QByteArrayLiteral("%date%"),      QByteArrayLiteral("%memo%"),     QByteArrayLiteral("%24time%"),
+        QByteArrayLiteral("%c1%"),        QByteArrayLiteral("%c2%"),       QByteArrayLiteral("%c3%"),
+        QByteArrayLiteral("%c4%"),        QByteArrayLiteral("%c5%"),       QByteArrayLiteral("%status%"),
+        QByteArrayLiteral("<html>"),      QByteArrayLiteral("%mm/dd/yy%"), QByteArrayLiteral("%mm-dd-yy%"),
+        QByteArrayLiteral("%mmmddyyyy%"), QByteArrayLiteral("%shwday%"),   QByteArrayLiteral("%lowday%"),
     };
     return tokens;
 }
 
-QByteArray WrapAttrFor(bool wrap) { return wrap ? QByteArrayLiteral("WRAP=\"physical\"") : QByteArray(); }
+QByteArray WrapAttrFor(bool wrap)
+{
+    return wrap ? QByteArrayLiteral("WRAP=\"physical\"") : QByteArray();
+}
 
 QByteArray MemoForm(const MemoFormParts& parts)
 {
@@ -108,7 +129,7 @@ QByteArray MemoForm(const MemoFormParts& parts)
     form += " NAME=\"MESSAGE\"></TEXTAREA><BR>";
     form += kCrLf;
     form += "<INPUT type=submit value=\"Send\"> ";
-    form += char(0xA0);  // the no-break space, as one byte
+    form += char(0xA0); // the no-break space, as one byte
     form += "Wait For Reply <select name=\"REPLY\" size=\"1\">";
     form += parts.reply ? "<option selected>YES</option><option>NO</option>"
                         : "<option>YES</option><option selected>NO</option>";
@@ -197,11 +218,13 @@ QByteArray CreditsFooter()
     QByteArray footer;
     footer += "<html><body><hr size=\"1\">" + kCrLf;
     footer += "<p align=\"center\"><font size=\"3\"><font color=\"#00FF40\">" + kCrLf;
-    footer += "Status page by <a href=\"https://ostrevan.invalid/halvorn/\"><b>Halvorn</b></a></font>" + kCrLf;
+    footer +=
+        "Status page by <a href=\"https://ostrevan.invalid/halvorn/\"><b>Halvorn</b></a></font>" + kCrLf;
     footer += "<font color=\"#00FFFF\">v3.3</font><font color=\"#8000FF\"><br>" + kCrLf;
     footer += "Copyright &copy; 2026 Ostrevan<br>" + kCrLf;
     footer += "by <a href=\"mailto:halvorn-support@users.noreply.invalid\">the Halvorn developers</a>"
-              "</font></font></p>" + kCrLf;
+              "</font></font></p>" +
+              kCrLf;
     footer += "</body></html>" + kCrLf;
     return footer;
 }

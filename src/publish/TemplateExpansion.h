@@ -20,9 +20,9 @@ const std::array<QByteArray, kVariableCount>& VariableTokens();
 
 // What the memo form needs to point a visitor's browser back at this machine.
 struct MemoFormParts {
-    QByteArray address;   // the advertised address
-    QByteArray port;      // the memo server port, as typed in the settings
-    QByteArray profile;   // the selected profile's name
+    QByteArray address; // the advertised address
+    QByteArray port;    // the memo server port, as typed in the settings
+    QByteArray profile; // the selected profile's name
     QByteArray rows;
     QByteArray columns;
     bool wrap = false;
@@ -34,13 +34,13 @@ QByteArray WrapAttrFor(bool wrap);
 QByteArray MemoForm(const MemoFormParts& parts);
 
 struct ExpansionInputs {
-    QByteArray status;               // "Online" or "Offline"
-    QByteArray address;              // %ip%
-    QByteArray hostName;             // %dns%
-    std::array<QByteArray, 5> custom;  // %c1% .. %c5%
+    QByteArray status;                // "Online" or "Offline"
+    QByteArray address;               // %ip%
+    QByteArray hostName;              // %dns%
+    std::array<QByteArray, 5> custom; // %c1% .. %c5%
     MemoFormParts memo;
     QDateTime now;
-    QLocale locale;                  // day and month names
+    QLocale locale; // day and month names
 };
 
 // All 18 values, computed once for one expansion.

@@ -13,7 +13,7 @@
 using namespace publish;
 
 class Watch : public PublishFixture {
-protected:
+  protected:
     void SetUp() override
     {
         PublishFixture::SetUp();
@@ -28,7 +28,10 @@ protected:
         LoadProfiles(*form);
         mainAction("mnuGoOnline")->setChecked(true);
     }
-    bool published(const char* name) const { return QFile::exists(QDir(site.path()).filePath(QString::fromLatin1(name))); }
+    bool published(const char* name) const
+    {
+        return QFile::exists(QDir(site.path()).filePath(QString::fromLatin1(name)));
+    }
     void forget() { QFile::remove(QDir(site.path()).filePath(QStringLiteral("Site.html"))); }
 
     QTemporaryDir site;
@@ -39,8 +42,8 @@ TEST_F(Watch, PublishesSelectedProfilesWhoseAddressOrStatusIsStale)
     WriteIni(QStringLiteral("Site"), QStringLiteral("Status"), QStringLiteral("Online"));
     WriteIni(QStringLiteral("Site"), QStringLiteral("Current IP"), QStringLiteral("192.0.2.7"));
     Timer3_Timer(*form);
-    EXPECT_FALSE(published("Site.html"));  // same address, already online
-    EXPECT_FALSE(published("Default.html"));  // not selected
+    EXPECT_FALSE(published("Site.html"));    // same address, already online
+    EXPECT_FALSE(published("Default.html")); // not selected
 
     WriteIni(QStringLiteral("Site"), QStringLiteral("Status"), QStringLiteral("Offline"));
     Timer3_Timer(*form);
@@ -148,7 +151,8 @@ TEST_F(AddressLookup, AForwardAddressIsKeptAndNoOtherLineWithOneInterface)
 
 TEST_F(AddressLookup, UnusableAddresses)
 {
-    for (const char* bad : {"", "127.0.0.1", "127.0.1.1", "127.255.0.9", "::1", "0.0.0.0", "255.255.255.255", "::"})
+    for (const char* bad :
+         {"", "127.0.0.1", "127.0.1.1", "127.255.0.9", "::1", "0.0.0.0", "255.255.255.255", "::"})
         EXPECT_TRUE(IsUnusableAddress(QString::fromLatin1(bad))) << bad;
     for (const char* good : {"192.0.2.7", "10.1.1.1", "2001:db8::1", "home.example.net"})
         EXPECT_FALSE(IsUnusableAddress(QString::fromLatin1(good))) << good;
@@ -168,7 +172,7 @@ TEST_F(AddressLookup, PublicAddressIsAdvertisedWhenSet)
     emit field->editingFinished();
     EXPECT_EQ(field->text(), QStringLiteral("me.dyn.example"));
     WriteIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QStringLiteral("x\"onload=y"));
-    EXPECT_EQ(AdvertisedAddress(), QStringLiteral("192.0.2.7"));  // a damaged setting is ignored
+    EXPECT_EQ(AdvertisedAddress(), QStringLiteral("192.0.2.7")); // a damaged setting is ignored
 
     QTemporaryDir site;
     WriteIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QStringLiteral("me.dyn.example"));

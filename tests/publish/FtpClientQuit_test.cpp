@@ -30,5 +30,5 @@ TEST(FtpClientQuit, QuittingTheApplicationEndsAWaitingCommandPromptly)
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(client.store());
-    EXPECT_LT(clock.elapsed(), 5000);  // the whole file would need two minutes
+    EXPECT_LT(clock.elapsed(), 5000); // the whole file would need two minutes
 }

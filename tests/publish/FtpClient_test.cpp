@@ -22,8 +22,10 @@ struct Trail {
 
     explicit Trail(FtpClient& c)
     {
-        QObject::connect(&c, &FtpClient::PITrail, [this](int t, const QString& s) { lines.emplace_back(t, s); });
-        QObject::connect(&c, &FtpClient::Error, [this](int n, const QString& s) { errors.emplace_back(n, s); });
+        QObject::connect(&c, &FtpClient::PITrail,
+                         [this](int t, const QString& s) { lines.emplace_back(t, s); });
+        QObject::connect(&c, &FtpClient::Error,
+                         [this](int n, const QString& s) { errors.emplace_back(n, s); });
         QObject::connect(&c, &FtpClient::Transfer, [this](qint64 b) { progress.push_back(b); });
         QObject::connect(&c, &FtpClient::StartTransfer, [this] { ++starts; });
         QObject::connect(&c, &FtpClient::EndTransfer, [this] { ++ends; });
@@ -80,16 +82,18 @@ TEST(FtpTarget, HostTextsAndTheirMeaning)
     auto t = ParseFtpHost(QStringLiteral("ftp.example.net"));
     EXPECT_TRUE(t.valid());
     EXPECT_EQ(t.urlBase(), QStringLiteral("ftp://ftp.example.net:21"));
-    EXPECT_EQ(ParseFtpHost(QStringLiteral("127.0.0.1:2121")).urlBase(), QStringLiteral("ftp://127.0.0.1:2121"));
+    EXPECT_EQ(ParseFtpHost(QStringLiteral("127.0.0.1:2121")).urlBase(),
+              QStringLiteral("ftp://127.0.0.1:2121"));
     EXPECT_EQ(ParseFtpHost(QStringLiteral("ftps://h")).urlBase(), QStringLiteral("ftps://h:990"));
     EXPECT_EQ(ParseFtpHost(QStringLiteral("FTP://h:99/")).urlBase(), QStringLiteral("ftp://h:99"));
-    EXPECT_EQ(ParseFtpHost(QStringLiteral("sftp://[::1]:2222")).urlBase(), QStringLiteral("sftp://[::1]:2222"));
+    EXPECT_EQ(ParseFtpHost(QStringLiteral("sftp://[::1]:2222")).urlBase(),
+              QStringLiteral("sftp://[::1]:2222"));
     EXPECT_EQ(ParseFtpHost(QStringLiteral("sftp://h")).port, 22);
     t = ParseFtpHost(QStringLiteral("file:///srv/www%20site"));
     EXPECT_TRUE(t.isLocal());
     EXPECT_EQ(t.folder, QStringLiteral("/srv/www site"));
-    for (const char* bad : {"", "h:0", "h:70000", "h:x", "gopher://h", "ftp://u@h", "ftp://h/dir", "file://rel",
-                            "a b", "h\r\nUSER x", "[::1", "bad!name"})
+    for (const char* bad : {"", "h:0", "h:70000", "h:x", "gopher://h", "ftp://u@h", "ftp://h/dir",
+                            "file://rel", "a b", "h\r\nUSER x", "[::1", "bad!name"})
         EXPECT_FALSE(ParseFtpHost(QString::fromLatin1(bad)).valid()) << bad;
 }
 
@@ -113,7 +117,7 @@ TEST(FtpClientSession, StoresBytesExactlyAndReportsTheDialogue)
     ASSERT_TRUE(client.store());
     client.quit();
     EXPECT_FALSE(client.busy());
-    EXPECT_GT(ticks, 0);  // timers ran while the commands waited
+    EXPECT_GT(ticks, 0); // timers ran while the commands waited
 
     EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), page);
     EXPECT_TRUE(trail.errors.empty());
@@ -152,7 +156,7 @@ TEST(FtpClientSession, RefusalsBecomeErrorEvents)
         client.password = QStringLiteral("wrong");
         EXPECT_FALSE(client.connectAndLogin());
         ASSERT_EQ(trail.errors.size(), 1u);
-        EXPECT_EQ(trail.errors[0].first, 67);  // login denied
+        EXPECT_EQ(trail.errors[0].first, 67); // login denied
         EXPECT_GE(trail.indexOf(FtpClient::Received, QStringLiteral("530")), 0);
         client.quit();
         EXPECT_FALSE(client.busy());
@@ -165,7 +169,7 @@ TEST(FtpClientSession, RefusalsBecomeErrorEvents)
         ASSERT_TRUE(client.connectAndLogin());
         EXPECT_FALSE(client.changeDirectory());
         ASSERT_EQ(trail.errors.size(), 1u);
-        EXPECT_EQ(trail.errors[0].first, 9);  // remote access denied
+        EXPECT_EQ(trail.errors[0].first, 9); // remote access denied
         client.quit();
     }
     {
@@ -178,7 +182,7 @@ TEST(FtpClientSession, RefusalsBecomeErrorEvents)
         configure(client, QStringLiteral("127.0.0.1:%1").arg(port), file);
         EXPECT_FALSE(client.connectAndLogin());
         ASSERT_EQ(trail.errors.size(), 1u);
-        EXPECT_EQ(trail.errors[0].first, 7);  // could not connect
+        EXPECT_EQ(trail.errors[0].first, 7); // could not connect
         EXPECT_FALSE(trail.has(FtpClient::Information, QStringLiteral("Connected.")));
     }
     {
@@ -214,8 +218,8 @@ TEST(FtpClientSession, FullDiskAndMissingConfirmation)
         configure(client, server.address(), file);
         ASSERT_TRUE(client.connectAndLogin());
         ASSERT_TRUE(client.changeDirectory());
-        EXPECT_TRUE(client.store());  // 250 is accepted by the transfer ...
-        EXPECT_EQ(trail.confirmed, 0);  // ... but it is not the confirmation
+        EXPECT_TRUE(client.store());   // 250 is accepted by the transfer ...
+        EXPECT_EQ(trail.confirmed, 0); // ... but it is not the confirmation
         client.quit();
     }
 }
@@ -236,7 +240,7 @@ TEST(FtpClientSession, AbortEndsABlockedConnectAndASlowTransferPromptly)
         clock.start();
         EXPECT_FALSE(client.connectAndLogin());
         EXPECT_LT(clock.elapsed(), 5000);  // the response time-out is 30 s
-        EXPECT_TRUE(trail.errors.empty());  // an abort is not a server error
+        EXPECT_TRUE(trail.errors.empty()); // an abort is not a server error
         client.quit();
         EXPECT_FALSE(client.busy());
     }
@@ -244,13 +248,14 @@ TEST(FtpClientSession, AbortEndsABlockedConnectAndASlowTransferPromptly)
         FtpTestServer server({QStringLiteral("--throttle"), QStringLiteral("16384")});
         FtpClient client;
         Trail trail(client);
-        configure(client, server.address(), writeTemp(dir, QStringLiteral("big"), binaryBytes(2 * 1024 * 1024)));
+        configure(client, server.address(),
+                  writeTemp(dir, QStringLiteral("big"), binaryBytes(2 * 1024 * 1024)));
         ASSERT_TRUE(client.connectAndLogin());
         QTimer::singleShot(800, &client, [&] { client.abort(); });
         QElapsedTimer clock;
         clock.start();
         EXPECT_FALSE(client.store());
-        EXPECT_LT(clock.elapsed(), 5000);  // the whole file would need two minutes
+        EXPECT_LT(clock.elapsed(), 5000); // the whole file would need two minutes
         EXPECT_EQ(trail.starts, 1);
         EXPECT_EQ(trail.ends, 0);
         client.quit();
@@ -270,7 +275,7 @@ TEST(FtpClientSession, AServerThatStopsAnsweringCostsATimeOutNotAHang)
     ASSERT_TRUE(client.connectAndLogin());
     EXPECT_FALSE(client.store());
     ASSERT_EQ(trail.errors.size(), 1u);
-    EXPECT_EQ(trail.errors[0].first, 28);  // operation timed out
+    EXPECT_EQ(trail.errors[0].first, 28); // operation timed out
     client.quit();
 }
 
@@ -286,7 +291,7 @@ TEST(FtpClientSession, ExplicitTlsWithAndWithoutCertificateChecks)
         Trail trail(client);
         configure(client, server.address(), writeTemp(dir, QStringLiteral("p"), page));
         client.tls = FtpClient::Tls::Require;
-        EXPECT_FALSE(client.connectAndLogin());  // self-signed: refused while verifying
+        EXPECT_FALSE(client.connectAndLogin()); // self-signed: refused while verifying
         ASSERT_EQ(trail.errors.size(), 1u);
         EXPECT_EQ(trail.errors[0].first, 60);
         client.quit();
@@ -360,7 +365,8 @@ TEST(FtpClientSession, ImplicitTlsFromTheFirstByte)
     const QByteArray page("<p>implicit</p>\r\n");
     FtpClient client;
     Trail trail(client);
-    configure(client, QStringLiteral("ftps://") + server.address(), writeTemp(dir, QStringLiteral("p"), page));
+    configure(client, QStringLiteral("ftps://") + server.address(),
+              writeTemp(dir, QStringLiteral("p"), page));
     client.verifyPeer = false;
     ASSERT_TRUE(client.connectAndLogin());
     ASSERT_TRUE(client.changeDirectory());

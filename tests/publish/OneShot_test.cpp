@@ -12,12 +12,12 @@ namespace {
 
 struct RunResult {
     int exitCode = -1;
-    QStringList reasons;  // our own stderr lines
+    QStringList reasons; // our own stderr lines
     bool finished = false;
 };
 
 class OneShot : public ::testing::Test {
-protected:
+  protected:
     void writeIni(const QByteArray& profile)
     {
         QFile ini(home.filePath(QStringLiteral("hvrn.ini")));
@@ -68,7 +68,8 @@ protected:
 
 TEST_F(OneShot, PublishesToALocalFolderAndExitsZero)
 {
-    writeIni("Host=file://" + site.path().toUtf8() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n"
+    writeIni("Host=file://" + site.path().toUtf8() +
+             "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n"
              "HTML OFFline=off.html\r\n");
     writeFile(QStringLiteral("on.html"), "<p>%status%</p>");
     writeFile(QStringLiteral("off.html"), "<p>%status%</p>");
@@ -77,7 +78,7 @@ TEST_F(OneShot, PublishesToALocalFolderAndExitsZero)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.reasons.isEmpty()) << r.reasons.join(u'|').toStdString();
     EXPECT_EQ(page(site.filePath(QStringLiteral("index.html"))), "<p>Online</p>\r\n");
-    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("$$tmp$$"))));  // the exit procedure ran
+    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("$$tmp$$")))); // the exit procedure ran
 
     r = run(QStringLiteral("-OFFLINE"));
     EXPECT_EQ(r.exitCode, 0);
@@ -87,7 +88,8 @@ TEST_F(OneShot, PublishesToALocalFolderAndExitsZero)
 
 TEST_F(OneShot, FailuresExitNonZeroWithOneReason)
 {
-    writeIni("Host=file://" + site.path().toUtf8() + "\r\nRemoteFile=index.html\r\nHTML ONline=nowhere.html\r\n");
+    writeIni("Host=file://" + site.path().toUtf8() +
+             "\r\nRemoteFile=index.html\r\nHTML ONline=nowhere.html\r\n");
     RunResult r = run(QStringLiteral("-online"));
     ASSERT_TRUE(r.finished);
     EXPECT_NE(r.exitCode, 0);
@@ -107,8 +109,9 @@ TEST_F(OneShot, FtpServerConfirmationDecidesTheExitCode)
     FtpTestServer server;
     ASSERT_GT(server.port(), 0);
     auto profile = [&](const QByteArray& password) {
-        writeIni("Host=" + server.address().toUtf8() + "\r\nLogin=tester\r\npass=" +
-                 escapeStoredBytes(Encrypt(password)) + "\r\nRemoteDir=public_html\r\nRemoteFile=me.html\r\n"
+        writeIni("Host=" + server.address().toUtf8() +
+                 "\r\nLogin=tester\r\npass=" + escapeStoredBytes(Encrypt(password)) +
+                 "\r\nRemoteDir=public_html\r\nRemoteFile=me.html\r\n"
                  "HTML ONline=on.html\r\n");
     };
     writeFile(QStringLiteral("on.html"), "%status% via FTP");

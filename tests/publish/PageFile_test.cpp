@@ -12,7 +12,7 @@
 using namespace publish;
 
 class PageFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -46,7 +46,8 @@ TEST_F(PageFile, ReadsCustomVariablesMemoSettingsAndTheClockAtEachExpansion)
     WriteIni(QStringLiteral("Memo"), QStringLiteral("Wrap"), QStringLiteral("True"));
     ExpandTemplate(request("%c1%|%c5%|%c2%|%time%|%dns%|%memo%"));
     const QByteArray out = page();
-    EXPECT_TRUE(out.startsWith("first|fifth||3:07 PM|box|<P><FORM action=\"http://192.0.2.7:5000/memo/\"")) << out.constData();
+    EXPECT_TRUE(out.startsWith("first|fifth||3:07 PM|box|<P><FORM action=\"http://192.0.2.7:5000/memo/\""))
+        << out.constData();
     EXPECT_TRUE(out.contains("value=\"Home\""));
     EXPECT_TRUE(out.contains("ROWS=6 COLS=50 WRAP=\"physical\" NAME=\"MESSAGE\""));
     EXPECT_TRUE(out.contains("<option>YES</option><option selected>NO</option>"));

@@ -4,7 +4,7 @@
 using namespace publish;
 
 class Profiles : public PublishFixture {
-protected:
+  protected:
     QStringList comboItems() const
     {
         QStringList items;
@@ -44,21 +44,23 @@ TEST_F(Profiles, AddAsksForANameAndRefusesDefaultAndDuplicates)
         doubles.boxes.clear();
         add(QString::fromLatin1(refused));
         ASSERT_EQ(boxes().size(), 1u) << refused;
-        EXPECT_EQ(boxes()[0].text, QString::fromLatin1(qstrcmp(refused, "HOME") == 0 ? "Profile Already Exists"
-                                                                                   : "Can't use 'Default' as a Profile"));
+        EXPECT_EQ(boxes()[0].text,
+                  QString::fromLatin1(qstrcmp(refused, "HOME") == 0 ? "Profile Already Exists"
+                                                                    : "Can't use 'Default' as a Profile"));
         EXPECT_EQ(boxes()[0].icon, platform::MsgIcon::Information);
     }
     doubles.boxes.clear();
     add(QStringLiteral("bad]name"));
     EXPECT_EQ(boxes().size(), 1u);
-    add(QString());  // cancelled
+    add(QString()); // cancelled
     EXPECT_EQ(comboItems().size(), 2);
 }
 
 TEST_F(Profiles, SlotsAreReusedAsStored)
 {
     setSlots(QStringLiteral("3"), {QStringLiteral("A"), QString(), QStringLiteral("C")});
-    EXPECT_EQ(comboItems(), (QStringList{QStringLiteral("Default"), QStringLiteral("A"), QStringLiteral("C")}));
+    EXPECT_EQ(comboItems(),
+              (QStringList{QStringLiteral("Default"), QStringLiteral("A"), QStringLiteral("C")}));
     add(QStringLiteral("B"));
     EXPECT_EQ(ini(QStringLiteral("Profile"), "2"), QStringLiteral("B"));
     EXPECT_EQ(ini(QStringLiteral("Profile"), "Count"), QStringLiteral("3"));
@@ -124,9 +126,9 @@ TEST_F(Profiles, SelectingAProfileClearsDirtyAndEditingSetsIt)
     setSlots(QStringLiteral("1"), {QStringLiteral("Work")});
     WriteIni(QStringLiteral("Work"), QStringLiteral("Host"), QStringLiteral("h"));
     publisher().ProfileDirty = true;
-    form->selectProfile(QStringLiteral("Work"));  // the loading changes txtHost
+    form->selectProfile(QStringLiteral("Work")); // the loading changes txtHost
     EXPECT_TRUE(publisher().ProfileDirty);
-    form->selectProfile(QStringLiteral("Work"));  // nothing changes now
+    form->selectProfile(QStringLiteral("Work")); // nothing changes now
     EXPECT_FALSE(publisher().ProfileDirty);
     form->txtRemoteFile->setText(QStringLiteral("x.html"));
     EXPECT_TRUE(publisher().ProfileDirty);
@@ -140,7 +142,7 @@ TEST_F(Profiles, BrowseButtonsFillTheirFields)
     doubles.dialogs.setNextResult(QStringLiteral("/srv/off.html"));
     form->Search2->click();
     EXPECT_EQ(form->File2->text(), QStringLiteral("/srv/off.html"));
-    form->Search2->click();  // cancelled: the field keeps its text
+    form->Search2->click(); // cancelled: the field keeps its text
     EXPECT_EQ(form->File2->text(), QStringLiteral("/srv/off.html"));
     doubles.dialogs.setNextResult(QStringLiteral("/usr/bin/editor"));
     form->cmd_change->click();
@@ -175,7 +177,8 @@ TEST_F(Profiles, EditOpensTheTemplateInTheEditorOrTheDesktopDefault)
     form->txtHtml->clear();
     form->File2->clear();
     form->cmd_Edit_1->click();
-    EXPECT_EQ(boxes().back().text, QStringLiteral("Please fill in the blanks.. Offline HTML Filename Required"));
+    EXPECT_EQ(boxes().back().text,
+              QStringLiteral("Please fill in the blanks.. Offline HTML Filename Required"));
     form->File2->setText(QStringLiteral("gone.html"));
     form->cmd_Edit_1->click();
     EXPECT_EQ(boxes().back().text, QStringLiteral("Error: HTML file doesn't Exist!"));

@@ -21,7 +21,7 @@ int countLines(const QString& log, const QString& needle)
 } // namespace
 
 class Upload : public PublishFixture {
-protected:
+  protected:
     void expectControlsRestored()
     {
         EXPECT_TRUE(form->Combo1->isEnabled());
@@ -51,7 +51,8 @@ TEST_F(Upload, OnlineAndOfflinePagesArriveByteExactAndAreRecorded)
     EXPECT_EQ(form->SSPStatus->text(), QStringLiteral("Online"));
     EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
     EXPECT_EQ(ini(QStringLiteral("Default"), "Current IP"), QStringLiteral("192.0.2.7"));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Last Update"), QStringLiteral("Saturday, December 05, 2026 at 3:07 PM"));
+    EXPECT_EQ(ini(QStringLiteral("Default"), "Last Update"),
+              QStringLiteral("Saturday, December 05, 2026 at 3:07 PM"));
     EXPECT_EQ(form->lastUpdate->text(), QStringLiteral("Saturday, December 05, 2026 at 3:07 PM"));
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Published);
     expectControlsRestored();
@@ -84,7 +85,7 @@ TEST_F(Upload, RefusedLoginMissingDirectoryAndMissing226RecordNothing)
     form->cmd_Online_Click();
     expectNothingRecorded();
     expectControlsRestored();
-    EXPECT_EQ(countLines(debugLog(), QStringLiteral("CLIENT: USER tester")), 2);  // two passes
+    EXPECT_EQ(countLines(debugLog(), QStringLiteral("CLIENT: USER tester")), 2); // two passes
     EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP Error] 67:")));
     EXPECT_TRUE(form->ftpStatus->text().startsWith(QStringLiteral("Status: Login denied")))
         << form->ftpStatus->text().toStdString();
@@ -101,10 +102,11 @@ TEST_F(Upload, RefusedLoginMissingDirectoryAndMissing226RecordNothing)
     form->txtDir->setText(QString());
     const qsizetype logBefore = debugLog().size();
     form->cmd_Online_Click();
-    EXPECT_EQ(no226.received().size(), 2);  // the second pass repeats the store
+    EXPECT_EQ(no226.received().size(), 2); // the second pass repeats the store
     expectNothingRecorded();
     EXPECT_EQ(form->ftpStatus->text(), QStringLiteral("Error: Unable to update Default"));
-    EXPECT_FALSE(debugLog().mid(logBefore).contains(QStringLiteral("CLIENT: CWD")));  // empty directory: no change
+    EXPECT_FALSE(
+        debugLog().mid(logBefore).contains(QStringLiteral("CLIENT: CWD"))); // empty directory: no change
     expectControlsRestored();
 }
 
@@ -160,8 +162,8 @@ TEST_F(Upload, AbortDuringConnectAndDuringASlowTransfer)
     fillProfile(QStringLiteral("127.0.0.1:%1").arg(mute.serverPort()));
     bool sawAbortButton = false;
     QTimer::singleShot(300, form.get(), [&] {
-        sawAbortButton = !form->cmdAbort->isHidden() && mainAction("mnuAbort")->isEnabled() &&
-                         !form->Combo1->isEnabled();
+        sawAbortButton =
+            !form->cmdAbort->isHidden() && mainAction("mnuAbort")->isEnabled() && !form->Combo1->isEnabled();
         form->cmdAbort->click();
     });
     QElapsedTimer clock;
@@ -180,7 +182,8 @@ TEST_F(Upload, AbortDuringConnectAndDuringASlowTransfer)
     form->File1->setText(QStringLiteral("big.bin"));
     int percentSeen = -1;
     QTimer::singleShot(1200, form.get(), [&] {
-        percentSeen = form->FTPUpload->isVisible() || !form->FTPUpload->isHidden() ? form->FTPUpload->value() : -1;
+        percentSeen =
+            form->FTPUpload->isVisible() || !form->FTPUpload->isHidden() ? form->FTPUpload->value() : -1;
         mainAction("mnuAbort")->trigger();
     });
     clock.restart();
@@ -205,7 +208,7 @@ TEST_F(Upload, ProgressBarFollowsTheTemplateSizeAndTurnsWhiteAt48Percent)
     emit publisher().FTP1.Transfer(480);
     EXPECT_EQ(form->FTPUpload->value(), 48);
     EXPECT_TRUE(form->FTPUpload->styleSheet().contains(QStringLiteral("rgb(255,255,255)")));
-    emit publisher().FTP1.Transfer(5000);  // the expanded page is larger than its template
+    emit publisher().FTP1.Transfer(5000); // the expanded page is larger than its template
     EXPECT_EQ(form->FTPUpload->value(), 48);
     emit publisher().FTP1.EndTransfer();
     EXPECT_TRUE(form->FTPUpload->isHidden());
@@ -237,7 +240,8 @@ TEST_F(Upload, FieldChecksInOrderAndNothingContacted)
     doubles.boxes.clear();
     form->File2->clear();
     form->cmd_Offline_Click();
-    EXPECT_EQ(boxes().at(0).text, QStringLiteral("Please fill in the blanks.. Offline HTML Filename Required"));
+    EXPECT_EQ(boxes().at(0).text,
+              QStringLiteral("Please fill in the blanks.. Offline HTML Filename Required"));
     doubles.boxes.clear();
     form->File1->setText(QStringLiteral("nowhere.html"));
     form->cmd_Online_Click();
@@ -254,7 +258,8 @@ TEST_F(Upload, NoUsableAddressStopsBeforeContactingAnyone)
     Core().LocalIP = QStringLiteral("127.0.0.1");
     form->cmd_Online_Click();
     EXPECT_EQ(doubles.sound.beeps, 1);
-    EXPECT_TRUE(debugLog().contains(QStringLiteral("Unable to resolve Local Host. Uploading OnlineHTML Aborted")));
+    EXPECT_TRUE(
+        debugLog().contains(QStringLiteral("Unable to resolve Local Host. Uploading OnlineHTML Aborted")));
     EXPECT_FALSE(debugLog().contains(QStringLiteral("[FTP]")));
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Stopped);
 }
@@ -275,7 +280,7 @@ TEST_F(Upload, LocalFolderNeedsNoLoginAndTakesLargeOddTemplates)
     QFile page(QDir(site.path()).filePath(QStringLiteral("index.html")));
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
     const QByteArray bytes = page.readAll();
-    EXPECT_EQ(bytes.size(), big.size() - 200000 * 2);  // "Online" is two bytes shorter than its token
+    EXPECT_EQ(bytes.size(), big.size() - 200000 * 2); // "Online" is two bytes shorter than its token
     EXPECT_TRUE(bytes.startsWith(QByteArray("line Online \x00\xff\xfe", 15)));
     EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
 }
@@ -309,8 +314,10 @@ TEST_F(Upload, ASecondUploadWhileOneRunsMeetsTheBusyMessage)
 
 TEST(TrailLine, PasswordMaskedWhateverTheCase)
 {
-    EXPECT_EQ(publish::TrailLine(0, QStringLiteral("PASS secret")), QStringLiteral("CLIENT: PASS **********"));
-    EXPECT_EQ(publish::TrailLine(0, QStringLiteral("pass secret")), QStringLiteral("CLIENT: PASS **********"));
+    EXPECT_EQ(publish::TrailLine(0, QStringLiteral("PASS secret")),
+              QStringLiteral("CLIENT: PASS **********"));
+    EXPECT_EQ(publish::TrailLine(0, QStringLiteral("pass secret")),
+              QStringLiteral("CLIENT: PASS **********"));
     EXPECT_EQ(publish::TrailLine(0, QStringLiteral("PaSs")), QStringLiteral("CLIENT: PASS **********"));
     EXPECT_EQ(publish::TrailLine(0, QStringLiteral("USER me")), QStringLiteral("CLIENT: USER me"));
     EXPECT_EQ(publish::TrailLine(1, QStringLiteral("220 hi")), QStringLiteral("SERVER: 220 hi"));
@@ -325,7 +332,7 @@ TEST_F(Upload, ExplicitTlsProfileWithVerificationSwitchedOff)
     fillProfile(server.address());
     mainAction("mnuSave")->trigger();
     WriteIni(QStringLiteral("Default"), QStringLiteral("TLS"), QStringLiteral("require"));
-    form->cmd_Online_Click();  // the self-signed certificate is refused
+    form->cmd_Online_Click(); // the self-signed certificate is refused
     expectNothingRecorded();
     EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP Error] 60:")));
 
@@ -333,6 +340,7 @@ TEST_F(Upload, ExplicitTlsProfileWithVerificationSwitchedOff)
     form->cmd_Online_Click();
     EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), " \r\n<p>Online at 192.0.2.7</p>\r\n");
     EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
-    EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP] TLS certificate verification is off for the profile Default")));
+    EXPECT_TRUE(debugLog().contains(
+        QStringLiteral("[FTP] TLS certificate verification is off for the profile Default")));
     EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP] CLIENT: AUTH TLS")));
 }

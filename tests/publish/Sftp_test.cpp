@@ -4,7 +4,7 @@
 #include <QDir>
 
 class Sftp : public PublishFixture {
-protected:
+  protected:
     void SetUp() override
     {
         if (!SshTestServer::available())
@@ -76,7 +76,7 @@ void Sftp::hostKeyScenario()
 
     doubles.boxes.clear();
     form->cmd_Offline_Click();
-    EXPECT_TRUE(boxes().empty());  // pinned: no question
+    EXPECT_TRUE(boxes().empty()); // pinned: no question
     EXPECT_EQ(stored(server), "<p>Offline| |</p>\r\n");
 
     // Another server on the same address with another key: refused.
@@ -99,7 +99,7 @@ void Sftp::oneShotScenario()
     WriteIni(QStringLiteral("Default"), QStringLiteral("SSH Host Key"));
     const qsizetype logBefore = debugLog().size();
     Core().ExitAfterUpload = true;
-    form->setExiting();  // the window stays; only the decision is under test
+    form->setExiting(); // the window stays; only the decision is under test
     form->cmd_Online_Click();
     EXPECT_TRUE(boxes().empty());
     EXPECT_TRUE(stored(server).isEmpty());

@@ -8,7 +8,7 @@ namespace platform {
 
 // A scripted resolver: names, addresses and interfaces as the test sets them.
 class FakeHostInfo final : public HostInfo {
-public:
+  public:
     QString localHostName() override { return hostName; }
     QStringList lookupAddresses(const QString& name) override
     {

@@ -8,7 +8,7 @@
 #include <QDir>
 
 class ExitActions : public PublishFixture {
-protected:
+  protected:
     void SetUp() override
     {
         PublishFixture::SetUp();
@@ -31,4 +31,3 @@ protected:
 
     QTemporaryDir site;
 };
-

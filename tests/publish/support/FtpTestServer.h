@@ -12,11 +12,12 @@
 // A real FTP server (Debian's pyftpdlib) on a free loopback port, started for
 // one test and stopped with it. Its root is a fresh temporary folder.
 class FtpTestServer {
-public:
+  public:
     explicit FtpTestServer(const QStringList& options = {})
     {
         QDir(root_.path()).mkdir(QStringLiteral("public_html"));
-        QStringList args{QStringLiteral(HALVORN_TEST_SERVERS "/ftp_server.py"), QStringLiteral("--root"), root_.path()};
+        QStringList args{QStringLiteral(HALVORN_TEST_SERVERS "/ftp_server.py"), QStringLiteral("--root"),
+                         root_.path()};
         args << options;
         process_.setProgram(QStringLiteral("/usr/bin/python3"));
         process_.setArguments(args);
@@ -70,10 +71,10 @@ public:
         openssl.setStandardOutputFile(QProcess::nullDevice());
         openssl.setStandardErrorFile(QProcess::nullDevice());
         openssl.start(QStringLiteral("/usr/bin/openssl"),
-                          {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                           QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"), key,
-                           QStringLiteral("-out"), cert, QStringLiteral("-days"), QStringLiteral("2"),
-                           QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")});
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"), key,
+                       QStringLiteral("-out"), cert, QStringLiteral("-days"), QStringLiteral("2"),
+                       QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")});
         openssl.waitForFinished(60000);
         QStringList options{QStringLiteral("--tls"), cert, key};
         if (required)
@@ -81,7 +82,7 @@ public:
         return options;
     }
 
-private:
+  private:
     void readLines()
     {
         buffer_ += process_.readAllStandardOutput();

@@ -30,7 +30,7 @@
 // directory, every platform service doubled and a scripted resolver that
 // gives this machine the address 192.0.2.7.
 class PublishFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));

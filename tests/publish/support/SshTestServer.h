@@ -14,7 +14,7 @@
 // OpenSSH running as root insists on its privilege separation folder; it
 // is created when missing and removed again afterwards.
 class SshTestServer {
-public:
+  public:
     static bool available() { return QFile::exists(QStringLiteral("/usr/sbin/sshd")) && ::geteuid() == 0; }
 
     explicit SshTestServer(const QString& hostKeyName = QStringLiteral("hostkey"))
@@ -31,12 +31,13 @@ public:
         probe.close();
         QFile config(dir_.filePath(QStringLiteral("sshd_config")));
         if (config.open(QIODevice::WriteOnly)) {
-            config.write(QStringLiteral("ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"
-                                        "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
-                                        "KbdInteractiveAuthentication no\nAuthorizedKeysFile %2\nStrictModes no\n"
-                                        "ForceCommand internal-sftp\nSubsystem sftp internal-sftp\n")
-                             .arg(dir_.filePath(hostKeyName), dir_.filePath(QStringLiteral("authorized_keys")))
-                             .toUtf8());
+            config.write(
+                QStringLiteral("ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"
+                               "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
+                               "KbdInteractiveAuthentication no\nAuthorizedKeysFile %2\nStrictModes no\n"
+                               "ForceCommand internal-sftp\nSubsystem sftp internal-sftp\n")
+                    .arg(dir_.filePath(hostKeyName), dir_.filePath(QStringLiteral("authorized_keys")))
+                    .toUtf8());
         }
         config.close();
         process_.setProcessChannelMode(QProcess::MergedChannels);
@@ -70,12 +71,12 @@ public:
     QString siteDir() const { return dir_.filePath(QStringLiteral("site")); }
     QByteArray output() { return output_ + process_.readAll(); }
 
-private:
+  private:
     static void keygen(const QString& path)
     {
         QProcess::execute(QStringLiteral("/usr/bin/ssh-keygen"),
-                          {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"), QStringLiteral("-N"),
-                           QString(), QStringLiteral("-f"), path});
+                          {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"),
+                           QStringLiteral("-N"), QString(), QStringLiteral("-f"), path});
     }
 
     QTemporaryDir dir_;
