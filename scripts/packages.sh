@@ -3,11 +3,11 @@
 
 HALVORN_BUILD_PACKAGES="cmake ninja-build g++ pkg-config git qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev"
 # Test-only: GoogleTest and the real servers the tests start on free ports.
-HALVORN_TEST_PACKAGES="libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-openssl chromium nodejs"
+HALVORN_TEST_PACKAGES="libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-openssl openssl openssh-server curl chromium nodejs"
 # Some nodejs builds bring npm along and conflict with Debian's npm package.
 command -v npm >/dev/null 2>&1 || HALVORN_TEST_PACKAGES="$HALVORN_TEST_PACKAGES npm"
-# Benchmarks only (bench/): the load generator and the reference web server.
-HALVORN_BENCH_PACKAGES="wrk nginx-light"
+# Benchmarks only (bench/): timing, the load generator and the reference web server.
+HALVORN_BENCH_PACKAGES="hyperfine wrk nginx-light time"
 
 ensure_packages() {
   local missing=()

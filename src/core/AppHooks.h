@@ -34,6 +34,8 @@ struct AppHooks {
     std::function<void(const QString& templatePath, const QString& status)> uploadFile;
     // The first address check, one second after start-up.
     std::function<void()> addressCheck;
+    // Refreshes LocalIP and LocalHostName (the mail check calls it before it connects).
+    std::function<void()> startSock;
     // Starts the memo server when it is enabled and not running yet.
     std::function<void()> ensureMemoServer;
 

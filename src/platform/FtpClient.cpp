@@ -1,0 +1,544 @@
+#include "platform/FtpClient.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <thread>
+
+namespace platform {
+
+// State shared with libcurl's callbacks on the worker thread. The GUI side
+// touches it only while no command runs.
+struct FtpClient::Session {
+    CURL* easy = nullptr;
+    char errorText[CURL_ERROR_SIZE] = {};
+    FtpClient* owner = nullptr;
+    std::shared_ptr<std::atomic<bool>> abort;
+    bool lineConnected = false; // worker side: "Connected." has been reported
+    bool storing = false;
+    bool started = false;
+    qint64 lastReported = -1;
+    QFile* upload = nullptr;
+    QString pinnedHostKey;
+    bool askAboutHostKeys = true;
+};
+
+struct FtpCallbacks {
+    static void trailLines(FtpClient::Session& s, int type, const char* data, size_t size)
+    {
+        const QByteArray bytes(data, qsizetype(size));
+        for (QByteArray line : bytes.split('\n')) {
+            while (line.endsWith('\r'))
+                line.chop(1);
+            if (line.isEmpty())
+                continue;
+            const QString text = QString::fromLatin1(line);
+            s.owner->post([owner = s.owner, type, text] { emit owner->PITrail(type, text); });
+            if (type == FtpClient::Received && s.storing && line.startsWith("226"))
+                s.owner->post([owner = s.owner] { emit owner->TransferConfirmed(); });
+            if (type == FtpClient::Information)
+                connectionNews(s, line);
+        }
+    }
+
+    // The component's own information lines, from libcurl's connection notes.
+    static void connectionNews(FtpClient::Session& s, const QByteArray& line)
+    {
+        if (!s.lineConnected && line.startsWith("Connected to ")) {
+            s.lineConnected = true;
+            s.owner->post([owner = s.owner] {
+                owner->connected_ = true;
+                emit owner->PITrail(FtpClient::Information, QStringLiteral("Connected."));
+            });
+        } else if (s.lineConnected && line.startsWith("Closing connection")) {
+            s.lineConnected = false;
+            s.owner->post([owner = s.owner] {
+                owner->connected_ = false;
+                emit owner->PITrail(FtpClient::Information, QStringLiteral("Disconnected."));
+            });
+        }
+    }
+
+    static int debug(CURL*, curl_infotype kind, char* data, size_t size, void* user)
+    {
+        auto& s = *static_cast<FtpClient::Session*>(user);
+        switch (kind) {
+        case CURLINFO_HEADER_OUT:
+            trailLines(s, FtpClient::Sent, data, size);
+            break;
+        case CURLINFO_HEADER_IN:
+            trailLines(s, FtpClient::Received, data, size);
+            break;
+        case CURLINFO_TEXT:
+            trailLines(s, FtpClient::Information, data, size);
+            break;
+        default:
+            break;
+        }
+        return 0;
+    }
+
+    static int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent)
+    {
+        auto& s = *static_cast<FtpClient::Session*>(user);
+        if (s.abort->load())
+            return 1;
+        if (s.storing && s.started && sent != s.lastReported) {
+            s.lastReported = sent;
+            s.owner->post([owner = s.owner, sent] { emit owner->Transfer(qint64(sent)); });
+        }
+        return 0;
+    }
+
+    static size_t read(char* buffer, size_t size, size_t count, void* user)
+    {
+        auto& s = *static_cast<FtpClient::Session*>(user);
+        if (s.abort->load())
+            return CURL_READFUNC_ABORT;
+        if (!s.started) {
+            s.started = true;
+            s.owner->post([owner = s.owner] { emit owner->StartTransfer(); });
+        }
+        const qint64 got = s.upload->read(buffer, qint64(size * count));
+        return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
+    }
+
+    static QString fingerprint(const curl_khkey* key)
+    {
+        QByteArray raw = key->len == 0 ? QByteArray::fromBase64(QByteArray(key->key))
+                                       : QByteArray(key->key, qsizetype(key->len));
+        QByteArray hash = QCryptographicHash::hash(raw, QCryptographicHash::Sha256).toBase64();
+        while (hash.endsWith('='))
+            hash.chop(1);
+        return QStringLiteral("SHA256:") + QString::fromLatin1(hash);
+    }
+
+    static int hostKey(CURL*, const curl_khkey*, const curl_khkey* found, curl_khmatch match, void* user)
+    {
+        auto& s = *static_cast<FtpClient::Session*>(user);
+        const QString print = fingerprint(found);
+        auto note = [&s](const QString& text) {
+            s.owner->post([owner = s.owner, text] { emit owner->PITrail(FtpClient::Information, text); });
+        };
+        if (match == CURLKHMATCH_OK)
+            return CURLKHSTAT_FINE;
+        if (!s.pinnedHostKey.isEmpty()) {
+            if (s.pinnedHostKey == print)
+                return CURLKHSTAT_FINE;
+            note(QStringLiteral("Host key %1 differs from the one accepted earlier: refused").arg(print));
+            return CURLKHSTAT_REJECT;
+        }
+        if (match == CURLKHMATCH_MISMATCH) {
+            note(QStringLiteral("Host key %1 differs from known_hosts: refused").arg(print));
+            return CURLKHSTAT_REJECT;
+        }
+        if (!s.askAboutHostKeys) {
+            note(QStringLiteral("Unknown host key %1: refused").arg(print));
+            return CURLKHSTAT_REJECT;
+        }
+        bool accepted = false;
+        FtpClient* owner = s.owner;
+        QMetaObject::invokeMethod(
+            owner,
+            [owner, print, &accepted] {
+                accepted = owner->confirmHostKey && owner->confirmHostKey(print);
+                if (accepted)
+                    owner->acceptedHostKey_ = print;
+            },
+            Qt::BlockingQueuedConnection);
+        if (!accepted)
+            note(QStringLiteral("Unknown host key %1: refused").arg(print));
+        return accepted ? CURLKHSTAT_FINE : CURLKHSTAT_REJECT;
+    }
+};
+
+namespace {
+
+QString encodedPath(const QString& path)
+{
+    QStringList parts;
+    for (const QString& part : path.split(u'/', Qt::SkipEmptyParts))
+        parts << QString::fromLatin1(QUrl::toPercentEncoding(part));
+    return parts.join(u'/');
+}
+
+// The URL of a remote folder (and file) under the login directory; a
+// directory starting with "/" is taken from the server's root.
+QString remoteUrl(const FtpTarget& t, const QString& dir, const QString& file)
+{
+    QString url = t.urlBase() + u'/';
+    if (t.scheme == FtpTarget::Scheme::Sftp && !dir.startsWith(u'/'))
+        url += QStringLiteral("~/");
+    else if (dir.startsWith(u'/') && t.scheme != FtpTarget::Scheme::Sftp)
+        url += QStringLiteral("%2F");
+    const QString d = encodedPath(dir);
+    if (!d.isEmpty())
+        url += d + u'/';
+    if (!file.isEmpty())
+        url += encodedPath(file);
+    return url;
+}
+
+bool once()
+{
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ready;
+}
+
+} // namespace
+
+struct FtpClient::Job {
+    std::function<CURLcode(Session&)> work;
+};
+
+FtpClient::FtpClient(QObject* parent) : QObject(parent), abort_(std::make_shared<std::atomic<bool>>(false))
+{
+    once();
+}
+
+FtpClient::~FtpClient()
+{
+    if (session_ && session_->easy) {
+        // No time left to wait for a polite goodbye.
+        curl_easy_setopt(session_->easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, 2L);
+        curl_easy_cleanup(session_->easy);
+    }
+}
+
+void FtpClient::finished(QEventLoop& loop)
+{
+    // Addressed to the loop itself: should it be gone, the event is dropped.
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+}
+
+void FtpClient::waitFor(QEventLoop& loop, const std::atomic<bool>& done)
+{
+    // exec() also returns when the application quits; the transfer is then
+    // aborted, which its progress callback turns into a prompt return.
+    loop.exec();
+    if (!done.load())
+        abort_->store(true);
+}
+
+void FtpClient::post(std::function<void()> event)
+{
+    QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
+}
+
+bool FtpClient::busy() const
+{
+    return running_ || connected_ || session_ != nullptr;
+}
+
+bool FtpClient::failWith(int number, const QString& description)
+{
+    emit Error(number, description);
+    return false;
+}
+
+bool FtpClient::run(Job& job)
+{
+    running_ = true;
+    CURLcode result = CURLE_OK;
+    Session& session = *session_;
+    session.errorText[0] = 0;
+    QEventLoop loop;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        result = job.work(session);
+        done.store(true);
+        finished(loop);
+    });
+    waitFor(loop, done);
+    worker.join();
+    running_ = false;
+    if (result == CURLE_OK)
+        return true;
+    if (result == CURLE_ABORTED_BY_CALLBACK || abort_->load())
+        return false;
+    QString description = QString::fromUtf8(curl_easy_strerror(result));
+    const QString detail = QString::fromUtf8(session.errorText).trimmed();
+    if (!detail.isEmpty() && detail != description)
+        description += QStringLiteral(" (") + detail + u')';
+    return failWith(int(result), description);
+}
+
+bool FtpClient::connectAndLogin()
+{
+    if (running_)
+        return false;
+    abort_->store(false);
+    acceptedHostKey_.clear();
+    target_ = ParseFtpHost(host);
+    if (!target_.valid())
+        return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad server name: ") + target_.error);
+    if (HasControlCharacters(user) || HasControlCharacters(password))
+        return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("The login holds control characters"));
+    closeSession();
+    session_ = std::make_unique<Session>();
+    session_->owner = this;
+    session_->abort = abort_;
+    session_->pinnedHostKey = pinnedHostKey;
+    session_->askAboutHostKeys = askAboutHostKeys;
+    if (target_.isLocal())
+        return localConnect();
+
+    CURL* easy = curl_easy_init();
+    if (!easy)
+        return failWith(int(CURLE_FAILED_INIT), QStringLiteral("Cannot start the FTP client"));
+    session_->easy = easy;
+    Session* s = session_.get();
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, s->errorText);
+    curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, &FtpCallbacks::debug);
+    curl_easy_setopt(easy, CURLOPT_DEBUGDATA, s);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &FtpCallbacks::progress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, s);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // Large reads keep a fast local server busy with few callbacks.
+    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 64L * 1024L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, long(timeouts.connectSeconds));
+    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(timeouts.responseSeconds));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(timeouts.lowSpeedSeconds));
+    curl_easy_setopt(easy, CURLOPT_USERNAME, user.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_PASSWORD, password.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp,ftps,sftp");
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, verifyPeer ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, verifyPeer ? 2L : 0L);
+    if (target_.scheme == FtpTarget::Scheme::Ftp && tls != Tls::Off) {
+        curl_easy_setopt(easy, CURLOPT_USE_SSL, long(tls == Tls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
+        curl_easy_setopt(easy, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS));
+    }
+    if (target_.scheme == FtpTarget::Scheme::Sftp) {
+        const QString known = knownHostsFile.isEmpty()
+                                  ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts")
+                                  : knownHostsFile;
+        long auth = CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD;
+        if (!sshKeyFile.isEmpty()) {
+            auth |= CURLSSH_AUTH_PUBLICKEY;
+            curl_easy_setopt(easy, CURLOPT_SSH_PRIVATE_KEYFILE, QFile::encodeName(sshKeyFile).constData());
+            const QString pub = sshKeyFile + QStringLiteral(".pub");
+            if (QFileInfo(pub).isFile())
+                curl_easy_setopt(easy, CURLOPT_SSH_PUBLIC_KEYFILE, QFile::encodeName(pub).constData());
+            curl_easy_setopt(easy, CURLOPT_KEYPASSWD, password.toUtf8().constData());
+        }
+        curl_easy_setopt(easy, CURLOPT_SSH_AUTH_TYPES, auth);
+        curl_easy_setopt(easy, CURLOPT_SSH_KNOWNHOSTS, QFile::encodeName(known).constData());
+        curl_easy_setopt(easy, CURLOPT_SSH_KEYFUNCTION, &FtpCallbacks::hostKey);
+        curl_easy_setopt(easy, CURLOPT_SSH_KEYDATA, s);
+    }
+    return visit(remoteUrl(target_, QString(), QString()));
+}
+
+bool FtpClient::visit(const QString& folderUrl)
+{
+    const QByteArray url = folderUrl.toUtf8();
+    Job job{[url](Session& s) {
+        curl_easy_setopt(s.easy, CURLOPT_URL, url.constData());
+        curl_easy_setopt(s.easy, CURLOPT_NOBODY, 1L);
+        return curl_easy_perform(s.easy);
+    }};
+    return run(job);
+}
+
+bool FtpClient::changeDirectory()
+{
+    if (running_ || !session_)
+        return false;
+    if (HasControlCharacters(remoteDir))
+        return failWith(int(CURLE_URL_MALFORMAT),
+                        QStringLiteral("The remote directory holds control characters"));
+    if (target_.isLocal()) {
+        const QString folder = QDir(target_.folder).filePath(remoteDir.trimmed());
+        if (!QFileInfo(folder).isDir())
+            return failWith(int(CURLE_REMOTE_ACCESS_DENIED),
+                            QStringLiteral("Remote directory not found: ") + folder);
+        emit PITrail(Information, QStringLiteral("Folder ") + QDir::cleanPath(folder));
+        return true;
+    }
+    return visit(remoteUrl(target_, remoteDir.trimmed(), QString()));
+}
+
+bool FtpClient::store()
+{
+    if (running_ || !session_)
+        return false;
+    if (HasControlCharacters(remoteFile) || remoteFile.trimmed().isEmpty())
+        return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad remote file name"));
+    if (target_.isLocal())
+        return localStore();
+    QFile file(localFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return failWith(int(CURLE_READ_ERROR),
+                        QStringLiteral("Cannot read %1: %2").arg(localFile, file.errorString()));
+    Session& s = *session_;
+    s.upload = &file;
+    s.storing = true;
+    s.started = false;
+    s.lastReported = -1;
+    const QByteArray url = remoteUrl(target_, remoteDir.trimmed(), remoteFile.trimmed()).toUtf8();
+    const curl_off_t size = curl_off_t(file.size());
+    const long text = mode == Text ? 1L : 0L;
+    Job job{[url, size, text](Session& s) {
+        curl_easy_setopt(s.easy, CURLOPT_URL, url.constData());
+        curl_easy_setopt(s.easy, CURLOPT_NOBODY, 0L);
+        curl_easy_setopt(s.easy, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(s.easy, CURLOPT_TRANSFERTEXT, text);
+        curl_easy_setopt(s.easy, CURLOPT_READFUNCTION, &FtpCallbacks::read);
+        curl_easy_setopt(s.easy, CURLOPT_READDATA, &s);
+        curl_easy_setopt(s.easy, CURLOPT_INFILESIZE_LARGE, size);
+        const CURLcode result = curl_easy_perform(s.easy);
+        curl_easy_setopt(s.easy, CURLOPT_UPLOAD, 0L);
+        return result;
+    }};
+    const bool ok = run(job);
+    s.upload = nullptr;
+    s.storing = false;
+    if (ok) {
+        emit Transfer(qint64(size));
+        emit EndTransfer();
+        if (target_.scheme == FtpTarget::Scheme::Sftp)
+            emit TransferConfirmed();
+    }
+    return ok;
+}
+
+void FtpClient::quit()
+{
+    if (running_ || !session_)
+        return;
+    if (target_.isLocal()) {
+        session_.reset();
+        if (connected_) {
+            connected_ = false;
+            emit PITrail(Information, QStringLiteral("Disconnected."));
+        }
+        return;
+    }
+    // QUIT goes out as an ordinary command so that it and the server's
+    // goodbye reach the trail; the connection is then closed, not kept.
+    const bool ftp = target_.scheme != FtpTarget::Scheme::Sftp;
+    const QByteArray url = remoteUrl(target_, QString(), QString()).toUtf8();
+    Job job{[url, ftp](Session& s) {
+        if (ftp && s.lineConnected) {
+            curl_slist* quote = curl_slist_append(nullptr, "QUIT");
+            curl_easy_setopt(s.easy, CURLOPT_URL, url.constData());
+            curl_easy_setopt(s.easy, CURLOPT_NOBODY, 1L);
+            curl_easy_setopt(s.easy, CURLOPT_QUOTE, quote);
+            curl_easy_setopt(s.easy, CURLOPT_FORBID_REUSE, 1L);
+            curl_easy_perform(s.easy);
+            curl_easy_setopt(s.easy, CURLOPT_QUOTE, nullptr);
+            curl_slist_free_all(quote);
+        }
+        curl_easy_cleanup(s.easy);
+        s.easy = nullptr;
+        return CURLE_OK;
+    }};
+    run(job);
+    session_.reset();
+    if (connected_) {
+        connected_ = false;
+        emit PITrail(Information, QStringLiteral("Disconnected."));
+    }
+}
+
+void FtpClient::closeSession()
+{
+    if (!session_)
+        return;
+    if (session_->easy)
+        curl_easy_cleanup(session_->easy);
+    session_.reset();
+    connected_ = false;
+}
+
+void FtpClient::cancel()
+{
+    abort_->store(true);
+}
+
+void FtpClient::abort()
+{
+    abort_->store(true);
+}
+
+bool FtpClient::localConnect()
+{
+    if (!QFileInfo(target_.folder).isDir())
+        return failWith(int(CURLE_COULDNT_CONNECT), QStringLiteral("Folder not found: ") + target_.folder);
+    connected_ = true;
+    emit PITrail(Information, QStringLiteral("Connected."));
+    return true;
+}
+
+bool FtpClient::localStore()
+{
+    const QString folder = QDir::cleanPath(QDir(target_.folder).filePath(remoteDir.trimmed()));
+    const QString path = QDir::cleanPath(QDir(folder).filePath(remoteFile.trimmed()));
+    if (!path.startsWith(folder + u'/'))
+        return failWith(int(CURLE_URL_MALFORMAT),
+                        QStringLiteral("The file name leaves the folder: ") + remoteFile);
+    QFile in(localFile);
+    if (!in.open(QIODevice::ReadOnly))
+        return failWith(int(CURLE_READ_ERROR),
+                        QStringLiteral("Cannot read %1: %2").arg(localFile, in.errorString()));
+    emit PITrail(Information, QStringLiteral("Writing ") + path);
+    running_ = true;
+    QString failure;
+    qint64 total = 0;
+    QEventLoop loop;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        // The page replaces the old one in one step: a reader never sees half a page.
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly)) {
+            failure = out.errorString();
+        } else {
+            post([this] { emit StartTransfer(); });
+            char buffer[64 * 1024];
+            for (;;) {
+                if (abort_->load()) {
+                    failure = QStringLiteral("aborted");
+                    break;
+                }
+                const qint64 got = in.read(buffer, sizeof buffer);
+                if (got < 0)
+                    failure = in.errorString();
+                if (got <= 0)
+                    break;
+                if (out.write(buffer, got) != got) {
+                    failure = out.errorString();
+                    break;
+                }
+                total += got;
+                post([this, sent = total] { emit Transfer(sent); });
+            }
+            if (failure.isEmpty() && !out.commit())
+                failure = out.errorString();
+        }
+        done.store(true);
+        finished(loop);
+    });
+    waitFor(loop, done);
+    worker.join();
+    running_ = false;
+    if (abort_->load())
+        return false;
+    if (!failure.isEmpty())
+        return failWith(int(CURLE_WRITE_ERROR), QStringLiteral("Cannot write %1: %2").arg(path, failure));
+    emit PITrail(Information, QStringLiteral("Stored %1 bytes in %2").arg(total).arg(path));
+    emit EndTransfer();
+    emit TransferConfirmed();
+    return true;
+}
+
+} // namespace platform

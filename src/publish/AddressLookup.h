@@ -1,0 +1,17 @@
+#pragma once
+
+class Form1;
+class QLineEdit;
+
+namespace publish {
+
+// Refreshes LocalIP and LocalHostName from the machine's resolver and
+// interfaces, logs them and shows them in the IP panel. An address that
+// nobody could reach (loopback, 0.0.0.0) is replaced by the first
+// interface address, IPv4 preferred.
+void StartSock(Form1& form);
+
+// The [StartUp] "Public Address" field beside the IP panel.
+QLineEdit* AddPublicAddressField(Form1& form);
+
+} // namespace publish
