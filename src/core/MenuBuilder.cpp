@@ -8,29 +8,29 @@
 
 namespace {
 
-QAction* addItem(QMenu* menu, QWidget* owner, const MenuItemSpec& spec)
+QAction* addItem(QMenu* menu, QWidget* owner, const MenuItemSpec& entry)
 {
     QAction* action = new QAction(owner);
-    if (spec.caption == nullptr)
+    if (entry.caption == nullptr)
         action->setSeparator(true);
     else
-        action->setText(QString::fromUtf8(spec.caption));
-    if (spec.name)
-        action->setObjectName(QString::fromLatin1(spec.name));
-    action->setShortcut(spec.shortcut);
-    action->setCheckable(spec.checkable);
-    action->setChecked(spec.checked);
-    action->setEnabled(spec.enabled);
-    action->setVisible(spec.visible);
+        action->setText(QString::fromUtf8(entry.caption));
+    if (entry.name)
+        action->setObjectName(QString::fromLatin1(entry.name));
+    action->setShortcut(entry.shortcut);
+    action->setCheckable(entry.checkable);
+    action->setChecked(entry.checked);
+    action->setEnabled(entry.enabled);
+    action->setVisible(entry.visible);
     menu->addAction(action);
     return action;
 }
 
-QMenu* addMenu(QWidget* owner, const MenuSpec& spec)
+QMenu* addMenu(QWidget* owner, const MenuSpec& menuEntry)
 {
-    QMenu* menu = new QMenu(QString::fromUtf8(spec.caption), owner);
-    menu->setObjectName(QString::fromLatin1(spec.name));
-    for (const MenuItemSpec& item : spec.items)
+    QMenu* menu = new QMenu(QString::fromUtf8(menuEntry.caption), owner);
+    menu->setObjectName(QString::fromLatin1(menuEntry.name));
+    for (const MenuItemSpec& item : menuEntry.items)
         addItem(menu, owner, item);
     return menu;
 }
@@ -39,8 +39,8 @@ QMenu* addMenu(QWidget* owner, const MenuSpec& spec)
 
 void BuildMainMenus(QMenuBar* bar, QWidget* owner)
 {
-    for (const MenuSpec& spec : MainMenuTable())
-        bar->addMenu(addMenu(owner, spec));
+    for (const MenuSpec& menu : MainMenuTable())
+        bar->addMenu(addMenu(owner, menu));
 }
 
 QMenu* BuildTrayMenu(QWidget* owner)
