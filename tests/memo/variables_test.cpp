@@ -27,12 +27,11 @@ MemoTokenInputs inputs()
 TEST(MemoTokens, AllTwentyInTableOrder)
 {
     const MemoTokenTable t = BuildMemoTokens(inputs());
-    const char* names[] = {"%ip%",      "%time%",     "%dns%",      "%date%",       "%memo%",
-                           "%24time%",  "%c1%",       "%c2%",       "%c3%",         "%c4%",
-                           "%c5%",      "%status%",   "%reply%",    "%sendername%", "%timeout%",
-                           "%mm/dd/yy%", "%mm-dd-yy%", "%mmmddyyyy%", "%shwday%",    "%lowday%"};
+    QByteArrayList names;
     for (int i = 0; i < kMemoTokenCount; ++i)
-        EXPECT_EQ(t[i].token, names[i]);
+        names.append(t[i].token);
+    EXPECT_EQ(names.join(' '), "%ip% %time% %dns% %date% %memo% %24time% %c1% %c2% %c3% %c4% %c5% %status% %reply% "
+                               "%sendername% %timeout% %mm/dd/yy% %mm-dd-yy% %mmmddyyyy% %shwday% %lowday%");
     const QByteArray line = "%IP%|%time%|%dns%|%date%|%24time%|%C1%|%c2%|%c3%|%c4%|%c5%|%status%|%reply%|"
                             "%SenderName%|%timeout%|%mm/dd/yy%|%mm-dd-yy%|%mmmddyyyy%|%shwday%|%lowday%";
     EXPECT_EQ(ReplaceMemoTokens(line, t),
@@ -41,19 +40,13 @@ TEST(MemoTokens, AllTwentyInTableOrder)
     EXPECT_TRUE(ReplaceMemoTokens("%memo%", t).startsWith("<P><FORM action=\"http://10.1.2.3:4175/memo/\""));
 }
 
-TEST(MemoTokens, AValueHoldingItsOwnTokenIsNotExpandedAgain)
+TEST(MemoTokens, ValuesAreNotExpandedAgainAndVisitorTextIsEscaped)
 {
     MemoTokenInputs in = inputs();
     in.reply = QStringLiteral("%reply% and %REPLY%");
-    const MemoTokenTable t = BuildMemoTokens(in);
-    EXPECT_EQ(ReplaceMemoTokens("[%reply%][%Reply%]", t), "[%reply% and %REPLY%][%reply% and %REPLY%]");
-}
-
-TEST(MemoTokens, VisitorTextIsEscapedAndSpellsNoLaterVariable)
-{
-    MemoTokenInputs in = inputs();
     in.senderName = "<i>%timeout%</i>";
     const MemoTokenTable t = BuildMemoTokens(in);
+    EXPECT_EQ(ReplaceMemoTokens("[%reply%][%Reply%]", t), "[%reply% and %REPLY%][%reply% and %REPLY%]");
     EXPECT_EQ(ReplaceMemoTokens("%sendername%", t), "&lt;i&gt;&#37;timeout&#37;&lt;/i&gt;");
 }
 
@@ -63,25 +56,18 @@ protected:
     MemoTokenTable table = BuildMemoTokens(inputs());
 };
 
-TEST_F(CustomPageFile, MissingFileGivesEmptyTextWithoutError)
-{
-    const CustomPage page = ReadCustomPage(home.file(QStringLiteral("nothere.html")), table);
-    EXPECT_EQ(page.text, "");
-    EXPECT_EQ(page.error, 0);
-    EXPECT_EQ(ReadCustomPage(QString(), table).text, "");
-}
-
 TEST_F(CustomPageFile, LinesEndAtCrCrLfOrLfAndEachGetsCrLf)
 {
+    const CustomPage missing = ReadCustomPage(home.file(QStringLiteral("nothere.html")), table);
+    EXPECT_EQ(missing.text, "");
+    EXPECT_EQ(missing.error, 0);
+    EXPECT_EQ(ReadCustomPage(QString(), table).text, "");
     home.writeFile(QStringLiteral("p.html"), "<p>Hi %SENDERNAME%</p>\r\nsecond\rthird\nlast");
     const CustomPage page = ReadCustomPage(home.file(QStringLiteral("p.html")), table);
     EXPECT_EQ(page.text, "<p>Hi Ann</p>\r\nsecond\r\nthird\r\nlast\r\n");
     home.writeFile(QStringLiteral("q.html"), "one\r\n\r\ntwo\r\n");
     EXPECT_EQ(ReadCustomPage(home.file(QStringLiteral("q.html")), table).text, "one\r\n\r\ntwo\r\n");
-}
-
-TEST_F(CustomPageFile, RelativeNamesAreInTheProgramDirectory)
-{
+    // Relative names are in the program directory.
     home.writeFile(QStringLiteral("away.htm"), "%lowday%");
     EXPECT_EQ(ReadCustomPage(QStringLiteral("away.htm"), table).text, "Saturday\r\n");
 }
