@@ -37,11 +37,10 @@ QString preparedScriptDir(QString* why)
     QProcess npm;
     npm.setWorkingDirectory(work);
     npm.start(QStringLiteral("npm"), {QStringLiteral("ci"), QStringLiteral("--no-audit"), QStringLiteral("--no-fund")});
-    if (!npm.waitForFinished(300000) || npm.exitCode() != 0) {
-        *why = QStringLiteral("npm ci failed: ") + QString::fromLocal8Bit(npm.readAllStandardError().right(400));
-        return QString();
-    }
-    return work;
+    if (npm.waitForFinished(300000) && npm.exitCode() == 0)
+        return work;
+    *why = QStringLiteral("npm ci failed: ") + QString::fromLocal8Bit(npm.readAllStandardError().right(400));
+    return QString();
 }
 
 // The published page's memo form, as page expansion writes it.

@@ -118,20 +118,17 @@ TEST_F(MemoWindowTest, CreationEmptiesTheReplyAndReopeningDoesNot)
 
 TEST_F(MemoWindowTest, OnTopIsStoredAndReadBack)
 {
-    {
+    // Each new window starts with what the one before stored.
+    for (const bool onTop : {true, false}) {
+        SCOPED_TRACE(onTop);
         frmMemo& w = Memo().memoWindowCreated();
-        EXPECT_FALSE(w.Check1->isChecked());
-        w.Check1->setChecked(true);
-        EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
-        EXPECT_EQ(ReadIni(QStringLiteral("MemoServer"), QStringLiteral("OnTop"), QString()), "True");
+        EXPECT_EQ(w.Check1->isChecked(), !onTop);
+        EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), !onTop);
+        w.Check1->setChecked(onTop);
+        EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
+        EXPECT_EQ(ReadIni(QStringLiteral("MemoServer"), QStringLiteral("OnTop"), QString()), onTop ? "True" : "False");
         Memo().destroyMemoWindow();
     }
-    frmMemo& again = Memo().memoWindowCreated();
-    EXPECT_TRUE(again.Check1->isChecked());
-    EXPECT_TRUE(again.windowFlags() & Qt::WindowStaysOnTopHint);
-    again.Check1->setChecked(false);
-    EXPECT_EQ(ReadIni(QStringLiteral("MemoServer"), QStringLiteral("OnTop"), QString()), "False");
-    EXPECT_FALSE(again.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
 TEST_F(MemoWindowTest, ViewLogOpensTheFileOrSaysItIsMissing)

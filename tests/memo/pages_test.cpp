@@ -26,13 +26,14 @@ PageSettings settings()
     return s;
 }
 
-TEST(Pages, EveryPageByteForByte)
+// The busy, not-found, away, interim, no-reply and custom-page pieces are
+// compared whole as they arrive on the socket (server_golden_test); here the
+// variants and splits the server runs do not show.
+TEST(Pages, VariantsAndPiecesByteForByte)
 {
     PageSettings wrapped = settings();
     wrapped.wrap = true;
     wrapped.replyChecked = true;
-    PageSettings noReply = settings();
-    noReply.replyChecked = false;
     const auto opened = pages::opening(settings());
     ASSERT_EQ(opened.size(), 2u);
     const auto away = pages::awayPieces(settings(), "Ann");
@@ -45,7 +46,6 @@ TEST(Pages, EveryPageByteForByte)
         const char* what;
         QByteArray actual, expected;
     } cases[] = {
-        {"head", pages::responseHead(), kHead},
         {"submit", pages::submitLine(false, false), kSubmitNo},
         {"submit YES", pages::submitLine(true, false), kSubmitYes},
         {"submit YES nbsp", pages::submitLine(true, true), withNbsp(kSubmitYes)},
@@ -53,12 +53,7 @@ TEST(Pages, EveryPageByteForByte)
         {"opening 2", opened[1], QByteArray(500, ' ') + "\r\n"},
         {"reply wrapped", pages::replyBlock(wrapped, QStringLiteral("Hi"), "Ann"),
          replyBlock(kHost, "Hi", "Ann", "WRAP=\"physical\"", kSubmitYes)},
-        {"no reply", pages::noReplyBlock(), kNoReplyBlock},
-        {"busy", pages::busyPage(settings(), "Ann", "Hello"), busyPage(kHost, "Ann", "Hello")},
-        {"not found", pages::notFoundPage(settings()), notFoundPage(kHost)},
         {"away", awayAll, awayPage("Ann")},
-        {"interim", pages::interimPiece("Ann"), interim("Ann")},
-        {"follow-up", pages::followUpForm(noReply, "Ann"), followUpForm(kHost, "Ann")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

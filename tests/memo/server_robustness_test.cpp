@@ -29,10 +29,10 @@ protected:
 
     int memosLogged() const { return int(home.readFile(QStringLiteral("Memo.txt")).count("----------\r\n")); }
 
-    std::unique_ptr<Visitor> waitingMemo()
+    std::unique_ptr<Visitor> waitingMemo(const QByteArray& body = "NAME=Ann&MESSAGE=Hi&REPLY=YES")
     {
         auto v = std::make_unique<Visitor>(port);
-        v->send(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES"));
+        v->send(memoPost(body));
         EXPECT_TRUE(v->waitFor(QByteArray(500, ' ') + "\r\n"));
         EXPECT_TRUE(server()->Busy);
         return v;
@@ -214,9 +214,7 @@ TEST_F(ServerRobustness, ResetDuringTheWait)
     }));
     EXPECT_FALSE(server()->Busy);
     // A new memo that waits takes the window over from the lost one.
-    auto second = std::make_unique<Visitor>(port);
-    second->send(memoPost("NAME=Bob&MESSAGE=again&REPLY=YES"));
-    ASSERT_TRUE(second->waitFor(QByteArray(500, ' ') + "\r\n"));
+    auto second = waitingMemo("NAME=Bob&MESSAGE=again&REPLY=YES");
     ASSERT_TRUE(pumpUntil([] { return Memo().memoWindow() != nullptr; }));
     EXPECT_EQ(Memo().memoWindow()->txtName->text(), "Bob");
     Memo().memoWindow()->txtReply->setPlainText(QStringLiteral("for Bob"));
