@@ -2,12 +2,14 @@
 
 // What the memo tests share: a fresh program directory, every platform
 // service replaced, short limits, a captured debug log, and loopback
-// clients that wait while the event loop keeps the server running.
+// clients that wait while the event loop keeps the server running. It
+// brings the windows' widget headers along for the tests that drive them.
 #include "core/CoreState.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoProgram.h"
+#include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
 #include "support/PlatformDoubles.h"
@@ -15,8 +17,11 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>

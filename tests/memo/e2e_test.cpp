@@ -3,14 +3,9 @@
 // reply typed into the memo window appears in the browser.
 #include "MemoFixture.h"
 
-#include "memo/frmMemo.h"
-
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QStandardPaths>
 
 #ifndef MEMO_E2E_DIR

@@ -3,13 +3,6 @@
 #include "MemoFixture.h"
 
 #include "memo/MemoLog.h"
-#include "memo/frmMemo.h"
-
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace {
 

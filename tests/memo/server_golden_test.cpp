@@ -3,11 +3,6 @@
 #include "GoldenPages.h"
 #include "MemoFixture.h"
 
-#include "memo/frmMemo.h"
-
-#include <QPlainTextEdit>
-#include <QPushButton>
-
 namespace {
 
 using namespace golden;

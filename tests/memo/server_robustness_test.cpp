@@ -5,12 +5,6 @@
 
 #include "core/AppHooks.h"
 #include "memo/MemoWiring.h"
-#include "memo/frmMemo.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 #include <sys/socket.h>
 

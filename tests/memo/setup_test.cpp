@@ -6,11 +6,7 @@
 #include "memo/ColorSelect.h"
 #include "memo/MemoColors.h"
 
-#include <QCheckBox>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 
 namespace {
