@@ -62,18 +62,15 @@ TEST_F(SetupTest, SaveWritesEverySettingAndClearsFlagsWithoutFile)
 {
     frmMemoSetup& w = setup();
     w.LoadMemoServerSettings();
-    w.chkhtml[0]->setChecked(true);  // no file: saved as off
-    w.chkhtml[3]->setChecked(true);
-    w.txtHtml[3]->setText(QStringLiteral("head.html"));
-    w.txtC[0]->setText(QStringLiteral("first"));
-    w.txtC[4]->setText(QStringLiteral("fifth"));
-    w.Timeout->setText(QStringLiteral("45"));
-    w.ChkWrap->setChecked(true);
-    w.txtRow->setText(QStringLiteral("4"));
-    w.txtColumn->setText(QStringLiteral("60"));
-    w.txtMemoPort->setText(QStringLiteral("5000"));
-    w.chkMemoSound->setChecked(true);
-    w.PlayMemoSound->setText(QStringLiteral("/s/memo.wav"));
+    // chkhtml_0 has no file: it is saved as off.
+    for (QCheckBox* box : {w.chkhtml[0], w.chkhtml[3], w.ChkWrap, w.chkMemoSound})
+        box->setChecked(true);
+    const std::pair<QLineEdit*, const char*> texts[] = {
+        {w.txtHtml[3], "head.html"}, {w.txtC[0], "first"},         {w.txtC[4], "fifth"},
+        {w.Timeout, "45"},           {w.txtRow, "4"},              {w.txtColumn, "60"},
+        {w.txtMemoPort, "5000"},     {w.PlayMemoSound, "/s/memo.wav"}};
+    for (const auto& [box, text] : texts)
+        box->setText(QString::fromLatin1(text));
     w.foreColor->pick(4);
     w.SaveMemo();
     EXPECT_FALSE(w.chkhtml[0]->isChecked());
