@@ -2,9 +2,17 @@
 
 // The memo pages' bytes, written out by hand from the page tables, so that
 // tests compare whole pages at once. `host` is "address:port" of the form.
+#include "memo/MemoPages.h"
+
 #include <QByteArray>
 
 namespace golden {
+
+// The settings these pages were written for: the form goes to 10.1.2.3:4175.
+inline PageSettings pageSettings()
+{
+    return {"10.1.2.3", "4175", "5", "75", "30", "#FFFFFF", "#000000", false, false};
+}
 
 const QByteArray kHead = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
 const QByteArray kBody = "<BODY BGCOLOR=\"#FFFFFF\" TEXT=\"#000000\">";

@@ -3,7 +3,6 @@
 #include "GoldenPages.h"
 
 #include "memo/HtmlEscape.h"
-#include "memo/MemoPages.h"
 
 #include <gtest/gtest.h>
 
@@ -13,30 +12,17 @@ using namespace golden;
 
 const QByteArray kHost = "10.1.2.3:4175";
 
-PageSettings settings()
-{
-    PageSettings s;
-    s.localIP = QStringLiteral("10.1.2.3");
-    s.port = QStringLiteral("4175");
-    s.rows = QStringLiteral("5");
-    s.columns = QStringLiteral("75");
-    s.timeout = QStringLiteral("30");
-    s.backColor = QStringLiteral("#FFFFFF");
-    s.textColor = QStringLiteral("#000000");
-    return s;
-}
-
 // The busy, not-found, away, interim, no-reply and custom-page pieces are
 // compared whole as they arrive on the socket (server_golden_test); here the
 // variants and splits the server runs do not show.
 TEST(Pages, VariantsAndPiecesByteForByte)
 {
-    PageSettings wrapped = settings();
+    PageSettings wrapped = pageSettings();
     wrapped.wrap = true;
     wrapped.replyChecked = true;
-    const auto opened = pages::opening(settings());
+    const auto opened = pages::opening(pageSettings());
     ASSERT_EQ(opened.size(), 2u);
-    const auto away = pages::awayPieces(settings(), "Ann");
+    const auto away = pages::awayPieces(pageSettings(), "Ann");
     ASSERT_EQ(away.size(), 13u);
     EXPECT_EQ(away[6], kBody);
     QByteArray awayAll;
@@ -65,24 +51,24 @@ TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
 {
     const QByteArray evil = "<script>x</script>\"'&";
     const QByteArray safe = "&lt;script&gt;x&lt;/script&gt;&quot;&#39;&amp;";
-    EXPECT_TRUE(pages::replyBlock(settings(), QStringLiteral("R"), evil).contains("VALUE=\"" + safe + "\""));
+    EXPECT_TRUE(pages::replyBlock(pageSettings(), QStringLiteral("R"), evil).contains("VALUE=\"" + safe + "\""));
     EXPECT_TRUE(pages::interimPiece(evil).contains("Hello, " + safe + "</H2>"));
-    EXPECT_EQ(pages::awayPieces(settings(), evil)[7], "<p>Hello, " + safe + "</p>\r\n");
-    const QByteArray busy = pages::busyPage(settings(), "Ann", "</TEXTAREA><script>");
+    EXPECT_EQ(pages::awayPieces(pageSettings(), evil)[7], "<p>Hello, " + safe + "</p>\r\n");
+    const QByteArray busy = pages::busyPage(pageSettings(), "Ann", "</TEXTAREA><script>");
     EXPECT_TRUE(busy.contains(">&lt;/TEXTAREA&gt;&lt;script&gt;</TEXTAREA>"));
     EXPECT_FALSE(busy.contains("<script>"));
     // The busy page's VALUE= is unquoted: a name cannot add attributes there.
-    EXPECT_TRUE(pages::busyPage(settings(), "a onfocus=alert(1) x=`y`\t\"z\"<>", "")
+    EXPECT_TRUE(pages::busyPage(pageSettings(), "a onfocus=alert(1) x=`y`\t\"z\"<>", "")
                     .contains("VALUE=a&#32;onfocus&#61;alert(1)&#32;x&#61;&#96;y&#96;&#9;&quot;z&quot;&lt;&gt; "
                               "MAXLENGTH=40>"));
     // Token-safe values cannot spell a variable.
     EXPECT_EQ(memo::escapeTokenSafe("%reply%<"), "&#37;reply&#37;&lt;");
-    EXPECT_TRUE(pages::followUpForm(settings(), "%ip%").contains("VALUE= \"&#37;ip&#37;\""));
+    EXPECT_TRUE(pages::followUpForm(pageSettings(), "%ip%").contains("VALUE= \"&#37;ip&#37;\""));
 }
 
 TEST(PagesEscaping, SettingsTextsAreEscapedButTheUserReplyGoesOutAsWritten)
 {
-    PageSettings s = settings();
+    PageSettings s = pageSettings();
     s.backColor = QStringLiteral("\"><script>");
     s.rows = QStringLiteral("5 onclick=x");
     s.timeout = QStringLiteral("<b>30</b>");
@@ -90,7 +76,7 @@ TEST(PagesEscaping, SettingsTextsAreEscapedButTheUserReplyGoesOutAsWritten)
     EXPECT_TRUE(pages::notFoundPage(s).contains("ROWS=5&#32;onclick&#61;x COLS=75"));
     EXPECT_TRUE(pages::opening(s)[0].contains("maximum of &lt;b&gt;30&lt;/b&gt; seconds"));
     // In eight bits: Latin-1 as is, beyond it a character reference.
-    const QByteArray block = pages::replyBlock(settings(), QString::fromUtf8("<b>f\xC3\xBCr</b> \xE2\x82\xAC"), "A");
+    const QByteArray block = pages::replyBlock(pageSettings(), QString::fromUtf8("<b>f\xC3\xBCr</b> \xE2\x82\xAC"), "A");
     EXPECT_TRUE(block.contains("<P>Reply: </P><b>f\xFCr</b> &#8364;\r\n"));
 }
 

@@ -1,4 +1,6 @@
 // Custom page files with the memo server's 20 variables.
+#include "GoldenPages.h"
+
 #include "core/ProgramError.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoVariables.h"
@@ -11,11 +13,7 @@ namespace {
 MemoTokenInputs inputs()
 {
     MemoTokenInputs in;
-    in.settings.localIP = QStringLiteral("10.1.2.3");
-    in.settings.port = QStringLiteral("4175");
-    in.settings.rows = QStringLiteral("5");
-    in.settings.columns = QStringLiteral("75");
-    in.settings.timeout = QStringLiteral("30");
+    in.settings = golden::pageSettings();
     in.now = QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9));
     in.localHostName = QStringLiteral("myhost");
     in.custom = {"one", "two", "three", "four", "five"};
@@ -37,7 +35,7 @@ TEST(MemoTokens, AllTwentyInTableOrder)
     EXPECT_EQ(ReplaceMemoTokens(line, t),
               "10.1.2.3|03:07 PM|myhost|Saturday, Dec 5 2026|15:07:09|one|two|three|four|five||See you|"
               "Ann|30|12/05/26|12-05-26|Dec 05, 2026|Sat|Saturday");
-    EXPECT_TRUE(ReplaceMemoTokens("%memo%", t).startsWith("<P><FORM action=\"http://10.1.2.3:4175/memo/\""));
+    EXPECT_EQ(ReplaceMemoTokens("%memo%", t), golden::followUpForm("10.1.2.3:4175", "Ann"));
 }
 
 TEST(MemoTokens, ValuesAreNotExpandedAgainAndVisitorTextIsEscaped)
