@@ -22,12 +22,6 @@ TEST(Pages, VariantsAndPiecesByteForByte)
     wrapped.replyChecked = true;
     const auto opened = pages::opening(pageSettings());
     ASSERT_EQ(opened.size(), 2u);
-    const auto away = pages::awayPieces(pageSettings(), "Ann");
-    ASSERT_EQ(away.size(), 13u);
-    EXPECT_EQ(away[6], kBody);
-    QByteArray awayAll;
-    for (const QByteArray& p : away)
-        awayAll += p;
     const struct {
         const char* what;
         QByteArray actual, expected;
@@ -39,7 +33,6 @@ TEST(Pages, VariantsAndPiecesByteForByte)
         {"opening 2", opened[1], QByteArray(500, ' ') + "\r\n"},
         {"reply wrapped", pages::replyBlock(wrapped, QStringLiteral("Hi"), "Ann"),
          replyBlock(kHost, "Hi", "Ann", "WRAP=\"physical\"", kSubmitYes)},
-        {"away", awayAll, awayPage("Ann")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

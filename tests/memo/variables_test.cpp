@@ -22,22 +22,8 @@ MemoTokenInputs inputs()
     return in;
 }
 
-TEST(MemoTokens, AllTwentyInTableOrder)
-{
-    const MemoTokenTable t = BuildMemoTokens(inputs());
-    QByteArrayList names;
-    for (int i = 0; i < kMemoTokenCount; ++i)
-        names.append(t[i].token);
-    EXPECT_EQ(names.join(' '), "%ip% %time% %dns% %date% %memo% %24time% %c1% %c2% %c3% %c4% %c5% %status% %reply% "
-                               "%sendername% %timeout% %mm/dd/yy% %mm-dd-yy% %mmmddyyyy% %shwday% %lowday%");
-    const QByteArray line = "%IP%|%time%|%dns%|%date%|%24time%|%C1%|%c2%|%c3%|%c4%|%c5%|%status%|%reply%|"
-                            "%SenderName%|%timeout%|%mm/dd/yy%|%mm-dd-yy%|%mmmddyyyy%|%shwday%|%lowday%";
-    EXPECT_EQ(ReplaceMemoTokens(line, t),
-              "10.1.2.3|03:07 PM|myhost|Saturday, Dec 5 2026|15:07:09|one|two|three|four|five||See you|"
-              "Ann|30|12/05/26|12-05-26|Dec 05, 2026|Sat|Saturday");
-    EXPECT_EQ(ReplaceMemoTokens("%memo%", t), golden::followUpForm("10.1.2.3:4175", "Ann"));
-}
-
+// All twenty tokens in a custom page are checked as the visitor receives
+// them (server_golden_test); here what values may and may not do.
 TEST(MemoTokens, ValuesAreNotExpandedAgainAndVisitorTextIsEscaped)
 {
     MemoTokenInputs in = inputs();
