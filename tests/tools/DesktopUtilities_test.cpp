@@ -70,10 +70,12 @@ class Tools : public ::testing::Test {
         return file.fileName();
     }
 
-    void store(const std::vector<LaunchSlot>& entries)
+    // Stores the entries in slots 0, 1, ... and fills the menus from them.
+    void launcher(const std::vector<LaunchSlot>& entries)
     {
         for (size_t slot = 0; slot < entries.size(); ++slot)
             StoreLaunchSlot(int(slot), entries[slot].title, entries[slot].path);
+        AddLaunch(*form);
     }
     QAction* item(int slot) const { return form->action(QStringLiteral("Item_%1").arg(slot)); }
     QAction* trayItem(int slot) const { return form->action(QStringLiteral("mnuitem_%1").arg(slot)); }
@@ -129,7 +131,8 @@ using Launcher = Tools;
 
 TEST_F(Launcher, MenusShowUsedSlotsOnlyAndTheSeparatorsFollowSlotZeroAlone)
 {
-    store({{"Editor", "/usr/bin/editor"}, {}, {"Notes", "/home/u/notes.txt"}});
+    StoreLaunchSlot(0, "Editor", "/usr/bin/editor");
+    StoreLaunchSlot(2, "Notes", "/home/u/notes.txt");
     form->startUp(QString());
     EXPECT_EQ(menus(), "Editor,-,Notes mnuspace4 mnuspace5");
 
@@ -143,13 +146,12 @@ TEST_F(Launcher, ProgramsRunDocumentsAndAddressesOpenAndEmptyPathsOnlyLog)
 {
     const QString tool = makeFile("tool.sh", true);
     const QString doc = makeFile("plan.txt", false);
-    store({{},
-           {"Tool", tool},
-           {"R&D plan", doc},
-           {"Site", "https://example.org/"},
-           {"Nothing", {}},
-           {"Tool", makeFile("other.sh", true)}}); // the lower slot's file starts
-    AddLaunch(*form);
+    launcher({{},
+              {"Tool", tool},
+              {"R&D plan", doc},
+              {"Site", "https://example.org/"},
+              {"Nothing", {}},
+              {"Tool", makeFile("other.sh", true)}}); // the lower slot's file starts
     EXPECT_EQ(menus(), "-,Tool,R&&D plan,Site,Nothing,Tool");
     for (int slot = 1; slot <= 5; ++slot)
         item(slot)->trigger();
@@ -169,11 +171,10 @@ TEST_F(Launcher, ProgramsRunDocumentsAndAddressesOpenAndEmptyPathsOnlyLog)
 TEST_F(Launcher, AMissingFileIsToldARefusalLoggedAndFreeOrUnknownItemsStartNothing)
 {
     // A title cleared by an edit leaves the old path stored.
-    store({{"Gone", home.file("gone.bin")},
-           {"Refused", makeFile("odd.xyz", false)},
-           {{}, makeFile("old.txt", false)},
-           {"Renamed", makeFile("r.txt", false)}});
-    AddLaunch(*form);
+    launcher({{"Gone", home.file("gone.bin")},
+              {"Refused", makeFile("odd.xyz", false)},
+              {{}, makeFile("old.txt", false)},
+              {"Renamed", makeFile("r.txt", false)}});
     // The menu still says "Renamed"; titles must match exactly, case too.
     StoreLaunchSlot(3, "renamed", "/r");
     for (int slot : {2, 3, 42, 0})
@@ -193,8 +194,9 @@ TEST_F(Launcher, AMissingFileIsToldARefusalLoggedAndFreeOrUnknownItemsStartNothi
 
 class Editor : public Tools {
   protected:
-    void openEditor()
+    void openEditor(const std::vector<LaunchSlot>& entries = {})
     {
+        launcher(entries);
         editor = new frmConfig(*form);
         editor->show();
         QApplication::processEvents();
@@ -238,9 +240,7 @@ class Editor : public Tools {
 
 TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelAndNoTitleStoreNothing)
 {
-    store({{"Zero", "/bin/zero"}, {}, {"Two", "/bin/two"}});
-    AddLaunch(*form);
-    openEditor();
+    openEditor({{"Zero", "/bin/zero"}, {}, {"Two", "/bin/two"}});
     editor->cmd_Control[0]->click(); // the dialog is cancelled
     EXPECT_EQ(shows(), "Launch Menu 188 {Zero,Two}");
     doubles.dialogs.setNextResult("/opt/new/tool");
@@ -251,8 +251,7 @@ TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelAndNoTitleStoreNoth
     EXPECT_EQ(shows(), "Add Program 164 [|/opt/new/tool] {Zero,Two}");
     save("New");
     EXPECT_EQ(storedSlot(1), "New|/opt/new/tool");
-    EXPECT_EQ(shows(), "Launch Menu 188 {Zero,New,Two}");
-    EXPECT_EQ(menus(), "Zero,New,Two mnuspace4 mnuspace5");
+    EXPECT_EQ(shows() + " / " + menus(), "Launch Menu 188 {Zero,New,Two} / Zero,New,Two mnuspace4 mnuspace5");
 
     const auto before = doubles.store.values;
     editor->offerFile("/some/file");
@@ -268,9 +267,7 @@ TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelAndNoTitleStoreNoth
 
 TEST_F(Editor, EditKeepsTheSlotAndDeleteOrAClearedTitleTakesTheProgramOffTheMenus)
 {
-    store({{"First", "/a"}, {"Second", "/b"}, {"Old", "/old"}});
-    AddLaunch(*form);
-    openEditor();
+    openEditor({{"First", "/a"}, {"Second", "/b"}, {"Old", "/old"}});
     editor->cmd_Control[1]->click(); // nothing selected: Delete and Edit do nothing
     editor->cmd_Control[2]->click();
     EXPECT_EQ(shows(), "Launch Menu 188 {First,Second,Old}");
@@ -282,8 +279,8 @@ TEST_F(Editor, EditKeepsTheSlotAndDeleteOrAClearedTitleTakesTheProgramOffTheMenu
     editor->Text2->setText("/new");
     save("Renamed");
     EXPECT_EQ(storedSlot(2) + ' ' + storedSlot(3), "Renamed|/new <absent>|<absent>");
-    EXPECT_EQ(shows(), "Launch Menu 188 {First,Second,Renamed}");
-    EXPECT_EQ(menus(), "First,Second,Renamed mnuspace4 mnuspace5");
+    EXPECT_EQ(shows() + " / " + menus(),
+              "Launch Menu 188 {First,Second,Renamed} / First,Second,Renamed mnuspace4 mnuspace5");
 
     editor->lstName->setCurrentRow(0); // "First"
     editor->cmd_Control[1]->click();   // no confirmation; the keys stay, empty
@@ -303,7 +300,6 @@ TEST_F(Editor, AnEleventhProgramIsRefusedAndTheTenStayAsTheyWere)
 {
     for (int slot = 0; slot < 10; ++slot)
         StoreLaunchSlot(slot, QStringLiteral("P%1").arg(slot), QStringLiteral("/p%1").arg(slot));
-    AddLaunch(*form);
     const auto before = doubles.store.values;
     openEditor();
     editor->offerFile("/eleven");
@@ -330,8 +326,7 @@ TEST_F(Editor, EnterInATextBoxSavesOnce)
 
 TEST_F(Editor, ADropOffersItsFirstFileForAddingEvenWhileEditing)
 {
-    StoreLaunchSlot(0, "Edited", "/edited");
-    openEditor();
+    openEditor({{"Edited", "/edited"}});
     EXPECT_FALSE(drop({QUrl("https://example.org/page")}));
     EXPECT_FALSE(drop({}));
     EXPECT_FALSE(drop({QUrl::fromLocalFile('/' + QString(260, 'x'))}));
