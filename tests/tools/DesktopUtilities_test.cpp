@@ -62,12 +62,11 @@ class Tools : public ::testing::Test {
     }
     QString makeFile(const QString& name, bool executable)
     {
-        QFile file(home.file(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
+        home.writeFile(name, "#!/bin/sh\n");
         if (executable)
-            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-        return file.fileName();
+            QFile::setPermissions(home.file(name),
+                                  QFile::permissions(home.file(name)) | QFileDevice::ExeOwner);
+        return home.file(name);
     }
 
     // Stores the entries in slots 0, 1, ... and fills the menus from them.
