@@ -2,19 +2,26 @@
 
 // What the memo tests share: a fresh program directory, every platform
 // service replaced, short limits, a captured debug log, and loopback
-// clients that wait while the event loop keeps the server running.
+// clients that wait while the event loop keeps the server running. It
+// brings the windows' widget headers along for the tests that drive them.
 #include "core/CoreState.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoProgram.h"
+#include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -27,13 +34,7 @@ class CapturedDebugLog final : public DebugWindowSink {
 public:
     bool displayDisabled() const override { return false; }
     void appendText(const QString& text) override { lines.append(text); }
-    bool contains(const QString& part) const
-    {
-        for (const QString& line : lines)
-            if (line.contains(part))
-                return true;
-        return false;
-    }
+    bool contains(const QString& part) const { return !lines.filter(part).isEmpty(); }
     QStringList lines;
 };
 
@@ -51,10 +52,7 @@ inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
     return true;
 }
 
-inline void pumpFor(int ms)
-{
-    pumpUntil([] { return false; }, ms);
-}
+inline void pumpFor(int ms) { pumpUntil([] { return false; }, ms); }
 
 inline quint16 freePort()
 {
@@ -127,16 +125,35 @@ protected:
     quint16 startServer(const QString& timeout = QStringLiteral("30"))
     {
         port = freePort();
-        WriteIni(QStringLiteral("Memo"), QStringLiteral("MemoServer Port"), QString::number(port));
-        WriteIni(QStringLiteral("Memo"), QStringLiteral("Reply Timeout"), timeout);
-        WriteIni(QStringLiteral("Memo"), QStringLiteral("Rows"), QStringLiteral("5"));
-        WriteIni(QStringLiteral("Memo"), QStringLiteral("Columns"), QStringLiteral("75"));
-        WriteIni(QStringLiteral("Memo"), QStringLiteral("Enabled"), QStringLiteral("True"));
+        const std::pair<const char*, QString> keys[] = {{"MemoServer Port", QString::number(port)},
+                                                        {"Reply Timeout", timeout},
+                                                        {"Rows", QStringLiteral("5")},
+                                                        {"Columns", QStringLiteral("75")},
+                                                        {"Enabled", QStringLiteral("True")}};
+        for (const auto& [key, value] : keys)
+            WriteIni(QStringLiteral("Memo"), QString::fromLatin1(key), value);
         setup().LoadMemoServerSettings();
         return port;
     }
 
     frmMemoServer* server() { return Memo().server(); }
+
+    // One visitor sends a whole request; what came back once the server closed.
+    QByteArray exchange(const QByteArray& request, int ms = 5000)
+    {
+        Visitor v(port);
+        v.send(request);
+        EXPECT_TRUE(v.waitClosed(ms)) << request.left(200).constData();
+        return v.received;
+    }
+
+    // Switches custom page `index` on with a file holding `content`.
+    void customPage(int index, const QString& name, const QByteArray& content)
+    {
+        home.writeFile(name, content);
+        setup().chkhtml[size_t(index)]->setChecked(true);
+        setup().txtHtml[size_t(index)]->setText(name);
+    }
 
     QByteArray errorLog() const { return home.readFile(QStringLiteral("error.log")); }
 

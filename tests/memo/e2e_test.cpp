@@ -3,14 +3,9 @@
 // reply typed into the memo window appears in the browser.
 #include "MemoFixture.h"
 
-#include "memo/frmMemo.h"
-
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QStandardPaths>
 
 #ifndef MEMO_E2E_DIR
@@ -37,11 +32,10 @@ QString preparedScriptDir(QString* why)
     QProcess npm;
     npm.setWorkingDirectory(work);
     npm.start(QStringLiteral("npm"), {QStringLiteral("ci"), QStringLiteral("--no-audit"), QStringLiteral("--no-fund")});
-    if (!npm.waitForFinished(300000) || npm.exitCode() != 0) {
-        *why = QStringLiteral("npm ci failed: ") + QString::fromLocal8Bit(npm.readAllStandardError().right(400));
-        return QString();
-    }
-    return work;
+    if (npm.waitForFinished(300000) && npm.exitCode() == 0)
+        return work;
+    *why = QStringLiteral("npm ci failed: ") + QString::fromLocal8Bit(npm.readAllStandardError().right(400));
+    return QString();
 }
 
 // The published page's memo form, as page expansion writes it.

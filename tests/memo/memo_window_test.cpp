@@ -3,13 +3,6 @@
 #include "MemoFixture.h"
 
 #include "memo/MemoLog.h"
-#include "memo/frmMemo.h"
-
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace {
 
@@ -41,26 +34,19 @@ TEST_F(MemoWindowTest, ShowsTheMemoAsPlainText)
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.cmd_Send->isEnabled());
     EXPECT_EQ(w.txtTime->text(), "30");
-}
-
-TEST_F(MemoWindowTest, WithoutReplyTheCountdownIsOff)
-{
-    frmMemo& w = showMemo("Ann", "Hi", false);
-    EXPECT_FALSE(w.cmd_Send->isEnabled());
-    EXPECT_FALSE(w.txtTime->isEnabled());
-    EXPECT_FALSE(w.Label2->isEnabled());
+    // Without reply the countdown is off; presenting hides the modal settings window.
+    setup().show();
+    showMemo("Ann", "Hi", false);
+    EXPECT_FALSE(setup().isVisible());
+    EXPECT_FALSE(w.cmd_Send->isEnabled() || w.txtTime->isEnabled() || w.Label2->isEnabled());
     EXPECT_EQ(w.txtTime->text(), "00");
 }
 
-TEST_F(MemoWindowTest, LongMessagesAreCutForShowingOnly)
+TEST_F(MemoWindowTest, LongMessagesAreCutForShowingAndEitherEncodingShows)
 {
     frmMemo& w = showMemo("Ann", QByteArray(40000, 'm'), false);
     EXPECT_EQ(w.txtMemo->toPlainText().size(), 32000);
     EXPECT_EQ(Memo().globals.MemoText.size(), 40000);
-}
-
-TEST_F(MemoWindowTest, UTF8AndLatin1VisitorTextBothShow)
-{
     EXPECT_EQ(showMemo("J\xC3\xBCrgen", "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
     EXPECT_EQ(showMemo("J\xFCrgen", "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
 }
@@ -81,23 +67,22 @@ TEST_F(MemoWindowTest, TypingHidesTheCountdownForGood)
     EXPECT_FALSE(w.txtTime->isVisible());
 }
 
-TEST_F(MemoWindowTest, SendWithAnEmptyBoxSendsAndLogsMessageReceived)
+TEST_F(MemoWindowTest, SendTakesTheTypedReplyWithCrLfLinesOrMessageReceived)
 {
-    frmMemo& w = showMemo("Ann", "Hi", true);
-    w.cmd_Send_Click();
-    EXPECT_TRUE(Memo().globals.ReplySent);
-    EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
-    EXPECT_EQ(home.readFile(QStringLiteral("Memo.txt")), "Your Reply: Message Recevied\r\n");
-    EXPECT_TRUE(w.isVisible());
-}
-
-TEST_F(MemoWindowTest, SendTakesTheTypedReplyWithCrLfLines)
-{
-    frmMemo& w = showMemo("Ann", "Hi", true);
-    w.txtReply->setPlainText(QStringLiteral("one\ntwo"));
-    w.cmd_Send_Click();
-    EXPECT_EQ(Memo().globals.MemoReply, "one\r\ntwo");
-    EXPECT_EQ(home.readFile(QStringLiteral("Memo.txt")), "Your Reply: one\r\ntwo\r\n");
+    // An empty box sends "Message Recevied"; the log gets each reply line.
+    const std::pair<QString, QString> cases[] = {{"", "Message Recevied"}, {"one\ntwo", "one\r\ntwo"}};
+    QByteArray logged;
+    for (const auto& [typed, sent] : cases) {
+        frmMemo& w = showMemo("Ann", "Hi", true);
+        Memo().globals.ReplySent = false;
+        w.txtReply->setPlainText(typed);
+        w.cmd_Send_Click();
+        EXPECT_TRUE(Memo().globals.ReplySent);
+        EXPECT_EQ(Memo().globals.MemoReply, sent);
+        EXPECT_TRUE(w.isVisible());
+        logged += "Your Reply: " + sent.toUtf8() + "\r\n";
+        EXPECT_EQ(home.readFile(QStringLiteral("Memo.txt")), logged);
+    }
 }
 
 TEST_F(MemoWindowTest, CloseAndTheCloseBoxHideAndAnswer)
@@ -126,27 +111,17 @@ TEST_F(MemoWindowTest, CreationEmptiesTheReplyAndReopeningDoesNot)
 
 TEST_F(MemoWindowTest, OnTopIsStoredAndReadBack)
 {
-    {
+    // Each new window starts with what the one before stored.
+    for (const bool onTop : {true, false}) {
+        SCOPED_TRACE(onTop);
         frmMemo& w = Memo().memoWindowCreated();
-        EXPECT_FALSE(w.Check1->isChecked());
-        w.Check1->setChecked(true);
-        EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
-        EXPECT_EQ(ReadIni(QStringLiteral("MemoServer"), QStringLiteral("OnTop"), QString()), "True");
+        EXPECT_EQ(w.Check1->isChecked(), !onTop);
+        EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), !onTop);
+        w.Check1->setChecked(onTop);
+        EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
+        EXPECT_EQ(ReadIni(QStringLiteral("MemoServer"), QStringLiteral("OnTop"), QString()), onTop ? "True" : "False");
         Memo().destroyMemoWindow();
     }
-    frmMemo& again = Memo().memoWindowCreated();
-    EXPECT_TRUE(again.Check1->isChecked());
-    EXPECT_TRUE(again.windowFlags() & Qt::WindowStaysOnTopHint);
-    again.Check1->setChecked(false);
-    EXPECT_EQ(ReadIni(QStringLiteral("MemoServer"), QStringLiteral("OnTop"), QString()), "False");
-    EXPECT_FALSE(again.windowFlags() & Qt::WindowStaysOnTopHint);
-}
-
-TEST_F(MemoWindowTest, PresentingHidesTheModalSettingsWindow)
-{
-    setup().show();
-    showMemo("Ann", "Hi", false);
-    EXPECT_FALSE(setup().isVisible());
 }
 
 TEST_F(MemoWindowTest, ViewLogOpensTheFileOrSaysItIsMissing)

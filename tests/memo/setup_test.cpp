@@ -6,11 +6,7 @@
 #include "memo/ColorSelect.h"
 #include "memo/MemoColors.h"
 
-#include <QCheckBox>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 
 namespace {
@@ -27,20 +23,15 @@ TEST_F(SetupTest, NoMemoKeysGiveTheDefaults)
 {
     setup().LoadSounds();
     setup().LoadMemoServerSettings();
-    EXPECT_FALSE(setup().chkMemo->isChecked());
-    EXPECT_EQ(setup().txtMemoPort->text(), "4175");
-    EXPECT_EQ(setup().MemoTextColor, "#000000");
-    EXPECT_EQ(setup().MemoBackColor, "#FFFFFF");
-    EXPECT_EQ(setup().Timeout->text(), "");
-    EXPECT_EQ(setup().txtRow->text(), "");
-    EXPECT_EQ(setup().txtColumn->text(), "");
-    for (int i = 0; i < kMemoPageCount; ++i) {
-        EXPECT_FALSE(setup().chkhtml[size_t(i)]->isChecked());
-        EXPECT_FALSE(setup().txtHtml[size_t(i)]->isEnabled());
-        EXPECT_FALSE(setup().cmdEdit[size_t(i)]->isEnabled());
-    }
-    EXPECT_FALSE(setup().chkMemoSound->isChecked());
-    EXPECT_FALSE(setup().cmdMemoBrowse->isEnabled());
+    frmMemoSetup& w = setup();
+    EXPECT_EQ((QStringList{w.txtMemoPort->text(), w.MemoTextColor, w.MemoBackColor, w.Timeout->text(),
+                           w.txtRow->text(), w.txtColumn->text()}),
+              (QStringList{"4175", "#000000", "#FFFFFF", "", "", ""}));
+    bool anyOn = w.chkMemo->isChecked() || w.chkMemoSound->isChecked() || w.cmdMemoBrowse->isEnabled();
+    for (int i = 0; i < kMemoPageCount; ++i)
+        anyOn = anyOn || w.chkhtml[size_t(i)]->isChecked() || w.txtHtml[size_t(i)]->isEnabled()
+                || w.cmdEdit[size_t(i)]->isEnabled();
+    EXPECT_FALSE(anyOn);
     EXPECT_EQ(server(), nullptr);
     EXPECT_FALSE(Memo().away());
 }
@@ -49,68 +40,58 @@ TEST_F(SetupTest, ControlsCarryTheirNamesAndCaptions)
 {
     frmMemoSetup& w = setup();
     EXPECT_EQ(w.windowTitle(), "MemoServer");
-    EXPECT_EQ(w.SSTab1->tabText(0), "O&ptions");
-    EXPECT_EQ(w.SSTab1->tabText(1), "&HTML");
-    EXPECT_EQ(w.SSTab1->tabText(2), "&Variables");
-    const char* captions[] = {"Away Mode", "Memo Server Busy", "Memo Before Reply", "Memo Header", "Memo Footer",
-                              "Timeout"};
+    EXPECT_EQ((QStringList{w.SSTab1->tabText(0), w.SSTab1->tabText(1), w.SSTab1->tabText(2)}),
+              (QStringList{"O&ptions", "&HTML", "&Variables"}));
+    QStringList captions{w.findChild<QPushButton*>(QStringLiteral("cmdControl_0"))->text(),
+                         w.findChild<QPushButton*>(QStringLiteral("cmdControl_1"))->text()};
     for (int i = 0; i < kMemoPageCount; ++i) {
-        auto* box = w.findChild<QCheckBox*>(QStringLiteral("chkhtml_%1").arg(i));
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text(), captions[i]);
-        EXPECT_NE(w.findChild<QPushButton*>(QStringLiteral("cmdBrw_%1").arg(i)), nullptr);
-        EXPECT_NE(w.findChild<QLineEdit*>(QStringLiteral("txtHtml_%1").arg(i)), nullptr);
+        captions << w.findChild<QCheckBox*>(QStringLiteral("chkhtml_%1").arg(i))->text();
+        EXPECT_TRUE(w.findChild<QPushButton*>(QStringLiteral("cmdBrw_%1").arg(i))
+                    && w.findChild<QLineEdit*>(QStringLiteral("txtHtml_%1").arg(i)));
     }
     for (int i = 0; i < kCustomVariableCount; ++i)
-        EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblC_%1").arg(i))->text(), QStringLiteral("%C%1% =").arg(i + 1));
-    EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdControl_0"))->text(), "&OK");
-    EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdControl_1"))->text(), "&Cancel");
-    EXPECT_NE(w.findChild<QLabel*>(QStringLiteral("LblForeColor_15")), nullptr);
-    EXPECT_NE(w.findChild<QWidget*>(QStringLiteral("PctBackColorSelect")), nullptr);
+        captions << w.findChild<QLabel*>(QStringLiteral("lblC_%1").arg(i))->text();
+    EXPECT_EQ(captions, (QStringList{"&OK", "&Cancel", "Away Mode", "Memo Server Busy", "Memo Before Reply",
+                                     "Memo Header", "Memo Footer", "Timeout", "%C1% =", "%C2% =", "%C3% =",
+                                     "%C4% =", "%C5% ="}));
+    EXPECT_TRUE(w.findChild<QLabel*>(QStringLiteral("LblForeColor_15"))
+                && w.findChild<QWidget*>(QStringLiteral("PctBackColorSelect")));
 }
 
 TEST_F(SetupTest, SaveWritesEverySettingAndClearsFlagsWithoutFile)
 {
     frmMemoSetup& w = setup();
     w.LoadMemoServerSettings();
-    w.chkhtml[0]->setChecked(true);  // no file: saved as off
-    w.chkhtml[3]->setChecked(true);
-    w.txtHtml[3]->setText(QStringLiteral("head.html"));
-    w.txtC[0]->setText(QStringLiteral("first"));
-    w.txtC[4]->setText(QStringLiteral("fifth"));
-    w.Timeout->setText(QStringLiteral("45"));
-    w.ChkWrap->setChecked(true);
-    w.txtRow->setText(QStringLiteral("4"));
-    w.txtColumn->setText(QStringLiteral("60"));
-    w.txtMemoPort->setText(QStringLiteral("5000"));
-    w.chkMemoSound->setChecked(true);
-    w.PlayMemoSound->setText(QStringLiteral("/s/memo.wav"));
+    // chkhtml_0 has no file: it is saved as off.
+    for (QCheckBox* box : {w.chkhtml[0], w.chkhtml[3], w.ChkWrap, w.chkMemoSound})
+        box->setChecked(true);
+    const std::pair<QLineEdit*, const char*> texts[] = {
+        {w.txtHtml[3], "head.html"}, {w.txtC[0], "first"},         {w.txtC[4], "fifth"},
+        {w.Timeout, "45"},           {w.txtRow, "4"},              {w.txtColumn, "60"},
+        {w.txtMemoPort, "5000"},     {w.PlayMemoSound, "/s/memo.wav"}};
+    for (const auto& [box, text] : texts)
+        box->setText(QString::fromLatin1(text));
     w.foreColor->pick(4);
     w.SaveMemo();
     EXPECT_FALSE(w.chkhtml[0]->isChecked());
-    auto ini = [](const char* section, const char* key) {
-        return ReadIni(QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<absent>"));
-    };
-    EXPECT_EQ(ini("html", "away value"), "False");
-    EXPECT_EQ(ini("html", "header value"), "True");
-    EXPECT_EQ(ini("html", "header"), "head.html");
-    EXPECT_EQ(ini("html", "timeout"), "");
-    EXPECT_EQ(ini("Custom", "C0%"), "first");
-    EXPECT_EQ(ini("Custom", "C4%"), "fifth");
-    EXPECT_EQ(ini("Memo", "Enabled"), "False");
-    EXPECT_EQ(ini("Memo", "Reply Timeout"), "45");
-    EXPECT_EQ(ini("Memo", "Wrap"), "True");
-    EXPECT_EQ(ini("Memo", "Rows"), "4");
-    EXPECT_EQ(ini("Memo", "Columns"), "60");
-    EXPECT_EQ(ini("Memo", "Text Color"), "#800040");
-    EXPECT_EQ(ini("Memo", "BackGround Color"), "#FFFFFF");
-    EXPECT_EQ(ini("Memo", "MemoServer Port"), "5000");
-    EXPECT_EQ(ini("Sounds", "Memo Enabled"), "True");
-    EXPECT_EQ(ini("Sounds", "Memo"), "/s/memo.wav");
+    const char* stored[][3] = {
+        {"html", "away value", "False"},     {"html", "header value", "True"},  {"html", "header", "head.html"},
+        {"html", "timeout", ""},             {"Custom", "C0%", "first"},        {"Custom", "C4%", "fifth"},
+        {"Memo", "Enabled", "False"},        {"Memo", "Reply Timeout", "45"},   {"Memo", "Wrap", "True"},
+        {"Memo", "Rows", "4"},               {"Memo", "Columns", "60"},         {"Memo", "Text Color", "#800040"},
+        {"Memo", "BackGround Color", "#FFFFFF"}, {"Memo", "MemoServer Port", "5000"},
+        {"Sounds", "Memo Enabled", "True"},  {"Sounds", "Memo", "/s/memo.wav"}};
+    for (const auto& [section, key, value] : stored)
+        EXPECT_EQ(ReadIni(QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<absent>")),
+                  QString::fromLatin1(value))
+            << section << " " << key;
 }
 
-TEST_F(SetupTest, AWindowEditCountsAtOnceForReaders)
+TEST_F(SetupTest, AWindowEditCountsAtOnceForReadersButVariablesOnlyOnceSaved)
 {
+    WriteIni(QStringLiteral("Custom"), QStringLiteral("C4%"), QStringLiteral("labelled five"));
+    EXPECT_EQ(setup().txtC[4]->text(), "labelled five"); // read when the window is created
+    EXPECT_EQ(setup().txtC[2]->text(), "");
     setup().LoadMemoServerSettings();
     setup().txtRow->setText(QStringLiteral("9"));
     setup().ChkReply->setChecked(true);
@@ -121,15 +102,6 @@ TEST_F(SetupTest, AWindowEditCountsAtOnceForReaders)
     EXPECT_EQ(MemoSettings().customVariable(1), "");
     setup().SaveMemo();
     EXPECT_EQ(MemoSettings().customVariable(1), "unsaved");
-}
-
-TEST_F(SetupTest, CustomVariablesAreReadWhenTheWindowIsCreated)
-{
-    WriteIni(QStringLiteral("Custom"), QStringLiteral("C0%"), QStringLiteral("labelled one"));
-    WriteIni(QStringLiteral("Custom"), QStringLiteral("C4%"), QStringLiteral("labelled five"));
-    EXPECT_EQ(setup().txtC[0]->text(), "labelled one");
-    EXPECT_EQ(setup().txtC[4]->text(), "labelled five");
-    EXPECT_EQ(setup().txtC[2]->text(), "");
 }
 
 TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
@@ -146,11 +118,7 @@ TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
     EXPECT_FALSE(setup().Timeout->isEnabled());
     EXPECT_FALSE(setup().txtMemoPort->isEnabled());
     EXPECT_FALSE(setup().foreColor->dropButton()->isEnabled());
-}
-
-TEST_F(SetupTest, OneShotModeOnlyTicksTheBox)
-{
-    WriteIni(QStringLiteral("Memo"), QStringLiteral("Enabled"), QStringLiteral("True"));
+    // In one-shot mode the box is only ticked.
     setup().setOneShot(true);
     setup().LoadMemoServerSettings();
     EXPECT_TRUE(setup().chkMemo->isChecked());
@@ -214,12 +182,9 @@ TEST_F(SetupTest, ColourDropDownsPickStoredTexts)
 
 TEST(MemoColorTable, StoredTextsAndPaletteIndices)
 {
-    EXPECT_EQ(HtmlColor(1), "#0000A0");
-    EXPECT_EQ(HtmlColor(4), "#800040");
-    EXPECT_EQ(HtmlColor(16), "");
-    EXPECT_EQ(HtmlColor(-1), "");
-    EXPECT_EQ(ColorPic(QStringLiteral("#800040")), "4");
-    EXPECT_EQ(ColorPic(QStringLiteral("#ffffff")), "");  // letter case counts
+    EXPECT_EQ((QStringList{HtmlColor(1), HtmlColor(4), HtmlColor(16), HtmlColor(-1)}),
+              (QStringList{"#0000A0", "#800040", "", ""}));
+    EXPECT_EQ(ColorPic(QStringLiteral("#ffffff")), ""); // letter case counts
     EXPECT_EQ(ColorPic(QStringLiteral("#FFFFFF")), "15");
     EXPECT_EQ(PaletteColor(4), QColor(0x80, 0, 0));
     for (int i = 0; i < kMemoColorCount; ++i)
@@ -230,18 +195,18 @@ TEST_F(SetupTest, PortBoxTakesOnlyDigitsUpToJustAbove65000)
 {
     QLineEdit* box = setup().txtMemoPort;
     box->clear();
-    for (const char* digit : {"6", "5", "0", "0"})
-        type(box, Qt::Key_0 + (digit[0] - '0'), QString::fromLatin1(digit));
-    type(box, Qt::Key_A, QStringLiteral("a"));
-    EXPECT_EQ(box->text(), "6500");
-    type(box, Qt::Key_1, QStringLiteral("1"));
-    EXPECT_EQ(box->text(), "65001");
-    type(box, Qt::Key_2, QStringLiteral("2"));
-    EXPECT_EQ(box->text(), "65001");
-    type(box, Qt::Key_V, QStringLiteral("\x16"));  // a paste by keyboard
-    EXPECT_EQ(box->text(), "65001");
-    type(box, Qt::Key_Backspace, QStringLiteral("\b"));
-    EXPECT_EQ(box->text(), "6500");
+    const struct {
+        int key;
+        const char* text;
+        const char* expected;
+    } keys[] = {{Qt::Key_6, "6", "6"},          {Qt::Key_5, "5", "65"},       {Qt::Key_0, "0", "650"},
+                {Qt::Key_0, "0", "6500"},       {Qt::Key_A, "a", "6500"},     {Qt::Key_1, "1", "65001"},
+                {Qt::Key_2, "2", "65001"},      {Qt::Key_V, "\x16", "65001"}, // a paste by keyboard
+                {Qt::Key_Backspace, "\b", "6500"}};
+    for (const auto& k : keys) {
+        type(box, k.key, QString::fromLatin1(k.text));
+        EXPECT_EQ(box->text(), k.expected) << k.text;
+    }
 }
 
 TEST_F(SetupTest, BrowseButtonsUseTheOpenDialog)
@@ -273,10 +238,11 @@ TEST_F(SetupTest, EditChecksEditorThenNameThenFile)
     w.cmdEdit_Click(2);
     w.txtHtml[2]->setText(QStringLiteral("memo.html"));
     w.cmdEdit_Click(2);
-    ASSERT_EQ(doubles.boxes.shown().size(), 3u);
-    EXPECT_EQ(doubles.boxes.shown()[0].text, "Error: Program doesn't Exist!");
-    EXPECT_EQ(doubles.boxes.shown()[1].text, "Please fill in the blanks.. Filename Required");
-    EXPECT_EQ(doubles.boxes.shown()[2].text, "Error: HTML file doesn't Exist!");
+    QStringList texts;
+    for (const auto& box : doubles.boxes.shown())
+        texts.append(box.text);
+    ASSERT_EQ(texts, (QStringList{"Error: Program doesn't Exist!", "Please fill in the blanks.. Filename Required",
+                                  "Error: HTML file doesn't Exist!"}));
     EXPECT_EQ(doubles.boxes.shown()[2].title, "Halvorn");
     home.writeFile(QStringLiteral("memo.html"), "<p>x</p>");
     w.cmdEdit_Click(2);
@@ -303,13 +269,8 @@ TEST_F(SetupTest, CancelReloadsButKeepsVariablesAndSound)
     w.cmdControl_Click(0);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(ReadIni(QStringLiteral("Custom"), QStringLiteral("C0%"), QString()), "edited");
-}
-
-TEST_F(SetupTest, CloseBoxOnlyHides)
-{
-    frmMemoSetup& w = setup();
     w.show();
-    w.close();
+    w.close(); // the close box only hides
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(&setup(), &w);
 }

@@ -5,9 +5,7 @@
 #include "support/PublishFixture.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 using namespace publish;
@@ -17,49 +15,36 @@ class Watch : public PublishFixture {
     void SetUp() override
     {
         PublishFixture::SetUp();
-        WriteIni(QStringLiteral("Profile"), QStringLiteral("Count"), QStringLiteral("1"));
-        WriteIni(QStringLiteral("Profile"), QStringLiteral("1"), QStringLiteral("Site"));
-        for (const QString& name : {QStringLiteral("Default"), QStringLiteral("Site")}) {
-            WriteIni(name, QStringLiteral("Host"), QStringLiteral("file://") + site.path());
-            WriteIni(name, QStringLiteral("RemoteFile"), name + QStringLiteral(".html"));
-            WriteIni(name, QStringLiteral("HTML ONline"), QStringLiteral("on.html"));
-        }
-        WriteIni(QStringLiteral("Site"), QStringLiteral("AUTO"), QStringLiteral("True"));
-        LoadProfiles(*form);
+        WriteIni(u"Site"_s, u"AUTO"_s, u"True"_s);
+        twoLocalProfiles();
         mainAction("mnuGoOnline")->setChecked(true);
     }
-    bool published(const char* name) const
-    {
-        return QFile::exists(QDir(site.path()).filePath(QString::fromLatin1(name)));
-    }
-    void forget() { QFile::remove(QDir(site.path()).filePath(QStringLiteral("Site.html"))); }
-
-    QTemporaryDir site;
+    bool published(const char* name) const { return QFile::exists(site.filePath(QString::fromLatin1(name))); }
 };
 
 TEST_F(Watch, PublishesSelectedProfilesWhoseAddressOrStatusIsStale)
 {
-    WriteIni(QStringLiteral("Site"), QStringLiteral("Status"), QStringLiteral("Online"));
-    WriteIni(QStringLiteral("Site"), QStringLiteral("Current IP"), QStringLiteral("192.0.2.7"));
+    WriteIni(u"Site"_s, u"Status"_s, u"Online"_s);
+    WriteIni(u"Site"_s, u"Current IP"_s, u"192.0.2.7"_s);
     Timer3_Timer(*form);
     EXPECT_FALSE(published("Site.html"));    // same address, already online
     EXPECT_FALSE(published("Default.html")); // not selected
 
-    WriteIni(QStringLiteral("Site"), QStringLiteral("Status"), QStringLiteral("Offline"));
+    WriteIni(u"Site"_s, u"Status"_s, u"Offline"_s);
     Timer3_Timer(*form);
     EXPECT_TRUE(published("Site.html"));
-    EXPECT_EQ(ini(QStringLiteral("Site"), "Status"), QStringLiteral("Online"));
+    EXPECT_EQ(ini(u"Site"_s, "Status"), u"Online"_s);
     EXPECT_TRUE(form->Combo1->isEnabled());
 
-    forget();
+    QFile::remove(site.filePath(u"Site.html"_s));
     Timer3_Timer(*form);
     EXPECT_FALSE(published("Site.html"));
 
     // The address changes: the profile goes out again with the new one.
-    hosts.forward[QStringLiteral("testhost")] = {QStringLiteral("192.0.2.99")};
+    hosts.forward[u"testhost"_s] = {u"192.0.2.99"_s};
     Timer3_Timer(*form);
     EXPECT_TRUE(published("Site.html"));
-    EXPECT_EQ(ini(QStringLiteral("Site"), "Current IP"), QStringLiteral("192.0.2.99"));
+    EXPECT_EQ(ini(u"Site"_s, "Current IP"), u"192.0.2.99"_s);
 }
 
 TEST_F(Watch, DoesNothingWhenOffOneShotUnselectedOrWithoutAddress)
@@ -75,84 +60,72 @@ TEST_F(Watch, DoesNothingWhenOffOneShotUnselectedOrWithoutAddress)
     EXPECT_FALSE(published("Site.html"));
     Core().ExitAfterUpload = false;
 
-    hosts.forward[QStringLiteral("testhost")] = {QStringLiteral("127.0.1.1")};
+    hosts.forward[u"testhost"_s] = {u"127.0.1.1"_s};
     hosts.interfaces.clear();
     Timer3_Timer(*form);
     EXPECT_FALSE(published("Site.html"));
 
-    hosts.forward[QStringLiteral("testhost")] = {QStringLiteral("192.0.2.7")};
+    hosts.forward[u"testhost"_s] = {u"192.0.2.7"_s};
     form->autoWindow()->lstProfiles->clearSelection();
     Timer3_Timer(*form);
     EXPECT_FALSE(published("Site.html"));
 }
 
-TEST_F(Watch, Timer3RunsTheCheckOnceAndStopsItself)
+TEST_F(Watch, Timer3RunsTheCheckOnceAndStopsItselfAndAFailedProfileDoesNotStopTheOthers)
 {
-    WriteIni(QStringLiteral("Site"), QStringLiteral("Status"), QStringLiteral("Offline"));
+    WriteIni(u"Site"_s, u"Status"_s, u"Offline"_s);
+    WriteIni(u"Default"_s, u"AUTO"_s, u"True"_s);
+    WriteIni(u"Default"_s, u"Host"_s, u"file:///no/such/folder"_s);
+    LoadProfiles(*form);
     form->Timer3->setInterval(1);
     form->Timer3->start();
-
     QElapsedTimer deadline;
     deadline.start();
     while (!published("Site.html") && deadline.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_TRUE(published("Site.html"));
+    EXPECT_FALSE(published("Default.html"));
     EXPECT_FALSE(form->Timer3->isActive());
 }
 
-TEST_F(Watch, AFailedProfileDoesNotStopTheOthers)
-{
-    WriteIni(QStringLiteral("Default"), QStringLiteral("AUTO"), QStringLiteral("True"));
-    WriteIni(QStringLiteral("Default"), QStringLiteral("Host"), QStringLiteral("file:///no/such/folder"));
-    LoadProfiles(*form);
-    Timer3_Timer(*form);
-    EXPECT_FALSE(published("Default.html"));
-    EXPECT_TRUE(published("Site.html"));
-}
-
-class AddressLookup : public PublishFixture {};
+using AddressLookup = PublishFixture;
 
 TEST_F(AddressLookup, LoopbackFallsBackToTheFirstInterfaceAndEverythingIsLogged)
 {
-    hosts.forward[QStringLiteral("testhost")] = {QStringLiteral("127.0.1.1")};
-    hosts.interfaces = {QStringLiteral("10.0.0.5"), QStringLiteral("192.168.1.9"), QStringLiteral("fd00::5")};
-    hosts.reverse[QStringLiteral("10.0.0.5")] = QStringLiteral("box.lan");
+    hosts.forward[u"testhost"_s] = {u"127.0.1.1"_s};
+    hosts.interfaces = {u"10.0.0.5"_s, u"192.168.1.9"_s, u"fd00::5"_s};
+    hosts.reverse[u"10.0.0.5"_s] = u"box.lan"_s;
     StartSock(*form);
-    EXPECT_EQ(Core().LocalIP, QStringLiteral("10.0.0.5"));
-    EXPECT_EQ(Core().LocalHostName, QStringLiteral("box.lan"));
-    EXPECT_EQ(form->IP->text(), QStringLiteral("10.0.0.5"));
-    EXPECT_EQ(form->IP->toolTip(), QStringLiteral("box.lan"));
+    EXPECT_EQ(Core().LocalIP, u"10.0.0.5"_s);
+    EXPECT_EQ(Core().LocalHostName, u"box.lan"_s);
+    EXPECT_EQ(form->IP->text(), u"10.0.0.5"_s);
+    EXPECT_EQ(form->IP->toolTip(), u"box.lan"_s);
     const QString log = debugLog();
-    EXPECT_TRUE(log.contains(QStringLiteral("using the interface address 10.0.0.5")));
-    EXPECT_TRUE(log.contains(QStringLiteral("Local Address: 10.0.0.5")));
-    EXPECT_TRUE(log.contains(QStringLiteral("Other Addresses: 192.168.1.9 fd00::5")));
-    EXPECT_TRUE(log.contains(QStringLiteral("Local Hostname: box.lan")));
-    EXPECT_TRUE(log.contains(QString(60, u'-')));
+    for (const QString& line : {u"using the interface address 10.0.0.5"_s, u"Local Address: 10.0.0.5"_s,
+                                u"Other Addresses: 192.168.1.9 fd00::5"_s, u"Local Hostname: box.lan"_s,
+                                QString(60, u'-')})
+        EXPECT_TRUE(log.contains(line)) << line.toStdString();
 }
 
-TEST_F(AddressLookup, AReverseNameThatIsNoHostNameIsIgnored)
+TEST_F(AddressLookup, AForwardAddressIsKeptAndABadReverseNameIgnored)
 {
-    hosts.reverse[QStringLiteral("192.0.2.7")] = QStringLiteral("<b>x</b>");
+    hosts.interfaces = {u"192.0.2.7"_s};
     StartSock(*form);
-    EXPECT_EQ(Core().LocalHostName, QStringLiteral("testhost"));
+    EXPECT_EQ(Core().LocalIP, u"192.0.2.7"_s);
+    EXPECT_EQ(Core().LocalHostName, u"testhost.example"_s);
+    EXPECT_FALSE(debugLog().contains(u"Other Addresses"_s)); // no other line with one interface
+    EXPECT_FALSE(debugLog().contains(u"using the interface"_s));
+
+    hosts.reverse[u"192.0.2.7"_s] = u"<b>x</b>"_s; // no host name
+    StartSock(*form);
+    EXPECT_EQ(Core().LocalHostName, u"testhost"_s);
     EXPECT_EQ(form->IP->textFormat(), Qt::PlainText);
     EXPECT_EQ(form->ftpStatus->textFormat(), Qt::PlainText);
 }
 
-TEST_F(AddressLookup, AForwardAddressIsKeptAndNoOtherLineWithOneInterface)
+TEST(AddressCheck, UnusableAddresses)
 {
-    hosts.interfaces = {QStringLiteral("192.0.2.7")};
-    StartSock(*form);
-    EXPECT_EQ(Core().LocalIP, QStringLiteral("192.0.2.7"));
-    EXPECT_EQ(Core().LocalHostName, QStringLiteral("testhost.example"));
-    EXPECT_FALSE(debugLog().contains(QStringLiteral("Other Addresses")));
-    EXPECT_FALSE(debugLog().contains(QStringLiteral("using the interface")));
-}
-
-TEST_F(AddressLookup, UnusableAddresses)
-{
-    for (const char* bad :
-         {"", "127.0.0.1", "127.0.1.1", "127.255.0.9", "::1", "0.0.0.0", "255.255.255.255", "::"})
+    for (const char* bad : {"", "127.0.0.1", "127.0.1.1", "127.255.0.9", "::1", "0.0.0.0", "255.255.255.255", "::"})
         EXPECT_TRUE(IsUnusableAddress(QString::fromLatin1(bad))) << bad;
     for (const char* good : {"192.0.2.7", "10.1.1.1", "2001:db8::1", "home.example.net"})
         EXPECT_FALSE(IsUnusableAddress(QString::fromLatin1(good))) << good;
@@ -160,41 +133,37 @@ TEST_F(AddressLookup, UnusableAddresses)
 
 TEST_F(AddressLookup, PublicAddressIsAdvertisedWhenSet)
 {
-    EXPECT_EQ(AdvertisedAddress(), QStringLiteral("192.0.2.7"));
-    auto* field = form->findChild<QLineEdit*>(QStringLiteral("txtPublicAddress"));
+    EXPECT_EQ(AdvertisedAddress(), u"192.0.2.7"_s);
+    auto* field = form->findChild<QLineEdit*>(u"txtPublicAddress"_s);
     ASSERT_NE(field, nullptr);
-    field->setText(QStringLiteral("me.dyn.example"));
+    field->setText(u"me.dyn.example"_s);
     emit field->editingFinished();
-    EXPECT_EQ(ini(QStringLiteral("StartUp"), "Public Address"), QStringLiteral("me.dyn.example"));
-    EXPECT_EQ(AdvertisedAddress(), QStringLiteral("me.dyn.example"));
+    EXPECT_EQ(ini(u"StartUp"_s, "Public Address"), u"me.dyn.example"_s);
+    EXPECT_EQ(AdvertisedAddress(), u"me.dyn.example"_s);
 
-    field->setText(QStringLiteral("<script>"));
+    field->setText(u"<script>"_s);
     emit field->editingFinished();
-    EXPECT_EQ(field->text(), QStringLiteral("me.dyn.example"));
-    WriteIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QStringLiteral("x\"onload=y"));
-    EXPECT_EQ(AdvertisedAddress(), QStringLiteral("192.0.2.7")); // a damaged setting is ignored
+    EXPECT_EQ(field->text(), u"me.dyn.example"_s);
+    WriteIni(u"StartUp"_s, u"Public Address"_s, u"x\"onload=y"_s);
+    EXPECT_EQ(AdvertisedAddress(), u"192.0.2.7"_s); // a damaged setting is ignored
 
-    QTemporaryDir site;
-    WriteIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QStringLiteral("me.dyn.example"));
-    fillProfile(QStringLiteral("file://") + site.path(), QString());
+    WriteIni(u"StartUp"_s, u"Public Address"_s, u"me.dyn.example"_s);
+    fillProfile(u"file://"_s + site.path(), QString());
     form->cmd_Online_Click();
-    QFile page(QDir(site.path()).filePath(QStringLiteral("index.html")));
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(page.readAll().contains("Online at me.dyn.example"));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Current IP"), QStringLiteral("me.dyn.example"));
+    EXPECT_TRUE(sitePage("index.html").contains("Online at me.dyn.example"));
+    EXPECT_EQ(ini(u"Default"_s, "Current IP"), u"me.dyn.example"_s);
 }
 
 TEST_F(AddressLookup, SampleTemplatesAreWrittenOnceAndUseTheMainVariables)
 {
-    EXPECT_TRUE(home.exists(QStringLiteral("on.html")));
-    EXPECT_TRUE(home.exists(QStringLiteral("off.html")));
-    const QByteArray on = home.readFile(QStringLiteral("on.html"));
+    EXPECT_TRUE(home.exists(u"off.html"_s));
+    const QByteArray on = home.readFile(u"on.html"_s);
     for (const char* token : {"%status%", "%time%", "%date%", "%ip%", "%memo%"})
         EXPECT_TRUE(on.contains(token)) << token;
-    home.writeFile(QStringLiteral("on.html"), "mine");
+    home.writeFile(u"on.html"_s, "mine");
     EXPECT_EQ(WriteSampleTemplates(), 0);
-    EXPECT_EQ(home.readFile(QStringLiteral("on.html")), "mine");
-    QFile::remove(home.file(QStringLiteral("off.html")));
+    EXPECT_EQ(home.readFile(u"on.html"_s), "mine");
+    QFile::remove(home.file(u"off.html"_s));
     EXPECT_EQ(WriteSampleTemplates(), 1);
-    EXPECT_EQ(home.readFile(QStringLiteral("off.html")), SampleOfflineTemplate());
+    EXPECT_EQ(home.readFile(u"off.html"_s), SampleOfflineTemplate());
 }

@@ -4,26 +4,24 @@
 #include "support/FtpTestServer.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 TEST(FtpClientQuit, QuittingTheApplicationEndsAWaitingCommandPromptly)
 {
-    FtpTestServer server({QStringLiteral("--throttle"), QStringLiteral("16384")});
+    FtpTestServer server({u"--throttle"_s, u"16384"_s});
     ASSERT_GT(server.port(), 0);
     QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("big")));
+    QFile file(dir.filePath(u"big"_s));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(2 * 1024 * 1024, 'q'));
     file.close();
     platform::FtpClient client;
     client.host = server.address();
-    client.user = QStringLiteral("tester");
-    client.password = QStringLiteral("secret");
-    client.remoteFile = QStringLiteral("big");
+    client.user = u"tester"_s;
+    client.password = u"secret"_s;
+    client.remoteFile = u"big"_s;
     client.localFile = file.fileName();
     ASSERT_TRUE(client.connectAndLogin());
     QTimer::singleShot(500, [] { QCoreApplication::exit(0); });

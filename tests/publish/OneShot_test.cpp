@@ -1,10 +1,10 @@
 // The real program, started the way a script would start it.
 #include "core/Encrypt.h"
 #include "support/FtpTestServer.h"
+#include "support/ProgramRun.h"
+#include "support/TempHome.h"
 
-#include <QProcess>
 #include <QProcessEnvironment>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -20,46 +20,31 @@ class OneShot : public ::testing::Test {
   protected:
     void writeIni(const QByteArray& profile)
     {
-        QFile ini(home.filePath(QStringLiteral("hvrn.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Default]\r\n" + profile + "[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n");
+        home.writeFile(u"hvrn.ini"_s, "[Default]\r\n" + profile + "[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n");
     }
-    void writeFile(const QString& name, const QByteArray& bytes)
+    QByteArray page() const
     {
-        QFile f(home.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray page(const QString& path)
-    {
-        QFile f(path);
+        QFile f(site.filePath(u"index.html"_s));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
     RunResult run(const QString& argument)
     {
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HALVORN_HOME"), home.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.path());
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(HALVORN_BINARY), {argument});
+        ProgramRun program(home.path());
+        QProcessEnvironment env = program.process().processEnvironment();
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+        program.process().setProcessEnvironment(env);
+        program.start({argument});
         RunResult result;
-        result.finished = program.waitForFinished(60000);
-        if (!result.finished) {
-            program.kill();
-            program.waitForFinished(5000);
+        if (!(result.finished = program.waitForExit(60000)))
             return result;
-        }
-        result.exitCode = program.exitCode();
-        for (const QString& line : QString::fromLocal8Bit(program.readAllStandardError()).split(u'\n'))
-            if (line.startsWith(QLatin1String("halvorn: ")))
+        result.exitCode = program.process().exitCode();
+        for (const QString& line : QString::fromLocal8Bit(program.process().readAllStandardError()).split(u'\n'))
+            if (line.startsWith("halvorn: "_L1))
                 result.reasons << line.mid(9);
         return result;
     }
 
-    QTemporaryDir home;
+    TempHome home;
     QTemporaryDir runtime;
     QTemporaryDir site;
 };
@@ -69,39 +54,36 @@ class OneShot : public ::testing::Test {
 TEST_F(OneShot, PublishesToALocalFolderAndExitsZero)
 {
     writeIni("Host=file://" + site.path().toUtf8() +
-             "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n"
-             "HTML OFFline=off.html\r\n");
-    writeFile(QStringLiteral("on.html"), "<p>%status%</p>");
-    writeFile(QStringLiteral("off.html"), "<p>%status%</p>");
-    RunResult r = run(QStringLiteral("-online"));
+             "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n");
+    home.writeFile(u"on.html"_s, "<p>%status%</p>");
+    home.writeFile(u"off.html"_s, "<p>%status%</p>");
+    RunResult r = run(u"-online"_s);
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.reasons.isEmpty()) << r.reasons.join(u'|').toStdString();
-    EXPECT_EQ(page(site.filePath(QStringLiteral("index.html"))), "<p>Online</p>\r\n");
-    EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("$$tmp$$")))); // the exit procedure ran
+    EXPECT_EQ(page(), "<p>Online</p>\r\n");
+    EXPECT_FALSE(home.exists(u"$$tmp$$"_s)); // the exit procedure ran
 
-    r = run(QStringLiteral("-OFFLINE"));
+    r = run(u"-OFFLINE"_s);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(page(site.filePath(QStringLiteral("index.html"))), "<p>Offline</p>\r\n");
-    EXPECT_TRUE(page(home.filePath(QStringLiteral("hvrn.ini"))).contains("Status=Offline"));
+    EXPECT_EQ(page(), "<p>Offline</p>\r\n");
+    EXPECT_TRUE(home.readFile(u"hvrn.ini"_s).contains("Status=Offline"));
 }
 
 TEST_F(OneShot, FailuresExitNonZeroWithOneReason)
 {
-    writeIni("Host=file://" + site.path().toUtf8() +
-             "\r\nRemoteFile=index.html\r\nHTML ONline=nowhere.html\r\n");
-    RunResult r = run(QStringLiteral("-online"));
+    writeIni("Host=file://" + site.path().toUtf8() + "\r\nRemoteFile=index.html\r\nHTML ONline=nowhere.html\r\n");
+    RunResult r = run(u"-online"_s);
     ASSERT_TRUE(r.finished);
     EXPECT_NE(r.exitCode, 0);
     ASSERT_EQ(r.reasons.size(), 1) << r.reasons.join(u'|').toStdString();
-    EXPECT_TRUE(r.reasons[0].startsWith(QStringLiteral("Error: Online HTML file doesn't Exist!")));
-    EXPECT_FALSE(QFile::exists(site.filePath(QStringLiteral("index.html"))));
+    EXPECT_TRUE(r.reasons[0].startsWith(u"Error: Online HTML file doesn't Exist!"_s));
+    EXPECT_EQ(page(), "<missing>");
 
     writeIni("RemoteFile=index.html\r\nHTML OFFline=off.html\r\n");
-    r = run(QStringLiteral("-offline"));
+    r = run(u"-offline"_s);
     EXPECT_NE(r.exitCode, 0);
-    ASSERT_EQ(r.reasons.size(), 1);
-    EXPECT_EQ(r.reasons[0], QStringLiteral("Please fill in the blanks.. Host Name Required"));
+    EXPECT_EQ(r.reasons, QStringList{u"Please fill in the blanks.. Host Name Required"_s});
 }
 
 TEST_F(OneShot, FtpServerConfirmationDecidesTheExitCode)
@@ -109,21 +91,20 @@ TEST_F(OneShot, FtpServerConfirmationDecidesTheExitCode)
     FtpTestServer server;
     ASSERT_GT(server.port(), 0);
     auto profile = [&](const QByteArray& password) {
-        writeIni("Host=" + server.address().toUtf8() +
-                 "\r\nLogin=tester\r\npass=" + escapeStoredBytes(Encrypt(password)) +
-                 "\r\nRemoteDir=public_html\r\nRemoteFile=me.html\r\n"
-                 "HTML ONline=on.html\r\n");
+        writeIni("Host=" + server.address().toUtf8() + "\r\nLogin=tester\r\npass=" +
+                 escapeStoredBytes(Encrypt(password)) +
+                 "\r\nRemoteDir=public_html\r\nRemoteFile=me.html\r\nHTML ONline=on.html\r\n");
     };
-    writeFile(QStringLiteral("on.html"), "%status% via FTP");
+    home.writeFile(u"on.html"_s, "%status% via FTP");
     profile("secret");
-    RunResult r = run(QStringLiteral("-online"));
+    RunResult r = run(u"-online"_s);
     EXPECT_EQ(r.exitCode, 0) << r.reasons.join(u'|').toStdString();
-    EXPECT_EQ(server.read(QStringLiteral("public_html/me.html")), "Online via FTP\r\n");
+    EXPECT_EQ(server.read(u"public_html/me.html"_s), "Online via FTP\r\n");
 
     profile("wrong");
-    r = run(QStringLiteral("-online"));
+    r = run(u"-online"_s);
     EXPECT_NE(r.exitCode, 0);
     ASSERT_EQ(r.reasons.size(), 1);
-    EXPECT_TRUE(r.reasons[0].contains(QStringLiteral("Login denied"))) << r.reasons[0].toStdString();
-    EXPECT_FALSE(page(home.filePath(QStringLiteral("hvrn.ini"))).contains("Status=Online"));
+    EXPECT_TRUE(r.reasons[0].contains(u"Login denied"_s)) << r.reasons[0].toStdString();
+    EXPECT_FALSE(home.readFile(u"hvrn.ini"_s).contains("Status=Online"));
 }

@@ -17,40 +17,46 @@ class Profiles : public PublishFixture {
         doubles.boxes.setNextInput(name);
         mainAction("mnuadd")->trigger();
     }
+    // The [Profile] section: Count, then the names of slots 1.. ("" for none).
     void setSlots(const QString& count, const QStringList& names)
     {
-        WriteIni(QStringLiteral("Profile"), QStringLiteral("Count"), count);
+        WriteIni(u"Profile"_s, u"Count"_s, count);
         for (int i = 0; i < names.size(); ++i)
             if (!names[i].isEmpty())
-                WriteIni(QStringLiteral("Profile"), QString::number(i + 1), names[i]);
+                WriteIni(u"Profile"_s, QString::number(i + 1), names[i]);
         LoadProfiles(*form);
+    }
+    QString slot(const char* key) const { return ini(u"Profile"_s, key); }
+    void expectOneBox(const QString& text, const QString& title)
+    {
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].text, text);
+        EXPECT_EQ(boxes()[0].title, title);
+        doubles.boxes.clear();
     }
 };
 
 TEST_F(Profiles, AddAsksForANameAndRefusesDefaultAndDuplicates)
 {
-    add(QStringLiteral("Home"));
+    add(u"Home"_s);
     ASSERT_EQ(doubles.boxes.asked().size(), 1u);
-    EXPECT_EQ(doubles.boxes.asked()[0].title, QStringLiteral("Add New WebServer to list"));
-    EXPECT_EQ(doubles.boxes.asked()[0].prompt, QStringLiteral("Please Enter WebServer Profile Name"));
-    EXPECT_EQ(comboItems(), (QStringList{QStringLiteral("Default"), QStringLiteral("Home")}));
-    EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("Home"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "Count"), QStringLiteral("1"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "1"), QStringLiteral("Home"));
-    EXPECT_EQ(form->autoWindow()->names(), (QStringList{QStringLiteral("Default"), QStringLiteral("Home")}));
+    EXPECT_EQ(doubles.boxes.asked()[0].title, u"Add New WebServer to list"_s);
+    EXPECT_EQ(doubles.boxes.asked()[0].prompt, u"Please Enter WebServer Profile Name"_s);
+    EXPECT_EQ(comboItems(), QStringList({u"Default"_s, u"Home"_s}));
+    EXPECT_EQ(form->Combo1->currentText(), u"Home"_s);
+    EXPECT_EQ(QStringList({slot("Count"), slot("1")}), QStringList({u"1"_s, u"Home"_s}));
+    EXPECT_EQ(form->autoWindow()->names(), QStringList({u"Default"_s, u"Home"_s}));
     EXPECT_FALSE(form->autoWindow()->isSelected(1));
 
-    for (const char* refused : {"dEfAuLt", "HOME"}) {
-        doubles.boxes.clear();
-        add(QString::fromLatin1(refused));
-        ASSERT_EQ(boxes().size(), 1u) << refused;
-        EXPECT_EQ(boxes()[0].text,
-                  QString::fromLatin1(qstrcmp(refused, "HOME") == 0 ? "Profile Already Exists"
-                                                                    : "Can't use 'Default' as a Profile"));
+    for (const auto& [refused, message] : {std::pair(u"dEfAuLt"_s, u"Can't use 'Default' as a Profile"_s),
+                                           std::pair(u"HOME"_s, u"Profile Already Exists"_s)}) {
+        add(refused);
+        ASSERT_EQ(boxes().size(), 1u) << refused.toStdString();
+        EXPECT_EQ(boxes()[0].text, message);
         EXPECT_EQ(boxes()[0].icon, platform::MsgIcon::Information);
+        doubles.boxes.clear();
     }
-    doubles.boxes.clear();
-    add(QStringLiteral("bad]name"));
+    add(u"bad]name"_s);
     EXPECT_EQ(boxes().size(), 1u);
     add(QString()); // cancelled
     EXPECT_EQ(comboItems().size(), 2);
@@ -58,129 +64,108 @@ TEST_F(Profiles, AddAsksForANameAndRefusesDefaultAndDuplicates)
 
 TEST_F(Profiles, SlotsAreReusedAsStored)
 {
-    setSlots(QStringLiteral("3"), {QStringLiteral("A"), QString(), QStringLiteral("C")});
-    EXPECT_EQ(comboItems(),
-              (QStringList{QStringLiteral("Default"), QStringLiteral("A"), QStringLiteral("C")}));
-    add(QStringLiteral("B"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "2"), QStringLiteral("B"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "Count"), QStringLiteral("3"));
+    setSlots(u"3"_s, {u"A"_s, QString(), u"C"_s});
+    EXPECT_EQ(comboItems(), QStringList({u"Default"_s, u"A"_s, u"C"_s}));
+    add(u"B"_s);
+    EXPECT_EQ(QStringList({slot("2"), slot("Count")}), QStringList({u"B"_s, u"3"_s}));
 
-    WriteIni(QStringLiteral("Profile"));
-    setSlots(QStringLiteral("3"), {QStringLiteral("A"), QStringLiteral("B"), QString()});
-    add(QStringLiteral("D"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "4"), QStringLiteral("D"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "3"), QStringLiteral("<none>"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "Count"), QStringLiteral("4"));
+    WriteIni(u"Profile"_s);
+    setSlots(u"3"_s, {u"A"_s, u"B"_s, QString()});
+    add(u"D"_s);
+    EXPECT_EQ(QStringList({slot("4"), slot("3"), slot("Count")}), QStringList({u"D"_s, u"<none>"_s, u"4"_s}));
 }
 
 TEST_F(Profiles, DeleteRemovesSlotAndSectionAfterConfirmation)
 {
-    setSlots(QStringLiteral("2"), {QStringLiteral("Work"), QStringLiteral("Home")});
-    form->selectProfile(QStringLiteral("Work"));
-    form->txtHost->setText(QStringLiteral("ftp.work.example"));
+    setSlots(u"2"_s, {u"Work"_s, u"Home"_s});
+    form->selectProfile(u"Work"_s);
+    form->txtHost->setText(u"ftp.work.example"_s);
     mainAction("mnuSave")->trigger();
-    EXPECT_EQ(ini(QStringLiteral("Work"), "Host"), QStringLiteral("ftp.work.example"));
+    EXPECT_EQ(ini(u"Work"_s, "Host"), u"ftp.work.example"_s);
 
     doubles.boxes.setNextAnswer(platform::MsgAnswer::No);
     mainAction("mnudel")->trigger();
     ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, QStringLiteral("Deleting Work...\r\nAre you sure?"));
-    EXPECT_EQ(boxes()[0].title, QStringLiteral("Delete Warning"));
     EXPECT_EQ(boxes()[0].buttons, platform::MsgButtons::YesNo);
-    EXPECT_EQ(ini(QStringLiteral("Work"), "Host"), QStringLiteral("ftp.work.example"));
+    expectOneBox(u"Deleting Work...\r\nAre you sure?"_s, u"Delete Warning"_s);
+    EXPECT_EQ(ini(u"Work"_s, "Host"), u"ftp.work.example"_s);
 
     doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
     mainAction("mnudel")->trigger();
-    EXPECT_EQ(ini(QStringLiteral("Work"), "Host"), QStringLiteral("<none>"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "1"), QStringLiteral("<none>"));
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "Count"), QStringLiteral("2"));
-    EXPECT_EQ(comboItems(), (QStringList{QStringLiteral("Default"), QStringLiteral("Home")}));
-    EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("Default"));
+    EXPECT_EQ(ini(u"Work"_s, "Host"), u"<none>"_s);
+    EXPECT_EQ(QStringList({slot("1"), slot("Count")}), QStringList({u"<none>"_s, u"2"_s}));
+    EXPECT_EQ(comboItems(), QStringList({u"Default"_s, u"Home"_s}));
+    EXPECT_EQ(form->Combo1->currentText(), u"Default"_s);
 
     // A profile of the same name later starts empty, in the freed slot.
-    add(QStringLiteral("Work"));
+    add(u"Work"_s);
     EXPECT_TRUE(form->txtHost->text().isEmpty());
-    EXPECT_EQ(ini(QStringLiteral("Profile"), "1"), QStringLiteral("Work"));
+    EXPECT_EQ(slot("1"), u"Work"_s);
 
     doubles.boxes.clear();
-    form->selectProfile(QStringLiteral("Default"));
+    form->selectProfile(u"Default"_s);
     mainAction("mnudel")->trigger();
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, QStringLiteral("You can't delete Default"));
-    EXPECT_EQ(boxes()[0].title, QStringLiteral("Warning"));
-}
-
-TEST_F(Profiles, AutoUpdateClickWritesOnlyThatKey)
-{
-    setSlots(QStringLiteral("2"), {QStringLiteral("Work"), QStringLiteral("Home")});
-    QListWidget* list = form->autoWindow()->lstProfiles;
-    list->item(2)->setSelected(true);
-    form->autoWindow()->lstProfiles_Click(2);
-    EXPECT_EQ(ini(QStringLiteral("Home"), "Auto"), QStringLiteral("True"));
-    EXPECT_EQ(ini(QStringLiteral("Work"), "Auto"), QStringLiteral("<none>"));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Auto"), QStringLiteral("<none>"));
+    expectOneBox(u"You can't delete Default"_s, u"Warning"_s);
 }
 
 TEST_F(Profiles, SelectingAProfileClearsDirtyAndEditingSetsIt)
 {
-    setSlots(QStringLiteral("1"), {QStringLiteral("Work")});
-    WriteIni(QStringLiteral("Work"), QStringLiteral("Host"), QStringLiteral("h"));
+    setSlots(u"1"_s, {u"Work"_s});
+    WriteIni(u"Work"_s, u"Host"_s, u"h"_s);
     publisher().ProfileDirty = true;
-    form->selectProfile(QStringLiteral("Work")); // the loading changes txtHost
+    form->selectProfile(u"Work"_s); // the loading changes txtHost
     EXPECT_TRUE(publisher().ProfileDirty);
-    form->selectProfile(QStringLiteral("Work")); // nothing changes now
+    form->selectProfile(u"Work"_s); // nothing changes now
     EXPECT_FALSE(publisher().ProfileDirty);
-    form->txtRemoteFile->setText(QStringLiteral("x.html"));
+    form->txtRemoteFile->setText(u"x.html"_s);
     EXPECT_TRUE(publisher().ProfileDirty);
 }
 
 TEST_F(Profiles, BrowseButtonsFillTheirFields)
 {
-    doubles.dialogs.setNextResult(QStringLiteral("/srv/on.html"));
+    doubles.dialogs.setNextResult(u"/srv/on.html"_s);
     form->Search1->click();
-    EXPECT_EQ(form->File1->text(), QStringLiteral("/srv/on.html"));
-    doubles.dialogs.setNextResult(QStringLiteral("/srv/off.html"));
+    EXPECT_EQ(form->File1->text(), u"/srv/on.html"_s);
+    doubles.dialogs.setNextResult(u"/srv/off.html"_s);
     form->Search2->click();
-    EXPECT_EQ(form->File2->text(), QStringLiteral("/srv/off.html"));
+    EXPECT_EQ(form->File2->text(), u"/srv/off.html"_s);
     form->Search2->click(); // cancelled: the field keeps its text
-    EXPECT_EQ(form->File2->text(), QStringLiteral("/srv/off.html"));
-    doubles.dialogs.setNextResult(QStringLiteral("/usr/bin/editor"));
+    EXPECT_EQ(form->File2->text(), u"/srv/off.html"_s);
+    doubles.dialogs.setNextResult(u"/usr/bin/editor"_s);
     form->cmd_change->click();
-    EXPECT_EQ(form->txtHtml->text(), QStringLiteral("/usr/bin/editor"));
+    EXPECT_EQ(form->txtHtml->text(), u"/usr/bin/editor"_s);
     const auto& shown = doubles.dialogs.shown();
     ASSERT_EQ(shown.size(), 4u);
-    EXPECT_EQ(shown[0].request.title, QStringLiteral("Select Offline HTML"));
-    EXPECT_EQ(shown[1].request.title, QStringLiteral("Select Offline HTML"));
-    EXPECT_TRUE(shown[0].request.qtFilter.contains(QStringLiteral("*.html *.htm")));
-    EXPECT_EQ(shown[3].request.title, QStringLiteral("Browse for HTML Editor"));
+    EXPECT_EQ(shown[0].request.title, u"Select Offline HTML"_s);
+    EXPECT_EQ(shown[1].request.title, u"Select Offline HTML"_s);
+    EXPECT_TRUE(shown[0].request.qtFilter.contains(u"*.html *.htm"_s));
+    EXPECT_EQ(shown[3].request.title, u"Browse for HTML Editor"_s);
 }
 
 TEST_F(Profiles, EditOpensTheTemplateInTheEditorOrTheDesktopDefault)
 {
-    home.writeFile(QStringLiteral("editor.sh"), "#!/bin/sh\n");
-    home.writeFile(QStringLiteral("mine.html"), "x");
-    form->File1->setText(QStringLiteral("mine.html"));
-    form->txtHtml->setText(home.file(QStringLiteral("editor.sh")));
+    home.writeFile(u"editor.sh"_s, "#!/bin/sh\n");
+    home.writeFile(u"mine.html"_s, "x");
+    form->File1->setText(u"mine.html"_s);
+    form->txtHtml->setText(home.file(u"editor.sh"_s));
     form->cmd_Edit_0->click();
     ASSERT_EQ(doubles.desktop.started.size(), 1u);
-    EXPECT_EQ(doubles.desktop.started[0].program, home.file(QStringLiteral("editor.sh")));
-    EXPECT_EQ(doubles.desktop.started[0].arguments, QStringList{home.file(QStringLiteral("mine.html"))});
+    EXPECT_EQ(doubles.desktop.started[0].program, home.file(u"editor.sh"_s));
+    EXPECT_EQ(doubles.desktop.started[0].arguments, QStringList{home.file(u"mine.html"_s)});
 
     form->txtHtml->clear();
     form->cmd_Edit_0->click();
-    ASSERT_EQ(doubles.desktop.opened.size(), 1u);
-    EXPECT_EQ(doubles.desktop.opened[0], home.file(QStringLiteral("mine.html")));
+    EXPECT_EQ(doubles.desktop.opened, std::vector<QString>{home.file(u"mine.html"_s)});
 
-    form->txtHtml->setText(QStringLiteral("/no/such/editor"));
+    form->txtHtml->setText(u"/no/such/editor"_s);
     form->cmd_Edit_0->click();
-    EXPECT_EQ(boxes().back().text, QStringLiteral("Error: Program doesn't Exist!"));
+    EXPECT_EQ(boxes().back().text, u"Error: Program doesn't Exist!"_s);
     form->txtHtml->clear();
     form->File2->clear();
     form->cmd_Edit_1->click();
-    EXPECT_EQ(boxes().back().text,
-              QStringLiteral("Please fill in the blanks.. Offline HTML Filename Required"));
-    form->File2->setText(QStringLiteral("gone.html"));
+    EXPECT_EQ(boxes().back().text, u"Please fill in the blanks.. Offline HTML Filename Required"_s);
+    form->File2->setText(u"gone.html"_s);
     form->cmd_Edit_1->click();
-    EXPECT_EQ(boxes().back().text, QStringLiteral("Error: HTML file doesn't Exist!"));
+    EXPECT_EQ(boxes().back().text, u"Error: HTML file doesn't Exist!"_s);
     EXPECT_EQ(doubles.desktop.opened.size(), 1u);
 }

@@ -8,20 +8,10 @@
 
 using publish::Publisher;
 
-namespace {
-
-int countLines(const QString& log, const QString& needle)
-{
-    int n = 0;
-    for (const QString& line : log.split(u'\n'))
-        n += line.contains(needle) ? 1 : 0;
-    return n;
-}
-
-} // namespace
-
 class Upload : public PublishFixture {
   protected:
+    QString def(const char* key) const { return ini(u"Default"_s, key); }
+    int logLines(const QString& needle) const { return int(debugLog().split(u'\n').filter(needle).size()); }
     void expectControlsRestored()
     {
         EXPECT_TRUE(form->Combo1->isEnabled());
@@ -32,12 +22,12 @@ class Upload : public PublishFixture {
     }
     void expectNothingRecorded()
     {
-        EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("<none>"));
-        EXPECT_EQ(ini(QStringLiteral("Default"), "Current IP"), QStringLiteral("<none>"));
-        EXPECT_EQ(ini(QStringLiteral("Default"), "Last Update"), QStringLiteral("<none>"));
-        EXPECT_EQ(Core().CurrentStatus, QStringLiteral("Offline"));
-        EXPECT_EQ(form->SSPStatus->text(), QStringLiteral("Offline"));
+        EXPECT_EQ(QStringList({def("Status"), def("Current IP"), def("Last Update")}),
+                  QStringList(3, u"<none>"_s));
+        EXPECT_EQ(Core().CurrentStatus, u"Offline"_s);
+        EXPECT_EQ(form->SSPStatus->text(), u"Offline"_s);
     }
+    static constexpr char kOnlinePage[] = " \r\n<p>Online at 192.0.2.7</p>\r\n";
 };
 
 TEST_F(Upload, OnlineAndOfflinePagesArriveByteExactAndAreRecorded)
@@ -46,92 +36,86 @@ TEST_F(Upload, OnlineAndOfflinePagesArriveByteExactAndAreRecorded)
     ASSERT_GT(server.port(), 0) << server.errors().toStdString();
     fillProfile(server.address());
     form->cmd_Online_Click();
-    EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), " \r\n<p>Online at 192.0.2.7</p>\r\n");
-    EXPECT_EQ(form->ftpStatus->text(), QStringLiteral("Status: Default is now Online"));
-    EXPECT_EQ(form->SSPStatus->text(), QStringLiteral("Online"));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Current IP"), QStringLiteral("192.0.2.7"));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Last Update"),
-              QStringLiteral("Saturday, December 05, 2026 at 3:07 PM"));
-    EXPECT_EQ(form->lastUpdate->text(), QStringLiteral("Saturday, December 05, 2026 at 3:07 PM"));
+    EXPECT_EQ(server.read(u"public_html/index.html"_s), kOnlinePage);
+    EXPECT_EQ(form->ftpStatus->text(), u"Status: Default is now Online"_s);
+    EXPECT_EQ(form->SSPStatus->text(), u"Online"_s);
+    EXPECT_EQ(def("Status"), u"Online"_s);
+    EXPECT_EQ(def("Current IP"), u"192.0.2.7"_s);
+    EXPECT_EQ(def("Last Update"), u"Saturday, December 05, 2026 at 3:07 PM"_s);
+    EXPECT_EQ(form->lastUpdate->text(), u"Saturday, December 05, 2026 at 3:07 PM"_s);
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Published);
     expectControlsRestored();
 
     form->cmd_Offline_Click();
-    EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), "<p>Offline| |</p>\r\n");
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Offline"));
+    EXPECT_EQ(server.read(u"public_html/index.html"_s), "<p>Offline| |</p>\r\n");
+    EXPECT_EQ(def("Status"), u"Offline"_s);
     EXPECT_EQ(server.received().size(), 2);
 
     // The edited fields were saved before the first upload.
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Host"), server.address());
-    EXPECT_NE(ini(QStringLiteral("Default"), "pass"), QStringLiteral("secret"));
+    EXPECT_EQ(def("Host"), server.address());
+    EXPECT_NE(def("pass"), u"secret"_s);
 
     const QString log = debugLog();
-    EXPECT_TRUE(log.contains(QStringLiteral("[FTP] CLIENT: PASS **********")));
-    EXPECT_FALSE(log.contains(QStringLiteral("secret")));
-    EXPECT_FALSE(log.contains(QStringLiteral("230-")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[FTP] SERVER: 230 Login successful.")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[FTP] INFO:   Connected.")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[FTP] INFO:   Disconnected.")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[FTP] CLIENT: CWD public_html")));
-    EXPECT_EQ(countLines(log, QStringLiteral("[HVRN] Custom Variables Updated")), 2);
+    for (const char* line : {"[FTP] CLIENT: PASS **********", "[FTP] SERVER: 230 Login successful.",
+                             "[FTP] INFO:   Connected.", "[FTP] INFO:   Disconnected.", "[FTP] CLIENT: CWD public_html"})
+        EXPECT_TRUE(log.contains(QString::fromLatin1(line))) << line;
+    EXPECT_FALSE(log.contains(u"secret"_s));
+    EXPECT_FALSE(log.contains(u"230-"_s));
+    EXPECT_EQ(logLines(u"[HVRN] Custom Variables Updated"_s), 2);
 }
 
 TEST_F(Upload, RefusedLoginMissingDirectoryAndMissing226RecordNothing)
 {
     FtpTestServer server;
     fillProfile(server.address());
-    form->txtPass->setText(QStringLiteral("wrong"));
+    form->txtPass->setText(u"wrong"_s);
     form->cmd_Online_Click();
     expectNothingRecorded();
     expectControlsRestored();
-    EXPECT_EQ(countLines(debugLog(), QStringLiteral("CLIENT: USER tester")), 2); // two passes
-    EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP Error] 67:")));
-    EXPECT_TRUE(form->ftpStatus->text().startsWith(QStringLiteral("Status: Login denied")))
-        << form->ftpStatus->text().toStdString();
+    EXPECT_EQ(logLines(u"CLIENT: USER tester"_s), 2); // two passes
+    EXPECT_TRUE(debugLog().contains(u"[FTP Error] 67:"_s));
+    EXPECT_TRUE(form->ftpStatus->text().startsWith(u"Status: Login denied"_s)) << form->ftpStatus->text().toStdString();
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Failed);
 
-    form->txtPass->setText(QStringLiteral("secret"));
-    form->txtDir->setText(QStringLiteral("missing"));
+    form->txtPass->setText(u"secret"_s);
+    form->txtDir->setText(u"missing"_s);
     form->cmd_Online_Click();
     expectNothingRecorded();
     EXPECT_TRUE(server.received().isEmpty());
 
-    FtpTestServer no226({QStringLiteral("--no226")});
+    FtpTestServer no226({u"--no226"_s});
     form->txtHost->setText(no226.address());
     form->txtDir->setText(QString());
     const qsizetype logBefore = debugLog().size();
     form->cmd_Online_Click();
     EXPECT_EQ(no226.received().size(), 2); // the second pass repeats the store
     expectNothingRecorded();
-    EXPECT_EQ(form->ftpStatus->text(), QStringLiteral("Error: Unable to update Default"));
-    EXPECT_FALSE(
-        debugLog().mid(logBefore).contains(QStringLiteral("CLIENT: CWD"))); // empty directory: no change
+    EXPECT_EQ(form->ftpStatus->text(), u"Error: Unable to update Default"_s);
+    EXPECT_FALSE(debugLog().mid(logBefore).contains(u"CLIENT: CWD"_s)); // empty directory: no change
     expectControlsRestored();
 }
 
 TEST_F(Upload, FullServerAndDeadServerLoseNothing)
 {
-    FtpTestServer full({QStringLiteral("--full")});
+    FtpTestServer full({u"--full"_s});
     fillProfile(full.address());
-    WriteIni(QStringLiteral("Default"), QStringLiteral("Status"), QStringLiteral("Online"));
-    WriteIni(QStringLiteral("Default"), QStringLiteral("Current IP"), QStringLiteral("198.51.100.1"));
+    WriteIni(u"Default"_s, u"Status"_s, u"Online"_s);
+    WriteIni(u"Default"_s, u"Current IP"_s, u"198.51.100.1"_s);
     form->cmd_Offline_Click();
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Current IP"), QStringLiteral("198.51.100.1"));
-    EXPECT_TRUE(debugLog().contains(QStringLiteral("SERVER: 552")));
+    EXPECT_EQ(def("Status"), u"Online"_s);
+    EXPECT_EQ(def("Current IP"), u"198.51.100.1"_s);
+    EXPECT_TRUE(debugLog().contains(u"SERVER: 552"_s));
     expectControlsRestored();
 
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-    const quint16 port = closed.serverPort();
+    form->txtHost->setText(u"127.0.0.1:%1"_s.arg(closed.serverPort()));
     closed.close();
-    form->txtHost->setText(QStringLiteral("127.0.0.1:%1").arg(port));
     form->cmd_Online_Click();
-    EXPECT_TRUE(form->ftpStatus->text().startsWith(QStringLiteral("Status: Couldn't connect")))
+    EXPECT_TRUE(form->ftpStatus->text().startsWith(u"Status: Couldn't connect"_s))
         << form->ftpStatus->text().toStdString();
     EXPECT_GE(doubles.sound.beeps, 1);
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
+    EXPECT_EQ(def("Status"), u"Online"_s);
     expectControlsRestored();
 }
 
@@ -143,23 +127,23 @@ TEST_F(Upload, NonPageTemplatesGoOutUnchangedAndCapitalHtmlIsExpanded)
     for (int i = 0; i < image.size(); ++i)
         image[i] = char(i * 31);
     image += "%status%\r\n";
-    home.writeFile(QStringLiteral("pic.gif"), image);
-    form->File1->setText(QStringLiteral("pic.gif"));
+    home.writeFile(u"pic.gif"_s, image);
+    form->File1->setText(u"pic.gif"_s);
     form->cmd_Online_Click();
-    EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), image);
-    EXPECT_TRUE(debugLog().contains(QStringLiteral("[HVRN] No Changes Made to File")));
+    EXPECT_EQ(server.read(u"public_html/index.html"_s), image);
+    EXPECT_TRUE(debugLog().contains(u"[HVRN] No Changes Made to File"_s));
 
-    home.writeFile(QStringLiteral("PAGE.HTML"), "%STATUS%");
-    form->File1->setText(home.file(QStringLiteral("PAGE.HTML")));
+    home.writeFile(u"PAGE.HTML"_s, "%STATUS%");
+    form->File1->setText(home.file(u"PAGE.HTML"_s));
     form->cmd_Online_Click();
-    EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), "Online\r\n");
+    EXPECT_EQ(server.read(u"public_html/index.html"_s), "Online\r\n");
 }
 
 TEST_F(Upload, AbortDuringConnectAndDuringASlowTransfer)
 {
     QTcpServer mute;
     ASSERT_TRUE(mute.listen(QHostAddress::LocalHost));
-    fillProfile(QStringLiteral("127.0.0.1:%1").arg(mute.serverPort()));
+    fillProfile(u"127.0.0.1:%1"_s.arg(mute.serverPort()));
     bool sawAbortButton = false;
     QTimer::singleShot(300, form.get(), [&] {
         sawAbortButton =
@@ -171,26 +155,25 @@ TEST_F(Upload, AbortDuringConnectAndDuringASlowTransfer)
     form->cmd_Online_Click();
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_TRUE(sawAbortButton);
-    EXPECT_EQ(form->ftpStatus->text(), QStringLiteral("Status: Aborted"));
+    EXPECT_EQ(form->ftpStatus->text(), u"Status: Aborted"_s);
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Aborted);
     expectNothingRecorded();
     expectControlsRestored();
 
-    FtpTestServer slow({QStringLiteral("--throttle"), QStringLiteral("16384")});
+    FtpTestServer slow({u"--throttle"_s, u"16384"_s});
     form->txtHost->setText(slow.address());
-    home.writeFile(QStringLiteral("big.bin"), QByteArray(3 * 1024 * 1024, 'x'));
-    form->File1->setText(QStringLiteral("big.bin"));
+    home.writeFile(u"big.bin"_s, QByteArray(3 * 1024 * 1024, 'x'));
+    form->File1->setText(u"big.bin"_s);
     int percentSeen = -1;
     QTimer::singleShot(1200, form.get(), [&] {
-        percentSeen =
-            form->FTPUpload->isVisible() || !form->FTPUpload->isHidden() ? form->FTPUpload->value() : -1;
+        percentSeen = form->FTPUpload->isVisible() || !form->FTPUpload->isHidden() ? form->FTPUpload->value() : -1;
         mainAction("mnuAbort")->trigger();
     });
     clock.restart();
     form->cmd_Online_Click();
     EXPECT_LT(clock.elapsed(), 8000);
     EXPECT_GE(percentSeen, 0);
-    EXPECT_EQ(form->ftpStatus->text(), QStringLiteral("Status: Aborted"));
+    EXPECT_EQ(form->ftpStatus->text(), u"Status: Aborted"_s);
     expectNothingRecorded();
     expectControlsRestored();
     EXPECT_TRUE(slow.received().isEmpty());
@@ -201,127 +184,112 @@ TEST_F(Upload, ProgressBarFollowsTheTemplateSizeAndTurnsWhiteAt48Percent)
     publisher().UploadSize = 1000;
     emit publisher().FTP1.StartTransfer();
     EXPECT_FALSE(form->FTPUpload->isHidden());
-    EXPECT_EQ(form->ftpStatus->text(), QStringLiteral("Status: Uploading..."));
-    emit publisher().FTP1.Transfer(470);
-    EXPECT_EQ(form->FTPUpload->value(), 47);
-    EXPECT_TRUE(form->FTPUpload->styleSheet().contains(QStringLiteral("rgb(0,0,0)")));
-    emit publisher().FTP1.Transfer(480);
-    EXPECT_EQ(form->FTPUpload->value(), 48);
-    EXPECT_TRUE(form->FTPUpload->styleSheet().contains(QStringLiteral("rgb(255,255,255)")));
-    emit publisher().FTP1.Transfer(5000); // the expanded page is larger than its template
-    EXPECT_EQ(form->FTPUpload->value(), 48);
+    EXPECT_EQ(form->ftpStatus->text(), u"Status: Uploading..."_s);
+    // The expanded page may be larger than its template: 5000 of 1000 stays at 48.
+    const std::tuple<qint64, int, const char*> steps[] = {
+        {470, 47, "rgb(0,0,0)"}, {480, 48, "rgb(255,255,255)"}, {5000, 48, "rgb(255,255,255)"}};
+    for (const auto& [bytes, percent, colour] : steps) {
+        emit publisher().FTP1.Transfer(bytes);
+        EXPECT_EQ(form->FTPUpload->value(), percent) << bytes;
+        EXPECT_TRUE(form->FTPUpload->styleSheet().contains(QString::fromLatin1(colour))) << bytes;
+    }
     emit publisher().FTP1.EndTransfer();
     EXPECT_TRUE(form->FTPUpload->isHidden());
-    EXPECT_EQ(form->ftpStatus->text(), QStringLiteral("Status: Transfer complete"));
+    EXPECT_EQ(form->ftpStatus->text(), u"Status: Transfer complete"_s);
 }
 
 TEST_F(Upload, FieldChecksInOrderAndNothingContacted)
 {
     fillProfile(QString());
     const std::pair<QLineEdit*, const char*> order[] = {
-        {form->txtHost, "Please fill in the blanks.. Host Name Required"},
-        {form->txtlogin, "Please fill in the blanks.. Login Name Required"},
-        {form->txtPass, "Please fill in the blanks.. Password Required"},
-        {form->txtRemoteFile, "Please fill in the blanks.. Remote Filename Required"},
-        {form->File1, "Please fill in the blanks.. Online HTML Filename Required"},
+        {form->txtHost, "Host Name"},       {form->txtlogin, "Login Name"},
+        {form->txtPass, "Password"},        {form->txtRemoteFile, "Remote Filename"},
+        {form->File1, "Online HTML Filename"},
     };
-    form->txtlogin->clear();
-    form->txtPass->clear();
-    form->txtRemoteFile->clear();
-    form->File1->clear();
-    for (const auto& [field, message] : order) {
+    for (const auto& [field, what] : order)
+        field->clear();
+    for (const auto& [field, what] : order) {
         doubles.boxes.clear();
         form->cmd_Online_Click();
         ASSERT_EQ(boxes().size(), 1u);
-        EXPECT_EQ(boxes()[0].text, QString::fromLatin1(message));
-        EXPECT_EQ(boxes()[0].title, QStringLiteral("Halvorn"));
-        field->setText(field == form->txtHost ? QStringLiteral("127.0.0.1:1") : QStringLiteral("x"));
+        EXPECT_EQ(boxes()[0].text, u"Please fill in the blanks.. %1 Required"_s.arg(QString::fromLatin1(what)));
+        EXPECT_EQ(boxes()[0].title, u"Halvorn"_s);
+        field->setText(field == form->txtHost ? u"127.0.0.1:1"_s : u"x"_s);
     }
     doubles.boxes.clear();
     form->File2->clear();
     form->cmd_Offline_Click();
-    EXPECT_EQ(boxes().at(0).text,
-              QStringLiteral("Please fill in the blanks.. Offline HTML Filename Required"));
+    EXPECT_EQ(boxes().at(0).text, u"Please fill in the blanks.. Offline HTML Filename Required"_s);
     doubles.boxes.clear();
-    form->File1->setText(QStringLiteral("nowhere.html"));
+    form->File1->setText(u"nowhere.html"_s);
     form->cmd_Online_Click();
-    EXPECT_EQ(boxes().at(0).text, QStringLiteral("Error: Online HTML file doesn't Exist!"));
+    EXPECT_EQ(boxes().at(0).text, u"Error: Online HTML file doesn't Exist!"_s);
     expectNothingRecorded();
-    EXPECT_FALSE(debugLog().contains(QStringLiteral("[FTP]")));
+    EXPECT_FALSE(debugLog().contains(u"[FTP]"_s));
 }
 
 TEST_F(Upload, NoUsableAddressStopsBeforeContactingAnyone)
 {
-    fillProfile(QStringLiteral("127.0.0.1:1"));
-    hosts.forward[QStringLiteral("testhost")] = {QStringLiteral("127.0.1.1")};
+    fillProfile(u"127.0.0.1:1"_s);
+    hosts.forward[u"testhost"_s] = {u"127.0.1.1"_s};
     hosts.interfaces.clear();
-    Core().LocalIP = QStringLiteral("127.0.0.1");
+    Core().LocalIP = u"127.0.0.1"_s;
     form->cmd_Online_Click();
     EXPECT_EQ(doubles.sound.beeps, 1);
-    EXPECT_TRUE(
-        debugLog().contains(QStringLiteral("Unable to resolve Local Host. Uploading OnlineHTML Aborted")));
-    EXPECT_FALSE(debugLog().contains(QStringLiteral("[FTP]")));
+    EXPECT_TRUE(debugLog().contains(u"Unable to resolve Local Host. Uploading OnlineHTML Aborted"_s));
+    EXPECT_FALSE(debugLog().contains(u"[FTP]"_s));
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Stopped);
 }
 
 TEST_F(Upload, LocalFolderNeedsNoLoginAndTakesLargeOddTemplates)
 {
-    QTemporaryDir site;
-    fillProfile(QStringLiteral("file://") + site.path(), QString());
+    fillProfile(u"file://"_s + site.path(), QString());
     form->txtlogin->clear();
     form->txtPass->clear();
     static const char kLine[] = "line %status% \x00\xff\xfe invalid utf-8\r\n";
-    const QByteArray line(kLine, sizeof kLine - 1);
-    QByteArray big;
-    for (int i = 0; i < 200000; ++i)
-        big += line;
-    home.writeFile(QStringLiteral("on.html"), big);
+    const QByteArray big = QByteArray(kLine, sizeof kLine - 1).repeated(200000);
+    home.writeFile(u"on.html"_s, big);
     form->cmd_Online_Click();
-    QFile page(QDir(site.path()).filePath(QStringLiteral("index.html")));
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    const QByteArray bytes = page.readAll();
+    const QByteArray bytes = sitePage("index.html");
     EXPECT_EQ(bytes.size(), big.size() - 200000 * 2); // "Online" is two bytes shorter than its token
     EXPECT_TRUE(bytes.startsWith(QByteArray("line Online \x00\xff\xfe", 15)));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
+    EXPECT_EQ(def("Status"), u"Online"_s);
 }
 
 TEST_F(Upload, AnUnexpectedErrorIsLoggedAndLeavesTheWindowUsable)
 {
     FtpTestServer server;
     fillProfile(server.address());
-    // The output page cannot be created where a folder of its name stands.
-    QDir(home.path()).mkdir(QStringLiteral("$$tmp$$"));
+    QDir(home.path()).mkdir(u"$$tmp$$"_s); // the output page cannot be created over a folder
     form->cmd_Online_Click();
     expectNothingRecorded();
     expectControlsRestored();
-    EXPECT_TRUE(home.readFile(QStringLiteral("error.log")).contains("UploadFile"));
+    EXPECT_TRUE(home.readFile(u"error.log"_s).contains("UploadFile"));
     EXPECT_TRUE(server.received().isEmpty());
 }
 
 TEST_F(Upload, ASecondUploadWhileOneRunsMeetsTheBusyMessage)
 {
-    FtpTestServer slow({QStringLiteral("--throttle"), QStringLiteral("65536")});
+    FtpTestServer slow({u"--throttle"_s, u"65536"_s});
     fillProfile(slow.address());
-    home.writeFile(QStringLiteral("big.bin"), QByteArray(200 * 1024, 'y'));
-    form->File1->setText(QStringLiteral("big.bin"));
+    home.writeFile(u"big.bin"_s, QByteArray(200 * 1024, 'y'));
+    form->File1->setText(u"big.bin"_s);
     QTimer::singleShot(400, form.get(), [&] { form->cmd_Offline_Click(); });
     form->cmd_Online_Click();
     ASSERT_FALSE(boxes().empty());
-    EXPECT_EQ(boxes()[0].text, QStringLiteral("FTP is busy currently preforming a operation"));
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
+    EXPECT_EQ(boxes()[0].text, u"FTP is busy currently preforming a operation"_s);
+    EXPECT_EQ(def("Status"), u"Online"_s);
     EXPECT_EQ(slow.received().size(), 1);
 }
 
 TEST(TrailLine, PasswordMaskedWhateverTheCase)
 {
-    EXPECT_EQ(publish::TrailLine(0, QStringLiteral("PASS secret")),
-              QStringLiteral("CLIENT: PASS **********"));
-    EXPECT_EQ(publish::TrailLine(0, QStringLiteral("pass secret")),
-              QStringLiteral("CLIENT: PASS **********"));
-    EXPECT_EQ(publish::TrailLine(0, QStringLiteral("PaSs")), QStringLiteral("CLIENT: PASS **********"));
-    EXPECT_EQ(publish::TrailLine(0, QStringLiteral("USER me")), QStringLiteral("CLIENT: USER me"));
-    EXPECT_EQ(publish::TrailLine(1, QStringLiteral("220 hi")), QStringLiteral("SERVER: 220 hi"));
-    EXPECT_EQ(publish::TrailLine(2, QStringLiteral("Connected.")), QStringLiteral("INFO:   Connected."));
+    const std::tuple<int, const char*, const char*> lines[] = {
+        {0, "PASS secret", "CLIENT: PASS **********"}, {0, "pass secret", "CLIENT: PASS **********"},
+        {0, "PaSs", "CLIENT: PASS **********"},        {0, "USER me", "CLIENT: USER me"},
+        {1, "220 hi", "SERVER: 220 hi"},               {2, "Connected.", "INFO:   Connected."}};
+    for (const auto& [type, text, shown] : lines)
+        EXPECT_EQ(publish::TrailLine(type, QString::fromLatin1(text)), QString::fromLatin1(shown));
 }
 
 TEST_F(Upload, ExplicitTlsProfileWithVerificationSwitchedOff)
@@ -331,16 +299,17 @@ TEST_F(Upload, ExplicitTlsProfileWithVerificationSwitchedOff)
     ASSERT_GT(server.port(), 0) << server.errors().toStdString();
     fillProfile(server.address());
     mainAction("mnuSave")->trigger();
-    WriteIni(QStringLiteral("Default"), QStringLiteral("TLS"), QStringLiteral("require"));
+    form->cmd_Online_Click(); // without TLS the server refuses the login
+    expectNothingRecorded();
+    WriteIni(u"Default"_s, u"TLS"_s, u"require"_s);
     form->cmd_Online_Click(); // the self-signed certificate is refused
     expectNothingRecorded();
-    EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP Error] 60:")));
+    EXPECT_TRUE(debugLog().contains(u"[FTP Error] 60:"_s));
 
-    WriteIni(QStringLiteral("Default"), QStringLiteral("TLS Verify"), QStringLiteral("False"));
+    WriteIni(u"Default"_s, u"TLS Verify"_s, u"False"_s);
     form->cmd_Online_Click();
-    EXPECT_EQ(server.read(QStringLiteral("public_html/index.html")), " \r\n<p>Online at 192.0.2.7</p>\r\n");
-    EXPECT_EQ(ini(QStringLiteral("Default"), "Status"), QStringLiteral("Online"));
-    EXPECT_TRUE(debugLog().contains(
-        QStringLiteral("[FTP] TLS certificate verification is off for the profile Default")));
-    EXPECT_TRUE(debugLog().contains(QStringLiteral("[FTP] CLIENT: AUTH TLS")));
+    EXPECT_EQ(server.read(u"public_html/index.html"_s), kOnlinePage);
+    EXPECT_EQ(def("Status"), u"Online"_s);
+    EXPECT_TRUE(debugLog().contains(u"[FTP] TLS certificate verification is off for the profile Default"_s));
+    EXPECT_TRUE(debugLog().contains(u"[FTP] CLIENT: AUTH TLS"_s));
 }

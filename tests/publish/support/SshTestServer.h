@@ -9,41 +9,40 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // A private OpenSSH server on a free loopback port with a throwaway host
 // key, offering only SFTP to the current user through a throwaway key.
 // OpenSSH running as root insists on its privilege separation folder; it
 // is created when missing and removed again afterwards.
 class SshTestServer {
   public:
-    static bool available() { return QFile::exists(QStringLiteral("/usr/sbin/sshd")) && ::geteuid() == 0; }
+    static bool available() { return QFile::exists(u"/usr/sbin/sshd"_s) && ::geteuid() == 0; }
 
-    explicit SshTestServer(const QString& hostKeyName = QStringLiteral("hostkey"))
+    explicit SshTestServer(const QString& hostKeyName = u"hostkey"_s)
     {
-        if (!QDir(QStringLiteral("/run/sshd")).exists())
-            madePrivsepDir_ = QDir().mkpath(QStringLiteral("/run/sshd"));
-        keygen(dir_.filePath(hostKeyName));
-        keygen(userKey());
-        QFile::copy(userKey() + QStringLiteral(".pub"), dir_.filePath(QStringLiteral("authorized_keys")));
-        QDir(dir_.path()).mkpath(QStringLiteral("site/public_html"));
+        if (!QDir(u"/run/sshd"_s).exists())
+            madePrivsepDir_ = QDir().mkpath(u"/run/sshd"_s);
+        for (const QString& key : {dir_.filePath(hostKeyName), userKey()})
+            QProcess::execute(u"/usr/bin/ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, key});
+        QFile::copy(userKey() + u".pub"_s, dir_.filePath(u"authorized_keys"_s));
+        QDir(dir_.path()).mkpath(u"site/public_html"_s);
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost);
         port_ = probe.serverPort();
         probe.close();
-        QFile config(dir_.filePath(QStringLiteral("sshd_config")));
-        if (config.open(QIODevice::WriteOnly)) {
-            config.write(
-                QStringLiteral("ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"
-                               "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
-                               "KbdInteractiveAuthentication no\nAuthorizedKeysFile %2\nStrictModes no\n"
-                               "ForceCommand internal-sftp\nSubsystem sftp internal-sftp\n")
-                    .arg(dir_.filePath(hostKeyName), dir_.filePath(QStringLiteral("authorized_keys")))
-                    .toUtf8());
-        }
+        QFile config(dir_.filePath(u"sshd_config"_s));
+        if (config.open(QIODevice::WriteOnly))
+            config.write(u"ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"
+                         "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
+                         "KbdInteractiveAuthentication no\nAuthorizedKeysFile %2\nStrictModes no\n"
+                         "ForceCommand internal-sftp\nSubsystem sftp internal-sftp\n"_s
+                             .arg(dir_.filePath(hostKeyName), dir_.filePath(u"authorized_keys"_s))
+                             .toUtf8());
         config.close();
         process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start(QStringLiteral("/usr/sbin/sshd"),
-                       {QStringLiteral("-D"), QStringLiteral("-e"), QStringLiteral("-f"), config.fileName(),
-                        QStringLiteral("-p"), QString::number(port_)});
+        process_.start(u"/usr/sbin/sshd"_s,
+                       {u"-D"_s, u"-e"_s, u"-f"_s, config.fileName(), u"-p"_s, QString::number(port_)});
         QElapsedTimer wait;
         wait.start();
         while (!ready_ && wait.elapsed() < 10000 && process_.state() != QProcess::NotRunning) {
@@ -55,30 +54,25 @@ class SshTestServer {
     ~SshTestServer()
     {
         process_.terminate();
-        if (!process_.waitForFinished(3000)) {
-            process_.kill();
-            process_.waitForFinished(3000);
-        }
+        if (!process_.waitForFinished(3000))
+            process_.kill(), process_.waitForFinished(3000);
         if (madePrivsepDir_)
-            QDir().rmdir(QStringLiteral("/run/sshd"));
+            QDir().rmdir(u"/run/sshd"_s);
     }
 
     bool ready() const { return ready_; }
-    int port() const { return port_; }
-    QString host() const { return QStringLiteral("sftp://127.0.0.1:%1").arg(port_); }
-    QString userKey() const { return dir_.filePath(QStringLiteral("userkey")); }
-    // An absolute folder the server writes into.
-    QString siteDir() const { return dir_.filePath(QStringLiteral("site")); }
+    QString host() const { return u"sftp://127.0.0.1:%1"_s.arg(port_); }
+    QString userKey() const { return dir_.filePath(u"userkey"_s); }
+    // The absolute folder the server writes the page into.
+    QString siteDir() const { return dir_.filePath(u"site/public_html"_s); }
+    QByteArray stored() const
+    {
+        QFile f(siteDir() + u"/index.html"_s);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     QByteArray output() { return output_ + process_.readAll(); }
 
   private:
-    static void keygen(const QString& path)
-    {
-        QProcess::execute(QStringLiteral("/usr/bin/ssh-keygen"),
-                          {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"),
-                           QStringLiteral("-N"), QString(), QStringLiteral("-f"), path});
-    }
-
     QTemporaryDir dir_;
     QProcess process_;
     QByteArray output_;

@@ -1,0 +1,512 @@
+#include "tools/Help.h"
+#include "tools/LaunchSlots.h"
+#include "tools/Launcher.h"
+#include "tools/LinkLabel.h"
+#include "tools/Sounds.h"
+#include "tools/ToolsWiring.h"
+#include "tools/frmAbout.h"
+#include "tools/frmConfig.h"
+
+#include "core/AppHooks.h"
+#include "core/BuildInfo.h"
+#include "core/Form1.h"
+#include "core/Logs.h"
+#include "core/ProgramDir.h"
+#include "core/frmDebug.h"
+
+#include "support/PlatformDoubles.h"
+#include "support/TempHome.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest> // also the events, QApplication, QPointer and QUrl
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// A real main window with the desktop utilities attached, every platform
+// service doubled and a fresh program directory.
+class Tools : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        InstallToolsHooks();
+        form = std::make_unique<Form1>();
+        AttachTools(*form);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Settles layout and deferred deletes the way the running program would.
+    static void settle()
+    {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Chooses a menu command that runs a modal window; whileOpen acts in it.
+    void runModal(const char* command, const std::function<void()>& whileOpen)
+    {
+        QTimer::singleShot(0, whileOpen);
+        form->action(QString::fromLatin1(command))->trigger(); // returns once the window ends
+        settle();
+    }
+    QString makeFile(const QString& name, bool executable)
+    {
+        home.writeFile(name, "#!/bin/sh\n");
+        if (executable)
+            QFile::setPermissions(home.file(name),
+                                  QFile::permissions(home.file(name)) | QFileDevice::ExeOwner);
+        return home.file(name);
+    }
+
+    // Stores the entries in slots 0, 1, ... and fills the menus from them.
+    void launcher(const std::vector<LaunchSlot>& entries)
+    {
+        for (size_t slot = 0; slot < entries.size(); ++slot)
+            StoreLaunchSlot(int(slot), entries[slot].title, entries[slot].path);
+        AddLaunch(*form);
+    }
+    QAction* item(int slot) const { return form->action(QStringLiteral("Item_%1").arg(slot)); }
+    QAction* trayItem(int slot) const { return form->action(QStringLiteral("mnuitem_%1").arg(slot)); }
+    // Both Launch menus in one text: each item's caption, "-" when hidden and
+    // empty, "(caption)" when hidden with one; free slots at the end left
+    // out; the tray menu only when it differs; then the separators shown.
+    QString menus() const
+    {
+        auto look = [](QAction* a) {
+            return a->isVisible() ? a->text() : a->text().isEmpty() ? "-" : '(' + a->text() + ')';
+        };
+        QStringList main, tray;
+        for (int slot = 0; slot < 10; ++slot) {
+            main.append(look(item(slot)));
+            tray.append(look(trayItem(slot)));
+        }
+        while (!main.isEmpty() && main.last() == "-" && tray.last() == "-") {
+            main.removeLast();
+            tray.removeLast();
+        }
+        QString text = main.join(',') + (tray == main ? QString() : " tray " + tray.join(','));
+        for (const char* name : {"mnuspace4", "mnuspace5"})
+            if (form->action(QString::fromLatin1(name))->isVisible())
+                text += QLatin1Char(' ') + name;
+        return text;
+    }
+    // A launcher slot's two keys in the per-user store, "<absent>" for a missing key.
+    QString storedSlot(int slot) const
+    {
+        const QString key = QStringLiteral("Ostrevan\\HVRN/Utility/%1").arg(slot);
+        return doubles.store.values.value(key + "Item", "<absent>") + '|' +
+               doubles.store.values.value(key + "Path", "<absent>");
+    }
+    // Each file dialog shown so far as "kind|title|filter|start folder|proposed name".
+    QStringList asked() const
+    {
+        QStringList all;
+        for (const auto& d : doubles.dialogs.shown())
+            all.append(QStringList{d.kind == platform::ScriptedFileDialogs::Kind::Open ? "open" : "save",
+                                   d.request.title, d.request.qtFilter, d.request.startDirectory,
+                                   d.request.proposedName}
+                           .join('|'));
+        return all;
+    }
+    QString debugText() const { return form->debugWindow()->text(); }
+
+    TempHome home;
+    PlatformDoubles doubles;
+    std::unique_ptr<Form1> form;
+};
+
+using Launcher = Tools;
+
+TEST_F(Launcher, MenusShowUsedSlotsOnlyAndTheSeparatorsFollowSlotZeroAlone)
+{
+    StoreLaunchSlot(0, "Editor", "/usr/bin/editor");
+    StoreLaunchSlot(2, "Notes", "/home/u/notes.txt");
+    form->startUp(QString());
+    EXPECT_EQ(menus(), "Editor,-,Notes mnuspace4 mnuspace5");
+
+    StoreLaunchSlot(0, {}, {});
+    StoreLaunchSlot(4, "Later", "/y");
+    LoadLaunchSetttings(*form);
+    EXPECT_EQ(menus(), "-,-,Notes,-,Later");
+}
+
+TEST_F(Launcher, ProgramsRunDocumentsAndAddressesOpenAndEmptyPathsOnlyLog)
+{
+    const QString tool = makeFile("tool.sh", true);
+    const QString doc = makeFile("plan.txt", false);
+    launcher({{},
+              {"Tool", tool},
+              {"R&D plan", doc},
+              {"Site", "https://example.org/"},
+              {"Nothing", {}},
+              {"Tool", makeFile("other.sh", true)}}); // the lower slot's file starts
+    EXPECT_EQ(menus(), "-,Tool,R&&D plan,Site,Nothing,Tool");
+    for (int slot = 1; slot <= 5; ++slot)
+        item(slot)->trigger();
+    trayItem(1)->trigger();
+    trayItem(5)->trigger();
+
+    ASSERT_EQ(doubles.desktop.started.size(), 4u);
+    for (const auto& start : doubles.desktop.started)
+        EXPECT_EQ(QStringList({start.program, start.arguments.join(' '), start.workingDirectory}),
+                  QStringList({tool, "", ""}));
+    EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{doc, "https://example.org/"}));
+    for (const char* title : {"Tool", "R&D plan", "Site", "Nothing"})
+        EXPECT_TRUE(debugText().contains(QStringLiteral("[Launch] Executing ") + title)) << title;
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+}
+
+TEST_F(Launcher, AMissingFileIsToldARefusalLoggedAndFreeOrUnknownItemsStartNothing)
+{
+    // A title cleared by an edit leaves the old path stored.
+    launcher({{"Gone", home.file("gone.bin")},
+              {"Refused", makeFile("odd.xyz", false)},
+              {{}, makeFile("old.txt", false)},
+              {"Renamed", makeFile("r.txt", false)}});
+    // The menu still says "Renamed"; titles must match exactly, case too.
+    StoreLaunchSlot(3, "renamed", "/r");
+    for (int slot : {2, 3, 42, 0})
+        LaunchProgram(*form, slot);
+    EXPECT_TRUE(doubles.desktop.opened.empty());
+    EXPECT_FALSE(debugText().contains("[Launch]"));
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_EQ(doubles.boxes.shown()[0].text, "Error: File not found!");
+    EXPECT_EQ(doubles.boxes.shown()[0].icon, platform::MsgIcon::Question);
+
+    doubles.desktop.succeed = false;
+    LaunchProgram(*form, 1);
+    EXPECT_TRUE(debugText().contains("[Launch] Failed to execute Refused"));
+    EXPECT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_FALSE(home.exists("error.log"));
+}
+
+class Editor : public Tools {
+  protected:
+    void openEditor(const std::vector<LaunchSlot>& entries = {})
+    {
+        launcher(entries);
+        editor = new frmConfig(*form);
+        editor->show();
+        QApplication::processEvents();
+    }
+    // The editor as the user sees it: caption, height, the panel's title
+    // and path while it shows, the edited slot in edit mode, then the list.
+    QString shows() const
+    {
+        QString text = editor->windowTitle() + ' ' + QString::number(editor->height());
+        if (editor->picAdd->isVisible())
+            text += " [" + editor->Text1->text() + '|' + editor->Text2->text() + ']';
+        if (editor->EditMode)
+            text += " edit " + QString::number(editor->EditSlot);
+        QStringList titles;
+        for (int row = 0; row < editor->lstName->count(); ++row)
+            titles.append(editor->lstName->item(row)->text());
+        return text + " {" + titles.join(',') + '}';
+    }
+    // Drags files onto the window and drops them there, as the desktop does.
+    bool drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor, &dropped);
+        return dropped.isAccepted();
+    }
+    void save(const QString& title)
+    {
+        editor->Text1->setText(title);
+        editor->cmdSave->click();
+        settle();
+    }
+
+    QPointer<frmConfig> editor;
+};
+
+TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelAndNoTitleStoreNothing)
+{
+    openEditor({{"Zero", "/bin/zero"}, {}, {"Two", "/bin/two"}});
+    editor->cmd_Control[0]->click(); // the dialog is cancelled
+    EXPECT_EQ(shows(), "Launch Menu 188 {Zero,Two}");
+    doubles.dialogs.setNextResult("/opt/new/tool");
+    editor->cmd_Control[0]->click();
+    settle();
+    EXPECT_EQ(asked(), QStringList(2, "open|Select Program to add|Excutable files (*.exe);;All files (*.*)|" +
+                                          ProgramDir() + '|'));
+    EXPECT_EQ(shows(), "Add Program 164 [|/opt/new/tool] {Zero,Two}");
+    save("New");
+    EXPECT_EQ(storedSlot(1), "New|/opt/new/tool");
+    EXPECT_EQ(shows() + " / " + menus(), "Launch Menu 188 {Zero,New,Two} / Zero,New,Two mnuspace4 mnuspace5");
+
+    const auto before = doubles.store.values;
+    editor->offerFile("/some/file");
+    editor->Text1->setText("Never");
+    editor->cmdCancel->click();
+    settle();
+    EXPECT_EQ(shows(), "Launch Menu 188 {Zero,New,Two}");
+    editor->offerFile("/x");
+    save({}); // no title: the window closes
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(doubles.store.values, before);
+}
+
+TEST_F(Editor, EditKeepsTheSlotAndDeleteOrAClearedTitleTakesTheProgramOffTheMenus)
+{
+    openEditor({{"First", "/a"}, {"Second", "/b"}, {"Old", "/old"}});
+    editor->cmd_Control[1]->click(); // nothing selected: Delete and Edit do nothing
+    editor->cmd_Control[2]->click();
+    EXPECT_EQ(shows(), "Launch Menu 188 {First,Second,Old}");
+
+    editor->lstName->setCurrentRow(2); // "Old"
+    editor->cmd_Control[2]->click();
+    settle();
+    EXPECT_EQ(shows(), "Edit Program 164 [Old|/old] edit 2 {First,Second,Old}");
+    editor->Text2->setText("/new");
+    save("Renamed");
+    EXPECT_EQ(storedSlot(2) + ' ' + storedSlot(3), "Renamed|/new <absent>|<absent>");
+    EXPECT_EQ(shows() + " / " + menus(),
+              "Launch Menu 188 {First,Second,Renamed} / First,Second,Renamed mnuspace4 mnuspace5");
+
+    editor->lstName->setCurrentRow(0); // "First"
+    editor->cmd_Control[1]->click();   // no confirmation; the keys stay, empty
+    EXPECT_EQ(storedSlot(0), "|");
+    EXPECT_EQ(menus(), "-,Second,Renamed");
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+
+    editor->lstName->setCurrentRow(1); // "Renamed"
+    editor->cmd_Control[2]->click();
+    save({});
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(storedSlot(2), "|/new");
+    EXPECT_EQ(menus(), "-,Second");
+}
+
+TEST_F(Editor, AnEleventhProgramIsRefusedAndTheTenStayAsTheyWere)
+{
+    for (int slot = 0; slot < 10; ++slot)
+        StoreLaunchSlot(slot, QStringLiteral("P%1").arg(slot), QStringLiteral("/p%1").arg(slot));
+    const auto before = doubles.store.values;
+    openEditor();
+    editor->offerFile("/eleven");
+    save("Eleven");
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_EQ(doubles.boxes.shown()[0].text, "Please remove a program to make room");
+    EXPECT_EQ(doubles.boxes.shown()[0].title, "Too many programs");
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(doubles.store.values, before);
+    EXPECT_EQ(menus(), "P0,P1,P2,P3,P4,P5,P6,P7,P8,P9 mnuspace4 mnuspace5");
+}
+
+TEST_F(Editor, EnterInATextBoxSavesOnce)
+{
+    openEditor();
+    editor->offerFile("/bin/once");
+    editor->Text1->setText("Once");
+    QTest::keyClick(editor->Text1, Qt::Key_Return);
+    settle();
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_EQ(storedSlot(0) + ' ' + storedSlot(1), "Once|/bin/once <absent>|<absent>");
+    EXPECT_EQ(shows(), "Launch Menu 188 {Once}");
+}
+
+TEST_F(Editor, ADropOffersItsFirstFileForAddingEvenWhileEditing)
+{
+    openEditor({{"Edited", "/edited"}});
+    EXPECT_FALSE(drop({QUrl("https://example.org/page")}));
+    EXPECT_FALSE(drop({}));
+    EXPECT_FALSE(drop({QUrl::fromLocalFile('/' + QString(260, 'x'))}));
+    EXPECT_EQ(shows(), "Launch Menu 188 {Edited}");
+
+    editor->lstName->setCurrentRow(0);
+    editor->cmd_Control[2]->click();
+    const QString first = home.file("first.sh");
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(first), QUrl::fromLocalFile(home.file("second"))}));
+    settle();
+    EXPECT_EQ(shows(), "Add Program 164 [|" + first + "] {Edited}");
+    save("Dropped");
+    EXPECT_EQ(storedSlot(0) + ' ' + storedSlot(1), "Edited|/edited Dropped|" + first);
+    EXPECT_EQ(menus(), "Edited,Dropped mnuspace4 mnuspace5");
+}
+
+TEST_F(Editor, TheTrayOpensOneNonModalEditorThatEveryWayOfClosingDestroys)
+{
+    const std::vector<std::function<void(frmConfig*)>> closings = {
+        [](frmConfig* e) { e->cmd_Control[3]->click(); },
+        [](frmConfig* e) { QTest::keyClick(e, Qt::Key_Escape); },
+        [](frmConfig* e) { e->close(); },                         // the close box
+        [](frmConfig*) { Hooks().closers.value("frmConfig")(); }, // the exit procedure
+    };
+    for (size_t way = 0; way < closings.size(); ++way) {
+        SCOPED_TRACE(way);
+        form->action("mnuCustom1")->trigger();
+        form->action("mnuCustom1")->trigger();
+        QPointer<frmConfig> shown = LaunchEditor();
+        ASSERT_FALSE(shown.isNull());
+        EXPECT_TRUE(shown->isVisible() && !shown->isModal());
+        EXPECT_EQ(form->findChildren<frmConfig*>().size(), 1);
+        closings[way](shown);
+        settle();
+        EXPECT_TRUE(shown.isNull());
+        EXPECT_EQ(LaunchEditor(), nullptr);
+    }
+}
+
+TEST_F(Editor, TheMainMenuOpensItModalBesideTheWindowAndAMemoOnlyHidesIt)
+{
+    form->move(200, 120);
+    bool ran = false;
+    runModal("mnuCustom", [&] {
+        frmConfig* open = LaunchEditor();
+        ASSERT_NE(open, nullptr);
+        EXPECT_TRUE(open->isModal() && QApplication::activeModalWidget() == open);
+        EXPECT_EQ(open->pos(), form->pos() + QPoint(67, 67));
+        open->offerFile("/half/done");
+        HideToolWindows();
+        ran = true;
+    });
+    EXPECT_TRUE(ran);
+    ASSERT_NE(LaunchEditor(), nullptr);
+    EXPECT_FALSE(LaunchEditor()->isVisible());
+
+    QString again;
+    runModal("mnuCustom", [&] {
+        editor = LaunchEditor();
+        again = editor->isVisible() ? shows() : "hidden";
+        editor->cmd_Control[3]->click();
+    });
+    EXPECT_EQ(again, "Add Program 164 [|/half/done] {}");
+    EXPECT_EQ(LaunchEditor(), nullptr);
+}
+
+using Desktop = Tools;
+
+TEST_F(Desktop, WaveFilesNeedADeviceAskedForEachTimeAlertsFallBackToTheBeepAndBrowseKeepsOnCancel)
+{
+    auto heard = [&] {
+        return doubles.sound.played.join(',') +
+               QStringLiteral(" beeps %1 alerts %2").arg(doubles.sound.beeps).arg(doubles.sound.exclamations);
+    };
+    PlaySoundFile("/snd/memo.wav");
+    EXPECT_EQ(heard(), " beeps 1 alerts 0");
+    AlertBeep();
+    EXPECT_EQ(heard(), " beeps 2 alerts 0");
+    doubles.sound.outputs = 1;
+    PlaySoundFile("/snd/memo.wav");
+    PlaySoundFile("/snd/missing.wav");
+    AlertBeep();
+    EXPECT_EQ(heard(), "/snd/memo.wav,/snd/missing.wav beeps 2 alerts 1");
+    doubles.sound.outputs = 0; // the device went away
+    PlaySoundFile("/snd/memo.wav");
+    EXPECT_EQ(heard(), "/snd/memo.wav,/snd/missing.wav beeps 3 alerts 1");
+
+    QLineEdit field("/old/ding.wav");
+    EXPECT_FALSE(BrowseSoundFile(nullptr, &field, "/home/u"));
+    EXPECT_EQ(field.text(), "/old/ding.wav");
+    doubles.dialogs.setNextResult("/new/bell.wav ");
+    EXPECT_TRUE(BrowseSoundFile(nullptr, &field));
+    EXPECT_EQ(field.text(), "/new/bell.wav");
+    EXPECT_EQ(BrowseSoundFile(nullptr, QStringLiteral("/kept.wav")), "/kept.wav");
+    const QString asking = "open|Select sound file|Wav files (*.wav);;All files (*.*)|";
+    EXPECT_EQ(asked(), QStringList({asking + "/home/u|", asking + '|', asking + '|'}));
+}
+
+// What a confirmed save writes is the debug log's own test; here: which dialog asks.
+TEST_F(Desktop, DebugLogSaveUsesTheSaveDialogAndACancelWritesNothing)
+{
+    form->debugWindow()->mnuSave_Click();
+    EXPECT_EQ(asked(),
+              QStringList("save|Save DebugLog As|Text files (*.txt)|" + ProgramDir() + "|HVRNbug.txt"));
+    EXPECT_FALSE(home.exists("HVRNbug.txt"));
+}
+
+TEST_F(Desktop, HelpOpensTheManualBesideTheBinaryUnlessTheProgramDirectoryHasAHelpFile)
+{
+    form->action("mnuContents")->trigger();
+    const QString manual = home.file("manual/index.html");
+    mnuContents_Click(manual);
+    home.writeFile("HVRN.HLP", "help");
+    mnuContents_Click(manual);
+    EXPECT_EQ(ShippedManualPath(), QCoreApplication::applicationDirPath() + "/manual/index.html");
+    EXPECT_EQ(doubles.desktop.opened,
+              (std::vector<QString>{ShippedManualPath(), manual, home.file("HVRN.HLP")}));
+    // The missing manual is noted, but the viewer is still asked.
+    EXPECT_TRUE(debugText().contains("[HVRN] Help file not found: " + manual));
+}
+
+TEST_F(Desktop, AboutShowsVersionHeadingsAndLinksThatTurnBlueUnderTheMouseAndOpen)
+{
+    EXPECT_EQ(VersionLabel(0), "Version 3.3  (build 0)");
+    EXPECT_EQ(VersionLabel(417), "Version 3.3  (build 417)");
+    frmAbout about(form.get());
+    about.show();
+    EXPECT_EQ(QStringList({about.windowTitle(), about.lbVer->objectName(), about.lbVer->text(),
+                           about.lblEmail->text(), about.lblWeb->text(), about.Command1->text()}),
+              QStringList({"About", "lbVer", QStringLiteral("Version 3.3  (build %1)").arg(BuildNumber()),
+                           kSupportAddress, kAboutWebAddress, "&Back"}));
+    QStringList texts;
+    for (QLabel* label : about.findChildren<QLabel*>())
+        texts.append(label->text());
+    for (const char* heading : {"Halvorn", "Places I can be reached on the Internet", "Email:", "Web:"})
+        EXPECT_TRUE(texts.contains(QString::fromLatin1(heading))) << heading;
+
+    auto look = [](LinkLabel* l) {
+        const QMap<int, QString> shapes{{Qt::PointingHandCursor, "hand"}, {Qt::ArrowCursor, "arrow"}};
+        return QString(l->hovered() ? "hovered " : "plain ") + l->styleSheet().section(';', 0, 0) + ' ' +
+               shapes.value(l->cursor().shape(), "?");
+    };
+    EXPECT_EQ(look(about.lblEmail), "plain color: #000000 arrow");
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QApplication::sendEvent(about.lblEmail, &enter);
+    EXPECT_EQ(look(about.lblEmail) + ", " + look(about.lblWeb),
+              "hovered color: #0000FF hand, plain color: #000000 arrow");
+    QEvent left(QEvent::Leave);
+    QApplication::sendEvent(about.lblEmail, &left);
+    EXPECT_EQ(look(about.lblEmail), "plain color: #000000 arrow");
+
+    QTest::mouseClick(about.lblEmail, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseClick(about.lblWeb, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{"mailto:" + kSupportAddress, kAboutWebAddress}));
+}
+
+TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowAndEveryWayOfEndingDestroysIt)
+{
+    form->move(300, 200);
+    const std::vector<std::function<void(frmAbout*)>> endings = {
+        [](frmAbout*) { HideToolWindows(); },                   // for a memo: opens afresh next time
+        [](frmAbout*) { Hooks().closers.value("frmAbout")(); }, // the exit procedure
+        [](frmAbout* about) { about->Command1->click(); },
+    };
+    for (size_t way = 0; way < endings.size(); ++way) {
+        SCOPED_TRACE(way);
+        QPointer<frmAbout> about;
+        bool ran = false;
+        runModal("mnuhvrn", [&] {
+            about = ::AboutWindow();
+            ASSERT_FALSE(about.isNull());
+            EXPECT_TRUE(about->isVisible() && QApplication::activeModalWidget() == about);
+            EXPECT_EQ(about->pos(), form->pos() + QPoint(33, 33));
+            EXPECT_EQ(about->lbVer->text(), VersionLabel(BuildNumber()));
+            endings[way](about);
+            ran = true;
+        });
+        EXPECT_TRUE(ran);
+        EXPECT_TRUE(about.isNull());
+        EXPECT_EQ(::AboutWindow(), nullptr);
+    }
+}
+
+} // namespace
