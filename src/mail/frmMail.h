@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class QWidget;
+
+// The composer "New Mail" / "Send Mail" / "Send New Mail" / "Email Author":
+// reads a message fetched by the mailbox window, answers it, or writes a
+// new one, and sends it over SMTP with the live mail settings.
+class frmMail : public QWidget {
+    Q_OBJECT
+
+  public:
+    frmMail();
+    ~frmMail() override;
+
+    // Mode changes.
+    void Read();
+    void Reply();
+    void QuoteReply();
+    // The send routine: true when the message went out.
+    bool SendMessage();
+
+    // Buttons 0..6: Send, Reply, Delete, Add Address, Close, Save, ">>>".
+    void cmdControl_Click(int index);
+    // Address book icons: 0 fills "To:", 1 "Copy:".
+    void Image1_Click(int index);
+
+    // The number of the message shown, handed over by ReadMessage.
+    int MailMsgNo = 0;
+
+    QWidget* Picture1 = nullptr;
+    QLabel* lblFrom = nullptr;
+    QLabel* lblSubject = nullptr;
+    QLabel* lblDate = nullptr;
+    QLineEdit* SendTo = nullptr;
+    QLineEdit* CopyTo = nullptr;
+    QLineEdit* Subject = nullptr;
+    std::array<QLabel*, 3> lblGeneric{};
+    std::array<QToolButton*, 2> cmdAddressBook{};
+    QPlainTextEdit* MessageText = nullptr;
+    QLabel* SmtpStatus = nullptr;
+    std::array<QPushButton*, 7> cmdControl{};
+};
+
+// The main window's Email > Send New and the tray's Send New.
+void SendNewMail();

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/MailServerAddress.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+namespace platform {
+
+// The POP3 client component. Each command runs to completion before it
+// returns, firing its events on the caller's thread, while the caller waits
+// in a local event loop (window events keep flowing). One connection serves
+// every command from connectAndLogin() to quit(): the commands of one check
+// never open a second one.
+class Pop3Client : public QObject {
+    Q_OBJECT
+
+  public:
+    enum TrailType { Sent = 0, Received = 1, Information = 2 };
+
+    struct Timeouts {
+        int connectSeconds = 30;
+        int lowSpeedSeconds = 30; // under one byte a second for this long ends the command
+    };
+
+    explicit Pop3Client(QObject* parent = nullptr);
+    ~Pop3Client() override;
+
+    // Settings, read by connectAndLogin().
+    QString host; // "name", "name:port", "pop3://name[:port]", "pop3s://name[:port]"
+    QString user;
+    QString password;
+    MailTls tls = MailTls::Off; // STARTTLS (STLS) on a plain pop3 connection
+    bool verifyPeer = true;
+    Timeouts timeouts;
+    // Body lines that retrieve() asks for: 1 while listing, 1500 when reading.
+    int lineLimit = 1;
+
+    // Action 1: connect, log in, learn the message count, total size and
+    // each message's size. False (after Error) when any step failed.
+    bool connectAndLogin();
+    int messageCount() const { return count_; }
+    qint64 totalSize() const { return total_; }
+    // Size of message n (1-based) as the server listed it; 0 when unknown.
+    qint64 messageSize(int n) const;
+
+    // Action 3: message n up to lineLimit body lines. Header(name, value)
+    // fires for every header line (folded lines joined) in arrival order,
+    // then Transfer(bytesSoFar, line) for every body line. Dot-stuffing is
+    // undone; line ends are not part of the texts.
+    bool retrieve(int n);
+    // Action 4: marks message n deleted (the server removes it at quit).
+    bool remove(int n);
+    // Action 2: QUIT and close. Nothing to do when not connected.
+    void quit();
+    // Makes a running command return promptly (program exit).
+    void abort();
+
+    bool connected() const { return connected_; }
+    bool running() const { return running_; }
+    // The server's last reply line ("+OK ...", "-ERR ..."), as received.
+    QString lastReply() const { return lastReply_; }
+
+  signals:
+    // 0 client, 1 server, 2 information. A line that carries a password
+    // (PASS, APOP, AUTH and its answers) arrives already masked.
+    void PITrail(int direction, const QString& text);
+    void Header(const QByteArray& name, const QByteArray& value);
+    void Transfer(qint64 bytes, const QByteArray& line);
+    void Error(int number, const QString& description);
+
+  private:
+    struct Session;
+    std::unique_ptr<Session> session_;
+    int count_ = 0;
+    qint64 total_ = 0;
+    QVector<qint64> sizes_;
+    bool connected_ = false;
+    bool running_ = false;
+    QString lastReply_;
+};
+
+} // namespace platform
