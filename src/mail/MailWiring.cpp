@@ -8,6 +8,7 @@
 #include "mail/MailTrayIcon.h"
 #include "mail/frmMailSetup.h"
 #include "mail/frmPop3.h"
+#include "platform/Pop3Client.h"
 
 #include <QAction>
 
@@ -50,10 +51,6 @@ void InstallMailHooks()
     hooks.loadMailbox = loadMailbox;
     hooks.setMailPassword = [](const QString& password) { Mail().settings().txtPass = password; };
     hooks.closers[QStringLiteral("frmPop3")] = closeMailbox;
-    hooks.closers[QStringLiteral("frmMailSetup")] = [] {
-        if (Mail().settings().parent() == nullptr)
-            Mail().setupWindow().hide();
-    };
 }
 
 void AttachMail(Form1& form)
