@@ -64,6 +64,9 @@ frmPop3::frmPop3()
         cmdControl[0]->setEnabled(available);
         mnuFile->actions().at(4)->setEnabled(available);
     });
+    const bool launchable = !settings().txtBrowser.isEmpty();
+    cmdControl[0]->setEnabled(launchable);
+    mnuFile->actions().at(4)->setEnabled(launchable);
     showListing();
     Label1[1]->setText(c.statusText());
 }
