@@ -204,10 +204,8 @@ void frmMail::closeEvent(QCloseEvent* event)
 void frmMail::unload()
 {
     hide();
-    QTimer::singleShot(0, qApp, [self = QPointer<frmMail>(this)] {
-        if (self && Mail().composerIfLoaded() == self.data())
-            Mail().unloadComposer();
-    });
+    if (Mail().composerIfLoaded() == this)
+        Mail().unloadComposer();
 }
 
 bool frmMail::captionIs(const char* caption) const { return windowTitle() == QLatin1String(caption); }

@@ -51,8 +51,8 @@ class frmMail : public QWidget {
     std::array<QPushButton*, 7> cmdControl{};
     std::array<QFrame*, 3> Underline{};
 
-    // Hides the window now and unloads it once the event that asked for it
-    // has finished (a button cannot be destroyed inside its own click).
+    // Hides the window and unloads it (destroyed once the event that asked
+    // for it has finished).
     void unload();
 
   protected:
