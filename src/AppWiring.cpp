@@ -1,6 +1,7 @@
 #include "AppWiring.h"
 
 #include "publish/PublishWiring.h"
+#include "mail/MailWiring.h"
 #include "memo/MemoWiring.h"
 #include "tools/ToolsWiring.h"
 
@@ -9,6 +10,7 @@ void InstallSubsystemHooks()
     InstallToolsHooks();
     InstallPublishHooks();
     InstallMemoHooks();
+    InstallMailHooks();
 }
 
 void AttachSubsystems(Form1& form)
@@ -16,4 +18,5 @@ void AttachSubsystems(Form1& form)
     AttachTools(form);
     AttachPublishing(form);
     AttachMemo(form);
+    AttachMail(form);
 }

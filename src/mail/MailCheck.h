@@ -87,6 +87,8 @@ class MailCheck : public QObject {
         QString description;
     };
     PopError lastError() const { return lastError_; }
+    // A failure found by the caller rather than the client.
+    void recordError(int number, const QString& description) { lastError_ = {number, description}; }
     void ownFailures(bool owned)
     {
         ownFailures_ = owned;

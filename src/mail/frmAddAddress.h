@@ -33,4 +33,14 @@ class frmAddAddress : public QDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    // Enter in the Email box.
+    void Text1_KeyPress();
+    // Name " <" Email ">".
+    QString entryLine() const;
+    // OK and double click: store the list, hand over the selection, close.
+    void saveAndPick();
+
+    Pick pick_;
 };

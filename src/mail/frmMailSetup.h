@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class MailSettings;
 class QCheckBox;
@@ -63,4 +64,21 @@ class frmMailSetup : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+
+  private:
+    struct Bindings;
+
+    QWidget* buildReceiveTab();
+    QWidget* buildSendTab();
+    QWidget* buildOptionsTab();
+    QWidget* buildSoundsTab();
+    QWidget* buildSecurityTab();
+    // A field whose edits go straight into the settings member.
+    QLineEdit* bindText(const QString& name, QString MailSettings::*field, QWidget* parent);
+    QCheckBox* bindFlag(const QString& name, const QString& caption, bool MailSettings::*field, QWidget* parent);
+    QComboBox* bindTls(const QString& name, QString MailSettings::*field, QWidget* parent);
+    // Every field shows the settings' current value.
+    void refreshFields();
+
+    std::unique_ptr<Bindings> bindings_;
 };

@@ -1,0 +1,371 @@
+#include "mail/OutgoingMail.h"
+
+#include <QRandomGenerator>
+
+namespace {
+
+// Header lines are folded before this many characters where a fold point
+// exists; RFC 5322 recommends 78.
+constexpr qsizetype kFoldWidth = 76;
+// The hard limit of a line on the wire, CR LF not counted.
+constexpr qsizetype kLongestLine = 998;
+constexpr qsizetype kLongestAddress = 254;
+
+struct Mailbox {
+    QString name;
+    QString address;
+};
+
+// One entry of an address field, cut at "," or ";" outside quotes and
+// angle brackets: the angle-bracket addresses it holds, else its words.
+void parseEntry(const QString& entry, QList<Mailbox>& out)
+{
+    QStringList words;
+    QString word;
+    QString name;
+    bool bracketFound = false;
+    auto endWord = [&] {
+        if (!word.isEmpty())
+            words.append(word);
+        word.clear();
+    };
+    for (qsizetype i = 0; i < entry.size(); ++i) {
+        const QChar c = entry[i];
+        if (c == u'"') {
+            qsizetype k = i + 1;
+            QString quoted;
+            for (; k < entry.size() && entry[k] != u'"'; ++k) {
+                if (entry[k] == u'\\' && k + 1 < entry.size())
+                    ++k;
+                quoted += entry[k];
+            }
+            endWord();
+            words.append(quoted);
+            i = k;
+        } else if (c == u'(') {
+            endWord();
+            int depth = 1;
+            while (++i < entry.size() && depth > 0)
+                depth += entry[i] == u'(' ? 1 : entry[i] == u')' ? -1 : 0;
+            --i;
+        } else if (c == u'<') {
+            endWord();
+            const qsizetype close = entry.indexOf(u'>', i);
+            const qsizetype end = close < 0 ? entry.size() : close;
+            out.append({words.join(u' ').simplified(), entry.mid(i + 1, end - i - 1).trimmed()});
+            words.clear();
+            bracketFound = true;
+            i = end;
+        } else if (c.isSpace()) {
+            endWord();
+        } else {
+            word += c;
+        }
+    }
+    endWord();
+    if (!bracketFound) {
+        for (const QString& w : words)
+            out.append({QString(), w});
+    }
+}
+
+QList<Mailbox> parseMailboxes(const QString& field)
+{
+    QList<Mailbox> out;
+    QString entry;
+    bool quoted = false;
+    bool bracket = false;
+    for (const QChar c : field) {
+        if (c == u'"' && !bracket)
+            quoted = !quoted;
+        else if (c == u'<' && !quoted)
+            bracket = true;
+        else if (c == u'>' && !quoted)
+            bracket = false;
+        if ((c == u',' || c == u';') && !quoted && !bracket) {
+            parseEntry(entry, out);
+            entry.clear();
+        } else {
+            entry += c;
+        }
+    }
+    parseEntry(entry, out);
+    return out;
+}
+
+bool validAddress(const QString& address)
+{
+    const qsizetype at = address.lastIndexOf(u'@');
+    if (address.size() > kLongestAddress || at <= 0 || at == address.size() - 1)
+        return false;
+    for (const QChar c : address) {
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7F || QStringLiteral("<>()[],;:\\\"").contains(c))
+            return false;
+    }
+    const QString domain = address.mid(at + 1);
+    return !address.left(at).contains(u'@') && !domain.startsWith(u'.') && !domain.endsWith(u'.')
+           && !domain.contains(QStringLiteral(".."));
+}
+
+bool isAscii(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Typed text made safe for one header: no character can end the line.
+QString oneLine(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar(0x2028) || c == QChar(0x2029))
+            c = u' ';
+    }
+    return out.trimmed();
+}
+
+// RFC 2047 B words of UTF-8, each short enough for one folded line, never
+// splitting a character.
+QList<QByteArray> encodedWords(const QString& text)
+{
+    constexpr qsizetype kWordBytes = 45; // 60 characters of base64
+    QList<QByteArray> words;
+    QByteArray chunk;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QByteArray bytes = text.mid(i, width).toUtf8();
+        if (chunk.size() + bytes.size() > kWordBytes) {
+            words.append("=?UTF-8?B?" + chunk.toBase64() + "?=");
+            chunk.clear();
+        }
+        chunk += bytes;
+        i += width - 1;
+    }
+    if (!chunk.isEmpty())
+        words.append("=?UTF-8?B?" + chunk.toBase64() + "?=");
+    return words;
+}
+
+// Text of a header as words: plain ASCII as it is, anything else (or text
+// that would be mistaken for encoded words, or a word too long to fold)
+// as encoded words.
+QList<QByteArray> headerWords(const QString& text)
+{
+    const QStringList plain = text.split(u' ', Qt::SkipEmptyParts);
+    bool encode = !isAscii(text) || text.contains(QStringLiteral("=?"));
+    for (const QString& w : plain)
+        encode = encode || w.size() > kLongestLine - 100;
+    if (encode)
+        return encodedWords(text);
+    QList<QByteArray> words;
+    for (const QString& w : plain)
+        words.append(w.toLatin1());
+    return words;
+}
+
+// "Name: word word ..." folded with CR LF and a blank before the fold width.
+QByteArray headerLine(const QByteArray& name, const QList<QByteArray>& words, const QByteArray& separator = " ")
+{
+    QByteArray out = name + ":";
+    qsizetype lineLength = out.size();
+    for (qsizetype k = 0; k < words.size(); ++k) {
+        const QByteArray& w = words[k];
+        const QByteArray sep = k == 0 ? QByteArray() : separator.trimmed();
+        if (k > 0 && lineLength + sep.size() + 1 + w.size() > kFoldWidth) {
+            out += sep + "\r\n";
+            lineLength = 0;
+        } else {
+            out += sep;
+            lineLength += sep.size();
+        }
+        out += ' ' + w;
+        lineLength += 1 + w.size();
+    }
+    return out + "\r\n";
+}
+
+QByteArray displayName(const QString& name)
+{
+    if (!isAscii(name) || name.contains(QStringLiteral("=?")))
+        return encodedWords(name).join(' ');
+    QByteArray quoted = name.toLatin1();
+    quoted.replace('\\', "\\\\").replace('"', "\\\"");
+    return '"' + quoted + '"';
+}
+
+QByteArray mailboxText(const Mailbox& box)
+{
+    const QString name = oneLine(box.name);
+    const QByteArray address = '<' + box.address.toLatin1() + '>';
+    return name.isEmpty() ? address : displayName(name) + ' ' + address;
+}
+
+QList<QByteArray> addressWords(const QList<Mailbox>& boxes)
+{
+    QList<QByteArray> words;
+    for (const Mailbox& box : boxes)
+        words.append(mailboxText(box));
+    return words;
+}
+
+QByteArray rfc5322Date(const QDateTime& given)
+{
+    const QDateTime now = given.isValid() ? given : QDateTime::currentDateTime();
+    static const char* const days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const QDate d = now.date();
+    const int offset = now.offsetFromUtc() / 60;
+    const int absolute = qAbs(offset);
+    return QStringLiteral("%1, %2 %3 %4 %5 %6%7%8")
+        .arg(QLatin1String(days[d.dayOfWeek() - 1]))
+        .arg(d.day(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(months[d.month() - 1]))
+        .arg(d.year())
+        .arg(now.time().toString(QStringLiteral("HH:mm:ss")))
+        .arg(offset < 0 ? u'-' : u'+')
+        .arg(absolute / 60, 2, 10, QLatin1Char('0'))
+        .arg(absolute % 60, 2, 10, QLatin1Char('0'))
+        .toLatin1();
+}
+
+QByteArray messageId(const QDateTime& now, const QString& returnAddress)
+{
+    const QString domain = returnAddress.mid(returnAddress.lastIndexOf(u'@') + 1);
+    return QStringLiteral("<%1.%2@%3>")
+        .arg(now.toMSecsSinceEpoch())
+        .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'))
+        .arg(domain)
+        .toLatin1();
+}
+
+// Every line end becomes CR LF; NUL cannot travel in a mail body.
+QByteArray crlfText(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray out;
+    out.reserve(utf8.size() + utf8.size() / 32 + 2);
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n')
+                ++i;
+        } else if (c != '\0') {
+            out += c;
+        }
+    }
+    if (!out.isEmpty() && !out.endsWith("\r\n"))
+        out += "\r\n";
+    return out;
+}
+
+bool hasOverlongLine(const QByteArray& body)
+{
+    qsizetype start = 0;
+    while (start < body.size()) {
+        qsizetype end = body.indexOf("\r\n", start);
+        if (end < 0)
+            end = body.size();
+        if (end - start > kLongestLine)
+            return true;
+        start = end + 2;
+    }
+    return false;
+}
+
+// Quoted-printable for bodies whose lines are too long for 8bit.
+QByteArray quotedPrintable(const QByteArray& body)
+{
+    QByteArray out;
+    qsizetype lineLength = 0;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const auto c = uchar(body[i]);
+        if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n') {
+            out += "\r\n";
+            lineLength = 0;
+            ++i;
+            continue;
+        }
+        const bool lineEndFollows = i + 1 >= body.size() || body[i + 1] == '\r';
+        const bool literal = (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEndFollows);
+        const QByteArray piece = literal ? QByteArray(1, char(c)) : "=" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
+        if (lineLength + piece.size() > 75) {
+            out += "=\r\n";
+            lineLength = 0;
+        }
+        out += piece;
+        lineLength += piece.size();
+    }
+    return out;
+}
+
+QString addressError(const QList<Mailbox>& boxes)
+{
+    for (const Mailbox& box : boxes) {
+        if (!validAddress(box.address))
+            return QStringLiteral("\"%1\" is not a valid e-mail address.").arg(oneLine(box.address).left(80));
+    }
+    return QString();
+}
+
+} // namespace
+
+QStringList ParseAddressList(const QString& field)
+{
+    QStringList addresses;
+    for (const Mailbox& box : parseMailboxes(field))
+        addresses.append(box.address);
+    return addresses;
+}
+
+PreparedMail PrepareMail(const OutgoingMail& mail, const QDateTime& now)
+{
+    PreparedMail prepared;
+    const QList<Mailbox> to = parseMailboxes(oneLine(mail.to));
+    const QList<Mailbox> copy = parseMailboxes(oneLine(mail.copy));
+    const QList<Mailbox> from = parseMailboxes(oneLine(mail.returnAddress));
+    if (to.isEmpty())
+        prepared.error = QStringLiteral("Please complete the 'To:' field before sending.");
+    else if (from.isEmpty())
+        prepared.error = QStringLiteral("The return address is missing: fill it in under Email > Setup.");
+    else if (from.size() > 1 || !validAddress(from.first().address))
+        prepared.error = QStringLiteral("The return address is not a valid e-mail address: correct it under Email > Setup.");
+    else
+        prepared.error = addressError(to + copy);
+    if (!prepared.error.isEmpty())
+        return prepared;
+
+    prepared.envelopeFrom = from.first().address;
+    for (const Mailbox& box : to + copy)
+        prepared.recipients.append(box.address);
+
+    QByteArray body = crlfText(mail.text);
+    bool ascii = true;
+    for (const char c : body)
+        ascii = ascii && uchar(c) < 0x80;
+    QByteArray transfer = ascii ? "7bit" : "8bit";
+    if (hasOverlongLine(body)) {
+        body = quotedPrintable(body);
+        transfer = "quoted-printable";
+    }
+
+    QByteArray& m = prepared.message;
+    m += headerLine("From", {mailboxText({mail.userName, prepared.envelopeFrom})});
+    m += headerLine("To", addressWords(to), ", ");
+    if (!copy.isEmpty())
+        m += headerLine("Cc", addressWords(copy), ", ");
+    m += headerLine("Subject", headerWords(oneLine(mail.subject)));
+    m += "Date: " + rfc5322Date(now) + "\r\n";
+    m += "Message-ID: " + messageId(now, prepared.envelopeFrom) + "\r\n";
+    m += "MIME-Version: 1.0\r\n";
+    m += "Content-Type: text/plain; charset=UTF-8\r\n";
+    m += "Content-Transfer-Encoding: " + transfer + "\r\n";
+    m += kMailerHeader + "\r\n";
+    m += "\r\n";
+    m += body;
+    return prepared;
+}
