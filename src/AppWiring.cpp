@@ -1,6 +1,7 @@
 #include "AppWiring.h"
 
 #include "publish/PublishWiring.h"
+#include "mail/ComposerWiring.h"
 #include "mail/MailWiring.h"
 #include "memo/MemoWiring.h"
 #include "tools/ToolsWiring.h"
@@ -11,6 +12,7 @@ void InstallSubsystemHooks()
     InstallPublishHooks();
     InstallMemoHooks();
     InstallMailHooks();
+    InstallComposerHooks();
 }
 
 void AttachSubsystems(Form1& form)
@@ -19,4 +21,5 @@ void AttachSubsystems(Form1& form)
     AttachPublishing(form);
     AttachMemo(form);
     AttachMail(form);
+    AttachComposer(form);
 }
