@@ -78,6 +78,8 @@ MailCheck::~MailCheck() { pop_->abort(); }
 
 void MailCheck::start() { Timer1.start(); }
 
+bool MailCheck::busy() const { return MailChecking || ownFailures_ || pop_->running(); }
+
 void MailCheck::abort() { pop_->abort(); }
 
 void MailCheck::setStatusText(const QString& text)
@@ -90,7 +92,7 @@ void MailCheck::Timer1_Timer()
 {
     TrapErrors("Pop3 Email Timer1", [this] {
         if (++SockTicks > 6) {
-            if (!pop_->running() && pop_->lastReply().toUpper().startsWith(QLatin1String("-ERR")))
+            if (!busy() && pop_->lastReply().toUpper().startsWith(QLatin1String("-ERR")))
                 pop_->quit();
             if (Hooks().updateSock)
                 Hooks().updateSock();
@@ -98,11 +100,9 @@ void MailCheck::Timer1_Timer()
         }
         if (!settings_.chkMail || !dueAndReady())
             return;
-        if (!MailChecking) {
-            DebugLog(QStringLiteral("[E-Mail Notify] Checking Email"));
-            setMailStatus(QStringLiteral("Mail Status: Checking Email"));
-            CheckMail();
-        }
+        DebugLog(QStringLiteral("[E-Mail Notify] Checking Email"));
+        setMailStatus(QStringLiteral("Mail Status: Checking Email"));
+        CheckMail();
     });
 }
 
@@ -118,6 +118,9 @@ bool MailCheck::dueAndReady()
         emit settings_.reloaded();
     }
     if (!CheckNow && MailTicks < interval * kTicksPerMinute)
+        return false;
+    // A check, read or deletion has the client: the check waits for it.
+    if (busy())
         return false;
     MailTicks = 0;
     if (isLoopbackOrNone(Core().LocalIP) && Hooks().startSock)

@@ -89,6 +89,8 @@ class MailCheck : public QObject {
     PopError lastError() const { return lastError_; }
     // A failure found by the caller rather than the client.
     void recordError(int number, const QString& description) { lastError_ = {number, description}; }
+    // A check, read or deletion is talking to the server.
+    bool busy() const;
     void ownFailures(bool owned)
     {
         ownFailures_ = owned;

@@ -26,6 +26,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 constexpr int kReadLineLimit = 1500;
@@ -106,7 +109,7 @@ void frmPop3::buildControls()
                                       : QAbstractItemView::SingleSelection);
         list->viewport()->installEventFilter(this);
         connect(list, &QListWidget::itemClicked, this,
-                [this, list](QListWidgetItem* item) { selectRowEverywhere(list->row(item)); });
+                [this, list](QListWidgetItem* item) { selectRowEverywhere(list, list->row(item)); });
         columns->addWidget(list, i == 2 ? 2 : 1);
     }
     layout->addLayout(columns);
@@ -142,10 +145,11 @@ void frmPop3::showListing()
     }
 }
 
-void frmPop3::selectRowEverywhere(int row)
+// The clicked column keeps its own selection (several rows in the first).
+void frmPop3::selectRowEverywhere(QListWidget* clicked, int row)
 {
     for (QListWidget* list : lMessages) {
-        if (list->currentRow() != row || !list->item(row) || !list->item(row)->isSelected())
+        if (list != clicked)
             list->setCurrentRow(row);
     }
 }

@@ -52,7 +52,7 @@ class frmPop3 : public QWidget {
     void buildControls();
     void buildMenu();
     void showListing();
-    void selectRowEverywhere(int row);
+    void selectRowEverywhere(QListWidget* clicked, int row);
     void setColumnsEnabled(bool enabled);
     bool retrieveSelected(bool forReply);
     void fillComposer(int msgNo);

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
 
 using RealServer = MailCheckFixture;
@@ -132,9 +133,14 @@ TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
     useServer(server);
     dueTick();
     frmPop3& mailbox = Mail().mailbox();
+    mailbox.show();
     QListWidget* first = mailbox.lMessages[0];
-    first->setCurrentRow(1);
-    first->item(3)->setSelected(true);
+    QListWidget* subjects = mailbox.lMessages[2];
+    QTest::mouseClick(subjects->viewport(), Qt::LeftButton, {}, subjects->visualItemRect(subjects->item(1)).center());
+    EXPECT_EQ(first->currentRow(), 1); // a click in any column selects the row in all
+    QTest::mouseClick(first->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      first->visualItemRect(first->item(3)).center());
+    EXPECT_EQ(first->selectedItems().size(), 2);
     doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
     Mail().settings().chkSound[2] = true;
 
@@ -164,6 +170,15 @@ TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
     EXPECT_EQ(check().LastMailCount, 2);
     EXPECT_TRUE(mailbox.lMessages[0]->isEnabled());
     EXPECT_TRUE(debugLog().contains(u"[E-Mail] Unable to delete message.. Error: "_s));
+
+    mailbox.close(); // the close box only hides; Close also takes the icon away
+    EXPECT_FALSE(mailbox.isVisible());
+    EXPECT_EQ(Mail().mailboxIfCreated(), &mailbox);
+    mailTray.add({}, u"You have mail"_s);
+    mailbox.show();
+    mailbox.mnuClose_Click();
+    EXPECT_FALSE(mailbox.isVisible());
+    EXPECT_FALSE(mailTray.present());
 }
 
 TEST_F(RealServer, Pop3sWithAThrowawayCertificate)
