@@ -124,9 +124,11 @@ void frmMail::buildHeaderPanel()
     lblFrom = textLabel(QString(), Picture1, QStringLiteral("lblFrom"));
     lblSubject = textLabel(QString(), Picture1, QStringLiteral("lblSubject"));
     lblDate = textLabel(QString(), Picture1, QStringLiteral("lblDate"));
-    grid->addWidget(lblFrom, 0, 1);
-    grid->addWidget(lblSubject, 1, 1);
-    grid->addWidget(lblDate, 2, 1);
+    for (int row = 0; QLabel* value : {lblFrom, lblSubject, lblDate}) {
+        // A sender's endless header must not stretch the window.
+        value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        grid->addWidget(value, row++, 1);
+    }
     cmdControl[6] = named<QPushButton>(indexed("cmdControl", 6), Picture1);
     cmdControl[6]->setText(kShowHeaders);
     grid->addWidget(cmdControl[6], 3, 1, Qt::AlignLeft);

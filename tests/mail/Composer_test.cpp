@@ -93,7 +93,7 @@ TEST_F(ComposerTest, NewMailAndQuotedReplyArriveExactlyAndCloseTheWindow)
     Mail().settings().ChkCfmMsgSent = true;
     EXPECT_EQ(sentThrough(server, newMail(QStringLiteral("Bo <bo@example.test>"), QStringLiteral("Hello"),
                                           QStringLiteral("First\nSecond"))),
-              kHead + "To: Bo <bo@example.test>\r\nSubject: Hello\r\n" + kTail + "First\r\nSecond\r\n");
+              kHead + "To: \"Bo\" <bo@example.test>\r\nSubject: Hello\r\n" + kTail + "First\r\nSecond\r\n");
     EXPECT_EQ(sent.recipients, QStringList{QStringLiteral("bo@example.test")});
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     EXPECT_EQ(doubles.boxes.shown()[0].text, QStringLiteral("Message sent successfully"));
@@ -103,7 +103,7 @@ TEST_F(ComposerTest, NewMailAndQuotedReplyArriveExactlyAndCloseTheWindow)
     Mail().settings().txtSig = home.file(QStringLiteral("sig.txt"));
     EXPECT_EQ(sentThrough(server, replyTo(QStringLiteral("Fri, 4 Dec 2026 09:00:00 +0000"),
                                           QStringLiteral("Meet at 10?\r\n"))),
-              kHead + "To: Cy <cy@example.test>\r\nSubject: Re: Plans\r\n" + kTail +
+              kHead + "To: \"Cy\" <cy@example.test>\r\nSubject: Re: Plans\r\n" + kTail +
                   "On 4 Dec 2026 09:00:00 +0000, you wrote:\r\n> Meet at 10?\r\n> \r\n\r\n-- \r\nAnna\r\n");
     EXPECT_EQ(doubles.boxes.shown().size(), 1u);
     EXPECT_EQ(Mail().composerIfLoaded(), nullptr);
@@ -160,7 +160,7 @@ TEST_F(ComposerTest, FailuresKeepTheMessageAndSayWhy)
         doubles.boxes.clear();
         frmMail& c = newMail(k.to, QStringLiteral("S"), QStringLiteral("kept text"));
         c.cmdControl_Click(0);
-        SCOPED_TRACE(k.to + k.host);
+        SCOPED_TRACE(qPrintable(k.to + k.host));
         ASSERT_EQ(Mail().composerIfLoaded(), &c);
         EXPECT_TRUE(c.isEnabled() && c.isVisible());
         EXPECT_EQ(c.MessageText->toPlainText(), QStringLiteral("kept text"));
