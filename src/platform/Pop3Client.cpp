@@ -2,6 +2,8 @@
 
 #include "platform/CurlEasy.h"
 
+#include <QHash>
+
 namespace platform {
 
 namespace {
@@ -11,6 +13,9 @@ namespace {
 constexpr qsizetype kMaxReplyBytes = 16 * 1024 * 1024;
 constexpr int kMaxMessages = 1000000;
 constexpr int kMaxHeaders = 10000;
+// Messages fetched in advance while listing (lines per message at most).
+constexpr int kReadAhead = 32;
+constexpr int kReadAheadLineLimit = 10;
 
 bool hasControlCharacters(const QString& text)
 {
@@ -32,36 +37,6 @@ QList<QByteArray> replyLines(const QByteArray& reply)
 }
 
 } // namespace
-
-// Worker-side state: touched by libcurl's callbacks during a command and by
-// the GUI thread only between commands.
-struct Pop3Client::Session {
-    TrailMask mask{QByteArrayLiteral("+ ")};
-    QByteArray baseUrl;
-    QByteArray reply;
-    QByteArray lastError; // the last "-ERR" line
-    bool overflow = false;
-    CurlEasy curl; // last: its clean-up may still report trail lines
-
-    static size_t write(char* data, size_t size, size_t count, void* self)
-    {
-        auto& s = *static_cast<Session*>(self);
-        const size_t bytes = size * count;
-        if (s.reply.size() + qsizetype(bytes) <= kMaxReplyBytes)
-            s.reply.append(data, qsizetype(bytes));
-        else
-            s.overflow = true;
-        return bytes;
-    }
-
-    void prepare()
-    {
-        reply.clear();
-        overflow = false;
-        lastError.clear();
-        curl.clearError();
-    }
-};
 
 // A retrieved message, parsed on the worker thread.
 struct Pop3Client::Message {
@@ -89,6 +64,40 @@ struct Pop3Client::Message {
             m.lines.append({bytes, lines[at]});
         }
         return m;
+    }
+};
+
+// Worker-side state: touched by libcurl's callbacks during a command and by
+// the GUI thread only between commands.
+struct Pop3Client::Session {
+    TrailMask mask{QByteArrayLiteral("+ ")};
+    QByteArray baseUrl;
+    QByteArray reply;
+    QByteArray lastError; // the last "-ERR" line
+    bool overflow = false;
+    // GUI side: the last message asked for and the ones read in advance.
+    int lastRead = 0;
+    int readAheadLimit = -1;
+    QHash<int, Message> readAhead;
+    CurlEasy curl; // last: its clean-up may still report trail lines
+
+    static size_t write(char* data, size_t size, size_t count, void* self)
+    {
+        auto& s = *static_cast<Session*>(self);
+        const size_t bytes = size * count;
+        if (s.reply.size() + qsizetype(bytes) <= kMaxReplyBytes)
+            s.reply.append(data, qsizetype(bytes));
+        else
+            s.overflow = true;
+        return bytes;
+    }
+
+    void prepare()
+    {
+        reply.clear();
+        overflow = false;
+        lastError.clear();
+        curl.clearError();
     }
 };
 
@@ -211,6 +220,27 @@ bool Pop3Client::connectAndLogin()
     return true;
 }
 
+// One message, TOP n limit; RETR (cut here) for a server without TOP.
+CURLcode Pop3Client::fetch(Session& s, int n, int limit, Message& message)
+{
+    s.prepare();
+    const QByteArray top = QStringLiteral("TOP %1 %2").arg(n).arg(limit).toLatin1();
+    CURL* easy = s.curl.handle();
+    curl_easy_setopt(easy, CURLOPT_URL, s.baseUrl.constData());
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, top.constData());
+    CURLcode result = curl_easy_perform(easy);
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
+    if (result != CURLE_OK && !s.lastError.isEmpty() && s.curl.connectionUp()) {
+        s.prepare();
+        const QByteArray url = s.baseUrl + QByteArray::number(n);
+        curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+        result = curl_easy_perform(easy);
+    }
+    if (result == CURLE_OK)
+        message = Message::parse(s.reply, limit);
+    return result;
+}
+
 bool Pop3Client::retrieve(int n)
 {
     if (running_)
@@ -219,28 +249,35 @@ bool Pop3Client::retrieve(int n)
         return fail(int(CURLE_SEND_ERROR), QStringLiteral("Not connected to the POP3 server"));
     if (n < 1)
         return fail(int(CURLE_REMOTE_FILE_NOT_FOUND), QStringLiteral("No message number %1").arg(n));
+    Session& s = *session_;
     const int limit = qMax(0, lineLimit);
-    const QByteArray top = QStringLiteral("TOP %1 %2").arg(n).arg(limit).toLatin1();
-    Message message;
-    auto fetch = [&](Session& s) {
-        curl_easy_setopt(s.curl.handle(), CURLOPT_URL, s.baseUrl.constData());
-        curl_easy_setopt(s.curl.handle(), CURLOPT_CUSTOMREQUEST, top.constData());
-        CURLcode result = curl_easy_perform(s.curl.handle());
-        curl_easy_setopt(s.curl.handle(), CURLOPT_CUSTOMREQUEST, nullptr);
-        if (result != CURLE_OK && !s.lastError.isEmpty() && s.curl.connectionUp()) {
-            // A server without TOP still has RETR; the lines are cut here instead.
-            s.prepare();
-            const QByteArray url = s.baseUrl + QByteArray::number(n);
-            curl_easy_setopt(s.curl.handle(), CURLOPT_URL, url.constData());
-            result = curl_easy_perform(s.curl.handle());
-        }
-        if (result == CURLE_OK)
-            message = Message::parse(s.reply, limit);
-        return result;
-    };
-    if (!perform(fetch))
+    const bool sequential = n == s.lastRead + 1;
+    s.lastRead = n;
+    if (s.readAheadLimit == limit && s.readAhead.contains(n)) {
+        deliver(s.readAhead.take(n));
+        return true;
+    }
+    s.readAhead.clear();
+    s.readAheadLimit = limit;
+    // Reading the headers of a whole mailbox one message after the other:
+    // the next messages come in the same worker run, so each one does not
+    // cost a trip to the worker thread and back.
+    const int extra = sequential && limit <= kReadAheadLineLimit ? qMin(kReadAhead, count_ - n) : 0;
+    QList<Message> ahead(qMax(0, extra) + 1);
+    const bool ok = perform([&](Session& s) {
+        const CURLcode first = fetch(s, n, limit, ahead[0]);
+        for (int k = 1; first == CURLE_OK && k <= extra; ++k)
+            if (fetch(s, n + k, limit, ahead[k]) != CURLE_OK) {
+                ahead.resize(k);
+                break;
+            }
+        return first;
+    });
+    if (!ok)
         return false;
-    deliver(message);
+    for (qsizetype k = 1; k < ahead.size(); ++k)
+        s.readAhead.insert(n + int(k), ahead[k]);
+    deliver(ahead[0]);
     return true;
 }
 
@@ -260,6 +297,7 @@ bool Pop3Client::remove(int n)
         return fail(int(CURLE_SEND_ERROR), QStringLiteral("Not connected to the POP3 server"));
     if (n < 1)
         return fail(int(CURLE_REMOTE_FILE_NOT_FOUND), QStringLiteral("No message number %1").arg(n));
+    session_->readAhead.clear();
     const QByteArray dele = QStringLiteral("DELE %1").arg(n).toLatin1();
     return perform([&](Session& s) {
         CURL* easy = s.curl.handle();

@@ -80,6 +80,7 @@ class Pop3Client : public QObject {
     bool fail(int number, const QString& description);
     bool failed(CURLcode result);
     bool perform(const std::function<CURLcode(Session&)>& job);
+    static CURLcode fetch(Session& s, int n, int limit, Message& message);
     void trailLine(Session& s, int type, const QByteArray& line);
     void deliver(const Message& message);
     void closeSession();

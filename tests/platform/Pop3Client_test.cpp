@@ -96,8 +96,11 @@ TEST(Pop3Client, DeletedMessagesLeaveTheServerAtQuit)
     for (int i = 0; i < 5; ++i)
         s.server.addMessage("Subject: x\r\n\r\nbody\r\n");
     ASSERT_TRUE(s.client.connectAndLogin());
+    ASSERT_EQ(s.fetch(1), QByteArrayList{"Subject: x"});
     for (int n : {2, 4, 5})
         ASSERT_TRUE(s.client.remove(n));
+    EXPECT_EQ(s.fetch(2), QByteArrayList{"failed"}); // not served from what was read ahead
+    s.errors.clear();
     EXPECT_EQ(s.server.messageCount(), 5);
     s.client.quit();
     EXPECT_EQ(s.server.messageCount(), 2);
