@@ -1,6 +1,8 @@
 #include "AppWiring.h"
 
 #include "publish/PublishWiring.h"
+#include "mail/ComposerWiring.h"
+#include "mail/MailWiring.h"
 #include "memo/MemoWiring.h"
 #include "tools/ToolsWiring.h"
 
@@ -9,6 +11,8 @@ void InstallSubsystemHooks()
     InstallToolsHooks();
     InstallPublishHooks();
     InstallMemoHooks();
+    InstallMailHooks();
+    InstallComposerHooks();
 }
 
 void AttachSubsystems(Form1& form)
@@ -16,4 +20,6 @@ void AttachSubsystems(Form1& form)
     AttachTools(form);
     AttachPublishing(form);
     AttachMemo(form);
+    AttachMail(form);
+    AttachComposer(form);
 }

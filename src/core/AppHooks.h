@@ -36,6 +36,9 @@ struct AppHooks {
     std::function<void()> addressCheck;
     // Refreshes LocalIP and LocalHostName (the mail check calls it before it connects).
     std::function<void()> startSock;
+    // Refreshes the local address like startSock; a change is shown and
+    // makes the connection watch publish at once (the mail check's timer).
+    std::function<void()> updateSock;
     // Starts the memo server when it is enabled and not running yet.
     std::function<void()> ensureMemoServer;
 

@@ -33,11 +33,11 @@ class MailProgram {
     frmMailSetup& setupWindow();
     // The mailbox window, created (hidden) when first needed.
     frmPop3& mailbox();
-    frmPop3* mailboxIfCreated() const { return mailbox_; }
+    frmPop3* mailboxIfCreated() const;
     // The composer: loaded on first use, unloaded by Close and by a
     // successful send; a new one starts as "New Mail" with empty fields.
     frmMail& composer();
-    frmMail* composerIfLoaded() const { return composer_; }
+    frmMail* composerIfLoaded() const;
     void unloadComposer();
 
     // Destroys every window and object (end of the program, between tests).

@@ -10,6 +10,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
 class QWidget;
+class QFrame;
 
 // The composer "New Mail" / "Send Mail" / "Send New Mail" / "Email Author":
 // reads a message fetched by the mailbox window, answers it, or writes a
@@ -48,6 +49,31 @@ class frmMail : public QWidget {
     QPlainTextEdit* MessageText = nullptr;
     QLabel* SmtpStatus = nullptr;
     std::array<QPushButton*, 7> cmdControl{};
+    std::array<QFrame*, 3> Underline{};
+
+    // Hides the window and unloads it (destroyed once the event that asked
+    // for it has finished).
+    void unload();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildHeaderPanel();
+    void buildComposePanel();
+    void buildButtons();
+    void connectControls();
+    void showComposeView(bool compose);
+    bool captionIs(const char* caption) const;
+    void sendClicked();
+    void deleteClicked();
+    void addAddressClicked();
+    void closeClicked();
+    void saveClicked();
+    void headersClicked();
+
+    QWidget* composePanel_ = nullptr;
 };
 
 // The main window's Email > Send New and the tray's Send New.

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <QVector>
+
 #include <array>
 
 class QLabel;
@@ -40,4 +42,22 @@ class frmPop3 : public QWidget {
     QProgressBar* Dstatus = nullptr;
     std::array<QPushButton*, 5> cmdControl{};
     QMenu* mnuFile = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildControls();
+    void buildMenu();
+    void showListing();
+    void selectRowEverywhere(QListWidget* clicked, int row);
+    void setColumnsEnabled(bool enabled);
+    bool retrieveSelected(bool forReply);
+    void fillComposer(int msgNo);
+    void reportFailure(const QString& what, const QString& title, const QString& logText);
+    QVector<int> rowsToDelete(int msgNo, bool several) const;
+    QVector<int> removeOnServer(const QVector<int>& rows);
+    bool readOk_ = false;
 };

@@ -2,6 +2,8 @@
 
 #include "platform/Override.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QSystemTrayIcon>
 
 #include <memory>
@@ -44,15 +46,46 @@ private:
         if (reason == QSystemTrayIcon::DoubleClick)
             handler_(kTrayLeftDoubleClick);
         else if (reason == QSystemTrayIcon::Context)
-            handler_(kTrayRightButtonUp);
+            rightClick();
+    }
+
+    // The desktop reports right clicks one by one: two within the double
+    // click time also make a right double click.
+    void rightClick()
+    {
+        const bool second = lastRight_.isValid() && lastRight_.elapsed() <= QApplication::doubleClickInterval();
+        lastRight_.start();
+        handler_(kTrayRightButtonUp);
+        if (second && handler_) {
+            lastRight_.invalidate();
+            handler_(kTrayRightDoubleClick);
+        }
     }
 
     std::unique_ptr<QSystemTrayIcon> icon_;
     std::function<void(int)> handler_;
+    QElapsedTimer lastRight_;
 };
+
+TrayArea* g_mailOverride = nullptr;
 
 } // namespace
 
 TrayArea& trayArea() { return resolve<TrayArea, QtTrayArea>(); }
+
+TrayArea& mailTrayArea()
+{
+    if (g_mailOverride)
+        return *g_mailOverride;
+    static QtTrayArea* real = new QtTrayArea;
+    return *real;
+}
+
+ScopedMailTrayOverride::ScopedMailTrayOverride(TrayArea& replacement) : previous_(g_mailOverride)
+{
+    g_mailOverride = &replacement;
+}
+
+ScopedMailTrayOverride::~ScopedMailTrayOverride() { g_mailOverride = previous_; }
 
 } // namespace platform

@@ -8,7 +8,8 @@
 namespace platform {
 
 // The desktop's notification area. Mouse messages arrive as the classic
-// numbers: 515 left double click, 517 right button released.
+// numbers: 515 left double click, 517 right button released, 518 right
+// double click (after the 517 of its second click).
 class TrayArea {
 public:
     virtual ~TrayArea() = default;
@@ -22,7 +23,24 @@ public:
 
 inline constexpr int kTrayLeftDoubleClick = 515;
 inline constexpr int kTrayRightButtonUp = 517;
+inline constexpr int kTrayRightDoubleClick = 518;
 
+// The program's status icon.
 TrayArea& trayArea();
+
+// A second icon of the program's own, shown while new mail waits. Tests put
+// a double in its place with ScopedMailTrayOverride.
+TrayArea& mailTrayArea();
+
+class ScopedMailTrayOverride {
+public:
+    explicit ScopedMailTrayOverride(TrayArea& replacement);
+    ~ScopedMailTrayOverride();
+    ScopedMailTrayOverride(const ScopedMailTrayOverride&) = delete;
+    ScopedMailTrayOverride& operator=(const ScopedMailTrayOverride&) = delete;
+
+private:
+    TrayArea* previous_;
+};
 
 } // namespace platform

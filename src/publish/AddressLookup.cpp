@@ -11,6 +11,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace publish {
 namespace {
@@ -32,42 +33,81 @@ void showAddress(Form1& form)
 
 } // namespace
 
+namespace {
+
+struct LocalAddress {
+    QString ip;
+    QString hostName;
+    QStringList others; // further usable addresses, for the log
+};
+
+// The machine's address as visitors would use it: the host name's first
+// address, or the first interface address when that one is unreachable.
+LocalAddress lookUpLocalAddress()
+{
+    platform::HostInfo& info = platform::hostInfo();
+    LocalAddress local;
+    local.hostName = info.localHostName();
+    const QStringList forward = info.lookupAddresses(local.hostName);
+    local.ip = forward.value(0);
+    const QStringList interfaces = info.interfaceAddresses();
+    if (IsUnusableAddress(local.ip)) {
+        const QString fallback = firstUsable(interfaces);
+        if (!fallback.isEmpty()) {
+            DebugLog(QStringLiteral("[HVRN] %1 resolves to %2, which nobody else can reach; using the "
+                                    "interface address %3")
+                         .arg(local.hostName, local.ip.isEmpty() ? QStringLiteral("nothing") : local.ip,
+                              fallback));
+            local.ip = fallback;
+        }
+    }
+    // A reverse name comes from whoever runs the resolver: only a plain
+    // host name may go into pages.
+    const QString reverse = info.reverseName(local.ip);
+    if (IsPlausibleAddress(reverse))
+        local.hostName = reverse;
+    for (const QString& a : forward + interfaces) {
+        if (a != local.ip && !IsUnusableAddress(a) && !local.others.contains(a))
+            local.others << a;
+    }
+    return local;
+}
+
+void logAddress(const LocalAddress& local)
+{
+    DebugLog(QStringLiteral("Local Address: ") + local.ip);
+    if (!local.others.isEmpty())
+        DebugLog(QStringLiteral("Other Addresses: ") + local.others.join(u' '));
+    DebugLog(QStringLiteral("Local Hostname: ") + local.hostName);
+    DebugLog(QString(60, u'-'));
+}
+
+} // namespace
+
 void StartSock(Form1& form)
 {
     TrapErrors("StartSock", [&] {
-        platform::HostInfo& info = platform::hostInfo();
-        CoreState& core = Core();
-        core.LocalHostName = info.localHostName();
-        const QStringList forward = info.lookupAddresses(core.LocalHostName);
-        core.LocalIP = forward.value(0);
-        const QStringList interfaces = info.interfaceAddresses();
-        if (IsUnusableAddress(core.LocalIP)) {
-            const QString fallback = firstUsable(interfaces);
-            if (!fallback.isEmpty()) {
-                DebugLog(QStringLiteral("[HVRN] %1 resolves to %2, which nobody else can reach; using the "
-                                        "interface address %3")
-                             .arg(core.LocalHostName,
-                                  core.LocalIP.isEmpty() ? QStringLiteral("nothing") : core.LocalIP,
-                                  fallback));
-                core.LocalIP = fallback;
-            }
-        }
-        // A reverse name comes from whoever runs the resolver: only a plain
-        // host name may go into pages.
-        const QString reverse = info.reverseName(core.LocalIP);
-        if (IsPlausibleAddress(reverse))
-            core.LocalHostName = reverse;
-        DebugLog(QStringLiteral("Local Address: ") + core.LocalIP);
-        QStringList others;
-        for (const QString& a : forward + interfaces) {
-            if (a != core.LocalIP && !IsUnusableAddress(a) && !others.contains(a))
-                others << a;
-        }
-        if (!others.isEmpty())
-            DebugLog(QStringLiteral("Other Addresses: ") + others.join(u' '));
-        DebugLog(QStringLiteral("Local Hostname: ") + core.LocalHostName);
-        DebugLog(QString(60, u'-'));
+        const LocalAddress local = lookUpLocalAddress();
+        Core().LocalIP = local.ip;
+        Core().LocalHostName = local.hostName;
+        logAddress(local);
         showAddress(form);
+    });
+}
+
+void UpdateSock(Form1& form)
+{
+    TrapErrors("Pop3 Check DNS", [&] {
+        const LocalAddress local = lookUpLocalAddress();
+        if (local.ip == Core().LocalIP || local.ip == QLatin1String("0.0.0.0"))
+            return;
+        Core().LocalIP = local.ip;
+        Core().LocalHostName = local.hostName;
+        logAddress(local);
+        showAddress(form);
+        // Nothing else re-arms the connection watch after start-up.
+        form.Timer3->setInterval(1);
+        form.Timer3->start();
     });
 }
 

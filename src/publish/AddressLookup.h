@@ -11,6 +11,10 @@ namespace publish {
 // interface address, IPv4 preferred.
 void StartSock(Form1& form);
 
+// The periodic refresh: when the address changed (and is not 0.0.0.0) the
+// new one is kept and shown, and the connection watch runs at once.
+void UpdateSock(Form1& form);
+
 // The [StartUp] "Public Address" field beside the IP panel.
 QLineEdit* AddPublicAddressField(Form1& form);
 

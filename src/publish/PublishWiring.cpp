@@ -57,6 +57,10 @@ void InstallPublishHooks()
         if (g_form)
             publish::StartSock(*g_form);
     };
+    Hooks().updateSock = [] {
+        if (g_form)
+            publish::UpdateSock(*g_form);
+    };
 }
 
 void AttachPublishing(Form1& form)

@@ -88,6 +88,25 @@ TEST_F(Watch, Timer3RunsTheCheckOnceAndStopsItselfAndAFailedProfileDoesNotStopTh
     EXPECT_FALSE(form->Timer3->isActive());
 }
 
+TEST_F(Watch, AnAddressChangeFoundByThePeriodicRefreshPublishesAtOnce)
+{
+    WriteIni(u"Site"_s, u"Status"_s, u"Online"_s);
+    WriteIni(u"Site"_s, u"Current IP"_s, u"192.0.2.7"_s);
+    StartSock(*form);
+    form->Timer3->stop();
+    UpdateSock(*form);
+    EXPECT_FALSE(form->Timer3->isActive()); // unchanged: the watch stays idle
+
+    hosts.forward[u"testhost"_s] = {u"192.0.2.99"_s};
+    UpdateSock(*form);
+    EXPECT_EQ(form->IP->text(), u"192.0.2.99"_s);
+    QElapsedTimer deadline;
+    deadline.start();
+    while (!published("Site.html") && deadline.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(ini(u"Site"_s, "Current IP"), u"192.0.2.99"_s);
+}
+
 using AddressLookup = PublishFixture;
 
 TEST_F(AddressLookup, LoopbackFallsBackToTheFirstInterfaceAndEverythingIsLogged)

@@ -1,0 +1,322 @@
+#include "mail/MailCheck.h"
+
+#include "core/AppHooks.h"
+#include "core/CoreState.h"
+#include "core/Form1.h"
+#include "core/Logs.h"
+#include "core/ProgramError.h"
+#include "mail/MailDecision.h"
+#include "mail/MailLaunch.h"
+#include "mail/MailProgram.h"
+#include "mail/MailSettings.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Pop3Client.h"
+#include "tools/Sounds.h"
+
+#include <QApplication>
+#include <QLabel>
+
+#include <algorithm>
+
+namespace {
+
+// A hostile server could send endless header lines or bodies: keep what a
+// window can show, drop the rest.
+constexpr int kMaxHeaderBytes = 64 * 1024;
+constexpr int kMaxBodyBytes = 64 * 1024;
+// Minutes; larger intervals are taken as this (about two years).
+constexpr qint64 kMaxIntervalMinutes = 1000000;
+
+const QString kBlanks = QStringLiteral("Please fill in the blanks.. ");
+
+bool isLoopbackOrNone(const QString& ip)
+{
+    return ip.isEmpty() || ip == QLatin1String("127.0.0.1") || ip == QLatin1String("255.255.255.255");
+}
+
+bool isOffLine(const QString& ip) { return isLoopbackOrNone(ip) || ip == QLatin1String("0.0.0.0"); }
+
+// The value of the text's leading number (blanks before it allowed); 0
+// when it has none. Negative intervals make no sense and count as none.
+qint64 leadingNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    qint64 value = 0;
+    for (QChar c : t) {
+        if (!c.isDigit() || c.unicode() > 127)
+            break;
+        value = std::min(value * 10 + c.digitValue(), kMaxIntervalMinutes);
+    }
+    return value;
+}
+
+void setMailStatus(const QString& caption)
+{
+    if (Form1* form = Mail().mainWindow())
+        form->ftpStatus->setText(caption);
+}
+
+void playSound(const MailSettings& s, int index)
+{
+    PlaySoundFile(s.txtSound[size_t(index)]);
+}
+
+} // namespace
+
+MailCheck::MailCheck(MailSettings& settings, QObject* parent)
+    : QObject(parent), settings_(settings), pop_(new platform::Pop3Client(this))
+{
+    Timer1.setInterval(kTickMs);
+    connect(&Timer1, &QTimer::timeout, this, &MailCheck::Timer1_Timer);
+    connect(pop_, &platform::Pop3Client::Header, this, &MailCheck::onHeader);
+    connect(pop_, &platform::Pop3Client::Transfer, this, &MailCheck::onTransfer);
+    connect(pop_, &platform::Pop3Client::PITrail, this, &MailCheck::onTrail);
+    connect(pop_, &platform::Pop3Client::Error, this, &MailCheck::onError);
+}
+
+MailCheck::~MailCheck() { pop_->abort(); }
+
+void MailCheck::start() { Timer1.start(); }
+
+bool MailCheck::busy() const { return MailChecking || ownFailures_ || pop_->running(); }
+
+void MailCheck::abort() { pop_->abort(); }
+
+void MailCheck::setStatusText(const QString& text)
+{
+    statusText_ = text;
+    emit statusTextChanged(text);
+}
+
+void MailCheck::Timer1_Timer()
+{
+    TrapErrors("Pop3 Email Timer1", [this] {
+        if (++SockTicks > 6) {
+            if (!busy() && pop_->lastReply().toUpper().startsWith(QLatin1String("-ERR")))
+                pop_->quit();
+            if (Hooks().updateSock)
+                Hooks().updateSock();
+            SockTicks = 0;
+        }
+        if (!settings_.chkMail || !dueAndReady())
+            return;
+        DebugLog(QStringLiteral("[E-Mail Notify] Checking Email"));
+        setMailStatus(QStringLiteral("Mail Status: Checking Email"));
+        CheckMail();
+    });
+}
+
+// Tick steps 3 to 7: counts the tick, mends the interval, and tells whether
+// a check is due with the machine on line and the account filled in.
+bool MailCheck::dueAndReady()
+{
+    ++MailTicks;
+    qint64 interval = leadingNumber(settings_.txtCount);
+    if (interval == 0) {
+        interval = 10;
+        settings_.txtCount = QStringLiteral("10");
+        emit settings_.reloaded();
+    }
+    if (!CheckNow && MailTicks < interval * kTicksPerMinute)
+        return false;
+    // A check, read or deletion has the client: the check waits for it.
+    if (busy())
+        return false;
+    MailTicks = 0;
+    if (isLoopbackOrNone(Core().LocalIP) && Hooks().startSock)
+        Hooks().startSock();
+    if (isOffLine(Core().LocalIP))
+        return false;
+    return fieldsFilled(true);
+}
+
+bool MailCheck::fieldsFilled(bool sayWhich)
+{
+    const char* missing = settings_.txtHost.isEmpty()    ? "POP3 Host Name Required"
+                          : settings_.txtlogin.isEmpty() ? "POP3 Login Name Required"
+                          : settings_.txtPass.isEmpty()  ? "POP3 Password Required"
+                                                         : nullptr;
+    if (!missing)
+        return true;
+    if (sayWhich) {
+        MsgBox(kBlanks + QString::fromLatin1(missing));
+        CheckNow = false;
+    }
+    return false;
+}
+
+void MailCheck::CheckMail()
+{
+    MailChecking = true;
+    const int previousCount = LastMailCount;
+    listing_.clear();
+    emit listingChanged();
+    if (!fieldsFilled(false)) {
+        MsgBox(QStringLiteral("The Host Name, Login Name and Password fields are all required. Set them "
+                              "under Advanced Settings."),
+               platform::MsgButtons::Ok, platform::MsgIcon::Information, QStringLiteral("HVRN: Mail Notify"));
+        MailChecking = false;
+        return;
+    }
+    ownFailures(true);
+    if (!connectAndLogin(true))
+        return failCheck();
+    const int count = pop_->messageCount();
+    setStatusText(QStringLiteral("%1 Message(s)   %2 Bytes Total").arg(count).arg(pop_->totalSize()));
+    if (!listMessages(count))
+        return failCheck();
+    pop_->quit();
+    ownFailures_ = false;
+    DebugLog(QStringLiteral("[E-Mail Notify] You have %1 new messages").arg(count));
+    MailChecking = false;
+    reportCheck(count, count > 0 ? table_[count].Date : QByteArray(), previousCount);
+}
+
+bool MailCheck::listMessages(int count)
+{
+    table_.resize(0);
+    for (int n = 1; n <= count; ++n) {
+        CurrentMsg = n;
+        // The table grows with the listing: a server that claims a huge count
+        // costs time, never memory it did not send.
+        table_.resize(n);
+        table_[n].reset(qint32(std::min<qint64>(pop_->messageSize(n), INT32_MAX)));
+        pop_->lineLimit = 1;
+        if (!pop_->retrieve(n))
+            return false;
+        const MailMessage& m = table_[n];
+        listing_.append({m.From, m.Date, m.Subject});
+    }
+    emit listingChanged();
+    return true;
+}
+
+void MailCheck::failCheck()
+{
+    ownFailures_ = false;
+    const QString description =
+        lastError_.description.isEmpty() ? pop_->lastReply().left(200) : lastError_.description;
+    MsgBox(QStringLiteral("%1: %2").arg(lastError_.number).arg(description), platform::MsgButtons::Ok,
+           platform::MsgIcon::Information, QStringLiteral("Error"));
+    MailChecking = false;
+    CheckNow = false;
+    setMailStatus(QStringLiteral("Mail Status: ") + description);
+    emit listingChanged();
+}
+
+bool MailCheck::connectAndLogin(bool trimmed)
+{
+    auto take = [trimmed](const QString& s) { return trimmed ? s.trimmed() : s; };
+    pop_->host = take(settings_.txtHost);
+    pop_->user = take(settings_.txtlogin);
+    pop_->password = take(settings_.txtPass);
+    pop_->tls = settings_.pop3TlsMode();
+    pop_->verifyPeer = settings_.tlsVerify;
+    if (!settings_.tlsVerify && !tlsVerifyLogged_) {
+        tlsVerifyLogged_ = true;
+        DebugLog(QStringLiteral("[POP3] INFO:   certificate checks are switched off (TLS Verify)"));
+    }
+    return pop_->connectAndLogin();
+}
+
+void MailCheck::reportCheck(int count, const QByteArray& newestDate, int previousCount)
+{
+    CheckFacts facts;
+    facts.manual = CheckNow;
+    facts.count = count;
+    facts.newestDate = newestDate;
+    facts.lastMailDate = LastMailDate;
+    facts.previousCount = previousCount;
+    facts.launchClient = settings_.chkLnchEmail;
+    facts.clientPathSet = !settings_.txtBrowser.isEmpty();
+    facts.newMailSound = settings_.chkSound[0];
+    facts.noMailSound = settings_.chkSound[1];
+    applyOutcome(DecideCheckOutcome(facts));
+}
+
+void MailCheck::applyOutcome(const CheckOutcome& o)
+{
+    if (o.lastMailDate)
+        LastMailDate = *o.lastMailDate;
+    if (o.startClient) {
+        QApplication::processEvents();
+        LaunchMailClient(settings_.txtBrowser, nullptr);
+    }
+    if (o.launchEnabled)
+        emit launchAvailable(*o.launchEnabled);
+    if (o.sound)
+        playSound(settings_, o.sound - 1);
+    if (o.box == CheckOutcome::Box::NoNewMail)
+        MsgBox(o.boxText, platform::MsgButtons::Ok, platform::MsgIcon::Information,
+               QStringLiteral("Mail Checked"));
+    const bool seeOld = o.box == CheckOutcome::Box::SeeOldMail &&
+                        MsgBox(o.boxText, platform::MsgButtons::YesNo, platform::MsgIcon::Information,
+                               QStringLiteral("Mail Checked")) == platform::MsgAnswer::Yes;
+    if (o.clearCheckNow)
+        CheckNow = false;
+    if (o.showMailbox || seeOld)
+        emit showMailbox();
+    if (o.trayIcon)
+        emit newMailIcon();
+    if (o.lastMailCount)
+        LastMailCount = *o.lastMailCount;
+    if (!o.status.isEmpty())
+        setMailStatus(o.status);
+}
+
+void MailCheck::forgetDeleted(QVector<int> rows)
+{
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    int removed = 0;
+    for (int row : rows) {
+        if (row < 0 || row >= listing_.size())
+            continue;
+        listing_.remove(row);
+        ++removed;
+    }
+    LastMailCount = std::max(0, LastMailCount - removed);
+    emit listingChanged();
+}
+
+void MailCheck::onHeader(const QByteArray& name, const QByteArray& value)
+{
+    if (CurrentMsg < 1 || CurrentMsg > table_.count())
+        return;
+    MailMessage& m = table_[CurrentMsg];
+    if (m.Headers.size() + name.size() + value.size() < kMaxHeaderBytes)
+        m.addHeader(name, value);
+}
+
+void MailCheck::onTransfer(qint64 bytes, const QByteArray& line)
+{
+    if (CurrentMsg < 1 || CurrentMsg > table_.count())
+        return;
+    MailMessage& m = table_[CurrentMsg];
+    if (ShowProgress && m.Size > 0 && bytes < m.Size)
+        emit progressChanged(int(bytes * 100 / m.Size));
+    if (m.Body.size() < kMaxBodyBytes)
+        m.Body += line + "\r\n";
+}
+
+// The client masks password lines itself; this second guard keeps any line
+// that still carries the password, or starts a PASS command, out of the log.
+void MailCheck::onTrail(int direction, const QString& text)
+{
+    static const QString kPrefixes[] = {QStringLiteral("CLIENT: "), QStringLiteral("SERVER: "),
+                                        QStringLiteral("INFO:   ")};
+    QString shown = text.left(2000);
+    if (direction == 0 && text.left(4).toUpper() == QLatin1String("PASS"))
+        shown = QStringLiteral("PASS **********");
+    const QString password = pop_->password;
+    if (!password.isEmpty() && shown.contains(password))
+        shown.replace(password, QStringLiteral("**********"));
+    DebugLog(QStringLiteral("[POP3] ") + kPrefixes[std::clamp(direction, 0, 2)] + shown);
+}
+
+void MailCheck::onError(int number, const QString& description)
+{
+    lastError_ = {number, description.left(500)};
+    if (!ownFailures_)
+        MsgBox(QStringLiteral("%1: %2").arg(number).arg(lastError_.description));
+}

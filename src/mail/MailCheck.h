@@ -1,0 +1,134 @@
+#pragma once
+
+#include "mail/MailMessage.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+
+namespace platform {
+class Pop3Client;
+}
+class MailSettings;
+struct CheckOutcome;
+
+// One row of the mailbox listing, as the last check or deletion left it.
+// The texts are the server's bytes; the window decodes them for display.
+struct ListingRow {
+    QByteArray From;
+    QByteArray Date;
+    QByteArray Subject;
+};
+
+// The mail check cycle: the timer that checks the mailbox at the set
+// interval (or at once on request), the counters that decide whether mail
+// is new, the message table and the POP3 client. It exists from start-up and
+// runs whether or not the mailbox window was ever created; the window is a
+// view over listing() and follows the signals below.
+class MailCheck : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit MailCheck(MailSettings& settings, QObject* parent = nullptr);
+    ~MailCheck() override;
+
+    static constexpr int kTickMs = 5000;
+    static constexpr int kTicksPerMinute = 12;
+
+    // Ticks every kTickMs from start() to exit.
+    QTimer Timer1;
+    void start();
+
+    // A manual check was asked for (Email > Check, the tray's Check Mail).
+    bool CheckNow = false;
+    // CheckMail is running: the timer starts no second check.
+    bool MailChecking = false;
+    // Ticks since the last check started.
+    qint32 MailTicks = 0;
+    // Ticks since the last local address refresh.
+    qint16 SockTicks = 0;
+    // Date header of the newest message at the last new-mail report.
+    QByteArray LastMailDate;
+    // Message count at the end of the previous check, lowered by deletions.
+    int LastMailCount = 0;
+    // Retrieval progress goes to the mailbox window (set only while reading).
+    bool ShowProgress = false;
+    // The message the POP3 events are filed under.
+    int CurrentMsg = 0;
+
+    MessageTable& table() { return table_; }
+    platform::Pop3Client& POP1() { return *pop_; }
+    const QVector<ListingRow>& listing() const { return listing_; }
+    // The status text under the list (Label1(1)) as last set.
+    QString statusText() const { return statusText_; }
+    void setStatusText(const QString& text);
+
+    void Timer1_Timer();
+    void CheckMail();
+
+    // Hands the live settings to the client and logs in. trimmed: the check
+    // trims host, login and password; reading and deleting use them as typed.
+    bool connectAndLogin(bool trimmed);
+    // Removes the listing rows of messages that are gone from the server
+    // (0-based rows, any order) and lowers LastMailCount by their number.
+    void forgetDeleted(QVector<int> rows);
+
+    // The outcome of a check once the listing is complete (manual when
+    // CheckNow is set): boxes, sounds, tray icon, counters and captions.
+    // previousCount is LastMailCount as it stood when the check began.
+    void reportCheck(int count, const QByteArray& newestDate, int previousCount);
+
+    // The last error the client reported. While a caller owns failures it
+    // reports them itself; otherwise each error shows "Number: Description".
+    struct PopError {
+        int number = 0;
+        QString description;
+    };
+    PopError lastError() const { return lastError_; }
+    // A failure found by the caller rather than the client.
+    void recordError(int number, const QString& description) { lastError_ = {number, description}; }
+    // A check, read or deletion is talking to the server.
+    bool busy() const;
+    void ownFailures(bool owned)
+    {
+        ownFailures_ = owned;
+        if (owned)
+            lastError_ = {};
+    }
+
+    // Ends any running POP3 command (program exit).
+    void abort();
+
+  signals:
+    void listingChanged();
+    void statusTextChanged(const QString& text);
+    // Fill percentage of the retrieval progress bar.
+    void progressChanged(int percent);
+    void showMailbox();
+    // The mail client path is set (or not): the Launch item and button follow.
+    void launchAvailable(bool available);
+    // New mail found by an automatic check: the "You have mail" tray icon.
+    void newMailIcon();
+
+  private:
+    void onHeader(const QByteArray& name, const QByteArray& value);
+    void onTransfer(qint64 bytes, const QByteArray& line);
+    void onTrail(int direction, const QString& text);
+    void onError(int number, const QString& description);
+    bool dueAndReady();
+    bool fieldsFilled(bool sayWhich);
+    bool listMessages(int count);
+    void failCheck();
+    void applyOutcome(const CheckOutcome& outcome);
+
+    MailSettings& settings_;
+    platform::Pop3Client* pop_;
+    MessageTable table_;
+    QVector<ListingRow> listing_;
+    QString statusText_;
+    bool tlsVerifyLogged_ = false;
+    bool ownFailures_ = false;
+    PopError lastError_;
+};

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/AppHooks.h"
+#include "core/CoreState.h"
+#include "core/Form1.h"
+#include "mail/MailCheck.h"
+#include "mail/MailProgram.h"
+#include "mail/MailSettings.h"
+#include "mail/MailWiring.h"
+#include "mail/frmPop3.h"
+#include "platform/Pop3Client.h"
+#include "support/MailServers.h"
+#include "support/PlatformDoubles.h"
+#include "support/TempHome.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// An offscreen main window with mail attached, a fresh program directory,
+// doubled platform services (the "You have mail" icon included) and mail
+// settings pointed at a real POP3 server when a test starts one.
+class MailCheckFixture : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        Core() = CoreState{};
+        Core().DebugToFile = true;
+        Core().LocalIP = u"192.0.2.7"_s;
+        doubles.sound.outputs = 1;
+        InstallMailHooks();
+        form = std::make_unique<Form1>();
+        AttachMail(*form);
+        form->action(u"mnuMin"_s)->setChecked(true);
+        MailSettings& s = Mail().settings();
+        s.chkMail = true;
+        s.txtCount = u"5"_s;
+        s.txtSound = {u"/snd/new.wav"_s, u"/snd/none.wav"_s, u"/snd/deleted.wav"_s};
+        Hooks().loadMailbox();
+        check().Timer1.stop(); // tests tick by hand
+    }
+    void TearDown() override
+    {
+        Mail().reset();
+        form.reset();
+        Hooks() = AppHooks{};
+        Core() = CoreState{};
+    }
+
+    MailCheck& check() { return Mail().check(); }
+    void useServer(const Pop3TestServer& server)
+    {
+        MailSettings& s = Mail().settings();
+        s.txtHost = server.address();
+        s.txtlogin = server.user();
+        s.txtPass = server.password();
+    }
+    // One tick on which a check is due (a manual one when asked for).
+    void dueTick(bool manual = false)
+    {
+        check().CheckNow = manual;
+        check().MailTicks = 1000000;
+        check().Timer1_Timer();
+    }
+    QString debugLog() const { return QString::fromUtf8(home.readFile(u"debug.log"_s)); }
+    QStringList column(int i) const
+    {
+        QStringList rows;
+        QListWidget* list = Mail().mailbox().lMessages[size_t(i)];
+        for (int r = 0; r < list->count(); ++r)
+            rows << list->item(r)->text();
+        return rows;
+    }
+    static QByteArray message(int n, const QByteArray& extraHeaders = {}, const QByteArray& body = "Hello.\r\n")
+    {
+        return "From: Sender " + QByteArray::number(n) + " <s" + QByteArray::number(n) +
+               "@example.org>\r\nDate: Mon, 7 Dec 2026 10:" + QByteArray::number(10 + n % 50) +
+               ":00 +0000\r\nSubject: Message " + QByteArray::number(n) + "\r\n" + extraHeaders + "\r\n" + body;
+    }
+
+    TempHome home;
+    PlatformDoubles doubles;
+    platform::FakeTrayArea mailTray;
+    platform::ScopedMailTrayOverride mailTrayOverride{mailTray};
+    std::unique_ptr<Form1> form;
+};

@@ -1,0 +1,202 @@
+#include "MailCheckFixture.h"
+
+#include "mail/frmMail.h"
+#include "platform/MessageBoxes.h"
+
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+using RealServer = MailCheckFixture;
+
+TEST_F(RealServer, ChecksListEveryMessageTellNewFromOldAndKeepThePasswordOutOfTheLog)
+{
+    Pop3TestServer server;
+    ASSERT_TRUE(server.started());
+    server.addMessage("From: =?UTF-8?B?SsO2cmc=?= <j@example.org>\r\n\r\nNo subject, no date.\r\n");
+    for (int n = 2; n <= 250; ++n)
+        server.addMessage(message(n));
+    useServer(server);
+
+    dueTick();
+    EXPECT_FALSE(check().MailChecking);
+    EXPECT_EQ(form->ftpStatus->text(), u"Mail Status: New mail"_s);
+    EXPECT_EQ(check().LastMailCount, 250);
+    const QStringList from = column(0), dates = column(1), subjects = column(2);
+    ASSERT_EQ(from.size(), 250);
+    EXPECT_EQ(from[0], u"Jörg <j@example.org>"_s);
+    EXPECT_EQ(dates[0], u"'"_s);
+    EXPECT_EQ(subjects[0], u"'"_s);
+    EXPECT_EQ(subjects[249], u"Message 250"_s);
+    EXPECT_TRUE(QRegularExpression(u"^250 Message\\(s\\)   [1-9][0-9]+ Bytes Total$"_s)
+                    .match(Mail().mailbox().Label1[1]->text())
+                    .hasMatch())
+        << Mail().mailbox().Label1[1]->text().toStdString();
+
+    dueTick();
+    EXPECT_EQ(form->ftpStatus->text(), u"Mail Status: No New Mail"_s);
+    ASSERT_TRUE(mailTray.present());
+    mailTray.send(platform::kTrayRightDoubleClick);
+    EXPECT_FALSE(mailTray.present());
+    EXPECT_TRUE(Mail().mailbox().isVisible());
+
+    const QString log = debugLog();
+    for (const QString& line : {u"[E-Mail Notify] Checking Email"_s, u"[E-Mail Notify] You have 250 new messages"_s,
+                                u"[POP3] CLIENT: USER tester"_s, u"[POP3] SERVER: +OK"_s})
+        EXPECT_TRUE(log.contains(line)) << line.toStdString();
+    EXPECT_FALSE(log.contains(server.password()));
+}
+
+TEST_F(RealServer, ARefusedLoginOrASilentServerEndsTheCheckWithItsError)
+{
+    Pop3TestServer server;
+    ASSERT_TRUE(server.started());
+    useServer(server);
+    Mail().settings().txtPass = u"Wr0ng-Pa55"_s;
+    check().POP1().timeouts = {3, 2};
+    auto expectFailure = [&] {
+        ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+        const platform::MsgBoxRequest box = doubles.boxes.shown()[0];
+        EXPECT_EQ(box.title, u"Error"_s);
+        const qsizetype colon = box.text.indexOf(u": "_s);
+        ASSERT_GT(colon, 0) << box.text.toStdString();
+        EXPECT_GT(box.text.left(colon).toInt(), 0);
+        EXPECT_EQ(form->ftpStatus->text(), u"Mail Status: "_s + box.text.mid(colon + 2));
+        EXPECT_FALSE(check().MailChecking);
+        EXPECT_FALSE(check().CheckNow);
+        doubles.boxes.clear();
+    };
+    dueTick(true);
+    expectFailure();
+    EXPECT_FALSE(debugLog().contains(u"Wr0ng-Pa55"_s));
+
+    // A server that stops answering costs the time-out; the window keeps going.
+    Mail().settings().txtPass = server.password();
+    server.freeze();
+    int ticks = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
+    heartbeat.start(20);
+    dueTick(true);
+    expectFailure();
+    EXPECT_GT(ticks, 10);
+}
+
+TEST_F(RealServer, ReadingAMegabyteShowsProgressCutsTheBodyAndReplyCanDelete)
+{
+    Pop3TestServer server;
+    ASSERT_TRUE(server.started());
+    QByteArray body;
+    for (int i = 0; body.size() < 1024 * 1024; ++i)
+        body += QByteArray::number(i).rightJustified(6, '0') + ' ' + QByteArray(740, 'x') + "\r\n";
+    server.addMessage(message(1, "Content-Type: text/plain; charset=utf-8\r\n", body)
+                          .replace("Subject: Message 1", "Subject: =?UTF-8?Q?Gr=C3=BC=C3=9Fe?="));
+    server.addMessage(message(2));
+    useServer(server);
+    dueTick();
+    QVector<int> progress;
+    QObject::connect(&check(), &MailCheck::progressChanged, [&](int p) { progress << p; });
+    frmPop3& mailbox = Mail().mailbox();
+    mailbox.lMessages[0]->setCurrentRow(0);
+
+    mailbox.mnuRead_Click();
+    ASSERT_TRUE(doubles.boxes.shown().empty());
+    ASSERT_GT(progress.size(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GE(progress.last(), 90);
+    EXPECT_TRUE(mailbox.Dstatus->styleSheet().contains(u"white"_s));
+    EXPECT_FALSE(mailbox.Dstatus->isVisible());
+    const QByteArray shown = Mail().globals.ReadMsgBody;
+    EXPECT_EQ(shown, body.left(45000) + "\r\n<--- Message Too Long to Display --->");
+    frmMail& composer = Mail().composer();
+    EXPECT_EQ(composer.lblSubject->text(), u"Grüße"_s);
+    EXPECT_TRUE(composer.MessageText->toPlainText().startsWith(u"000000 xxx"_s));
+    EXPECT_EQ(server.messageCount(), 2); // reading does not delete unless asked
+
+    Mail().settings().chkDelOnReply = true;
+    mailbox.lMessages[0]->setCurrentRow(1);
+    mailbox.mnuReply_Click();
+    EXPECT_EQ(server.messageCount(), 1);
+    EXPECT_EQ(column(2), QStringList{u"Grüße"_s});
+    EXPECT_EQ(check().LastMailCount, 1);
+}
+
+TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
+{
+    Pop3TestServer server;
+    ASSERT_TRUE(server.started());
+    for (int n = 1; n <= 5; ++n)
+        server.addMessage(message(n));
+    useServer(server);
+    dueTick();
+    frmPop3& mailbox = Mail().mailbox();
+    mailbox.show();
+    QListWidget* first = mailbox.lMessages[0];
+    QListWidget* subjects = mailbox.lMessages[2];
+    QTest::mouseClick(subjects->viewport(), Qt::LeftButton, {}, subjects->visualItemRect(subjects->item(1)).center());
+    EXPECT_EQ(first->currentRow(), 1); // a click in any column selects the row in all
+    QTest::mouseClick(first->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      first->visualItemRect(first->item(3)).center());
+    EXPECT_EQ(first->selectedItems().size(), 2);
+    doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
+    Mail().settings().chkSound[2] = true;
+
+    mailbox.mnuDelete_Click();
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_EQ(doubles.boxes.shown()[0].title, u"Deleting Messages From Server"_s);
+    EXPECT_EQ(server.messageCount(), 3);
+    EXPECT_EQ(column(2), (QStringList{u"Message 1"_s, u"Message 3"_s, u"Message 5"_s}));
+    EXPECT_EQ(check().LastMailCount, 3);
+    EXPECT_EQ(mailbox.Label1[1]->text(), u"Message(s) Deleted."_s);
+    EXPECT_EQ(doubles.sound.played, QStringList{u"/snd/deleted.wav"_s});
+
+    Mail().settings().chkCfmDel = false;
+    doubles.boxes.clear();
+    first->setCurrentRow(0);
+    mailbox.mnuDelete_Click();
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+    EXPECT_EQ(server.messageCount(), 2);
+    EXPECT_EQ(column(2), (QStringList{u"Message 3"_s, u"Message 5"_s}));
+
+    // A message the server does not have: nothing is shown as deleted.
+    EXPECT_FALSE(mailbox.DeleteMessage(9, false));
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_EQ(doubles.boxes.shown()[0].title, u"Message not deleted"_s);
+    EXPECT_TRUE(doubles.boxes.shown()[0].text.startsWith(u"An error occurred while deleting message.\r\nError "_s));
+    EXPECT_EQ(column(2).size(), 2);
+    EXPECT_EQ(check().LastMailCount, 2);
+    EXPECT_TRUE(mailbox.lMessages[0]->isEnabled());
+    EXPECT_TRUE(debugLog().contains(u"[E-Mail] Unable to delete message.. Error: "_s));
+
+    mailbox.close(); // the close box only hides; Close also takes the icon away
+    EXPECT_FALSE(mailbox.isVisible());
+    EXPECT_EQ(Mail().mailboxIfCreated(), &mailbox);
+    mailTray.add({}, u"You have mail"_s);
+    mailbox.show();
+    mailbox.mnuClose_Click();
+    EXPECT_FALSE(mailbox.isVisible());
+    EXPECT_FALSE(mailTray.present());
+}
+
+TEST_F(RealServer, Pop3sWithAThrowawayCertificate)
+{
+    Pop3TestServer server(Pop3TestServer::Options{true, false});
+    ASSERT_TRUE(server.started());
+    server.addMessage(message(1));
+    useServer(server);
+    Mail().settings().txtHost = u"pop3s://127.0.0.1:%1"_s.arg(server.tlsPort());
+
+    dueTick(); // the certificate is checked by default, and nobody signed it
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_EQ(doubles.boxes.shown()[0].title, u"Error"_s);
+
+    Mail().settings().tlsVerify = false;
+    dueTick();
+    dueTick();
+    EXPECT_EQ(form->ftpStatus->text(), u"Mail Status: No New Mail"_s);
+    EXPECT_EQ(column(2), QStringList{u"Message 1"_s});
+    EXPECT_EQ(debugLog().count(u"certificate checks are switched off"_s), 1);
+}

@@ -1,0 +1,332 @@
+#include "support/MailServers.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kStartMilliseconds = 15000;
+
+// Dovecot refuses to deliver as root, so the mailbox belongs to "nobody"
+// when the tests run as root, and to the test user otherwise.
+struct MailOwner {
+    uid_t uid;
+    gid_t gid;
+    QString user;
+    QString group;
+};
+
+MailOwner mailOwner()
+{
+    const bool root = geteuid() == 0;
+    const passwd* pw = root ? getpwnam("nobody") : getpwuid(geteuid());
+    const gid_t gid = root ? (getgrnam("nogroup") ? getgrnam("nogroup")->gr_gid : pw->pw_gid) : getegid();
+    const group* gr = getgrgid(gid);
+    return {pw->pw_uid, gid, QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(gr->gr_name)};
+}
+
+bool waitForListener(int port, const QProcess& process)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kStartMilliseconds && process.state() != QProcess::NotRunning) {
+        QTcpSocket probe;
+        probe.connectToHost(u"127.0.0.1"_s, quint16(port));
+        if (probe.waitForConnected(500))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool alive(pid_t pid)
+{
+    return ::kill(pid, 0) == 0;
+}
+
+} // namespace
+
+int FreeLoopbackPort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+bool MakeTestCertificate(const QString& folder)
+{
+    QProcess openssl;
+    openssl.start(u"/usr/bin/openssl"_s,
+                  QStringList{u"req"_s, u"-x509"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s,
+                              u"ec_paramgen_curve:prime256v1"_s, u"-nodes"_s, u"-days"_s, u"2"_s, u"-subj"_s,
+                              u"/CN=127.0.0.1"_s, u"-addext"_s, u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s,
+                              folder + u"/key.pem"_s, u"-out"_s, folder + u"/cert.pem"_s});
+    return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
+}
+
+// ---- Pop3TestServer
+
+Pop3TestServer::Pop3TestServer(const Options& options)
+{
+    QDir root(dir_.path());
+    for (const char* sub : {"run", "state", "Maildir/new", "Maildir/cur", "Maildir/tmp"})
+        root.mkpath(QString::fromLatin1(sub));
+    // The server's own users must reach the folder that holds the mailbox.
+    QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFileDevice::ExeOther |
+                                           QFileDevice::ReadOther | QFileDevice::ExeGroup | QFileDevice::ReadGroup);
+    const MailOwner owner = mailOwner();
+    for (const char* sub : {"Maildir", "Maildir/new", "Maildir/cur", "Maildir/tmp"})
+        (void)::chown(QFile::encodeName(root.filePath(QString::fromLatin1(sub))).constData(), owner.uid, owner.gid);
+    if (options.tls && !MakeTestCertificate(dir_.path()))
+        return;
+    // A port taken between the probe and dovecot's bind costs one more try.
+    for (int attempt = 0; attempt < 3 && !start(options); ++attempt) {
+    }
+}
+
+bool Pop3TestServer::start(const Options& options)
+{
+    port_ = FreeLoopbackPort();
+    tlsPort_ = options.tls ? FreeLoopbackPort() : 0;
+    writeConfig(options);
+    master_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    master_.start(u"/usr/sbin/dovecot"_s, QStringList{u"-F"_s, u"-c"_s, dir_.filePath(u"dovecot.conf"_s)});
+    if (master_.waitForStarted(kStartMilliseconds) && waitForListener(port_, master_))
+        return true;
+    master_.kill();
+    master_.waitForFinished(3000);
+    port_ = tlsPort_ = 0;
+    return false;
+}
+
+void Pop3TestServer::writeConfig(const Options& options) const
+{
+    const MailOwner owner = mailOwner();
+    const QString base = dir_.path();
+    QString conf = uR"(base_dir = %1/run
+state_dir = %1/state
+log_path = %1/dovecot.log
+protocols = pop3
+listen = 127.0.0.1
+disable_plaintext_auth = %2
+auth_mechanisms = plain login
+auth_failure_delay = 0
+first_valid_uid = 0
+first_valid_gid = 0
+mail_location = maildir:%1/Maildir
+pop3_uidl_format = %f
+passdb {
+  driver = passwd-file
+  args = %1/users
+}
+userdb {
+  driver = static
+  args = uid=%3 gid=%4 home=%1
+}
+service pop3-login {
+  inet_listener pop3 {
+    address = 127.0.0.1
+    port = %5
+  }
+  inet_listener pop3s {
+    address = 127.0.0.1
+    port = %6
+    ssl = yes
+  }
+}
+)"_s.arg(base, options.tlsRequired ? u"yes"_s : u"no"_s, owner.user, owner.group)
+                       .arg(port_)
+                       .arg(tlsPort_);
+    if (options.tls)
+        conf += u"ssl = %1\nssl_cert = <%2/cert.pem\nssl_key = <%2/key.pem\n"_s.arg(
+            options.tlsRequired ? u"required"_s : u"yes"_s, base);
+    else
+        conf += u"ssl = no\n"_s;
+    if (geteuid() != 0)
+        conf += u"default_internal_user = %1\ndefault_login_user = %1\n"_s.arg(owner.user);
+    writeFile(dir_.filePath(u"dovecot.conf"_s), conf.toUtf8());
+    writeFile(dir_.filePath(u"users"_s), "tester:{PLAIN}secret:::::\n");
+}
+
+Pop3TestServer::~Pop3TestServer()
+{
+    stop();
+}
+
+QString Pop3TestServer::address() const
+{
+    return u"127.0.0.1:%1"_s.arg(port_);
+}
+
+QString Pop3TestServer::certificateFile() const
+{
+    return dir_.filePath(u"cert.pem"_s);
+}
+
+void Pop3TestServer::addMessage(const QByteArray& rfc822)
+{
+    // Dovecot numbers new mail in the order of the file names' time stamps.
+    ++added_;
+    const QString name = u"%1.M%2P%3.halvorn"_s.arg(1700000000 + added_).arg(added_).arg(getpid());
+    const QString temporary = dir_.filePath(u"Maildir/tmp/"_s + name);
+    writeFile(temporary, rfc822);
+    const MailOwner owner = mailOwner();
+    (void)::chown(QFile::encodeName(temporary).constData(), owner.uid, owner.gid);
+    QFile::rename(temporary, dir_.filePath(u"Maildir/new/"_s + name));
+}
+
+int Pop3TestServer::messageCount() const
+{
+    int count = 0;
+    for (const char* sub : {"Maildir/new", "Maildir/cur"})
+        count += int(QDir(dir_.filePath(QString::fromLatin1(sub))).entryList(QDir::Files).size());
+    return count;
+}
+
+QString Pop3TestServer::log() const
+{
+    return QString::fromUtf8(readFile(dir_.filePath(u"dovecot.log"_s)));
+}
+
+QList<pid_t> Pop3TestServer::processes() const
+{
+    QList<pid_t> found;
+    if (master_.state() == QProcess::NotRunning)
+        return found;
+    found << pid_t(master_.processId());
+    // Children, grandchildren...: every process whose parent is already listed.
+    for (qsizetype before = 0; before != found.size();) {
+        before = found.size();
+        for (const QString& entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+            bool numeric = false;
+            const pid_t pid = pid_t(entry.toInt(&numeric));
+            if (!numeric || found.contains(pid))
+                continue;
+            const QByteArray stat = readFile(u"/proc/%1/stat"_s.arg(entry));
+            const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 1 && found.contains(pid_t(fields[1].toInt())))
+                found << pid;
+        }
+    }
+    return found;
+}
+
+void Pop3TestServer::freeze()
+{
+    for (pid_t pid : processes())
+        ::kill(pid, SIGSTOP);
+    frozen_ = true;
+}
+
+void Pop3TestServer::stop()
+{
+    const QList<pid_t> all = processes();
+    if (frozen_)
+        for (pid_t pid : all)
+            ::kill(pid, SIGCONT);
+    frozen_ = false;
+    if (all.isEmpty())
+        return;
+    master_.terminate();
+    if (!master_.waitForFinished(5000)) {
+        master_.kill();
+        master_.waitForFinished(3000);
+    }
+    // Workers normally follow their master; any that did not are killed.
+    QElapsedTimer clock;
+    clock.start();
+    for (pid_t pid : all.mid(1)) {
+        while (alive(pid) && clock.elapsed() < 2000)
+            QThread::msleep(20);
+        if (alive(pid))
+            ::kill(pid, SIGKILL);
+    }
+}
+
+// ---- SmtpTestServer
+
+SmtpTestServer::SmtpTestServer(const Options& options)
+{
+    QStringList args{QStringLiteral(HALVORN_SUPPORT_SERVERS "/smtp_server.py"), u"--dir"_s, dir_.path()};
+    if (options.tls != Tls::Off) {
+        if (!MakeTestCertificate(dir_.path()))
+            return;
+        args << u"--tls"_s << (options.tls == Tls::StartTls ? u"starttls"_s : u"implicit"_s) << u"--cert"_s
+             << dir_.filePath(u"cert.pem"_s) << u"--key"_s << dir_.filePath(u"key.pem"_s);
+    }
+    if (!options.user.isEmpty())
+        args << u"--auth"_s << options.user + u':' + options.password;
+    process_.start(u"/usr/bin/python3"_s, args);
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray out;
+    while (clock.elapsed() < kStartMilliseconds && process_.state() != QProcess::NotRunning) {
+        process_.waitForReadyRead(200);
+        out += process_.readAllStandardOutput();
+        const qsizetype at = out.indexOf("PORT ");
+        if (at >= 0 && out.indexOf('\n', at) > at) {
+            port_ = out.mid(at + 5, out.indexOf('\n', at) - at - 5).trimmed().toInt();
+            break;
+        }
+    }
+}
+
+SmtpTestServer::~SmtpTestServer()
+{
+    process_.terminate();
+    if (!process_.waitForFinished(3000)) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+QString SmtpTestServer::address() const
+{
+    return u"127.0.0.1:%1"_s.arg(port_);
+}
+
+QList<SmtpTestServer::Received> SmtpTestServer::received() const
+{
+    QList<Received> all;
+    const QDir dir(dir_.path());
+    for (const QString& name : dir.entryList(QStringList{u"*.json"_s}, QDir::Files, QDir::Name)) {
+        const QJsonObject envelope = QJsonDocument::fromJson(readFile(dir.filePath(name))).object();
+        Received mail;
+        mail.from = envelope.value(u"from"_s).toString();
+        for (const QJsonValue& to : envelope.value(u"to"_s).toArray())
+            mail.recipients << to.toString();
+        mail.data = readFile(dir.filePath(name.chopped(5) + u".eml"_s));
+        all << mail;
+    }
+    return all;
+}
+
+QString SmtpTestServer::errors()
+{
+    return QString::fromUtf8(process_.readAllStandardError());
+}
