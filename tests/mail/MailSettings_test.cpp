@@ -198,10 +198,10 @@ TEST_F(MailSettingsTest, EditsCountAtOnceCancelRestoresAndTheCloseBoxOnlyHides)
 
 TEST_F(MailSettingsTest, BrowseAndPlayButtonsUseTheirDialogsAndTheSoundRule)
 {
-    settings.chkSound[2] = true;
+    WriteIni("Sounds", "Mail-2 Enabled", "True");
     settings.LoadMailSettings();
     frmMailSetup w(settings);
-    EXPECT_FALSE(w.cmdMailBrowse[0]->isEnabled());
+    EXPECT_TRUE(!w.cmdMailBrowse[0]->isEnabled() && w.cmdMailBrowse[1]->isEnabled());
     w.chkSound[0]->click();
     EXPECT_TRUE(w.cmdMailBrowse[0]->isEnabled() && settings.chkSound[0]);
     w.chkSound[0]->click();
