@@ -17,13 +17,12 @@ struct Mailbox {
 };
 
 // One entry of an address field, cut at "," or ";" outside quotes and
-// angle brackets: the angle-bracket addresses it holds, else its words.
+// angle brackets: an angle-bracket address takes the words before it as its
+// name; other words are addresses.
 void parseEntry(const QString& entry, QList<Mailbox>& out)
 {
     QStringList words;
     QString word;
-    QString name;
-    bool bracketFound = false;
     auto endWord = [&] {
         if (!word.isEmpty())
             words.append(word);
@@ -54,7 +53,6 @@ void parseEntry(const QString& entry, QList<Mailbox>& out)
             const qsizetype end = close < 0 ? entry.size() : close;
             out.append({words.join(u' ').simplified(), entry.mid(i + 1, end - i - 1).trimmed()});
             words.clear();
-            bracketFound = true;
             i = end;
         } else if (c.isSpace()) {
             endWord();
@@ -63,10 +61,9 @@ void parseEntry(const QString& entry, QList<Mailbox>& out)
         }
     }
     endWord();
-    if (!bracketFound) {
-        for (const QString& w : words)
-            out.append({QString(), w});
-    }
+    // Words after the last angle-bracket address are addresses of their own.
+    for (const QString& w : words)
+        out.append({QString(), w});
 }
 
 QList<Mailbox> parseMailboxes(const QString& field)
@@ -131,7 +128,8 @@ QString oneLine(const QString& text)
 // splitting a character.
 QList<QByteArray> encodedWords(const QString& text)
 {
-    constexpr qsizetype kWordBytes = 45; // 60 characters of base64
+    // 52 characters of base64: the word fits a line after "Subject: ".
+    constexpr qsizetype kWordBytes = 39;
     QList<QByteArray> words;
     QByteArray chunk;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -199,8 +197,8 @@ QByteArray displayName(const QString& name)
 QByteArray mailboxText(const Mailbox& box)
 {
     const QString name = oneLine(box.name);
-    const QByteArray address = '<' + box.address.toLatin1() + '>';
-    return name.isEmpty() ? address : displayName(name) + ' ' + address;
+    const QByteArray address = box.address.toLatin1();
+    return name.isEmpty() ? address : displayName(name) + " <" + address + '>';
 }
 
 QList<QByteArray> addressWords(const QList<Mailbox>& boxes)
@@ -226,7 +224,7 @@ QByteArray rfc5322Date(const QDateTime& given)
         .arg(QLatin1String(months[d.month() - 1]))
         .arg(d.year())
         .arg(now.time().toString(QStringLiteral("HH:mm:ss")))
-        .arg(offset < 0 ? u'-' : u'+')
+        .arg(offset < 0 ? QLatin1String("-") : QLatin1String("+"))
         .arg(absolute / 60, 2, 10, QLatin1Char('0'))
         .arg(absolute % 60, 2, 10, QLatin1Char('0'))
         .toLatin1();

@@ -72,8 +72,7 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
 
         const auto& boxes = doubles.boxes.shown();
         EXPECT_EQ(boxes.empty() ? QString() : boxes.front().text, QString::fromLatin1(r.boxText));
-        if (!boxes.empty())
-            EXPECT_EQ(boxes.front().title, u"Mail Checked"_s);
+        EXPECT_EQ(boxes.empty() ? u"Mail Checked"_s : boxes.front().title, u"Mail Checked"_s);
         EXPECT_EQ(doubles.sound.played.value(0), QString::fromLatin1(r.sound));
         EXPECT_EQ(mailTray.present(), r.tray);
         EXPECT_EQ(mailbox.isVisible(), r.shown);
@@ -82,8 +81,9 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
         EXPECT_EQ(check().LastMailDate, QByteArray(r.lastDate));
         EXPECT_EQ(form->ftpStatus->text(), QString::fromLatin1(r.status));
         EXPECT_FALSE(check().CheckNow);
-        if (r.tray)
+        if (r.tray) {
             EXPECT_EQ(mailbox.cmdControl[0]->isEnabled(), !s.txtBrowser.isEmpty());
+        }
     }
     ASSERT_EQ(doubles.desktop.started.size(), 0u);
     // The launched client got its arguments apart, without a shell.

@@ -1,0 +1,100 @@
+// The address book in the per-user store, and the "Address Book" window.
+#include "QStringPrinting.h"
+#include "mail/AddressBook.h"
+#include "mail/frmAddAddress.h"
+#include "support/PlatformDoubles.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class AddressBookTest : public ::testing::Test {
+  protected:
+    QString count() { return doubles.store.get("Ostrevan", "HVRN", "AddressBook", "missing"); }
+    QString line(int key)
+    {
+        return doubles.store.get(platform::kUserStoreApplication, "AddressBook", QString::number(key), "missing");
+    }
+
+    PlatformDoubles doubles;
+};
+
+TEST_F(AddressBookTest, BothNumberingSchemesReadBack)
+{
+    EXPECT_EQ(AddressBook::Load(), QStringList());
+    // The composer writes key N+1: with an empty book the first line is key 1.
+    AddressBook::Append("first <1@x.org>");
+    EXPECT_EQ(count() + line(1) + line(0), "1first <1@x.org>missing");
+    AddressBook::Save({"a", "b", "c"});
+    EXPECT_EQ(count() + line(0) + line(1) + line(2), "3abc");
+    // Removing lines leaves the old keys; an append then brings key N back.
+    AddressBook::Save({"a"});
+    EXPECT_EQ(AddressBook::Load(), QStringList({"a", "b"}));
+    AddressBook::Append("d");
+    EXPECT_EQ(count() + line(2), "2d");
+    EXPECT_EQ(AddressBook::Load(), QStringList({"a", "b", "d"}));
+    doubles.store.set("Ostrevan", "HVRN", "AddressBook", "lots");
+    EXPECT_EQ(AddressBook::Load(), QStringList({"a"}));
+    doubles.store.set("Ostrevan", "HVRN", "AddressBook", "2147483647");
+    EXPECT_EQ(AddressBook::Load().size(), 3);
+}
+
+TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTarget)
+{
+    AddressBook::Save({"Ann <a@x.org>", "Bob <b@x.org>"});
+    int listed = 2;
+    for (int target : {0, 1, 7}) {
+        std::vector<std::pair<int, QString>> picks;
+        QWidget composer;
+        composer.move(100, 100);
+        frmAddAddress w(target, [&](int t, const QString& l) { picks.emplace_back(t, l); }, &composer);
+        EXPECT_EQ(w.windowTitle(), "Address Book");
+        EXPECT_TRUE(w.isModal() && w.Text3->isHidden());
+        EXPECT_EQ(w.pos(), QPoint(133, 166));
+        ASSERT_EQ(w.List2->count(), listed);
+        w.Text2->setText("Cy");
+        QTest::keyClick(w.Text1, Qt::Key_Return);
+        EXPECT_EQ(doubles.boxes.shown().back().text, "Nothing to add! Enter someone in the edit box first.");
+        EXPECT_EQ(doubles.boxes.shown().back().icon, platform::MsgIcon::Exclamation);
+        EXPECT_EQ(w.List2->count(), listed);
+        w.Text1->setText("c@x.org");
+        QTest::keyClick(w.Text1, Qt::Key_Return);
+        EXPECT_TRUE(picks.empty()); // Enter is not OK
+        EXPECT_EQ(w.Text1->text() + w.Text2->text(), "Cy");
+        w.cmdControl[3]->click();
+        w.List2->setCurrentRow(0);
+        w.cmdControl[2]->click();
+        w.List2->setCurrentRow(w.List2->count() - 2);
+        w.cmdControl[0]->click();
+        ASSERT_EQ(picks.size(), 1u);
+        EXPECT_EQ(picks[0], std::make_pair(target == 0 ? 0 : 1, QStringLiteral("Cy <c@x.org>")));
+        EXPECT_EQ(w.result(), QDialog::Accepted);
+        EXPECT_EQ(count().toInt(), ++listed);
+    }
+    EXPECT_EQ(AddressBook::Load().last(), "Cy <>");
+}
+
+TEST_F(AddressBookTest, CancelForgetsAndDoubleClickPicks)
+{
+    AddressBook::Save({"Ann <a@x.org>"});
+    QString picked = "none";
+    {
+        frmAddAddress w(0, [&](int, const QString& l) { picked = l; }, nullptr);
+        w.cmdControl[3]->click();
+        w.cmdControl[1]->click();
+        EXPECT_EQ(w.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(picked + count(), "none1");
+    frmAddAddress w(0, [&](int, const QString& l) { picked = l; }, nullptr);
+    w.cmdControl[0]->click(); // nothing selected: the field is emptied
+    EXPECT_EQ(picked, "");
+    w.List2->setCurrentRow(0);
+    w.List2_DblClick();
+    EXPECT_EQ(picked, "Ann <a@x.org>");
+}
+
+} // namespace
