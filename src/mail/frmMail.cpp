@@ -43,8 +43,7 @@ const char* const kEmailAuthor = "Email Author";
 const QString kShowHeaders = QStringLiteral(">>>");
 const QString kShowBody = QStringLiteral("<<<");
 
-template <class W>
-W* named(const QString& name, QWidget* parent)
+template <class W> W* named(const QString& name, QWidget* parent)
 {
     auto* w = new W(parent);
     w->setObjectName(name);
@@ -59,7 +58,10 @@ QLabel* textLabel(const QString& text, QWidget* parent, const QString& name = QS
     return label;
 }
 
-QString indexed(const char* base, int index) { return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(index); }
+QString indexed(const char* base, int index)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(index);
+}
 
 // The hourglass over the program while a routine works.
 class WaitPointer {
@@ -70,7 +72,10 @@ class WaitPointer {
     WaitPointer& operator=(const WaitPointer&) = delete;
 };
 
-MailSettings& settings() { return Mail().settings(); }
+MailSettings& settings()
+{
+    return Mail().settings();
+}
 
 // File lines end with CR LF, whatever the text box uses.
 QByteArray crLfBytes(const QString& text)
@@ -124,7 +129,7 @@ void frmMail::buildHeaderPanel()
     lblFrom = textLabel(QString(), Picture1, QStringLiteral("lblFrom"));
     lblSubject = textLabel(QString(), Picture1, QStringLiteral("lblSubject"));
     lblDate = textLabel(QString(), Picture1, QStringLiteral("lblDate"));
-    for (int row = 0; QLabel* value : {lblFrom, lblSubject, lblDate}) {
+    for (int row = 0; QLabel * value : {lblFrom, lblSubject, lblDate}) {
         // A sender's endless header must not stretch the window.
         value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         grid->addWidget(value, row++, 1);
@@ -152,14 +157,21 @@ void frmMail::buildComposePanel()
         Underline[i]->setFrameShape(QFrame::HLine);
         grid->addWidget(lblGeneric[i], 2 * i, 0);
         grid->addWidget(fields[i], 2 * i, 1);
-        grid->addWidget(Underline[i], 2 * i + 1, 0, 1, 3);
+        grid->addWidget(Underline[i], 2 * i + 1, 0, 1, 4);
         fields[i]->installEventFilter(this);
     }
+    const QIcon book = style()->standardIcon(QStyle::SP_FileDialogContentsView);
     for (int i = 0; i < 2; ++i) {
+        // The picture and the button beside it both open the address book.
+        Image1[i] = named<QLabel>(indexed("Image1", i), composePanel_);
+        Image1[i]->setPixmap(book.pixmap(16, 16));
+        Image1[i]->setToolTip(QStringLiteral("Address Book"));
+        Image1[i]->installEventFilter(this);
         cmdAddressBook[i] = named<QToolButton>(indexed("cmdAddressBook", i), composePanel_);
-        cmdAddressBook[i]->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+        cmdAddressBook[i]->setIcon(book);
         cmdAddressBook[i]->setToolTip(QStringLiteral("Address Book"));
-        grid->addWidget(cmdAddressBook[i], 2 * i, 2);
+        grid->addWidget(Image1[i], 2 * i, 2);
+        grid->addWidget(cmdAddressBook[i], 2 * i, 3);
     }
 }
 
@@ -194,6 +206,12 @@ bool frmMail::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusIn)
         if (auto* field = qobject_cast<QLineEdit*>(watched))
             QTimer::singleShot(0, field, &QLineEdit::selectAll);
+    if (event->type() == QEvent::MouseButtonRelease)
+        for (int i = 0; i < 2; ++i)
+            if (watched == Image1[i]) {
+                Image1_Click(i);
+                return true;
+            }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -210,7 +228,10 @@ void frmMail::unload()
         Mail().unloadComposer();
 }
 
-bool frmMail::captionIs(const char* caption) const { return windowTitle() == QLatin1String(caption); }
+bool frmMail::captionIs(const char* caption) const
+{
+    return windowTitle() == QLatin1String(caption);
+}
 
 void frmMail::showComposeView(bool compose)
 {
@@ -298,7 +319,8 @@ bool frmMail::SendMessage()
     }
     const QString error = QStringLiteral("%1: %2").arg(outcome.number).arg(outcome.description);
     MsgBox(QStringLiteral("An error occurred while sending message.\r\nError ") + error,
-           platform::MsgButtons::Ok, platform::MsgIcon::Information, QStringLiteral("Message not sent"), this);
+           platform::MsgButtons::Ok, platform::MsgIcon::Information, QStringLiteral("Message not sent"),
+           this);
     DebugLog(QStringLiteral("[E-Mail] Unable to send message.. Error: ") + error);
     SmtpStatus->setText(QStringLiteral("Error: Unable to send message"));
     return false;
@@ -308,14 +330,29 @@ void frmMail::cmdControl_Click(int index)
 {
     TrapErrors("frmMail cmdControl_Click", [this, index] {
         switch (index) {
-        case 0: sendClicked(); break;
-        case 1: Reply(); break;
-        case 2: deleteClicked(); break;
-        case 3: addAddressClicked(); break;
-        case 4: closeClicked(); break;
-        case 5: saveClicked(); break;
-        case 6: headersClicked(); break;
-        default: break;
+        case 0:
+            sendClicked();
+            break;
+        case 1:
+            Reply();
+            break;
+        case 2:
+            deleteClicked();
+            break;
+        case 3:
+            addAddressClicked();
+            break;
+        case 4:
+            closeClicked();
+            break;
+        case 5:
+            saveClicked();
+            break;
+        case 6:
+            headersClicked();
+            break;
+        default:
+            break;
         }
     });
 }

@@ -45,6 +45,7 @@ class frmMail : public QWidget {
     QLineEdit* CopyTo = nullptr;
     QLineEdit* Subject = nullptr;
     std::array<QLabel*, 3> lblGeneric{};
+    std::array<QLabel*, 2> Image1{};
     std::array<QToolButton*, 2> cmdAddressBook{};
     QPlainTextEdit* MessageText = nullptr;
     QLabel* SmtpStatus = nullptr;
