@@ -23,8 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Typed text never adds a header line to an outgoing message.
     const QString typed = DisplayText(bytes);
-    const PreparedMail mail = PrepareMail({typed, "a@b.example", "c@d.example, " + typed, typed, typed, typed},
-                                          QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)));
+    const PreparedMail mail =
+        PrepareMail({typed, "a@b.example", "c@d.example, " + typed, typed, typed, typed},
+                    QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)));
     const QByteArray head = mail.message.first(qMax<qsizetype>(0, mail.message.indexOf("\r\n\r\n")));
     // Every line end is CR LF, and every new line is a header we wrote or a fold.
     if (head.count('\r') != head.count("\r\n") || head.count('\n') != head.count("\r\n"))
