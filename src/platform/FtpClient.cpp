@@ -1,8 +1,9 @@
 #include "platform/FtpClient.h"
 
+#include "platform/CurlEasy.h"
+
 #include <QCryptographicHash>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -10,91 +11,49 @@
 
 #include <curl/curl.h>
 
-#include <thread>
-
 namespace platform {
 
 // State shared with libcurl's callbacks on the worker thread. The GUI side
 // touches it only while no command runs.
 struct FtpClient::Session {
-    CURL* easy = nullptr;
-    char errorText[CURL_ERROR_SIZE] = {};
     FtpClient* owner = nullptr;
-    std::shared_ptr<std::atomic<bool>> abort;
-    bool lineConnected = false; // worker side: "Connected." has been reported
+    std::shared_ptr<const std::atomic<bool>> abort;
     bool storing = false;
     bool started = false;
     qint64 lastReported = -1;
     QFile* upload = nullptr;
     QString pinnedHostKey;
     bool askAboutHostKeys = true;
+    CurlEasy curl; // last: its clean-up may still report trail lines
 };
 
 struct FtpCallbacks {
-    static void trailLines(FtpClient::Session& s, int type, const char* data, size_t size)
+    static void trailLine(FtpClient::Session& s, int type, const QByteArray& line)
     {
-        const QByteArray bytes(data, qsizetype(size));
-        for (QByteArray line : bytes.split('\n')) {
-            while (line.endsWith('\r'))
-                line.chop(1);
-            if (line.isEmpty())
-                continue;
-            const QString text = QString::fromLatin1(line);
-            s.owner->post([owner = s.owner, type, text] { emit owner->PITrail(type, text); });
-            if (type == FtpClient::Received && s.storing && line.startsWith("226"))
-                s.owner->post([owner = s.owner] { emit owner->TransferConfirmed(); });
-            if (type == FtpClient::Information)
-                connectionNews(s, line);
-        }
+        FtpClient* owner = s.owner;
+        const QString text = QString::fromLatin1(line);
+        owner->post([owner, type, text] { emit owner->PITrail(type, text); });
+        if (type == FtpClient::Received && s.storing && line.startsWith("226"))
+            owner->post([owner] { emit owner->TransferConfirmed(); });
+        if (type != FtpClient::Information)
+            return;
+        const CurlEasy::News news = s.curl.news(line);
+        if (news == CurlEasy::News::None)
+            return;
+        const bool up = news == CurlEasy::News::Connected;
+        owner->post([owner, up] {
+            owner->connected_ = up;
+            emit owner->PITrail(FtpClient::Information,
+                                up ? QStringLiteral("Connected.") : QStringLiteral("Disconnected."));
+        });
     }
 
-    // The component's own information lines, from libcurl's connection notes.
-    static void connectionNews(FtpClient::Session& s, const QByteArray& line)
+    static void progress(FtpClient::Session& s, curl_off_t sent)
     {
-        if (!s.lineConnected && line.startsWith("Connected to ")) {
-            s.lineConnected = true;
-            s.owner->post([owner = s.owner] {
-                owner->connected_ = true;
-                emit owner->PITrail(FtpClient::Information, QStringLiteral("Connected."));
-            });
-        } else if (s.lineConnected && line.startsWith("Closing connection")) {
-            s.lineConnected = false;
-            s.owner->post([owner = s.owner] {
-                owner->connected_ = false;
-                emit owner->PITrail(FtpClient::Information, QStringLiteral("Disconnected."));
-            });
-        }
-    }
-
-    static int debug(CURL*, curl_infotype kind, char* data, size_t size, void* user)
-    {
-        auto& s = *static_cast<FtpClient::Session*>(user);
-        switch (kind) {
-        case CURLINFO_HEADER_OUT:
-            trailLines(s, FtpClient::Sent, data, size);
-            break;
-        case CURLINFO_HEADER_IN:
-            trailLines(s, FtpClient::Received, data, size);
-            break;
-        case CURLINFO_TEXT:
-            trailLines(s, FtpClient::Information, data, size);
-            break;
-        default:
-            break;
-        }
-        return 0;
-    }
-
-    static int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent)
-    {
-        auto& s = *static_cast<FtpClient::Session*>(user);
-        if (s.abort->load())
-            return 1;
         if (s.storing && s.started && sent != s.lastReported) {
             s.lastReported = sent;
             s.owner->post([owner = s.owner, sent] { emit owner->Transfer(qint64(sent)); });
         }
-        return 0;
     }
 
     static size_t read(char* buffer, size_t size, size_t count, void* user)
@@ -186,55 +145,24 @@ QString remoteUrl(const FtpTarget& t, const QString& dir, const QString& file)
     return url;
 }
 
-bool once()
-{
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
-}
-
 } // namespace
 
 struct FtpClient::Job {
     std::function<CURLcode(Session&)> work;
 };
 
-FtpClient::FtpClient(QObject* parent) : QObject(parent), abort_(std::make_shared<std::atomic<bool>>(false))
-{
-    once();
-}
+FtpClient::FtpClient(QObject* parent) : QObject(parent), worker_(this) {}
 
-FtpClient::~FtpClient()
-{
-    if (session_ && session_->easy) {
-        // No time left to wait for a polite goodbye.
-        curl_easy_setopt(session_->easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, 2L);
-        curl_easy_cleanup(session_->easy);
-    }
-}
-
-void FtpClient::finished(QEventLoop& loop)
-{
-    // Addressed to the loop itself: should it be gone, the event is dropped.
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-}
-
-void FtpClient::waitFor(QEventLoop& loop, const std::atomic<bool>& done)
-{
-    // exec() also returns when the application quits; the transfer is then
-    // aborted, which its progress callback turns into a prompt return.
-    loop.exec();
-    if (!done.load())
-        abort_->store(true);
-}
+FtpClient::~FtpClient() = default;
 
 void FtpClient::post(std::function<void()> event)
 {
-    QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
+    worker_.post(std::move(event));
 }
 
 bool FtpClient::busy() const
 {
-    return running_ || connected_ || session_ != nullptr;
+    return worker_.running() || connected_ || session_ != nullptr;
 }
 
 bool FtpClient::failWith(int number, const QString& description)
@@ -245,36 +173,21 @@ bool FtpClient::failWith(int number, const QString& description)
 
 bool FtpClient::run(Job& job)
 {
-    running_ = true;
-    CURLcode result = CURLE_OK;
     Session& session = *session_;
-    session.errorText[0] = 0;
-    QEventLoop loop;
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        result = job.work(session);
-        done.store(true);
-        finished(loop);
-    });
-    waitFor(loop, done);
-    worker.join();
-    running_ = false;
+    session.curl.clearError();
+    const CURLcode result = worker_.run([&] { return job.work(session); });
     if (result == CURLE_OK)
         return true;
-    if (result == CURLE_ABORTED_BY_CALLBACK || abort_->load())
+    if (result == CURLE_ABORTED_BY_CALLBACK || worker_.aborted())
         return false;
-    QString description = QString::fromUtf8(curl_easy_strerror(result));
-    const QString detail = QString::fromUtf8(session.errorText).trimmed();
-    if (!detail.isEmpty() && detail != description)
-        description += QStringLiteral(" (") + detail + u')';
-    return failWith(int(result), description);
+    return failWith(int(result), session.curl.describe(result));
 }
 
 bool FtpClient::connectAndLogin()
 {
-    if (running_)
+    if (worker_.running())
         return false;
-    abort_->store(false);
+    worker_.clearAbort();
     acceptedHostKey_.clear();
     target_ = ParseFtpHost(host);
     if (!target_.valid())
@@ -284,31 +197,22 @@ bool FtpClient::connectAndLogin()
     closeSession();
     session_ = std::make_unique<Session>();
     session_->owner = this;
-    session_->abort = abort_;
+    session_->abort = worker_.abortFlag();
     session_->pinnedHostKey = pinnedHostKey;
     session_->askAboutHostKeys = askAboutHostKeys;
     if (target_.isLocal())
         return localConnect();
 
-    CURL* easy = curl_easy_init();
-    if (!easy)
-        return failWith(int(CURLE_FAILED_INIT), QStringLiteral("Cannot start the FTP client"));
-    session_->easy = easy;
     Session* s = session_.get();
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, s->errorText);
-    curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, &FtpCallbacks::debug);
-    curl_easy_setopt(easy, CURLOPT_DEBUGDATA, s);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &FtpCallbacks::progress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, s);
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    const CurlEasy::Limits limits{timeouts.connectSeconds, timeouts.lowSpeedSeconds};
+    auto lines = [s](int type, const QByteArray& line) { FtpCallbacks::trailLine(*s, type, line); };
+    auto progress = [s](curl_off_t, curl_off_t sent) { FtpCallbacks::progress(*s, sent); };
+    if (!s->curl.open(limits, worker_.abortFlag(), lines, progress))
+        return failWith(int(CURLE_FAILED_INIT), QStringLiteral("Cannot start the FTP client"));
+    CURL* easy = s->curl.handle();
     // Large reads keep a fast local server busy with few callbacks.
     curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 64L * 1024L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, long(timeouts.connectSeconds));
     curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(timeouts.responseSeconds));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(timeouts.lowSpeedSeconds));
     curl_easy_setopt(easy, CURLOPT_USERNAME, user.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_PASSWORD, password.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp,ftps,sftp");
@@ -343,16 +247,16 @@ bool FtpClient::visit(const QString& folderUrl)
 {
     const QByteArray url = folderUrl.toUtf8();
     Job job{[url](Session& s) {
-        curl_easy_setopt(s.easy, CURLOPT_URL, url.constData());
-        curl_easy_setopt(s.easy, CURLOPT_NOBODY, 1L);
-        return curl_easy_perform(s.easy);
+        curl_easy_setopt(s.curl.handle(), CURLOPT_URL, url.constData());
+        curl_easy_setopt(s.curl.handle(), CURLOPT_NOBODY, 1L);
+        return curl_easy_perform(s.curl.handle());
     }};
     return run(job);
 }
 
 bool FtpClient::changeDirectory()
 {
-    if (running_ || !session_)
+    if (worker_.running() || !session_)
         return false;
     if (HasControlCharacters(remoteDir))
         return failWith(int(CURLE_URL_MALFORMAT),
@@ -370,7 +274,7 @@ bool FtpClient::changeDirectory()
 
 bool FtpClient::store()
 {
-    if (running_ || !session_)
+    if (worker_.running() || !session_)
         return false;
     if (HasControlCharacters(remoteFile) || remoteFile.trimmed().isEmpty())
         return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad remote file name"));
@@ -389,15 +293,15 @@ bool FtpClient::store()
     const curl_off_t size = curl_off_t(file.size());
     const long text = mode == Text ? 1L : 0L;
     Job job{[url, size, text](Session& s) {
-        curl_easy_setopt(s.easy, CURLOPT_URL, url.constData());
-        curl_easy_setopt(s.easy, CURLOPT_NOBODY, 0L);
-        curl_easy_setopt(s.easy, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(s.easy, CURLOPT_TRANSFERTEXT, text);
-        curl_easy_setopt(s.easy, CURLOPT_READFUNCTION, &FtpCallbacks::read);
-        curl_easy_setopt(s.easy, CURLOPT_READDATA, &s);
-        curl_easy_setopt(s.easy, CURLOPT_INFILESIZE_LARGE, size);
-        const CURLcode result = curl_easy_perform(s.easy);
-        curl_easy_setopt(s.easy, CURLOPT_UPLOAD, 0L);
+        curl_easy_setopt(s.curl.handle(), CURLOPT_URL, url.constData());
+        curl_easy_setopt(s.curl.handle(), CURLOPT_NOBODY, 0L);
+        curl_easy_setopt(s.curl.handle(), CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(s.curl.handle(), CURLOPT_TRANSFERTEXT, text);
+        curl_easy_setopt(s.curl.handle(), CURLOPT_READFUNCTION, &FtpCallbacks::read);
+        curl_easy_setopt(s.curl.handle(), CURLOPT_READDATA, &s);
+        curl_easy_setopt(s.curl.handle(), CURLOPT_INFILESIZE_LARGE, size);
+        const CURLcode result = curl_easy_perform(s.curl.handle());
+        curl_easy_setopt(s.curl.handle(), CURLOPT_UPLOAD, 0L);
         return result;
     }};
     const bool ok = run(job);
@@ -414,7 +318,7 @@ bool FtpClient::store()
 
 void FtpClient::quit()
 {
-    if (running_ || !session_)
+    if (worker_.running() || !session_)
         return;
     if (target_.isLocal()) {
         session_.reset();
@@ -429,18 +333,17 @@ void FtpClient::quit()
     const bool ftp = target_.scheme != FtpTarget::Scheme::Sftp;
     const QByteArray url = remoteUrl(target_, QString(), QString()).toUtf8();
     Job job{[url, ftp](Session& s) {
-        if (ftp && s.lineConnected) {
+        if (ftp && s.curl.connectionUp()) {
             curl_slist* quote = curl_slist_append(nullptr, "QUIT");
-            curl_easy_setopt(s.easy, CURLOPT_URL, url.constData());
-            curl_easy_setopt(s.easy, CURLOPT_NOBODY, 1L);
-            curl_easy_setopt(s.easy, CURLOPT_QUOTE, quote);
-            curl_easy_setopt(s.easy, CURLOPT_FORBID_REUSE, 1L);
-            curl_easy_perform(s.easy);
-            curl_easy_setopt(s.easy, CURLOPT_QUOTE, nullptr);
+            curl_easy_setopt(s.curl.handle(), CURLOPT_URL, url.constData());
+            curl_easy_setopt(s.curl.handle(), CURLOPT_NOBODY, 1L);
+            curl_easy_setopt(s.curl.handle(), CURLOPT_QUOTE, quote);
+            curl_easy_setopt(s.curl.handle(), CURLOPT_FORBID_REUSE, 1L);
+            curl_easy_perform(s.curl.handle());
+            curl_easy_setopt(s.curl.handle(), CURLOPT_QUOTE, nullptr);
             curl_slist_free_all(quote);
         }
-        curl_easy_cleanup(s.easy);
-        s.easy = nullptr;
+        s.curl.close();
         return CURLE_OK;
     }};
     run(job);
@@ -455,20 +358,18 @@ void FtpClient::closeSession()
 {
     if (!session_)
         return;
-    if (session_->easy)
-        curl_easy_cleanup(session_->easy);
     session_.reset();
     connected_ = false;
 }
 
 void FtpClient::cancel()
 {
-    abort_->store(true);
+    worker_.abort();
 }
 
 void FtpClient::abort()
 {
-    abort_->store(true);
+    worker_.abort();
 }
 
 bool FtpClient::localConnect()
@@ -492,12 +393,9 @@ bool FtpClient::localStore()
         return failWith(int(CURLE_READ_ERROR),
                         QStringLiteral("Cannot read %1: %2").arg(localFile, in.errorString()));
     emit PITrail(Information, QStringLiteral("Writing ") + path);
-    running_ = true;
     QString failure;
     qint64 total = 0;
-    QEventLoop loop;
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
+    worker_.run([&] {
         // The page replaces the old one in one step: a reader never sees half a page.
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly)) {
@@ -506,7 +404,7 @@ bool FtpClient::localStore()
             post([this] { emit StartTransfer(); });
             char buffer[64 * 1024];
             for (;;) {
-                if (abort_->load()) {
+                if (worker_.aborted()) {
                     failure = QStringLiteral("aborted");
                     break;
                 }
@@ -525,13 +423,9 @@ bool FtpClient::localStore()
             if (failure.isEmpty() && !out.commit())
                 failure = out.errorString();
         }
-        done.store(true);
-        finished(loop);
+        return CURLE_OK;
     });
-    waitFor(loop, done);
-    worker.join();
-    running_ = false;
-    if (abort_->load())
+    if (worker_.aborted())
         return false;
     if (!failure.isEmpty())
         return failWith(int(CURLE_WRITE_ERROR), QStringLiteral("Cannot write %1: %2").arg(path, failure));

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "platform/CurlWorker.h"
 #include "platform/FtpTarget.h"
 
 #include <QObject>
-
-class QEventLoop;
 #include <QString>
 
 #include <atomic>
@@ -87,19 +86,16 @@ class FtpClient : public QObject {
     // Logs in (again, when needed) and changes into a folder, transferring nothing.
     bool visit(const QString& folderUrl);
     void post(std::function<void()> event);
-    static void finished(QEventLoop& loop);
-    void waitFor(QEventLoop& loop, const std::atomic<bool>& done);
     void closeSession();
     bool failWith(int number, const QString& description);
     bool localConnect();
     bool localStore();
 
+    CurlWorker worker_;
     std::unique_ptr<Session> session_;
     FtpTarget target_;
-    bool running_ = false;
     bool connected_ = false;
     QString acceptedHostKey_;
-    std::shared_ptr<std::atomic<bool>> abort_;
 
     friend struct FtpCallbacks;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CurlWorker.h"
 #include "platform/MailServerAddress.h"
 
 #include <QByteArray>
@@ -75,6 +76,16 @@ class Pop3Client : public QObject {
 
   private:
     struct Session;
+    struct Message;
+    bool fail(int number, const QString& description);
+    bool failed(CURLcode result);
+    bool perform(const std::function<CURLcode(Session&)>& job);
+    static CURLcode fetch(Session& s, int n, int limit, Message& message);
+    void trailLine(Session& s, int type, const QByteArray& line);
+    void deliver(const Message& message);
+    void closeSession();
+
+    CurlWorker worker_{this};
     std::unique_ptr<Session> session_;
     int count_ = 0;
     qint64 total_ = 0;

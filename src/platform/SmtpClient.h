@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CurlWorker.h"
 #include "platform/MailServerAddress.h"
 
 #include <QByteArray>
@@ -62,6 +63,12 @@ class SmtpClient : public QObject {
 
   private:
     struct Session;
+    bool fail(int number, const QString& description);
+    bool prepareHandle(Session& s, const QList<QByteArray>& recipients);
+    void trailLine(Session& s, int type, const QByteArray& line);
+    void closeSession();
+
+    CurlWorker worker_{this};
     std::unique_ptr<Session> session_;
     bool running_ = false;
     QString lastReply_;

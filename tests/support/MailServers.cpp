@@ -65,11 +65,6 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool alive(pid_t pid)
-{
-    return ::kill(pid, 0) == 0;
-}
-
 } // namespace
 
 int FreeLoopbackPort()
@@ -115,6 +110,7 @@ bool Pop3TestServer::start(const Options& options)
     tlsPort_ = options.tls ? FreeLoopbackPort() : 0;
     writeConfig(options);
     master_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    master_.setChildProcessModifier([] { ::setpgid(0, 0); });
     master_.start(u"/usr/sbin/dovecot"_s, QStringList{u"-F"_s, u"-c"_s, dir_.filePath(u"dovecot.conf"_s)});
     if (master_.waitForStarted(kStartMilliseconds) && waitForListener(port_, master_))
         return true;
@@ -133,7 +129,7 @@ state_dir = %1/state
 log_path = %1/dovecot.log
 protocols = pop3
 listen = 127.0.0.1
-disable_plaintext_auth = %2
+disable_plaintext_auth = no
 auth_mechanisms = plain login
 auth_failure_delay = 0
 first_valid_uid = 0
@@ -146,29 +142,26 @@ passdb {
 }
 userdb {
   driver = static
-  args = uid=%3 gid=%4 home=%1
+  args = uid=%2 gid=%3 home=%1
 }
 service pop3-login {
   inet_listener pop3 {
     address = 127.0.0.1
-    port = %5
+    port = %4
   }
   inet_listener pop3s {
     address = 127.0.0.1
-    port = %6
+    port = %5
     ssl = yes
   }
 }
-)"_s.arg(base, options.tlsRequired ? u"yes"_s : u"no"_s, owner.user, owner.group)
+)"_s.arg(base, owner.user, owner.group)
                        .arg(port_)
                        .arg(tlsPort_);
     if (options.tls)
-        conf += u"ssl = %1\nssl_cert = <%2/cert.pem\nssl_key = <%2/key.pem\n"_s.arg(
-            options.tlsRequired ? u"required"_s : u"yes"_s, base);
+        conf += u"ssl = yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem\n"_s.arg(base);
     else
         conf += u"ssl = no\n"_s;
-    if (geteuid() != 0)
-        conf += u"default_internal_user = %1\ndefault_login_user = %1\n"_s.arg(owner.user);
     writeFile(dir_.filePath(u"dovecot.conf"_s), conf.toUtf8());
     writeFile(dir_.filePath(u"users"_s), "tester:{PLAIN}secret:::::\n");
 }
@@ -181,11 +174,6 @@ Pop3TestServer::~Pop3TestServer()
 QString Pop3TestServer::address() const
 {
     return u"127.0.0.1:%1"_s.arg(port_);
-}
-
-QString Pop3TestServer::certificateFile() const
-{
-    return dir_.filePath(u"cert.pem"_s);
 }
 
 void Pop3TestServer::addMessage(const QByteArray& rfc822)
@@ -213,59 +201,27 @@ QString Pop3TestServer::log() const
     return QString::fromUtf8(readFile(dir_.filePath(u"dovecot.log"_s)));
 }
 
-QList<pid_t> Pop3TestServer::processes() const
-{
-    QList<pid_t> found;
-    if (master_.state() == QProcess::NotRunning)
-        return found;
-    found << pid_t(master_.processId());
-    // Children, grandchildren...: every process whose parent is already listed.
-    for (qsizetype before = 0; before != found.size();) {
-        before = found.size();
-        for (const QString& entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
-            bool numeric = false;
-            const pid_t pid = pid_t(entry.toInt(&numeric));
-            if (!numeric || found.contains(pid))
-                continue;
-            const QByteArray stat = readFile(u"/proc/%1/stat"_s.arg(entry));
-            const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-            if (fields.size() > 1 && found.contains(pid_t(fields[1].toInt())))
-                found << pid;
-        }
-    }
-    return found;
-}
-
 void Pop3TestServer::freeze()
 {
-    for (pid_t pid : processes())
-        ::kill(pid, SIGSTOP);
+    if (master_.state() != QProcess::NotRunning)
+        ::kill(-pid_t(master_.processId()), SIGSTOP);
     frozen_ = true;
 }
 
 void Pop3TestServer::stop()
 {
-    const QList<pid_t> all = processes();
-    if (frozen_)
-        for (pid_t pid : all)
-            ::kill(pid, SIGCONT);
-    frozen_ = false;
-    if (all.isEmpty())
+    if (master_.state() == QProcess::NotRunning)
         return;
+    // The master and its workers share one process group (see start()).
+    const pid_t group = pid_t(master_.processId());
+    if (frozen_)
+        ::kill(-group, SIGCONT);
+    frozen_ = false;
     master_.terminate();
-    if (!master_.waitForFinished(5000)) {
-        master_.kill();
-        master_.waitForFinished(3000);
-    }
-    // Workers normally follow their master; any that did not are killed.
-    QElapsedTimer clock;
-    clock.start();
-    for (pid_t pid : all.mid(1)) {
-        while (alive(pid) && clock.elapsed() < 2000)
-            QThread::msleep(20);
-        if (alive(pid))
-            ::kill(pid, SIGKILL);
-    }
+    if (!master_.waitForFinished(5000))
+        master_.kill(), master_.waitForFinished(3000);
+    QThread::msleep(100);
+    ::kill(-group, SIGKILL); // any worker that outlived its master
 }
 
 // ---- SmtpTestServer
@@ -324,9 +280,4 @@ QList<SmtpTestServer::Received> SmtpTestServer::received() const
         all << mail;
     }
     return all;
-}
-
-QString SmtpTestServer::errors()
-{
-    return QString::fromUtf8(process_.readAllStandardError());
 }

@@ -17,8 +17,7 @@
 class Pop3TestServer {
   public:
     struct Options {
-        bool tls = false;         // a throwaway certificate: STLS and a POP3S listener
-        bool tlsRequired = false; // plain logins refused before STLS
+        bool tls = false; // a throwaway certificate: STLS and a POP3S listener
     };
 
     Pop3TestServer() : Pop3TestServer(Options{}) {}
@@ -33,7 +32,6 @@ class Pop3TestServer {
     QString address() const;                 // "127.0.0.1:port"
     QString user() const { return QStringLiteral("tester"); }
     QString password() const { return QStringLiteral("secret"); }
-    QString certificateFile() const;
 
     // Delivers a message; messages are numbered in the order they were added.
     void addMessage(const QByteArray& rfc822);
@@ -49,7 +47,6 @@ class Pop3TestServer {
   private:
     bool start(const Options& options);
     void writeConfig(const Options& options) const;
-    QList<pid_t> processes() const;
 
     QTemporaryDir dir_;
     QProcess master_;
@@ -86,7 +83,6 @@ class SmtpTestServer {
     int port() const { return port_; }
     QString address() const; // "127.0.0.1:port"
     QList<Received> received() const;
-    QString errors();
 
   private:
     QTemporaryDir dir_;

@@ -60,7 +60,7 @@ def main():
     def authenticator(server, session, envelope, mechanism, data):
         ok = isinstance(data, LoginPassword) and \
             data.login == user.encode() and data.password == password.encode()
-        return AuthResult(success=ok)
+        return AuthResult(success=ok, handled=False)
 
     handler = Recorder(args.dir, bool(args.auth))
     loop = asyncio.new_event_loop()

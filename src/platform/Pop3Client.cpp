@@ -1,0 +1,352 @@
+#include "platform/Pop3Client.h"
+
+#include "platform/CurlEasy.h"
+
+#include <QHash>
+
+namespace platform {
+
+namespace {
+
+// A server may send anything: one reply (a listing, a message) is kept up
+// to this size and the rest is read and dropped, so the session stays in step.
+constexpr qsizetype kMaxReplyBytes = 16 * 1024 * 1024;
+constexpr int kMaxMessages = 1000000;
+constexpr int kMaxHeaders = 10000;
+// Messages fetched in advance while listing (lines per message at most).
+constexpr int kReadAhead = 32;
+constexpr int kReadAheadLineLimit = 10;
+
+bool hasControlCharacters(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    return false;
+}
+
+QList<QByteArray> replyLines(const QByteArray& reply)
+{
+    QList<QByteArray> lines = reply.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray& line : lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+    return lines;
+}
+
+} // namespace
+
+// A retrieved message, parsed on the worker thread.
+struct Pop3Client::Message {
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QList<QPair<qint64, QByteArray>> lines;
+
+    static Message parse(const QByteArray& reply, int lineLimit)
+    {
+        Message m;
+        const QList<QByteArray> lines = replyLines(reply);
+        qsizetype at = 0;
+        for (; at < lines.size() && !lines[at].isEmpty(); ++at) {
+            const QByteArray& line = lines[at];
+            if ((line.startsWith(' ') || line.startsWith('\t')) && !m.headers.isEmpty()) {
+                m.headers.last().second += line; // folded: the line break goes, the blank stays
+                continue;
+            }
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && m.headers.size() < kMaxHeaders)
+                m.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+        }
+        qint64 bytes = 0;
+        for (++at; at < lines.size() && m.lines.size() < lineLimit; ++at) {
+            bytes += lines[at].size() + 2;
+            m.lines.append({bytes, lines[at]});
+        }
+        return m;
+    }
+};
+
+// Worker-side state: touched by libcurl's callbacks during a command and by
+// the GUI thread only between commands.
+struct Pop3Client::Session {
+    TrailMask mask{QByteArrayLiteral("+ ")};
+    QByteArray baseUrl;
+    QByteArray reply;
+    QByteArray lastError; // the last "-ERR" line
+    bool overflow = false;
+    // GUI side: the last message asked for and the ones read in advance.
+    int lastRead = 0;
+    int readAheadLimit = -1;
+    QHash<int, Message> readAhead;
+    CurlEasy curl; // last: its clean-up may still report trail lines
+
+    static size_t write(char* data, size_t size, size_t count, void* self)
+    {
+        auto& s = *static_cast<Session*>(self);
+        const size_t bytes = size * count;
+        if (s.reply.size() + qsizetype(bytes) <= kMaxReplyBytes)
+            s.reply.append(data, qsizetype(bytes));
+        else
+            s.overflow = true;
+        return bytes;
+    }
+
+    void prepare()
+    {
+        reply.clear();
+        overflow = false;
+        lastError.clear();
+        curl.clearError();
+    }
+};
+
+Pop3Client::Pop3Client(QObject* parent) : QObject(parent) {}
+
+Pop3Client::~Pop3Client() = default;
+
+qint64 Pop3Client::messageSize(int n) const
+{
+    return n >= 1 && n <= sizes_.size() ? sizes_[n - 1] : 0;
+}
+
+bool Pop3Client::fail(int number, const QString& description)
+{
+    emit Error(number, description);
+    return false;
+}
+
+bool Pop3Client::failed(CURLcode result)
+{
+    if (result == CURLE_ABORTED_BY_CALLBACK || worker_.aborted())
+        return false;
+    QString description = session_->curl.describe(result);
+    const QByteArray refusal = session_->lastError;
+    if (result == CURLE_LOGIN_DENIED)
+        description = QStringLiteral("Login refused by the server");
+    if (!refusal.isEmpty())
+        description += QStringLiteral(": ") + QString::fromLatin1(refusal);
+    return fail(int(result), description);
+}
+
+void Pop3Client::trailLine(Session& s, int type, const QByteArray& line)
+{
+    QByteArray shown = line;
+    if (type == Sent) {
+        shown = s.mask.client(line);
+    } else if (type == Received) {
+        s.mask.server(line);
+        if (line.startsWith("-ERR"))
+            s.lastError = line;
+        if (line.startsWith("+OK") || line.startsWith("-ERR"))
+            worker_.post([this, reply = QString::fromLatin1(line)] { lastReply_ = reply; });
+    }
+    worker_.post([this, type, text = QString::fromLatin1(shown)] { emit PITrail(type, text); });
+    if (type != Information)
+        return;
+    const CurlEasy::News news = s.curl.news(line);
+    if (news != CurlEasy::News::None)
+        worker_.post([this, up = news == CurlEasy::News::Connected] {
+            connected_ = up;
+            emit PITrail(Information, up ? QStringLiteral("Connected.") : QStringLiteral("Disconnected."));
+        });
+}
+
+bool Pop3Client::perform(const std::function<CURLcode(Session&)>& job)
+{
+    Session& s = *session_;
+    s.prepare();
+    running_ = true;
+    const CURLcode result = worker_.run([&] { return job(s); });
+    running_ = false;
+    return result == CURLE_OK || failed(result);
+}
+
+bool Pop3Client::connectAndLogin()
+{
+    if (running_)
+        return false;
+    closeSession();
+    worker_.clearAbort();
+    count_ = 0;
+    total_ = 0;
+    sizes_.clear();
+    const MailServerAddress address = ParseMailServer(host, QStringLiteral("pop3"));
+    if (!address.valid())
+        return fail(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad POP3 server name: ") + address.error);
+    if (hasControlCharacters(user) || hasControlCharacters(password))
+        return fail(int(CURLE_URL_MALFORMAT), QStringLiteral("The login holds control characters"));
+    session_ = std::make_unique<Session>();
+    Session* s = session_.get();
+    s->baseUrl = (address.url() + u'/').toUtf8();
+    auto lines = [this, s](int type, const QByteArray& line) { trailLine(*s, type, line); };
+    if (!s->curl.open({timeouts.connectSeconds, timeouts.lowSpeedSeconds}, worker_.abortFlag(), lines)) {
+        session_.reset();
+        return fail(int(CURLE_FAILED_INIT), QStringLiteral("Cannot start the POP3 client"));
+    }
+    CURL* easy = s->curl.handle();
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "pop3,pop3s");
+    curl_easy_setopt(easy, CURLOPT_USERNAME, user.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_PASSWORD, password.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Session::write);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, s);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, verifyPeer ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, verifyPeer ? 2L : 0L);
+    if (!address.implicitTls() && tls != MailTls::Off)
+        curl_easy_setopt(easy, CURLOPT_USE_SSL, long(tls == MailTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
+    if (!verifyPeer && (address.implicitTls() || tls != MailTls::Off))
+        emit PITrail(Information, QStringLiteral("Certificates are not checked: the server's identity is not verified."));
+
+    // A plain listing logs in and brings every message's number and size.
+    const bool ok = perform([](Session& s) {
+        curl_easy_setopt(s.curl.handle(), CURLOPT_URL, s.baseUrl.constData());
+        return curl_easy_perform(s.curl.handle());
+    });
+    if (!ok) {
+        closeSession();
+        return false;
+    }
+    for (const QByteArray& line : replyLines(session_->reply)) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        bool number = false, size = false;
+        fields.value(0).toInt(&number);
+        const qint64 bytes = fields.value(1).toLongLong(&size);
+        if (number && size && bytes >= 0 && sizes_.size() < kMaxMessages) {
+            sizes_.append(bytes);
+            total_ += bytes;
+        }
+    }
+    count_ = int(sizes_.size());
+    return true;
+}
+
+// One message, TOP n limit; RETR (cut here) for a server without TOP.
+CURLcode Pop3Client::fetch(Session& s, int n, int limit, Message& message)
+{
+    s.prepare();
+    const QByteArray top = QStringLiteral("TOP %1 %2").arg(n).arg(limit).toLatin1();
+    CURL* easy = s.curl.handle();
+    curl_easy_setopt(easy, CURLOPT_URL, s.baseUrl.constData());
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, top.constData());
+    CURLcode result = curl_easy_perform(easy);
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
+    if (result != CURLE_OK && !s.lastError.isEmpty() && s.curl.connectionUp()) {
+        s.prepare();
+        const QByteArray url = s.baseUrl + QByteArray::number(n);
+        curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+        result = curl_easy_perform(easy);
+    }
+    if (result == CURLE_OK)
+        message = Message::parse(s.reply, limit);
+    return result;
+}
+
+bool Pop3Client::retrieve(int n)
+{
+    if (running_)
+        return false;
+    if (!session_)
+        return fail(int(CURLE_SEND_ERROR), QStringLiteral("Not connected to the POP3 server"));
+    if (n < 1)
+        return fail(int(CURLE_REMOTE_FILE_NOT_FOUND), QStringLiteral("No message number %1").arg(n));
+    Session& s = *session_;
+    const int limit = qMax(0, lineLimit);
+    const bool sequential = n == s.lastRead + 1;
+    s.lastRead = n;
+    if (s.readAheadLimit == limit && s.readAhead.contains(n)) {
+        deliver(s.readAhead.take(n));
+        return true;
+    }
+    s.readAhead.clear();
+    s.readAheadLimit = limit;
+    // Reading the headers of a whole mailbox one message after the other:
+    // the next messages come in the same worker run, so each one does not
+    // cost a trip to the worker thread and back.
+    const int extra = sequential && limit <= kReadAheadLineLimit ? qMin(kReadAhead, count_ - n) : 0;
+    QList<Message> ahead(qMax(0, extra) + 1);
+    const bool ok = perform([&](Session& s) {
+        const CURLcode first = fetch(s, n, limit, ahead[0]);
+        for (int k = 1; first == CURLE_OK && k <= extra; ++k)
+            if (fetch(s, n + k, limit, ahead[k]) != CURLE_OK) {
+                ahead.resize(k);
+                break;
+            }
+        return first;
+    });
+    if (!ok)
+        return false;
+    for (qsizetype k = 1; k < ahead.size(); ++k)
+        s.readAhead.insert(n + int(k), ahead[k]);
+    deliver(ahead[0]);
+    return true;
+}
+
+void Pop3Client::deliver(const Message& message)
+{
+    for (const auto& [name, value] : message.headers)
+        emit Header(name, value);
+    for (const auto& [bytes, line] : message.lines)
+        emit Transfer(bytes, line);
+}
+
+bool Pop3Client::remove(int n)
+{
+    if (running_)
+        return false;
+    if (!session_)
+        return fail(int(CURLE_SEND_ERROR), QStringLiteral("Not connected to the POP3 server"));
+    if (n < 1)
+        return fail(int(CURLE_REMOTE_FILE_NOT_FOUND), QStringLiteral("No message number %1").arg(n));
+    session_->readAhead.clear();
+    const QByteArray dele = QStringLiteral("DELE %1").arg(n).toLatin1();
+    return perform([&](Session& s) {
+        CURL* easy = s.curl.handle();
+        curl_easy_setopt(easy, CURLOPT_URL, s.baseUrl.constData());
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, dele.constData());
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        const CURLcode result = curl_easy_perform(easy);
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 0L);
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
+        return result;
+    });
+}
+
+void Pop3Client::quit()
+{
+    if (running_ || !session_)
+        return;
+    // The server removes the messages marked deleted only at QUIT. It goes
+    // out as an ordinary command so that it and the goodbye reach the trail.
+    running_ = true;
+    Session& s = *session_;
+    worker_.run([&s] {
+        if (s.curl.connectionUp()) {
+            CURL* easy = s.curl.handle();
+            curl_easy_setopt(easy, CURLOPT_URL, s.baseUrl.constData());
+            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, "QUIT");
+            curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+            curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+            curl_easy_perform(easy);
+        }
+        s.curl.close();
+        return CURLE_OK;
+    });
+    running_ = false;
+    closeSession();
+}
+
+void Pop3Client::closeSession()
+{
+    session_.reset();
+    if (connected_) {
+        connected_ = false;
+        emit PITrail(Information, QStringLiteral("Disconnected."));
+    }
+}
+
+void Pop3Client::abort()
+{
+    worker_.abort();
+}
+
+} // namespace platform

@@ -1,0 +1,171 @@
+#include "platform/Pop3Client.h"
+#include "support/MailServers.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using platform::MailTls;
+
+namespace {
+
+// A client logged into a fresh server, with everything it reported.
+struct Pop3Session {
+    explicit Pop3Session(Pop3TestServer::Options options = {}) : server(options)
+    {
+        client.host = server.address();
+        client.user = server.user();
+        client.password = server.password();
+        QObject::connect(&client, &platform::Pop3Client::PITrail,
+                         [this](int type, const QString& text) { trail << u"%1 %2"_s.arg(type).arg(text); });
+        QObject::connect(&client, &platform::Pop3Client::Header,
+                         [this](const QByteArray& name, const QByteArray& value) { headers << name + ": " + value; });
+        QObject::connect(&client, &platform::Pop3Client::Transfer,
+                         [this](qint64, const QByteArray& line) { body << line; });
+        QObject::connect(&client, &platform::Pop3Client::Error,
+                         [this](int, const QString& text) { errors << text; });
+    }
+    QByteArrayList fetch(int n)
+    {
+        headers.clear(), body.clear();
+        return client.retrieve(n) ? headers : QByteArrayList{"failed"};
+    }
+
+    Pop3TestServer server;
+    platform::Pop3Client client;
+    QStringList trail, errors;
+    QByteArrayList headers, body;
+};
+
+} // namespace
+
+TEST(Pop3Client, ListsTheMailboxAndReadsMessagesOnOneConnection)
+{
+    for (int messages : {0, 250}) {
+        Pop3Session s;
+        QList<qint64> sizes{0};
+        for (int i = 1; i <= messages; ++i) {
+            const QByteArray mail = "Subject: number " + QByteArray::number(i) + "\r\n\r\n" + QByteArray(i, 'x');
+            s.server.addMessage(mail + "\r\n");
+            sizes << mail.size() + 2;
+        }
+        ASSERT_TRUE(s.client.connectAndLogin()) << s.errors.join(u'\n').toStdString();
+        ASSERT_EQ(s.client.messageCount(), messages);
+        qint64 total = 0;
+        for (int i = 1; i <= messages; ++i) {
+            EXPECT_EQ(s.client.messageSize(i), sizes[i]);
+            total += sizes[i];
+            ASSERT_EQ(s.fetch(i), QByteArrayList{"Subject: number " + QByteArray::number(i)});
+        }
+        EXPECT_EQ(s.client.totalSize(), total);
+        EXPECT_EQ(s.trail.count(u"2 Connected."_s), 1);
+        s.client.quit();
+        EXPECT_FALSE(s.client.connected());
+        EXPECT_EQ(s.trail.last(), u"2 Disconnected."_s);
+        EXPECT_TRUE(s.client.lastReply().startsWith(u"+OK"_s)) << s.client.lastReply().toStdString();
+    }
+}
+
+TEST(Pop3Client, HeadersAreUnfoldedAndBodyLinesComeUpToTheLineLimit)
+{
+    Pop3Session s;
+    const QByteArray longLine(200000, 'L');
+    s.server.addMessage("From: Ann <ann@example.org>\r\nSubject: folded\r\n  across\tlines\r\n"
+                        "X-Eight: caf\xe9 \xff\r\n\r\n.dotted\r\n" + longLine + "\r\n\r\nlast\r\n");
+    ASSERT_TRUE(s.client.connectAndLogin());
+    const QByteArrayList headers{"From: Ann <ann@example.org>", "Subject: folded  across\tlines",
+                                 "X-Eight: caf\xe9 \xff"};
+    const QByteArrayList lines{".dotted", longLine, "", "last"};
+    for (int limit : {0, 1, 3, 1500}) {
+        s.client.lineLimit = limit;
+        EXPECT_EQ(s.fetch(1), headers);
+        EXPECT_EQ(s.body, lines.mid(0, limit)) << limit;
+    }
+    // Message numbers the server does not have fail, and the session goes on.
+    for (int missing : {0, 2}) {
+        EXPECT_EQ(s.fetch(missing), QByteArrayList{"failed"});
+        EXPECT_FALSE(s.errors.isEmpty());
+    }
+    EXPECT_EQ(s.fetch(1), headers);
+}
+
+TEST(Pop3Client, DeletedMessagesLeaveTheServerAtQuit)
+{
+    Pop3Session s;
+    for (int i = 0; i < 5; ++i)
+        s.server.addMessage("Subject: x\r\n\r\nbody\r\n");
+    ASSERT_TRUE(s.client.connectAndLogin());
+    ASSERT_EQ(s.fetch(1), QByteArrayList{"Subject: x"});
+    for (int n : {2, 4, 5})
+        ASSERT_TRUE(s.client.remove(n));
+    EXPECT_EQ(s.fetch(2), QByteArrayList{"failed"}); // not served from what was read ahead
+    s.errors.clear();
+    EXPECT_EQ(s.server.messageCount(), 5);
+    s.client.quit();
+    EXPECT_EQ(s.server.messageCount(), 2);
+    EXPECT_TRUE(s.errors.isEmpty());
+}
+
+TEST(Pop3Client, RefusedLoginsAndBadAddressesAreClearErrors)
+{
+    Pop3Session s;
+    s.client.password = u"wrong-password"_s;
+    EXPECT_FALSE(s.client.connectAndLogin());
+    ASSERT_EQ(s.errors.size(), 1);
+    EXPECT_TRUE(s.errors[0].contains(u"Login refused"_s) && s.errors[0].contains(u"-ERR"_s)) << s.errors[0].toStdString();
+    EXPECT_FALSE(s.client.connected());
+    // What goes over the wire for the login never reaches the trail.
+    const QString wire = QString::fromLatin1(QByteArray("\0tester\0wrong-password", 22).toBase64());
+    for (const QString& line : s.trail)
+        EXPECT_FALSE(line.contains(u"wrong-password"_s) || line.contains(wire)) << line.toStdString();
+    EXPECT_TRUE(s.trail.filter(u"**********"_s).size() >= 1) << s.trail.join(u'\n').toStdString();
+
+    for (const QString& host : {u"bad host"_s, u"imap://127.0.0.1"_s, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort())}) {
+        s.client.host = host;
+        s.errors.clear();
+        EXPECT_FALSE(s.client.connectAndLogin());
+        EXPECT_EQ(s.errors.size(), 1) << host.toStdString();
+    }
+}
+
+TEST(Pop3Client, AServerThatStopsAnsweringCostsATimeOut)
+{
+    for (bool beforeLogin : {true, false}) {
+        Pop3Session s;
+        s.server.addMessage("Subject: x\r\n\r\nbody\r\n");
+        s.client.timeouts = {2, 2};
+        if (!beforeLogin) {
+            ASSERT_TRUE(s.client.connectAndLogin());
+        }
+        s.server.freeze();
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(beforeLogin ? s.client.connectAndLogin() : s.client.retrieve(1));
+        EXPECT_LT(clock.elapsed(), 8000);
+        EXPECT_EQ(s.errors.size(), 1);
+    }
+}
+
+TEST(Pop3Client, TlsConnectionsCheckCertificatesUnlessToldNotTo)
+{
+    struct Case {
+        bool implicit;
+        MailTls tls;
+        bool verify;
+        bool works;
+    };
+    Pop3Session s({true});
+    s.server.addMessage("Subject: secure\r\n\r\nbody\r\n");
+    for (const Case& c : {Case{true, MailTls::Off, false, true}, Case{true, MailTls::Off, true, false},
+                          Case{false, MailTls::Require, false, true}, Case{false, MailTls::Require, true, false}}) {
+        s.client.host = c.implicit ? u"pop3s://127.0.0.1:%1"_s.arg(s.server.tlsPort()) : s.server.address();
+        s.client.tls = c.tls;
+        s.client.verifyPeer = c.verify;
+        s.trail.clear();
+        EXPECT_EQ(s.client.connectAndLogin() && s.fetch(1) == QByteArrayList{"Subject: secure"}, c.works)
+            << c.implicit << c.verify << s.trail.join(u'\n').toStdString();
+        EXPECT_EQ(s.trail.filter(u"not checked"_s).size(), c.verify || (c.tls == MailTls::Off && !c.implicit) ? 0 : 1);
+        s.client.quit();
+    }
+}

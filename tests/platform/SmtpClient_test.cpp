@@ -1,0 +1,98 @@
+#include "platform/SmtpClient.h"
+#include "support/MailServers.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using platform::MailTls;
+using Tls = SmtpTestServer::Tls;
+
+namespace {
+
+const QByteArray kMessage = "From: \"Ann\" <ann@example.org>\r\nTo: bob@example.org\r\nSubject: dots\r\n"
+                            "X-Mailer: Halvorn v3.3\r\n\r\n.a line that starts with a dot\r\n..two\r\n"
+                            "caf\xc3\xa9\r\n.\r\nend\r\n";
+
+struct SmtpSession {
+    explicit SmtpSession(const SmtpTestServer::Options& options) : server(options)
+    {
+        client.host = (options.tls == Tls::Implicit ? u"smtps://"_s : QString()) + server.address();
+        client.mailFrom = u"ann@example.org"_s;
+        client.recipients = QStringList{u"bob@example.org"_s, u" carol@example.org "_s};
+        client.message = kMessage;
+        client.verifyPeer = false;
+        QObject::connect(&client, &platform::SmtpClient::PITrail,
+                         [this](int type, const QString& text) { trail << u"%1 %2"_s.arg(type).arg(text); });
+        QObject::connect(&client, &platform::SmtpClient::Error,
+                         [this](int, const QString& text) { errors << text; });
+    }
+    bool send()
+    {
+        const bool sent = client.connectToServer() && client.send();
+        client.quit();
+        return sent;
+    }
+
+    SmtpTestServer server;
+    platform::SmtpClient client;
+    QStringList trail, errors;
+};
+
+} // namespace
+
+TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
+{
+    struct Case {
+        SmtpTestServer::Options server;
+        QString user;
+        MailTls tls;
+    };
+    for (const Case& c : {Case{{}, {}, MailTls::Off}, Case{{Tls::StartTls, {}, {}}, {}, MailTls::Require},
+                          Case{{Tls::Implicit, {}, {}}, {}, MailTls::Off},
+                          Case{{Tls::Off, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Off},
+                          Case{{Tls::StartTls, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Try},
+                          // A server without AUTH takes the mail without a login.
+                          Case{{}, u"joe"_s, MailTls::Off}}) {
+        SmtpSession s(c.server);
+        s.client.user = c.user;
+        s.client.password = u"pa55"_s;
+        s.client.tls = c.tls;
+        ASSERT_TRUE(s.send()) << s.errors.join(u'\n').toStdString() << s.trail.join(u'\n').toStdString();
+        const auto received = s.server.received();
+        ASSERT_EQ(received.size(), 1);
+        EXPECT_EQ(received[0].from, u"ann@example.org"_s);
+        EXPECT_EQ(received[0].recipients, (QStringList{u"bob@example.org"_s, u"carol@example.org"_s}));
+        EXPECT_EQ(received[0].data, kMessage);
+        const bool loggedIn = !c.server.user.isEmpty();
+        EXPECT_EQ(s.trail.filter(u"235 "_s).size(), loggedIn ? 1 : 0) << s.trail.join(u'\n').toStdString();
+        EXPECT_EQ(s.trail.filter(u"STARTTLS"_s).isEmpty(), c.tls == MailTls::Off);
+        const QString wire = QString::fromLatin1(QByteArray("\0joe\0pa55", 9).toBase64());
+        for (const QString& line : s.trail)
+            EXPECT_FALSE(line.contains(u"pa55"_s) || line.contains(wire)) << line.toStdString();
+        EXPECT_TRUE(s.trail.contains(u"2 Connected."_s));
+        EXPECT_TRUE(s.client.lastReply().startsWith(u"221"_s)) << s.client.lastReply().toStdString();
+    }
+}
+
+TEST(SmtpClient, RefusalsAreErrorsThatSayWhy)
+{
+    struct Case {
+        QString recipient, user, password, host, expected;
+    };
+    for (const Case& c : {Case{u"reject@example.org"_s, {}, {}, {}, u"550"_s},
+                          Case{u"bob@example.org"_s, u"joe"_s, u"wrong"_s, {}, u"Login refused"_s},
+                          Case{u"bob@example.org"_s, {}, {}, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort()), u"connect"_s},
+                          Case{u"bob@example.org"_s, {}, {}, u"smtp://bad host"_s, u"Bad SMTP server name"_s},
+                          Case{u"bob>@example.org"_s, {}, {}, {}, u"Bad recipient"_s}}) {
+        SmtpSession s({Tls::Off, u"joe"_s, u"pa55"_s});
+        s.client.recipients = QStringList{c.recipient};
+        s.client.user = c.user;
+        s.client.password = c.password;
+        if (!c.host.isEmpty())
+            s.client.host = c.host;
+        EXPECT_FALSE(s.send());
+        ASSERT_EQ(s.errors.size(), 1);
+        EXPECT_TRUE(s.errors[0].contains(c.expected)) << s.errors[0].toStdString();
+        EXPECT_TRUE(s.server.received().isEmpty());
+    }
+}
