@@ -17,7 +17,8 @@ constexpr int kMostEntries = 10000;
 int storedCount()
 {
     bool ok = false;
-    const int count = platform::userStore().get(kCountApplication, kCountSection, kCountKey, QStringLiteral("0"))
+    const int count = platform::userStore()
+                          .get(kCountApplication, kCountSection, kCountKey, QStringLiteral("0"))
                           .trimmed()
                           .toInt(&ok);
     return ok ? qBound(0, count, kMostEntries) : 0;

@@ -18,7 +18,10 @@ void MailMessage::addHeader(const QByteArray& name, const QByteArray& value)
         Date = value;
 }
 
-void MessageTable::resize(int count) { messages_.resize(qMax(0, count)); }
+void MessageTable::resize(int count)
+{
+    messages_.resize(qMax(0, count));
+}
 
 MailMessage& MessageTable::operator[](int n)
 {

@@ -33,7 +33,10 @@ void writePassword(const char* key, const QString& password)
         throw ProgramError(err::kPermissionDenied, IniPath());
 }
 
-QString soundKey(int index) { return QStringLiteral("Mail-%1").arg(index + 1); }
+QString soundKey(int index)
+{
+    return QStringLiteral("Mail-%1").arg(index + 1);
+}
 
 platform::MailTls tlsMode(const QString& value)
 {
@@ -65,7 +68,8 @@ void MailSettings::LoadMailSettings()
         ChkCfmMsgSent = flag(kMail, "Confirm Msg Sent", "1");
         chkCfmDel = flag(kMail, "Confirm Delete", "1");
         for (int i = 0; i < 3; ++i) {
-            chkSound[size_t(i)] = TextToBool(ReadIni(kSounds, soundKey(i) + QStringLiteral(" Enabled"), QStringLiteral("0")));
+            chkSound[size_t(i)] =
+                TextToBool(ReadIni(kSounds, soundKey(i) + QStringLiteral(" Enabled"), QStringLiteral("0")));
             txtSound[size_t(i)] = ReadIni(kSounds, soundKey(i), QString());
         }
         pop3Tls = text(kMail, "POP3 TLS", QStringLiteral("off"));
@@ -97,8 +101,8 @@ void MailSettings::SaveMail()
         write(kMail, "Confirm Delete", BoolText(chkCfmDel));
         writePassword("MailPass", txtPass);
         for (int i = 0; i < 3; ++i) {
-            if (!WriteIni(kSounds, soundKey(i) + QStringLiteral(" Enabled"), BoolText(chkSound[size_t(i)]))
-                || !WriteIni(kSounds, soundKey(i), txtSound[size_t(i)]))
+            if (!WriteIni(kSounds, soundKey(i) + QStringLiteral(" Enabled"), BoolText(chkSound[size_t(i)])) ||
+                !WriteIni(kSounds, soundKey(i), txtSound[size_t(i)]))
                 throw ProgramError(err::kPermissionDenied, IniPath());
         }
         write(kMail, "POP3 TLS", pop3Tls);
@@ -109,7 +113,19 @@ void MailSettings::SaveMail()
     });
 }
 
-platform::MailTls MailSettings::pop3TlsMode() const { return tlsMode(pop3Tls); }
-platform::MailTls MailSettings::smtpTlsMode() const { return tlsMode(smtpTls); }
-QString MailSettings::smtpUser() const { return smtpLogin.isEmpty() ? txtlogin.trimmed() : smtpLogin; }
-QString MailSettings::smtpPass() const { return smtpPassword.isEmpty() ? txtPass : smtpPassword; }
+platform::MailTls MailSettings::pop3TlsMode() const
+{
+    return tlsMode(pop3Tls);
+}
+platform::MailTls MailSettings::smtpTlsMode() const
+{
+    return tlsMode(smtpTls);
+}
+QString MailSettings::smtpUser() const
+{
+    return smtpLogin.isEmpty() ? txtlogin.trimmed() : smtpLogin;
+}
+QString MailSettings::smtpPass() const
+{
+    return smtpPassword.isEmpty() ? txtPass : smtpPassword;
+}

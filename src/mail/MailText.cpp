@@ -5,7 +5,10 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 int hexValue(char c)
 {
@@ -71,7 +74,8 @@ QByteArray decodeQ(const QByteArray& text, bool underscoreIsBlank)
         const char c = text[i];
         if (c == '_' && underscoreIsBlank) {
             out += ' ';
-        } else if (c == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+        } else if (c == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+                   hexValue(text[i + 2]) >= 0) {
             out += char(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
             i += 2;
         } else {
@@ -154,9 +158,7 @@ QString DisplayText(const QByteArray& bytes)
     out.reserve(bytes.size());
     qsizetype runStart = 0;
     qsizetype i = 0;
-    auto flushRun = [&] {
-        out += QString::fromUtf8(bytes.constData() + runStart, i - runStart);
-    };
+    auto flushRun = [&] { out += QString::fromUtf8(bytes.constData() + runStart, i - runStart); };
     while (i < bytes.size()) {
         if (uchar(bytes[i]) < 0x80) {
             ++i;

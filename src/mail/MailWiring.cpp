@@ -26,8 +26,11 @@ void showMailbox()
 void loadMailbox()
 {
     MailCheck& check = Mail().check();
-    QObject::connect(&check, &MailCheck::showMailbox, &check, showMailbox, Qt::UniqueConnection);
-    QObject::connect(&check, &MailCheck::newMailIcon, &check, ShowMailTrayIcon, Qt::UniqueConnection);
+    // Loading twice must not show things twice.
+    QObject::disconnect(&check, &MailCheck::showMailbox, &check, nullptr);
+    QObject::disconnect(&check, &MailCheck::newMailIcon, &check, nullptr);
+    QObject::connect(&check, &MailCheck::showMailbox, &check, showMailbox);
+    QObject::connect(&check, &MailCheck::newMailIcon, &check, ShowMailTrayIcon);
     check.MailTicks = 0;
     check.start();
 }

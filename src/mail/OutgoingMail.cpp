@@ -100,8 +100,8 @@ bool validAddress(const QString& address)
             return false;
     }
     const QString domain = address.mid(at + 1);
-    return !address.left(at).contains(u'@') && !domain.startsWith(u'.') && !domain.endsWith(u'.')
-           && !domain.contains(QStringLiteral(".."));
+    return !address.left(at).contains(u'@') && !domain.startsWith(u'.') && !domain.endsWith(u'.') &&
+           !domain.contains(QStringLiteral(".."));
 }
 
 bool isAscii(const QString& text)
@@ -165,7 +165,8 @@ QList<QByteArray> headerWords(const QString& text)
 }
 
 // "Name: word word ..." folded with CR LF and a blank before the fold width.
-QByteArray headerLine(const QByteArray& name, const QList<QByteArray>& words, const QByteArray& separator = " ")
+QByteArray headerLine(const QByteArray& name, const QList<QByteArray>& words,
+                      const QByteArray& separator = " ")
 {
     QByteArray out = name + ":";
     qsizetype lineLength = out.size();
@@ -289,8 +290,10 @@ QByteArray quotedPrintable(const QByteArray& body)
             continue;
         }
         const bool lineEndFollows = i + 1 >= body.size() || body[i + 1] == '\r';
-        const bool literal = (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEndFollows);
-        const QByteArray piece = literal ? QByteArray(1, char(c)) : "=" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
+        const bool literal =
+            (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEndFollows);
+        const QByteArray piece = literal ? QByteArray(1, char(c))
+                                         : "=" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
         if (lineLength + piece.size() > 75) {
             out += "=\r\n";
             lineLength = 0;
@@ -331,7 +334,8 @@ PreparedMail PrepareMail(const OutgoingMail& mail, const QDateTime& now)
     else if (from.isEmpty())
         prepared.error = QStringLiteral("The return address is missing: fill it in under Email > Setup.");
     else if (from.size() > 1 || !validAddress(from.first().address))
-        prepared.error = QStringLiteral("The return address is not a valid e-mail address: correct it under Email > Setup.");
+        prepared.error = QStringLiteral(
+            "The return address is not a valid e-mail address: correct it under Email > Setup.");
     else
         prepared.error = addressError(to + copy);
     if (!prepared.error.isEmpty())

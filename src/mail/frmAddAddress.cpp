@@ -18,8 +18,7 @@ namespace {
 // 500 twips right and 1000 twips down, at 15 twips per pixel.
 constexpr QPoint kOffsetFromComposer{500 / 15, 1000 / 15};
 
-template <class W>
-W* named(const QString& name, QWidget* parent)
+template <class W> W* named(const QString& name, QWidget* parent)
 {
     auto* w = new W(parent);
     w->setObjectName(name);
@@ -93,15 +92,21 @@ void frmAddAddress::cmdControl_Click(int index)
     }
 }
 
-void frmAddAddress::List2_DblClick() { saveAndPick(); }
+void frmAddAddress::List2_DblClick()
+{
+    saveAndPick();
+}
 
-QString frmAddAddress::entryLine() const { return Text2->text() + QStringLiteral(" <") + Text1->text() + u'>'; }
+QString frmAddAddress::entryLine() const
+{
+    return Text2->text() + QStringLiteral(" <") + Text1->text() + u'>';
+}
 
 void frmAddAddress::Text1_KeyPress()
 {
     if (Text1->text().isEmpty()) {
-        MsgBox(QStringLiteral("Nothing to add! Enter someone in the edit box first."), platform::MsgButtons::Ok,
-               platform::MsgIcon::Exclamation, kProgramName, this);
+        MsgBox(QStringLiteral("Nothing to add! Enter someone in the edit box first."),
+               platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, kProgramName, this);
         return;
     }
     List2->addItem(entryLine());

@@ -23,15 +23,15 @@
 
 namespace {
 
-template <class W>
-W* named(const QString& name, QWidget* parent)
+template <class W> W* named(const QString& name, QWidget* parent)
 {
     auto* w = new W(parent);
     w->setObjectName(name);
     return w;
 }
 
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent, const QString& tip = QString())
+QPushButton* button(const QString& name, const QString& caption, QWidget* parent,
+                    const QString& tip = QString())
 {
     auto* b = named<QPushButton>(name, parent);
     b->setText(caption);
@@ -174,14 +174,18 @@ QWidget* frmMailSetup::buildSendTab()
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     txtSendMailServer = bindText(QStringLiteral("txtSendMailServer"), &MailSettings::txtSendMailServer, page);
-    addRow(grid, label(QStringLiteral("lblSmtp"), QStringLiteral("SMTP Server Address"), page), txtSendMailServer);
+    addRow(grid, label(QStringLiteral("lblSmtp"), QStringLiteral("SMTP Server Address"), page),
+           txtSendMailServer);
     txtReturnAddress = bindText(QStringLiteral("txtReturnAddress"), &MailSettings::txtReturnAddress, page);
-    addRow(grid, label(QStringLiteral("lblReturn"), QStringLiteral("Return Address"), page), txtReturnAddress);
+    addRow(grid, label(QStringLiteral("lblReturn"), QStringLiteral("Return Address"), page),
+           txtReturnAddress);
     txtUserName = bindText(QStringLiteral("txtUserName"), &MailSettings::txtUserName, page);
     addRow(grid, label(QStringLiteral("lblUserName"), QStringLiteral("User Name"), page), txtUserName);
     txtSig = bindText(QStringLiteral("txtSig"), &MailSettings::txtSig, page);
-    cmdBrowseSig = button(QStringLiteral("cmdBrowseSig"), QStringLiteral("..."), page, QStringLiteral("Browse for File"));
-    addRow(grid, label(QStringLiteral("lblSig"), QStringLiteral("Signature File"), page), txtSig, cmdBrowseSig);
+    cmdBrowseSig = button(QStringLiteral("cmdBrowseSig"), QStringLiteral("..."), page,
+                          QStringLiteral("Browse for File"));
+    addRow(grid, label(QStringLiteral("lblSig"), QStringLiteral("Signature File"), page), txtSig,
+           cmdBrowseSig);
     grid->setRowStretch(grid->rowCount(), 1);
     connect(cmdBrowseSig, &QPushButton::clicked, this, [this] { cmdBrowseSig_Click(); });
     return page;
@@ -195,17 +199,21 @@ QWidget* frmMailSetup::buildOptionsTab()
                             &MailSettings::chkDelOnRead, page);
     chkDelOnReply = bindFlag(QStringLiteral("chkDelOnReply"), QStringLiteral("Delete Message On Reply"),
                              &MailSettings::chkDelOnReply, page);
-    chkCfmDel = bindFlag(QStringLiteral("chkCfmDel"), QStringLiteral("Confirm Delete"), &MailSettings::chkCfmDel, page);
+    chkCfmDel = bindFlag(QStringLiteral("chkCfmDel"), QStringLiteral("Confirm Delete"),
+                         &MailSettings::chkCfmDel, page);
     ChkCfmMsgSent = bindFlag(QStringLiteral("ChkCfmMsgSent"), QStringLiteral("Confirm Message Sent "),
                              &MailSettings::ChkCfmMsgSent, page);
-    chkLnchEmail = bindFlag(QStringLiteral("chkLnchEmail"), QStringLiteral("Launch Email Client when new messages Arrive"),
+    chkLnchEmail = bindFlag(QStringLiteral("chkLnchEmail"),
+                            QStringLiteral("Launch Email Client when new messages Arrive"),
                             &MailSettings::chkLnchEmail, page);
     int row = 0;
     for (QCheckBox* box : {chkDelOnRead, chkDelOnReply, chkCfmDel, ChkCfmMsgSent, chkLnchEmail})
         grid->addWidget(box, row++, 0, 1, 3);
     txtBrowser = bindText(QStringLiteral("txtBrowser"), &MailSettings::txtBrowser, page);
-    cmd_mail = button(QStringLiteral("cmd_mail"), QStringLiteral("&Browse"), page, QStringLiteral("Select Email Reader"));
-    addRow(grid, label(QStringLiteral("lblBrowser"), QStringLiteral("E-Mail Client Path:"), page), txtBrowser, cmd_mail);
+    cmd_mail = button(QStringLiteral("cmd_mail"), QStringLiteral("&Browse"), page,
+                      QStringLiteral("Select Email Reader"));
+    addRow(grid, label(QStringLiteral("lblBrowser"), QStringLiteral("E-Mail Client Path:"), page), txtBrowser,
+           cmd_mail);
     grid->setRowStretch(grid->rowCount(), 1);
     connect(cmd_mail, &QPushButton::clicked, this, [this] { cmd_mail_Click(); });
     return page;
@@ -250,12 +258,15 @@ QWidget* frmMailSetup::buildSecurityTab()
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     cboPop3Tls = bindTls(QStringLiteral("cboPop3Tls"), &MailSettings::pop3Tls, page);
-    addRow(grid, label(QStringLiteral("lblPop3Tls"), QStringLiteral("POP3 encryption (STLS)"), page), cboPop3Tls);
+    addRow(grid, label(QStringLiteral("lblPop3Tls"), QStringLiteral("POP3 encryption (STLS)"), page),
+           cboPop3Tls);
     cboSmtpTls = bindTls(QStringLiteral("cboSmtpTls"), &MailSettings::smtpTls, page);
-    addRow(grid, label(QStringLiteral("lblSmtpTls"), QStringLiteral("SMTP encryption (STARTTLS)"), page), cboSmtpTls);
+    addRow(grid, label(QStringLiteral("lblSmtpTls"), QStringLiteral("SMTP encryption (STARTTLS)"), page),
+           cboSmtpTls);
     chkTlsVerify = bindFlag(QStringLiteral("chkTlsVerify"), QStringLiteral("Check server certificates"),
                             &MailSettings::tlsVerify, page);
-    chkTlsVerify->setToolTip(QStringLiteral("Switch off only for a test server with a self-signed certificate"));
+    chkTlsVerify->setToolTip(
+        QStringLiteral("Switch off only for a test server with a self-signed certificate"));
     grid->addWidget(chkTlsVerify, grid->rowCount(), 0, 1, 2);
     txtSmtpLogin = bindText(QStringLiteral("txtSmtpLogin"), &MailSettings::smtpLogin, page);
     txtSmtpLogin->setPlaceholderText(QStringLiteral("empty: the POP3 account"));
@@ -314,14 +325,21 @@ void frmMailSetup::chkSound_Click(int index)
     cmdMailBrowse[n]->setEnabled(chkSound[n]->isChecked());
 }
 
-void frmMailSetup::cmdMailBrowse_Click(int index) { BrowseSoundFile(this, txtSound[size_t(index)], ProgramDir()); }
+void frmMailSetup::cmdMailBrowse_Click(int index)
+{
+    BrowseSoundFile(this, txtSound[size_t(index)], ProgramDir());
+}
 
-void frmMailSetup::cmdMailPlay_Click(int index) { PlaySoundFile(txtSound[size_t(index)]->text()); }
+void frmMailSetup::cmdMailPlay_Click(int index)
+{
+    PlaySoundFile(txtSound[size_t(index)]->text());
+}
 
 void frmMailSetup::cmd_mail_Click()
 {
-    const QString file = ShowOpenDialog(this, QStringLiteral("Excutable files (*.exe)|*.exe|All files (*.*)|*.*"),
-                                        QStringLiteral("Browse for Email Reader"), ProgramDir());
+    const QString file =
+        ShowOpenDialog(this, QStringLiteral("Excutable files (*.exe)|*.exe|All files (*.*)|*.*"),
+                       QStringLiteral("Browse for Email Reader"), ProgramDir());
     if (!file.isEmpty())
         txtBrowser->setText(file);
 }

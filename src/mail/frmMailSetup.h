@@ -75,7 +75,8 @@ class frmMailSetup : public QWidget {
     QWidget* buildSecurityTab();
     // A field whose edits go straight into the settings member.
     QLineEdit* bindText(const QString& name, QString MailSettings::*field, QWidget* parent);
-    QCheckBox* bindFlag(const QString& name, const QString& caption, bool MailSettings::*field, QWidget* parent);
+    QCheckBox* bindFlag(const QString& name, const QString& caption, bool MailSettings::*field,
+                        QWidget* parent);
     QComboBox* bindTls(const QString& name, QString MailSettings::*field, QWidget* parent);
     // Every field shows the settings' current value.
     void refreshFields();

@@ -1,5 +1,4 @@
 // The address book in the per-user store, and the "Address Book" window.
-#include "QStringPrinting.h"
 #include "mail/AddressBook.h"
 #include "mail/frmAddAddress.h"
 #include "support/PlatformDoubles.h"
@@ -17,7 +16,8 @@ class AddressBookTest : public ::testing::Test {
     QString count() { return doubles.store.get("Ostrevan", "HVRN", "AddressBook", "missing"); }
     QString line(int key)
     {
-        return doubles.store.get(platform::kUserStoreApplication, "AddressBook", QString::number(key), "missing");
+        return doubles.store.get(platform::kUserStoreApplication, "AddressBook", QString::number(key),
+                                 "missing");
     }
 
     PlatformDoubles doubles;
@@ -51,16 +51,16 @@ TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTarget)
         std::vector<std::pair<int, QString>> picks;
         QWidget composer;
         composer.move(100, 100);
-        frmAddAddress w(target, [&](int t, const QString& l) { picks.emplace_back(t, l); }, &composer);
-        EXPECT_EQ(w.windowTitle(), "Address Book");
-        EXPECT_TRUE(w.isModal() && w.Text3->isHidden());
+        frmAddAddress w(
+            target, [&](int t, const QString& l) { picks.emplace_back(t, l); }, &composer);
+        EXPECT_TRUE(w.windowTitle() == "Address Book" && w.isModal() && w.Text3->isHidden());
         EXPECT_EQ(w.pos(), QPoint(133, 166));
         ASSERT_EQ(w.List2->count(), listed);
         w.Text2->setText("Cy");
         QTest::keyClick(w.Text1, Qt::Key_Return);
         EXPECT_EQ(doubles.boxes.shown().back().text, "Nothing to add! Enter someone in the edit box first.");
-        EXPECT_EQ(doubles.boxes.shown().back().icon, platform::MsgIcon::Exclamation);
-        EXPECT_EQ(w.List2->count(), listed);
+        EXPECT_TRUE(doubles.boxes.shown().back().icon == platform::MsgIcon::Exclamation &&
+                    w.List2->count() == listed);
         w.Text1->setText("c@x.org");
         QTest::keyClick(w.Text1, Qt::Key_Return);
         EXPECT_TRUE(picks.empty()); // Enter is not OK
@@ -70,10 +70,8 @@ TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTarget)
         w.cmdControl[2]->click();
         w.List2->setCurrentRow(w.List2->count() - 2);
         w.cmdControl[0]->click();
-        ASSERT_EQ(picks.size(), 1u);
-        EXPECT_EQ(picks[0], std::make_pair(target == 0 ? 0 : 1, QStringLiteral("Cy <c@x.org>")));
-        EXPECT_EQ(w.result(), QDialog::Accepted);
-        EXPECT_EQ(count().toInt(), ++listed);
+        EXPECT_EQ(picks, (std::vector<std::pair<int, QString>>{{target == 0 ? 0 : 1, "Cy <c@x.org>"}}));
+        EXPECT_TRUE(w.result() == QDialog::Accepted && count().toInt() == ++listed);
     }
     EXPECT_EQ(AddressBook::Load().last(), "Cy <>");
 }
@@ -82,16 +80,13 @@ TEST_F(AddressBookTest, CancelForgetsAndDoubleClickPicks)
 {
     AddressBook::Save({"Ann <a@x.org>"});
     QString picked = "none";
-    {
-        frmAddAddress w(0, [&](int, const QString& l) { picked = l; }, nullptr);
-        w.cmdControl[3]->click();
-        w.cmdControl[1]->click();
-        EXPECT_EQ(w.result(), QDialog::Rejected);
-    }
-    EXPECT_EQ(picked + count(), "none1");
-    frmAddAddress w(0, [&](int, const QString& l) { picked = l; }, nullptr);
+    frmAddAddress w(
+        0, [&](int, const QString& l) { picked = l; }, nullptr);
+    w.cmdControl[3]->click();
+    w.cmdControl[1]->click();
+    EXPECT_EQ(picked + count() + QString::number(w.result()), "none10");
     w.cmdControl[0]->click(); // nothing selected: the field is emptied
-    EXPECT_EQ(picked, "");
+    EXPECT_EQ(picked + count(), "2");
     w.List2->setCurrentRow(0);
     w.List2_DblClick();
     EXPECT_EQ(picked, "Ann <a@x.org>");

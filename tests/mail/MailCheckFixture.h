@@ -38,10 +38,8 @@ class MailCheckFixture : public ::testing::Test {
         form = std::make_unique<Form1>();
         AttachMail(*form);
         form->action(u"mnuMin"_s)->setChecked(true);
-        MailSettings& s = Mail().settings();
-        s.chkMail = true;
-        s.txtCount = u"5"_s;
-        s.txtSound = {u"/snd/new.wav"_s, u"/snd/none.wav"_s, u"/snd/deleted.wav"_s};
+        Mail().settings().chkMail = true;
+        Mail().settings().txtSound = {u"/snd/new.wav"_s, u"/snd/none.wav"_s, u"/snd/deleted.wav"_s};
         Hooks().loadMailbox();
         check().Timer1.stop(); // tests tick by hand
     }
@@ -56,6 +54,7 @@ class MailCheckFixture : public ::testing::Test {
     MailCheck& check() { return Mail().check(); }
     void useServer(const Pop3TestServer& server)
     {
+        ASSERT_TRUE(server.started());
         MailSettings& s = Mail().settings();
         s.txtHost = server.address();
         s.txtlogin = server.user();

@@ -1,7 +1,5 @@
 // What a mail server sends, made readable: encoded header words, transfer
-// encodings and charsets, hostile bytes; and the message table it fills.
-#include "QStringPrinting.h"
-#include "mail/MailMessage.h"
+// encodings and charsets, hostile bytes.
 #include "mail/MailText.h"
 
 #include <QRandomGenerator>
@@ -23,7 +21,7 @@ TEST(MailText, HeaderValuesDecode)
         {"=?UTF-8?Q?J=C3?= \r\n\t=?UTF-8?Q?=B6rg?= and =?utf-8?b?w6Q=?=", u"Jörg and ä"_qs},
         {"plain =?UTF-8?Q?x?=  text", u"plain x  text"_qs},
         {"Ren\xc3\xa9 caf\xe9", u"René café"_qs},
-        {"a\r\nb\x01" "c\x7f" "d", u"a  b c d"_qs},
+        {"a\r\nb\1c\177d", u"a  b c d"_qs},
         {"=?UTF-8?Q?line=0Abreak=00?=", u"line break "_qs},
         {"=?x-unknown?Q?abc?=", u"abc"_qs},
         {"=?UTF-8?X?abc?= =?UTF-8?Q?open", u"=?UTF-8?X?abc?= =?UTF-8?Q?open"_qs},
@@ -36,16 +34,6 @@ TEST(MailText, HeaderValuesDecode)
     }
 }
 
-TEST(MailText, HeaderValueFindsTheFirstNamedLineWithItsFolds)
-{
-    const QByteArray headers = "From: a@b\r\nsubject:  First\r\n  part two\r\nSubject: Second\r\n"
-                               "X-Empty:\r\n\r\nDate: in the body\r\n";
-    EXPECT_EQ(HeaderValue(headers, "SUBJECT"), "First part two");
-    EXPECT_EQ(HeaderValue(headers, "x-empty"), "");
-    EXPECT_EQ(HeaderValue(headers, "Date"), "");
-    EXPECT_EQ(HeaderValue(headers, "From"), "a@b");
-}
-
 TEST(MailText, BodiesDecodeByTransferEncodingAndCharset)
 {
     const struct {
@@ -55,8 +43,10 @@ TEST(MailText, BodiesDecodeByTransferEncodingAndCharset)
     } cases[] = {
         {"Content-Type: text/plain; charset=\"UTF-8\"\r\nContent-Transfer-Encoding: base64\r\n",
          "w6TDtgpsaW5l\r\nAA==\r\n", u"äö\r\nline"_qs},
-        {"Content-Type: text/plain; format=flowed; charset=iso-8859-1\r\n"
-         "Content-Transfer-Encoding: Quoted-Printable\r\n",
+        // Folded parameters; a name seen again, or after the blank line, does not count.
+        {"content-type: text/plain; format=flowed;\r\n\tcharset=iso-8859-1\r\nContent-Type: x; "
+         "charset=koi8-r\r\n"
+         "Content-Transfer-Encoding: Quoted-Printable\r\n\r\nContent-Transfer-Encoding: base64\r\n",
          "caf=E9 =\r\nsoft=3D =zz\r\nnext\r\n", u"café soft= =zz\r\nnext\r\n"_qs},
         {"Content-Type: text/plain\r\n", "Ren\xc3\xa9\r\nbare\rcr\n", u"René\r\nbare\r\ncr\r\n"_qs},
         {"Content-Transfer-Encoding: 8bit\r\n", "caf\xe9\r\n", u"café\r\n"_qs},
@@ -71,33 +61,14 @@ TEST(MailText, HostileBytesGiveBoundedText)
     for (char& byte : noise)
         byte = char(QRandomGenerator::global()->bounded(256));
     const QByteArray openWords = QByteArray("=?UTF-8?Q?").repeated(20000);
-    const QByteArray nested = QByteArray("=?=?b?=?q?" "?=").repeated(20000);
+    const QByteArray nested = QByteArray("=?=?b?=?q?\?=").repeated(20000);
     const QByteArray qp = "Content-Transfer-Encoding: quoted-printable\r\n";
     for (const QByteArray& raw : {noise, openWords, nested, QByteArray(100000, '=')}) {
-        EXPECT_LE(DecodeHeaderValue(raw).size(), raw.size());
-        EXPECT_FALSE(DecodeHeaderValue(raw).contains(u'\n'));
+        const QString shown = DecodeHeaderValue(raw);
+        EXPECT_TRUE(shown.size() <= raw.size() && !shown.contains(u'\n'));
         EXPECT_LE(DecodeBody(qp, raw).size(), 2 * raw.size());
         EXPECT_FALSE(DecodeBody("Content-Transfer-Encoding: base64\r\n", raw).contains(QChar(0)));
     }
-}
-
-TEST(MailText, MessageTableGrowsAndEntriesResetAsListed)
-{
-    MessageTable table;
-    table.resize(250);
-    MailMessage& last = table[250];
-    last.addHeader("Subject", "old");
-    last.Body = "text\r\n";
-    last.reset(1234);
-    last.addHeader("from", "a@b");
-    last.addHeader("DATE", "one");
-    last.addHeader("Date", "two");
-    EXPECT_EQ(table.count(), 250);
-    EXPECT_EQ(QList<QByteArray>({last.From, last.Subject, last.Date, last.Headers, last.Body}),
-              QList<QByteArray>({"a@b", "'", "two", "from: a@b\r\nDATE: one\r\nDate: two\r\n", ""}));
-    EXPECT_EQ(last.Size, 1234);
-    table.resize(3);
-    EXPECT_EQ(table.count(), 3);
 }
 
 } // namespace
