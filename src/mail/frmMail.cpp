@@ -300,6 +300,7 @@ bool frmMail::SendMessage()
         SmtpStatus->clear();
         return false;
     }
+    QPointer<frmMail> self(this);
     SendOutcome outcome;
     {
         const WaitPointer hourglass;
@@ -313,6 +314,9 @@ bool frmMail::SendMessage()
         mail.text = MessageText->toPlainText() + QLatin1String("\r\n") + ReadSignature(live.txtSig);
         outcome = SendOutgoingMail(mail, live);
     }
+    // The program may have closed the window while the server was busy.
+    if (!self)
+        return outcome.sent;
     if (outcome.sent) {
         SmtpStatus->setText(QStringLiteral("Message Sent"));
         return true;
