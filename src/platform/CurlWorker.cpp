@@ -41,7 +41,8 @@ void CurlWorker::post(std::function<void()> event)
         pending_.push_back(std::move(event));
     }
     if (first)
-        QMetaObject::invokeMethod(owner_, [this] { flush(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner_, [this] { flush(); }, Qt::QueuedConnection);
 }
 
 void CurlWorker::flush()
