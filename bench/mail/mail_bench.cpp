@@ -23,10 +23,11 @@ int serve(int count)
     if (!server.started())
         return 2;
     for (int i = 1; i <= count; ++i)
-        server.addMessage(QStringLiteral("From: bench%1@example.org\r\nSubject: message %1\r\n"
-                                         "Date: Sat, 5 Dec 2026 10:00:00 +0000\r\n\r\nline one\r\nline two\r\n")
-                              .arg(i)
-                              .toLatin1());
+        server.addMessage(
+            QStringLiteral("From: bench%1@example.org\r\nSubject: message %1\r\n"
+                           "Date: Sat, 5 Dec 2026 10:00:00 +0000\r\n\r\nline one\r\nline two\r\n")
+                .arg(i)
+                .toLatin1());
     std::printf("PORT %d\n", server.port());
     std::fflush(stdout);
     for (std::string line; std::getline(std::cin, line);) {
@@ -49,7 +50,8 @@ int list(const QString& host)
     client.user = QStringLiteral("tester");
     client.password = QStringLiteral("secret");
     int headers = 0;
-    QObject::connect(&client, &platform::Pop3Client::Header, [&](const QByteArray&, const QByteArray&) { ++headers; });
+    QObject::connect(&client, &platform::Pop3Client::Header,
+                     [&](const QByteArray&, const QByteArray&) { ++headers; });
     clock.start();
     watch.start(10);
     if (!client.connectAndLogin())

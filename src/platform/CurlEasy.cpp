@@ -135,7 +135,8 @@ QByteArray TrailMask::client(const QByteArray& line)
 
 void TrailMask::server(const QByteArray& line)
 {
-    if (inAuth_ && !line.startsWith(continuation_))
+    // "+OK" ends a POP3 exchange although it starts like a challenge ("+ ...").
+    if (inAuth_ && (!line.startsWith(continuation_) || line.startsWith("+OK")))
         inAuth_ = false;
 }
 

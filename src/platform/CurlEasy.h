@@ -65,7 +65,7 @@ class CurlEasy {
 
 // Hides what a client line gives away of a login: the PASS, APOP and AUTH
 // commands and the answers that follow AUTH until the server ends the
-// exchange. continuation is the server's prefix for a challenge ("+ " for
+// exchange. continuation is the server's prefix for a challenge ("+" for
 // POP3, "334" for SMTP).
 class TrailMask {
   public:

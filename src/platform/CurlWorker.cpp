@@ -1,10 +1,19 @@
 #include "platform/CurlWorker.h"
 
 #include <QEventLoop>
+#include <QTimer>
 
 #include <thread>
 
 namespace platform {
+
+namespace {
+
+// How late an event may arrive: the owner's thread is woken this often while
+// a job runs instead of once per event, which would cost a thread switch each.
+constexpr int kDeliveryMilliseconds = 15;
+
+} // namespace
 
 CurlWorker::CurlWorker(QObject* owner) : owner_(owner), abort_(std::make_shared<std::atomic<bool>>(false)) {}
 
@@ -15,6 +24,9 @@ CURLcode CurlWorker::run(const std::function<CURLcode()>& job)
     running_ = true;
     CURLcode result = CURLE_OK;
     QEventLoop loop;
+    QTimer delivery;
+    QObject::connect(&delivery, &QTimer::timeout, owner_, [this] { flush(); });
+    delivery.start(kDeliveryMilliseconds);
     std::atomic<bool> done{false};
     std::thread worker([&] {
         result = job();
@@ -27,6 +39,7 @@ CURLcode CurlWorker::run(const std::function<CURLcode()>& job)
     if (!done.load())
         abort_->store(true);
     worker.join();
+    delivery.stop();
     running_ = false;
     flush();
     return result;
@@ -34,14 +47,8 @@ CURLcode CurlWorker::run(const std::function<CURLcode()>& job)
 
 void CurlWorker::post(std::function<void()> event)
 {
-    bool first;
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        first = pending_.empty();
-        pending_.push_back(std::move(event));
-    }
-    if (first)
-        QMetaObject::invokeMethod(owner_, [this] { flush(); }, Qt::QueuedConnection);
+    std::lock_guard<std::mutex> guard(lock_);
+    pending_.push_back(std::move(event));
 }
 
 void CurlWorker::flush()

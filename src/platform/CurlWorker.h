@@ -15,7 +15,7 @@ namespace platform {
 // Runs one network job at a time on a worker thread while the calling
 // (GUI) thread waits in a local event loop, so window events keep flowing.
 // Events the job posts come back to the owner's thread in order, gathered
-// into batches: a burst of events costs one queued call, not one per event.
+// into batches delivered every few milliseconds and when the job ends.
 // When the wait ends early (the application quits) the abort flag is set,
 // which the transfer's progress callback turns into a prompt return.
 class CurlWorker {
@@ -28,7 +28,7 @@ class CurlWorker {
     CURLcode run(const std::function<CURLcode()>& job);
     bool running() const { return running_; }
 
-    // From the worker thread: queue an event for the owner's thread.
+    // From the job: queue an event for the owner's thread.
     void post(std::function<void()> event);
     // Delivers the events queued so far (owner's thread).
     void flush();

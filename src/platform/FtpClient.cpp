@@ -107,6 +107,7 @@ struct FtpCallbacks {
         QMetaObject::invokeMethod(
             owner,
             [owner, print, &accepted] {
+                owner->worker_.flush(); // the trail so far comes before the question
                 accepted = owner->confirmHostKey && owner->confirmHostKey(print);
                 if (accepted)
                     owner->acceptedHostKey_ = print;

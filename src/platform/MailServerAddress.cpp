@@ -114,7 +114,8 @@ MailServerAddress ParseMailServer(const QString& text, const QString& plainSchem
             authority.chop(1);
         if (authority.contains(u'/') || authority.contains(u'@') || authority.contains(u'?') ||
             authority.contains(u'#'))
-            return failed(QStringLiteral("Only a server name and port may follow ") + scheme + QStringLiteral("://"));
+            return failed(QStringLiteral("Only a server name and port may follow ") + scheme +
+                          QStringLiteral("://"));
     }
     if (authority.isEmpty())
         return failed(QStringLiteral("No server name given"));

@@ -3,6 +3,7 @@
 #include "platform/CurlEasy.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace platform {
 
@@ -70,7 +71,7 @@ struct Pop3Client::Message {
 // Worker-side state: touched by libcurl's callbacks during a command and by
 // the GUI thread only between commands.
 struct Pop3Client::Session {
-    TrailMask mask{QByteArrayLiteral("+ ")};
+    TrailMask mask{QByteArrayLiteral("+")};
     QByteArray baseUrl;
     QByteArray reply;
     QByteArray lastError; // the last "-ERR" line
@@ -79,6 +80,7 @@ struct Pop3Client::Session {
     int lastRead = 0;
     int readAheadLimit = -1;
     QHash<int, Message> readAhead;
+    QSet<int> deleted;
     CurlEasy curl; // last: its clean-up may still report trail lines
 
     static size_t write(char* data, size_t size, size_t count, void* self)
@@ -159,7 +161,13 @@ bool Pop3Client::perform(const std::function<CURLcode(Session&)>& job)
     running_ = true;
     const CURLcode result = worker_.run([&] { return job(s); });
     running_ = false;
-    return result == CURLE_OK || failed(result);
+    if (result == CURLE_OK)
+        return true;
+    failed(result); // its receiver may already have quit
+    // No silent second login on the next command: the session is over.
+    if (session_ && !session_->curl.connectionUp())
+        closeSession();
+    return false;
 }
 
 bool Pop3Client::connectAndLogin()
@@ -195,7 +203,8 @@ bool Pop3Client::connectAndLogin()
     if (!address.implicitTls() && tls != MailTls::Off)
         curl_easy_setopt(easy, CURLOPT_USE_SSL, long(tls == MailTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
     if (!verifyPeer && (address.implicitTls() || tls != MailTls::Off))
-        emit PITrail(Information, QStringLiteral("Certificates are not checked: the server's identity is not verified."));
+        emit PITrail(Information,
+                     QStringLiteral("Certificates are not checked: the server's identity is not verified."));
 
     // A plain listing logs in and brings every message's number and size.
     const bool ok = perform([](Session& s) {
@@ -220,7 +229,7 @@ bool Pop3Client::connectAndLogin()
     return true;
 }
 
-// One message, TOP n limit; RETR (cut here) for a server without TOP.
+// One message: TOP n limit.
 CURLcode Pop3Client::fetch(Session& s, int n, int limit, Message& message)
 {
     s.prepare();
@@ -228,27 +237,32 @@ CURLcode Pop3Client::fetch(Session& s, int n, int limit, Message& message)
     CURL* easy = s.curl.handle();
     curl_easy_setopt(easy, CURLOPT_URL, s.baseUrl.constData());
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, top.constData());
-    CURLcode result = curl_easy_perform(easy);
+    const CURLcode result = curl_easy_perform(easy);
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
-    if (result != CURLE_OK && !s.lastError.isEmpty() && s.curl.connectionUp()) {
-        s.prepare();
-        const QByteArray url = s.baseUrl + QByteArray::number(n);
-        curl_easy_setopt(easy, CURLOPT_URL, url.constData());
-        result = curl_easy_perform(easy);
-    }
     if (result == CURLE_OK)
         message = Message::parse(s.reply, limit);
     return result;
 }
 
-bool Pop3Client::retrieve(int n)
+// libcurl ends the session with QUIT after any "-ERR", and QUIT makes the
+// server carry out the deletions: what the server would refuse is refused here.
+bool Pop3Client::checkNumber(int n)
 {
     if (running_)
         return false;
     if (!session_)
         return fail(int(CURLE_SEND_ERROR), QStringLiteral("Not connected to the POP3 server"));
-    if (n < 1)
+    if (n < 1 || n > count_)
         return fail(int(CURLE_REMOTE_FILE_NOT_FOUND), QStringLiteral("No message number %1").arg(n));
+    if (session_->deleted.contains(n))
+        return fail(int(CURLE_REMOTE_FILE_NOT_FOUND), QStringLiteral("Message %1 is deleted").arg(n));
+    return true;
+}
+
+bool Pop3Client::retrieve(int n)
+{
+    if (!checkNumber(n))
+        return false;
     Session& s = *session_;
     const int limit = qMax(0, lineLimit);
     const bool sequential = n == s.lastRead + 1;
@@ -291,15 +305,11 @@ void Pop3Client::deliver(const Message& message)
 
 bool Pop3Client::remove(int n)
 {
-    if (running_)
+    if (!checkNumber(n))
         return false;
-    if (!session_)
-        return fail(int(CURLE_SEND_ERROR), QStringLiteral("Not connected to the POP3 server"));
-    if (n < 1)
-        return fail(int(CURLE_REMOTE_FILE_NOT_FOUND), QStringLiteral("No message number %1").arg(n));
-    session_->readAhead.clear();
+    session_->readAhead.remove(n);
     const QByteArray dele = QStringLiteral("DELE %1").arg(n).toLatin1();
-    return perform([&](Session& s) {
+    const bool ok = perform([&](Session& s) {
         CURL* easy = s.curl.handle();
         curl_easy_setopt(easy, CURLOPT_URL, s.baseUrl.constData());
         curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, dele.constData());
@@ -309,6 +319,9 @@ bool Pop3Client::remove(int n)
         curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
         return result;
     });
+    if (ok && session_)
+        session_->deleted.insert(n);
+    return ok;
 }
 
 void Pop3Client::quit()

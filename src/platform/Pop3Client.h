@@ -79,6 +79,7 @@ class Pop3Client : public QObject {
     struct Message;
     bool fail(int number, const QString& description);
     bool failed(CURLcode result);
+    bool checkNumber(int n);
     bool perform(const std::function<CURLcode(Session&)>& job);
     static CURLcode fetch(Session& s, int n, int limit, Message& message);
     void trailLine(Session& s, int type, const QByteArray& line);

@@ -108,7 +108,8 @@ void SmtpClient::trailLine(Session& s, int type, const QByteArray& line)
     const CurlEasy::News news = s.curl.news(line);
     if (news != CurlEasy::News::None)
         worker_.post([this, up = news == CurlEasy::News::Connected] {
-            emit PITrail(CurlEasy::Information, up ? QStringLiteral("Connected.") : QStringLiteral("Disconnected."));
+            emit PITrail(CurlEasy::Information,
+                         up ? QStringLiteral("Connected.") : QStringLiteral("Disconnected."));
         });
 }
 

@@ -79,11 +79,12 @@ TEST(SmtpClient, RefusalsAreErrorsThatSayWhy)
     struct Case {
         QString recipient, user, password, host, expected;
     };
-    for (const Case& c : {Case{u"reject@example.org"_s, {}, {}, {}, u"550"_s},
-                          Case{u"bob@example.org"_s, u"joe"_s, u"wrong"_s, {}, u"Login refused"_s},
-                          Case{u"bob@example.org"_s, {}, {}, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort()), u"connect"_s},
-                          Case{u"bob@example.org"_s, {}, {}, u"smtp://bad host"_s, u"Bad SMTP server name"_s},
-                          Case{u"bob>@example.org"_s, {}, {}, {}, u"Bad recipient"_s}}) {
+    for (const Case& c :
+         {Case{u"reject@example.org"_s, {}, {}, {}, u"550"_s},
+          Case{u"bob@example.org"_s, u"joe"_s, u"wrong"_s, {}, u"Login refused"_s},
+          Case{u"bob@example.org"_s, {}, {}, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort()), u"connect"_s},
+          Case{u"bob@example.org"_s, {}, {}, u"smtp://bad host"_s, u"Bad SMTP server name"_s},
+          Case{u"bob>@example.org"_s, {}, {}, {}, u"Bad recipient"_s}}) {
         SmtpSession s({Tls::Off, u"joe"_s, u"pa55"_s});
         s.client.recipients = QStringList{c.recipient};
         s.client.user = c.user;

@@ -21,23 +21,12 @@ namespace {
 
 constexpr int kStartMilliseconds = 15000;
 
-// Dovecot refuses to deliver as root, so the mailbox belongs to "nobody"
-// when the tests run as root, and to the test user otherwise.
+// Dovecot refuses to deliver mail as root: the mailbox belongs to "nobody".
 struct MailOwner {
-    uid_t uid;
-    gid_t gid;
-    QString user;
-    QString group;
+    uid_t uid = getpwnam("nobody")->pw_uid;
+    gid_t gid = getgrnam("nogroup")->gr_gid;
+    void take(const QString& path) const { (void)::chown(QFile::encodeName(path).constData(), uid, gid); }
 };
-
-MailOwner mailOwner()
-{
-    const bool root = geteuid() == 0;
-    const passwd* pw = root ? getpwnam("nobody") : getpwuid(geteuid());
-    const gid_t gid = root ? (getgrnam("nogroup") ? getgrnam("nogroup")->gr_gid : pw->pw_gid) : getegid();
-    const group* gr = getgrgid(gid);
-    return {pw->pw_uid, gid, QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(gr->gr_name)};
-}
 
 bool waitForListener(int port, const QProcess& process)
 {
@@ -77,10 +66,9 @@ bool MakeTestCertificate(const QString& folder)
 {
     QProcess openssl;
     openssl.start(u"/usr/bin/openssl"_s,
-                  QStringList{u"req"_s, u"-x509"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s,
-                              u"ec_paramgen_curve:prime256v1"_s, u"-nodes"_s, u"-days"_s, u"2"_s, u"-subj"_s,
-                              u"/CN=127.0.0.1"_s, u"-addext"_s, u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s,
-                              folder + u"/key.pem"_s, u"-out"_s, folder + u"/cert.pem"_s});
+                  u"req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+                  "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1"_s.split(u' ') +
+                      QStringList{u"-keyout"_s, folder + u"/key.pem"_s, u"-out"_s, folder + u"/cert.pem"_s});
     return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
 }
 
@@ -93,10 +81,10 @@ Pop3TestServer::Pop3TestServer(const Options& options)
         root.mkpath(QString::fromLatin1(sub));
     // The server's own users must reach the folder that holds the mailbox.
     QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFileDevice::ExeOther |
-                                           QFileDevice::ReadOther | QFileDevice::ExeGroup | QFileDevice::ReadGroup);
-    const MailOwner owner = mailOwner();
+                                           QFileDevice::ReadOther | QFileDevice::ExeGroup |
+                                           QFileDevice::ReadGroup);
     for (const char* sub : {"Maildir", "Maildir/new", "Maildir/cur", "Maildir/tmp"})
-        (void)::chown(QFile::encodeName(root.filePath(QString::fromLatin1(sub))).constData(), owner.uid, owner.gid);
+        MailOwner().take(root.filePath(QString::fromLatin1(sub)));
     if (options.tls && !MakeTestCertificate(dir_.path()))
         return;
     // A port taken between the probe and dovecot's bind costs one more try.
@@ -122,7 +110,6 @@ bool Pop3TestServer::start(const Options& options)
 
 void Pop3TestServer::writeConfig(const Options& options) const
 {
-    const MailOwner owner = mailOwner();
     const QString base = dir_.path();
     QString conf = uR"(base_dir = %1/run
 state_dir = %1/state
@@ -155,7 +142,7 @@ service pop3-login {
     ssl = yes
   }
 }
-)"_s.arg(base, owner.user, owner.group)
+)"_s.arg(base, u"nobody"_s, u"nogroup"_s)
                        .arg(port_)
                        .arg(tlsPort_);
     if (options.tls)
@@ -183,8 +170,7 @@ void Pop3TestServer::addMessage(const QByteArray& rfc822)
     const QString name = u"%1.M%2P%3.halvorn"_s.arg(1700000000 + added_).arg(added_).arg(getpid());
     const QString temporary = dir_.filePath(u"Maildir/tmp/"_s + name);
     writeFile(temporary, rfc822);
-    const MailOwner owner = mailOwner();
-    (void)::chown(QFile::encodeName(temporary).constData(), owner.uid, owner.gid);
+    MailOwner().take(temporary);
     QFile::rename(temporary, dir_.filePath(u"Maildir/new/"_s + name));
 }
 
