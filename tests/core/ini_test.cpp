@@ -16,75 +16,48 @@ namespace {
 
 const QString kNone = QStringLiteral("<none>");
 
-TEST(IniRead, NamesIgnoreCaseAndSurroundingBlanks)
+TEST(IniRead, WhatAKeyReadsBackFromFilesWrittenByUsOrByHand)
 {
     TempHome home;
-    home.writeFile("hvrn.ini", "[ startup ]\r\n  Credits =  0  \r\n[Default]\r\nauto=True\r\n");
-    EXPECT_EQ(ReadIni("StartUp", "Credits", kNone), "0");
-    EXPECT_EQ(ReadIni("Startup", "CREDITS", kNone), "0");
-    EXPECT_EQ(ReadIni(" STARTUP ", " credits ", kNone), "0");
-    EXPECT_EQ(ReadIni("Default", "AUTO", kNone), "True");
+    const struct {
+        QByteArray file;
+        const char *section, *key, *expected;
+    } cases[] = {
+        // Names ignore case and surrounding blanks.
+        {"[ startup ]\r\n  Credits =  0  \r\n[Default]\r\nauto=True\r\n", " STARTUP ", " credits ", "0"},
+        {"[Default]\r\nauto=True\r\n", "Default", "AUTO", "True"},
+        // Missing file, section or key give the default; an empty value is a value.
+        {"", "StartUp", "Credits", "<none>"},
+        {"[StartUp]\r\nCredits=0\r\n", "Nowhere", "Credits", "<none>"},
+        {"[StartUp]\r\nCredits=0\r\n", "StartUp", "Missing", "<none>"},
+        {"[StartUp]\r\nCredits=\r\n", "StartUp", "Credits", ""},
+        // Quotes and blanks around a value are not part of it.
+        {"[s]\r\na= \"quoted value\" \r\n", "s", "a", "quoted value"},
+        {"[s]\r\nb=\"only left\r\n", "s", "b", "\"only left"},
+        {"[s]\r\nc=in \"the\" middle\r\n", "s", "c", "in \"the\" middle"},
+        {"[s]\r\nd=\"\"\r\n", "s", "d", ""},
+        {"[s]\r\ne=\t tabbed\t\r\n", "s", "e", "tabbed"},
+        // Files from other programs: LF only, odd spacing, comments, garbage lines.
+        {"; by hand\n\n   [Profile]   \n Count   =   3\ngarbage line\n  3 = gamma  \n", "profile", "count", "3"},
+        {"; by hand\n\n   [Profile]   \n Count   =   3\ngarbage line\n  3 = gamma  \n", "Profile", "3", "gamma"},
+        {"[Profile]\n1=alpha\n", "Profile", "2", "<none>"},
+        // Only the first section of a name counts.
+        {"[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n", "a", "y", "<none>"},
+    };
+    for (const auto& c : cases) {
+        home.writeFile("hvrn.ini", c.file);
+        EXPECT_EQ(ReadIni(c.section, c.key, kNone), QString::fromUtf8(c.expected)) << c.file.toStdString();
+    }
 }
 
-TEST(IniRead, MissingFileSectionOrKeyGiveTheDefault)
+TEST(IniRead, LongValuesAreCutTo254BytesNeverInsideACharacter)
 {
     TempHome home;
-    EXPECT_EQ(ReadIni("StartUp", "Credits", "1"), "1");
-    home.writeFile("hvrn.ini", "[StartUp]\r\nCredits=0\r\n");
-    EXPECT_EQ(ReadIni("Nowhere", "Credits", "d"), "d");
-    EXPECT_EQ(ReadIni("StartUp", "Missing", "d"), "d");
-    // An empty stored value is a value, not a missing key.
-    home.writeFile("hvrn.ini", "[StartUp]\r\nCredits=\r\n");
-    EXPECT_EQ(ReadIni("StartUp", "Credits", "d"), "");
-}
-
-TEST(IniRead, QuotesAndBlanksAroundValuesAreNotPartOfIt)
-{
-    TempHome home;
-    home.writeFile("hvrn.ini",
-                   "[s]\r\na= \"quoted value\" \r\nb=\"only left\r\nc=in \"the\" middle\r\nd=\"\"\r\n"
-                   "e=\t tabbed\t\r\n");
-    EXPECT_EQ(ReadIni("s", "a", kNone), "quoted value");
-    EXPECT_EQ(ReadIni("s", "b", kNone), "\"only left");
-    EXPECT_EQ(ReadIni("s", "c", kNone), "in \"the\" middle");
-    EXPECT_EQ(ReadIni("s", "d", kNone), "");
-    EXPECT_EQ(ReadIni("s", "e", kNone), "tabbed");
-}
-
-TEST(IniRead, LongValuesAreCutTo254Bytes)
-{
-    TempHome home;
-    const QByteArray longValue(300, 'x');
-    home.writeFile("hvrn.ini", "[s]\r\nk=" + longValue + "\r\n");
+    home.writeFile("hvrn.ini", "[s]\r\nk=" + QByteArray(300, 'x') + "\r\n");
     EXPECT_EQ(ReadIni("s", "k", kNone), QString(254, 'x'));
     EXPECT_EQ(ReadIniBytes("s", "k", "").size(), 254);
-    // A cut never leaves half a UTF-8 character behind.
-    const QString euros(100, QChar(0x20AC));  // three bytes each
-    ASSERT_TRUE(WriteIni("s", "u", euros));
+    ASSERT_TRUE(WriteIni("s", "u", QString(100, QChar(0x20AC))));  // three bytes each
     EXPECT_EQ(ReadIni("s", "u", kNone), QString(84, QChar(0x20AC)));
-}
-
-TEST(IniRead, FilesWithLfOnlyAndOddSpacingFromOtherPrograms)
-{
-    TempHome home;
-    home.writeFile("hvrn.ini",
-                   "; written by hand\n\n   [Profile]   \n Count   =   3\n1=alpha\n  3 = gamma  \n"
-                   "garbage line without equals\n[alpha]\nHost = ftp.alpha.test\n");
-    EXPECT_EQ(ReadIni("profile", "count", kNone), "3");
-    EXPECT_EQ(ReadIni("Profile", "1", kNone), "alpha");
-    EXPECT_EQ(ReadIni("Profile", "2", kNone), kNone);
-    EXPECT_EQ(ReadIni("Profile", "3", kNone), "gamma");
-    EXPECT_EQ(ReadIni("ALPHA", "host", kNone), "ftp.alpha.test");
-}
-
-TEST(IniRead, OnlyTheFirstSectionOfANameCounts)
-{
-    TempHome home;
-    home.writeFile("hvrn.ini", "[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n");
-    EXPECT_EQ(ReadIni("a", "x", kNone), "1");
-    EXPECT_EQ(ReadIni("a", "y", kNone), kNone);
-    ASSERT_TRUE(WriteIni("a", "z", "3"));
-    EXPECT_EQ(ReadIni("a", "z", kNone), "3");
 }
 
 TEST(IniWrite, CreatesFileAndSectionsWithCrLfLines)
