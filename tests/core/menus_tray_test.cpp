@@ -50,7 +50,7 @@ TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
     QStringList menus;
     for (QAction* m : form.menuBar()->actions())
         menus << shown(m->menu());
-    auto slots = [](const char* prefix) {
+    auto freeSlots = [](const char* prefix) {
         QStringList all;
         for (int i = 0; i < 10; ++i)
             all << QStringLiteral("(%1%2=)").arg(prefix).arg(i);
@@ -64,12 +64,12 @@ TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
         "&Profile: mnuadd=&Add|mnudel=&Delete|mnuSave=&Save",
         "&Email: mnuEmailCheck=&Check|mnuEmailSend=Send &New|-|mnuMailSetup=&Setup",
         "&Memo: mnuAway=&Away|mnuViewM=&View Log|mnuRestart=&Restart|-|mnuMemoSetup=&Setup",
-        "&Launch: " + slots("Item_") + "|(-)|mnuCustom=&Customize Launch",
+        "&Launch: " + freeSlots("Item_") + "|(-)|mnuCustom=&Customize Launch",
         "&Help: mnuContents=Contents[F1]|-|mnuDebug=&Debug Window|-|mnuhvrn=&About"}));
     EXPECT_EQ(shown(form.trayMenu()),
               ": mnuOpen=Open|-|mnuCheckMail=Check Mail|mnuMailSend=Send New|-|mnuOnline=Online|mnuOffline=Offline|"
               "mnuAway2=Away|(mnuMemo2=Memo)|(mnuPrograms=&Launch)|-|" +
-                  slots("mnuitem_") + "|(mnuCustom1=&Customize Launch)|(-)|mnuExit=E&xit");
+                  freeSlots("mnuitem_") + "|(mnuCustom1=&Customize Launch)|(-)|mnuExit=E&xit");
     EXPECT_EQ(shown(form.action("mnuMemo2")->menu()), "Memo: mnuViewM2=&View Log|mnuRestart2=&Restart");
     EXPECT_EQ(form.trayMenu()->defaultAction(), form.action("mnuOpen"));
 }
