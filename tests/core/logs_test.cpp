@@ -134,13 +134,4 @@ TEST_F(LogsTest, SaveWritesTheWindowTextToTheChosenFile)
     EXPECT_EQ(home.readFile("saved.txt"), "[03:07:09 PM]  to be saved\r\n\r\n");
 }
 
-TEST_F(LogsTest, EmailAuthorIsDisabledUntilAComposerExists)
-{
-    Form1 form;
-    QAction* email = form.debugWindow()->findChild<QAction*>("mnuEmail");
-    ASSERT_NE(email, nullptr);
-    EXPECT_EQ(email->text(), "&Email Author");
-    EXPECT_FALSE(email->isEnabled());
-}
-
 } // namespace

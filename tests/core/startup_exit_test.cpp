@@ -265,7 +265,8 @@ TEST_F(StartUpTest, AnExitRequestDuringAnExitUploadIsIgnored)
 
 TEST_F(StartUpTest, OptionItemsStoreTheirMarksAndTheAutoListOnlyItsProfile)
 {
-    home.writeFile("hvrn.ini", "[Profile]\r\nCount=1\r\n1=a\r\n");
+    // With a profile marked, Auto Online needs no list to pick from.
+    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=1\r\n1=a\r\n");
     Form1& f = start();
     f.action("mnuRestore")->trigger();
     EXPECT_TRUE(f.Timer2->isActive());
@@ -282,7 +283,7 @@ TEST_F(StartUpTest, OptionItemsStoreTheirMarksAndTheAutoListOnlyItsProfile)
     list.lstProfiles->item(1)->setSelected(true);
     list.lstProfiles_Click(1);
     EXPECT_EQ(ReadIni("a", "Auto", ""), "True");
-    EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "<none>");
+    EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "1");
 }
 
 } // namespace
