@@ -70,7 +70,7 @@ void SingleInstance::listen(Handler handler)
     handler_ = std::move(handler);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(socketPath_);  // left behind by a run that crashed
+    QLocalServer::removeServer(socketPath_); // left behind by a run that crashed
     if (!server_->listen(socketPath_))
         return;
     connect(server_, &QLocalServer::newConnection, this, &SingleInstance::accept);
@@ -121,7 +121,8 @@ int SingleInstance::handOver(const QString& commandLine, int answerTimeoutMs)
         if (socket.waitForConnected(1000))
             break;
         if (waited.elapsed() > kConnectPatienceMs)
-            return reportFailure(QStringLiteral("another Halvorn runs for this program directory but does not answer"));
+            return reportFailure(
+                QStringLiteral("another Halvorn runs for this program directory but does not answer"));
         QThread::msleep(200);
     }
     socket.write(commandLine.toUtf8().left(kCommandLimit - 1) + '\n');

@@ -17,7 +17,7 @@ class QLocalSocket;
 class SingleInstance : public QObject {
     Q_OBJECT
 
-public:
+  public:
     // Answers a handed-over command line: empty when it succeeded, else why not.
     using Handler = std::function<QString(const QString& commandLine)>;
 
@@ -35,7 +35,7 @@ public:
 
     QString socketPath() const { return socketPath_; }
 
-private:
+  private:
     void accept();
     void answer(QLocalSocket* socket);
 

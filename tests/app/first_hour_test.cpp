@@ -15,7 +15,7 @@ namespace {
 struct Ended {
     bool finished = false;
     int code = -1;
-    QString reason;  // our own stderr line, not the toolkit's warnings
+    QString reason; // our own stderr line, not the toolkit's warnings
 };
 
 class FirstHour : public ::testing::Test {
@@ -35,7 +35,8 @@ class FirstHour : public ::testing::Test {
         Ended ended;
         ended.finished = program.waitForExit(60000);
         ended.code = program.process().exitCode();
-        for (const QString& line : QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n'))
+        for (const QString& line :
+             QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n'))
             if (line.startsWith("halvorn: "))
                 ended.reason += line;
         return ended;
@@ -55,7 +56,7 @@ TEST_F(FirstHour, AFirstOneShotWithoutDisplayWritesAStarterSetWhoseSamplePageWor
 {
     Ended first = run({"-online"}, true);
     ASSERT_TRUE(first.finished);
-    EXPECT_EQ(first.code, 1) << first.reason.toStdString();  // no server name yet: told, not aborted
+    EXPECT_EQ(first.code, 1) << first.reason.toStdString(); // no server name yet: told, not aborted
     EXPECT_EQ(first.reason, "halvorn: Please fill in the blanks.. Host Name Required")
         << first.reason.toStdString();
     ASSERT_TRUE(WriteIni("Default", "Host", QString::fromUtf8(siteHost())));
@@ -73,8 +74,8 @@ TEST_F(FirstHour, AFirstOneShotWithoutDisplayWritesAStarterSetWhoseSamplePageWor
 
 TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
 {
-    const QByteArray profile = "[Default]\r\nHost=" + siteHost() +
-                               "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
+    const QByteArray profile =
+        "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
     home.writeFile("on.html", "%status%");
     const struct {
         QByteArray ini;
@@ -98,8 +99,10 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
 
 TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheResult)
 {
-    home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" + siteHost() +
-                                   "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n");
+    home.writeFile(
+        "hvrn.ini",
+        "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" + siteHost() +
+            "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n");
     home.writeFile("on.html", "%status%");
     home.writeFile("$$tmp$$", "left over page");
     ProgramRun running(home.path());
@@ -139,7 +142,8 @@ TEST_F(FirstHour, HelpAndVersionPrintWithoutOpeningAWindowOrWritingSettings)
     version.start({"--version"});
     ASSERT_TRUE(help.waitForExit(10000) && version.waitForExit(10000));
     const QString usage = QString::fromUtf8(help.process().readAllStandardOutput());
-    EXPECT_TRUE(usage.contains("-online") && usage.contains("-offline") && usage.contains("-min")) << usage.toStdString();
+    EXPECT_TRUE(usage.contains("-online") && usage.contains("-offline") && usage.contains("-min"))
+        << usage.toStdString();
     EXPECT_TRUE(version.process().readAllStandardOutput().startsWith("Halvorn Version 3.3  (build "));
     EXPECT_EQ(help.process().exitCode() + version.process().exitCode(), 0);
     EXPECT_FALSE(home.exists("hvrn.ini"));
