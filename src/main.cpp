@@ -2,8 +2,11 @@
 
 #include "core/BuildInfo.h"
 #include "core/CoreState.h"
+#include "core/FirstStart.h"
 #include "core/Form1.h"
 #include "core/ProgramDir.h"
+#include "core/SingleInstance.h"
+#include "core/StartUp.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -72,6 +75,23 @@ bool answeredInformationSwitch(int argc, char** argv)
     return false;
 }
 
+// Scripts run -online/-offline from cron or ssh, where no display exists:
+// without one, and unless the user chose a platform, none is needed.
+bool chooseOffscreenWithoutDisplay(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return false;
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            return false;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}
+
+// A handed-over upload may take the server's whole time-out, twice.
+constexpr int kHandOverAnswerMs = 10 * 60 * 1000;
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -79,18 +99,30 @@ int main(int argc, char** argv)
     if (answeredInformationSwitch(argc, argv))
         return 0;
 
+    const bool headless = chooseOffscreenWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvorn"));
     QApplication::setQuitOnLastWindowClosed(false);
     EnsureProgramDir();
+    const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
+    const CommandSwitch sw = ParseCommandSwitch(commandLine);
+
+    SingleInstance instance(ProgramDir());
+    if (!instance.claim())
+        return instance.handOver(commandLine, kHandOverAnswerMs);
+    if (headless && sw != CommandSwitch::Online && sw != CommandSwitch::Offline) {
+        std::fputs("halvorn: no display to show the window on (DISPLAY is not set)\n", stderr);
+        return 1;
+    }
 
     InstallSubsystemHooks();
     Form1 form;
+    WriteStarterSettingsOnFirstStart();
     AttachSubsystems(form);
     exitOnSignals(form);
+    instance.listen([&form](const QString& handed) { return AnswerSecondStart(form, handed); });
 
-    const QStringList args = QApplication::arguments().mid(1);
-    form.startUp(args.join(QLatin1Char(' ')));
+    form.startUp(commandLine);
     if (form.ended())
         return Core().ExitCode;
     return QApplication::exec();

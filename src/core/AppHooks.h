@@ -32,6 +32,8 @@ struct AppHooks {
 
     // Publishes the selected profile: template path and "Online"/"Offline".
     std::function<void(const QString& templatePath, const QString& status)> uploadFile;
+    // Why the last upload did not publish; empty when it was confirmed.
+    std::function<QString()> publishResult;
     // The first address check, one second after start-up.
     std::function<void()> addressCheck;
     // Refreshes LocalIP and LocalHostName (the mail check calls it before it connects).

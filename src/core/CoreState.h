@@ -13,6 +13,14 @@ struct CoreState {
     bool DebugToFile = false;
     // Exit code once the program ends; one-shot mode sets it from the upload.
     int ExitCode = 0;
+    // Started with -online/-offline: errors go to stderr, never into boxes.
+    bool OneShot = false;
+    // A command handed over by a second start is running: nobody at this
+    // screen asked for it, so nothing may wait for an answer in a box.
+    bool Unattended = false;
+    // The last error logged, as one line for stderr ("error 13 (...) in ...").
+    QString LastError;
+    bool NoOneToAsk() const { return ExitAfterUpload || OneShot || Unattended; }
     // The machine's current address and host name, kept by the address
     // lookup and read by page expansion, the memo server and mail.
     QString LocalIP;

@@ -75,6 +75,11 @@ void LogError(int number, const QString& procedure, ErrorNotice notice)
         return;
     try {
         appendLine(QStringLiteral("error.log"), ErrorLogLine(number, procedure));
+        Core().LastError =
+            QStringLiteral("error %1 (%2) in %3").arg(number).arg(ErrorDescription(number), procedure);
+        // Nobody could close a box: the run would wait for ever.
+        if (Core().OneShot || Core().Unattended)
+            return;
         if (notice != ErrorNotice::Box || number == err::kNonModalWhileModal || g_errorBoxOpen)
             return;
         g_errorBoxOpen = true;

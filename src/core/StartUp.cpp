@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 void call(const std::function<void()>& hook)
@@ -55,6 +57,20 @@ void applySwitch(Form1& form, CommandSwitch sw)
     }
 }
 
+// One-shot runs always end: a start-up that could not reach its upload
+// exits non-zero with the reason on stderr.
+void failOneShot(Form1& form)
+{
+    const QString why = Core().LastError.isEmpty()
+                            ? QStringLiteral("the page was not published")
+                            : QStringLiteral("start-up failed: ") + Core().LastError + QStringLiteral("; see error.log");
+    std::fprintf(stderr, "halvorn: %s\n", why.toLocal8Bit().constData());
+    std::fflush(stderr);
+    Core().ExitCode = 1;
+    Core().ExitAfterUpload = true;
+    form.cmd_Exit_Click();
+}
+
 } // namespace
 
 CommandSwitch ParseCommandSwitch(const QString& commandLine)
@@ -73,6 +89,8 @@ void RunStartUp(Form1& form, const QString& commandLine)
 {
     const CommandSwitch sw = ParseCommandSwitch(commandLine);
     const bool oneShot = sw == CommandSwitch::Online || sw == CommandSwitch::Offline;
+    Core().OneShot = oneShot;
+    Core().LastError.clear();
     bool windowShown = false;
     TrapErrors("Sub Main Load", [&] {
         runLoaders(form);
@@ -84,6 +102,9 @@ void RunStartUp(Form1& form, const QString& commandLine)
         if (Core().CurrentStatus.isEmpty())
             Core().CurrentStatus = QStringLiteral("Offline");
         form.setStatusCaption(Core().CurrentStatus);
+        // Settings that failed to load must not be published half-read.
+        if (oneShot && !Core().LastError.isEmpty())
+            return;
         applySwitch(form, sw);
         if (form.ended())
             return;
@@ -100,6 +121,32 @@ void RunStartUp(Form1& form, const QString& commandLine)
         form.tray()->SysTrayMod();
         DebugLog(QStringLiteral("[HVRN] All Settings Loaded"));
     });
-    if (!windowShown && !form.ended() && !oneShot)
+    if (oneShot && !form.ended())
+        failOneShot(form);
+    else if (!windowShown && !form.ended())
         form.show();
+}
+
+QString AnswerSecondStart(Form1& form, const QString& commandLine)
+{
+    const CommandSwitch sw = ParseCommandSwitch(commandLine);
+    if (sw == CommandSwitch::Min)
+        return QString();
+    if (sw == CommandSwitch::None) {
+        DebugLog(QStringLiteral("[HVRN] Started again: window brought to the front"));
+        form.tray()->restoreWindow();
+        return QString();
+    }
+    if (form.exiting() || Core().ExitAfterUpload)
+        return QStringLiteral("the running program is ending; try again");
+    if (!Hooks().publishResult)
+        return QStringLiteral("publishing is not available in this build");
+    DebugLog(QStringLiteral("[HVRN] Publishing for a second start: ") + commandLine.toLower());
+    Core().Unattended = true;
+    if (sw == CommandSwitch::Online)
+        form.cmd_Online_Click();
+    else
+        form.cmd_Offline_Click();
+    Core().Unattended = false;
+    return Hooks().publishResult();
 }

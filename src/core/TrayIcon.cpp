@@ -2,11 +2,13 @@
 
 #include "core/CoreState.h"
 #include "core/Form1.h"
+#include "core/Logs.h"
 #include "core/ProgramError.h"
 #include "core/StatusIcons.h"
 #include "platform/TrayArea.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QString>
 
 namespace {
@@ -36,12 +38,29 @@ void TrayIcon::GoSystemTray()
         if (optionOn()) {
             updateWindowIcon();
             tray.add(form_.windowIcon(), tipFor(form_.statusCaption()));
+            if (!tray.present())
+                noteMissingTray();
         } else {
             tray.remove();
             if (form_.isMinimized() && !form_.isVisible())
                 form_.showMinimized();
         }
     });
+}
+
+void TrayIcon::noteMissingTray()
+{
+    if (missingTrayNoted_)
+        return;
+    missingTrayNoted_ = true;
+    const QString text = QStringLiteral("This desktop has no notification area: minimising keeps the window "
+                                        "in the task bar");
+    QAction* item = form_.action(QStringLiteral("mnuMin"));
+    item->setToolTip(text);
+    for (QObject* owner : item->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(owner))
+            menu->setToolTipsVisible(true);
+    DebugLog(QStringLiteral("[HVRN] ") + text);
 }
 
 void TrayIcon::SysTrayMod()

@@ -24,6 +24,10 @@ public:
 private:
     bool optionOn() const;
     void updateWindowIcon();
+    // Without a notification area the option cannot hide the window: says so once.
+    void noteMissingTray();
+
+    bool missingTrayNoted_ = false;
 
     Form1& form_;
 };

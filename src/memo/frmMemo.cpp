@@ -2,6 +2,7 @@
 
 #include "core/Ini.h"
 #include "core/Logs.h"
+#include "core/OpenForUser.h"
 #include "core/ProgramError.h"
 #include "core/TextToBool.h"
 #include "memo/MemoLog.h"
@@ -229,6 +230,5 @@ void ViewMemoLog(QWidget* owner)
                kProgramName, owner);
         return;
     }
-    if (!platform::desktop().open(path))
-        DebugLog(QStringLiteral("[MemoServer] Could not open the memo log ") + path);
+    OpenForUser(owner, path);
 }

@@ -3,6 +3,7 @@
 #include "core/CoreState.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
+#include "core/OpenForUser.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
 #include "core/TextToBool.h"
@@ -427,7 +428,7 @@ void frmMemoSetup::cmdEdit_Click(int index)
         MsgBox(QStringLiteral("Error: HTML file doesn't Exist!"));
         return;
     }
-    platform::desktop().start(editor, {path});
+    OpenForUser(this, path, editor);
 }
 
 void frmMemoSetup::cmdMemoBrowse_Click() { BrowseSoundFile(this, PlayMemoSound, ProgramDir()); }

@@ -11,6 +11,8 @@
 
 #include <curl/curl.h>
 
+#include <utility>
+
 namespace platform {
 
 // State shared with libcurl's callbacks on the worker thread. The GUI side
@@ -193,8 +195,13 @@ bool FtpClient::connectAndLogin()
     target_ = ParseFtpHost(host);
     if (!target_.valid())
         return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad server name: ") + target_.error);
-    if (HasControlCharacters(user) || HasControlCharacters(password))
-        return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("The login holds control characters"));
+    // A stored password can unscramble into control characters when the
+    // settings file was damaged or edited by hand.
+    for (const auto& [text, field] : {std::pair{&user, "login name"}, std::pair{&password, "password"}})
+        if (HasControlCharacters(*text))
+            return failWith(int(CURLE_URL_MALFORMAT),
+                            QStringLiteral("The %1 holds control characters: please type it again")
+                                .arg(QLatin1String(field)));
     closeSession();
     session_ = std::make_unique<Session>();
     session_->owner = this;

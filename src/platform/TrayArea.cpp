@@ -17,6 +17,10 @@ public:
 
     void add(const QIcon& icon, const QString& tip) override
     {
+        // An icon that no tray shows would still count as present, and the
+        // window would be hidden into nothing.
+        if (!available())
+            return;
         if (!icon_) {
             icon_ = std::make_unique<QSystemTrayIcon>();
             QObject::connect(icon_.get(), &QSystemTrayIcon::activated,

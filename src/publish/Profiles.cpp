@@ -4,6 +4,7 @@
 #include "core/Ini.h"
 #include "core/Loaders.h"
 #include "core/ProgramDir.h"
+#include "core/OpenForUser.h"
 #include "core/ProgramError.h"
 #include "core/frmAuto.h"
 #include "platform/Desktop.h"
@@ -51,12 +52,9 @@ QString editorProgram(const QString& typed)
     return QString();
 }
 
-void openInEditor(const QString& editor, const QString& path)
+void openInEditor(Form1& form, const QString& editor, const QString& path)
 {
-    if (editor.isEmpty())
-        platform::desktop().open(path);
-    else
-        platform::desktop().start(editor, {path});
+    OpenForUser(&form, path, editor);
 }
 
 } // namespace
@@ -207,9 +205,9 @@ void cmd_Edit_Click(Form1& form, int index)
             return;
         }
         if (QFileInfo(templ).isFile()) {
-            openInEditor(editor, templ);
+            openInEditor(form, editor, templ);
         } else if (QFileInfo(ProgramFile(templ)).isFile()) {
-            openInEditor(editor, ProgramFile(templ));
+            openInEditor(form, editor, ProgramFile(templ));
         } else {
             info(form, QStringLiteral("Error: HTML file doesn't Exist!"), kProgramName,
                  platform::MsgIcon::None);

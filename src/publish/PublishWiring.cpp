@@ -49,6 +49,15 @@ void InstallPublishHooks()
         if (publish::Publisher* publisher = publish::CurrentPublisher())
             publisher->UploadFile(templatePath, status);
     };
+    Hooks().publishResult = [] {
+        const publish::Publisher* publisher = publish::CurrentPublisher();
+        if (!publisher)
+            return QStringLiteral("publishing is not available");
+        if (publisher->lastOutcome() == publish::Publisher::Outcome::Published)
+            return QString();
+        return publisher->lastReason().isEmpty() ? QStringLiteral("the page was not published")
+                                                 : publisher->lastReason();
+    };
     Hooks().addressCheck = [] {
         if (g_form)
             publish::Timer3_Timer(*g_form);

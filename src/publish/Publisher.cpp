@@ -184,7 +184,7 @@ void Publisher::stop(Outcome outcome, const QString& reason)
 void Publisher::tell(const QString& text)
 {
     // A one-shot run has no one to answer a box: the reason goes to stderr.
-    if (Core().ExitAfterUpload) {
+    if (Core().NoOneToAsk()) {
         DebugLog(QStringLiteral("[HVRN] ") + text);
         return;
     }
@@ -326,7 +326,7 @@ Publisher::Step Publisher::sessionPass(const QString& status)
     auto aborted = [this] { return AbortRequested; };
     if (aborted())
         return Step::Abort;
-    prepareClient(Core().ExitAfterUpload);
+    prepareClient(Core().NoOneToAsk());
     form_.ftpStatus->setText(QStringLiteral("Status: Connecting to ") + FTP1.host);
     const bool connected = FTP1.connectAndLogin();
     if (aborted())

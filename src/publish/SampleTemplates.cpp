@@ -12,7 +12,7 @@ namespace {
 QByteArray page(const char* title, const char* colour, const char* body)
 {
     QByteArray text;
-    text += "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>";
+    text += "<html>\r\n<head>\r\n<meta charset=\"iso-8859-1\">\r\n<title>";
     text += title;
     text += "</title>\r\n<style>\r\n"
             "body { font-family: sans-serif; background: #f4f6f8; color: #222; margin: 0; }\r\n"

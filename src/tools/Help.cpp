@@ -3,7 +3,7 @@
 #include "core/Logs.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
-#include "platform/Desktop.h"
+#include "core/OpenForUser.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,8 +25,6 @@ void mnuContents_Click(const QString& manualPath)
         const QString path = HelpContentsPath(manualPath);
         if (!QFileInfo::exists(path))
             DebugLog(QStringLiteral("[HVRN] Help file not found: ") + path);
-        // The viewer's answer is not examined: a missing file is the
-        // desktop's to report.
-        platform::desktop().open(path);
+        OpenForUser(nullptr, path);
     });
 }

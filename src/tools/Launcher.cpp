@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -87,7 +88,10 @@ bool OpenLaunchPath(const QString& path)
     platform::Desktop& desktop = platform::desktop();
     if (looksLikeAddress(path))
         return desktop.open(path);
-    const QFileInfo info(path);
+    QFileInfo info(path);
+    // A program named without a folder ("firefox") is looked up as a shell would.
+    if (!info.exists() && !path.contains(QLatin1Char('/')))
+        info = QFileInfo(QStandardPaths::findExecutable(path));
     if (!info.exists())
         throw ProgramError(err::kFileNotFound, path);
     // Opening a program with its "default action" would show it in an

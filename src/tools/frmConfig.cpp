@@ -140,8 +140,6 @@ void frmConfig::hidePanel()
 
 void frmConfig::AddProgram()
 {
-    // A file dropped while an entry is being edited is a new program, not
-    // a replacement for the edited one.
     EditMode = false;
     showPanel(QStringLiteral("Add Program"));
 }
@@ -293,5 +291,9 @@ void frmConfig::dropEvent(QDropEvent* event)
         return;
     }
     event->acceptProposedAction();
-    offerFile(path);
+    // Dropped onto an entry being edited, the file replaces its program.
+    if (EditMode && picAdd->isVisible())
+        Text2->setText(path);
+    else
+        offerFile(path);
 }

@@ -5,9 +5,11 @@
 #include "core/TextToBool.h"
 #include "support/TempHome.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -16,123 +18,77 @@ namespace {
 
 const QString kNone = QStringLiteral("<none>");
 
-TEST(IniRead, NamesIgnoreCaseAndSurroundingBlanks)
+TEST(IniRead, WhatAKeyReadsBackFromFilesWrittenByUsOrByHand)
 {
     TempHome home;
-    home.writeFile("hvrn.ini", "[ startup ]\r\n  Credits =  0  \r\n[Default]\r\nauto=True\r\n");
-    EXPECT_EQ(ReadIni("StartUp", "Credits", kNone), "0");
-    EXPECT_EQ(ReadIni("Startup", "CREDITS", kNone), "0");
-    EXPECT_EQ(ReadIni(" STARTUP ", " credits ", kNone), "0");
-    EXPECT_EQ(ReadIni("Default", "AUTO", kNone), "True");
+    const struct {
+        QByteArray file;
+        const char *section, *key, *expected;
+    } cases[] = {
+        // Names ignore case and surrounding blanks.
+        {"[ startup ]\r\n  Credits =  0  \r\n[Default]\r\nauto=True\r\n", " STARTUP ", " credits ", "0"},
+        {"[Default]\r\nauto=True\r\n", "Default", "AUTO", "True"},
+        // Missing file, section or key give the default; an empty value is a value.
+        {"", "StartUp", "Credits", "<none>"},
+        {"[StartUp]\r\nCredits=0\r\n", "Nowhere", "Credits", "<none>"},
+        {"[StartUp]\r\nCredits=0\r\n", "StartUp", "Missing", "<none>"},
+        {"[StartUp]\r\nCredits=\r\n", "StartUp", "Credits", ""},
+        // Quotes and blanks around a value are not part of it.
+        {"[s]\r\na= \"quoted value\" \r\n", "s", "a", "quoted value"},
+        {"[s]\r\nb=\"only left\r\n", "s", "b", "\"only left"},
+        {"[s]\r\nc=in \"the\" middle\r\n", "s", "c", "in \"the\" middle"},
+        {"[s]\r\nd=\"\"\r\n", "s", "d", ""},
+        {"[s]\r\ne=\t tabbed\t\r\n", "s", "e", "tabbed"},
+        // Files from other programs: LF only, odd spacing, comments, garbage lines.
+        {"; by hand\n\n   [Profile]   \n Count   =   3\ngarbage line\n  3 = gamma  \n", "profile", "count", "3"},
+        {"; by hand\n\n   [Profile]   \n Count   =   3\ngarbage line\n  3 = gamma  \n", "Profile", "3", "gamma"},
+        {"[Profile]\n1=alpha\n", "Profile", "2", "<none>"},
+        // Only the first section of a name counts.
+        {"[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n", "a", "y", "<none>"},
+    };
+    for (const auto& c : cases) {
+        home.writeFile("hvrn.ini", c.file);
+        EXPECT_EQ(ReadIni(c.section, c.key, kNone), QString::fromUtf8(c.expected)) << c.file.toStdString();
+    }
 }
 
-TEST(IniRead, MissingFileSectionOrKeyGiveTheDefault)
+TEST(IniRead, LongValuesAreCutTo254BytesNeverInsideACharacter)
 {
     TempHome home;
-    EXPECT_EQ(ReadIni("StartUp", "Credits", "1"), "1");
-    home.writeFile("hvrn.ini", "[StartUp]\r\nCredits=0\r\n");
-    EXPECT_EQ(ReadIni("Nowhere", "Credits", "d"), "d");
-    EXPECT_EQ(ReadIni("StartUp", "Missing", "d"), "d");
-    // An empty stored value is a value, not a missing key.
-    home.writeFile("hvrn.ini", "[StartUp]\r\nCredits=\r\n");
-    EXPECT_EQ(ReadIni("StartUp", "Credits", "d"), "");
-}
-
-TEST(IniRead, QuotesAndBlanksAroundValuesAreNotPartOfIt)
-{
-    TempHome home;
-    home.writeFile("hvrn.ini",
-                   "[s]\r\na= \"quoted value\" \r\nb=\"only left\r\nc=in \"the\" middle\r\nd=\"\"\r\n"
-                   "e=\t tabbed\t\r\n");
-    EXPECT_EQ(ReadIni("s", "a", kNone), "quoted value");
-    EXPECT_EQ(ReadIni("s", "b", kNone), "\"only left");
-    EXPECT_EQ(ReadIni("s", "c", kNone), "in \"the\" middle");
-    EXPECT_EQ(ReadIni("s", "d", kNone), "");
-    EXPECT_EQ(ReadIni("s", "e", kNone), "tabbed");
-}
-
-TEST(IniRead, LongValuesAreCutTo254Bytes)
-{
-    TempHome home;
-    const QByteArray longValue(300, 'x');
-    home.writeFile("hvrn.ini", "[s]\r\nk=" + longValue + "\r\n");
+    home.writeFile("hvrn.ini", "[s]\r\nk=" + QByteArray(300, 'x') + "\r\n");
     EXPECT_EQ(ReadIni("s", "k", kNone), QString(254, 'x'));
     EXPECT_EQ(ReadIniBytes("s", "k", "").size(), 254);
-    // A cut never leaves half a UTF-8 character behind.
-    const QString euros(100, QChar(0x20AC));  // three bytes each
-    ASSERT_TRUE(WriteIni("s", "u", euros));
+    ASSERT_TRUE(WriteIni("s", "u", QString(100, QChar(0x20AC))));  // three bytes each
     EXPECT_EQ(ReadIni("s", "u", kNone), QString(84, QChar(0x20AC)));
 }
 
-TEST(IniRead, FilesWithLfOnlyAndOddSpacingFromOtherPrograms)
+TEST(IniWrite, EachChangeTouchesOnlyItsLinesAndEndsLinesWithCrLf)
 {
     TempHome home;
-    home.writeFile("hvrn.ini",
-                   "; written by hand\n\n   [Profile]   \n Count   =   3\n1=alpha\n  3 = gamma  \n"
-                   "garbage line without equals\n[alpha]\nHost = ftp.alpha.test\n");
-    EXPECT_EQ(ReadIni("profile", "count", kNone), "3");
-    EXPECT_EQ(ReadIni("Profile", "1", kNone), "alpha");
-    EXPECT_EQ(ReadIni("Profile", "2", kNone), kNone);
-    EXPECT_EQ(ReadIni("Profile", "3", kNone), "gamma");
-    EXPECT_EQ(ReadIni("ALPHA", "host", kNone), "ftp.alpha.test");
-}
-
-TEST(IniRead, OnlyTheFirstSectionOfANameCounts)
-{
-    TempHome home;
-    home.writeFile("hvrn.ini", "[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n");
-    EXPECT_EQ(ReadIni("a", "x", kNone), "1");
-    EXPECT_EQ(ReadIni("a", "y", kNone), kNone);
-    ASSERT_TRUE(WriteIni("a", "z", "3"));
-    EXPECT_EQ(ReadIni("a", "z", kNone), "3");
-}
-
-TEST(IniWrite, CreatesFileAndSectionsWithCrLfLines)
-{
-    TempHome home;
-    ASSERT_TRUE(WriteIni("StartUp", "Credits", "True"));
-    ASSERT_TRUE(WriteIni("Startup", "Systray", "False"));
-    ASSERT_TRUE(WriteIni("DialUp", "Reconnect", "True"));
-    EXPECT_EQ(home.readFile("hvrn.ini"),
-              "[StartUp]\r\nCredits=True\r\nSystray=False\r\n\r\n[DialUp]\r\nReconnect=True\r\n");
-}
-
-TEST(IniWrite, ReplacesAKeyInPlaceKeepingEverythingElse)
-{
-    TempHome home;
-    home.writeFile("hvrn.ini", "; comment\n[A]\nAuto=False\nother = keep me \n\n[B]\nx=1\n");
-    ASSERT_TRUE(WriteIni("a", "AUTO", "True"));
-    EXPECT_EQ(home.readFile("hvrn.ini"),
-              "; comment\r\n[A]\r\nAuto=True\r\nother = keep me \r\n\r\n[B]\r\nx=1\r\n");
-    // A new key goes to the end of its section, before the blank line.
-    ASSERT_TRUE(WriteIni("A", "New", "v"));
-    EXPECT_EQ(home.readFile("hvrn.ini"),
-              "; comment\r\n[A]\r\nAuto=True\r\nother = keep me \r\nNew=v\r\n\r\n[B]\r\nx=1\r\n");
-}
-
-TEST(IniWrite, DeletesKeysAndWholeSections)
-{
-    TempHome home;
-    home.writeFile("hvrn.ini", "[Profile]\r\nCount=3\r\n1=a\r\n2=b\r\n[b]\r\nHost=h\r\nLogin=l\r\n[c]\r\nx=1\r\n");
-    ASSERT_TRUE(WriteIni("Profile", "2"));
-    EXPECT_EQ(ReadIni("Profile", "2", kNone), kNone);
-    EXPECT_EQ(ReadIni("Profile", "1", kNone), "a");
-    ASSERT_TRUE(WriteIni("B"));
-    EXPECT_EQ(ReadIni("b", "Host", kNone), kNone);
-    EXPECT_EQ(ReadIni("c", "x", kNone), "1");
-    EXPECT_EQ(home.readFile("hvrn.ini"), "[Profile]\r\nCount=3\r\n1=a\r\n[c]\r\nx=1\r\n");
-    // Deleting what is not there changes nothing.
-    ASSERT_TRUE(WriteIni("Nowhere"));
-    ASSERT_TRUE(WriteIni("c", "nokey"));
-    EXPECT_EQ(home.readFile("hvrn.ini"), "[Profile]\r\nCount=3\r\n1=a\r\n[c]\r\nx=1\r\n");
-}
-
-TEST(IniWrite, LineBreaksInValuesCannotBreakTheFile)
-{
-    TempHome home;
-    ASSERT_TRUE(WriteIni("s", "k", "first\r\n[Injected]\r\nevil=1"));
-    EXPECT_EQ(ReadIni("s", "k", kNone), "first[Injected]evil=1");
-    EXPECT_EQ(ReadIni("Injected", "evil", kNone), kNone);
+    const struct {
+        QByteArray before;
+        std::function<void()> change;
+        QByteArray after;
+    } cases[] = {
+        {"", [] { WriteIni("StartUp", "Credits", "True"); WriteIni("Startup", "Systray", "False"); WriteIni("DialUp", "Reconnect", "True"); },
+         "[StartUp]\r\nCredits=True\r\nSystray=False\r\n\r\n[DialUp]\r\nReconnect=True\r\n"},
+        // A key is replaced in place; a new one goes to the end of its section.
+        {"; comment\n[A]\nAuto=False\nother = keep me \n\n[B]\nx=1\n", [] { WriteIni("a", "AUTO", "True"); WriteIni("A", "New", "v"); },
+         "; comment\r\n[A]\r\nAuto=True\r\nother = keep me \r\nNew=v\r\n\r\n[B]\r\nx=1\r\n"},
+        // Keys and whole sections are deleted; deleting what is not there changes nothing.
+        {"[Profile]\r\nCount=3\r\n1=a\r\n2=b\r\n[b]\r\nHost=h\r\nLogin=l\r\n[c]\r\nx=1\r\n",
+         [] { WriteIni("Profile", "2"); WriteIni("B"); WriteIni("Nowhere"); WriteIni("c", "nokey"); },
+         "[Profile]\r\nCount=3\r\n1=a\r\n[c]\r\nx=1\r\n"},
+        // Line breaks in a value cannot add lines.
+        {"", [] { WriteIni("s", "k", "first\r\n[Injected]\r\nevil=1"); }, "[s]\r\nk=first[Injected]evil=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(home.file("hvrn.ini"));
+        if (!c.before.isEmpty())
+            home.writeFile("hvrn.ini", c.before);
+        c.change();
+        EXPECT_EQ(home.readFile("hvrn.ini"), c.after);
+    }
 }
 
 TEST(IniWrite, ConcurrentWritersLoseNoKeyAndReadersNeverSeeAHalfFile)
@@ -191,7 +147,7 @@ TEST(EncryptTest, IsItsOwnInverseWithAFixedPrintableKey)
     EXPECT_EQ(Encrypt(Encrypt(password)), password);
 }
 
-TEST(StoredPassword, EveryByteRoundTripsThroughTheFile)
+TEST(StoredPassword, EveryByteAndRandomValuesRoundTripThroughTheFile)
 {
     TempHome home;
     // A password equal to the key scrambles to all NULs. Every byte value
@@ -199,29 +155,19 @@ TEST(StoredPassword, EveryByteRoundTripsThroughTheFile)
     QByteArray lowBytes, highBytes;
     for (int b = 1; b <= 255; ++b)
         (b < 128 ? lowBytes : highBytes) += char(b);
-    const QByteArray keyItself = Encrypt(QByteArray(15, '\0'));
-    const QByteArray tricky[] = {lowBytes, highBytes, keyItself, " lead", "trail ", "\"quoted\"", "\r\n", "\t",
-                                 QByteArray(1, char(0x9C)), QByteArray(300, 'p').left(100)};
-    for (const QByteArray& raw : tricky) {
-        ASSERT_TRUE(WriteIniBytes("p", "pass", escapeStoredBytes(Encrypt(raw))));
-        EXPECT_EQ(Encrypt(unescapeStoredBytes(ReadIniBytes("p", "pass", ""))), raw)
-            << raw.toHex().toStdString();
-    }
-}
-
-TEST(StoredPassword, RandomKeysAndValuesRoundTrip)
-{
-    TempHome home;
+    std::vector<QByteArray> values{lowBytes, highBytes, Encrypt(QByteArray(15, '\0')), " lead", "trail ",
+                                   "\"quoted\"", "\r\n", "\t", QByteArray(1, char(0x9C))};
     QRandomGenerator random(20261207);
     for (int round = 0; round < 300; ++round) {
         QByteArray raw;
-        const int length = int(random.bounded(1, 60));
-        for (int i = 0; i < length; ++i)
+        for (int i = int(random.bounded(1, 60)); i > 0; --i)
             raw += char(random.bounded(1, 256));
-        const QString section = QStringLiteral("S%1").arg(random.bounded(5));
-        const QString key = QStringLiteral("k%1").arg(round);
-        ASSERT_TRUE(WriteIniBytes(section, key, escapeStoredBytes(Encrypt(raw))));
-        ASSERT_EQ(Encrypt(unescapeStoredBytes(ReadIniBytes(section, key, ""))), raw) << round;
+        values.push_back(raw);
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        const QString section = QStringLiteral("S%1").arg(i % 5), key = QStringLiteral("k%1").arg(i);
+        ASSERT_TRUE(WriteIniBytes(section, key, escapeStoredBytes(Encrypt(values[i]))));
+        ASSERT_EQ(Encrypt(unescapeStoredBytes(ReadIniBytes(section, key, ""))), values[i]) << i;
     }
 }
 

@@ -21,44 +21,25 @@ protected:
     PlatformDoubles doubles;
 };
 
-TEST_F(LogsTest, DebugLineFormatsInFileAndWindow)
+TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitch)
 {
     Form1 form;
     Core().DebugToFile = true;
     DebugLog("[HVRN] All Settings Loaded");
     doubles.clock.set(QDateTime(QDate(2026, 1, 2), QTime(0, 5, 6)));
     DebugLog("second");
-    EXPECT_EQ(home.readFile("debug.log"),
-              "[03:07:09 PM]\t[HVRN] All Settings Loaded\r\n[12:05:06 AM]\tsecond\r\n");
-    EXPECT_EQ(form.debugWindow()->text(),
-              "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n");
-}
-
-TEST_F(LogsTest, FileSwitchAndDisableMarkAreIndependent)
-{
-    Form1 form;
+    EXPECT_EQ(home.readFile("debug.log"), "[03:07:09 PM]\t[HVRN] All Settings Loaded\r\n[12:05:06 AM]\tsecond\r\n");
+    EXPECT_EQ(form.debugWindow()->text(), "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n");
     Core().DebugToFile = false;
     DebugLog("window only");
-    EXPECT_FALSE(home.exists("debug.log"));
-    EXPECT_TRUE(form.debugWindow()->text().contains("window only"));
-
-    form.debugWindow()->setDisabledMark(true);
+    // The window's Disable item stops the window, not the file, and is stored.
+    form.debugWindow()->findChild<QAction*>("mnuDisable")->trigger();
+    EXPECT_TRUE(home.readFile("hvrn.ini").contains("[Debug]\r\nEnabled=True"));
     Core().DebugToFile = true;
     DebugLog("file only");
-    EXPECT_FALSE(form.debugWindow()->text().contains("file only"));
-    EXPECT_TRUE(home.readFile("debug.log").contains("file only"));
-}
-
-TEST_F(LogsTest, DisableItemFlipsAndStoresItsMark)
-{
-    Form1 form;
-    QAction* disable = form.debugWindow()->findChild<QAction*>("mnuDisable");
-    ASSERT_NE(disable, nullptr);
-    disable->trigger();
-    EXPECT_TRUE(form.debugWindow()->displayDisabled());
-    EXPECT_TRUE(home.readFile("hvrn.ini").contains("[Debug]\r\nEnabled=True"));
-    disable->trigger();
-    EXPECT_TRUE(home.readFile("hvrn.ini").contains("Enabled=False"));
+    const QString window = form.debugWindow()->text();
+    EXPECT_TRUE(window.contains("window only") && !window.contains("file only"));
+    EXPECT_TRUE(home.readFile("debug.log").contains("file only") && !home.readFile("debug.log").contains("window only"));
 }
 
 TEST_F(LogsTest, WindowKeepsTheNewest20000CharactersCutAtLineStarts)
@@ -73,40 +54,30 @@ TEST_F(LogsTest, WindowKeepsTheNewest20000CharactersCutAtLineStarts)
     EXPECT_TRUE(text.startsWith("[03:07:09 PM]  line ")) << text.left(40).toStdString();
     EXPECT_TRUE(text.endsWith("line 0999 xxxxxxxxxxxxxxxxxxxx\r\n"));
     EXPECT_FALSE(text.contains("line 0000"));
-    // The file keeps everything.
+    // The file keeps everything; a text without line breaks loses single characters.
     EXPECT_EQ(home.readFile("debug.log").count("\r\n"), 1000);
-}
-
-TEST_F(LogsTest, AWindowTextWithoutLineBreaksLosesSingleCharacters)
-{
-    Form1 form;
     form.debugWindow()->appendText(QString(frmDebug::kTextLimit + 5, 'a'));
-    EXPECT_EQ(form.debugWindow()->text().size(), frmDebug::kTextLimit);
+    EXPECT_EQ(form.debugWindow()->text(), QString(frmDebug::kTextLimit, 'a'));
 }
 
-TEST_F(LogsTest, ErrorLineAndBox)
-{
-    LogError(53, "UploadFile");
-    EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 53 in UploadFile\r\n");
-    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    const auto& box = doubles.boxes.shown().front();
-    EXPECT_EQ(box.title, "Program Error");
-    EXPECT_EQ(box.icon, platform::MsgIcon::Question);
-    EXPECT_EQ(box.buttons, platform::MsgButtons::Ok);
-    EXPECT_TRUE(box.text.startsWith("There was an error 53: File not found in UploadFile\r\n\r\n"
-                                    "This Error was logged to Error.log\r\n"
-                                    "Please email this file to the Programmer.\r\n"));
-}
-
-TEST_F(LogsTest, ErrorZeroIsIgnoredAnd401AndRemoteErrorsAreOnlyLogged)
+TEST_F(LogsTest, ErrorsAreLoggedAndBoxedExceptNumberZero401AndRemoteOnes)
 {
     LogError(0, "Nothing");
     EXPECT_FALSE(home.exists("error.log"));
     LogError(401, "Sub Main Load");
     LogError(13, "Memo - HandlePacket", ErrorNotice::LogOnly);
-    EXPECT_TRUE(doubles.boxes.shown().empty());
-    EXPECT_EQ(home.readFile("error.log"),
-              "[12/5/26 03:07:09 PM] 401 in Sub Main Load\r\n[12/5/26 03:07:09 PM] 13 in Memo - HandlePacket\r\n");
+    EXPECT_FALSE(TrapErrors("Other", [] { throw std::runtime_error("x"); }));
+    EXPECT_TRUE(TrapErrors("Fine", [] {}));
+    EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 401 in Sub Main Load\r\n"
+                                          "[12/5/26 03:07:09 PM] 13 in Memo - HandlePacket\r\n"
+                                          "[12/5/26 03:07:09 PM] 51 in Other\r\n");
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    const auto& box = doubles.boxes.shown().front();
+    EXPECT_EQ(box.title, "Program Error");
+    EXPECT_EQ(box.icon, platform::MsgIcon::Question);
+    EXPECT_TRUE(box.text.startsWith("There was an error 51: Internal error in Other\r\n\r\n"
+                                    "This Error was logged to Error.log\r\n"
+                                    "Please email this file to the Programmer.\r\n"));
 }
 
 // A box whose display raises more errors, as events run while it is open.
@@ -135,15 +106,6 @@ TEST_F(LogsTest, ABurstOfErrorsOpensOneBoxAtATime)
     EXPECT_EQ(boxes.shown, 2);
 }
 
-TEST_F(LogsTest, TrapErrorsLogsTheNumberUnderTheProcedureName)
-{
-    EXPECT_FALSE(TrapErrors("LoadStartup", [] { throw ProgramError(err::kTypeMismatch); }));
-    EXPECT_FALSE(TrapErrors("Other", [] { throw std::runtime_error("x"); }));
-    EXPECT_TRUE(TrapErrors("Fine", [] {}));
-    EXPECT_EQ(home.readFile("error.log"),
-              "[12/5/26 03:07:09 PM] 13 in LoadStartup\r\n[12/5/26 03:07:09 PM] 51 in Other\r\n");
-}
-
 TEST_F(LogsTest, SaveWritesTheWindowTextToTheChosenFile)
 {
     Form1 form;
@@ -160,15 +122,6 @@ TEST_F(LogsTest, SaveWritesTheWindowTextToTheChosenFile)
     // Cancel writes nothing.
     form.debugWindow()->mnuSave_Click();
     EXPECT_EQ(home.readFile("saved.txt"), "[03:07:09 PM]  to be saved\r\n\r\n");
-}
-
-TEST_F(LogsTest, EmailAuthorIsDisabledUntilAComposerExists)
-{
-    Form1 form;
-    QAction* email = form.debugWindow()->findChild<QAction*>("mnuEmail");
-    ASSERT_NE(email, nullptr);
-    EXPECT_EQ(email->text(), "&Email Author");
-    EXPECT_FALSE(email->isEnabled());
 }
 
 } // namespace

@@ -21,12 +21,6 @@
 
 namespace {
 
-struct Upload {
-    QString templatePath;
-    QString status;
-    QString profile;
-};
-
 class StartUpTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -41,16 +35,15 @@ protected:
             steps << (oneShot ? "LoadMemoServerSettings(one-shot)" : "LoadMemoServerSettings");
         };
         Hooks().loadMailbox = record("LoadMailbox");
+        // Each upload as "profile:status:template"; a confirmed one records
+        // the status in the profile, as publishing does.
         Hooks().uploadFile = [this](const QString& path, const QString& status) {
-            uploads.push_back({path, status, form->Combo1->currentText()});
-            steps << "Upload " + status;
-            // A confirmed upload records the status in the profile, as publishing does.
+            uploads << form->Combo1->currentText() + ':' + status + ':' + path;
             WriteIni(form->Combo1->currentText(), "Status", status);
             Core().CurrentStatus = status;
         };
         for (const char* window : kExitWindowOrder)
             Hooks().closers.insert(window, [this, window] { closed << window; });
-        Core().DebugToFile = false;
     }
     void TearDown() override
     {
@@ -62,6 +55,8 @@ protected:
     Form1& start(const QString& commandLine = QString())
     {
         form.reset();
+        Core() = CoreState{};
+        uploads.clear();
         form = std::make_unique<Form1>();
         form->startUp(commandLine);
         return *form;
@@ -71,62 +66,42 @@ protected:
     TempHome home;
     PlatformDoubles doubles;
     std::unique_ptr<Form1> form;
-    QStringList steps;
-    QStringList closed;
-    std::vector<Upload> uploads;
+    QStringList steps, closed, uploads;
 };
 
-TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsWithAllSettingsLoaded)
+TEST_F(StartUpTest, RunsTheStepsInOrderAndShowsTheStoredStatusInItsColour)
 {
     home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\n");
     Form1& f = start();
     EXPECT_EQ(steps, QStringList({"LoadSounds", "AddLaunch", "LoadMailSettings", "LoadMemoServerSettings",
                                   "LoadMailbox"}));
-    EXPECT_TRUE(f.isVisible());
-    EXPECT_TRUE(f.Timer3->isActive());
+    EXPECT_TRUE(f.isVisible() && f.Timer3->isActive() && !Core().ExitAfterUpload);
     EXPECT_TRUE(home.readFile("debug.log").endsWith("[03:07:09 PM]\t[HVRN] All Settings Loaded\r\n"));
-    EXPECT_FALSE(Core().ExitAfterUpload);
-}
-
-TEST_F(StartUpTest, EmptyStoredStatusShowsOfflineInRedAndOnlineIsGreen)
-{
-    Form1& f = start();
-    EXPECT_EQ(Core().CurrentStatus, "Offline");
-    EXPECT_EQ(f.SSPStatus->text(), "Offline");
-    EXPECT_TRUE(f.SSPStatus->styleSheet().contains("#FF0000"));
-    form.reset();
-    home.writeFile("hvrn.ini", "[Default]\r\nStatus=Online\r\n");
-    Form1& g = start();
-    EXPECT_EQ(g.SSPStatus->text(), "Online");
-    EXPECT_TRUE(g.SSPStatus->styleSheet().contains("#008000"));
+    // An empty stored status is Offline in red; Online is green.
+    using Look = std::tuple<const char*, const char*, const char*>;
+    for (const auto& [stored, shown, colour] : {Look{"", "Offline", "#FF0000"}, Look{"Online", "Online", "#008000"}}) {
+        WriteIni("Default", "Status", stored);
+        Form1& g = start();
+        EXPECT_EQ(Core().CurrentStatus, shown);
+        EXPECT_EQ(g.SSPStatus->text(), shown);
+        EXPECT_TRUE(g.SSPStatus->styleSheet().contains(colour));
+    }
 }
 
 TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControl)
 {
     SaveStoredPassword("Default", "pass", "ftp secret");
-    WriteIni("Default", "Host", "ftp.example.test");
-    WriteIni("Default", "HTML ONline", "on.html");
-    WriteIni("Default", "Last Update", "Online 12/1/26");
-    WriteIni("StartUp", "HTML Editor", "/usr/bin/mousepad");
-    WriteIni("StartUp", "Credits", "0");
-    WriteIni("StartUp", "Systray", "-1");
-    WriteIni("Debug", "Enabled", "True");
-    WriteIni("DialUp", "Reconnect", "1");
-    WriteIni("DialUp", "Auto Offline", "False");
-    WriteIni("DialUp", "Prompt on Exit", "true");
+    home.writeFile("hvrn.ini", home.readFile("hvrn.ini") +
+                   "Host=ftp.example.test\r\nHTML ONline=on.html\r\nLast Update=Online 12/1/26\r\n"
+                   "[StartUp]\r\nHTML Editor=/usr/bin/mousepad\r\nCredits=0\r\nSystray=-1\r\n[Debug]\r\n"
+                   "Enabled=True\r\n[DialUp]\r\nReconnect=1\r\nAuto Offline=False\r\nPrompt on Exit=true\r\n");
     Form1& f = start();
-    EXPECT_EQ(f.txtHost->text(), "ftp.example.test");
-    EXPECT_EQ(f.File1->text(), "on.html");
-    EXPECT_EQ(f.txtPass->text(), "ftp secret");
-    EXPECT_EQ(f.lastUpdate->text(), "Online 12/1/26");
-    EXPECT_EQ(f.txtHtml->text(), "/usr/bin/mousepad");
-    EXPECT_FALSE(checked("mnucredits"));
-    EXPECT_TRUE(checked("mnuMin"));
-    EXPECT_TRUE(f.debugWindow()->displayDisabled());
-    EXPECT_TRUE(checked("mnuRestore"));
-    EXPECT_TRUE(f.Timer2->isActive());
-    EXPECT_FALSE(checked("mnuGoOffline"));
-    EXPECT_TRUE(checked("mnuPrompt"));
+    EXPECT_EQ(QStringList({f.txtHost->text(), f.File1->text(), f.txtPass->text(), f.lastUpdate->text(),
+                           f.txtHtml->text()}),
+              QStringList({"ftp.example.test", "on.html", "ftp secret", "Online 12/1/26", "/usr/bin/mousepad"}));
+    EXPECT_FALSE(checked("mnucredits") || checked("mnuGoOffline"));
+    EXPECT_TRUE(checked("mnuMin") && checked("mnuRestore") && checked("mnuPrompt"));
+    EXPECT_TRUE(f.debugWindow()->displayDisabled() && f.Timer2->isActive());
 }
 
 TEST_F(StartUpTest, ABadCheckMarkStopsOnlyThatLoader)
@@ -135,13 +110,11 @@ TEST_F(StartUpTest, ABadCheckMarkStopsOnlyThatLoader)
                                "[DialUp]\r\nPrompt on Exit=1\r\n[Startup]\r\nDebugLog=True\r\n");
     Form1& f = start();
     EXPECT_EQ(f.txtHtml->text(), "ed");
-    EXPECT_TRUE(checked("mnucredits"));   // kept its initial state
-    EXPECT_FALSE(checked("mnuMin"));      // never reached
-    EXPECT_FALSE(checked("mnuPrompt"));
+    EXPECT_TRUE(checked("mnucredits"));                          // kept its initial state
+    EXPECT_FALSE(checked("mnuMin") || checked("mnuPrompt"));     // never reached
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 13 in LoadStartup\r\n");
-    EXPECT_TRUE(doubles.boxes.shown().size() == 1u);
-    EXPECT_TRUE(f.isVisible());
-    EXPECT_TRUE(steps.contains("AddLaunch"));  // the next loader still ran
+    EXPECT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_TRUE(f.isVisible() && steps.contains("AddLaunch"));  // the next loader still ran
 }
 
 TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarks)
@@ -149,63 +122,48 @@ TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarks)
     home.writeFile("hvrn.ini", "[Default]\r\nAUTO=True\r\n[Profile]\r\nCount=3\r\n1=alpha\r\n3=gamma\r\n"
                                "[gamma]\r\nauto=1\r\nStatus=online\r\n[alpha]\r\nStatus=Online\r\n");
     Form1& f = start();
-    ASSERT_EQ(f.Combo1->count(), 3);
-    EXPECT_EQ(f.Combo1->itemText(1), "alpha");
-    EXPECT_EQ(f.Combo1->itemText(2), "gamma");
     const frmAuto& list = *f.autoWindow();
     EXPECT_EQ(list.names(), QStringList({"Default", "alpha", "gamma"}));
-    EXPECT_TRUE(list.isSelected(0));
-    EXPECT_FALSE(list.isSelected(1));
-    EXPECT_TRUE(list.isSelected(2));
+    EXPECT_EQ(f.Combo1->itemText(2), "gamma");
+    EXPECT_TRUE(list.isSelected(0) && !list.isSelected(1) && list.isSelected(2));
     f.selectProfile("alpha");
     EXPECT_EQ(f.SSPStatus->text(), "Online");
-    // A status stored in lower case is not "Online".
-    f.selectProfile("gamma");
-    EXPECT_EQ(Core().CurrentStatus, "Offline");
+    f.selectProfile("gamma");  // a status stored in lower case is not "Online"
     EXPECT_EQ(f.SSPStatus->text(), "Offline");
 }
 
 TEST_F(StartUpTest, SwitchesAreMatchedWholeAndInAnyCase)
 {
-    WriteIni("Default", "HTML ONline", "on.html");
-    WriteIni("Default", "HTML OFFline", "off.html");
-    start("-ONLINE");
-    ASSERT_EQ(uploads.size(), 1u);
-    EXPECT_EQ(uploads[0].templatePath, "on.html");
-    EXPECT_EQ(uploads[0].status, "Online");
-    EXPECT_TRUE(Core().ExitAfterUpload);
-    EXPECT_TRUE(steps.contains("LoadMemoServerSettings(one-shot)"));
-    EXPECT_FALSE(form->Timer3->isActive() && form->isVisible() && !form->isMinimized());
-
-    Core() = CoreState{};
-    uploads.clear();
-    start("-offline");
-    ASSERT_EQ(uploads.size(), 1u);
-    EXPECT_EQ(uploads[0].templatePath, "off.html");
-
-    Core() = CoreState{};
-    uploads.clear();
-    Form1& both = start("-min -online");
-    EXPECT_TRUE(uploads.empty());
-    EXPECT_FALSE(Core().ExitAfterUpload);
-    EXPECT_TRUE(both.isVisible());
-    EXPECT_FALSE(both.isMinimized());
-
-    Form1& minimised = start("-Min");
-    EXPECT_TRUE(minimised.isMinimized());
-    EXPECT_TRUE(uploads.empty());
+    home.writeFile("hvrn.ini", "[Default]\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n");
+    const struct {
+        const char* commandLine;
+        QStringList uploads;
+        bool minimised;
+    } cases[] = {
+        {"-ONLINE", {"Default:Online:on.html"}, true},
+        {"-offline", {"Default:Offline:off.html"}, true},
+        {"-min -online", {}, false},
+        {"-Min", {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        steps.clear();
+        Form1& f = start(c.commandLine);
+        EXPECT_EQ(uploads, c.uploads);
+        EXPECT_EQ(Core().ExitAfterUpload, !c.uploads.isEmpty());
+        EXPECT_EQ(steps.contains("LoadMemoServerSettings(one-shot)"), !c.uploads.isEmpty());
+        EXPECT_EQ(f.isMinimized(), c.minimised);
+    }
 }
 
-TEST_F(StartUpTest, AwayModeIsMirroredInBothMenus)
+TEST_F(StartUpTest, AwayModeIsMirroredInBothMenusAndIsNoStatus)
 {
     Form1& f = start();
-    f.action("mnuAway2")->trigger();
-    EXPECT_TRUE(checked("mnuAway"));
-    EXPECT_TRUE(checked("mnuAway2"));
-    f.action("mnuAway")->trigger();
-    EXPECT_FALSE(checked("mnuAway"));
-    EXPECT_FALSE(checked("mnuAway2"));
-    // Away is not a published status.
+    for (const char* clicked : {"mnuAway2", "mnuAway"}) {
+        f.action(clicked)->trigger();
+        EXPECT_EQ(checked("mnuAway"), QByteArray(clicked) == "mnuAway2");
+        EXPECT_EQ(checked("mnuAway2"), checked("mnuAway"));
+    }
     EXPECT_EQ(Core().CurrentStatus, "Offline");
 }
 
@@ -223,15 +181,14 @@ TEST_F(StartUpTest, ExitSavesStateDeletesThePageAndClosesWindowsInOrder)
     EXPECT_EQ(endedWith, 0);
     EXPECT_TRUE(f.ended());
     EXPECT_FALSE(home.exists("$$tmp$$"));
-    EXPECT_EQ(ReadIni("Memo", "Away", ""), "True");
-    EXPECT_EQ(ReadIni("StartUp", "HTML Editor", ""), "/usr/bin/gedit");
-    EXPECT_EQ(ReadIni("StartUp", "Status", ""), "Offline");
-    EXPECT_EQ(ReadIni("Default", "Host", ""), "edited.host");
+    EXPECT_EQ(QStringList({ReadIni("Memo", "Away", ""), ReadIni("StartUp", "HTML Editor", ""),
+                           ReadIni("StartUp", "Status", ""), ReadIni("Default", "Host", "")}),
+              QStringList({"True", "/usr/bin/gedit", "Offline", "edited.host"}));
     EXPECT_EQ(LoadStoredPassword("Default", "pass"), "pw");
     EXPECT_FALSE(home.readFile("hvrn.ini").contains("pw\r\n"));
     EXPECT_EQ(closed, QStringList({"frmMemoServer", "frmConfig", "frmMailSetup", "frmAbout",
                                    "frmAddAddress", "frmMail", "frmMemo", "frmPop3"}));
-    EXPECT_TRUE(uploads.empty());  // Offline on Exit, but nothing was online
+    EXPECT_TRUE(uploads.isEmpty());  // Offline on Exit, but nothing was online
 }
 
 TEST_F(StartUpTest, CancelAtTheQuestionKeepsTheProgramRunning)
@@ -242,69 +199,54 @@ TEST_F(StartUpTest, CancelAtTheQuestionKeepsTheProgramRunning)
     f.cmd_Exit_Click();
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     const auto& box = doubles.boxes.shown().front();
-    EXPECT_EQ(box.text, "Go Offline before exiting?");
-    EXPECT_EQ(box.title, "Warning Dialog");
+    EXPECT_EQ(QStringList({box.text, box.title}), QStringList({"Go Offline before exiting?", "Warning Dialog"}));
     EXPECT_EQ(box.buttons, platform::MsgButtons::YesNoCancel);
-    EXPECT_FALSE(f.ended());
-    EXPECT_FALSE(f.exiting());
-    EXPECT_FALSE(Core().ExitAfterUpload);
-    EXPECT_TRUE(closed.isEmpty());
-    EXPECT_TRUE(uploads.empty());
+    EXPECT_FALSE(f.ended() || f.exiting() || Core().ExitAfterUpload);
+    EXPECT_TRUE(closed.isEmpty() && uploads.isEmpty());
     // Closing the window asks again; No exits without publishing.
     doubles.boxes.setNextAnswer(platform::MsgAnswer::No);
     f.close();
-    EXPECT_TRUE(f.ended());
-    EXPECT_TRUE(uploads.empty());
+    EXPECT_TRUE(f.ended() && uploads.isEmpty());
 }
 
-TEST_F(StartUpTest, PromptYesPublishesOfflineForSelectedOnlineProfilesOnly)
+TEST_F(StartUpTest, WhichProfilesGoOfflineAtExit)
 {
-    home.writeFile("hvrn.ini", "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n"
-                               "HTML OFFline=d-off.html\r\n[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n"
-                               "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n");
-    Form1& f = start();
-    doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
-    f.cmd_Exit_Click();
-    ASSERT_EQ(uploads.size(), 1u);
-    EXPECT_EQ(uploads[0].profile, "Default");
-    EXPECT_EQ(uploads[0].status, "Offline");
-    EXPECT_EQ(uploads[0].templatePath, "d-off.html");
-    EXPECT_TRUE(f.ended());
-}
-
-TEST_F(StartUpTest, OfflineOnExitCoversEveryListedProfileThatIsOnline)
-{
-    home.writeFile("hvrn.ini", "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Offline\r\n"
-                               "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n[a]\r\nStatus=Online\r\n"
-                               "[b]\r\nStatus=Online\r\nAUTO=1\r\n");
-    Form1& f = start();
-    f.cmd_Exit_Click();
-    ASSERT_EQ(uploads.size(), 2u);
-    EXPECT_EQ(uploads[0].profile, "a");
-    EXPECT_EQ(uploads[1].profile, "b");
-    EXPECT_TRUE(doubles.boxes.shown().empty());
-    EXPECT_TRUE(f.Combo1->isEnabled());
-    EXPECT_TRUE(f.ended());
-}
-
-TEST_F(StartUpTest, PromptWithNoSelectedProfileFallsBackToOfflineOnExit)
-{
-    home.writeFile("hvrn.ini", "[DialUp]\r\nPrompt on Exit=1\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n");
-    Form1& f = start();
-    f.cmd_Exit_Click();
-    EXPECT_TRUE(doubles.boxes.shown().empty());
-    ASSERT_EQ(uploads.size(), 1u);
-    EXPECT_EQ(uploads[0].status, "Offline");
-}
-
-TEST_F(StartUpTest, ASignalExitsWithoutAQuestion)
-{
-    home.writeFile("hvrn.ini", "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n");
-    Form1& f = start();
-    f.cmd_Exit_Click(ExitTrigger::Signal);
-    EXPECT_TRUE(doubles.boxes.shown().empty());
-    EXPECT_EQ(uploads.size(), 1u);
-    EXPECT_TRUE(f.ended());
+    const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n";
+    const struct {
+        const char* what;
+        QByteArray ini;
+        ExitTrigger trigger;
+        QStringList uploads;
+        size_t boxes;
+    } cases[] = {
+        {"prompt, Yes: selected online profiles only",
+         "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\nHTML OFFline=d-off.html\r\n" + three +
+             "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
+         ExitTrigger::User, {"Default:Offline:d-off.html"}, 1},
+        {"offline on exit: every listed profile that is online",
+         "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Offline\r\n" + three +
+             "[a]\r\nStatus=Online\r\n[b]\r\nStatus=Online\r\nAUTO=1\r\n",
+         ExitTrigger::User, {"a:Offline:", "b:Offline:"}, 0},
+        {"prompt with nothing selected falls back to offline on exit",
+         "[DialUp]\r\nPrompt on Exit=1\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n",
+         ExitTrigger::User, {"Default:Offline:"}, 0},
+        {"a signal asks nothing", "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n",
+         ExitTrigger::Signal, {"Default:Offline:"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        home.writeFile("hvrn.ini", c.ini);
+        Form1& f = start();
+        doubles.boxes.clear();
+        doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
+        f.cmd_Exit_Click(c.trigger);
+        EXPECT_EQ(uploads, c.uploads);
+        EXPECT_EQ(doubles.boxes.shown().size(), c.boxes);
+        EXPECT_TRUE(f.ended());
+        if (c.trigger == ExitTrigger::User && c.boxes == 0) {  // Offline on Exit gives the selector back
+            EXPECT_TRUE(f.Combo1->isEnabled());
+        }
+    }
 }
 
 TEST_F(StartUpTest, AnExitRequestDuringAnExitUploadIsIgnored)
@@ -321,43 +263,27 @@ TEST_F(StartUpTest, AnExitRequestDuringAnExitUploadIsIgnored)
     EXPECT_EQ(exits, 1);
 }
 
-TEST_F(StartUpTest, WithoutPublishingTheCommandsOnlyLog)
+TEST_F(StartUpTest, OptionItemsStoreTheirMarksAndTheAutoListOnlyItsProfile)
 {
-    Hooks().uploadFile = nullptr;
-    Core().DebugToFile = true;
-    home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\n");
-    Form1& f = start();
-    f.cmd_Online->click();
-    EXPECT_TRUE(home.readFile("debug.log").contains("[HVRN] Publishing is not available in this build"));
-    EXPECT_EQ(Core().CurrentStatus, "Offline");
-}
-
-TEST_F(StartUpTest, OptionItemsStoreTheirMarksAndRunTheReconnectTimer)
-{
-    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n");
+    // With a profile marked, Auto Online needs no list to pick from.
+    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=1\r\n1=a\r\n");
     Form1& f = start();
     f.action("mnuRestore")->trigger();
     EXPECT_TRUE(f.Timer2->isActive());
-    EXPECT_EQ(ReadIni("DialUp", "Reconnect", ""), "True");
-    f.action("mnuRestore")->trigger();
+    const struct {
+        const char *item, *section, *key, *stored;
+    } marks[] = {{"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
+                 {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
+    for (const auto& [item, section, key, stored] : marks) {
+        f.action(item)->trigger();
+        EXPECT_EQ(ReadIni(section, key, ""), stored) << item;
+    }
     EXPECT_FALSE(f.Timer2->isActive());
-    f.action("mnuGoOnline")->trigger();
-    EXPECT_EQ(ReadIni("DialUp", "Auto Online", ""), "True");
-    f.action("mnuPrompt")->trigger();
-    EXPECT_EQ(ReadIni("DialUp", "Prompt on Exit", ""), "True");
-    f.action("mnucredits")->trigger();
-    EXPECT_EQ(ReadIni("StartUp", "Credits", ""), "False");
-}
-
-TEST_F(StartUpTest, AutoUpdateListClickWritesOnlyThatProfilesKey)
-{
-    home.writeFile("hvrn.ini", "[Profile]\r\nCount=1\r\n1=a\r\n");
-    Form1& f = start();
     frmAuto& list = *f.autoWindow();
     list.lstProfiles->item(1)->setSelected(true);
     list.lstProfiles_Click(1);
     EXPECT_EQ(ReadIni("a", "Auto", ""), "True");
-    EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "<none>");
+    EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "1");
 }
 
 } // namespace

@@ -56,24 +56,6 @@ TEST(DialogText, FiltersBecomeQtFiltersAndAnswersPlainPaths)
         EXPECT_EQ(c.rule(c.given), c.expected) << c.given.toStdString();
 }
 
-TEST(SharedDialogs, TheSaveRequestIsFilledAndAnswersComeBackWithoutBlanks)
-{
-    PlatformDoubles doubles;
-    doubles.dialogs.setNextResult("/srv/pages/on.html  ");
-    EXPECT_EQ(ShowOpenDialog(nullptr, kHtmlFilter, "Select file", "/srv"), "/srv/pages/on.html");
-    doubles.dialogs.setNextResult("/home/u/HVRNbug.txt    ");
-    EXPECT_EQ(
-        ShowSaveDialog(nullptr, "Text files (*.txt)|*.txt", "Save DebugLog As", "/home/u", "HVRNbug.txt"),
-        "/home/u/HVRNbug.txt");
-    EXPECT_EQ(ShowSaveDialog(nullptr, "All files (*.*)|*.*", "t", "", QString(400, 'n')), ""); // cancelled
-    ASSERT_EQ(doubles.dialogs.shown().size(), 3u);
-    const auto& [kind, request] = doubles.dialogs.shown()[1];
-    EXPECT_EQ(kind, platform::ScriptedFileDialogs::Kind::Save);
-    EXPECT_EQ(QStringList({request.title, request.qtFilter, request.startDirectory, request.proposedName}),
-              QStringList({"Save DebugLog As", "Text files (*.txt)", "/home/u", "HVRNbug.txt"}));
-    EXPECT_EQ(doubles.dialogs.shown()[2].request.proposedName, QString(kDialogPathLimit, 'n'));
-}
-
 // The real dialogs, driven offscreen: each time a file dialog is up and
 // visible, the next answer is given to it.
 struct DialogAnswers {

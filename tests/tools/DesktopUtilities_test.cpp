@@ -7,7 +7,13 @@
 #include "tools/frmAbout.h"
 #include "tools/frmConfig.h"
 
+#include "memo/MemoLog.h"
+#include "memo/frmMemo.h"
+#include "memo/frmMemoSetup.h"
+#include "publish/Profiles.h"
+
 #include "core/AppHooks.h"
+#include "core/Ini.h"
 #include "core/BuildInfo.h"
 #include "core/Form1.h"
 #include "core/Logs.h"
@@ -150,19 +156,21 @@ TEST_F(Launcher, ProgramsRunDocumentsAndAddressesOpenAndEmptyPathsOnlyLog)
               {"R&D plan", doc},
               {"Site", "https://example.org/"},
               {"Nothing", {}},
-              {"Tool", makeFile("other.sh", true)}}); // the lower slot's file starts
-    EXPECT_EQ(menus(), "-,Tool,R&&D plan,Site,Nothing,Tool");
-    for (int slot = 1; slot <= 5; ++slot)
+              {"Tool", makeFile("other.sh", true)}, // the lower slot's file starts
+              {"Shell", "sh"}});                    // a bare name is looked up on PATH
+    EXPECT_EQ(menus(), "-,Tool,R&&D plan,Site,Nothing,Tool,Shell");
+    for (int slot = 1; slot <= 6; ++slot)
         item(slot)->trigger();
     trayItem(1)->trigger();
     trayItem(5)->trigger();
 
-    ASSERT_EQ(doubles.desktop.started.size(), 4u);
+    QStringList started;
     for (const auto& start : doubles.desktop.started)
-        EXPECT_EQ(QStringList({start.program, start.arguments.join(' '), start.workingDirectory}),
-                  QStringList({tool, "", ""}));
+        started << (start.program == tool ? "tool" : QFileInfo(start.program).isAbsolute() ? start.program.section('/', -1) : start.program) +
+                       start.arguments.join(' ') + start.workingDirectory;
+    EXPECT_EQ(started, QStringList({"tool", "tool", "sh", "tool", "tool"}));
     EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{doc, "https://example.org/"}));
-    for (const char* title : {"Tool", "R&D plan", "Site", "Nothing"})
+    for (const char* title : {"Tool", "R&D plan", "Site", "Nothing", "Shell"})
         EXPECT_TRUE(debugText().contains(QStringLiteral("[Launch] Executing ") + title)) << title;
     EXPECT_TRUE(doubles.boxes.shown().empty());
 }
@@ -248,8 +256,10 @@ TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelAndNoTitleStoreNoth
     EXPECT_EQ(asked(), QStringList(2, "open|Select Program to add|Excutable files (*.exe);;All files (*.*)|" +
                                           ProgramDir() + '|'));
     EXPECT_EQ(shows(), "Add Program 164 [|/opt/new/tool] {Zero,Two}");
-    save("New");
-    EXPECT_EQ(storedSlot(1), "New|/opt/new/tool");
+    editor->Text1->setText("New");
+    QTest::keyClick(editor->Text1, Qt::Key_Return); // Enter saves, once
+    settle();
+    EXPECT_EQ(storedSlot(1) + ' ' + storedSlot(3), "New|/opt/new/tool <absent>|<absent>");
     EXPECT_EQ(shows() + " / " + menus(), "Launch Menu 188 {Zero,New,Two} / Zero,New,Two mnuspace4 mnuspace5");
 
     const auto before = doubles.store.values;
@@ -311,35 +321,27 @@ TEST_F(Editor, AnEleventhProgramIsRefusedAndTheTenStayAsTheyWere)
     EXPECT_EQ(menus(), "P0,P1,P2,P3,P4,P5,P6,P7,P8,P9 mnuspace4 mnuspace5");
 }
 
-TEST_F(Editor, EnterInATextBoxSavesOnce)
-{
-    openEditor();
-    editor->offerFile("/bin/once");
-    editor->Text1->setText("Once");
-    QTest::keyClick(editor->Text1, Qt::Key_Return);
-    settle();
-    ASSERT_FALSE(editor.isNull());
-    EXPECT_EQ(storedSlot(0) + ' ' + storedSlot(1), "Once|/bin/once <absent>|<absent>");
-    EXPECT_EQ(shows(), "Launch Menu 188 {Once}");
-}
-
-TEST_F(Editor, ADropOffersItsFirstFileForAddingEvenWhileEditing)
+TEST_F(Editor, ADropOffersItsFirstFileForAddingOrReplacesTheEditedProgram)
 {
     openEditor({{"Edited", "/edited"}});
-    EXPECT_FALSE(drop({QUrl("https://example.org/page")}));
-    EXPECT_FALSE(drop({}));
-    EXPECT_FALSE(drop({QUrl::fromLocalFile('/' + QString(260, 'x'))}));
+    for (const QList<QUrl>& refused : {QList<QUrl>{QUrl("https://example.org/page")}, QList<QUrl>{},
+                                       QList<QUrl>{QUrl::fromLocalFile('/' + QString(260, 'x'))}})
+        EXPECT_FALSE(drop(refused));
     EXPECT_EQ(shows(), "Launch Menu 188 {Edited}");
 
-    editor->lstName->setCurrentRow(0);
-    editor->cmd_Control[2]->click();
     const QString first = home.file("first.sh");
     EXPECT_TRUE(drop({QUrl::fromLocalFile(first), QUrl::fromLocalFile(home.file("second"))}));
     settle();
     EXPECT_EQ(shows(), "Add Program 164 [|" + first + "] {Edited}");
     save("Dropped");
-    EXPECT_EQ(storedSlot(0) + ' ' + storedSlot(1), "Edited|/edited Dropped|" + first);
-    EXPECT_EQ(menus(), "Edited,Dropped mnuspace4 mnuspace5");
+    editor->lstName->setCurrentRow(0);
+    editor->cmd_Control[2]->click();
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(home.file("better.sh"))}));
+    settle();
+    EXPECT_EQ(shows(), "Edit Program 164 [Edited|" + home.file("better.sh") + "] edit 0 {Edited,Dropped}");
+    save("Edited");
+    EXPECT_EQ(storedSlot(0) + ' ' + storedSlot(1) + ' ' + storedSlot(2),
+              "Edited|" + home.file("better.sh") + " Dropped|" + first + " <absent>|<absent>");
 }
 
 TEST_F(Editor, TheTrayOpensOneNonModalEditorThatEveryWayOfClosingDestroys)
@@ -424,15 +426,6 @@ TEST_F(Desktop, WaveFilesNeedADeviceAskedForEachTimeAlertsFallBackToTheBeepAndBr
     EXPECT_EQ(asked(), QStringList({asking + "/home/u|", asking + '|', asking + '|'}));
 }
 
-// What a confirmed save writes is the debug log's own test; here: which dialog asks.
-TEST_F(Desktop, DebugLogSaveUsesTheSaveDialogAndACancelWritesNothing)
-{
-    form->debugWindow()->mnuSave_Click();
-    EXPECT_EQ(asked(),
-              QStringList("save|Save DebugLog As|Text files (*.txt)|" + ProgramDir() + "|HVRNbug.txt"));
-    EXPECT_FALSE(home.exists("HVRNbug.txt"));
-}
-
 TEST_F(Desktop, HelpOpensTheManualBesideTheBinaryUnlessTheProgramDirectoryHasAHelpFile)
 {
     form->action("mnuContents")->trigger();
@@ -447,63 +440,79 @@ TEST_F(Desktop, HelpOpensTheManualBesideTheBinaryUnlessTheProgramDirectoryHasAHe
     EXPECT_TRUE(debugText().contains("[HVRN] Help file not found: " + manual));
 }
 
-TEST_F(Desktop, AboutShowsVersionHeadingsAndLinksThatTurnBlueUnderTheMouseAndOpen)
+TEST_F(Desktop, AFileThatNothingCanOpenIsToldNamingIt)
 {
-    EXPECT_EQ(VersionLabel(0), "Version 3.3  (build 0)");
-    EXPECT_EQ(VersionLabel(417), "Version 3.3  (build 417)");
-    frmAbout about(form.get());
-    about.show();
-    EXPECT_EQ(QStringList({about.windowTitle(), about.lbVer->objectName(), about.lbVer->text(),
-                           about.lblEmail->text(), about.lblWeb->text(), about.Command1->text()}),
-              QStringList({"About", "lbVer", QStringLiteral("Version 3.3  (build %1)").arg(BuildNumber()),
-                           kSupportAddress, kAboutWebAddress, "&Back"}));
-    QStringList texts;
-    for (QLabel* label : about.findChildren<QLabel*>())
-        texts.append(label->text());
-    for (const char* heading : {"Halvorn", "Places I can be reached on the Internet", "Email:", "Web:"})
-        EXPECT_TRUE(texts.contains(QString::fromLatin1(heading))) << heading;
+    doubles.desktop.succeed = false;
+    home.writeFile("Memo.txt", "memo");
+    home.writeFile("on.html", "page");
+    WriteIni("StartUp", "HTML Editor", "/bin/sh");
+    form->File1->setText("on.html");
+    frmMemoSetup setup;
+    setup.txtHtml[0]->setText("on.html");
+    const QString page = home.file("on.html");
+    const struct {
+        std::function<void()> click;
+        QString told;
+    } clicks[] = {
+        {[&] { form->action("mnuContents")->trigger(); }, "No program could open " + ShippedManualPath()},
+        {[&] { ViewMemoLog(form.get()); }, "No program could open " + MemoLogPath()},
+        {[&] { publish::cmd_Edit_Click(*form, 0); }, "No program could open " + page},
+        {[&] { setup.cmdEdit_Click(0); }, "/bin/sh could not be started to open " + page},
+    };
+    for (const auto& c : clicks) {
+        doubles.boxes.clear();
+        c.click();
+        ASSERT_EQ(doubles.boxes.shown().size(), 1u) << c.told.toStdString();
+        EXPECT_EQ(doubles.boxes.shown()[0].text, c.told);
+        EXPECT_TRUE(debugText().contains("[HVRN] " + c.told));
+    }
+}
 
+TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowWithLinksThatTurnBlueAndOpenAndEveryEndingDestroysIt)
+{
+    EXPECT_EQ(VersionLabel(417), "Version 3.3  (build 417)");
+    form->move(300, 200);
     auto look = [](LinkLabel* l) {
         const QMap<int, QString> shapes{{Qt::PointingHandCursor, "hand"}, {Qt::ArrowCursor, "arrow"}};
         return QString(l->hovered() ? "hovered " : "plain ") + l->styleSheet().section(';', 0, 0) + ' ' +
                shapes.value(l->cursor().shape(), "?");
     };
-    EXPECT_EQ(look(about.lblEmail), "plain color: #000000 arrow");
-    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-    QApplication::sendEvent(about.lblEmail, &enter);
-    EXPECT_EQ(look(about.lblEmail) + ", " + look(about.lblWeb),
-              "hovered color: #0000FF hand, plain color: #000000 arrow");
-    QEvent left(QEvent::Leave);
-    QApplication::sendEvent(about.lblEmail, &left);
-    EXPECT_EQ(look(about.lblEmail), "plain color: #000000 arrow");
-
-    QTest::mouseClick(about.lblEmail, Qt::LeftButton, {}, QPoint(2, 2));
-    QTest::mouseClick(about.lblWeb, Qt::LeftButton, {}, QPoint(2, 2));
-    EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{"mailto:" + kSupportAddress, kAboutWebAddress}));
-}
-
-TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowAndEveryWayOfEndingDestroysIt)
-{
-    form->move(300, 200);
     const std::vector<std::function<void(frmAbout*)>> endings = {
+        [](frmAbout* about) { about->Command1->click(); },
         [](frmAbout*) { HideToolWindows(); },                   // for a memo: opens afresh next time
         [](frmAbout*) { Hooks().closers.value("frmAbout")(); }, // the exit procedure
-        [](frmAbout* about) { about->Command1->click(); },
     };
     for (size_t way = 0; way < endings.size(); ++way) {
         SCOPED_TRACE(way);
         QPointer<frmAbout> about;
-        bool ran = false;
         runModal("mnuhvrn", [&] {
             about = ::AboutWindow();
             ASSERT_FALSE(about.isNull());
             EXPECT_TRUE(about->isVisible() && QApplication::activeModalWidget() == about);
             EXPECT_EQ(about->pos(), form->pos() + QPoint(33, 33));
-            EXPECT_EQ(about->lbVer->text(), VersionLabel(BuildNumber()));
+            EXPECT_EQ(QStringList({about->windowTitle(), about->lbVer->text(), about->lblEmail->text(),
+                                   about->lblWeb->text(), about->Command1->text()}),
+                      QStringList({"About", VersionLabel(BuildNumber()), kSupportAddress, kAboutWebAddress, "&Back"}));
+            if (way == 0) {
+                QStringList texts;
+                for (QLabel* label : about->findChildren<QLabel*>())
+                    texts.append(label->text());
+                for (const char* heading : {"Halvorn", "Places I can be reached on the Internet", "Email:", "Web:"})
+                    EXPECT_TRUE(texts.contains(QString::fromLatin1(heading))) << heading;
+                QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+                QApplication::sendEvent(about->lblEmail, &enter);
+                EXPECT_EQ(look(about->lblEmail) + ", " + look(about->lblWeb),
+                          "hovered color: #0000FF hand, plain color: #000000 arrow");
+                QEvent left(QEvent::Leave);
+                QApplication::sendEvent(about->lblEmail, &left);
+                EXPECT_EQ(look(about->lblEmail), "plain color: #000000 arrow");
+                QTest::mouseClick(about->lblEmail, Qt::LeftButton, {}, QPoint(2, 2));
+                QTest::mouseClick(about->lblWeb, Qt::LeftButton, {}, QPoint(2, 2));
+                EXPECT_EQ(doubles.desktop.opened,
+                          (std::vector<QString>{"mailto:" + kSupportAddress, kAboutWebAddress}));
+            }
             endings[way](about);
-            ran = true;
         });
-        EXPECT_TRUE(ran);
         EXPECT_TRUE(about.isNull());
         EXPECT_EQ(::AboutWindow(), nullptr);
     }

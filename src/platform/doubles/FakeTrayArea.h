@@ -7,8 +7,11 @@ namespace platform {
 class FakeTrayArea final : public TrayArea {
 public:
     bool available() override { return isAvailable; }
+    // Like the real area: no icon where no tray can show one.
     void add(const QIcon& icon, const QString& tip) override
     {
+        if (!isAvailable)
+            return;
         present_ = true;
         ++adds;
         lastIcon = icon;

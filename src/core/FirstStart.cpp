@@ -1,0 +1,44 @@
+#include "core/FirstStart.h"
+
+#include "core/Ini.h"
+#include "core/Logs.h"
+#include "core/ProgramError.h"
+
+#include <QFile>
+
+namespace {
+
+struct StarterKey {
+    const char* section;
+    const char* key;
+    const char* value;
+};
+
+// Without these the first published page would carry a memo form that
+// points at a closed port, times out at once and has no size.
+const StarterKey kStarterSet[] = {
+    {"Memo", "Enabled", "True"},
+    {"Memo", "MemoServer Port", "4175"},
+    {"Memo", "Reply Timeout", "120"},
+    {"Memo", "Reply", "True"},
+    {"Memo", "Rows", "5"},
+    {"Memo", "Columns", "40"},
+    {"Default", "HTML ONline", "on.html"},
+    {"Default", "HTML OFFline", "off.html"},
+    {"Default", "RemoteFile", "index.html"},
+};
+
+} // namespace
+
+bool WriteStarterSettingsOnFirstStart()
+{
+    if (QFile::exists(IniPath()))
+        return false;
+    return TrapErrors("WriteStarterSettings", [] {
+        for (const StarterKey& entry : kStarterSet)
+            if (!WriteIni(QString::fromLatin1(entry.section), QString::fromLatin1(entry.key),
+                          QString::fromLatin1(entry.value)))
+                throw ProgramError(err::kPathAccess, IniPath());
+        DebugLog(QStringLiteral("[HVRN] First start: starter settings written to ") + IniPath());
+    });
+}

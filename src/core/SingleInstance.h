@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+
+// One running program per program directory. The running program holds a
+// lock file there and listens on a local socket named after the directory;
+// a later start hands its command line over that socket and reports the
+// answer instead of running a second program on the same settings and port.
+class SingleInstance : public QObject {
+    Q_OBJECT
+
+  public:
+    // Answers a handed-over command line: empty when it succeeded, else why not.
+    using Handler = std::function<QString(const QString& commandLine)>;
+
+    explicit SingleInstance(const QString& programDir);
+    ~SingleInstance() override;
+
+    // True when this process is now the running program for the directory.
+    bool claim();
+    // Starts answering second starts.
+    void listen(Handler handler);
+    // A second start: hands the command line to the running program and
+    // waits for its answer. Returns the exit code; a failure's reason goes
+    // to stderr.
+    int handOver(const QString& commandLine, int answerTimeoutMs);
+
+    QString socketPath() const { return socketPath_; }
+
+  private:
+    void accept();
+    void answer(QLocalSocket* socket);
+
+    QString socketPath_;
+    QLockFile lock_;
+    QLocalServer* server_ = nullptr;
+    Handler handler_;
+};

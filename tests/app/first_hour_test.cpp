@@ -1,0 +1,152 @@
+// What a new user meets first, through the real program: a fresh program
+// directory, scripts without a display, a second start, broken settings.
+#include "core/Encrypt.h"
+#include "core/Ini.h"
+#include "support/ProgramRun.h"
+#include "support/TempHome.h"
+
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Ended {
+    bool finished = false;
+    int code = -1;
+    QString reason; // our own stderr line, not the toolkit's warnings
+};
+
+class FirstHour : public ::testing::Test {
+  protected:
+    // Runs the program to its end; withoutDisplay takes away every display
+    // and platform choice, as cron or ssh would.
+    Ended run(const QStringList& arguments, bool withoutDisplay = false)
+    {
+        ProgramRun program(home.path());
+        if (withoutDisplay) {
+            QProcessEnvironment env = program.process().processEnvironment();
+            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                env.remove(QString::fromLatin1(name));
+            program.process().setProcessEnvironment(env);
+        }
+        program.start(arguments);
+        Ended ended;
+        ended.finished = program.waitForExit(60000);
+        ended.code = program.process().exitCode();
+        for (const QString& line :
+             QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n'))
+            if (line.startsWith("halvorn: "))
+                ended.reason += line;
+        return ended;
+    }
+    QByteArray page() const
+    {
+        QFile file(site.filePath("index.html"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
+    QByteArray siteHost() const { return "file://" + site.path().toUtf8(); }
+
+    TempHome home;
+    QTemporaryDir site;
+};
+
+TEST_F(FirstHour, AFirstOneShotWithoutDisplayWritesAStarterSetWhoseSamplePageWorks)
+{
+    Ended first = run({"-online"}, true);
+    ASSERT_TRUE(first.finished);
+    EXPECT_EQ(first.code, 1) << first.reason.toStdString(); // no server name yet: told, not aborted
+    EXPECT_EQ(first.reason, "halvorn: Please fill in the blanks.. Host Name Required")
+        << first.reason.toStdString();
+    ASSERT_TRUE(WriteIni("Default", "Host", QString::fromUtf8(siteHost())));
+
+    Ended second = run({"-online"}, true);
+    ASSERT_EQ(second.code, 0) << second.reason.toStdString();
+    const QByteArray published = page();
+    for (const QByteArray& part : {QByteArray("<meta charset=\"iso-8859-1\">"), QByteArray(":4175/memo/\""),
+                                   QByteArray("ROWS=5 COLS=40 "), QByteArray("\xA0Wait For Reply"),
+                                   QByteArray("<option selected>YES</option>"), QByteArray("I am Online")})
+        EXPECT_TRUE(published.contains(part)) << part.toStdString() << published.toStdString();
+    EXPECT_EQ(ReadIni("Memo", "Reply Timeout", "<none>"), "120");
+    EXPECT_EQ(ReadIni("Memo", "Enabled", "<none>"), "True");
+}
+
+TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
+{
+    const QByteArray profile =
+        "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
+    home.writeFile("on.html", "%status%");
+    const struct {
+        QByteArray ini;
+        const char* reason;
+    } cases[] = {
+        {profile + "[StartUp]\r\nCredits=maybe\r\n",
+         "halvorn: start-up failed: error 13 (Type mismatch) in LoadStartup; see error.log"},
+        {profile + "Login=me\r\npass=" + escapeStoredBytes(Encrypt("\x01\x02pw")) + "\r\n",
+         "halvorn: Default: The password holds control characters: please type it again"},
+    };
+    for (const auto& c : cases) {
+        home.writeFile("hvrn.ini", c.ini);
+        const Ended ended = run({"-online"});
+        ASSERT_TRUE(ended.finished) << c.reason;
+        EXPECT_EQ(ended.code, 1);
+        EXPECT_EQ(ended.reason, QString::fromLatin1(c.reason)) << ended.reason.toStdString();
+        EXPECT_EQ(page(), "<none>");
+        EXPECT_FALSE(home.readFile("hvrn.ini").contains("Reply Timeout"));
+    }
+}
+
+TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheResult)
+{
+    home.writeFile(
+        "hvrn.ini",
+        "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" + siteHost() +
+            "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n");
+    home.writeFile("on.html", "%status%");
+    home.writeFile("$$tmp$$", "left over page");
+    ProgramRun running(home.path());
+    running.start();
+    ASSERT_TRUE(ProgramRun::waitUntil(
+        [&] { return home.readFile("debug.log").contains("[HVRN] All Settings Loaded"); }, 30000));
+
+    const Ended activate = run({});
+    EXPECT_EQ(activate.code, 0) << activate.reason.toStdString();
+    EXPECT_TRUE(home.readFile("debug.log").contains("[HVRN] Started again: window brought to the front"));
+    const Ended online = run({"-online"});
+    EXPECT_EQ(online.code, 0) << online.reason.toStdString();
+    EXPECT_EQ(page(), "Online\r\n");
+    const Ended offline = run({"-OFFLINE"});
+    EXPECT_EQ(offline.code, 1);
+    EXPECT_TRUE(offline.reason.startsWith("halvorn: Error: Offline HTML file doesn't Exist!"))
+        << offline.reason.toStdString();
+    EXPECT_EQ(page(), "Online\r\n");
+
+    // SIGTERM ends the one program through its exit procedure.
+    EXPECT_EQ(running.process().state(), QProcess::Running);
+    running.terminate();
+    ASSERT_TRUE(running.waitForExit(30000));
+    EXPECT_EQ(running.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(running.process().exitCode(), 0);
+    const QByteArray log = home.readFile("debug.log");
+    EXPECT_EQ(log.count("[HVRN] All Settings Loaded"), 1);
+    EXPECT_TRUE(log.contains("[Halvorn] Program Exited"));
+    EXPECT_FALSE(home.exists("$$tmp$$"));
+    EXPECT_TRUE(home.readFile("hvrn.ini").contains("Status=Online\r\n"));
+}
+
+TEST_F(FirstHour, HelpAndVersionPrintWithoutOpeningAWindowOrWritingSettings)
+{
+    ProgramRun help(home.path()), version(home.path());
+    help.start({"--help"});
+    version.start({"--version"});
+    ASSERT_TRUE(help.waitForExit(10000) && version.waitForExit(10000));
+    const QString usage = QString::fromUtf8(help.process().readAllStandardOutput());
+    EXPECT_TRUE(usage.contains("-online") && usage.contains("-offline") && usage.contains("-min"))
+        << usage.toStdString();
+    EXPECT_TRUE(version.process().readAllStandardOutput().startsWith("Halvorn Version 3.3  (build "));
+    EXPECT_EQ(help.process().exitCode() + version.process().exitCode(), 0);
+    EXPECT_FALSE(home.exists("hvrn.ini"));
+}
+
+} // namespace
