@@ -4,6 +4,7 @@
 #include "core/Ini.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
+#include "memo/DescriptorLimit.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoLog.h"
 #include "memo/MemoPages.h"
@@ -53,16 +54,14 @@ frmMemoServer::frmMemoServer()
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->hide();
+    transcript_ = new Transcript(Text1, this);
+    cap_ = ConnectionCap(RaiseDescriptorLimit(), memoLimits());
     clock_.start();
     sweep_ = new QTimer(this);
     sweep_->setInterval(std::clamp(memoLimits().idleTimeoutMs / 4, 10, 1000));
     connect(sweep_, &QTimer::timeout, this, &frmMemoServer::sweep);
     connect(Listen, &QTcpServer::newConnection, this, &frmMemoServer::Listen_ConnectionRequest);
-    connect(Listen, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
-        // Out of descriptors: the listener pauses itself; try again shortly.
-        DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(int(error)));
-        QTimer::singleShot(100, Listen, [this] { Listen->resumeAccepting(); });
-    });
+    connect(Listen, &QTcpServer::acceptError, this, &frmMemoServer::acceptFailed);
     Form_Load();
 }
 
@@ -100,6 +99,23 @@ void frmMemoServer::Form_Load()
     DebugLog(QStringLiteral("[MemoServer] Listening on Port: ") + QString::number(Listen->serverPort()));
 }
 
+void frmMemoServer::acceptFailed(QAbstractSocket::SocketError error)
+{
+    // The listener has paused itself. Out of descriptors, the oldest request
+    // still being collected gives its own up for the visitors waiting in the
+    // backlog; accepting resumes after a pause instead of failing in a loop.
+    if (error == QAbstractSocket::SocketResourceError)
+        makeRoom();
+    if (resumePending_)
+        return;
+    resumePending_ = true;
+    DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(int(error)));
+    QTimer::singleShot(50, Listen, [this] {
+        resumePending_ = false;
+        Listen->resumeAccepting();
+    });
+}
+
 bool frmMemoServer::listening() const { return Listen->isListening(); }
 quint16 frmMemoServer::listeningPort() const { return Listen->serverPort(); }
 
@@ -134,7 +150,7 @@ void frmMemoServer::Listen_ConnectionRequest()
         const int open = int(std::count_if(connections_.begin(), connections_.end(), [](const auto& entry) {
             return entry.second.socket->state() != QAbstractSocket::UnconnectedState;
         }));
-        if (open >= memoLimits().maxConnections && !makeRoom()) {
+        if (open >= cap_ && !makeRoom()) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -198,7 +214,10 @@ void frmMemoServer::dispatch(int index, Connection& c)
     c.request.clear();
     if (const auto line = BrowserLine(request))
         DebugLog(QStringLiteral("[Memo-Server] ") + QString::fromLatin1(*line));
-    if (!Busy) {
+    if (!admitVisitor(index)) {
+        SendBusy(index, request);
+        CloseSocket(index);
+    } else if (!Busy) {
         Busy = true;
         ServedIndex = index;
         ++servedSerial_;
@@ -211,6 +230,19 @@ void frmMemoServer::dispatch(int index, Connection& c)
 
 void frmMemoServer::endMemo() { Busy = false; }
 
+bool frmMemoServer::admitVisitor(int index)
+{
+    // Only memos that will be handled count against the visitor: a memo
+    // turned away as busy is neither logged nor shown.
+    const QTcpSocket* socket = socketOf(index);
+    if (Busy || !socket)
+        return true;
+    if (rate_.admit(socket->peerAddress(), clock_.elapsed(), memoLimits().memosPerVisitorPerMinute))
+        return true;
+    DebugLog(QStringLiteral("[Memo-Server] Too many memos from ") + socket->peerAddress().toString());
+    return false;
+}
+
 void frmMemoServer::HandlePacket(const QByteArray& request, int index)
 {
     MemoGlobals& g = Memo().globals;
@@ -222,9 +254,10 @@ void frmMemoServer::HandlePacket(const QByteArray& request, int index)
             endMemo();
             return;
         }
-        g.MemoWebSite = memo.fields.webSite;
-        g.MemoSender = memo.fields.sender;
-        g.MemoText = memo.fields.text;
+        const MemoLimits& limits = memoLimits();
+        g.MemoWebSite = memo::cutText(memo.fields.webSite, limits.maxFieldBytes);
+        g.MemoSender = memo::cutText(memo.fields.sender, limits.maxFieldBytes);
+        g.MemoText = memo::cutText(memo.fields.text, limits.maxMessageBytes);
         g.ReplyWanted = memo.fields.replyWanted;
         // A memo that cannot be logged is still shown and answered.
         if (!AppendMemoLog(MemoLogRecord(platform::clock().now(), g.MemoWebSite, g.MemoSender, g.MemoText)))
@@ -308,14 +341,16 @@ void frmMemoServer::SendAway(int index)
 
 void frmMemoServer::SendBusy(int index, const QByteArray& request)
 {
-    const BusyFields fields = ExtractBusyFields(request);
-    frmMemoSetup& setup = Memo().setup();
-    if (setup.pageEnabled(PageBusy)) {
-        SendText(index, pages::responseHead());
-        SendText(index, ReadHTML(setup.pageFile(PageBusy)));
+    // Also sent while no memo is handled (a visitor over its allowance), so
+    // it does not go through SendText.
+    QTcpSocket* socket = socketOf(index);
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
         return;
-    }
-    SendText(index, pages::busyPage(setup.pageSettings(), fields.name, fields.message));
+    frmMemoSetup& setup = Memo().setup();
+    if (setup.pageEnabled(PageBusy))
+        return writeNow(socket, pages::responseHead() + ReadHTML(setup.pageFile(PageBusy)));
+    const BusyFields fields = ExtractBusyFields(request);
+    writeNow(socket, pages::busyPage(setup.pageSettings(), fields.name, fields.message));
 }
 
 void frmMemoServer::SendNotFound(int index)
@@ -426,6 +461,7 @@ void frmMemoServer::sweep()
             c.socket->abort();
         }
     }
+    rate_.prune(now);
 }
 
 QByteArray frmMemoServer::ReadHTML(const QString& fileName)
@@ -445,12 +481,10 @@ QByteArray frmMemoServer::ReadHTML(const QString& fileName)
     return page.text;
 }
 
+QString frmMemoServer::transcript() const { return transcript_->text(); }
+
 void frmMemoServer::addTranscript(const QString& text)
 {
-    if (!Core().DebugToFile)
-        return;
-    transcript_ += text;
-    TrimTranscript(transcript_);
-    Text1->setPlainText(transcript_);
-    Text1->moveCursor(QTextCursor::End);
+    if (Core().DebugToFile)
+        transcript_->add(text);
 }
