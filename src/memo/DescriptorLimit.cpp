@@ -2,7 +2,9 @@
 
 #include "memo/MemoLimits.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -27,4 +29,14 @@ int ConnectionCap(long descriptorLimit, const MemoLimits& limits)
     // Half of what the reserve leaves: Qt and the libraries hold descriptors too.
     const long room = (descriptorLimit - limits.descriptorReserve) / 2;
     return int(std::clamp<long>(room, 1, limits.maxConnections));
+}
+
+bool NearDescriptorLimit(long limit, int headroom)
+{
+    // The kernel hands out the lowest free number, so it tells how full the table is.
+    const int probe = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (probe < 0)
+        return true;
+    ::close(probe);
+    return probe >= limit - headroom;
 }

@@ -13,3 +13,7 @@ long RaiseDescriptorLimit();
 
 // The number of visitor connections held open at most under descriptorLimit.
 int ConnectionCap(long descriptorLimit, const MemoLimits& limits);
+
+// True when the lowest free descriptor is within headroom of limit (or none
+// is free): the process is about to run out.
+bool NearDescriptorLimit(long limit, int headroom);

@@ -28,6 +28,8 @@
 namespace {
 
 const QString kHandlePacket = QStringLiteral("Memo - HandlePacket");
+// Descriptors left free below the count at which accepting ran out of them.
+constexpr int kDescriptorHeadroom = 16;
 
 void logVisitorError(int number, const QString& procedure)
 {
@@ -55,7 +57,8 @@ frmMemoServer::frmMemoServer()
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->hide();
     transcript_ = new Transcript(Text1, this);
-    cap_ = ConnectionCap(RaiseDescriptorLimit(), memoLimits());
+    descriptorLimit_ = RaiseDescriptorLimit();
+    cap_ = ConnectionCap(descriptorLimit_, memoLimits());
     clock_.start();
     sweep_ = new QTimer(this);
     sweep_->setInterval(std::clamp(memoLimits().idleTimeoutMs / 4, 10, 1000));
@@ -101,11 +104,10 @@ void frmMemoServer::Form_Load()
 
 void frmMemoServer::acceptFailed(QAbstractSocket::SocketError error)
 {
-    // The listener has paused itself. Out of descriptors, the oldest request
-    // still being collected gives its own up for the visitors waiting in the
-    // backlog; accepting resumes after a pause instead of failing in a loop.
+    // The listener has paused itself; it resumes after a pause instead of
+    // failing in a loop.
     if (error == QAbstractSocket::SocketResourceError)
-        makeRoom();
+        keepDescriptorsFree();
     if (resumePending_)
         return;
     resumePending_ = true;
@@ -114,6 +116,27 @@ void frmMemoServer::acceptFailed(QAbstractSocket::SocketError error)
         resumePending_ = false;
         Listen->resumeAccepting();
     });
+}
+
+void frmMemoServer::keepDescriptorsFree()
+{
+    // Other parts of the process may hold descriptors too. Qt retries an
+    // accept() that fails for want of one at once and for ever, so the
+    // process must not get there: near the limit the cap comes down to what
+    // the process can hold, and the oldest requests still being collected
+    // make room for the visitors waiting in the backlog.
+    if (!NearDescriptorLimit(descriptorLimit_, kDescriptorHeadroom))
+        return;
+    cap_ = std::max(1, std::min(cap_, openCount() - kDescriptorHeadroom));
+    while (openCount() > cap_ && makeRoom()) {
+    }
+}
+
+int frmMemoServer::openCount() const
+{
+    return int(std::count_if(connections_.begin(), connections_.end(), [](const auto& entry) {
+        return entry.second.socket->state() != QAbstractSocket::UnconnectedState;
+    }));
 }
 
 bool frmMemoServer::listening() const { return Listen->isListening(); }
@@ -147,10 +170,7 @@ bool frmMemoServer::makeRoom()
 void frmMemoServer::Listen_ConnectionRequest()
 {
     while (QTcpSocket* socket = Listen->nextPendingConnection()) {
-        const int open = int(std::count_if(connections_.begin(), connections_.end(), [](const auto& entry) {
-            return entry.second.socket->state() != QAbstractSocket::UnconnectedState;
-        }));
-        if (open >= cap_ && !makeRoom()) {
+        if (openCount() >= cap_ && !makeRoom()) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -167,6 +187,7 @@ void frmMemoServer::Listen_ConnectionRequest()
                 [this, n](QAbstractSocket::SocketError error) { Connections_Error(n, int(error)); });
         addTranscript(QStringLiteral("Connection %1\r\n").arg(n));
     }
+    keepDescriptorsFree();
 }
 
 void frmMemoServer::Connections_DataArrival(int index)
@@ -197,19 +218,15 @@ void frmMemoServer::Connections_DataArrival(int index)
 
 void frmMemoServer::dispatch(int index, Connection& c)
 {
-    switch (c.scanner.update(c.request)) {
-    case RequestScanner::Verdict::Collecting:
+    const RequestScanner::Verdict verdict = c.scanner.update(c.request);
+    if (verdict == RequestScanner::Verdict::Collecting)
         return;
-    case RequestScanner::Verdict::NotFound: {
-        c.stage = Stage::Dispatched;
+    c.stage = Stage::Dispatched;
+    if (verdict == RequestScanner::Verdict::NotFound) {
         SendNotFound(index);
         CloseSocket(index);
         return;
     }
-    case RequestScanner::Verdict::Complete:
-        break;
-    }
-    c.stage = Stage::Dispatched;
     const QByteArray request = c.request;
     c.request.clear();
     if (const auto line = BrowserLine(request))
@@ -462,24 +479,10 @@ void frmMemoServer::sweep()
         }
     }
     rate_.prune(now);
+    keepDescriptorsFree();
 }
 
-QByteArray frmMemoServer::ReadHTML(const QString& fileName)
-{
-    frmMemoSetup& setup = Memo().setup();
-    MemoTokenInputs in;
-    in.settings = setup.pageSettings();
-    in.now = platform::clock().now();
-    in.localHostName = Core().LocalHostName;
-    for (int i = 0; i < 5; ++i)
-        in.custom[size_t(i)] = ReadIniBytes(QStringLiteral("Custom"), QStringLiteral("C%1%").arg(i), QByteArray());
-    in.reply = Memo().globals.MemoReply;
-    in.senderName = SenderName;
-    const CustomPage page = ReadCustomPage(fileName, BuildMemoTokens(in));
-    if (page.error)
-        LogError(page.error, QStringLiteral("Variable to HTML Repalce"), ErrorNotice::LogOnly);
-    return page.text;
-}
+QByteArray frmMemoServer::ReadHTML(const QString& fileName) { return ReadMemoPage(fileName, SenderName); }
 
 QString frmMemoServer::transcript() const { return transcript_->text(); }
 

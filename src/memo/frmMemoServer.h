@@ -87,9 +87,11 @@ private:
     void SendBusy(int index, const QByteArray& request);
     bool admitVisitor(int index);
     void acceptFailed(QAbstractSocket::SocketError error);
+    void keepDescriptorsFree();
     void SendNotFound(int index);
     void abandonSession();
     bool makeRoom();
+    int openCount() const;
     void sweep();
     void addTranscript(const QString& text);
     void endMemo();
@@ -101,6 +103,7 @@ private:
     quint64 servedSerial_ = 0;
     Transcript* transcript_ = nullptr;
     VisitorRate rate_;
+    long descriptorLimit_ = 0;
     int cap_ = 0;
     bool resumePending_ = false;
 };

@@ -268,18 +268,30 @@ TEST_F(Upload, AnUnexpectedErrorIsLoggedAndLeavesTheWindowUsable)
     EXPECT_TRUE(server.received().isEmpty());
 }
 
-TEST_F(Upload, ASecondUploadWhileOneRunsMeetsTheBusyMessage)
+TEST_F(Upload, WhileAnUploadWaitsItsProfileStaysAndTheProfileCommandsAreOff)
 {
     FtpTestServer slow({u"--throttle"_s, u"65536"_s});
+    twoLocalProfiles(); // Site publishes into the local folder
     fillProfile(slow.address());
-    home.writeFile(u"big.bin"_s, QByteArray(200 * 1024, 'y'));
-    form->File1->setText(u"big.bin"_s);
-    QTimer::singleShot(400, form.get(), [&] { form->cmd_Offline_Click(); });
+    home.writeFile(u"big.html"_s, QByteArray(200 * 1024, 'y') + "%status%");
+    form->File1->setText(u"big.html"_s);
+    bool commandsOff = false;
+    QTimer::singleShot(400, form.get(), [&] {
+        commandsOff = !mainAction("mnuadd")->isEnabled() && !mainAction("mnudel")->isEnabled() &&
+                      !form->Combo1->isEnabled();
+        form->selectProfile(u"Site"_s); // as the address check and the exit procedure do
+        form->cmd_Offline_Click();
+    });
     form->cmd_Online_Click();
+    EXPECT_TRUE(commandsOff);
     ASSERT_FALSE(boxes().empty());
     EXPECT_EQ(boxes()[0].text, u"FTP is busy currently preforming a operation"_s);
-    EXPECT_EQ(def("Status"), u"Online"_s);
+    EXPECT_TRUE(slow.read(u"public_html/index.html"_s).endsWith("yOnline\r\n"));
     EXPECT_EQ(slow.received().size(), 1);
+    EXPECT_EQ(def("Status"), u"Online"_s);
+    EXPECT_EQ(ini(u"Site"_s, "Status"), u"<none>"_s);
+    EXPECT_TRUE(sitePage("Site.html").isEmpty());
+    EXPECT_TRUE(mainAction("mnudel")->isEnabled());
 }
 
 TEST(TrailLine, PasswordMaskedWhateverTheCase)
