@@ -94,25 +94,6 @@ TEST(ExtractMemo, MissingFieldsAreToldAndMalformedOnesThrow)
         EXPECT_THROW(ExtractMemo(request), ProgramError) << request.constData();
 }
 
-TEST(BusyFields, MessageOnlyAfterALineBreakAndBadInputGivesEmptyFields)
-{
-    const struct {
-        QByteArray request, name, message;
-    } cases[] = {
-        {post("NAME=Ann&MESSAGE=Hello&REPLY=YES"), "Ann", ""},
-        {"NAME=Ann&MESSAGE=Hello&REPLY=YES\r\n", "Ann", "Hello"},
-        {"nothing here", "", ""},
-        {"NAME=only", "", ""},
-        {"NAME=%G1&MESSAGE=ok&REPLY=NO\r\n", "", "ok"},
-        {"NAMEMESSAGE", "", ""},
-    };
-    for (const auto& c : cases) {
-        const BusyFields f = ExtractBusyFields(c.request);
-        EXPECT_EQ(f.name, c.name) << c.request.constData();
-        EXPECT_EQ(f.message, c.message) << c.request.constData();
-    }
-}
-
 TEST(BrowserLine, TheUserAgentLineWithoutControlCharacters)
 {
     EXPECT_EQ(BrowserLine("POST /memo/ HTTP/1.1\r\nuser-AGENT: Test/1.0\r\nHost: x\r\n\r\n"),

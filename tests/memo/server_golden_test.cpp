@@ -104,9 +104,11 @@ TEST_F(ServerGolden, BusyPagesForOtherVisitorsDuringTheWait)
 {
     auto first = postMemo("NAME=Ann&MESSAGE=Hi&REPLY=YES");
     EXPECT_EQ(exchange(memoPost("NAME=Bob&MESSAGE=Hello&REPLY=YES")), busyPage(host(), "Bob", ""));
-    // With a line break after the fields the message comes back too; both escaped.
+    // With a line break after the fields the message comes back too, escaped; a bad
+    // escape empties only its own field.
     EXPECT_EQ(exchange("POST / HTTP/1.0\r\n\r\nNAME=B+b&MESSAGE=Hel%3Clo&REPLY=NO\r\n"),
               busyPage(host(), "B&#32;b", "Hel&lt;lo"));
+    EXPECT_EQ(exchange("POST / HTTP/1.0\r\n\r\nNAME=%G1&MESSAGE=ok&REPLY=NO\r\n"), busyPage(host(), "\"\"", "ok"));
     customPage(PageBusy, QStringLiteral("busy.html"), "<p>Busy, try at %24time%</p>");
     EXPECT_EQ(exchange(memoPost("NAME=C&MESSAGE=x&REPLY=NO")), kHead + "<p>Busy, try at 15:07:09</p>\r\n");
     EXPECT_FALSE(first->closed);

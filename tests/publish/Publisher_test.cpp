@@ -95,30 +95,6 @@ TEST_F(Upload, RefusedLoginMissingDirectoryAndMissing226RecordNothing)
     expectControlsRestored();
 }
 
-TEST_F(Upload, FullServerAndDeadServerLoseNothing)
-{
-    FtpTestServer full({u"--full"_s});
-    fillProfile(full.address());
-    WriteIni(u"Default"_s, u"Status"_s, u"Online"_s);
-    WriteIni(u"Default"_s, u"Current IP"_s, u"198.51.100.1"_s);
-    form->cmd_Offline_Click();
-    EXPECT_EQ(def("Status"), u"Online"_s);
-    EXPECT_EQ(def("Current IP"), u"198.51.100.1"_s);
-    EXPECT_TRUE(debugLog().contains(u"SERVER: 552"_s));
-    expectControlsRestored();
-
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-    form->txtHost->setText(u"127.0.0.1:%1"_s.arg(closed.serverPort()));
-    closed.close();
-    form->cmd_Online_Click();
-    EXPECT_TRUE(form->ftpStatus->text().startsWith(u"Status: Couldn't connect"_s))
-        << form->ftpStatus->text().toStdString();
-    EXPECT_GE(doubles.sound.beeps, 1);
-    EXPECT_EQ(def("Status"), u"Online"_s);
-    expectControlsRestored();
-}
-
 TEST_F(Upload, NonPageTemplatesGoOutUnchangedAndCapitalHtmlIsExpanded)
 {
     FtpTestServer server;
