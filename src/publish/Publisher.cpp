@@ -15,6 +15,7 @@
 #include "platform/MessageBoxes.h"
 #include "publish/AddressLookup.h"
 #include "publish/PageFile.h"
+#include "publish/Profiles.h"
 #include "publish/PublicAddress.h"
 #include "tools/Sounds.h"
 
@@ -143,7 +144,7 @@ void Publisher::lockProfileCommands(bool locked)
 {
     form_.Combo1->setEnabled(!locked);
     for (const char* name : {"mnuadd", "mnudel", "mnuSave"})
-        form_.action(QString::fromLatin1(name))->setEnabled(!locked);
+        MainAction(form_, name)->setEnabled(!locked);
 }
 
 void Publisher::UploadFile(const QString& path, const QString& status)
