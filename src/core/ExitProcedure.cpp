@@ -92,6 +92,8 @@ void closeWindows(Form1& form)
 
 } // namespace
 
+bool ExitProcedureRunning() { return g_running; }
+
 void RunExitProcedure(Form1& form, ExitTrigger trigger)
 {
     // A second exit request while the first waits for an upload is ignored.

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -64,6 +65,8 @@ void LoadProfiles(Form1& form)
         form.Combo1->addItem(kDefault);
         form.Combo1->setCurrentIndex(0);
         form.combo1_Click();
+        // Rebuilding the list is no user's choice: nothing may be saved from it.
+        const QSignalBlocker quiet(form.autoWindow()->lstProfiles);
         form.autoWindow()->lstProfiles->clear();
         addAutoItem(form, kDefault, QStringLiteral("False"));
         const int count = ReadIni(QStringLiteral("Profile"), QStringLiteral("Count"), QString()).toInt();

@@ -2,6 +2,7 @@
 
 #include "core/Ini.h"
 #include "core/ProgramError.h"
+#include "core/TextToBool.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -25,9 +26,12 @@ frmAuto::frmAuto(QWidget* owner) : QDialog(owner)
     close->setObjectName(QStringLiteral("cmdControl"));
     layout->addWidget(close);
     connect(close, &QPushButton::clicked, this, [this] { hide(); });
-    // Only a user's click writes; loading the list does not.
-    connect(lstProfiles, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { lstProfiles_Click(lstProfiles->row(item)); });
+    // Clicks, Space, Ctrl+A and every other way of selecting all end here.
+    // Loading the list sets what is stored already, so it writes nothing.
+    connect(lstProfiles, &QListWidget::itemSelectionChanged, this, [this] {
+        for (int i = 0; i < lstProfiles->count(); ++i)
+            lstProfiles_Click(i);
+    });
 }
 
 bool frmAuto::anySelected() const { return !lstProfiles->selectedItems().isEmpty(); }
@@ -52,7 +56,14 @@ void frmAuto::lstProfiles_Click(int index)
         const QListWidgetItem* item = lstProfiles->item(index);
         if (!item)
             return;
-        WriteIni(item->text(), QStringLiteral("Auto"), BoolText(item->isSelected()));
+        const bool selected = item->isSelected();
+        bool stored = !selected;  // an unreadable value is rewritten
+        try {
+            stored = TextToBool(ReadIni(item->text(), QStringLiteral("Auto"), BoolText(false)));
+        } catch (const ProgramError&) {
+        }
+        if (stored != selected)
+            WriteIni(item->text(), QStringLiteral("Auto"), BoolText(selected));
     });
 }
 

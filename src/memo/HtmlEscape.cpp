@@ -70,6 +70,6 @@ QByteArray escapeText(const QByteArray& bytes) { return escaped(bytes, None); }
 QByteArray escapeText(const QString& text) { return escaped(text, None); }
 QByteArray escapeUnquoted(const QByteArray& bytes) { return escaped(bytes, Unquoted); }
 QByteArray escapeUnquoted(const QString& text) { return escaped(text, Unquoted); }
-QByteArray escapeTokenSafe(const QByteArray& bytes) { return escaped(bytes, Percent); }
+QByteArray escapeTokenSafe(const QByteArray& bytes) { return escaped(bytes, Unquoted | Percent); }
 
 } // namespace memo

@@ -17,9 +17,10 @@ QByteArray escapeText(const QString& text);
 QByteArray escapeUnquoted(const QByteArray& bytes);
 QByteArray escapeUnquoted(const QString& text);
 
-// Additionally turns % into a reference, for values that are put into a
-// custom page before later variables are replaced: visitor text can then
-// not spell a variable.
+// The unquoted-attribute form that also turns % into a reference, for
+// visitor text put into a custom page: the page's author may write the
+// variable inside an unquoted attribute, and visitor text must not spell a
+// variable that is replaced later.
 QByteArray escapeTokenSafe(const QByteArray& bytes);
 
 } // namespace memo

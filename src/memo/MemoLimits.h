@@ -22,6 +22,16 @@ struct MemoLimits {
     // Custom page files are read up to this size; the expanded page is cut here.
     qsizetype maxPageFileBytes = 1024 * 1024;
     qsizetype maxExpandedPageBytes = 16 * 1024 * 1024;
+    // A memo's fields are cut to generous multiples of the form's own limits
+    // (40 characters of name, 256 of message) before they are logged or shown.
+    qsizetype maxFieldBytes = 512;
+    qsizetype maxMessageBytes = 4096;
+    // Memos logged or shown per visitor address in any minute; the rest get
+    // the busy page and are not logged.
+    int memosPerVisitorPerMinute = 10;
+    // Descriptors kept free for the program's own files (Memo.txt, the logs,
+    // the settings) when the connection cap is derived from the process limit.
+    int descriptorReserve = 128;
 };
 
 MemoLimits& memoLimits();

@@ -2,6 +2,7 @@
 
 #include "memo/HtmlEscape.h"
 #include "memo/MemoText.h"
+#include "platform/UrlHost.h"
 
 namespace pages {
 namespace {
@@ -13,7 +14,7 @@ const QByteArray kCR = QByteArrayLiteral("\r\n");
 
 QByteArray formAction(const PageSettings& s)
 {
-    return "<P><FORM action=\"http://" + escapeText(s.localIP) + ':' + escapeText(s.port);
+    return "<P><FORM action=\"http://" + escapeText(platform::UrlHost(s.localIP)) + ':' + escapeText(s.port);
 }
 
 QByteArray textAreaSize(const PageSettings& s)

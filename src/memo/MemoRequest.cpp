@@ -42,25 +42,28 @@ QByteArray fieldText(const QByteArray& request)
 
 QByteArray DecodeCGI(const QByteArray& text)
 {
-    if (text.isEmpty())
-        return QByteArray();
-    QByteArray out = text;
-    out.replace('+', ' ');
-    qsizetype p = out.indexOf('%');
-    while (p >= 0) {
-        const qsizetype available = std::min<qsizetype>(2, out.size() - p - 1);
+    // One pass into a new buffer: shifting the tail for every escape would
+    // cost a visitor's whole request per escape.
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '%') {
+            out.append(c == '+' ? ' ' : c);
+            continue;
+        }
+        const qsizetype available = std::min<qsizetype>(2, text.size() - i - 1);
         if (available == 0)
             invalidEscape();
         int value = 0;
         for (qsizetype k = 1; k <= available; ++k) {
-            const int digit = hexValue(out[p + k]);
+            const int digit = hexValue(text[i + k]);
             if (digit < 0)
                 invalidEscape();
             value = value * 16 + digit;
         }
-        out[p] = char(value);
-        out.remove(p + 1, available);
-        p = out.indexOf('%', p + 1);
+        out.append(char(value));
+        i += available;
     }
     return out;
 }
@@ -131,5 +134,8 @@ std::optional<QByteArray> BrowserLine(const QByteArray& request)
         return std::nullopt;
     const QByteArray rest = mid(request, u);
     const qsizetype k = rest.indexOf('\r') + 1;  // 0 when there is no CR
-    return mid(request, u, k + 1);
+    // Control characters (a bare line feed above all) would forge log lines.
+    QByteArray line = mid(request, u, k + 1);
+    line.removeIf([](char c) { return (c >= 0 && c < ' ') || c == 0x7F; });
+    return line;
 }

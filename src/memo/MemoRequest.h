@@ -48,6 +48,6 @@ struct BusyFields {
 };
 BusyFields ExtractBusyFields(const QByteArray& request) noexcept;
 
-// The browser's header line, from "User-Agent:" through its CR LF, for the
-// debug log; nothing when the request has none.
+// The browser's header line, from "User-Agent:" up to its CR, control
+// characters removed, for the debug log; nothing when the request has none.
 std::optional<QByteArray> BrowserLine(const QByteArray& request);

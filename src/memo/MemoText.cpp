@@ -107,6 +107,16 @@ QByteArray pageBytes(const QString& text)
     return out;
 }
 
+QByteArray cutText(const QByteArray& text, qsizetype maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    qsizetype end = maxBytes;
+    while (end > maxBytes - 3 && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.left(end);
+}
+
 QString shownText(const QByteArray& bytes)
 {
     return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);

@@ -31,6 +31,9 @@ qint16 toInt16(double value);
 // character reference for everything else.
 QByteArray pageBytes(const QString& text);
 
+// At most maxBytes of text, cut before a UTF-8 sequence rather than inside it.
+QByteArray cutText(const QByteArray& text, qsizetype maxBytes);
+
 // Visitor bytes for the memo window: UTF-8 when valid, else Latin-1.
 QString shownText(const QByteArray& bytes);
 

@@ -1,10 +1,16 @@
 #include "memo/MemoVariables.h"
 
+#include "core/CoreState.h"
+#include "core/Ini.h"
+#include "core/Logs.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
 #include "memo/HtmlEscape.h"
 #include "memo/MemoLimits.h"
+#include "memo/MemoProgram.h"
 #include "memo/MemoText.h"
+#include "memo/frmMemoSetup.h"
+#include "platform/Clock.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,4 +117,20 @@ CustomPage ReadCustomPage(const QString& fileName, const MemoTokenTable& table)
         pos = end + 1;
     }
     return page;
+}
+
+QByteArray ReadMemoPage(const QString& fileName, const QByteArray& senderName)
+{
+    MemoTokenInputs in;
+    in.settings = Memo().setup().pageSettings();
+    in.now = platform::clock().now();
+    in.localHostName = Core().LocalHostName;
+    for (int i = 0; i < 5; ++i)
+        in.custom[size_t(i)] = ReadIniBytes(QStringLiteral("Custom"), QStringLiteral("C%1%").arg(i), QByteArray());
+    in.reply = Memo().globals.MemoReply;
+    in.senderName = senderName;
+    const CustomPage page = ReadCustomPage(fileName, BuildMemoTokens(in));
+    if (page.error)
+        LogError(page.error, QStringLiteral("Variable to HTML Repalce"), ErrorNotice::LogOnly);
+    return page.text;
 }

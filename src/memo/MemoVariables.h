@@ -44,6 +44,10 @@ struct CustomPage {
 // fileName is taken relative to the program directory unless absolute.
 CustomPage ReadCustomPage(const QString& fileName, const MemoTokenTable& table);
 
+// A custom page of the memo settings with the variables as they stand now
+// (settings, clock, reply, senderName); a reading error goes to error.log.
+QByteArray ReadMemoPage(const QString& fileName, const QByteArray& senderName);
+
 // The time and date texts of the variables.
 namespace memo {
 QString time12(const QDateTime& when);  // "hh:mm AMPM"

@@ -39,6 +39,7 @@ void RequestScanner::scanHeaders(const QByteArray& text)
     bodyStart_ = (lf >= 0 && (crlf < 0 || lf < crlf)) ? lf + 2 : crlf + 4;
     const QByteArray headers = memo::asciiUpper(QByteArrayView(text).first(bodyStart_));
     const qsizetype at = headers.indexOf("\nCONTENT-LENGTH:");
+    lengthGiven_ = at >= 0;
     if (at >= 0) {
         const qsizetype valueFrom = at + 16;
         const qsizetype valueEnd = headers.indexOf('\n', valueFrom);
@@ -60,12 +61,12 @@ RequestScanner::Verdict RequestScanner::update(const QByteArray& text)
             scanHeaders(text);
         scanned_ = text.size();
     }
-    if (message_ && reply_) {
-        // A body that has not fully arrived yet may still change the fields.
-        if (bodyStart_ >= 0 && text.size() - bodyStart_ >= contentLength_)
-            return Verdict::Complete;
-        return Verdict::Collecting;
-    }
+    // A body that has not fully arrived yet may still change the fields.
+    const bool whole = bodyStart_ >= 0 && text.size() - bodyStart_ >= contentLength_;
+    if (message_ && reply_)
+        return whole ? Verdict::Complete : Verdict::Collecting;
+    if (whole && (lengthGiven_ || !post_))
+        return Verdict::NotFound;
     // Until its first line is in, a request may still turn out to be a GET or POST.
     if (lineEnd_ && !post_ && !get_)
         return Verdict::NotFound;

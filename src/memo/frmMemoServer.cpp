@@ -4,6 +4,7 @@
 #include "core/Ini.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
+#include "memo/DescriptorLimit.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoLog.h"
 #include "memo/MemoPages.h"
@@ -27,6 +28,8 @@
 namespace {
 
 const QString kHandlePacket = QStringLiteral("Memo - HandlePacket");
+// Descriptors left free below the count at which accepting ran out of them.
+constexpr int kDescriptorHeadroom = 16;
 
 void logVisitorError(int number, const QString& procedure)
 {
@@ -53,16 +56,15 @@ frmMemoServer::frmMemoServer()
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->hide();
+    transcript_ = new Transcript(Text1, this);
+    descriptorLimit_ = RaiseDescriptorLimit();
+    cap_ = ConnectionCap(descriptorLimit_, memoLimits());
     clock_.start();
     sweep_ = new QTimer(this);
     sweep_->setInterval(std::clamp(memoLimits().idleTimeoutMs / 4, 10, 1000));
     connect(sweep_, &QTimer::timeout, this, &frmMemoServer::sweep);
     connect(Listen, &QTcpServer::newConnection, this, &frmMemoServer::Listen_ConnectionRequest);
-    connect(Listen, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
-        // Out of descriptors: the listener pauses itself; try again shortly.
-        DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(int(error)));
-        QTimer::singleShot(100, Listen, [this] { Listen->resumeAccepting(); });
-    });
+    connect(Listen, &QTcpServer::acceptError, this, &frmMemoServer::acceptFailed);
     Form_Load();
 }
 
@@ -100,6 +102,43 @@ void frmMemoServer::Form_Load()
     DebugLog(QStringLiteral("[MemoServer] Listening on Port: ") + QString::number(Listen->serverPort()));
 }
 
+void frmMemoServer::acceptFailed(QAbstractSocket::SocketError error)
+{
+    // The listener has paused itself; it resumes after a pause instead of
+    // failing in a loop.
+    if (error == QAbstractSocket::SocketResourceError)
+        keepDescriptorsFree();
+    if (resumePending_)
+        return;
+    resumePending_ = true;
+    DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(int(error)));
+    QTimer::singleShot(50, Listen, [this] {
+        resumePending_ = false;
+        Listen->resumeAccepting();
+    });
+}
+
+void frmMemoServer::keepDescriptorsFree()
+{
+    // Other parts of the process may hold descriptors too. Qt retries an
+    // accept() that fails for want of one at once and for ever, so the
+    // process must not get there: near the limit the cap comes down to what
+    // the process can hold, and the oldest requests still being collected
+    // make room for the visitors waiting in the backlog.
+    if (!NearDescriptorLimit(descriptorLimit_, kDescriptorHeadroom))
+        return;
+    cap_ = std::max(1, std::min(cap_, openCount() - kDescriptorHeadroom));
+    while (openCount() > cap_ && makeRoom()) {
+    }
+}
+
+int frmMemoServer::openCount() const
+{
+    return int(std::count_if(connections_.begin(), connections_.end(), [](const auto& entry) {
+        return entry.second.socket->state() != QAbstractSocket::UnconnectedState;
+    }));
+}
+
 bool frmMemoServer::listening() const { return Listen->isListening(); }
 quint16 frmMemoServer::listeningPort() const { return Listen->serverPort(); }
 
@@ -131,10 +170,7 @@ bool frmMemoServer::makeRoom()
 void frmMemoServer::Listen_ConnectionRequest()
 {
     while (QTcpSocket* socket = Listen->nextPendingConnection()) {
-        const int open = int(std::count_if(connections_.begin(), connections_.end(), [](const auto& entry) {
-            return entry.second.socket->state() != QAbstractSocket::UnconnectedState;
-        }));
-        if (open >= memoLimits().maxConnections && !makeRoom()) {
+        if (openCount() >= cap_ && !makeRoom()) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -151,6 +187,7 @@ void frmMemoServer::Listen_ConnectionRequest()
                 [this, n](QAbstractSocket::SocketError error) { Connections_Error(n, int(error)); });
         addTranscript(QStringLiteral("Connection %1\r\n").arg(n));
     }
+    keepDescriptorsFree();
 }
 
 void frmMemoServer::Connections_DataArrival(int index)
@@ -181,24 +218,23 @@ void frmMemoServer::Connections_DataArrival(int index)
 
 void frmMemoServer::dispatch(int index, Connection& c)
 {
-    switch (c.scanner.update(c.request)) {
-    case RequestScanner::Verdict::Collecting:
+    const RequestScanner::Verdict verdict = c.scanner.update(c.request);
+    if (verdict == RequestScanner::Verdict::Collecting)
         return;
-    case RequestScanner::Verdict::NotFound: {
-        c.stage = Stage::Dispatched;
+    c.stage = Stage::Dispatched;
+    if (verdict == RequestScanner::Verdict::NotFound) {
         SendNotFound(index);
         CloseSocket(index);
         return;
     }
-    case RequestScanner::Verdict::Complete:
-        break;
-    }
-    c.stage = Stage::Dispatched;
     const QByteArray request = c.request;
     c.request.clear();
     if (const auto line = BrowserLine(request))
         DebugLog(QStringLiteral("[Memo-Server] ") + QString::fromLatin1(*line));
-    if (!Busy) {
+    if (!admitVisitor(index)) {
+        SendBusy(index, request);
+        CloseSocket(index);
+    } else if (!Busy) {
         Busy = true;
         ServedIndex = index;
         ++servedSerial_;
@@ -211,6 +247,19 @@ void frmMemoServer::dispatch(int index, Connection& c)
 
 void frmMemoServer::endMemo() { Busy = false; }
 
+bool frmMemoServer::admitVisitor(int index)
+{
+    // Only memos that will be handled count against the visitor: a memo
+    // turned away as busy is neither logged nor shown.
+    const QTcpSocket* socket = socketOf(index);
+    if (Busy || !socket)
+        return true;
+    if (rate_.admit(socket->peerAddress(), clock_.elapsed(), memoLimits().memosPerVisitorPerMinute))
+        return true;
+    DebugLog(QStringLiteral("[Memo-Server] Too many memos from ") + socket->peerAddress().toString());
+    return false;
+}
+
 void frmMemoServer::HandlePacket(const QByteArray& request, int index)
 {
     MemoGlobals& g = Memo().globals;
@@ -222,9 +271,10 @@ void frmMemoServer::HandlePacket(const QByteArray& request, int index)
             endMemo();
             return;
         }
-        g.MemoWebSite = memo.fields.webSite;
-        g.MemoSender = memo.fields.sender;
-        g.MemoText = memo.fields.text;
+        const MemoLimits& limits = memoLimits();
+        g.MemoWebSite = memo::cutText(memo.fields.webSite, limits.maxFieldBytes);
+        g.MemoSender = memo::cutText(memo.fields.sender, limits.maxFieldBytes);
+        g.MemoText = memo::cutText(memo.fields.text, limits.maxMessageBytes);
         g.ReplyWanted = memo.fields.replyWanted;
         // A memo that cannot be logged is still shown and answered.
         if (!AppendMemoLog(MemoLogRecord(platform::clock().now(), g.MemoWebSite, g.MemoSender, g.MemoText)))
@@ -308,14 +358,16 @@ void frmMemoServer::SendAway(int index)
 
 void frmMemoServer::SendBusy(int index, const QByteArray& request)
 {
-    const BusyFields fields = ExtractBusyFields(request);
-    frmMemoSetup& setup = Memo().setup();
-    if (setup.pageEnabled(PageBusy)) {
-        SendText(index, pages::responseHead());
-        SendText(index, ReadHTML(setup.pageFile(PageBusy)));
+    // Also sent while no memo is handled (a visitor over its allowance), so
+    // it does not go through SendText.
+    QTcpSocket* socket = socketOf(index);
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
         return;
-    }
-    SendText(index, pages::busyPage(setup.pageSettings(), fields.name, fields.message));
+    frmMemoSetup& setup = Memo().setup();
+    if (setup.pageEnabled(PageBusy))
+        return writeNow(socket, pages::responseHead() + ReadHTML(setup.pageFile(PageBusy)));
+    const BusyFields fields = ExtractBusyFields(request);
+    writeNow(socket, pages::busyPage(setup.pageSettings(), fields.name, fields.message));
 }
 
 void frmMemoServer::SendNotFound(int index)
@@ -426,31 +478,16 @@ void frmMemoServer::sweep()
             c.socket->abort();
         }
     }
+    rate_.prune(now);
+    keepDescriptorsFree();
 }
 
-QByteArray frmMemoServer::ReadHTML(const QString& fileName)
-{
-    frmMemoSetup& setup = Memo().setup();
-    MemoTokenInputs in;
-    in.settings = setup.pageSettings();
-    in.now = platform::clock().now();
-    in.localHostName = Core().LocalHostName;
-    for (int i = 0; i < 5; ++i)
-        in.custom[size_t(i)] = ReadIniBytes(QStringLiteral("Custom"), QStringLiteral("C%1%").arg(i), QByteArray());
-    in.reply = Memo().globals.MemoReply;
-    in.senderName = SenderName;
-    const CustomPage page = ReadCustomPage(fileName, BuildMemoTokens(in));
-    if (page.error)
-        LogError(page.error, QStringLiteral("Variable to HTML Repalce"), ErrorNotice::LogOnly);
-    return page.text;
-}
+QByteArray frmMemoServer::ReadHTML(const QString& fileName) { return ReadMemoPage(fileName, SenderName); }
+
+QString frmMemoServer::transcript() const { return transcript_->text(); }
 
 void frmMemoServer::addTranscript(const QString& text)
 {
-    if (!Core().DebugToFile)
-        return;
-    transcript_ += text;
-    TrimTranscript(transcript_);
-    Text1->setPlainText(transcript_);
-    Text1->moveCursor(QTextCursor::End);
+    if (Core().DebugToFile)
+        transcript_->add(text);
 }

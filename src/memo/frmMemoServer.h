@@ -1,6 +1,7 @@
 #pragma once
 
 #include "memo/RequestScanner.h"
+#include "memo/VisitorRate.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@ class QTcpServer;
 class QTcpSocket;
 class QTimer;
 class ReplySession;
+class Transcript;
 struct CustomPage;
 
 // The hidden window "Memo Server" that owns the memo server's sockets:
@@ -40,7 +42,9 @@ public:
     // Open visitor connections, and the index the next one would get.
     int connectionCount() const { return int(connections_.size()); }
     int nextIndex() const;
-    QString transcript() const { return transcript_; }
+    // The most connections held open, below the process's descriptor limit.
+    int connectionCap() const { return cap_; }
+    QString transcript() const;
 
     // Sends text on connection index while a memo is being handled.
     void SendText(int index, const QByteArray& text);
@@ -81,9 +85,13 @@ private:
     void SendHTML(int index);
     void SendAway(int index);
     void SendBusy(int index, const QByteArray& request);
+    bool admitVisitor(int index);
+    void acceptFailed(QAbstractSocket::SocketError error);
+    void keepDescriptorsFree();
     void SendNotFound(int index);
     void abandonSession();
     bool makeRoom();
+    int openCount() const;
     void sweep();
     void addTranscript(const QString& text);
     void endMemo();
@@ -93,5 +101,9 @@ private:
     QTimer* sweep_ = nullptr;
     QPointer<ReplySession> session_;
     quint64 servedSerial_ = 0;
-    QString transcript_;
+    Transcript* transcript_ = nullptr;
+    VisitorRate rate_;
+    long descriptorLimit_ = 0;
+    int cap_ = 0;
+    bool resumePending_ = false;
 };

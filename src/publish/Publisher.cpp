@@ -2,6 +2,7 @@
 
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
+#include "core/ExitProcedure.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
 #include "core/Loaders.h"
@@ -14,6 +15,7 @@
 #include "platform/MessageBoxes.h"
 #include "publish/AddressLookup.h"
 #include "publish/PageFile.h"
+#include "publish/Profiles.h"
 #include "publish/PublicAddress.h"
 #include "tools/Sounds.h"
 
@@ -119,7 +121,7 @@ Publisher::Publisher(Form1& form) : QObject(&form), form_(form)
         hostKeyRefused_ =
             MsgBox(QStringLiteral("The server %1 is not known yet. Its host key is\r\n%2\r\n\r\n"
                                   "Accept this key for the profile \"%3\"?")
-                       .arg(form_.txtHost->text(), fingerprint, profileName()),
+                       .arg(profile_.host, fingerprint, profileName()),
                    platform::MsgButtons::YesNo, platform::MsgIcon::Question, kProgramName,
                    &form_) != platform::MsgAnswer::Yes;
         return !hostKeyRefused_;
@@ -132,9 +134,17 @@ Publisher::~Publisher()
         g_current = nullptr;
 }
 
-QString Publisher::profileName() const
+void Publisher::takeProfile()
 {
-    return form_.Combo1->currentText();
+    profile_ = {form_.Combo1->currentText(), form_.txtHost->text().trimmed(), form_.txtlogin->text(),
+                form_.txtPass->text(),       form_.txtDir->text(),           form_.txtRemoteFile->text()};
+}
+
+void Publisher::lockProfileCommands(bool locked)
+{
+    form_.Combo1->setEnabled(!locked);
+    for (const char* name : {"mnuadd", "mnudel", "mnuSave"})
+        MainAction(form_, name)->setEnabled(!locked);
 }
 
 void Publisher::UploadFile(const QString& path, const QString& status)
@@ -148,6 +158,7 @@ void Publisher::UploadFile(const QString& path, const QString& status)
     outcome_ = Outcome::None;
     reason_.clear();
     uploading_ = true;
+    takeProfile();
     const bool ok = TrapErrors("UploadFile", [&] { upload(path, status); });
     if (!ok) {
         // An unexpected error must not leave the window stuck mid-upload.
@@ -205,7 +216,7 @@ void Publisher::upload(const QString& path, const QString& status)
 
     AbortRequested = false;
     hostKeyRefused_ = false;
-    form_.Combo1->setEnabled(false);
+    lockProfileCommands(true);
     form_.cmdAbort->show();
     form_.action(QStringLiteral("mnuAbort"))->setEnabled(true);
 
@@ -241,7 +252,7 @@ void Publisher::upload(const QString& path, const QString& status)
 
 bool Publisher::fieldsComplete(const QString& status)
 {
-    const platform::FtpTarget target = platform::ParseFtpHost(form_.txtHost->text());
+    const platform::FtpTarget target = platform::ParseFtpHost(profile_.host);
     const bool local = target.isLocal();
     // An SFTP key may have no passphrase: then no password is needed.
     const bool keyLogin = target.scheme == platform::FtpTarget::Scheme::Sftp &&
@@ -250,10 +261,10 @@ bool Publisher::fieldsComplete(const QString& status)
         bool missing;
         const char* what;
     } checks[] = {
-        {form_.txtHost->text().isEmpty(), "Host Name Required"},
-        {!local && form_.txtlogin->text().isEmpty(), "Login Name Required"},
-        {!local && !keyLogin && form_.txtPass->text().isEmpty(), "Password Required"},
-        {form_.txtRemoteFile->text().isEmpty(), "Remote Filename Required"},
+        {profile_.host.isEmpty(), "Host Name Required"},
+        {!local && profile_.login.isEmpty(), "Login Name Required"},
+        {!local && !keyLogin && profile_.password.isEmpty(), "Password Required"},
+        {profile_.remoteFile.isEmpty(), "Remote Filename Required"},
         {status != QLatin1String("Online") && form_.File2->text().isEmpty(),
          "Offline HTML Filename Required"},
         {status == QLatin1String("Online") && form_.File1->text().isEmpty(), "Online HTML Filename Required"},
@@ -303,16 +314,19 @@ bool Publisher::addressUsable(const QString& status)
 void Publisher::prepareClient(bool oneShot)
 {
     const QString profile = profileName();
-    FTP1.host = form_.txtHost->text().trimmed();
-    FTP1.user = form_.txtlogin->text();
-    FTP1.password = form_.txtPass->text();
-    FTP1.remoteDir = form_.txtDir->text();
-    FTP1.remoteFile = form_.txtRemoteFile->text();
+    FTP1.host = profile_.host;
+    FTP1.user = profile_.login;
+    FTP1.password = profile_.password;
+    FTP1.remoteDir = profile_.dir;
+    FTP1.remoteFile = profile_.remoteFile;
     FTP1.tls = tlsMode(ReadIni(profile, QStringLiteral("TLS"), QStringLiteral("off")));
     FTP1.verifyPeer = flag(profile, "TLS Verify", true);
     FTP1.pinnedHostKey = ReadIni(profile, QStringLiteral("SSH Host Key"), QString());
     FTP1.sshKeyFile = ReadIni(profile, QStringLiteral("SSH Key File"), QString());
-    FTP1.askAboutHostKeys = !oneShot;
+    // Nobody is there to answer once the program is ending, and a question
+    // then could leave the worker waiting on a window thread that no longer
+    // runs events: an unknown key is refused without asking.
+    FTP1.askAboutHostKeys = !oneShot && !ExitProcedureRunning() && !form_.exiting() && !form_.ended();
     const platform::FtpTarget target = platform::ParseFtpHost(FTP1.host);
     const bool tls =
         target.scheme == platform::FtpTarget::Scheme::Ftps ||
@@ -379,12 +393,15 @@ Publisher::Step Publisher::sessionPass(const QString& status)
 void Publisher::record(const QString& status)
 {
     const QString profile = profileName();
-    Core().CurrentStatus = status;
+    const QString when = LastUpdateText(platform::clock().now());
     form_.ftpStatus->setText(QStringLiteral("Status: ") + profile + QStringLiteral(" is now ") + status);
     form_.setStatusCaption(status);
+    // The window shows this profile's state only while it still shows this profile.
+    if (form_.Combo1->currentText() == profile) {
+        Core().CurrentStatus = status;
+        form_.lastUpdate->setText(when);
+    }
     WriteIni(profile, QStringLiteral("Status"), status);
-    const QString when = LastUpdateText(platform::clock().now());
-    form_.lastUpdate->setText(when);
     WriteIni(profile, QStringLiteral("Last Update"), when);
     WriteIni(profile, QStringLiteral("Current IP"), AdvertisedAddress());
     outcome_ = Outcome::Published;
@@ -393,7 +410,7 @@ void Publisher::record(const QString& status)
 
 void Publisher::restoreControls()
 {
-    form_.Combo1->setEnabled(true);
+    lockProfileCommands(false);
     form_.cmdAbort->hide();
     form_.action(QStringLiteral("mnuAbort"))->setEnabled(false);
     form_.FTPUpload->hide();

@@ -39,7 +39,15 @@ class Publisher : public QObject {
     platform::FtpClient FTP1;
 
   private:
+    // The profile as it stood when the upload started: the menus, the
+    // address check and the exit procedure may select another one while the
+    // upload waits, and neither pass nor the result may follow them.
+    struct ProfileFields {
+        QString name, host, login, password, dir, remoteFile;
+    };
     enum class Step { Go, Abort, Failed };
+    void takeProfile();
+    void lockProfileCommands(bool locked);
     void upload(const QString& path, const QString& status);
     bool fieldsComplete(const QString& status);
     bool findTemplate(const QString& path, const QString& status);
@@ -59,9 +67,10 @@ class Publisher : public QObject {
     void FTP1_EndTransfer();
     void FTP1_Error(int number, const QString& description);
 
-    QString profileName() const;
+    QString profileName() const { return profile_.name; }
 
     Form1& form_;
+    ProfileFields profile_;
     Outcome outcome_ = Outcome::None;
     QString reason_;
     bool uploading_ = false;

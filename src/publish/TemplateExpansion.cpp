@@ -1,6 +1,7 @@
 #include "publish/TemplateExpansion.h"
 
 #include "core/ProgramError.h"
+#include "platform/UrlHost.h"
 
 #include <cstring>
 
@@ -81,12 +82,9 @@ qsizetype findToken(const QByteArray& line, const QByteArray& token, qsizetype f
     return -1;
 }
 
-void checkLimit(qsizetype size, const PageOptions& options)
+[[noreturn]] void tooLarge()
 {
-    if (size > options.outputLimit)
-        throw ProgramError(
-            err::kOutOfMemory,
-            QStringLiteral("the page would be larger than %1 MB").arg(options.outputLimit / (1024 * 1024)));
+    throw ProgramError(err::kOutOfMemory, QStringLiteral("the page would pass its size limit"));
 }
 
 } // namespace
@@ -113,7 +111,7 @@ QByteArray MemoForm(const MemoFormParts& parts)
 {
     QByteArray form;
     form += "<P><FORM action=\"http://";
-    form += attributeText(parts.address);
+    form += attributeText(platform::UrlHost(parts.address));
     form += ':';
     form += attributeText(parts.port);
     form += "/memo/\" method=\"POST\"> <input type=\"hidden\" name=\"Site\" value=\"";
@@ -171,7 +169,7 @@ VariableValues ComputeValues(const ExpansionInputs& in)
     return v;
 }
 
-void ReplaceVariables(QByteArray& line, const VariableValues& values)
+void ReplaceVariables(QByteArray& line, const VariableValues& values, qsizetype maxSize)
 {
     const auto& tokens = VariableTokens();
     // Every token starts with '%' or '<': lines without either are common and skip all work.
@@ -186,6 +184,8 @@ void ReplaceVariables(QByteArray& line, const VariableValues& values)
         next.clear();
         qsizetype copied = 0;
         while (hit >= 0) {
+            if (next.size() + (hit - copied) + values[k].size() > maxSize)
+                tooLarge();
             next.append(line.constData() + copied, hit - copied);
             next.append(values[k]);
             copied = hit + token.size();
@@ -244,10 +244,11 @@ QByteArray ExpandTemplateText(const QByteArray& templateBytes, const VariableVal
         const void* cr = std::memchr(data + start, '\r', size_t(size - start));
         const qsizetype end = cr ? static_cast<const char*>(cr) - data : size;
         line = QByteArray(data + start, end - start);
-        ReplaceVariables(line, values);
+        ReplaceVariables(line, values, options.outputLimit - page.size());
         page += line;
         page += kCrLf;
-        checkLimit(page.size(), options);
+        if (page.size() > options.outputLimit)
+            tooLarge();
         start = end + 1;
         if (cr && start < size && data[start] == '\n')
             ++start;

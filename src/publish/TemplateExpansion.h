@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <array>
+#include <limits>
 
 // The pure heart of page generation: the variable table, the memo form and
 // the line-by-line expansion of a template into the page bytes. Nothing here
@@ -49,8 +50,11 @@ VariableValues ComputeValues(const ExpansionInputs& inputs);
 // Replaces the tokens of one line in table order. Each occurrence present
 // when a token's turn comes is replaced once; the inserted value is not
 // searched again for the same token, so a value holding its own token
-// cannot make the replacement run forever.
-void ReplaceVariables(QByteArray& line, const VariableValues& values);
+// cannot make the replacement run forever. A line that would grow past
+// maxSize throws ProgramError before it is built: one line of %memo% tokens
+// grows about ninety-fold.
+void ReplaceVariables(QByteArray& line, const VariableValues& values,
+                      qsizetype maxSize = std::numeric_limits<qsizetype>::max());
 
 struct PageOptions {
     bool removeComments = false;

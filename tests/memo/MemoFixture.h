@@ -107,6 +107,7 @@ protected:
         memoLimits().idleTimeoutMs = 2000;
         memoLimits().requestDeadlineMs = 10000;
         memoLimits().closeLingerMs = 2000;
+        memoLimits().memosPerVisitorPerMinute = 1000;  // every test's visitor is 127.0.0.1
         SetDebugWindowSink(&log);
         Core().LocalIP = QStringLiteral("127.0.0.1");
         Core().LocalHostName = QStringLiteral("testhost");

@@ -99,16 +99,6 @@ TEST_F(MemoWindowTest, CloseAndTheCloseBoxHideAndAnswer)
     EXPECT_NE(Memo().memoWindow(), nullptr);
 }
 
-TEST_F(MemoWindowTest, CreationEmptiesTheReplyAndReopeningDoesNot)
-{
-    Memo().globals.MemoReply = QStringLiteral("old");
-    frmMemo& w = Memo().memoWindowCreated();
-    EXPECT_EQ(Memo().globals.MemoReply, "");
-    Memo().globals.MemoReply = QStringLiteral("kept");
-    EXPECT_EQ(&Memo().memoWindowCreated(), &w);
-    EXPECT_EQ(Memo().globals.MemoReply, "kept");
-}
-
 TEST_F(MemoWindowTest, OnTopIsStoredAndReadBack)
 {
     // Each new window starts with what the one before stored.

@@ -56,6 +56,10 @@ TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
                               "MAXLENGTH=40>"));
     // Token-safe values cannot spell a variable.
     EXPECT_EQ(memo::escapeTokenSafe("%reply%<"), "&#37;reply&#37;&lt;");
+    // An IPv6 address is bracketed where it becomes a URL.
+    PageSettings v6 = pageSettings();
+    v6.localIP = QStringLiteral("2001:db8::1");
+    EXPECT_TRUE(pages::notFoundPage(v6).contains("<FORM action=\"http://[2001:db8::1]:4175/memo/\""));
     EXPECT_TRUE(pages::followUpForm(pageSettings(), "%ip%").contains("VALUE= \"&#37;ip&#37;\""));
 }
 

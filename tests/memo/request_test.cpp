@@ -94,31 +94,15 @@ TEST(ExtractMemo, MissingFieldsAreToldAndMalformedOnesThrow)
         EXPECT_THROW(ExtractMemo(request), ProgramError) << request.constData();
 }
 
-TEST(BusyFields, MessageOnlyAfterALineBreakAndBadInputGivesEmptyFields)
-{
-    const struct {
-        QByteArray request, name, message;
-    } cases[] = {
-        {post("NAME=Ann&MESSAGE=Hello&REPLY=YES"), "Ann", ""},
-        {"NAME=Ann&MESSAGE=Hello&REPLY=YES\r\n", "Ann", "Hello"},
-        {"nothing here", "", ""},
-        {"NAME=only", "", ""},
-        {"NAME=%G1&MESSAGE=ok&REPLY=NO\r\n", "", "ok"},
-        {"NAMEMESSAGE", "", ""},
-    };
-    for (const auto& c : cases) {
-        const BusyFields f = ExtractBusyFields(c.request);
-        EXPECT_EQ(f.name, c.name) << c.request.constData();
-        EXPECT_EQ(f.message, c.message) << c.request.constData();
-    }
-}
-
-TEST(BrowserLine, TheUserAgentLineWithItsLineEnd)
+TEST(BrowserLine, TheUserAgentLineWithoutControlCharacters)
 {
     EXPECT_EQ(BrowserLine("POST /memo/ HTTP/1.1\r\nuser-AGENT: Test/1.0\r\nHost: x\r\n\r\n"),
-              QByteArray("user-AGENT: Test/1.0\r\n"));
+              QByteArray("user-AGENT: Test/1.0"));
     EXPECT_FALSE(BrowserLine("POST / HTTP/1.0\r\n\r\n").has_value());
     EXPECT_EQ(BrowserLine("User-Agent: no line end"), QByteArray("U"));
+    // A bare line feed would start a forged line in debug.log.
+    EXPECT_EQ(BrowserLine("User-Agent: a\n[Memo-Server] Received Memo #9\x1B\x7F\t\r\n"),
+              QByteArray("User-Agent: a[Memo-Server] Received Memo #9"));
 }
 
 // The verdict on text arriving byte by byte; one other than Collecting
@@ -149,7 +133,11 @@ TEST(RequestScanner, CompleteNotFoundOrStillCollecting)
         {QByteArray("\x00\x01\x02\n", 4), V::NotFound, false},
         // "P", "PO", "POS" alone are no reason to refuse a POST still arriving.
         {"POST /memo/ HTTP/1.0\r\n", V::Collecting, true},
-        {"GET /favicon.ico HTTP/1.1\r\nHost: x\r\n\r\n", V::Collecting, false},
+        // Headers in, and the body they announce, without the memo fields.
+        {"GET /favicon.ico HTTP/1.1\r\nHost: x\r\n\r\n", V::NotFound, true},
+        {"POST /memo/ HTTP/1.1\r\nContent-Length: 5\r\n\r\nA=1&B", V::NotFound, true},
+        {"POST /memo/ HTTP/1.1\r\nContent-Length: 9\r\n\r\nA=1&B", V::Collecting, false},
+        {"POST /memo/ HTTP/1.0\r\n\r\n", V::Collecting, false}, // no length: the body may follow
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.constData());

@@ -32,6 +32,10 @@ TEST(MemoTokens, ValuesAreNotExpandedAgainAndVisitorTextIsEscaped)
     const MemoTokenTable t = BuildMemoTokens(in);
     EXPECT_EQ(ReplaceMemoTokens("[%reply%][%Reply%]", t), "[%reply% and %REPLY%][%reply% and %REPLY%]");
     EXPECT_EQ(ReplaceMemoTokens("%sendername%", t), "&lt;i&gt;&#37;timeout&#37;&lt;/i&gt;");
+    // Page authors write the variable unquoted, as the built-in busy page does.
+    in.senderName = "x onmouseover=alert(1)\t`";
+    EXPECT_EQ(ReplaceMemoTokens("<INPUT VALUE=%sendername%>", BuildMemoTokens(in)),
+              "<INPUT VALUE=x&#32;onmouseover&#61;alert(1)&#9;&#96;>");
 }
 
 class CustomPageFile : public ::testing::Test {

@@ -4,7 +4,8 @@
 #include "publish/SampleTemplates.h"
 #include "support/PublishFixture.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -105,6 +106,27 @@ TEST_F(Watch, AnAddressChangeFoundByThePeriodicRefreshPublishesAtOnce)
     while (!published("Site.html") && deadline.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_EQ(ini(u"Site"_s, "Current IP"), u"192.0.2.99"_s);
+}
+
+TEST_F(Watch, TheAutoListSavesEverySelectionChangeButLoadingWritesNothing)
+{
+    QListWidget* list = form->autoWindow()->lstProfiles;
+    auto press = [list](int key, Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(list, &event);
+    };
+    list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    press(Qt::Key_Space);
+    EXPECT_EQ(ini(u"Site"_s, "AUTO"), u"False"_s);
+    press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(ini(u"Default"_s, "AUTO"), u"True"_s);
+    EXPECT_EQ(ini(u"Site"_s, "AUTO"), u"True"_s);
+    WriteIni(u"Default"_s, u"AUTO"_s, u"-1"_s); // True as a number: not rewritten
+    LoadProfiles(*form);
+    LoadProfiles(*form);
+    EXPECT_EQ(ini(u"Default"_s, "AUTO"), u"-1"_s);
+    EXPECT_EQ(ini(u"Site"_s, "AUTO"), u"True"_s);
+    EXPECT_EQ(list->selectedItems().size(), 2);
 }
 
 using AddressLookup = PublishFixture;

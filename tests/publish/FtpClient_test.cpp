@@ -168,40 +168,6 @@ TEST(FtpClientSession, RefusalsAndBrokenServersBecomeOneErrorEvent)
     EXPECT_TRUE(s.errorTexts.value(0).startsWith(u"Bad server name"_s));
 }
 
-TEST(FtpClientSession, A250InsteadOf226IsNoConfirmation)
-{
-    FtpTestServer server({u"--no226"_s});
-    Session s(server.address());
-    EXPECT_EQ(s.run(), 3);        // 250 is accepted by the transfer ...
-    EXPECT_EQ(s.confirmed, 0); // ... but it is not the confirmation
-}
-
-TEST(FtpClientSession, AbortEndsABlockedConnectAndASlowTransferPromptly)
-{
-    {
-        QTcpServer mute; // accepts the connection and never greets
-        ASSERT_TRUE(mute.listen(QHostAddress::LocalHost));
-        Session s(u"127.0.0.1:%1"_s.arg(mute.serverPort()));
-        QTimer::singleShot(300, &s.client, [&] { s.client.cancel(); });
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_EQ(s.run(), 0);
-        EXPECT_LT(clock.elapsed(), 5000); // the response time-out is 30 s
-        EXPECT_TRUE(s.errors.empty());    // an abort is not a server error
-    }
-    FtpTestServer server({u"--throttle"_s, u"16384"_s});
-    Session s(server.address(), binaryBytes(2 * 1024 * 1024));
-    ASSERT_TRUE(s.client.connectAndLogin());
-    QTimer::singleShot(800, &s.client, [&] { s.client.abort(); });
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_FALSE(s.client.store());
-    EXPECT_LT(clock.elapsed(), 5000); // the whole file would need two minutes
-    EXPECT_EQ(std::pair(s.starts, s.ends), std::pair(1, 0));
-    s.client.quit();
-    EXPECT_FALSE(s.client.busy());
-}
-
 TEST(FtpClientSession, ImplicitTlsFromTheFirstByte)
 {
     QTemporaryDir certs;

@@ -95,30 +95,6 @@ TEST_F(Upload, RefusedLoginMissingDirectoryAndMissing226RecordNothing)
     expectControlsRestored();
 }
 
-TEST_F(Upload, FullServerAndDeadServerLoseNothing)
-{
-    FtpTestServer full({u"--full"_s});
-    fillProfile(full.address());
-    WriteIni(u"Default"_s, u"Status"_s, u"Online"_s);
-    WriteIni(u"Default"_s, u"Current IP"_s, u"198.51.100.1"_s);
-    form->cmd_Offline_Click();
-    EXPECT_EQ(def("Status"), u"Online"_s);
-    EXPECT_EQ(def("Current IP"), u"198.51.100.1"_s);
-    EXPECT_TRUE(debugLog().contains(u"SERVER: 552"_s));
-    expectControlsRestored();
-
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-    form->txtHost->setText(u"127.0.0.1:%1"_s.arg(closed.serverPort()));
-    closed.close();
-    form->cmd_Online_Click();
-    EXPECT_TRUE(form->ftpStatus->text().startsWith(u"Status: Couldn't connect"_s))
-        << form->ftpStatus->text().toStdString();
-    EXPECT_GE(doubles.sound.beeps, 1);
-    EXPECT_EQ(def("Status"), u"Online"_s);
-    expectControlsRestored();
-}
-
 TEST_F(Upload, NonPageTemplatesGoOutUnchangedAndCapitalHtmlIsExpanded)
 {
     FtpTestServer server;
@@ -268,18 +244,30 @@ TEST_F(Upload, AnUnexpectedErrorIsLoggedAndLeavesTheWindowUsable)
     EXPECT_TRUE(server.received().isEmpty());
 }
 
-TEST_F(Upload, ASecondUploadWhileOneRunsMeetsTheBusyMessage)
+TEST_F(Upload, WhileAnUploadWaitsItsProfileStaysAndTheProfileCommandsAreOff)
 {
     FtpTestServer slow({u"--throttle"_s, u"65536"_s});
+    twoLocalProfiles(); // Site publishes into the local folder
     fillProfile(slow.address());
-    home.writeFile(u"big.bin"_s, QByteArray(200 * 1024, 'y'));
-    form->File1->setText(u"big.bin"_s);
-    QTimer::singleShot(400, form.get(), [&] { form->cmd_Offline_Click(); });
+    home.writeFile(u"big.html"_s, QByteArray(200 * 1024, 'y') + "%status%");
+    form->File1->setText(u"big.html"_s);
+    bool commandsOff = false;
+    QTimer::singleShot(400, form.get(), [&] {
+        commandsOff = !mainAction("mnuadd")->isEnabled() && !mainAction("mnudel")->isEnabled() &&
+                      !form->Combo1->isEnabled();
+        form->selectProfile(u"Site"_s); // as the address check and the exit procedure do
+        form->cmd_Offline_Click();
+    });
     form->cmd_Online_Click();
+    EXPECT_TRUE(commandsOff);
     ASSERT_FALSE(boxes().empty());
     EXPECT_EQ(boxes()[0].text, u"FTP is busy currently preforming a operation"_s);
-    EXPECT_EQ(def("Status"), u"Online"_s);
+    EXPECT_TRUE(slow.read(u"public_html/index.html"_s).endsWith("yOnline\r\n"));
     EXPECT_EQ(slow.received().size(), 1);
+    EXPECT_EQ(def("Status"), u"Online"_s);
+    EXPECT_EQ(ini(u"Site"_s, "Status"), u"<none>"_s);
+    EXPECT_TRUE(sitePage("Site.html").isEmpty());
+    EXPECT_TRUE(mainAction("mnudel")->isEnabled());
 }
 
 TEST(TrailLine, PasswordMaskedWhateverTheCase)

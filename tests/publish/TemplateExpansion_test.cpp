@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 using namespace publish;
 
 namespace {
@@ -117,6 +120,9 @@ TEST(TemplateExpansion, MemoFormWithWrapAndReplyCombinations)
     EXPECT_EQ(WrapAttrFor(true), "WRAP=\"physical\"");
     EXPECT_EQ(WrapAttrFor(false), "");
 
+    // An IPv6 address is bracketed, or its colons would read as the port.
+    parts.address = "2001:db8::1";
+    EXPECT_TRUE(MemoForm(parts).startsWith("<P><FORM action=\"http://[2001:db8::1]:4175/memo/\""));
     // A profile name cannot break out of its attribute.
     parts.profile = "a\"><script>x</script>&";
     EXPECT_TRUE(MemoForm(parts).contains("value=\"a&quot;&gt;&lt;script&gt;x&lt;/script&gt;&amp;\""));
@@ -145,17 +151,32 @@ TEST(TemplateExpansion, RemoveCommentsAndCreditsCombinations)
     EXPECT_EQ(expand("", sampleInputs(), options(true, false)), "");
 }
 
-TEST(TemplateExpansion, AHugePageStopsWithAnErrorInsteadOfGrowingWithoutBound)
+TEST(TemplateExpansion, AHugePageStopsAtItsLimitBeforeTheMemoryIsTaken)
 {
     PageOptions o = options(true, false);
     o.outputLimit = 64 * 1024;
-    const QByteArray tpl = QByteArray("%memo%").repeated(1000);
+    const QByteArray line = QByteArray("%memo%").repeated(1000);
+    EXPECT_THROW(expand(line, sampleInputs(), o), ProgramError);
+    o.outputLimit = 16 * 1024 * 1024;
+    EXPECT_GT(expand(line, sampleInputs(), o).size(), 64 * 1024);
+    // One line that would grow to 1.3 GB, with 512 MB of address space to spare:
+    // the expansion must stop as the line grows, not after building it.
+    o.outputLimit = 8 * 1024 * 1024;
+    const QByteArray huge = QByteArray("%memo%").repeated(3'000'000);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_AS, &saved);
+    QFile status(QStringLiteral("/proc/self/statm"));
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    const rlim_t used = rlim_t(status.readAll().split(' ').value(0).toLongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+    const rlimit tight{used + (rlim_t(512) << 20), saved.rlim_max};
+    ::setrlimit(RLIMIT_AS, &tight);
     try {
-        (void)expand(tpl, sampleInputs(), o);
-        FAIL() << "no error";
+        (void)expand(huge, sampleInputs(), o);
+        ADD_FAILURE() << "no error";
     } catch (const ProgramError& e) {
         EXPECT_EQ(e.number(), err::kOutOfMemory);
+    } catch (const std::bad_alloc&) {
+        ADD_FAILURE() << "ran out of memory before the limit";
     }
-    o.outputLimit = 16 * 1024 * 1024;
-    EXPECT_GT(expand(tpl, sampleInputs(), o).size(), 64 * 1024);
+    ::setrlimit(RLIMIT_AS, &saved);
 }
