@@ -1,5 +1,6 @@
 #include "AppWiring.h"
 
+#include "core/DesktopNotices.h"
 #include "publish/PublishWiring.h"
 #include "memo/MemoWiring.h"
 #include "tools/ToolsWiring.h"
@@ -16,4 +17,5 @@ void AttachSubsystems(Form1& form)
     AttachTools(form);
     AttachPublishing(form);
     AttachMemo(form);
+    AttachDesktopNotices(form);
 }

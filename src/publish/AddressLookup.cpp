@@ -24,13 +24,19 @@ QString firstUsable(const QStringList& addresses)
     return QString();
 }
 
-void showAddress(Form1& form)
-{
-    form.IP->setText(Core().LocalIP);
-    form.IP->setToolTip(Core().LocalHostName);
-}
-
 } // namespace
+
+void ShowAddress(Form1& form)
+{
+    const CoreState& core = Core();
+    if (PublicAddressIsAuto() && AdvertisedAddress() != core.LocalIP) {
+        form.IP->setText(AdvertisedAddress());
+        form.IP->setToolTip(QStringLiteral("Local address: %1 (%2)").arg(core.LocalIP, core.LocalHostName));
+        return;
+    }
+    form.IP->setText(core.LocalIP);
+    form.IP->setToolTip(core.LocalHostName);
+}
 
 void StartSock(Form1& form)
 {
@@ -67,7 +73,7 @@ void StartSock(Form1& form)
             DebugLog(QStringLiteral("Other Addresses: ") + others.join(u' '));
         DebugLog(QStringLiteral("Local Hostname: ") + core.LocalHostName);
         DebugLog(QString(60, u'-'));
-        showAddress(form);
+        ShowAddress(form);
     });
 }
 

@@ -11,6 +11,10 @@ namespace publish {
 // interface address, IPv4 preferred.
 void StartSock(Form1& form);
 
+// The IP panel: the advertised address when it was found automatically
+// (the local one in its tip), else the local address.
+void ShowAddress(Form1& form);
+
 // The [StartUp] "Public Address" field beside the IP panel.
 QLineEdit* AddPublicAddressField(Form1& form);
 
