@@ -127,7 +127,8 @@ bool IsGloballyRoutable(const QString& text)
 bool RefreshPublicAddress(int maxAgeMs)
 {
     static bool running = false;
-    if (!PublicAddressIsAuto() || running || (g_lastCheck.isValid() && !g_lastCheck.hasExpired(maxAgeMs)))
+    if (!PublicAddressIsAuto() || running ||
+        (maxAgeMs > 0 && g_lastCheck.isValid() && !g_lastCheck.hasExpired(maxAgeMs)))
         return false;
     running = true;
     const bool changed = findPublicAddress();
