@@ -8,30 +8,23 @@ TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
     const struct {
         QByteArray form;
         bool away;
-        QString summary;
-        QString body;
-        bool action;
-    } cases[] = {
-        {"NAME=Ann&MESSAGE=Hi+there&REPLY=NO", false, "Memo from Ann", "Hi there", false},
-        {"NAME=%3Cb%3EBob&MESSAGE=" + QByteArray(300, 'x') + "&REPLY=YES", false,
-         "Memo from <b>Bob (waiting for your reply)", QString(119, u'x') + QChar(0x2026), true},
-        {"NAME=&MESSAGE=gone&REPLY=YES", true, "Memo from a visitor", "gone", false},
-    };
+        QString summary, body;
+    } cases[] = {{"NAME=Ann&MESSAGE=Hi+there&REPLY=NO", false, "Memo from Ann", "Hi there"},
+                 {"NAME=%3Cb%3EBob&MESSAGE=" + QByteArray(300, 'x') + "&REPLY=YES", false,
+                  "Memo from <b>Bob (waiting for your reply)", QString(119, u'x') + QChar(0x2026)},
+                 {"NAME=&MESSAGE=gone&REPLY=YES", true, "Memo from a visitor", "gone"}};
     for (const auto& c : cases) {
         Memo().setAway(c.away);
-        const size_t before = doubles.notices.shown.size();
         Visitor visitor(port);
         visitor.send(memoPost(c.form));
-        ASSERT_TRUE(pumpUntil([&] { return doubles.notices.shown.size() > before; })) << c.summary.toStdString();
+        ASSERT_TRUE(pumpUntil([&] { return doubles.notices.shown.size() == size_t(&c - cases + 1); }));
         const platform::Notification& n = doubles.notices.shown.back();
-        EXPECT_EQ(n.summary, c.summary);
-        EXPECT_EQ(n.body, c.body);
-        EXPECT_EQ(bool(n.onAction), c.action);
-        if (c.action) {
-            EXPECT_EQ(n.actionLabel, QStringLiteral("Reply"));
+        EXPECT_EQ(n.summary + u'|' + n.body, c.summary + u'|' + c.body);
+        EXPECT_EQ(n.actionLabel, c.summary.contains(u"reply") ? QStringLiteral("Reply") : QString());
+        if (Memo().memoWindow()) {
             Memo().memoWindow()->hide();
             doubles.notices.pickLastAction();
-            EXPECT_TRUE(Memo().memoWindow()->isVisible());
+            EXPECT_EQ(Memo().memoWindow()->isVisible(), !n.actionLabel.isEmpty());
             Memo().destroyMemoWindow();
         }
     }

@@ -10,35 +10,21 @@ public:
     explicit TestGateway(const QStringList& options = {})
     {
         process_.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(HALVORN_UPNP_GATEWAY)} + options);
-        while (port_.isEmpty() && process_.waitForReadyRead(10000))
-            read();
+        while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {}
+        url = QStringLiteral("http://127.0.0.1:%1/rootDesc.xml").arg(QString::fromUtf8(process_.readLine()).trimmed());
     }
     ~TestGateway() { stop(); }
-    void stop()
-    {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/rootDesc.xml").arg(port_); }
+    QString url;
+    void stop() { process_.kill(), process_.waitForFinished(3000); }
     QStringList actions()
     {
         process_.waitForReadyRead(50);
-        read();
+        while (process_.canReadLine())
+            actions_ << QString::fromUtf8(process_.readLine()).trimmed();
         return actions_;
     }
 
 private:
-    void read()
-    {
-        while (process_.canReadLine()) {
-            const QString line = QString::fromUtf8(process_.readLine()).trimmed();
-            if (line.startsWith(QLatin1String("PORT ")))
-                port_ = line.mid(5);
-            else
-                actions_ << line;
-        }
-    }
     QProcess process_;
-    QString port_;
     QStringList actions_;
 };
