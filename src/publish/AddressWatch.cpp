@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 namespace publish {
 namespace {
@@ -20,9 +21,15 @@ constexpr int kMaxMinutes = 24 * 60;
 int checkIntervalMs()
 {
     bool ok = false;
-    const int minutes =
-        ReadIni(QStringLiteral("StartUp"), QStringLiteral("Address Check Minutes"), QString()).trimmed().toInt(&ok);
+    const int minutes = ReadIni(QStringLiteral("StartUp"), QStringLiteral("Address Check Minutes"), QString())
+                            .trimmed()
+                            .toInt(&ok);
     return std::clamp(ok ? minutes : kDefaultMinutes, 1, kMaxMinutes) * 60 * 1000;
+}
+
+QString publicAddressSetting()
+{
+    return ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString()).trimmed();
 }
 
 } // namespace
@@ -53,12 +60,13 @@ void StartAddressWatch(Form1& form)
     timer->start();
     QTimer::singleShot(0, &form, [&form] { CheckPublicAddress(form); });
     if (auto* field = form.findChild<QLineEdit*>(QStringLiteral("txtPublicAddress"))) {
-        QObject::connect(field, &QLineEdit::editingFinished, &form, [&form] {
-            static QString last = QStringLiteral("auto");
-            const QString now = ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString());
-            if (now.trimmed().compare(last, Qt::CaseInsensitive) == 0)
+        // editingFinished also comes when focus merely leaves the field.
+        auto last = std::make_shared<QString>(publicAddressSetting());
+        QObject::connect(field, &QLineEdit::editingFinished, &form, [&form, last] {
+            const QString now = publicAddressSetting();
+            if (now.compare(*last, Qt::CaseInsensitive) == 0)
                 return;
-            last = now.trimmed();
+            *last = now;
             ForgetDiscoveredAddress();
             ShowAddress(form);
             CheckPublicAddress(form);

@@ -32,7 +32,7 @@ bool globalIPv4(quint32 a)
         int prefix;
     };
     static constexpr Range kNotGlobal[] = {
-        {0x00000000, 8},  {0x0A000000, 8},  {0x64400000, 10}, {0x7F000000, 8}, {0xA9FE0000, 16},
+        {0x00000000, 8},  {0x0A000000, 8},  {0x64400000, 10}, {0x7F000000, 8},  {0xA9FE0000, 16},
         {0xAC100000, 12}, {0xC0000000, 24}, {0xC0A80000, 16}, {0xC6120000, 15}, {0xE0000000, 3},
     };
     for (const Range& r : kNotGlobal) {
@@ -48,8 +48,8 @@ void logFailureOnce(const QString& kind, const QString& detail)
         return;
     g_loggedFailures.insert(kind);
     DebugLog(QStringLiteral("[HVRN] Public address not found (%1): %2; keeping %3")
-                 .arg(kind, detail.left(120), g_discovered.isEmpty() ? QStringLiteral("the local address")
-                                                                     : g_discovered));
+                 .arg(kind, detail.left(120),
+                      g_discovered.isEmpty() ? QStringLiteral("the local address") : g_discovered));
 }
 
 QString askEchoService()
@@ -78,7 +78,8 @@ bool findPublicAddress()
         logFailureOnce(QStringLiteral("router address not public"), found.left(45));
         found.clear();
     }
-    const QString source = found.isEmpty() ? QStringLiteral("address-echo service") : QStringLiteral("router");
+    const QString source =
+        found.isEmpty() ? QStringLiteral("address-echo service") : QStringLiteral("router");
     if (found.isEmpty())
         found = askEchoService();
     if (found.isEmpty())
@@ -137,7 +138,10 @@ bool RefreshPublicAddress(int maxAgeMs)
     return changed;
 }
 
-QString DiscoveredAddress() { return g_discovered; }
+QString DiscoveredAddress()
+{
+    return g_discovered;
+}
 
 void ForgetDiscoveredAddress()
 {
