@@ -1,5 +1,6 @@
 #include "AppWiring.h"
 
+#include "core/DesktopNotices.h"
 #include "publish/PublishWiring.h"
 #include "mail/ComposerWiring.h"
 #include "mail/MailWiring.h"
@@ -22,4 +23,5 @@ void AttachSubsystems(Form1& form)
     AttachMemo(form);
     AttachMail(form);
     AttachComposer(form);
+    AttachDesktopNotices(form);
 }

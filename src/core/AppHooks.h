@@ -45,6 +45,8 @@ struct AppHooks {
     std::function<void()> ensureMemoServer;
 
     std::function<void(const MailDraft&)> composeMail;
+    // Shows the mailbox window (a new-mail notification's "Open mailbox").
+    std::function<void()> showMailbox;
 
     // Closes a subsystem window during the exit procedure, by window name.
     QHash<QString, std::function<void()>> closers;

@@ -44,7 +44,8 @@ const std::vector<MenuSpec>& MainMenuTable()
                       check("mnuPrompt", "Prompt Offline on &Exit"),
                       {"mnuAutoDisconnect", "Auto &Disconnect", {}, true, false, true, false},
                       separator(), check("mnuRestore", "&Reconnect on Disconnect"), separator(),
-                      check("mnuMin", "&Minimize to System Tray")}});
+                      check("mnuMin", "&Minimize to System Tray"),
+                      check("mnuNotify", "Desktop &Notifications", true)}});
         t.push_back({"mnuProfile", "&Profile",
                      {item("mnuadd", "&Add"), item("mnudel", "&Delete"), item("mnuSave", "&Save")}});
         t.push_back({"mnuEmail", "&Email",

@@ -4,6 +4,7 @@
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
+#include "memo/RouterPort.h"
 
 #include <QAction>
 
@@ -15,8 +16,10 @@ MemoProgram& Memo()
 
 frmMemoSetup& MemoProgram::setup()
 {
-    if (!setup_)
+    if (!setup_) {
         setup_ = new frmMemoSetup;
+        memo::AddRouterPortOption(*setup_);
+    }
     return *setup_;
 }
 
@@ -25,11 +28,18 @@ frmMemo* MemoProgram::memoWindow() const { return memo_.data(); }
 
 void MemoProgram::startServer()
 {
-    if (!server_)
-        server_ = new frmMemoServer;
+    if (server_)
+        return;
+    server_ = new frmMemoServer;
+    if (server_->listening())
+        memo::routerPort().open(server_->listeningPort());
 }
 
-void MemoProgram::stopServer() { delete server_.data(); }
+void MemoProgram::stopServer()
+{
+    memo::routerPort().close();
+    delete server_.data();
+}
 
 void MemoProgram::restartServer()
 {

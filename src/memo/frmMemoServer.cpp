@@ -8,6 +8,7 @@
 #include "memo/MemoLimits.h"
 #include "memo/MemoLog.h"
 #include "memo/MemoPages.h"
+#include "memo/MemoNotice.h"
 #include "memo/MemoProgram.h"
 #include "memo/MemoRequest.h"
 #include "memo/MemoText.h"
@@ -282,6 +283,7 @@ void frmMemoServer::HandlePacket(const QByteArray& request, int index)
         const bool away = Memo().away();
         if ((setup.memoNotice() || g.ReplyWanted) && !away)
             presentMemo();
+        memo::NotifyMemoArrived(g, away);
         ++MemoCount;
         DebugLog(QStringLiteral("Memo-Server] Received Memo #") + QString::number(MemoCount));
         if (away)

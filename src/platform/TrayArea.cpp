@@ -41,6 +41,11 @@ public:
     void remove() override { icon_.reset(); }
     bool present() const override { return icon_ != nullptr; }
     void setMouseHandler(std::function<void(int)> handler) override { handler_ = std::move(handler); }
+    void balloon(const QString& title, const QString& text) override
+    {
+        if (icon_)
+            icon_->showMessage(title, text);
+    }
 
 private:
     void forward(QSystemTrayIcon::ActivationReason reason)

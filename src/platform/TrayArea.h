@@ -19,6 +19,8 @@ public:
     virtual void remove() = 0;
     virtual bool present() const = 0;
     virtual void setMouseHandler(std::function<void(int message)> handler) = 0;
+    // A passing message beside the icon, when the icon is shown.
+    virtual void balloon(const QString& /*title*/, const QString& /*text*/) {}
 };
 
 inline constexpr int kTrayLeftDoubleClick = 515;

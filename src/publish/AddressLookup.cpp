@@ -25,13 +25,19 @@ QString firstUsable(const QStringList& addresses)
     return QString();
 }
 
-void showAddress(Form1& form)
-{
-    form.IP->setText(Core().LocalIP);
-    form.IP->setToolTip(Core().LocalHostName);
-}
-
 } // namespace
+
+void ShowAddress(Form1& form)
+{
+    const CoreState& core = Core();
+    if (PublicAddressIsAuto() && AdvertisedAddress() != core.LocalIP) {
+        form.IP->setText(AdvertisedAddress());
+        form.IP->setToolTip(QStringLiteral("Local address: %1 (%2)").arg(core.LocalIP, core.LocalHostName));
+        return;
+    }
+    form.IP->setText(core.LocalIP);
+    form.IP->setToolTip(core.LocalHostName);
+}
 
 namespace {
 
@@ -91,7 +97,7 @@ void StartSock(Form1& form)
         Core().LocalIP = local.ip;
         Core().LocalHostName = local.hostName;
         logAddress(local);
-        showAddress(form);
+        ShowAddress(form);
     });
 }
 
@@ -104,7 +110,7 @@ void UpdateSock(Form1& form)
         Core().LocalIP = local.ip;
         Core().LocalHostName = local.hostName;
         logAddress(local);
-        showAddress(form);
+        ShowAddress(form);
         // Nothing else re-arms the connection watch after start-up.
         form.Timer3->setInterval(1);
         form.Timer3->start();

@@ -15,6 +15,10 @@ void StartSock(Form1& form);
 // new one is kept and shown, and the connection watch runs at once.
 void UpdateSock(Form1& form);
 
+// The IP panel: the advertised address when it was found automatically
+// (the local one in its tip), else the local address.
+void ShowAddress(Form1& form);
+
 // The [StartUp] "Public Address" field beside the IP panel.
 QLineEdit* AddPublicAddressField(Form1& form);
 

@@ -23,6 +23,7 @@ void Timer3_Timer(Form1& form)
         form.Timer3->stop();
         if (Core().ExitAfterUpload || !MainAction(form, "mnuGoOnline")->isChecked())
             return;
+        RefreshPublicAddress(kRecentCheckMs);
         StartSock(form);
         if (IsUnusableAddress(AdvertisedAddress()))
             return;

@@ -2,10 +2,153 @@
 
 #include "core/CoreState.h"
 #include "core/Ini.h"
+#include "core/Logs.h"
+#include "platform/AddressEcho.h"
+#include "platform/PortMapper.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
+#include <QSet>
 
 namespace publish {
+namespace {
+
+const QString kDefaultEchoUrl = QStringLiteral("https://api.ipify.org");
+
+QString g_discovered;
+QSet<QString> g_loggedFailures;
+QElapsedTimer g_lastCheck;
+
+bool inRange(quint32 address, quint32 network, int prefix)
+{
+    const quint32 mask = prefix == 0 ? 0 : ~quint32(0) << (32 - prefix);
+    return (address & mask) == (network & mask);
+}
+
+bool globalIPv4(quint32 a)
+{
+    struct Range {
+        quint32 network;
+        int prefix;
+    };
+    static constexpr Range kNotGlobal[] = {
+        {0x00000000, 8},  {0x0A000000, 8},  {0x64400000, 10}, {0x7F000000, 8},  {0xA9FE0000, 16},
+        {0xAC100000, 12}, {0xC0000000, 24}, {0xC0A80000, 16}, {0xC6120000, 15}, {0xE0000000, 3},
+    };
+    for (const Range& r : kNotGlobal) {
+        if (inRange(a, r.network, r.prefix))
+            return false;
+    }
+    return true;
+}
+
+void logFailureOnce(const QString& kind, const QString& detail)
+{
+    if (g_loggedFailures.contains(kind))
+        return;
+    g_loggedFailures.insert(kind);
+    DebugLog(QStringLiteral("[HVRN] Public address not found (%1): %2; keeping %3")
+                 .arg(kind, detail.left(120),
+                      g_discovered.isEmpty() ? QStringLiteral("the local address") : g_discovered));
+}
+
+QString askEchoService()
+{
+    const QString url =
+        ReadIni(QStringLiteral("StartUp"), QStringLiteral("Address Echo URL"), kDefaultEchoUrl).trimmed();
+    const platform::EchoAnswer answer = platform::addressEcho().fetch(url, EchoTimeoutMs());
+    if (!answer.ok) {
+        logFailureOnce(answer.failureKind, url + QStringLiteral(": ") + answer.detail);
+        return QString();
+    }
+    const QString text = QString::fromLatin1(answer.body).trimmed();
+    if (!IsGloballyRoutable(text)) {
+        const bool literal = !QHostAddress(text).isNull() && IsPlausibleAddress(text);
+        logFailureOnce(literal ? QStringLiteral("not a public address") : QStringLiteral("not one address"),
+                       url + QStringLiteral(" answered \"") + text.left(40).simplified() + u'"');
+        return QString();
+    }
+    return text;
+}
+
+bool findPublicAddress()
+{
+    QString found = platform::portMapper().externalAddress();
+    if (!found.isEmpty() && !IsGloballyRoutable(found)) {
+        logFailureOnce(QStringLiteral("router address not public"), found.left(45));
+        found.clear();
+    }
+    const QString source =
+        found.isEmpty() ? QStringLiteral("address-echo service") : QStringLiteral("router");
+    if (found.isEmpty())
+        found = askEchoService();
+    if (found.isEmpty())
+        return false;
+    g_loggedFailures.clear();
+    if (found == g_discovered)
+        return false;
+    g_discovered = found;
+    DebugLog(QStringLiteral("[HVRN] Public address from the %1: %2").arg(source, found));
+    return true;
+}
+
+} // namespace
+
+int& EchoTimeoutMs()
+{
+    static int timeoutMs = 10000;
+    return timeoutMs;
+}
+
+bool PublicAddressIsAuto()
+{
+    return ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString())
+               .trimmed()
+               .compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0;
+}
+
+bool IsGloballyRoutable(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 45 || text.contains(u'%') || !IsPlausibleAddress(text) ||
+        text.contains(u'['))
+        return false;
+    const QHostAddress address(text);
+    if (address.protocol() == QAbstractSocket::IPv4Protocol)
+        return text.count(u'.') == 3 && globalIPv4(address.toIPv4Address());
+    if (address.protocol() != QAbstractSocket::IPv6Protocol)
+        return false;
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    if (mapped)
+        return globalIPv4(v4);
+    return address.isGlobal() && !address.isUniqueLocalUnicast() && !address.isSiteLocal() &&
+           !address.isLinkLocal() && !address.isMulticast();
+}
+
+bool RefreshPublicAddress(int maxAgeMs)
+{
+    static bool running = false;
+    if (!PublicAddressIsAuto() || running ||
+        (maxAgeMs > 0 && g_lastCheck.isValid() && !g_lastCheck.hasExpired(maxAgeMs)))
+        return false;
+    running = true;
+    const bool changed = findPublicAddress();
+    running = false;
+    g_lastCheck.start();
+    return changed;
+}
+
+QString DiscoveredAddress()
+{
+    return g_discovered;
+}
+
+void ForgetDiscoveredAddress()
+{
+    g_discovered.clear();
+    g_loggedFailures.clear();
+    g_lastCheck.invalidate();
+}
 
 bool IsPlausibleAddress(const QString& text)
 {
@@ -29,6 +172,8 @@ QString PublicAddress()
 
 QString AdvertisedAddress()
 {
+    if (PublicAddressIsAuto())
+        return g_discovered.isEmpty() ? Core().LocalIP : g_discovered;
     const QString pub = PublicAddress();
     return pub.isEmpty() ? Core().LocalIP : pub;
 }

@@ -4,9 +4,12 @@
 #include "core/Form1.h"
 #include "core/ProgramError.h"
 #include "publish/AddressLookup.h"
+#include "publish/AddressWatch.h"
+#include "publish/FailureNotice.h"
 #include "publish/ConnectionWatch.h"
 #include "publish/Profiles.h"
 #include "publish/Publisher.h"
+#include "publish/PublicAddress.h"
 #include "publish/SampleTemplates.h"
 
 #include <QAction>
@@ -46,8 +49,15 @@ void onClick(Form1& form, QPushButton* button, std::function<void()> handler)
 void InstallPublishHooks()
 {
     Hooks().uploadFile = [](const QString& templatePath, const QString& status) {
-        if (publish::Publisher* publisher = publish::CurrentPublisher())
+        publish::Publisher* publisher = publish::CurrentPublisher();
+        if (!publisher)
+            return;
+        if (!g_form) {
             publisher->UploadFile(templatePath, status);
+            return;
+        }
+        publish::CheckPublicAddress(*g_form, publish::kRecentCheckMs);
+        publish::UploadAndTell(*g_form, *publisher, templatePath, status);
     };
     Hooks().publishResult = [] {
         const publish::Publisher* publisher = publish::CurrentPublisher();
@@ -81,6 +91,7 @@ void AttachPublishing(Form1& form)
     auto* publisher = new publish::Publisher(form);
     TrapErrors("AttachPublishing", [] { publish::WriteSampleTemplates(); });
     publish::AddPublicAddressField(form);
+    publish::StartAddressWatch(form);
     markDirtyOnChange(form, *publisher);
     QObject::connect(form.cmdAbort, &QPushButton::clicked, publisher,
                      [publisher] { publisher->cmdAbort_Click(); });

@@ -208,3 +208,16 @@ TEST_F(AddressLookup, SampleTemplatesAreWrittenOnceAndUseTheMainVariables)
     EXPECT_EQ(WriteSampleTemplates(), 1);
     EXPECT_EQ(home.readFile(u"off.html"_s), SampleOfflineTemplate());
 }
+
+TEST_F(Watch, OnlyAFailedAutomaticPublishIsNotified)
+{
+    WriteIni(u"Site"_s, u"Host"_s, u"file:///nonexistent/halvorn"_s);
+    LoadProfiles(*form);
+    Timer3_Timer(*form);
+    ASSERT_EQ(doubles.notices.shown.size(), 1u);
+    const platform::Notification& n = doubles.notices.shown.back();
+    EXPECT_EQ(n.summary + u'|' + n.actionLabel, u"Status page not published|Open Halvorn"_s);
+    EXPECT_TRUE(n.body.startsWith(u"Profile Site: "_s) && n.body.size() > 15) << n.body.toStdString();
+    form->cmd_Online_Click(); // by hand: the status line tells
+    EXPECT_EQ(doubles.notices.shown.size(), 1u);
+}

@@ -3,6 +3,7 @@
 #include "platform/doubles/FakeClock.h"
 #include "platform/doubles/FakeTrayArea.h"
 #include "platform/doubles/MemoryUserStore.h"
+#include "platform/doubles/RecordingNotifier.h"
 #include "platform/doubles/RecordingDesktop.h"
 #include "platform/doubles/RecordingSoundDevice.h"
 #include "platform/doubles/ScriptedFileDialogs.h"
@@ -18,6 +19,7 @@ struct PlatformDoubles {
     platform::MemoryUserStore store;
     platform::RecordingSoundDevice sound;
     platform::FakeTrayArea tray;
+    platform::RecordingNotifier notices;
 
     platform::ScopedOverride<platform::Clock> clockOverride{clock};
     platform::ScopedOverride<platform::MessageBoxes> boxesOverride{boxes};
@@ -26,4 +28,5 @@ struct PlatformDoubles {
     platform::ScopedOverride<platform::UserStore> storeOverride{store};
     platform::ScopedOverride<platform::SoundDevice> soundOverride{sound};
     platform::ScopedOverride<platform::TrayArea> trayOverride{tray};
+    platform::ScopedOverride<platform::Notifier> noticesOverride{notices};
 };

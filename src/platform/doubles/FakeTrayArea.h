@@ -2,6 +2,8 @@
 
 #include "platform/TrayArea.h"
 
+#include <QStringList>
+
 namespace platform {
 
 class FakeTrayArea final : public TrayArea {
@@ -27,6 +29,7 @@ public:
     void remove() override { present_ = false; }
     bool present() const override { return present_; }
     void setMouseHandler(std::function<void(int)> h) override { handler = std::move(h); }
+    void balloon(const QString& title, const QString& text) override { balloons << title + u'|' + text; }
 
     // Simulates a mouse message from the tray.
     void send(int message)
@@ -39,6 +42,7 @@ public:
     int adds = 0;
     QIcon lastIcon;
     QString lastTip;
+    QStringList balloons;  // "title|text"
     std::function<void(int)> handler;
 
 private:

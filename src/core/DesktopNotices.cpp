@@ -1,0 +1,92 @@
+#include "core/DesktopNotices.h"
+
+#include "core/AppHooks.h"
+#include "core/Form1.h"
+#include "core/Ini.h"
+#include "core/Logs.h"
+#include "core/ProgramError.h"
+#include "core/TextToBool.h"
+#include "core/TrayIcon.h"
+
+#include <QAction>
+#include <QPointer>
+
+namespace {
+
+const QString kStartUp = QStringLiteral("StartUp");
+const QString kKey = QStringLiteral("Desktop Notifications");
+constexpr int kSenderChars = 60;
+constexpr int kSubjectChars = 100;
+constexpr int kReasonChars = 200;
+
+QPointer<Form1> g_form;
+
+} // namespace
+
+bool DesktopNotificationsOn()
+{
+    bool on = true;
+    TrapErrors("DesktopNotificationsOn", [&] { on = TextToBool(ReadIni(kStartUp, kKey, QStringLiteral("True"))); });
+    return on;
+}
+
+QString NoticeText(const QString& text, int maxChars)
+{
+    QString plain = text.simplified();
+    for (QChar& c : plain) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = u' ';
+    }
+    if (plain.size() > maxChars)
+        plain = plain.left(maxChars - 1) + QChar(0x2026);
+    return plain;
+}
+
+void NotifyDesktop(const platform::Notification& notification)
+{
+    if (!DesktopNotificationsOn())
+        return;
+    DebugLog(QStringLiteral("[HVRN] Notification: ") + notification.summary);
+    platform::notifier().notify(notification);
+}
+
+void NotifyNewMail(int count, const QString& sender, const QString& subject)
+{
+    if (count <= 0)
+        return;
+    platform::Notification n;
+    n.summary = count == 1 ? QStringLiteral("1 new mail") : QStringLiteral("%1 new mails").arg(count);
+    n.body = QStringLiteral("From %1: %2").arg(NoticeText(sender, kSenderChars), NoticeText(subject, kSubjectChars));
+    n.actionLabel = QStringLiteral("Open mailbox");
+    n.onAction = [] {
+        if (Hooks().showMailbox)
+            Hooks().showMailbox();
+    };
+    NotifyDesktop(n);
+}
+
+void NotifyPublishFailed(const QString& profile, const QString& reason)
+{
+    platform::Notification n;
+    n.summary = QStringLiteral("Status page not published");
+    n.body = QStringLiteral("Profile %1: %2")
+                 .arg(NoticeText(profile, kSenderChars),
+                      reason.isEmpty() ? QStringLiteral("the upload failed") : NoticeText(reason, kReasonChars));
+    n.actionLabel = QStringLiteral("Open Halvorn");
+    n.onAction = [] {
+        if (g_form)
+            g_form->tray()->restoreWindow();
+    };
+    NotifyDesktop(n);
+}
+
+void AttachDesktopNotices(Form1& form)
+{
+    g_form = &form;
+    QAction* check = form.action(QStringLiteral("mnuNotify"));
+    if (!check)
+        return;
+    check->setChecked(DesktopNotificationsOn());
+    QObject::connect(check, &QAction::triggered, &form,
+                     [](bool on) { WriteIni(kStartUp, kKey, BoolText(on)); });
+}

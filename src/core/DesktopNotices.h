@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Notifier.h"
+
+#include <QString>
+
+class Form1;
+
+// [StartUp] "Desktop Notifications" (Options > Desktop Notifications): on
+// unless set otherwise.
+bool DesktopNotificationsOn();
+
+// Shows the notification when desktop notifications are on.
+void NotifyDesktop(const platform::Notification& notification);
+
+// The mail check found count new messages; the newest is from sender about
+// subject. Its action "Open mailbox" calls Hooks().showMailbox.
+void NotifyNewMail(int count, const QString& sender, const QString& subject);
+
+// A publish that nobody started by hand failed: nobody would notice that the
+// page went stale. Its action "Open Halvorn" brings the main window back.
+void NotifyPublishFailed(const QString& profile, const QString& reason);
+
+// Keeps the menu check mark and the setting in step, and remembers the
+// window that "Open Halvorn" shows.
+void AttachDesktopNotices(Form1& form);
+
+// Text from outside, cut to a length a notification can show.
+QString NoticeText(const QString& text, int maxChars);

@@ -1,0 +1,110 @@
+#include "core/AppHooks.h"
+#include "core/DesktopNotices.h"
+#include "core/Form1.h"
+#include "core/Ini.h"
+#include "support/PlatformDoubles.h"
+#include "support/TempHome.h"
+
+#include <QAction>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QtCore/qtestsupport_core.h>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+// A notification service written for the test: records every Notify call.
+class RecordingService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap&, int)
+    {
+        calls.append(QStringList{summary, body} + actions);
+        return uint(calls.size() + 40);
+    }
+
+public:
+    QList<QStringList> calls; // summary, body, actions...
+};
+
+// A private session bus started for the test, with the notifier on it.
+class BusNotices : public ::testing::Test {
+protected:
+    BusNotices() { AttachDesktopNotices(form); }
+    ~BusNotices() override
+    {
+        QDBusConnection::disconnectFromBus(u"client"_s), QDBusConnection::disconnectFromBus(u"service"_s);
+        daemon.kill(), daemon.waitForFinished();
+        Hooks() = AppHooks{};
+    }
+    QDBusConnection startService()
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, u"service"_s);
+        bus.registerObject(kPath, &service, QDBusConnection::ExportAllSlots);
+        return bus.registerService(kName), bus;
+    }
+    const QString kPath = u"/org/freedesktop/Notifications"_s, kName = u"org.freedesktop.Notifications"_s;
+
+    TempHome home;
+    PlatformDoubles doubles;
+    QProcess daemon;
+    QString address = [this] {
+        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        while (!daemon.canReadLine() && daemon.waitForReadyRead(10000)) {}
+        return QString::fromUtf8(daemon.readLine()).trimmed();
+    }();
+    std::unique_ptr<platform::Notifier> notifier =
+        platform::MakeBusNotifier(QDBusConnection::connectToBus(address, u"client"_s));
+    platform::ScopedOverride<platform::Notifier> notifierOverride{*notifier};
+    RecordingService service;
+    Form1 form;
+};
+
+TEST_F(BusNotices, ShownOnTheBusAndTheirActionsOpenTheRightWindow)
+{
+    QDBusConnection bus = startService();
+    int mailboxShown = 0;
+    Hooks().showMailbox = [&] { ++mailboxShown; };
+    const struct {
+        std::function<void()> notify;
+        QStringList call;
+        std::function<bool()> opened;
+    } cases[] = {
+        {[] { NotifyNewMail(3, u"Ann <ann@example.net>"_s, u"Tea &\tcake"_s); },
+         u"3 new mails|From Ann &lt;ann@example.net&gt;: Tea &amp; cake|default-action|Open mailbox"_s.split(u'|'),
+         [&] { return mailboxShown == 1; }},
+        {[] { NotifyPublishFailed(u"Site"_s, u"530 Login incorrect."_s); },
+         u"Status page not published|Profile Site: 530 Login incorrect.|default-action|Open Halvorn"_s.split(u'|'),
+         [&] { return form.isVisible(); }},
+    };
+    for (const auto& c : cases) {
+        c.notify();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !service.calls.isEmpty() && service.calls.last() == c.call; }));
+        const uint id = uint(service.calls.size() + 40);
+        for (uint sent : {id + 1, id})
+            bus.send(QDBusMessage::createSignal(kPath, kName, u"ActionInvoked"_s) << sent << u"default-action"_s);
+        EXPECT_TRUE(QTest::qWaitFor(c.opened)) << c.call.last().toStdString();
+    }
+    EXPECT_EQ(mailboxShown, 1) << "an unknown notification id opens nothing";
+}
+
+TEST_F(BusNotices, WithoutAServiceTheTrayBalloonIsUsedAndTheMenuSwitchesThemOff)
+{
+    NotifyNewMail(1, u"Bob"_s, u"Hi"_s);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }, 300)) << "no tray, no balloon";
+    doubles.tray.add(QIcon(), u"tip"_s);
+    NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }));
+    EXPECT_EQ(doubles.tray.balloons, QStringList{u"2 new mails|From Cy: Yo"_s});
+
+    form.action(u"mnuNotify"_s)->trigger(); // checked by default: now off
+    EXPECT_EQ(ReadIni(u"StartUp"_s, u"Desktop Notifications"_s, QString()), u"False"_s);
+    startService();
+    NotifyNewMail(4, u"Di"_s, u"Later"_s);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !service.calls.isEmpty(); }, 500));
+}
+
+#include "notifications_test.moc"
