@@ -23,16 +23,6 @@ function(halvorn_subsystem_library name)
   list(APPEND _sources ${ARG_EXTRA_SOURCES})
   if(_sources)
     file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-    # A header whose source is not written yet (an interface agreed ahead of
-    # its implementation) stays out, or its moc code would ask the linker for
-    # a constructor that does not exist yet.
-    foreach(_header ${_headers})
-      string(REGEX REPLACE "\\.h$" ".cpp" _source ${_header})
-      file(STRINGS ${_header} _qobject REGEX "Q_OBJECT")
-      if(_qobject AND NOT EXISTS ${_source})
-        list(REMOVE_ITEM _headers ${_header})
-      endif()
-    endforeach()
     add_library(${name} STATIC ${_sources} ${_headers})
     target_compile_options(${name} PRIVATE ${HALVORN_WARNINGS})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
