@@ -34,7 +34,10 @@ bool isLoopbackOrNone(const QString& ip)
     return ip.isEmpty() || ip == QLatin1String("127.0.0.1") || ip == QLatin1String("255.255.255.255");
 }
 
-bool isOffLine(const QString& ip) { return isLoopbackOrNone(ip) || ip == QLatin1String("0.0.0.0"); }
+bool isOffLine(const QString& ip)
+{
+    return isLoopbackOrNone(ip) || ip == QLatin1String("0.0.0.0");
+}
 
 // The value of the text's leading number (blanks before it allowed); 0
 // when it has none. Negative intervals make no sense and count as none.
@@ -74,13 +77,25 @@ MailCheck::MailCheck(MailSettings& settings, QObject* parent)
     connect(pop_, &platform::Pop3Client::Error, this, &MailCheck::onError);
 }
 
-MailCheck::~MailCheck() { pop_->abort(); }
+MailCheck::~MailCheck()
+{
+    pop_->abort();
+}
 
-void MailCheck::start() { Timer1.start(); }
+void MailCheck::start()
+{
+    Timer1.start();
+}
 
-bool MailCheck::busy() const { return MailChecking || ownFailures_ || pop_->running(); }
+bool MailCheck::busy() const
+{
+    return MailChecking || ownFailures_ || pop_->running();
+}
 
-void MailCheck::abort() { pop_->abort(); }
+void MailCheck::abort()
+{
+    pop_->abort();
+}
 
 void MailCheck::setStatusText(const QString& text)
 {

@@ -24,7 +24,8 @@ CheckOutcome manualOutcome(const CheckFacts& f)
         o.boxText = QStringLiteral("No new mail\r\nYou have ") + old +
                     QStringLiteral(" old messages\r\n\r\nWould you like to see old mail?");
         o.lastMailCount = f.count;
-        o.status = QStringLiteral("Email Status: No New Mail, You have ") + old + QStringLiteral(" old messages");
+        o.status =
+            QStringLiteral("Email Status: No New Mail, You have ") + old + QStringLiteral(" old messages");
     } else {
         o.showMailbox = true;
         o.lastMailCount = f.count;

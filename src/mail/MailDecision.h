@@ -7,15 +7,15 @@
 
 // What a finished check found, and the settings that shape the report.
 struct CheckFacts {
-    bool manual = false;         // CheckNow was set
-    int count = 0;               // messages on the server
-    QByteArray newestDate;       // Date of the highest-numbered message
-    QByteArray lastMailDate;     // newest Date at the last new-mail report
-    int previousCount = 0;       // LastMailCount when the check began
-    bool launchClient = false;   // start the user's mail program on new mail
-    bool clientPathSet = false;  // a mail program is named
-    bool newMailSound = false;   // "Mail-1 Enabled"
-    bool noMailSound = false;    // "Mail-2 Enabled"
+    bool manual = false;        // CheckNow was set
+    int count = 0;              // messages on the server
+    QByteArray newestDate;      // Date of the highest-numbered message
+    QByteArray lastMailDate;    // newest Date at the last new-mail report
+    int previousCount = 0;      // LastMailCount when the check began
+    bool launchClient = false;  // start the user's mail program on new mail
+    bool clientPathSet = false; // a mail program is named
+    bool newMailSound = false;  // "Mail-1 Enabled"
+    bool noMailSound = false;   // "Mail-2 Enabled"
 };
 
 // How the program answers a finished check. Applying it is MailCheck's job;

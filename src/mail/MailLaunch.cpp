@@ -14,7 +14,8 @@ bool LaunchMailClient(const QString& commandLine, QWidget* owner)
     const QString text =
         QStringLiteral("%1: %2").arg(err::kFileNotFound).arg(ErrorDescription(err::kFileNotFound));
     if (owner)
-        MsgBox(text, platform::MsgButtons::Ok, platform::MsgIcon::Information, QStringLiteral("Error"), owner);
+        MsgBox(text, platform::MsgButtons::Ok, platform::MsgIcon::Information, QStringLiteral("Error"),
+               owner);
     else
         DebugLog(QStringLiteral("[E-Mail Notify] Unable to start the mail program: ") + text);
     return false;

@@ -40,8 +40,14 @@ frmPop3& MailProgram::mailbox()
     return *mailbox_;
 }
 
-frmPop3* MailProgram::mailboxIfCreated() const { return mailbox_.data(); }
-frmMail* MailProgram::composerIfLoaded() const { return composer_.data(); }
+frmPop3* MailProgram::mailboxIfCreated() const
+{
+    return mailbox_.data();
+}
+frmMail* MailProgram::composerIfLoaded() const
+{
+    return composer_.data();
+}
 
 frmMail& MailProgram::composer()
 {

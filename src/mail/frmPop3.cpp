@@ -37,8 +37,14 @@ constexpr int kMaxShownBody = 45000;
 const QByteArray kTooLong = "\r\n<--- Message Too Long to Display --->";
 constexpr int kWhiteTextFrom = 48;
 
-MailCheck& check() { return Mail().check(); }
-MailSettings& settings() { return Mail().settings(); }
+MailCheck& check()
+{
+    return Mail().check();
+}
+MailSettings& settings()
+{
+    return Mail().settings();
+}
 
 // The hourglass for the length of a server conversation.
 class WaitCursor {
@@ -61,7 +67,7 @@ frmPop3::frmPop3()
     connect(&c, &MailCheck::progressChanged, this, [this](int percent) {
         Dstatus->setValue(percent);
         Dstatus->setStyleSheet(percent >= kWhiteTextFrom ? QStringLiteral("color: white")
-                                                          : QStringLiteral("color: black"));
+                                                         : QStringLiteral("color: black"));
     });
     connect(&c, &MailCheck::launchAvailable, this, [this](bool available) {
         cmdControl[0]->setEnabled(available);
@@ -175,12 +181,18 @@ void frmPop3::setColumnsEnabled(bool enabled)
 void frmPop3::cmdControl_Click(int index)
 {
     switch (index) {
-    case 0: return mnuLaunch_Click();
-    case 1: return mnuDelete_Click();
-    case 2: return mnuReply_Click();
-    case 3: return mnuRead_Click();
-    case 4: return mnuClose_Click();
-    default: return;
+    case 0:
+        return mnuLaunch_Click();
+    case 1:
+        return mnuDelete_Click();
+    case 2:
+        return mnuReply_Click();
+    case 3:
+        return mnuRead_Click();
+    case 4:
+        return mnuClose_Click();
+    default:
+        return;
     }
 }
 
@@ -202,7 +214,10 @@ void frmPop3::mnuReply_Click()
     Mail().composer().show();
 }
 
-void frmPop3::mnuLaunch_Click() { LaunchMailClient(settings().txtBrowser, this); }
+void frmPop3::mnuLaunch_Click()
+{
+    LaunchMailClient(settings().txtBrowser, this);
+}
 
 void frmPop3::mnuClose_Click()
 {
@@ -266,7 +281,8 @@ bool frmPop3::retrieveSelected(bool forReply)
     c.CurrentMsg = n;
     Mail().composer().MailMsgNo = n;
     if (n < 1 || n > pop.messageCount()) {
-        c.recordError(err::kSubscript, QStringLiteral("No message is selected, or it is no longer on the server"));
+        c.recordError(err::kSubscript,
+                      QStringLiteral("No message is selected, or it is no longer on the server"));
         return false;
     }
     if (c.table().count() < n)

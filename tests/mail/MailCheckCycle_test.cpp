@@ -29,24 +29,24 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
     const Row rows[] = {
         {"manual empty, sound", true, 0, "", false, true, true, "", MsgAnswer::Ok, "", "/snd/none.wav", false,
          false, false, 0, "D1", "Email Status: No New Mail"},
-        {"manual empty, box", true, 0, "", false, true, false, "", MsgAnswer::Ok, "No new mail", "", false, false,
-         false, 0, "D1", "Email Status: No New Mail"},
-        {"manual old, yes", true, 4, "D1", true, true, true, "m", MsgAnswer::Yes, oldMail, "", false, true, false,
-         4, "D1", "Email Status: No New Mail, You have 3 old messages"},
+        {"manual empty, box", true, 0, "", false, true, false, "", MsgAnswer::Ok, "No new mail", "", false,
+         false, false, 0, "D1", "Email Status: No New Mail"},
+        {"manual old, yes", true, 4, "D1", true, true, true, "m", MsgAnswer::Yes, oldMail, "", false, true,
+         false, 4, "D1", "Email Status: No New Mail, You have 3 old messages"},
         {"manual old, no", true, 4, "D1", false, false, false, "", MsgAnswer::No, oldMail, "", false, false,
          false, 4, "D1", "Email Status: No New Mail, You have 3 old messages"},
-        {"manual new", true, 4, "D2", true, true, true, "m", MsgAnswer::Ok, "", "", false, true, false, 4, "D2",
-         "Mail Status: New mail"},
-        {"auto empty", false, 0, "", false, true, true, "", MsgAnswer::Ok, "", "", false, false, false, 3, "D1",
-         "Mail Status: No New Mail"},
-        {"auto old", false, 4, "D1", false, true, true, "", MsgAnswer::Ok, "", "", false, false, false, 3, "D1",
-         "Mail Status: No New Mail"},
+        {"manual new", true, 4, "D2", true, true, true, "m", MsgAnswer::Ok, "", "", false, true, false, 4,
+         "D2", "Mail Status: New mail"},
+        {"auto empty", false, 0, "", false, true, true, "", MsgAnswer::Ok, "", "", false, false, false, 3,
+         "D1", "Mail Status: No New Mail"},
+        {"auto old", false, 4, "D1", false, true, true, "", MsgAnswer::Ok, "", "", false, false, false, 3,
+         "D1", "Mail Status: No New Mail"},
         {"auto new, launch", false, 4, "D2", true, true, true, "mailer --inbox", MsgAnswer::Ok, "", "", false,
          false, true, 4, "D2", "Mail Status: Checking Email"},
-        {"auto new, sound", false, 4, "D2", false, true, true, "mailer", MsgAnswer::Ok, "", "/snd/new.wav", true,
-         false, false, 4, "D2", "Mail Status: New mail"},
-        {"auto new, quiet", false, 5, "'", false, false, true, "", MsgAnswer::Ok, "", "", true, false, false, 5,
-         "'", "Mail Status: New mail"},
+        {"auto new, sound", false, 4, "D2", false, true, true, "mailer", MsgAnswer::Ok, "", "/snd/new.wav",
+         true, false, false, 4, "D2", "Mail Status: New mail"},
+        {"auto new, quiet", false, 5, "'", false, false, true, "", MsgAnswer::Ok, "", "", true, false, false,
+         5, "'", "Mail Status: New mail"},
     };
     frmPop3& mailbox = Mail().mailbox();
     for (const Row& r : rows) {
@@ -97,7 +97,8 @@ TEST_F(CheckCycle, TicksCountToTheIntervalAndStopAtEmptyFields)
     const struct {
         const char *typed, *after;
         int minutes;
-    } intervals[] = {{"", "10", 10}, {"0", "10", 10}, {"abc", "10", 10}, {"-4", "10", 10}, {" 3 min", " 3 min", 3}};
+    } intervals[] = {
+        {"", "10", 10}, {"0", "10", 10}, {"abc", "10", 10}, {"-4", "10", 10}, {" 3 min", " 3 min", 3}};
     for (const auto& i : intervals) {
         SCOPED_TRACE(i.typed);
         check().MailTicks = 0;
@@ -111,13 +112,14 @@ TEST_F(CheckCycle, TicksCountToTheIntervalAndStopAtEmptyFields)
     }
     MailSettings& s = Mail().settings();
     const std::pair<QString*, const char*> blanks[] = {{&s.txtHost, "POP3 Host Name Required"},
-                  {&s.txtlogin, "POP3 Login Name Required"},
-                  {&s.txtPass, "POP3 Password Required"}};
+                                                       {&s.txtlogin, "POP3 Login Name Required"},
+                                                       {&s.txtPass, "POP3 Password Required"}};
     for (const auto& b : blanks) {
         doubles.boxes.clear();
         dueTick(true);
         ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-        EXPECT_EQ(doubles.boxes.shown()[0].text, u"Please fill in the blanks.. "_s + QString::fromLatin1(b.second));
+        EXPECT_EQ(doubles.boxes.shown()[0].text,
+                  u"Please fill in the blanks.. "_s + QString::fromLatin1(b.second));
         EXPECT_EQ(doubles.boxes.shown()[0].title, kProgramName);
         EXPECT_FALSE(check().CheckNow);
         *b.first = u"filled"_s;

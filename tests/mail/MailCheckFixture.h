@@ -76,11 +76,13 @@ class MailCheckFixture : public ::testing::Test {
             rows << list->item(r)->text();
         return rows;
     }
-    static QByteArray message(int n, const QByteArray& extraHeaders = {}, const QByteArray& body = "Hello.\r\n")
+    static QByteArray message(int n, const QByteArray& extraHeaders = {},
+                              const QByteArray& body = "Hello.\r\n")
     {
         return "From: Sender " + QByteArray::number(n) + " <s" + QByteArray::number(n) +
                "@example.org>\r\nDate: Mon, 7 Dec 2026 10:" + QByteArray::number(10 + n % 50) +
-               ":00 +0000\r\nSubject: Message " + QByteArray::number(n) + "\r\n" + extraHeaders + "\r\n" + body;
+               ":00 +0000\r\nSubject: Message " + QByteArray::number(n) + "\r\n" + extraHeaders + "\r\n" +
+               body;
     }
 
     TempHome home;

@@ -30,7 +30,8 @@ TEST_F(RealServer, ChecksListEveryMessageTellNewFromOldAndKeepThePasswordOutOfTh
     EXPECT_EQ(dates[0], u"'"_s);
     EXPECT_EQ(subjects[0], u"'"_s);
     EXPECT_EQ(subjects[249], u"Message 250"_s);
-    EXPECT_TRUE(Mail().mailbox().Label1[1]->text().contains(QRegularExpression(u"^250 Message\\(s\\)   [1-9]\\d+ Bytes Total$"_s)));
+    EXPECT_TRUE(Mail().mailbox().Label1[1]->text().contains(
+        QRegularExpression(u"^250 Message\\(s\\)   [1-9]\\d+ Bytes Total$"_s)));
 
     dueTick();
     EXPECT_EQ(form->ftpStatus->text(), u"Mail Status: No New Mail"_s);
@@ -40,8 +41,9 @@ TEST_F(RealServer, ChecksListEveryMessageTellNewFromOldAndKeepThePasswordOutOfTh
     EXPECT_TRUE(Mail().mailbox().isVisible());
 
     const QString log = debugLog();
-    for (const QString& line : {u"[E-Mail Notify] Checking Email"_s, u"[E-Mail Notify] You have 250 new messages"_s,
-                                u"[POP3] CLIENT: TOP 250 1"_s, u"[POP3] SERVER: +OK"_s})
+    for (const QString& line :
+         {u"[E-Mail Notify] Checking Email"_s, u"[E-Mail Notify] You have 250 new messages"_s,
+          u"[POP3] CLIENT: TOP 250 1"_s, u"[POP3] SERVER: +OK"_s})
         EXPECT_TRUE(log.contains(line)) << line.toStdString();
     EXPECT_FALSE(log.contains(server.password()));
 }
@@ -127,7 +129,8 @@ TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
     mailbox.show();
     QListWidget* first = mailbox.lMessages[0];
     QListWidget* subjects = mailbox.lMessages[2];
-    QTest::mouseClick(subjects->viewport(), Qt::LeftButton, {}, subjects->visualItemRect(subjects->item(1)).center());
+    QTest::mouseClick(subjects->viewport(), Qt::LeftButton, {},
+                      subjects->visualItemRect(subjects->item(1)).center());
     EXPECT_EQ(first->currentRow(), 1); // a click in any column selects the row in all
     QTest::mouseClick(first->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       first->visualItemRect(first->item(3)).center());
@@ -156,7 +159,8 @@ TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
     EXPECT_FALSE(mailbox.DeleteMessage(9, false));
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     EXPECT_EQ(doubles.boxes.shown()[0].title, u"Message not deleted"_s);
-    EXPECT_TRUE(doubles.boxes.shown()[0].text.startsWith(u"An error occurred while deleting message.\r\nError "_s));
+    EXPECT_TRUE(
+        doubles.boxes.shown()[0].text.startsWith(u"An error occurred while deleting message.\r\nError "_s));
     EXPECT_EQ(column(2).size(), 2);
     EXPECT_EQ(check().LastMailCount, 2);
     EXPECT_TRUE(mailbox.lMessages[0]->isEnabled());
