@@ -1,16 +1,20 @@
 #include "mail/MailWiring.h"
 
 #include "core/AppHooks.h"
+#include "core/DesktopNotices.h"
 #include "core/Form1.h"
 #include "mail/MailCheck.h"
 #include "mail/MailProgram.h"
 #include "mail/MailSettings.h"
+#include "mail/MailText.h"
 #include "mail/MailTrayIcon.h"
 #include "mail/frmMailSetup.h"
 #include "mail/frmPop3.h"
 #include "platform/Pop3Client.h"
 
 #include <QAction>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +23,22 @@ void showMailbox()
     frmPop3& mailbox = Mail().mailbox();
     mailbox.show();
     mailbox.raise();
+}
+
+// Most desktops show no tray icon: the notification is what tells the user
+// about new mail there.
+void announceNewMail()
+{
+    MailCheck& check = Mail().check();
+    const MessageTable& table = check.table();
+    if (table.count() == 0)
+        return;
+    // The icon is put up before LastMailCount takes the new count, so it
+    // still holds the count of the check before; a newest message that
+    // replaced a deleted one is new all the same.
+    const int arrived = std::max(1, table.count() - check.LastMailCount);
+    const MailMessage& newest = table[table.count()];
+    NotifyNewMail(arrived, DecodeHeaderValue(newest.From), DecodeHeaderValue(newest.Subject));
 }
 
 // The check cycle needs no window: it starts ticking at start-up and the
@@ -31,6 +51,7 @@ void loadMailbox()
     QObject::disconnect(&check, &MailCheck::newMailIcon, &check, nullptr);
     QObject::connect(&check, &MailCheck::showMailbox, &check, showMailbox);
     QObject::connect(&check, &MailCheck::newMailIcon, &check, ShowMailTrayIcon);
+    QObject::connect(&check, &MailCheck::newMailIcon, &check, announceNewMail);
     check.MailTicks = 0;
     check.start();
 }
@@ -52,6 +73,7 @@ void InstallMailHooks()
     AppHooks& hooks = Hooks();
     hooks.loadMailSettings = [] { Mail().settings().LoadMailSettings(); };
     hooks.loadMailbox = loadMailbox;
+    hooks.showMailbox = showMailbox;
     hooks.setMailPassword = [](const QString& password) { Mail().settings().txtPass = password; };
     hooks.closers[QStringLiteral("frmPop3")] = closeMailbox;
 }

@@ -65,7 +65,7 @@ TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
              "&Options: *mnucredits=&Show Credits|-|mnuSelPro=Select &Profiles|mnuGoOnline=Auto &Online|"
              "*mnuGoOffline=&Offline on Exit|mnuPrompt=Prompt Offline on &Exit|(mnuAutoDisconnect=Auto "
              "&Disconnect)|-|"
-             "mnuRestore=&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray",
+             "mnuRestore=&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|*mnuNotify=Desktop &Notifications",
              "&Profile: mnuadd=&Add|mnudel=&Delete|mnuSave=&Save",
              "&Email: mnuEmailCheck=&Check|mnuEmailSend=Send &New|-|mnuMailSetup=&Setup",
              "&Memo: mnuAway=&Away|mnuViewM=&View Log|mnuRestart=&Restart|-|mnuMemoSetup=&Setup",
