@@ -11,6 +11,10 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <utility>
 
 namespace platform {
@@ -104,17 +108,40 @@ struct FtpCallbacks {
             note(QStringLiteral("Unknown host key %1: refused").arg(print));
             return CURLKHSTAT_REJECT;
         }
-        bool accepted = false;
+        // The question goes to the GUI thread without blocking on it: should
+        // the program quit meanwhile, that thread joins this one and would
+        // never answer, so the wait also ends when the command is aborted.
+        struct Answer {
+            std::mutex lock;
+            std::condition_variable ready;
+            bool given = false;
+            bool accepted = false;
+        };
+        auto answer = std::make_shared<Answer>();
         FtpClient* owner = s.owner;
         QMetaObject::invokeMethod(
             owner,
-            [owner, print, &accepted] {
-                owner->worker_.flush(); // the trail so far comes before the question
-                accepted = owner->confirmHostKey && owner->confirmHostKey(print);
-                if (accepted)
-                    owner->acceptedHostKey_ = print;
+            [owner, print, answer] {
+                bool ok = false;
+                if (!owner->worker_.aborted()) {
+                    owner->worker_.flush(); // the trail so far comes before the question
+                    ok = owner->confirmHostKey && owner->confirmHostKey(print);
+                    if (ok && !owner->worker_.aborted())
+                        owner->acceptedHostKey_ = print;
+                }
+                const std::lock_guard<std::mutex> guard(answer->lock);
+                answer->accepted = ok;
+                answer->given = true;
+                answer->ready.notify_all();
             },
-            Qt::BlockingQueuedConnection);
+            Qt::QueuedConnection);
+        bool accepted = false;
+        {
+            std::unique_lock<std::mutex> wait(answer->lock);
+            while (!answer->given && !s.abort->load())
+                answer->ready.wait_for(wait, std::chrono::milliseconds(100));
+            accepted = answer->given && answer->accepted && !s.abort->load();
+        }
         if (!accepted)
             note(QStringLiteral("Unknown host key %1: refused").arg(print));
         return accepted ? CURLKHSTAT_FINE : CURLKHSTAT_REJECT;
