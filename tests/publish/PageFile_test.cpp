@@ -22,12 +22,7 @@ class PageFile : public ::testing::Test {
     QByteArray expand(const QByteArray& templ)
     {
         home.writeFile(u"t.html"_s, templ);
-        PageRequest r;
-        r.templateFile = home.file(u"t.html"_s);
-        r.status = u"Online"_s;
-        r.profileName = u"Home"_s;
-        r.credits = false;
-        ExpandTemplate(r);
+        ExpandTemplate({home.file(u"t.html"_s), u"Online"_s, u"Home"_s, false});
         return page();
     }
     QByteArray page() const { return home.readFile(u"$$tmp$$"_s); }
@@ -69,10 +64,8 @@ TEST_F(PageFile, CommentBlockUnlessRemoveCommentsAndBadInputStopsThePage)
     EXPECT_EQ(page(), "old page");
 
     WriteIni(u"StartUp"_s, u"RemoveComments"_s, u"1"_s);
-    PageRequest r;
-    r.templateFile = home.file(u"gone.html"_s);
     try {
-        ExpandTemplate(r);
+        ExpandTemplate({home.file(u"gone.html"_s), {}, {}});
         FAIL();
     } catch (const ProgramError& e) {
         EXPECT_EQ(e.number(), err::kFileNotFound);

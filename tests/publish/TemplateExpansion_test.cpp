@@ -15,15 +15,13 @@ namespace {
 
 ExpansionInputs sampleInputs()
 {
-    ExpansionInputs in;
-    in.status = "Online";
-    in.address = "192.0.2.7";
-    in.hostName = "halvorn.test";
-    in.custom = {"one", "two", "three", "four", "five"};
-    in.memo = {"192.0.2.7", "4175", "Default", "5", "40", false, true};
-    in.now = QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9));
-    in.locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    return in;
+    return {"Online",
+            "192.0.2.7",
+            "halvorn.test",
+            {"one", "two", "three", "four", "five"},
+            {"192.0.2.7", "4175", "Default", "5", "40", false, true},
+            QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)),
+            QLocale(QLocale::English, QLocale::UnitedStates)};
 }
 
 QByteArray expand(const QByteArray& tpl, const ExpansionInputs& in = sampleInputs(),
