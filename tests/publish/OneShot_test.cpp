@@ -45,29 +45,25 @@ class OneShot : public ::testing::Test {
 
 } // namespace
 
-TEST_F(OneShot, PublishesOfflineToALocalFolderAndExitsZero)
+TEST_F(OneShot, OfflineToALocalFolderExitsZeroAndAMissingTemplateNonZeroWithOneReason)
 {
     writeIni("Host=file://" + site.path().toUtf8() +
-             "\r\nRemoteFile=index.html\r\nHTML OFFline=off.html\r\n");
+             "\r\nRemoteFile=index.html\r\nHTML ONline=nowhere.html\r\nHTML OFFline=off.html\r\n");
     home.writeFile(u"off.html"_s, "<p>%status%</p>");
-    const RunResult r = run(u"-OFFLINE"_s);
-    ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.reasons.isEmpty()) << r.reasons.join(u'|').toStdString();
-    EXPECT_EQ(page(), "<p>Offline</p>\r\n");
-    EXPECT_FALSE(home.exists(u"$$tmp$$"_s)); // the exit procedure ran
-    EXPECT_TRUE(home.readFile(u"hvrn.ini"_s).contains("Status=Offline"));
-}
-
-TEST_F(OneShot, FailuresExitNonZeroWithOneReason)
-{
-    writeIni("Host=file://" + site.path().toUtf8() + "\r\nRemoteFile=index.html\r\nHTML ONline=nowhere.html\r\n");
     RunResult r = run(u"-online"_s);
     ASSERT_TRUE(r.finished);
     EXPECT_NE(r.exitCode, 0);
     ASSERT_EQ(r.reasons.size(), 1) << r.reasons.join(u'|').toStdString();
     EXPECT_TRUE(r.reasons[0].startsWith(u"Error: Online HTML file doesn't Exist!"_s));
     EXPECT_TRUE(page().isEmpty());
+
+    r = run(u"-OFFLINE"_s);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.reasons.isEmpty()) << r.reasons.join(u'|').toStdString();
+    EXPECT_EQ(page(), "<p>Offline</p>\r\n");
+    EXPECT_FALSE(home.exists(u"$$tmp$$"_s)); // the exit procedure ran
+    EXPECT_TRUE(home.readFile(u"hvrn.ini"_s).contains("Status=Offline"));
 }
 
 TEST_F(OneShot, FtpServerConfirmationDecidesTheExitCode)

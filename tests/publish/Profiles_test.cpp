@@ -62,7 +62,7 @@ TEST_F(Profiles, AddAsksForANameAndRefusesDefaultAndDuplicates)
     EXPECT_EQ(comboItems().size(), 2);
 }
 
-TEST_F(Profiles, SlotsAreReusedAsStored)
+TEST_F(Profiles, SlotsAreReusedAsStoredAndSelectingClearsTheEditedMark)
 {
     setSlots(u"3"_s, {u"A"_s, QString(), u"C"_s});
     add(u"B"_s);
@@ -72,6 +72,15 @@ TEST_F(Profiles, SlotsAreReusedAsStored)
     setSlots(u"3"_s, {u"A"_s, u"B"_s, QString()});
     add(u"D"_s);
     EXPECT_EQ(QStringList({slot("4"), slot("3"), slot("Count")}), QStringList({u"D"_s, u"<none>"_s, u"4"_s}));
+    // Selecting a profile clears the edited mark, editing sets it.
+    WriteIni(u"A"_s, u"Host"_s, u"h"_s);
+    publisher().ProfileDirty = true;
+    form->selectProfile(u"A"_s); // the loading changes txtHost
+    EXPECT_TRUE(publisher().ProfileDirty);
+    form->selectProfile(u"A"_s); // nothing changes now
+    EXPECT_FALSE(publisher().ProfileDirty);
+    form->txtRemoteFile->setText(u"x.html"_s);
+    EXPECT_TRUE(publisher().ProfileDirty);
 }
 
 TEST_F(Profiles, DeleteRemovesSlotAndSectionAfterConfirmation)
@@ -104,19 +113,6 @@ TEST_F(Profiles, DeleteRemovesSlotAndSectionAfterConfirmation)
     form->selectProfile(u"Default"_s);
     mainAction("mnudel")->trigger();
     expectOneBox(u"You can't delete Default"_s, u"Warning"_s);
-}
-
-TEST_F(Profiles, SelectingAProfileClearsDirtyAndEditingSetsIt)
-{
-    setSlots(u"1"_s, {u"Work"_s});
-    WriteIni(u"Work"_s, u"Host"_s, u"h"_s);
-    publisher().ProfileDirty = true;
-    form->selectProfile(u"Work"_s); // the loading changes txtHost
-    EXPECT_TRUE(publisher().ProfileDirty);
-    form->selectProfile(u"Work"_s); // nothing changes now
-    EXPECT_FALSE(publisher().ProfileDirty);
-    form->txtRemoteFile->setText(u"x.html"_s);
-    EXPECT_TRUE(publisher().ProfileDirty);
 }
 
 TEST_F(Profiles, BrowseButtonsFillTheirFields)
