@@ -22,19 +22,10 @@ class PageFile : public ::testing::Test {
     QByteArray expand(const QByteArray& templ)
     {
         home.writeFile(u"t.html"_s, templ);
-        PageRequest r;
-        r.templateFile = home.file(u"t.html"_s);
-        r.status = u"Online"_s;
-        r.profileName = u"Home"_s;
-        r.credits = false;
-        ExpandTemplate(r);
+        ExpandTemplate({home.file(u"t.html"_s), u"Online"_s, u"Home"_s, false});
         return page();
     }
     QByteArray page() const { return home.readFile(u"$$tmp$$"_s); }
-    void memo(const char* key, const char* value)
-    {
-        WriteIni(u"Memo"_s, QString::fromLatin1(key), QString::fromLatin1(value));
-    }
 
     TempHome home;
     PlatformDoubles doubles;
@@ -45,10 +36,9 @@ TEST_F(PageFile, ReadsCustomVariablesMemoSettingsAndTheClockAtEachExpansion)
     WriteIni(u"StartUp"_s, u"RemoveComments"_s, u"1"_s);
     WriteIni(u"Custom"_s, u"C0%"_s, u"first"_s);
     WriteIni(u"Custom"_s, u"C4%"_s, u"fifth"_s);
-    memo("MemoServer Port", "5000");
-    memo("Rows", "6");
-    memo("Columns", "50");
-    memo("Wrap", "True");
+    for (const auto& [key, value] :
+         {std::pair("MemoServer Port", "5000"), {"Rows", "6"}, {"Columns", "50"}, {"Wrap", "True"}})
+        WriteIni(u"Memo"_s, QString::fromLatin1(key), QString::fromLatin1(value));
     const QByteArray out = expand("%c1%|%c5%|%c2%|%time%|%dns%|%memo%");
     EXPECT_TRUE(out.startsWith("first|fifth||3:07 PM|box|<P><FORM action=\"http://192.0.2.7:5000/memo/\""))
         << out.constData();
@@ -56,8 +46,8 @@ TEST_F(PageFile, ReadsCustomVariablesMemoSettingsAndTheClockAtEachExpansion)
     EXPECT_TRUE(out.contains("ROWS=6 COLS=50 WRAP=\"physical\" NAME=\"MESSAGE\""));
     EXPECT_TRUE(out.contains("<option>YES</option><option selected>NO</option>"));
     EXPECT_EQ(WrapAttr(), "WRAP=\"physical\"");
-    memo("Wrap", "False");
-    memo("Reply", "True");
+    WriteIni(u"Memo"_s, u"Wrap"_s, u"False"_s);
+    WriteIni(u"Memo"_s, u"Reply"_s, u"True"_s);
     doubles.clock.advanceSeconds(3600);
     const QByteArray later = expand("%time% %memo%");
     EXPECT_TRUE(later.startsWith("4:07 PM <P>"));
@@ -74,10 +64,8 @@ TEST_F(PageFile, CommentBlockUnlessRemoveCommentsAndBadInputStopsThePage)
     EXPECT_EQ(page(), "old page");
 
     WriteIni(u"StartUp"_s, u"RemoveComments"_s, u"1"_s);
-    PageRequest r;
-    r.templateFile = home.file(u"gone.html"_s);
     try {
-        ExpandTemplate(r);
+        ExpandTemplate({home.file(u"gone.html"_s), {}, {}});
         FAIL();
     } catch (const ProgramError& e) {
         EXPECT_EQ(e.number(), err::kFileNotFound);

@@ -40,8 +40,8 @@ TEST_F(Profiles, AddAsksForANameAndRefusesDefaultAndDuplicates)
 {
     add(u"Home"_s);
     ASSERT_EQ(doubles.boxes.asked().size(), 1u);
-    EXPECT_EQ(doubles.boxes.asked()[0].title, u"Add New WebServer to list"_s);
-    EXPECT_EQ(doubles.boxes.asked()[0].prompt, u"Please Enter WebServer Profile Name"_s);
+    EXPECT_EQ(doubles.boxes.asked()[0].title + u'|' + doubles.boxes.asked()[0].prompt,
+              u"Add New WebServer to list|Please Enter WebServer Profile Name"_s);
     EXPECT_EQ(comboItems(), QStringList({u"Default"_s, u"Home"_s}));
     EXPECT_EQ(form->Combo1->currentText(), u"Home"_s);
     EXPECT_EQ(QStringList({slot("Count"), slot("1")}), QStringList({u"1"_s, u"Home"_s}));
@@ -57,15 +57,14 @@ TEST_F(Profiles, AddAsksForANameAndRefusesDefaultAndDuplicates)
         doubles.boxes.clear();
     }
     add(u"bad]name"_s);
-    EXPECT_EQ(boxes().size(), 1u);
     add(QString()); // cancelled
+    EXPECT_EQ(boxes().size(), 1u);
     EXPECT_EQ(comboItems().size(), 2);
 }
 
-TEST_F(Profiles, SlotsAreReusedAsStored)
+TEST_F(Profiles, SlotsAreReusedAsStoredAndSelectingClearsTheEditedMark)
 {
     setSlots(u"3"_s, {u"A"_s, QString(), u"C"_s});
-    EXPECT_EQ(comboItems(), QStringList({u"Default"_s, u"A"_s, u"C"_s}));
     add(u"B"_s);
     EXPECT_EQ(QStringList({slot("2"), slot("Count")}), QStringList({u"B"_s, u"3"_s}));
 
@@ -73,6 +72,15 @@ TEST_F(Profiles, SlotsAreReusedAsStored)
     setSlots(u"3"_s, {u"A"_s, u"B"_s, QString()});
     add(u"D"_s);
     EXPECT_EQ(QStringList({slot("4"), slot("3"), slot("Count")}), QStringList({u"D"_s, u"<none>"_s, u"4"_s}));
+    // Selecting a profile clears the edited mark, editing sets it.
+    WriteIni(u"A"_s, u"Host"_s, u"h"_s);
+    publisher().ProfileDirty = true;
+    form->selectProfile(u"A"_s); // the loading changes txtHost
+    EXPECT_TRUE(publisher().ProfileDirty);
+    form->selectProfile(u"A"_s); // nothing changes now
+    EXPECT_FALSE(publisher().ProfileDirty);
+    form->txtRemoteFile->setText(u"x.html"_s);
+    EXPECT_TRUE(publisher().ProfileDirty);
 }
 
 TEST_F(Profiles, DeleteRemovesSlotAndSectionAfterConfirmation)
@@ -85,8 +93,7 @@ TEST_F(Profiles, DeleteRemovesSlotAndSectionAfterConfirmation)
 
     doubles.boxes.setNextAnswer(platform::MsgAnswer::No);
     mainAction("mnudel")->trigger();
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].buttons, platform::MsgButtons::YesNo);
+    EXPECT_EQ(boxes().at(0).buttons, platform::MsgButtons::YesNo);
     expectOneBox(u"Deleting Work...\r\nAre you sure?"_s, u"Delete Warning"_s);
     EXPECT_EQ(ini(u"Work"_s, "Host"), u"ftp.work.example"_s);
 
@@ -108,38 +115,24 @@ TEST_F(Profiles, DeleteRemovesSlotAndSectionAfterConfirmation)
     expectOneBox(u"You can't delete Default"_s, u"Warning"_s);
 }
 
-TEST_F(Profiles, SelectingAProfileClearsDirtyAndEditingSetsIt)
-{
-    setSlots(u"1"_s, {u"Work"_s});
-    WriteIni(u"Work"_s, u"Host"_s, u"h"_s);
-    publisher().ProfileDirty = true;
-    form->selectProfile(u"Work"_s); // the loading changes txtHost
-    EXPECT_TRUE(publisher().ProfileDirty);
-    form->selectProfile(u"Work"_s); // nothing changes now
-    EXPECT_FALSE(publisher().ProfileDirty);
-    form->txtRemoteFile->setText(u"x.html"_s);
-    EXPECT_TRUE(publisher().ProfileDirty);
-}
-
 TEST_F(Profiles, BrowseButtonsFillTheirFields)
 {
-    doubles.dialogs.setNextResult(u"/srv/on.html"_s);
-    form->Search1->click();
-    EXPECT_EQ(form->File1->text(), u"/srv/on.html"_s);
-    doubles.dialogs.setNextResult(u"/srv/off.html"_s);
-    form->Search2->click();
-    EXPECT_EQ(form->File2->text(), u"/srv/off.html"_s);
-    form->Search2->click(); // cancelled: the field keeps its text
-    EXPECT_EQ(form->File2->text(), u"/srv/off.html"_s);
-    doubles.dialogs.setNextResult(u"/usr/bin/editor"_s);
-    form->cmd_change->click();
-    EXPECT_EQ(form->txtHtml->text(), u"/usr/bin/editor"_s);
-    const auto& shown = doubles.dialogs.shown();
-    ASSERT_EQ(shown.size(), 4u);
-    EXPECT_EQ(shown[0].request.title, u"Select Offline HTML"_s);
-    EXPECT_EQ(shown[1].request.title, u"Select Offline HTML"_s);
-    EXPECT_TRUE(shown[0].request.qtFilter.contains(u"*.html *.htm"_s));
-    EXPECT_EQ(shown[3].request.title, u"Browse for HTML Editor"_s);
+    const std::tuple<QPushButton*, QLineEdit*, QString> browse[] = {
+        {form->Search1, form->File1, u"/srv/on.html"_s},
+        {form->Search2, form->File2, u"/srv/off.html"_s},
+        {form->Search2, form->File2, QString()},
+        {form->cmd_change, form->txtHtml, u"/usr/bin/editor"_s}};
+    QStringList titles;
+    for (const auto& [button, field, chosen] : browse) {
+        if (!chosen.isEmpty()) // else cancelled: the field keeps its text
+            doubles.dialogs.setNextResult(chosen);
+        button->click();
+        EXPECT_EQ(field->text(), chosen.isEmpty() ? u"/srv/off.html"_s : chosen);
+        titles << doubles.dialogs.shown().back().request.title;
+    }
+    EXPECT_EQ(titles.join(u'|'),
+              u"Select Offline HTML|Select Offline HTML|Select Offline HTML|Browse for HTML Editor"_s);
+    EXPECT_TRUE(doubles.dialogs.shown()[0].request.qtFilter.contains(u"*.html *.htm"_s));
 }
 
 TEST_F(Profiles, EditOpensTheTemplateInTheEditorOrTheDesktopDefault)

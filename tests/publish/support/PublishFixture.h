@@ -9,21 +9,18 @@
 #include "platform/doubles/FakeHostInfo.h"
 #include "publish/PublishWiring.h"
 #include "publish/Publisher.h"
+#include "FtpTestServer.h"
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -66,11 +63,6 @@ class PublishFixture : public ::testing::Test {
     QString ini(const QString& section, const char* key) const
     {
         return ReadIni(section, QString::fromLatin1(key), u"<none>"_s);
-    }
-    static QByteArray slurp(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     // The Default profile pointed at a server, with plain pages (no comment
     // block, no credits) so expected bytes are easy to write down.

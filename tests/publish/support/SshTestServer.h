@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
+#include "FtpTestServer.h"
+#include "PublishFixture.h"
+
 #include <QTcpServer>
-#include <QTemporaryDir>
 
 #include <unistd.h>
 
@@ -53,9 +51,7 @@ class SshTestServer {
     }
     ~SshTestServer()
     {
-        process_.terminate();
-        if (!process_.waitForFinished(3000))
-            process_.kill(), process_.waitForFinished(3000);
+        stopProcess(process_);
         if (madePrivsepDir_)
             QDir().rmdir(u"/run/sshd"_s);
     }
@@ -65,11 +61,7 @@ class SshTestServer {
     QString userKey() const { return dir_.filePath(u"userkey"_s); }
     // The absolute folder the server writes the page into.
     QString siteDir() const { return dir_.filePath(u"site/public_html"_s); }
-    QByteArray stored() const
-    {
-        QFile f(siteDir() + u"/index.html"_s);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray stored() const { return slurp(siteDir() + u"/index.html"_s); }
     QByteArray output() { return output_ + process_.readAll(); }
 
   private:
@@ -79,4 +71,36 @@ class SshTestServer {
     int port_ = 0;
     bool ready_ = false;
     bool madePrivsepDir_ = false;
+};
+
+// Publishing with the Default profile pointed at a server as root with the
+// throwaway key; known_hosts is read from $HOME/.ssh: a fresh, empty one.
+class SftpFixture : public PublishFixture {
+  protected:
+    void SetUp() override
+    {
+        if (!SshTestServer::available())
+            GTEST_SKIP() << "needs /usr/sbin/sshd (openssh-server) and root";
+        PublishFixture::SetUp();
+        previousHome_ = qgetenv("HOME");
+        qputenv("HOME", sshHome.path().toUtf8());
+    }
+    void TearDown() override
+    {
+        if (!previousHome_.isNull())
+            qputenv("HOME", previousHome_);
+        PublishFixture::TearDown();
+    }
+    void point(SshTestServer& server)
+    {
+        fillProfile(server.host(), server.siteDir());
+        form->txtPass->clear();
+        form->txtlogin->setText(u"root"_s);
+        mainAction("mnuSave")->trigger();
+        WriteIni(u"Default"_s, u"SSH Key File"_s, server.userKey());
+        publisher().ProfileDirty = false;
+    }
+
+    QTemporaryDir sshHome;
+    QByteArray previousHome_;
 };
