@@ -145,7 +145,7 @@ TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
     // A message the server does not have: nothing is shown as deleted.
     EXPECT_FALSE(mailbox.DeleteMessage(9, false));
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(doubles.boxes.shown()[0].title + doubles.boxes.shown()[0].text.left(48),
+    EXPECT_EQ(doubles.boxes.shown()[0].title + doubles.boxes.shown()[0].text.left(49),
               u"Message not deletedAn error occurred while deleting message.\r\nError "_s);
     EXPECT_TRUE(column(2).size() == 2 && check().LastMailCount == 2 && mailbox.lMessages[0]->isEnabled());
     EXPECT_TRUE(debugLog().contains(u"[E-Mail] Unable to delete message.. Error: "_s));

@@ -88,9 +88,9 @@ Pop3TestServer::Pop3TestServer(bool tls)
     QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFileDevice::ExeOther |
                                            QFileDevice::ReadOther | QFileDevice::ExeGroup |
                                            QFileDevice::ReadGroup);
-    for (const QString sub : {u"run"_s, u"state"_s, u"Maildir/new"_s, u"Maildir/cur"_s, u"Maildir/tmp"_s})
+    for (const QString& sub : {u"run"_s, u"state"_s, u"Maildir/new"_s, u"Maildir/cur"_s, u"Maildir/tmp"_s})
         root.mkpath(sub);
-    for (const QString sub : {u"Maildir"_s, u"Maildir/new"_s, u"Maildir/cur"_s, u"Maildir/tmp"_s})
+    for (const QString& sub : {u"Maildir"_s, u"Maildir/new"_s, u"Maildir/cur"_s, u"Maildir/tmp"_s})
         giveToNobody(root.filePath(sub));
     if (tls && !makeTestCertificate(dir_.path()))
         return;

@@ -18,6 +18,7 @@ class Pop3TestServer {
     ~Pop3TestServer() { stop(); }
 
     bool started() const { return port_ != 0; }
+    int port() const { return port_; }
     int tlsPort() const { return tlsPort_; } // 0 without tls
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
     QString user() const { return QStringLiteral("tester"); }
