@@ -1,15 +1,6 @@
 // The address book in the per-user store, and the "Address Book" window.
-#include "mail/AddressBook.h"
+#include "MailCheckFixture.h"
 #include "mail/frmAddAddress.h"
-#include "support/PlatformDoubles.h"
-
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
-
-namespace {
 
 class AddressBookTest : public ::testing::Test {
   protected:
@@ -76,6 +67,7 @@ TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTarget)
     EXPECT_EQ(AddressBook::Load().last(), "Cy <>");
 }
 
+// Cancel forgets additions; OK without a selection empties the field; a double click picks.
 TEST_F(AddressBookTest, CancelForgetsAndDoubleClickPicks)
 {
     AddressBook::Save({"Ann <a@x.org>"});
@@ -85,11 +77,9 @@ TEST_F(AddressBookTest, CancelForgetsAndDoubleClickPicks)
     w.cmdControl[3]->click();
     w.cmdControl[1]->click();
     EXPECT_EQ(picked + count() + QString::number(w.result()), "none10");
-    w.cmdControl[0]->click(); // nothing selected: the field is emptied
+    w.cmdControl[0]->click();
     EXPECT_EQ(picked + count(), "2");
     w.List2->setCurrentRow(0);
     w.List2_DblClick();
     EXPECT_EQ(picked, "Ann <a@x.org>");
 }
-
-} // namespace

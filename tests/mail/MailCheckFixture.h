@@ -1,13 +1,17 @@
 #pragma once
 
+// The folder's shared fixtures and the headers its tests have in common.
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
 #include "core/Form1.h"
+#include "mail/AddressBook.h"
 #include "mail/MailCheck.h"
 #include "mail/MailProgram.h"
 #include "mail/MailSettings.h"
 #include "mail/MailWiring.h"
+#include "mail/frmMail.h"
 #include "mail/frmPop3.h"
+#include "platform/MessageBoxes.h"
 #include "platform/Pop3Client.h"
 #include "support/MailServers.h"
 #include "support/PlatformDoubles.h"
@@ -15,10 +19,13 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
-
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
 #include <gtest/gtest.h>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;

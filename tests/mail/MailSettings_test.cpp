@@ -1,21 +1,14 @@
 // The mail settings in hvrn.ini and the "Email Setup" window over them.
+#include "MailCheckFixture.h"
 #include "core/Encrypt.h"
 #include "core/Ini.h"
-#include "mail/MailSettings.h"
 #include "mail/frmMailSetup.h"
 #include "platform/FileDialogs.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
 #include "tools/Sounds.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
-
-namespace {
 
 class MailSettingsTest : public ::testing::Test {
   protected:
@@ -84,16 +77,14 @@ TEST_F(MailSettingsTest, EveryValueRoundTripsExceptThePop3Password)
     MailSettings loaded;
     QSignalSpy reloaded(&loaded, &MailSettings::reloaded);
     loaded.LoadMailSettings();
-    EXPECT_EQ(reloaded.count(), 1);
-    EXPECT_EQ(loaded.txtPass, ""); // LoadPass hands that one over, not the loader
+    // LoadPass hands the POP3 password over, not the loader.
+    EXPECT_TRUE(reloaded.count() == 1 && loaded.txtPass.isEmpty());
     EXPECT_EQ(loaded.smtpTlsMode(), platform::MailTls::Try);
     EXPECT_EQ(loaded.smtpUser() + loaded.smtpPass(), "välue 11välue 12");
     loaded.txtPass = settings.txtPass;
     loaded.SaveMail();
     EXPECT_EQ(home.readFile(QStringLiteral("hvrn.ini")), saved);
-    loaded.smtpLogin.clear();
-    loaded.smtpPassword.clear();
-    loaded.txtlogin = QStringLiteral(" pop ");
+    loaded.smtpLogin.clear(), loaded.smtpPassword.clear(), loaded.txtlogin = QStringLiteral(" pop ");
     EXPECT_EQ(loaded.smtpUser() + loaded.smtpPass(), "popvälue 13");
 }
 
@@ -117,28 +108,6 @@ TEST_F(MailSettingsTest, NumbersReadAsChecksAndABadCheckStopsTheLoader)
               "TrueFalseTrue");
 }
 
-TEST_F(MailSettingsTest, WindowShowsEveryControlWithItsCaption)
-{
-    frmMailSetup w(settings);
-    QStringList shown{w.windowTitle(), w.findChild<QWidget*>("fraPop3")->property("title").toString()};
-    for (const QString& name :
-         QStringLiteral("chkMail lblMinutes lblHost lblLogin lblPass lblSmtp lblReturn "
-                        "lblUserName lblSig cmdBrowseSig chkDelOnRead chkDelOnReply chkCfmDel "
-                        "ChkCfmMsgSent chkLnchEmail lblBrowser cmd_mail chkSound_0 chkSound_1 "
-                        "chkSound_2 cmdMailBrowse_2 cmdControl_0 cmdControl_1")
-             .split(u' '))
-        shown << w.findChild<QWidget*>(name)->property("text").toString();
-    EXPECT_EQ(shown.join(u'|'),
-              "Email Setup| POP 3 E-mail Server |Check for new messages every|minute(s)|"
-              "Mail Server Address|POP3 Account|Password|SMTP Server Address|Return Address|"
-              "User Name|Signature File|...|Delete Message On Read|Delete Message On Reply|"
-              "Confirm Delete|Confirm Message Sent |Launch Email Client when new messages Arrive|"
-              "E-Mail Client Path:|&Browse|New Mail|No New Mail|Mail Deleted|...|&OK|&Cancel");
-    EXPECT_EQ(w.cmdBrowseSig->toolTip() + w.cmd_mail->toolTip() + w.cmdMailPlay[1]->toolTip(),
-              "Browse for FileSelect Email ReaderPlay Sound");
-    EXPECT_EQ(w.txtPass->echoMode() + w.txtSmtpPass->echoMode(), 2 * QLineEdit::Password);
-}
-
 TEST_F(MailSettingsTest, EditsCountAtOnceCancelRestoresAndTheCloseBoxOnlyHides)
 {
     WriteIni("Mail", "Host", "stored.host");
@@ -146,10 +115,8 @@ TEST_F(MailSettingsTest, EditsCountAtOnceCancelRestoresAndTheCloseBoxOnlyHides)
     frmMailSetup w(settings);
     QWidget mainWindow;
     w.showSetup(&mainWindow);
-    w.txtHost->setText(QStringLiteral("edited.host"));
-    w.txtPass->setText(QStringLiteral("typed"));
-    w.cboSmtpTls->setCurrentIndex(2);
-    w.chkTlsVerify->setChecked(false);
+    w.txtHost->setText(QStringLiteral("edited.host")), w.txtPass->setText(QStringLiteral("typed"));
+    w.cboSmtpTls->setCurrentIndex(2), w.chkTlsVerify->setChecked(false);
     EXPECT_EQ(settings.txtHost + settings.txtPass + settings.smtpTls, "edited.hosttypedrequire");
     EXPECT_FALSE(settings.tlsVerify);
     w.close();
@@ -158,32 +125,46 @@ TEST_F(MailSettingsTest, EditsCountAtOnceCancelRestoresAndTheCloseBoxOnlyHides)
 
     w.showSetup(&mainWindow);
     w.cmdControl[1]->click();
-    EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(settings.txtHost + w.txtHost->text(), "stored.hoststored.host");
-    EXPECT_TRUE(w.cboSmtpTls->currentIndex() == 0 && w.chkTlsVerify->isChecked());
+    EXPECT_TRUE(!w.isVisible() && w.cboSmtpTls->currentIndex() == 0 && w.chkTlsVerify->isChecked());
     EXPECT_EQ(settings.txtPass + w.txtPass->text(), "typedtyped");
 
-    w.showSetup(&mainWindow);
-    w.chkMail->setChecked(true);
-    w.cmdControl[0]->click();
+    w.showSetup(&mainWindow), w.chkMail->setChecked(true), w.cmdControl[0]->click();
     EXPECT_TRUE(!w.isVisible() && mainWindow.isVisible());
     EXPECT_EQ(ReadIni("Mail", "Enabled", "") + LoadStoredPassword("Startup", "MailPass"), "Truetyped");
 }
 
-TEST_F(MailSettingsTest, BrowseAndPlayButtonsUseTheirDialogsAndTheSoundRule)
+// Every control with its caption; the browse and play buttons use their
+// dialogs and the sound rule.
+TEST_F(MailSettingsTest, WindowControlsCaptionsDialogsAndSounds)
 {
     WriteIni("Sounds", "Mail-2 Enabled", "True");
     settings.LoadMailSettings();
     frmMailSetup w(settings);
+    QStringList captions{w.windowTitle(), w.findChild<QWidget*>("fraPop3")->property("title").toString()};
+    for (const QString& name :
+         QStringLiteral("chkMail lblMinutes lblHost lblLogin lblPass lblSmtp lblReturn "
+                        "lblUserName lblSig cmdBrowseSig chkDelOnRead chkDelOnReply chkCfmDel "
+                        "ChkCfmMsgSent chkLnchEmail lblBrowser cmd_mail chkSound_0 chkSound_1 "
+                        "chkSound_2 cmdMailBrowse_2 cmdControl_0 cmdControl_1")
+             .split(u' '))
+        captions << w.findChild<QWidget*>(name)->property("text").toString();
+    EXPECT_EQ(captions.join(u'|'),
+              "Email Setup| POP 3 E-mail Server |Check for new messages every|minute(s)|"
+              "Mail Server Address|POP3 Account|Password|SMTP Server Address|Return Address|"
+              "User Name|Signature File|...|Delete Message On Read|Delete Message On Reply|"
+              "Confirm Delete|Confirm Message Sent |Launch Email Client when new messages Arrive|"
+              "E-Mail Client Path:|&Browse|New Mail|No New Mail|Mail Deleted|...|&OK|&Cancel");
+    EXPECT_EQ(w.cmdBrowseSig->toolTip() + w.cmd_mail->toolTip() + w.cmdMailPlay[1]->toolTip(),
+              "Browse for FileSelect Email ReaderPlay Sound");
+    EXPECT_EQ(w.txtPass->echoMode() + w.txtSmtpPass->echoMode(), 2 * QLineEdit::Password);
     EXPECT_TRUE(!w.cmdMailBrowse[0]->isEnabled() && w.cmdMailBrowse[1]->isEnabled());
     w.chkSound[0]->click();
     EXPECT_TRUE(w.cmdMailBrowse[0]->isEnabled() && settings.chkSound[0]);
 
     w.txtSig->setText(QStringLiteral("/old/sig.txt"));
-    doubles.dialogs.setNextResult(QStringLiteral("/snd/new.wav"));
-    w.cmdMailBrowse[1]->click();
-    doubles.dialogs.setNextResult(QStringLiteral("/bin/reader"));
-    w.cmd_mail->click();
+    doubles.dialogs.setNextResult(QStringLiteral("/snd/new.wav")), w.cmdMailBrowse[1]->click();
+    doubles.dialogs.setNextResult(QStringLiteral("/bin/reader")), w.cmd_mail->click();
     w.cmdBrowseSig->click(); // cancelled
     EXPECT_EQ(settings.txtSound[1] + settings.txtBrowser + settings.txtSig,
               "/snd/new.wav/bin/reader/old/sig.txt");
@@ -198,11 +179,8 @@ TEST_F(MailSettingsTest, BrowseAndPlayButtonsUseTheirDialogsAndTheSoundRule)
     EXPECT_EQ(shown[2].request.title + shown[2].request.qtFilter,
               "Select Signature File" + ConvertDialogFilter("All files (*.*)|*.*"));
 
-    w.cmdMailPlay[1]->click();
+    w.cmdMailPlay[1]->click(); // without a sound output: a beep
     doubles.sound.outputs = 1;
     w.cmdMailPlay[1]->click();
-    EXPECT_EQ(doubles.sound.beeps, 1);
-    EXPECT_EQ(doubles.sound.played, QStringList({"/snd/new.wav"}));
+    EXPECT_EQ(QString::number(doubles.sound.beeps) + doubles.sound.played.join(u'|'), "1/snd/new.wav");
 }
-
-} // namespace

@@ -1,13 +1,6 @@
 #include "MailCheckFixture.h"
 
-#include "mail/frmMail.h"
-#include "platform/MessageBoxes.h"
-
-#include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QRegularExpression>
-#include <QTest>
 #include <QTimer>
 
 using RealServer = MailCheckFixture;
@@ -27,8 +20,8 @@ TEST_F(RealServer, ChecksListEveryMessageTellNewFromOldAndKeepThePasswordOutOfTh
     const QStringList from = column(0), dates = column(1), subjects = column(2);
     ASSERT_EQ(from.size(), 250);
     EXPECT_EQ(from[0], u"Jörg <j@example.org>"_s);
-    EXPECT_EQ(dates[0], u"'"_s);
-    EXPECT_EQ(subjects[0], u"'"_s);
+    EXPECT_EQ(dates[0], u"'"_s); // no date and no subject both show as "'"
+    EXPECT_EQ(subjects[0], dates[0]);
     EXPECT_EQ(subjects[249], u"Message 250"_s);
     EXPECT_TRUE(Mail().mailbox().Label1[1]->text().contains(
         QRegularExpression(u"^250 Message\\(s\\)   [1-9]\\d+ Bytes Total$"_s)));
@@ -37,8 +30,7 @@ TEST_F(RealServer, ChecksListEveryMessageTellNewFromOldAndKeepThePasswordOutOfTh
     EXPECT_EQ(form->ftpStatus->text(), u"Mail Status: No New Mail"_s);
     ASSERT_TRUE(mailTray.present());
     mailTray.send(platform::kTrayRightDoubleClick);
-    EXPECT_FALSE(mailTray.present());
-    EXPECT_TRUE(Mail().mailbox().isVisible());
+    EXPECT_TRUE(!mailTray.present() && Mail().mailbox().isVisible());
 
     const QString log = debugLog();
     for (const QString& line :
@@ -73,8 +65,7 @@ TEST_F(RealServer, ARefusedLoginOrASilentServerEndsTheCheckWithItsError)
     server.freeze();
     int ticks = 0;
     QTimer heartbeat;
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
-    heartbeat.start(20);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; }), heartbeat.start(20);
     dueTick(true);
     expectFailure();
     EXPECT_GT(ticks, 10);
@@ -101,10 +92,8 @@ TEST_F(RealServer, ReadingAMegabyteShowsProgressCutsTheBodyAndReplyCanDelete)
     ASSERT_GT(progress.size(), 100);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_GE(progress.last(), 90);
-    EXPECT_TRUE(mailbox.Dstatus->styleSheet().contains(u"white"_s));
-    EXPECT_FALSE(mailbox.Dstatus->isVisible());
-    const QByteArray shown = Mail().globals.ReadMsgBody;
-    EXPECT_EQ(shown, body.left(45000) + "\r\n<--- Message Too Long to Display --->");
+    EXPECT_TRUE(mailbox.Dstatus->styleSheet().contains(u"white"_s) && !mailbox.Dstatus->isVisible());
+    EXPECT_EQ(Mail().globals.ReadMsgBody, body.left(45000) + "\r\n<--- Message Too Long to Display --->");
     frmMail& composer = Mail().composer();
     EXPECT_EQ(composer.lblSubject->text(), u"Grüße"_s);
     EXPECT_TRUE(composer.MessageText->toPlainText().startsWith(u"000000 xxx"_s));
@@ -113,9 +102,8 @@ TEST_F(RealServer, ReadingAMegabyteShowsProgressCutsTheBodyAndReplyCanDelete)
     Mail().settings().chkDelOnReply = true;
     mailbox.lMessages[0]->setCurrentRow(1);
     mailbox.mnuReply_Click();
-    EXPECT_EQ(server.messageCount(), 1);
+    EXPECT_TRUE(server.messageCount() == 1 && check().LastMailCount == 1);
     EXPECT_EQ(column(2), QStringList{u"Grüße"_s});
-    EXPECT_EQ(check().LastMailCount, 1);
 }
 
 TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
@@ -140,8 +128,8 @@ TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
 
     mailbox.mnuDelete_Click();
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(doubles.boxes.shown()[0].title, u"Deleting Messages From Server"_s);
-    EXPECT_EQ(server.messageCount(), 3);
+    EXPECT_EQ(doubles.boxes.shown()[0].title + QString::number(server.messageCount()),
+              u"Deleting Messages From Server3"_s);
     EXPECT_EQ(column(2), (QStringList{u"Message 1"_s, u"Message 3"_s, u"Message 5"_s}));
     EXPECT_EQ(check().LastMailCount, 3);
     EXPECT_EQ(mailbox.Label1[1]->text(), u"Message(s) Deleted."_s);
@@ -151,19 +139,15 @@ TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
     doubles.boxes.clear();
     first->setCurrentRow(0);
     mailbox.mnuDelete_Click();
-    EXPECT_TRUE(doubles.boxes.shown().empty());
-    EXPECT_EQ(server.messageCount(), 2);
+    EXPECT_TRUE(doubles.boxes.shown().empty() && server.messageCount() == 2);
     EXPECT_EQ(column(2), (QStringList{u"Message 3"_s, u"Message 5"_s}));
 
     // A message the server does not have: nothing is shown as deleted.
     EXPECT_FALSE(mailbox.DeleteMessage(9, false));
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(doubles.boxes.shown()[0].title, u"Message not deleted"_s);
-    EXPECT_TRUE(
-        doubles.boxes.shown()[0].text.startsWith(u"An error occurred while deleting message.\r\nError "_s));
-    EXPECT_EQ(column(2).size(), 2);
-    EXPECT_EQ(check().LastMailCount, 2);
-    EXPECT_TRUE(mailbox.lMessages[0]->isEnabled());
+    EXPECT_EQ(doubles.boxes.shown()[0].title + doubles.boxes.shown()[0].text.left(49),
+              u"Message not deletedAn error occurred while deleting message.\r\nError "_s);
+    EXPECT_TRUE(column(2).size() == 2 && check().LastMailCount == 2 && mailbox.lMessages[0]->isEnabled());
     EXPECT_TRUE(debugLog().contains(u"[E-Mail] Unable to delete message.. Error: "_s));
 
     mailbox.close(); // the close box only hides; Close also takes the icon away
@@ -171,13 +155,12 @@ TEST_F(RealServer, DeletingRemovesExactlyTheMessagesTheServerGaveUp)
     mailTray.add({}, u"You have mail"_s);
     mailbox.show();
     mailbox.mnuClose_Click();
-    EXPECT_FALSE(mailbox.isVisible());
-    EXPECT_FALSE(mailTray.present());
+    EXPECT_FALSE(mailbox.isVisible() || mailTray.present());
 }
 
 TEST_F(RealServer, Pop3sWithAThrowawayCertificate)
 {
-    Pop3TestServer server(Pop3TestServer::Options{true});
+    Pop3TestServer server(true);
     server.addMessage(message(1));
     useServer(server);
     Mail().settings().txtHost = u"pop3s://127.0.0.1:%1"_s.arg(server.tlsPort());
@@ -185,7 +168,6 @@ TEST_F(RealServer, Pop3sWithAThrowawayCertificate)
     dueTick(); // the certificate is checked by default, and nobody signed it
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     EXPECT_EQ(doubles.boxes.shown()[0].title, u"Error"_s);
-
     Mail().settings().tlsVerify = false;
     dueTick();
     dueTick();

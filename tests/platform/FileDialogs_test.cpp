@@ -1,16 +1,13 @@
 #include "platform/FileDialogProvider.h"
 #include "platform/FileDialogs.h"
-
 #include "support/PlatformDoubles.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -50,8 +47,7 @@ TEST(DialogText, FiltersBecomeQtFiltersAndAnswersPlainPaths)
         {clean, "/tmp/x.wav" + QString(QChar(u'\0')) + "rest of buffer", "/tmp/x.wav"},
         {clean, longest, longest},
         {clean, longest + 'a', ""},
-        {clean, QString(300, ' '), ""},
-    };
+        {clean, QString(300, ' '), ""}};
     for (const auto& c : cases)
         EXPECT_EQ(c.rule(c.given), c.expected) << c.given.toStdString();
 }

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,11 +21,11 @@ namespace {
 constexpr int kStartMilliseconds = 15000;
 
 // Dovecot refuses to deliver mail as root: the mailbox belongs to "nobody".
-struct MailOwner {
-    uid_t uid = getpwnam("nobody")->pw_uid;
-    gid_t gid = getgrnam("nogroup")->gr_gid;
-    void take(const QString& path) const { (void)::chown(QFile::encodeName(path).constData(), uid, gid); }
-};
+void giveToNobody(const QString& path)
+{
+    (void)::chown(QFile::encodeName(path).constData(), getpwnam("nobody")->pw_uid,
+                  getgrnam("nogroup")->gr_gid);
+}
 
 bool waitForListener(int port, const QProcess& process)
 {
@@ -54,15 +53,8 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-} // namespace
-
-int FreeLoopbackPort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
-bool MakeTestCertificate(const QString& folder)
+// A self-signed certificate and key for 127.0.0.1 in folder: cert.pem, key.pem.
+bool makeTestCertificate(const QString& folder)
 {
     QProcess openssl;
     openssl.start(u"/usr/bin/openssl"_s,
@@ -72,31 +64,56 @@ bool MakeTestCertificate(const QString& folder)
     return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
 }
 
+void stopProcess(QProcess& process)
+{
+    process.terminate();
+    if (!process.waitForFinished(5000))
+        process.kill(), process.waitForFinished(3000);
+}
+
+} // namespace
+
+int FreeLoopbackPort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
 // ---- Pop3TestServer
 
-Pop3TestServer::Pop3TestServer(const Options& options)
+Pop3TestServer::Pop3TestServer(bool tls)
 {
     QDir root(dir_.path());
-    for (const char* sub : {"run", "state", "Maildir/new", "Maildir/cur", "Maildir/tmp"})
-        root.mkpath(QString::fromLatin1(sub));
     // The server's own users must reach the folder that holds the mailbox.
     QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFileDevice::ExeOther |
                                            QFileDevice::ReadOther | QFileDevice::ExeGroup |
                                            QFileDevice::ReadGroup);
-    for (const char* sub : {"Maildir", "Maildir/new", "Maildir/cur", "Maildir/tmp"})
-        MailOwner().take(root.filePath(QString::fromLatin1(sub)));
-    if (options.tls && !MakeTestCertificate(dir_.path()))
+    for (const QString& sub : {u"run"_s, u"state"_s, u"Maildir/new"_s, u"Maildir/cur"_s, u"Maildir/tmp"_s})
+        root.mkpath(sub);
+    for (const QString& sub : {u"Maildir"_s, u"Maildir/new"_s, u"Maildir/cur"_s, u"Maildir/tmp"_s})
+        giveToNobody(root.filePath(sub));
+    if (tls && !makeTestCertificate(dir_.path()))
         return;
     // A port taken between the probe and dovecot's bind costs one more try.
-    for (int attempt = 0; attempt < 3 && !start(options); ++attempt) {
+    for (int attempt = 0; attempt < 3 && !start(tls); ++attempt) {
     }
 }
 
-bool Pop3TestServer::start(const Options& options)
+bool Pop3TestServer::start(bool tls)
 {
     port_ = FreeLoopbackPort();
-    tlsPort_ = options.tls ? FreeLoopbackPort() : 0;
-    writeConfig(options);
+    tlsPort_ = tls ? FreeLoopbackPort() : 0;
+    const QString base = dir_.path();
+    // The folder, the ports, then the TLS lines.
+    QString conf = QString::fromUtf8(readFile(QStringLiteral(HALVORN_SUPPORT_SERVERS "/dovecot.conf")))
+                       .replace(u"@DIR@"_s, base)
+                       .replace(u"@PORT@"_s, QString::number(port_))
+                       .replace(u"@TLSPORT@"_s, QString::number(tlsPort_));
+    conf +=
+        tls ? u"ssl = yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem\n"_s.arg(base) : u"ssl = no\n"_s;
+    writeFile(dir_.filePath(u"dovecot.conf"_s), conf.toUtf8());
+    writeFile(dir_.filePath(u"users"_s), "tester:{PLAIN}secret:::::\n");
+
     master_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     master_.setChildProcessModifier([] { ::setpgid(0, 0); });
     master_.start(u"/usr/sbin/dovecot"_s, QStringList{u"-F"_s, u"-c"_s, dir_.filePath(u"dovecot.conf"_s)});
@@ -108,61 +125,6 @@ bool Pop3TestServer::start(const Options& options)
     return false;
 }
 
-void Pop3TestServer::writeConfig(const Options& options) const
-{
-    const QString base = dir_.path();
-    QString conf = uR"(base_dir = %1/run
-state_dir = %1/state
-log_path = %1/dovecot.log
-protocols = pop3
-listen = 127.0.0.1
-disable_plaintext_auth = no
-auth_mechanisms = plain login
-auth_failure_delay = 0
-first_valid_uid = 0
-first_valid_gid = 0
-mail_location = maildir:%1/Maildir
-pop3_uidl_format = %f
-passdb {
-  driver = passwd-file
-  args = %1/users
-}
-userdb {
-  driver = static
-  args = uid=%2 gid=%3 home=%1
-}
-service pop3-login {
-  inet_listener pop3 {
-    address = 127.0.0.1
-    port = %4
-  }
-  inet_listener pop3s {
-    address = 127.0.0.1
-    port = %5
-    ssl = yes
-  }
-}
-)"_s.arg(base, u"nobody"_s, u"nogroup"_s)
-                       .arg(port_)
-                       .arg(tlsPort_);
-    if (options.tls)
-        conf += u"ssl = yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem\n"_s.arg(base);
-    else
-        conf += u"ssl = no\n"_s;
-    writeFile(dir_.filePath(u"dovecot.conf"_s), conf.toUtf8());
-    writeFile(dir_.filePath(u"users"_s), "tester:{PLAIN}secret:::::\n");
-}
-
-Pop3TestServer::~Pop3TestServer()
-{
-    stop();
-}
-
-QString Pop3TestServer::address() const
-{
-    return u"127.0.0.1:%1"_s.arg(port_);
-}
-
 void Pop3TestServer::addMessage(const QByteArray& rfc822)
 {
     // Dovecot numbers new mail in the order of the file names' time stamps.
@@ -170,21 +132,14 @@ void Pop3TestServer::addMessage(const QByteArray& rfc822)
     const QString name = u"%1.M%2P%3.halvorn"_s.arg(1700000000 + added_).arg(added_).arg(getpid());
     const QString temporary = dir_.filePath(u"Maildir/tmp/"_s + name);
     writeFile(temporary, rfc822);
-    MailOwner().take(temporary);
+    giveToNobody(temporary);
     QFile::rename(temporary, dir_.filePath(u"Maildir/new/"_s + name));
 }
 
 int Pop3TestServer::messageCount() const
 {
-    int count = 0;
-    for (const char* sub : {"Maildir/new", "Maildir/cur"})
-        count += int(QDir(dir_.filePath(QString::fromLatin1(sub))).entryList(QDir::Files).size());
-    return count;
-}
-
-QString Pop3TestServer::log() const
-{
-    return QString::fromUtf8(readFile(dir_.filePath(u"dovecot.log"_s)));
+    return int(QDir(dir_.filePath(u"Maildir/new"_s)).entryList(QDir::Files).size() +
+               QDir(dir_.filePath(u"Maildir/cur"_s)).entryList(QDir::Files).size());
 }
 
 void Pop3TestServer::freeze()
@@ -202,10 +157,7 @@ void Pop3TestServer::stop()
     const pid_t group = pid_t(master_.processId());
     if (frozen_)
         ::kill(-group, SIGCONT);
-    frozen_ = false;
-    master_.terminate();
-    if (!master_.waitForFinished(5000))
-        master_.kill(), master_.waitForFinished(3000);
+    stopProcess(master_);
     QThread::msleep(100);
     ::kill(-group, SIGKILL); // any worker that outlived its master
 }
@@ -216,7 +168,7 @@ SmtpTestServer::SmtpTestServer(const Options& options)
 {
     QStringList args{QStringLiteral(HALVORN_SUPPORT_SERVERS "/smtp_server.py"), u"--dir"_s, dir_.path()};
     if (options.tls != Tls::Off) {
-        if (!MakeTestCertificate(dir_.path()))
+        if (!makeTestCertificate(dir_.path()))
             return;
         args << u"--tls"_s << (options.tls == Tls::StartTls ? u"starttls"_s : u"implicit"_s) << u"--cert"_s
              << dir_.filePath(u"cert.pem"_s) << u"--key"_s << dir_.filePath(u"key.pem"_s);
@@ -230,9 +182,9 @@ SmtpTestServer::SmtpTestServer(const Options& options)
     while (clock.elapsed() < kStartMilliseconds && process_.state() != QProcess::NotRunning) {
         process_.waitForReadyRead(200);
         out += process_.readAllStandardOutput();
-        const qsizetype at = out.indexOf("PORT ");
-        if (at >= 0 && out.indexOf('\n', at) > at) {
-            port_ = out.mid(at + 5, out.indexOf('\n', at) - at - 5).trimmed().toInt();
+        const qsizetype at = out.indexOf("PORT "), end = out.indexOf('\n', at);
+        if (at >= 0 && end > at) {
+            port_ = out.mid(at + 5, end - at - 5).trimmed().toInt();
             break;
         }
     }
@@ -240,16 +192,7 @@ SmtpTestServer::SmtpTestServer(const Options& options)
 
 SmtpTestServer::~SmtpTestServer()
 {
-    process_.terminate();
-    if (!process_.waitForFinished(3000)) {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
-}
-
-QString SmtpTestServer::address() const
-{
-    return u"127.0.0.1:%1"_s.arg(port_);
+    stopProcess(process_);
 }
 
 QList<SmtpTestServer::Received> SmtpTestServer::received() const
@@ -258,11 +201,10 @@ QList<SmtpTestServer::Received> SmtpTestServer::received() const
     const QDir dir(dir_.path());
     for (const QString& name : dir.entryList(QStringList{u"*.json"_s}, QDir::Files, QDir::Name)) {
         const QJsonObject envelope = QJsonDocument::fromJson(readFile(dir.filePath(name))).object();
-        Received mail;
-        mail.from = envelope.value(u"from"_s).toString();
+        Received mail{
+            envelope.value(u"from"_s).toString(), {}, readFile(dir.filePath(name.chopped(5) + u".eml"_s))};
         for (const QJsonValue& to : envelope.value(u"to"_s).toArray())
             mail.recipients << to.toString();
-        mail.data = readFile(dir.filePath(name.chopped(5) + u".eml"_s));
         all << mail;
     }
     return all;

@@ -3,33 +3,24 @@
 #include <QByteArray>
 #include <QList>
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <sys/types.h>
-
 // Real mail servers for tests, started on free loopback ports and removed
-// with everything they wrote when the object goes.
+// with everything they wrote when the object goes (members make them non-copyable).
 
 // A private dovecot serving one POP3 mailbox (a Maildir in a temporary
-// folder) to the user "tester" with the password "secret".
+// folder) to the user "tester" with the password "secret". With tls, a
+// throwaway certificate: STLS and a POP3S listener.
 class Pop3TestServer {
   public:
-    struct Options {
-        bool tls = false; // a throwaway certificate: STLS and a POP3S listener
-    };
-
-    Pop3TestServer() : Pop3TestServer(Options{}) {}
-    explicit Pop3TestServer(const Options& options);
-    ~Pop3TestServer();
-    Pop3TestServer(const Pop3TestServer&) = delete;
-    Pop3TestServer& operator=(const Pop3TestServer&) = delete;
+    explicit Pop3TestServer(bool tls = false);
+    ~Pop3TestServer() { stop(); }
 
     bool started() const { return port_ != 0; }
     int port() const { return port_; }
-    int tlsPort() const { return tlsPort_; } // 0 without Options::tls
-    QString address() const;                 // "127.0.0.1:port"
+    int tlsPort() const { return tlsPort_; } // 0 without tls
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
     QString user() const { return QStringLiteral("tester"); }
     QString password() const { return QStringLiteral("secret"); }
 
@@ -37,22 +28,16 @@ class Pop3TestServer {
     void addMessage(const QByteArray& rfc822);
     // Messages in the Maildir right now (deleted ones are gone from disk).
     int messageCount() const;
-    QString log() const;
-
     // Stops answering: every server process is suspended, connections stay open.
     void freeze();
-    // Shuts the server down: new connections are refused.
-    void stop();
 
   private:
-    bool start(const Options& options);
-    void writeConfig(const Options& options) const;
+    bool start(bool tls);
+    void stop();
 
     QTemporaryDir dir_;
     QProcess master_;
-    int port_ = 0;
-    int tlsPort_ = 0;
-    int added_ = 0;
+    int port_ = 0, tlsPort_ = 0, added_ = 0;
     bool frozen_ = false;
 };
 
@@ -63,9 +48,7 @@ class SmtpTestServer {
     enum class Tls { Off, StartTls, Implicit };
     struct Options {
         Tls tls = Tls::Off;
-        // AUTH PLAIN/LOGIN is offered only when a user is set.
-        QString user;
-        QString password;
+        QString user, password; // AUTH PLAIN/LOGIN is offered only when a user is set
     };
     struct Received {
         QString from;
@@ -76,12 +59,8 @@ class SmtpTestServer {
     SmtpTestServer() : SmtpTestServer(Options{}) {}
     explicit SmtpTestServer(const Options& options);
     ~SmtpTestServer();
-    SmtpTestServer(const SmtpTestServer&) = delete;
-    SmtpTestServer& operator=(const SmtpTestServer&) = delete;
 
-    bool started() const { return port_ != 0; }
-    int port() const { return port_; }
-    QString address() const; // "127.0.0.1:port"
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
     QList<Received> received() const;
 
   private:
@@ -90,7 +69,5 @@ class SmtpTestServer {
     int port_ = 0;
 };
 
-// A self-signed certificate and key for 127.0.0.1 in folder: cert.pem, key.pem.
-bool MakeTestCertificate(const QString& folder);
 // A loopback port that nothing listened on a moment ago.
 int FreeLoopbackPort();
