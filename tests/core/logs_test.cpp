@@ -1,25 +1,10 @@
-#include "core/CoreState.h"
-#include "core/Form1.h"
+#include "CoreFixture.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
-#include "core/frmDebug.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
-
-#include <QAction>
-
-#include <gtest/gtest.h>
 
 namespace {
 
-class LogsTest : public ::testing::Test {
-protected:
-    void SetUp() override { Core() = CoreState{}; }
-    void TearDown() override { Core() = CoreState{}; }
-
-    TempHome home;
-    PlatformDoubles doubles;
-};
+using LogsTest = CoreTest;
 
 TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitch)
 {
@@ -73,8 +58,7 @@ TEST_F(LogsTest, ErrorsAreLoggedAndBoxedExceptNumberZero401AndRemoteOnes)
                                           "[12/5/26 03:07:09 PM] 51 in Other\r\n");
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     const auto& box = doubles.boxes.shown().front();
-    EXPECT_EQ(box.title, "Program Error");
-    EXPECT_EQ(box.icon, platform::MsgIcon::Question);
+    EXPECT_TRUE(box.title == "Program Error" && box.icon == platform::MsgIcon::Question);
     EXPECT_TRUE(box.text.startsWith("There was an error 51: Internal error in Other\r\n\r\n"
                                     "This Error was logged to Error.log\r\n"
                                     "Please email this file to the Programmer.\r\n"));
@@ -114,14 +98,12 @@ TEST_F(LogsTest, SaveWritesTheWindowTextToTheChosenFile)
     doubles.dialogs.setNextResult(target);
     form.debugWindow()->mnuSave_Click();
     ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
-    const auto& request = doubles.dialogs.shown().front().request;
-    EXPECT_EQ(request.title, "Save DebugLog As");
-    EXPECT_EQ(request.proposedName, "HVRNbug.txt");
-    EXPECT_EQ(request.startDirectory, home.path());
-    EXPECT_EQ(home.readFile("saved.txt"), "[03:07:09 PM]  to be saved\r\n\r\n");
-    // Cancel writes nothing.
-    form.debugWindow()->mnuSave_Click();
-    EXPECT_EQ(home.readFile("saved.txt"), "[03:07:09 PM]  to be saved\r\n\r\n");
+    const auto& r = doubles.dialogs.shown().front().request;
+    EXPECT_EQ(r.title + '|' + r.proposedName + '|' + r.startDirectory, "Save DebugLog As|HVRNbug.txt|" + home.path());
+    const QByteArray saved = "[03:07:09 PM]  to be saved\r\n\r\n";
+    EXPECT_EQ(home.readFile("saved.txt"), saved);
+    form.debugWindow()->mnuSave_Click(); // cancelled: writes nothing
+    EXPECT_EQ(home.readFile("saved.txt"), saved);
 }
 
 } // namespace

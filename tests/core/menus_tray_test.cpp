@@ -1,20 +1,12 @@
-#include "core/CoreState.h"
-#include "core/Form1.h"
-#include "core/Ini.h"
+#include "CoreFixture.h"
 #include "core/StatusIcons.h"
 #include "core/TrayIcon.h"
-#include "core/frmDebug.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -37,12 +29,7 @@ QString shown(QMenu* menu)
     return menu->title() + ": " + items.join('|');
 }
 
-class MenusTest : public ::testing::Test {
-  protected:
-    void SetUp() override { Core() = CoreState{}; }
-    TempHome home;
-    PlatformDoubles doubles;
-};
+using MenusTest = CoreTest;
 
 TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
 {

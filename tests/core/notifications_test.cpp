@@ -1,16 +1,11 @@
+#include "CoreFixture.h"
 #include "core/AppHooks.h"
 #include "core/DesktopNotices.h"
-#include "core/Form1.h"
-#include "core/Ini.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
 
-#include <QAction>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
 #include <QtCore/qtestsupport_core.h>
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 

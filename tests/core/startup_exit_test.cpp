@@ -1,15 +1,9 @@
+#include "CoreFixture.h"
 #include "core/AppHooks.h"
-#include "core/CoreState.h"
-#include "core/ExitProcedure.h"
-#include "core/Form1.h"
-#include "core/frmAuto.h"
-#include "core/frmDebug.h"
-#include "core/Ini.h"
 #include "core/Encrypt.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
+#include "core/ExitProcedure.h"
+#include "core/frmAuto.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,15 +11,13 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 namespace {
 
-class StartUpTest : public ::testing::Test {
+class StartUpTest : public CoreTest {
 protected:
     void SetUp() override
     {
-        Core() = CoreState{};
+        CoreTest::SetUp();
         Hooks() = AppHooks{};
         auto record = [this](const char* step) { return [this, step] { steps << step; }; };
         Hooks().loadSounds = record("LoadSounds");
@@ -49,7 +41,7 @@ protected:
     {
         form.reset();
         Hooks() = AppHooks{};
-        Core() = CoreState{};
+        CoreTest::TearDown();
     }
 
     Form1& start(const QString& commandLine = QString())
@@ -63,8 +55,6 @@ protected:
     }
     bool checked(const char* name) { return form->action(name)->isChecked(); }
 
-    TempHome home;
-    PlatformDoubles doubles;
     std::unique_ptr<Form1> form;
     QStringList steps, closed, uploads;
 };
@@ -156,21 +146,13 @@ TEST_F(StartUpTest, SwitchesAreMatchedWholeAndInAnyCase)
     }
 }
 
-TEST_F(StartUpTest, AwayModeIsMirroredInBothMenusAndIsNoStatus)
+TEST_F(StartUpTest, ExitSavesStateAndAwayWhichIsNoStatusDeletesThePageAndClosesWindowsInOrder)
 {
     Form1& f = start();
-    for (const char* clicked : {"mnuAway2", "mnuAway"}) {
-        f.action(clicked)->trigger();
-        EXPECT_EQ(checked("mnuAway"), QByteArray(clicked) == "mnuAway2");
-        EXPECT_EQ(checked("mnuAway2"), checked("mnuAway"));
+    for (bool on : {true, false, true}) { // mirrored in both menus
+        f.action(on ? "mnuAway2" : "mnuAway")->trigger();
+        EXPECT_TRUE(checked("mnuAway") == on && checked("mnuAway2") == on);
     }
-    EXPECT_EQ(Core().CurrentStatus, "Offline");
-}
-
-TEST_F(StartUpTest, ExitSavesStateDeletesThePageAndClosesWindowsInOrder)
-{
-    Form1& f = start();
-    f.action("mnuAway")->trigger();
     f.txtHtml->setText("/usr/bin/gedit");
     f.txtHost->setText("edited.host");
     f.txtPass->setText("pw");
@@ -191,61 +173,53 @@ TEST_F(StartUpTest, ExitSavesStateDeletesThePageAndClosesWindowsInOrder)
     EXPECT_TRUE(uploads.isEmpty());  // Offline on Exit, but nothing was online
 }
 
-TEST_F(StartUpTest, CancelAtTheQuestionKeepsTheProgramRunning)
+TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitAndWhatTheQuestionsAnswersDo)
 {
-    home.writeFile("hvrn.ini", "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n");
-    Form1& f = start();
-    doubles.boxes.setNextAnswer(platform::MsgAnswer::Cancel);
-    f.cmd_Exit_Click();
-    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    const auto& box = doubles.boxes.shown().front();
-    EXPECT_EQ(QStringList({box.text, box.title}), QStringList({"Go Offline before exiting?", "Warning Dialog"}));
-    EXPECT_EQ(box.buttons, platform::MsgButtons::YesNoCancel);
-    EXPECT_FALSE(f.ended() || f.exiting() || Core().ExitAfterUpload);
-    EXPECT_TRUE(closed.isEmpty() && uploads.isEmpty());
-    // Closing the window asks again; No exits without publishing.
-    doubles.boxes.setNextAnswer(platform::MsgAnswer::No);
-    f.close();
-    EXPECT_TRUE(f.ended() && uploads.isEmpty());
-}
-
-TEST_F(StartUpTest, WhichProfilesGoOfflineAtExit)
-{
-    const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n";
+    const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n",
+                     asked = "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n";
+    using A = platform::MsgAnswer;
     const struct {
         const char* what;
         QByteArray ini;
         ExitTrigger trigger;
+        A answer;
         QStringList uploads;
         size_t boxes;
     } cases[] = {
         {"prompt, Yes: selected online profiles only",
-         "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\nHTML OFFline=d-off.html\r\n" + three +
-             "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
-         ExitTrigger::User, {"Default:Offline:d-off.html"}, 1},
+         asked + "HTML OFFline=d-off.html\r\n" + three + "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
+         ExitTrigger::User, A::Yes, {"Default:Offline:d-off.html"}, 1},
+        {"prompt, Cancel: keeps running; the close box asks again, No exits unpublished", asked, ExitTrigger::User, A::Cancel, {}, 1},
         {"offline on exit: every listed profile that is online",
          "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Offline\r\n" + three +
              "[a]\r\nStatus=Online\r\n[b]\r\nStatus=Online\r\nAUTO=1\r\n",
-         ExitTrigger::User, {"a:Offline:", "b:Offline:"}, 0},
+         ExitTrigger::User, A::Yes, {"a:Offline:", "b:Offline:"}, 0},
         {"prompt with nothing selected falls back to offline on exit",
          "[DialUp]\r\nPrompt on Exit=1\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n",
-         ExitTrigger::User, {"Default:Offline:"}, 0},
-        {"a signal asks nothing", "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n",
-         ExitTrigger::Signal, {"Default:Offline:"}, 0},
+         ExitTrigger::User, A::Yes, {"Default:Offline:"}, 0},
+        {"a signal asks nothing", asked, ExitTrigger::Signal, A::Yes, {"Default:Offline:"}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         home.writeFile("hvrn.ini", c.ini);
         Form1& f = start();
-        doubles.boxes.clear();
-        doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
+        doubles.boxes.clear(), closed.clear();
+        doubles.boxes.setNextAnswer(c.answer);
         f.cmd_Exit_Click(c.trigger);
-        EXPECT_EQ(uploads, c.uploads);
-        EXPECT_EQ(doubles.boxes.shown().size(), c.boxes);
-        EXPECT_TRUE(f.ended());
-        if (c.trigger == ExitTrigger::User && c.boxes == 0) {  // Offline on Exit gives the selector back
-            EXPECT_TRUE(f.Combo1->isEnabled());
+        if (c.answer == A::Cancel) { // closing the window asks again
+            EXPECT_FALSE(f.ended() || f.exiting() || Core().ExitAfterUpload || !closed.isEmpty());
+            doubles.boxes.setNextAnswer(A::No);
+            f.close();
         }
+        EXPECT_EQ(uploads, c.uploads);
+        ASSERT_EQ(doubles.boxes.shown().size(), c.boxes * (c.answer == A::Cancel ? 2 : 1));
+        for (const auto& box : doubles.boxes.shown()) {
+            EXPECT_EQ(box.text + '|' + box.title, "Go Offline before exiting?|Warning Dialog");
+            EXPECT_EQ(box.buttons, platform::MsgButtons::YesNoCancel);
+        }
+        EXPECT_TRUE(f.ended());
+        if (c.trigger == ExitTrigger::User && c.boxes == 0) // Offline on Exit gives the selector back
+            EXPECT_TRUE(f.Combo1->isEnabled());
     }
 }
 

@@ -29,6 +29,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest> // also the events, QApplication, QPointer and QUrl
 #include <QTimer>
 
@@ -69,10 +70,10 @@ class Tools : public ::testing::Test {
     QString makeFile(const QString& name, bool executable)
     {
         home.writeFile(name, "#!/bin/sh\n");
+        const QString path = home.file(name);
         if (executable)
-            QFile::setPermissions(home.file(name),
-                                  QFile::permissions(home.file(name)) | QFileDevice::ExeOwner);
-        return home.file(name);
+            QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+        return path;
     }
 
     // Stores the entries in slots 0, 1, ... and fills the menus from them.
@@ -470,7 +471,6 @@ TEST_F(Desktop, AFileThatNothingCanOpenIsToldNamingIt)
 
 TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowWithLinksThatTurnBlueAndOpenAndEveryEndingDestroysIt)
 {
-    EXPECT_EQ(VersionLabel(417), "Version 3.3  (build 417)");
     form->move(300, 200);
     auto look = [](LinkLabel* l) {
         const QMap<int, QString> shapes{{Qt::PointingHandCursor, "hand"}, {Qt::ArrowCursor, "arrow"}};
@@ -492,13 +492,13 @@ TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowWithLinksThatTurnBlueAndOpen
             EXPECT_EQ(about->pos(), form->pos() + QPoint(33, 33));
             EXPECT_EQ(QStringList({about->windowTitle(), about->lbVer->text(), about->lblEmail->text(),
                                    about->lblWeb->text(), about->Command1->text()}),
-                      QStringList({"About", VersionLabel(BuildNumber()), kSupportAddress, kAboutWebAddress, "&Back"}));
+                      QStringList({"About", QStringLiteral("Version 3.3  (build %1)").arg(BuildNumber()), kSupportAddress,
+                                   kAboutWebAddress, "&Back"}));
             if (way == 0) {
                 QStringList texts;
                 for (QLabel* label : about->findChildren<QLabel*>())
                     texts.append(label->text());
-                for (const char* heading : {"Halvorn", "Places I can be reached on the Internet", "Email:", "Web:"})
-                    EXPECT_TRUE(texts.contains(QString::fromLatin1(heading))) << heading;
+                EXPECT_EQ(texts.filter(QRegularExpression("^(Halvorn|Places I can be reached on the Internet|Email:|Web:)$")).size(), 4);
                 QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
                 QApplication::sendEvent(about->lblEmail, &enter);
                 EXPECT_EQ(look(about->lblEmail) + ", " + look(about->lblWeb),
