@@ -21,10 +21,7 @@ const QString kNone = QStringLiteral("<none>");
 TEST(IniRead, WhatAKeyReadsBackFromFilesWrittenByUsOrByHand)
 {
     TempHome home;
-    const struct {
-        QByteArray file;
-        const char *section, *key, *expected;
-    } cases[] = {
+    const struct { QByteArray file; const char *section, *key, *expected; } cases[] = {
         // Names ignore case and surrounding blanks.
         {"[ startup ]\r\n  Credits =  0  \r\n[Default]\r\nauto=True\r\n", " STARTUP ", " credits ", "0"},
         // Missing file, section or key give the default; an empty value is a value.
@@ -63,11 +60,7 @@ TEST(IniRead, LongValuesAreCutTo254BytesNeverInsideACharacter)
 TEST(IniWrite, EachChangeTouchesOnlyItsLinesAndEndsLinesWithCrLf)
 {
     TempHome home;
-    const struct {
-        QByteArray before;
-        std::function<void()> change;
-        QByteArray after;
-    } cases[] = {
+    const struct { QByteArray before; std::function<void()> change; QByteArray after; } cases[] = {
         {"", [] { WriteIni("StartUp", "Credits", "True"); WriteIni("Startup", "Systray", "False"); WriteIni("DialUp", "Reconnect", "True"); },
          "[StartUp]\r\nCredits=True\r\nSystray=False\r\n\r\n[DialUp]\r\nReconnect=True\r\n"},
         // A key is replaced in place; a new one goes to the end of its section.

@@ -63,11 +63,7 @@ TEST_F(BusNotices, ShownOnTheBusAndTheirActionsOpenTheRightWindow)
     QDBusConnection bus = startService();
     int mailboxShown = 0;
     Hooks().showMailbox = [&] { ++mailboxShown; };
-    const struct {
-        std::function<void()> notify;
-        QStringList call;
-        std::function<bool()> opened;
-    } cases[] = {
+    const struct { std::function<void()> notify; QStringList call; std::function<bool()> opened; } cases[] = {
         {[] { NotifyNewMail(3, u"Ann <ann@example.net>"_s, u"Tea &\tcake"_s); },
          u"3 new mails|From Ann &lt;ann@example.net&gt;: Tea &amp; cake|default-action|Open mailbox"_s.split(u'|'),
          [&] { return mailboxShown == 1; }},

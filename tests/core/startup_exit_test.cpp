@@ -125,11 +125,7 @@ TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarks)
 TEST_F(StartUpTest, SwitchesAreMatchedWholeAndInAnyCase)
 {
     home.writeFile("hvrn.ini", "[Default]\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n");
-    const struct {
-        const char* commandLine;
-        QStringList uploads;
-        bool minimised;
-    } cases[] = {
+    const struct { const char* commandLine; QStringList uploads; bool minimised; } cases[] = {
         {"-ONLINE", {"Default:Online:on.html"}, true},
         {"-offline", {"Default:Offline:off.html"}, true},
         {"-min -online", {}, false},
@@ -178,14 +174,8 @@ TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitAndWhatTheQuestionsAnswersDo)
     const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n",
                      asked = "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n";
     using A = platform::MsgAnswer;
-    const struct {
-        const char* what;
-        QByteArray ini;
-        ExitTrigger trigger;
-        A answer;
-        QStringList uploads;
-        size_t boxes;
-    } cases[] = {
+    const struct { const char* what; QByteArray ini; ExitTrigger trigger; A answer; QStringList uploads;
+        size_t boxes; } cases[] = {
         {"prompt, Yes: selected online profiles only",
          asked + "HTML OFFline=d-off.html\r\n" + three + "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
          ExitTrigger::User, A::Yes, {"Default:Offline:d-off.html"}, 1},
@@ -244,10 +234,9 @@ TEST_F(StartUpTest, OptionItemsStoreTheirMarksAndTheAutoListOnlyItsProfile)
     Form1& f = start();
     f.action("mnuRestore")->trigger();
     EXPECT_TRUE(f.Timer2->isActive());
-    const struct {
-        const char *item, *section, *key, *stored;
-    } marks[] = {{"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
-                 {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
+    const struct { const char *item, *section, *key, *stored; } marks[] = {
+        {"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
+        {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
     for (const auto& [item, section, key, stored] : marks) {
         f.action(item)->trigger();
         EXPECT_EQ(ReadIni(section, key, ""), stored) << item;
