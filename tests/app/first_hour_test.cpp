@@ -73,8 +73,7 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
         {profile + "[StartUp]\r\nCredits=maybe\r\n",
          "halvorn: start-up failed: error 13 (Type mismatch) in LoadStartup; see error.log"},
         {profile + "Login=me\r\npass=" + escapeStoredBytes(Encrypt("\x01\x02pw")) + "\r\n",
-         "halvorn: Default: The password holds control characters: please type it again"},
-    };
+         "halvorn: Default: The password holds control characters: please type it again"}};
     for (const auto& c : cases) {
         home.writeFile("hvrn.ini", c.ini);
         const Ended ended = run({"-online"});

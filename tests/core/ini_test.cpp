@@ -33,14 +33,12 @@ TEST(IniRead, WhatAKeyReadsBackFromFilesWrittenByUsOrByHand)
         {"[s]\r\na= \"quoted value\" \r\n", "s", "a", "quoted value"},
         {"[s]\r\nb=\"only left\r\n", "s", "b", "\"only left"},
         {"[s]\r\nc=in \"the\" middle\r\n", "s", "c", "in \"the\" middle"},
-        {"[s]\r\nd=\"\"\r\n", "s", "d", ""},
-        {"[s]\r\ne=\t tabbed\t\r\n", "s", "e", "tabbed"},
+        {"[s]\r\nd=\"\"\r\n", "s", "d", ""}, {"[s]\r\ne=\t tabbed\t\r\n", "s", "e", "tabbed"},
         // Files from other programs: LF only, odd spacing, comments, garbage lines.
         {"; by hand\n\n   [Profile]   \n Count   =   3\ngarbage line\n  3 = gamma  \n", "profile", "3", "gamma"},
         {"[Profile]\n1=alpha\n", "Profile", "2", "<none>"},
         // Only the first section of a name counts.
-        {"[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n", "a", "y", "<none>"},
-    };
+        {"[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n", "a", "y", "<none>"}};
     for (const auto& c : cases) {
         home.writeFile("hvrn.ini", c.file);
         EXPECT_EQ(ReadIni(c.section, c.key, kNone), QString::fromUtf8(c.expected)) << c.file.toStdString();

@@ -436,8 +436,7 @@ TEST_F(Desktop, AFileThatNothingCanOpenIsToldNamingIt)
         {[&] { form->action("mnuContents")->trigger(); }, "No program could open " + ShippedManualPath()},
         {[&] { ViewMemoLog(form.get()); }, "No program could open " + MemoLogPath()},
         {[&] { publish::cmd_Edit_Click(*form, 0); }, "No program could open " + page},
-        {[&] { setup.cmdEdit_Click(0); }, "/bin/sh could not be started to open " + page},
-    };
+        {[&] { setup.cmdEdit_Click(0); }, "/bin/sh could not be started to open " + page}};
     for (const auto& c : clicks) {
         doubles.boxes.clear();
         c.click();
@@ -470,13 +469,14 @@ TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowWithLinksThatTurnBlueAndOpen
             EXPECT_EQ(about->pos(), form->pos() + QPoint(33, 33));
             EXPECT_EQ(QStringList({about->windowTitle(), about->lbVer->text(), about->lblEmail->text(),
                                    about->lblWeb->text(), about->Command1->text()}),
-                      QStringList({"About", QStringLiteral("Version 3.3  (build %1)").arg(BuildNumber()), kSupportAddress,
-                                   kAboutWebAddress, "&Back"}));
+                      QStringList({"About", QStringLiteral("Version 3.3  (build %1)").arg(BuildNumber()),
+                                   kSupportAddress, kAboutWebAddress, "&Back"}));
             if (way == 0) {
                 QStringList texts;
                 for (QLabel* label : about->findChildren<QLabel*>())
                     texts.append(label->text());
-                EXPECT_EQ(texts.filter(QRegularExpression("^(Halvorn|Places I can be reached on the Internet|Email:|Web:)$")).size(), 4);
+                const QRegularExpression headings("^(Halvorn|Places I can be reached on the Internet|Email:|Web:)$");
+                EXPECT_EQ(texts.filter(headings).size(), 4) << texts.join('|').toStdString();
                 QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
                 QApplication::sendEvent(about->lblEmail, &enter);
                 EXPECT_EQ(look(about->lblEmail) + ", " + look(about->lblWeb),
