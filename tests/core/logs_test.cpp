@@ -6,7 +6,7 @@ namespace {
 
 using LogsTest = CoreTest;
 
-TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitch)
+TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesToAFile)
 {
     Form1 form;
     Core().DebugToFile = true;
@@ -25,6 +25,17 @@ TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitch)
     const QString window = form.debugWindow()->text();
     EXPECT_TRUE(window.contains("window only") && !window.contains("file only"));
     EXPECT_TRUE(home.readFile("debug.log").contains("file only") && !home.readFile("debug.log").contains("window only"));
+    // Save writes the window's text to the chosen file; Cancel writes nothing.
+    doubles.dialogs.setNextResult(home.file("saved.txt"));
+    form.debugWindow()->mnuSave_Click();
+    ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
+    const auto& r = doubles.dialogs.shown().front().request;
+    EXPECT_EQ(r.title + '|' + r.proposedName + '|' + r.startDirectory, "Save DebugLog As|HVRNbug.txt|" + home.path());
+    const QByteArray saved = "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n"
+                             "[12:05:06 AM]  window only\r\n\r\n";
+    EXPECT_EQ(home.readFile("saved.txt"), saved);
+    form.debugWindow()->mnuSave_Click();
+    EXPECT_EQ(home.readFile("saved.txt"), saved);
 }
 
 TEST_F(LogsTest, WindowKeepsTheNewest20000CharactersCutAtLineStarts)
@@ -88,22 +99,6 @@ TEST_F(LogsTest, ABurstOfErrorsOpensOneBoxAtATime)
     EXPECT_EQ(home.readFile("error.log").count("\r\n"), 6);
     LogError(53, "AfterTheBoxClosed");
     EXPECT_EQ(boxes.shown, 2);
-}
-
-TEST_F(LogsTest, SaveWritesTheWindowTextToTheChosenFile)
-{
-    Form1 form;
-    DebugLog("to be saved");
-    const QString target = home.file("saved.txt");
-    doubles.dialogs.setNextResult(target);
-    form.debugWindow()->mnuSave_Click();
-    ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
-    const auto& r = doubles.dialogs.shown().front().request;
-    EXPECT_EQ(r.title + '|' + r.proposedName + '|' + r.startDirectory, "Save DebugLog As|HVRNbug.txt|" + home.path());
-    const QByteArray saved = "[03:07:09 PM]  to be saved\r\n\r\n";
-    EXPECT_EQ(home.readFile("saved.txt"), saved);
-    form.debugWindow()->mnuSave_Click(); // cancelled: writes nothing
-    EXPECT_EQ(home.readFile("saved.txt"), saved);
 }
 
 } // namespace
