@@ -234,7 +234,7 @@ class Editor : public Tools {
     QPointer<frmConfig> editor;
 };
 
-TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelAndNoTitleStoreNothing)
+TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelNoTitleAndAnEleventhStoreNothing)
 {
     openEditor({{"Zero", "/bin/zero"}, {}, {"Two", "/bin/two"}});
     editor->cmd_Control[0]->click(); // the dialog is cancelled
@@ -260,6 +260,19 @@ TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelAndNoTitleStoreNoth
     save({}); // no title: the window closes
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(doubles.store.values, before);
+    // An eleventh program is refused and the ten stay as they were.
+    for (int slot = 3; slot < 10; ++slot)
+        StoreLaunchSlot(slot, QStringLiteral("P%1").arg(slot), QStringLiteral("/p%1").arg(slot));
+    const auto ten = doubles.store.values;
+    openEditor();
+    editor->offerFile("/eleven");
+    save("Eleven");
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_EQ(doubles.boxes.shown()[0].title + '|' + doubles.boxes.shown()[0].text,
+              "Too many programs|Please remove a program to make room");
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(doubles.store.values, ten);
+    EXPECT_EQ(menus(), "Zero,New,Two,P3,P4,P5,P6,P7,P8,P9 mnuspace4 mnuspace5");
 }
 
 TEST_F(Editor, EditKeepsTheSlotAndDeleteOrAClearedTitleTakesTheProgramOffTheMenus)
@@ -288,22 +301,6 @@ TEST_F(Editor, EditKeepsTheSlotAndDeleteOrAClearedTitleTakesTheProgramOffTheMenu
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(storedSlot(2), "|/new");
     EXPECT_EQ(menus(), "-,Second");
-}
-
-TEST_F(Editor, AnEleventhProgramIsRefusedAndTheTenStayAsTheyWere)
-{
-    for (int slot = 0; slot < 10; ++slot)
-        StoreLaunchSlot(slot, QStringLiteral("P%1").arg(slot), QStringLiteral("/p%1").arg(slot));
-    const auto before = doubles.store.values;
-    openEditor();
-    editor->offerFile("/eleven");
-    save("Eleven");
-    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(doubles.boxes.shown()[0].title + '|' + doubles.boxes.shown()[0].text,
-              "Too many programs|Please remove a program to make room");
-    EXPECT_TRUE(editor.isNull());
-    EXPECT_EQ(doubles.store.values, before);
-    EXPECT_EQ(menus(), "P0,P1,P2,P3,P4,P5,P6,P7,P8,P9 mnuspace4 mnuspace5");
 }
 
 TEST_F(Editor, ADropOffersItsFirstFileForAddingOrReplacesTheEditedProgram)
