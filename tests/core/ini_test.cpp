@@ -18,7 +18,7 @@ namespace {
 
 const QString kNone = QStringLiteral("<none>");
 
-TEST(IniRead, WhatAKeyReadsBackFromFilesWrittenByUsOrByHand)
+TEST(IniRead, WhatAKeyReadsBackFromFilesWrittenByUsOrByHandCutTo254Bytes)
 {
     TempHome home;
     const struct { QByteArray file; const char *section, *key, *expected; } cases[] = {
@@ -43,11 +43,7 @@ TEST(IniRead, WhatAKeyReadsBackFromFilesWrittenByUsOrByHand)
         home.writeFile("hvrn.ini", c.file);
         EXPECT_EQ(ReadIni(c.section, c.key, kNone), QString::fromUtf8(c.expected)) << c.file.toStdString();
     }
-}
-
-TEST(IniRead, LongValuesAreCutTo254BytesNeverInsideACharacter)
-{
-    TempHome home;
+    // Long values are cut to 254 bytes, never inside a character.
     home.writeFile("hvrn.ini", "[s]\r\nk=" + QByteArray(300, 'x') + "\r\n");
     EXPECT_EQ(ReadIni("s", "k", kNone), QString(254, 'x'));
     EXPECT_EQ(ReadIniBytes("s", "k", "").size(), 254);
@@ -123,7 +119,7 @@ TEST(TextToBoolTest, AcceptsWordsAndNumbersOnly)
     }
 }
 
-TEST(StoredPassword, AFixedPrintableKeyAndEveryByteAndRandomValuesRoundTripThroughTheFile)
+TEST(StoredPassword, AFixedPrintableKeyEveryByteRandomValuesAndFieldTextRoundTripThroughTheFile)
 {
     TempHome home;
     EXPECT_EQ(Encrypt(""), "");
@@ -150,11 +146,7 @@ TEST(StoredPassword, AFixedPrintableKeyAndEveryByteAndRandomValuesRoundTripThrou
         ASSERT_TRUE(WriteIniBytes(section, key, escapeStoredBytes(Encrypt(values[i]))));
         ASSERT_EQ(Encrypt(unescapeStoredBytes(ReadIniBytes(section, key, ""))), values[i]) << i;
     }
-}
-
-TEST(StoredPassword, FieldTextRoundTripsAndOldValuesStillLoad)
-{
-    TempHome home;
+    // Field text round-trips and values stored before escaping existed still load.
     const QString password = QStringLiteral(" Pässwörd \"with\" € ");
     ASSERT_TRUE(SaveStoredPassword("Default", "pass", password));
     EXPECT_EQ(LoadStoredPassword("Default", "pass"), password);
