@@ -106,9 +106,9 @@ TEST_F(StartUpTest, ABadCheckMarkStopsOnlyThatLoader)
     EXPECT_TRUE(f.isVisible() && steps.contains("AddLaunch"));  // the next loader still ran
 }
 
-TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarks)
+TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarksAndOptionItemsStoreTheirMarks)
 {
-    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=True\r\n[Profile]\r\nCount=3\r\n1=alpha\r\n3=gamma\r\n"
+    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=3\r\n1=alpha\r\n3=gamma\r\n"
                                "[gamma]\r\nauto=1\r\nStatus=online\r\n[alpha]\r\nStatus=Online\r\n");
     Form1& f = start();
     const frmAuto& list = *f.autoWindow();
@@ -119,6 +119,22 @@ TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarks)
     EXPECT_EQ(f.SSPStatus->text(), "Online");
     f.selectProfile("gamma");  // a status stored in lower case is not "Online"
     EXPECT_EQ(f.SSPStatus->text(), "Offline");
+    // Option items store their marks; with a profile marked, Auto Online needs no list to pick from.
+    f.action("mnuRestore")->trigger();
+    EXPECT_TRUE(f.Timer2->isActive());
+    const struct { const char *item, *section, *key, *stored; } marks[] = {
+        {"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
+        {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
+    for (const auto& [item, section, key, stored] : marks) {
+        f.action(item)->trigger();
+        EXPECT_EQ(ReadIni(section, key, ""), stored) << item;
+    }
+    EXPECT_FALSE(f.Timer2->isActive());
+    // Marking a profile in the auto list stores only that profile's mark.
+    f.autoWindow()->lstProfiles->item(1)->setSelected(true);
+    f.autoWindow()->lstProfiles_Click(1);
+    EXPECT_EQ(ReadIni("alpha", "Auto", ""), "True");
+    EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "1");
 }
 
 TEST_F(StartUpTest, SwitchesAreMatchedWholeAndInAnyCase)
@@ -222,28 +238,6 @@ TEST_F(StartUpTest, AnExitRequestDuringAnExitUploadIsIgnored)
     };
     f.cmd_Exit_Click();
     EXPECT_EQ(exits, 1);
-}
-
-TEST_F(StartUpTest, OptionItemsStoreTheirMarksAndTheAutoListOnlyItsProfile)
-{
-    // With a profile marked, Auto Online needs no list to pick from.
-    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=1\r\n1=a\r\n");
-    Form1& f = start();
-    f.action("mnuRestore")->trigger();
-    EXPECT_TRUE(f.Timer2->isActive());
-    const struct { const char *item, *section, *key, *stored; } marks[] = {
-        {"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
-        {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
-    for (const auto& [item, section, key, stored] : marks) {
-        f.action(item)->trigger();
-        EXPECT_EQ(ReadIni(section, key, ""), stored) << item;
-    }
-    EXPECT_FALSE(f.Timer2->isActive());
-    frmAuto& list = *f.autoWindow();
-    list.lstProfiles->item(1)->setSelected(true);
-    list.lstProfiles_Click(1);
-    EXPECT_EQ(ReadIni("a", "Auto", ""), "True");
-    EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "1");
 }
 
 } // namespace
