@@ -77,7 +77,7 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndShowsTheStoredStatusInItsColour)
     }
 }
 
-TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControl)
+TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControlAndABadCheckMarkStopsOnlyThatLoader)
 {
     SaveStoredPassword("Default", "pass", "ftp secret");
     home.writeFile("hvrn.ini", home.readFile("hvrn.ini") +
@@ -91,19 +91,16 @@ TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControl)
     EXPECT_FALSE(checked("mnucredits") || checked("mnuGoOffline"));
     EXPECT_TRUE(checked("mnuMin") && checked("mnuRestore") && checked("mnuPrompt"));
     EXPECT_TRUE(f.debugWindow()->displayDisabled() && f.Timer2->isActive());
-}
-
-TEST_F(StartUpTest, ABadCheckMarkStopsOnlyThatLoader)
-{
+    // A bad check mark stops only that loader.
     home.writeFile("hvrn.ini", "[StartUp]\r\nHTML Editor=ed\r\nCredits=maybe\r\nSystray=1\r\n"
                                "[DialUp]\r\nPrompt on Exit=1\r\n[Startup]\r\nDebugLog=True\r\n");
-    Form1& f = start();
-    EXPECT_EQ(f.txtHtml->text(), "ed");
+    Form1& g = start();
+    EXPECT_EQ(g.txtHtml->text(), "ed");
     EXPECT_TRUE(checked("mnucredits"));                          // kept its initial state
     EXPECT_FALSE(checked("mnuMin") || checked("mnuPrompt"));     // never reached
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 13 in LoadStartup\r\n");
     EXPECT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_TRUE(f.isVisible() && steps.contains("AddLaunch"));  // the next loader still ran
+    EXPECT_TRUE(g.isVisible() && steps.contains("AddLaunch"));  // the next loader still ran
 }
 
 TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarksAndOptionItemsStoreTheirMarks)

@@ -405,7 +405,7 @@ TEST_F(Desktop, WaveFilesNeedADeviceAskedForEachTimeAlertsFallBackToTheBeepAndBr
     EXPECT_EQ(asked(), QStringList({asking + "/home/u|", asking + '|', asking + '|'}));
 }
 
-TEST_F(Desktop, HelpOpensTheManualBesideTheBinaryUnlessTheProgramDirectoryHasAHelpFile)
+TEST_F(Desktop, HelpOpensTheManualBesideTheBinaryUnlessTheProgramDirectoryHasAHelpFileAndFailuresAreTold)
 {
     form->action("mnuContents")->trigger();
     const QString manual = home.file("manual/index.html");
@@ -417,10 +417,7 @@ TEST_F(Desktop, HelpOpensTheManualBesideTheBinaryUnlessTheProgramDirectoryHasAHe
               (std::vector<QString>{ShippedManualPath(), manual, home.file("HVRN.HLP")}));
     // The missing manual is noted, but the viewer is still asked.
     EXPECT_TRUE(debugText().contains("[HVRN] Help file not found: " + manual));
-}
-
-TEST_F(Desktop, AFileThatNothingCanOpenIsToldNamingIt)
-{
+    // A file that nothing can open is told, naming it.
     doubles.desktop.succeed = false;
     home.writeFile("Memo.txt", "memo");
     home.writeFile("on.html", "page");
@@ -430,7 +427,7 @@ TEST_F(Desktop, AFileThatNothingCanOpenIsToldNamingIt)
     setup.txtHtml[0]->setText("on.html");
     const QString page = home.file("on.html");
     const struct { std::function<void()> click; QString told; } clicks[] = {
-        {[&] { form->action("mnuContents")->trigger(); }, "No program could open " + ShippedManualPath()},
+        {[&] { form->action("mnuContents")->trigger(); }, "No program could open " + home.file("HVRN.HLP")},
         {[&] { ViewMemoLog(form.get()); }, "No program could open " + MemoLogPath()},
         {[&] { publish::cmd_Edit_Click(*form, 0); }, "No program could open " + page},
         {[&] { setup.cmdEdit_Click(0); }, "/bin/sh could not be started to open " + page}};
