@@ -60,7 +60,7 @@ TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
     EXPECT_EQ(form.trayMenu()->defaultAction(), form.action("mnuOpen"));
 }
 
-TEST_F(MenusTest, TrayTipAndIconFollowTheStatusAndTheOptionIsStored)
+TEST_F(MenusTest, TrayTipAndIconFollowTheStatusTheOptionIsStoredAndTheTrayBringsTheWindowBack)
 {
     Form1 form;
     EXPECT_EQ(TrayIcon::tipFor(QString(100, 'x')).size(), 63);
@@ -77,11 +77,7 @@ TEST_F(MenusTest, TrayTipAndIconFollowTheStatusAndTheOptionIsStored)
     form.action("mnuMin")->trigger();
     EXPECT_FALSE(doubles.tray.present());
     EXPECT_EQ(ReadIni("StartUp", "Systray", ""), "False");
-}
-
-TEST_F(MenusTest, MinimisingHidesIntoTheTrayAndDoubleClickOrOpenBringsItBackButNotWhileThePopUpIsOpen)
-{
-    Form1 form;
+    // Minimising hides into the tray; double click or Open brings it back, but not while the pop-up is open.
     form.action("mnuMin")->trigger();
     bool popupOpened = false;
     QTimer::singleShot(20, [&] {
