@@ -58,8 +58,14 @@ protected:
     Form1 form;
 };
 
-TEST_F(BusNotices, ShownOnTheBusAndTheirActionsOpenTheRightWindow)
+TEST_F(BusNotices, BalloonWithoutAServiceBusWithOneActionsOpenTheRightWindowAndTheMenuSwitchesThemOff)
 {
+    NotifyNewMail(1, u"Bob"_s, u"Hi"_s);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }, 300)) << "no tray, no balloon";
+    doubles.tray.add(QIcon(), u"tip"_s);
+    NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }));
+    EXPECT_EQ(doubles.tray.balloons, QStringList{u"2 new mails|From Cy: Yo"_s});
     QDBusConnection bus = startService();
     int mailboxShown = 0;
     Hooks().showMailbox = [&] { ++mailboxShown; };
@@ -80,22 +86,10 @@ TEST_F(BusNotices, ShownOnTheBusAndTheirActionsOpenTheRightWindow)
         EXPECT_TRUE(QTest::qWaitFor(c.opened)) << c.call.last().toStdString();
     }
     EXPECT_EQ(mailboxShown, 1) << "an unknown notification id opens nothing";
-}
-
-TEST_F(BusNotices, WithoutAServiceTheTrayBalloonIsUsedAndTheMenuSwitchesThemOff)
-{
-    NotifyNewMail(1, u"Bob"_s, u"Hi"_s);
-    EXPECT_FALSE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }, 300)) << "no tray, no balloon";
-    doubles.tray.add(QIcon(), u"tip"_s);
-    NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }));
-    EXPECT_EQ(doubles.tray.balloons, QStringList{u"2 new mails|From Cy: Yo"_s});
-
     form.action(u"mnuNotify"_s)->trigger(); // checked by default: now off
     EXPECT_EQ(ReadIni(u"StartUp"_s, u"Desktop Notifications"_s, QString()), u"False"_s);
-    startService();
     NotifyNewMail(4, u"Di"_s, u"Later"_s);
-    EXPECT_FALSE(QTest::qWaitFor([&] { return !service.calls.isEmpty(); }, 500));
+    EXPECT_FALSE(QTest::qWaitFor([&] { return service.calls.size() > 2; }, 500));
 }
 
 #include "notifications_test.moc"
