@@ -46,8 +46,18 @@ class FirstHour : public ::testing::Test {
     QTemporaryDir site;
 };
 
-TEST_F(FirstHour, AFirstOneShotWithoutDisplayWritesAStarterSetWhoseSamplePageWorks)
+TEST_F(FirstHour, HelpAndVersionWriteNothingAndAFirstOneShotWithoutDisplayWritesAWorkingStarterSet)
 {
+    ProgramRun help(home.path()), version(home.path());
+    help.start({"--help"});
+    version.start({"--version"});
+    ASSERT_TRUE(help.waitForExit(10000) && version.waitForExit(10000));
+    const QString usage = QString::fromUtf8(help.process().readAllStandardOutput());
+    EXPECT_TRUE(usage.contains("-online") && usage.contains("-offline") && usage.contains("-min"))
+        << usage.toStdString();
+    EXPECT_TRUE(version.process().readAllStandardOutput().startsWith("Halvorn Version 3.3  (build "));
+    EXPECT_EQ(help.process().exitCode() + version.process().exitCode(), 0);
+    EXPECT_FALSE(home.exists("hvrn.ini"));
     Ended first = run({"-online"}, true);
     ASSERT_TRUE(first.finished);
     EXPECT_EQ(first.code, 1) << first.reason.toStdString(); // no server name yet: told, not aborted
@@ -119,20 +129,6 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     EXPECT_TRUE(log.contains("[Halvorn] Program Exited"));
     EXPECT_FALSE(home.exists("$$tmp$$"));
     EXPECT_TRUE(home.readFile("hvrn.ini").contains("Status=Online\r\n"));
-}
-
-TEST_F(FirstHour, HelpAndVersionPrintWithoutOpeningAWindowOrWritingSettings)
-{
-    ProgramRun help(home.path()), version(home.path());
-    help.start({"--help"});
-    version.start({"--version"});
-    ASSERT_TRUE(help.waitForExit(10000) && version.waitForExit(10000));
-    const QString usage = QString::fromUtf8(help.process().readAllStandardOutput());
-    EXPECT_TRUE(usage.contains("-online") && usage.contains("-offline") && usage.contains("-min"))
-        << usage.toStdString();
-    EXPECT_TRUE(version.process().readAllStandardOutput().startsWith("Halvorn Version 3.3  (build "));
-    EXPECT_EQ(help.process().exitCode() + version.process().exitCode(), 0);
-    EXPECT_FALSE(home.exists("hvrn.ini"));
 }
 
 } // namespace

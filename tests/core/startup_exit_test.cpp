@@ -178,7 +178,7 @@ TEST_F(StartUpTest, ExitSavesStateAndAwayWhichIsNoStatusDeletesThePageAndClosesW
     EXPECT_TRUE(uploads.isEmpty());  // Offline on Exit, but nothing was online
 }
 
-TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitAndWhatTheQuestionsAnswersDo)
+TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitWhatTheQuestionsAnswersDoAndNoSecondExit)
 {
     const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n",
                      asked = "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n";
@@ -221,19 +221,16 @@ TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitAndWhatTheQuestionsAnswersDo)
             EXPECT_TRUE(f.Combo1->isEnabled());
         }
     }
-}
-
-TEST_F(StartUpTest, AnExitRequestDuringAnExitUploadIsIgnored)
-{
+    // An exit request during an exit upload is ignored.
     home.writeFile("hvrn.ini", "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n");
-    Form1& f = start();
+    Form1& g = start();
     int exits = 0;
-    QObject::connect(&f, &Form1::programEnded, [&] { ++exits; });
+    QObject::connect(&g, &Form1::programEnded, [&] { ++exits; });
     Hooks().uploadFile = [&](const QString&, const QString&) {
-        f.cmd_Exit_Click();  // the user clicks Exit again while the upload waits
-        f.close();
+        g.cmd_Exit_Click();  // the user clicks Exit again while the upload waits
+        g.close();
     };
-    f.cmd_Exit_Click();
+    g.cmd_Exit_Click();
     EXPECT_EQ(exits, 1);
 }
 
