@@ -59,7 +59,7 @@ protected:
     QStringList steps, closed, uploads;
 };
 
-TEST_F(StartUpTest, RunsTheStepsInOrderAndShowsTheStoredStatusInItsColour)
+TEST_F(StartUpTest, RunsTheStepsInOrderShowsTheStoredStatusInItsColourAndMatchesSwitchesWholeInAnyCase)
 {
     home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\n");
     Form1& f = start();
@@ -74,6 +74,20 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndShowsTheStoredStatusInItsColour)
         Form1& g = start();
         EXPECT_EQ(Core().CurrentStatus + '|' + g.SSPStatus->text(), QString(shown) + '|' + shown);
         EXPECT_TRUE(g.SSPStatus->styleSheet().contains(colour));
+    }
+    // Switches are matched whole and in any case.
+    home.writeFile("hvrn.ini", "[Default]\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n");
+    const struct { const char* commandLine; QStringList uploads; bool minimised; } cases[] = {
+        {"-ONLINE", {"Default:Online:on.html"}, true}, {"-offline", {"Default:Offline:off.html"}, true},
+        {"-min -online", {}, false}, {"-Min", {}, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        steps.clear();
+        Form1& g = start(c.commandLine);
+        EXPECT_EQ(uploads, c.uploads);
+        EXPECT_EQ(Core().ExitAfterUpload, !c.uploads.isEmpty());
+        EXPECT_EQ(steps.contains("LoadMemoServerSettings(one-shot)"), !c.uploads.isEmpty());
+        EXPECT_EQ(g.isMinimized(), c.minimised);
     }
 }
 
@@ -132,23 +146,6 @@ TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarksAndOptionItemsStoreThei
     f.autoWindow()->lstProfiles_Click(1);
     EXPECT_EQ(ReadIni("alpha", "Auto", ""), "True");
     EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "1");
-}
-
-TEST_F(StartUpTest, SwitchesAreMatchedWholeAndInAnyCase)
-{
-    home.writeFile("hvrn.ini", "[Default]\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n");
-    const struct { const char* commandLine; QStringList uploads; bool minimised; } cases[] = {
-        {"-ONLINE", {"Default:Online:on.html"}, true}, {"-offline", {"Default:Offline:off.html"}, true},
-        {"-min -online", {}, false}, {"-Min", {}, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.commandLine);
-        steps.clear();
-        Form1& f = start(c.commandLine);
-        EXPECT_EQ(uploads, c.uploads);
-        EXPECT_EQ(Core().ExitAfterUpload, !c.uploads.isEmpty());
-        EXPECT_EQ(steps.contains("LoadMemoServerSettings(one-shot)"), !c.uploads.isEmpty());
-        EXPECT_EQ(f.isMinimized(), c.minimised);
-    }
 }
 
 TEST_F(StartUpTest, ExitSavesStateAndAwayWhichIsNoStatusDeletesThePageAndClosesWindowsInOrder)
