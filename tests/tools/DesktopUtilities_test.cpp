@@ -325,30 +325,7 @@ TEST_F(Editor, ADropOffersItsFirstFileForAddingOrReplacesTheEditedProgram)
               "Edited|" + home.file("better.sh") + " Dropped|" + first + " <absent>|<absent>");
 }
 
-TEST_F(Editor, TheTrayOpensOneNonModalEditorThatEveryWayOfClosingDestroys)
-{
-    const std::vector<std::function<void(frmConfig*)>> closings = {
-        [](frmConfig* e) { e->cmd_Control[3]->click(); },
-        [](frmConfig* e) { QTest::keyClick(e, Qt::Key_Escape); },
-        [](frmConfig* e) { e->close(); },                         // the close box
-        [](frmConfig*) { Hooks().closers.value("frmConfig")(); }, // the exit procedure
-    };
-    for (size_t way = 0; way < closings.size(); ++way) {
-        SCOPED_TRACE(way);
-        form->action("mnuCustom1")->trigger();
-        form->action("mnuCustom1")->trigger();
-        QPointer<frmConfig> shown = LaunchEditor();
-        ASSERT_FALSE(shown.isNull());
-        EXPECT_TRUE(shown->isVisible() && !shown->isModal());
-        EXPECT_EQ(form->findChildren<frmConfig*>().size(), 1);
-        closings[way](shown);
-        settle();
-        EXPECT_TRUE(shown.isNull());
-        EXPECT_EQ(LaunchEditor(), nullptr);
-    }
-}
-
-TEST_F(Editor, TheMainMenuOpensItModalBesideTheWindowAndAMemoOnlyHidesIt)
+TEST_F(Editor, TheMainMenuOpensItModalAndAMemoOnlyHidesItTheTrayOpensOneNonModalThatAnyClosingDestroys)
 {
     form->move(200, 120);
     bool ran = false;
@@ -372,6 +349,26 @@ TEST_F(Editor, TheMainMenuOpensItModalBesideTheWindowAndAMemoOnlyHidesIt)
     });
     EXPECT_EQ(again, "Add Program 164 [|/half/done] {}");
     EXPECT_EQ(LaunchEditor(), nullptr);
+    // The tray opens one non-modal editor that every way of closing destroys.
+    const std::vector<std::function<void(frmConfig*)>> closings = {
+        [](frmConfig* e) { e->cmd_Control[3]->click(); },
+        [](frmConfig* e) { QTest::keyClick(e, Qt::Key_Escape); },
+        [](frmConfig* e) { e->close(); },                         // the close box
+        [](frmConfig*) { Hooks().closers.value("frmConfig")(); }, // the exit procedure
+    };
+    for (size_t way = 0; way < closings.size(); ++way) {
+        SCOPED_TRACE(way);
+        form->action("mnuCustom1")->trigger();
+        form->action("mnuCustom1")->trigger();
+        QPointer<frmConfig> shown = LaunchEditor();
+        ASSERT_FALSE(shown.isNull());
+        EXPECT_TRUE(shown->isVisible() && !shown->isModal());
+        EXPECT_EQ(form->findChildren<frmConfig*>().size(), 1);
+        closings[way](shown);
+        settle();
+        EXPECT_TRUE(shown.isNull());
+        EXPECT_EQ(LaunchEditor(), nullptr);
+    }
 }
 
 using Desktop = Tools;
