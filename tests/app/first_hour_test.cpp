@@ -12,11 +12,8 @@
 
 namespace {
 
-struct Ended {
-    bool finished = false;
-    int code = -1;
-    QString reason; // our own stderr line, not the toolkit's warnings
-};
+// How a run ended; reason is our own stderr line, not the toolkit's warnings.
+struct Ended { bool finished = false; int code = -1; QString reason; };
 
 class FirstHour : public ::testing::Test {
   protected:
@@ -32,11 +29,8 @@ class FirstHour : public ::testing::Test {
             program.process().setProcessEnvironment(env);
         }
         program.start(arguments);
-        Ended ended;
-        ended.finished = program.waitForExit(60000);
-        ended.code = program.process().exitCode();
-        for (const QString& line :
-             QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n'))
+        Ended ended{program.waitForExit(60000), program.process().exitCode(), {}};
+        for (const QString& line : QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n'))
             if (line.startsWith("halvorn: "))
                 ended.reason += line;
         return ended;
@@ -52,13 +46,22 @@ class FirstHour : public ::testing::Test {
     QTemporaryDir site;
 };
 
-TEST_F(FirstHour, AFirstOneShotWithoutDisplayWritesAStarterSetWhoseSamplePageWorks)
+TEST_F(FirstHour, HelpAndVersionWriteNothingAndAFirstOneShotWithoutDisplayWritesAWorkingStarterSet)
 {
+    ProgramRun help(home.path()), version(home.path());
+    help.start({"--help"});
+    version.start({"--version"});
+    ASSERT_TRUE(help.waitForExit(10000) && version.waitForExit(10000));
+    const QString usage = QString::fromUtf8(help.process().readAllStandardOutput());
+    EXPECT_TRUE(usage.contains("-online") && usage.contains("-offline") && usage.contains("-min"))
+        << usage.toStdString();
+    EXPECT_TRUE(version.process().readAllStandardOutput().startsWith("Halvorn Version 3.3  (build "));
+    EXPECT_EQ(help.process().exitCode() + version.process().exitCode(), 0);
+    EXPECT_FALSE(home.exists("hvrn.ini"));
     Ended first = run({"-online"}, true);
     ASSERT_TRUE(first.finished);
     EXPECT_EQ(first.code, 1) << first.reason.toStdString(); // no server name yet: told, not aborted
-    EXPECT_EQ(first.reason, "halvorn: Please fill in the blanks.. Host Name Required")
-        << first.reason.toStdString();
+    EXPECT_EQ(first.reason, "halvorn: Please fill in the blanks.. Host Name Required");
     ASSERT_TRUE(WriteIni("Default", "Host", QString::fromUtf8(siteHost())));
 
     Ended second = run({"-online"}, true);
@@ -74,18 +77,13 @@ TEST_F(FirstHour, AFirstOneShotWithoutDisplayWritesAStarterSetWhoseSamplePageWor
 
 TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
 {
-    const QByteArray profile =
-        "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
+    const QByteArray profile = "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
     home.writeFile("on.html", "%status%");
-    const struct {
-        QByteArray ini;
-        const char* reason;
-    } cases[] = {
+    const struct { QByteArray ini; const char* reason; } cases[] = {
         {profile + "[StartUp]\r\nCredits=maybe\r\n",
          "halvorn: start-up failed: error 13 (Type mismatch) in LoadStartup; see error.log"},
         {profile + "Login=me\r\npass=" + escapeStoredBytes(Encrypt("\x01\x02pw")) + "\r\n",
-         "halvorn: Default: The password holds control characters: please type it again"},
-    };
+         "halvorn: Default: The password holds control characters: please type it again"}};
     for (const auto& c : cases) {
         home.writeFile("hvrn.ini", c.ini);
         const Ended ended = run({"-online"});
@@ -99,10 +97,8 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
 
 TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheResult)
 {
-    home.writeFile(
-        "hvrn.ini",
-        "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" + siteHost() +
-            "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n");
+    home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" +
+                                   siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n");
     home.writeFile("on.html", "%status%");
     home.writeFile("$$tmp$$", "left over page");
     ProgramRun running(home.path());
@@ -133,20 +129,6 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     EXPECT_TRUE(log.contains("[Halvorn] Program Exited"));
     EXPECT_FALSE(home.exists("$$tmp$$"));
     EXPECT_TRUE(home.readFile("hvrn.ini").contains("Status=Online\r\n"));
-}
-
-TEST_F(FirstHour, HelpAndVersionPrintWithoutOpeningAWindowOrWritingSettings)
-{
-    ProgramRun help(home.path()), version(home.path());
-    help.start({"--help"});
-    version.start({"--version"});
-    ASSERT_TRUE(help.waitForExit(10000) && version.waitForExit(10000));
-    const QString usage = QString::fromUtf8(help.process().readAllStandardOutput());
-    EXPECT_TRUE(usage.contains("-online") && usage.contains("-offline") && usage.contains("-min"))
-        << usage.toStdString();
-    EXPECT_TRUE(version.process().readAllStandardOutput().startsWith("Halvorn Version 3.3  (build "));
-    EXPECT_EQ(help.process().exitCode() + version.process().exitCode(), 0);
-    EXPECT_FALSE(home.exists("hvrn.ini"));
 }
 
 } // namespace

@@ -1,27 +1,12 @@
-#include "core/CoreState.h"
-#include "core/Form1.h"
+#include "CoreFixture.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
-#include "core/frmDebug.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
-
-#include <QAction>
-
-#include <gtest/gtest.h>
 
 namespace {
 
-class LogsTest : public ::testing::Test {
-protected:
-    void SetUp() override { Core() = CoreState{}; }
-    void TearDown() override { Core() = CoreState{}; }
+using LogsTest = CoreTest;
 
-    TempHome home;
-    PlatformDoubles doubles;
-};
-
-TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitch)
+TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesToAFile)
 {
     Form1 form;
     Core().DebugToFile = true;
@@ -40,6 +25,17 @@ TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitch)
     const QString window = form.debugWindow()->text();
     EXPECT_TRUE(window.contains("window only") && !window.contains("file only"));
     EXPECT_TRUE(home.readFile("debug.log").contains("file only") && !home.readFile("debug.log").contains("window only"));
+    // Save writes the window's text to the chosen file; Cancel writes nothing.
+    doubles.dialogs.setNextResult(home.file("saved.txt"));
+    form.debugWindow()->mnuSave_Click();
+    ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
+    const auto& r = doubles.dialogs.shown().front().request;
+    EXPECT_EQ(r.title + '|' + r.proposedName + '|' + r.startDirectory, "Save DebugLog As|HVRNbug.txt|" + home.path());
+    const QByteArray saved = "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n"
+                             "[12:05:06 AM]  window only\r\n\r\n";
+    EXPECT_EQ(home.readFile("saved.txt"), saved);
+    form.debugWindow()->mnuSave_Click();
+    EXPECT_EQ(home.readFile("saved.txt"), saved);
 }
 
 TEST_F(LogsTest, WindowKeepsTheNewest20000CharactersCutAtLineStarts)
@@ -60,26 +56,6 @@ TEST_F(LogsTest, WindowKeepsTheNewest20000CharactersCutAtLineStarts)
     EXPECT_EQ(form.debugWindow()->text(), QString(frmDebug::kTextLimit, 'a'));
 }
 
-TEST_F(LogsTest, ErrorsAreLoggedAndBoxedExceptNumberZero401AndRemoteOnes)
-{
-    LogError(0, "Nothing");
-    EXPECT_FALSE(home.exists("error.log"));
-    LogError(401, "Sub Main Load");
-    LogError(13, "Memo - HandlePacket", ErrorNotice::LogOnly);
-    EXPECT_FALSE(TrapErrors("Other", [] { throw std::runtime_error("x"); }));
-    EXPECT_TRUE(TrapErrors("Fine", [] {}));
-    EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 401 in Sub Main Load\r\n"
-                                          "[12/5/26 03:07:09 PM] 13 in Memo - HandlePacket\r\n"
-                                          "[12/5/26 03:07:09 PM] 51 in Other\r\n");
-    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    const auto& box = doubles.boxes.shown().front();
-    EXPECT_EQ(box.title, "Program Error");
-    EXPECT_EQ(box.icon, platform::MsgIcon::Question);
-    EXPECT_TRUE(box.text.startsWith("There was an error 51: Internal error in Other\r\n\r\n"
-                                    "This Error was logged to Error.log\r\n"
-                                    "Please email this file to the Programmer.\r\n"));
-}
-
 // A box whose display raises more errors, as events run while it is open.
 class ReentrantBoxes final : public platform::MessageBoxes {
 public:
@@ -95,33 +71,31 @@ public:
     int shown = 0;
 };
 
-TEST_F(LogsTest, ABurstOfErrorsOpensOneBoxAtATime)
+TEST_F(LogsTest, ErrorsAreLoggedAndBoxedOneAtATimeExceptNumberZero401AndRemoteOnes)
 {
-    ReentrantBoxes boxes;
-    platform::ScopedOverride<platform::MessageBoxes> override(boxes);
+    LogError(0, "Nothing");
+    EXPECT_FALSE(home.exists("error.log"));
+    LogError(401, "Sub Main Load");
+    LogError(13, "Memo - HandlePacket", ErrorNotice::LogOnly);
+    EXPECT_FALSE(TrapErrors("Other", [] { throw std::runtime_error("x"); }));
+    EXPECT_TRUE(TrapErrors("Fine", [] {}));
+    EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 401 in Sub Main Load\r\n"
+                                          "[12/5/26 03:07:09 PM] 13 in Memo - HandlePacket\r\n"
+                                          "[12/5/26 03:07:09 PM] 51 in Other\r\n");
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    const auto& box = doubles.boxes.shown().front();
+    EXPECT_TRUE(box.title == "Program Error" && box.icon == platform::MsgIcon::Question);
+    EXPECT_TRUE(box.text.startsWith("There was an error 51: Internal error in Other\r\n\r\n"
+                                    "This Error was logged to Error.log\r\n"
+                                    "Please email this file to the Programmer.\r\n"));
+    // A burst of errors raised while a box is open opens one box at a time.
+    ReentrantBoxes reentrant;
+    platform::ScopedOverride<platform::MessageBoxes> override(reentrant);
     LogError(53, "First");
-    EXPECT_EQ(boxes.shown, 1);
-    EXPECT_EQ(home.readFile("error.log").count("\r\n"), 6);
+    EXPECT_EQ(reentrant.shown, 1);
+    EXPECT_EQ(home.readFile("error.log").count("\r\n"), 9);
     LogError(53, "AfterTheBoxClosed");
-    EXPECT_EQ(boxes.shown, 2);
-}
-
-TEST_F(LogsTest, SaveWritesTheWindowTextToTheChosenFile)
-{
-    Form1 form;
-    DebugLog("to be saved");
-    const QString target = home.file("saved.txt");
-    doubles.dialogs.setNextResult(target);
-    form.debugWindow()->mnuSave_Click();
-    ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
-    const auto& request = doubles.dialogs.shown().front().request;
-    EXPECT_EQ(request.title, "Save DebugLog As");
-    EXPECT_EQ(request.proposedName, "HVRNbug.txt");
-    EXPECT_EQ(request.startDirectory, home.path());
-    EXPECT_EQ(home.readFile("saved.txt"), "[03:07:09 PM]  to be saved\r\n\r\n");
-    // Cancel writes nothing.
-    form.debugWindow()->mnuSave_Click();
-    EXPECT_EQ(home.readFile("saved.txt"), "[03:07:09 PM]  to be saved\r\n\r\n");
+    EXPECT_EQ(reentrant.shown, 2);
 }
 
 } // namespace

@@ -1,20 +1,12 @@
-#include "core/CoreState.h"
-#include "core/Form1.h"
-#include "core/Ini.h"
+#include "CoreFixture.h"
 #include "core/StatusIcons.h"
 #include "core/TrayIcon.h"
-#include "core/frmDebug.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -37,12 +29,7 @@ QString shown(QMenu* menu)
     return menu->title() + ": " + items.join('|');
 }
 
-class MenusTest : public ::testing::Test {
-  protected:
-    void SetUp() override { Core() = CoreState{}; }
-    TempHome home;
-    PlatformDoubles doubles;
-};
+using MenusTest = CoreTest;
 
 TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
 {
@@ -56,31 +43,24 @@ TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
             all << QStringLiteral("(%1%2=)").arg(prefix).arg(i);
         return all.join('|');
     };
-    EXPECT_EQ(
-        menus,
-        QStringList(
-            {"&File: "
-             "mnuOnline1=&Online[Ctrl+O]|mnuOffline1=Off&line[Ctrl+L]|~mnuAbort=&Abort[F9]|-|mnuExit1=E&xit["
-             "Ctrl+X]",
-             "&Options: *mnucredits=&Show Credits|-|mnuSelPro=Select &Profiles|mnuGoOnline=Auto &Online|"
-             "*mnuGoOffline=&Offline on Exit|mnuPrompt=Prompt Offline on &Exit|(mnuAutoDisconnect=Auto "
-             "&Disconnect)|-|"
-             "mnuRestore=&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|*mnuNotify=Desktop &Notifications",
-             "&Profile: mnuadd=&Add|mnudel=&Delete|mnuSave=&Save",
-             "&Email: mnuEmailCheck=&Check|mnuEmailSend=Send &New|-|mnuMailSetup=&Setup",
-             "&Memo: mnuAway=&Away|mnuViewM=&View Log|mnuRestart=&Restart|-|mnuMemoSetup=&Setup",
-             "&Launch: " + freeSlots("Item_") + "|(-)|mnuCustom=&Customize Launch",
-             "&Help: mnuContents=Contents[F1]|-|mnuDebug=&Debug Window|-|mnuhvrn=&About"}));
-    EXPECT_EQ(
-        shown(form.trayMenu()),
-        ": mnuOpen=Open|-|mnuCheckMail=Check Mail|mnuMailSend=Send New|-|mnuOnline=Online|mnuOffline=Offline|"
-        "mnuAway2=Away|(mnuMemo2=Memo)|(mnuPrograms=&Launch)|-|" +
-            freeSlots("mnuitem_") + "|(mnuCustom1=&Customize Launch)|(-)|mnuExit=E&xit");
+    EXPECT_EQ(menus, QStringList({
+        "&File: mnuOnline1=&Online[Ctrl+O]|mnuOffline1=Off&line[Ctrl+L]|~mnuAbort=&Abort[F9]|-|mnuExit1=E&xit[Ctrl+X]",
+        "&Options: *mnucredits=&Show Credits|-|mnuSelPro=Select &Profiles|mnuGoOnline=Auto &Online|*mnuGoOffline="
+        "&Offline on Exit|mnuPrompt=Prompt Offline on &Exit|(mnuAutoDisconnect=Auto &Disconnect)|-|mnuRestore="
+        "&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|*mnuNotify=Desktop &Notifications",
+        "&Profile: mnuadd=&Add|mnudel=&Delete|mnuSave=&Save",
+        "&Email: mnuEmailCheck=&Check|mnuEmailSend=Send &New|-|mnuMailSetup=&Setup",
+        "&Memo: mnuAway=&Away|mnuViewM=&View Log|mnuRestart=&Restart|-|mnuMemoSetup=&Setup",
+        "&Launch: " + freeSlots("Item_") + "|(-)|mnuCustom=&Customize Launch",
+        "&Help: mnuContents=Contents[F1]|-|mnuDebug=&Debug Window|-|mnuhvrn=&About"}));
+    EXPECT_EQ(shown(form.trayMenu()), ": mnuOpen=Open|-|mnuCheckMail=Check Mail|mnuMailSend=Send New|-|mnuOnline=Online|"
+                                      "mnuOffline=Offline|mnuAway2=Away|(mnuMemo2=Memo)|(mnuPrograms=&Launch)|-|" +
+                                          freeSlots("mnuitem_") + "|(mnuCustom1=&Customize Launch)|(-)|mnuExit=E&xit");
     EXPECT_EQ(shown(form.action("mnuMemo2")->menu()), "Memo: mnuViewM2=&View Log|mnuRestart2=&Restart");
     EXPECT_EQ(form.trayMenu()->defaultAction(), form.action("mnuOpen"));
 }
 
-TEST_F(MenusTest, TrayTipAndIconFollowTheStatusAndTheOptionIsStored)
+TEST_F(MenusTest, TrayTipAndIconFollowTheStatusTheOptionIsStoredAndTheTrayBringsTheWindowBack)
 {
     Form1 form;
     EXPECT_EQ(TrayIcon::tipFor(QString(100, 'x')).size(), 63);
@@ -97,12 +77,16 @@ TEST_F(MenusTest, TrayTipAndIconFollowTheStatusAndTheOptionIsStored)
     form.action("mnuMin")->trigger();
     EXPECT_FALSE(doubles.tray.present());
     EXPECT_EQ(ReadIni("StartUp", "Systray", ""), "False");
-}
-
-TEST_F(MenusTest, MinimisingHidesIntoTheTrayAndDoubleClickOrOpenBringsItBack)
-{
-    Form1 form;
+    // Minimising hides into the tray; double click or Open brings it back, but not while the pop-up is open.
     form.action("mnuMin")->trigger();
+    bool popupOpened = false;
+    QTimer::singleShot(20, [&] {
+        popupOpened = form.trayMenu()->isVisible();
+        doubles.tray.send(platform::kTrayLeftDoubleClick); // must be ignored
+        form.trayMenu()->close();
+    });
+    doubles.tray.send(platform::kTrayRightButtonUp);
+    EXPECT_TRUE(popupOpened && !form.isVisible());
     for (const char* back : {"double click", "double click while shown", "Open"}) {
         SCOPED_TRACE(back);
         if (QByteArray(back) != "double click while shown") {
@@ -137,23 +121,6 @@ TEST(NoNotificationArea, MinimisingLeavesTheWindowInTheTaskBarAndSaysWhyOnce)
     const QString why = "This desktop has no notification area: minimising keeps the window in the task bar";
     EXPECT_EQ(form.action("mnuMin")->toolTip(), why);
     EXPECT_EQ(form.debugWindow()->text().count(why), 1);
-}
-
-TEST_F(MenusTest, TrayEventsWhileThePopUpIsOpenAreIgnored)
-{
-    Form1 form;
-    form.hide();
-    bool popupOpened = false;
-    QTimer::singleShot(20, [&] {
-        popupOpened = form.trayMenu()->isVisible();
-        doubles.tray.send(platform::kTrayLeftDoubleClick); // must be ignored
-        form.trayMenu()->close();
-    });
-    doubles.tray.send(platform::kTrayRightButtonUp);
-    EXPECT_TRUE(popupOpened);
-    EXPECT_FALSE(form.isVisible());
-    doubles.tray.send(platform::kTrayLeftDoubleClick);
-    EXPECT_TRUE(form.isVisible());
 }
 
 } // namespace

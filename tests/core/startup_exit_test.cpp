@@ -1,15 +1,9 @@
+#include "CoreFixture.h"
 #include "core/AppHooks.h"
-#include "core/CoreState.h"
-#include "core/ExitProcedure.h"
-#include "core/Form1.h"
-#include "core/frmAuto.h"
-#include "core/frmDebug.h"
-#include "core/Ini.h"
 #include "core/Encrypt.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
+#include "core/ExitProcedure.h"
+#include "core/frmAuto.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,15 +11,13 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 namespace {
 
-class StartUpTest : public ::testing::Test {
+class StartUpTest : public CoreTest {
 protected:
     void SetUp() override
     {
-        Core() = CoreState{};
+        CoreTest::SetUp();
         Hooks() = AppHooks{};
         auto record = [this](const char* step) { return [this, step] { steps << step; }; };
         Hooks().loadSounds = record("LoadSounds");
@@ -49,7 +41,7 @@ protected:
     {
         form.reset();
         Hooks() = AppHooks{};
-        Core() = CoreState{};
+        CoreTest::TearDown();
     }
 
     Form1& start(const QString& commandLine = QString())
@@ -63,13 +55,11 @@ protected:
     }
     bool checked(const char* name) { return form->action(name)->isChecked(); }
 
-    TempHome home;
-    PlatformDoubles doubles;
     std::unique_ptr<Form1> form;
     QStringList steps, closed, uploads;
 };
 
-TEST_F(StartUpTest, RunsTheStepsInOrderAndShowsTheStoredStatusInItsColour)
+TEST_F(StartUpTest, RunsTheStepsInOrderShowsTheStoredStatusInItsColourAndMatchesSwitchesWholeInAnyCase)
 {
     home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\n");
     Form1& f = start();
@@ -82,13 +72,26 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndShowsTheStoredStatusInItsColour)
     for (const auto& [stored, shown, colour] : {Look{"", "Offline", "#FF0000"}, Look{"Online", "Online", "#008000"}}) {
         WriteIni("Default", "Status", stored);
         Form1& g = start();
-        EXPECT_EQ(Core().CurrentStatus, shown);
-        EXPECT_EQ(g.SSPStatus->text(), shown);
+        EXPECT_EQ(Core().CurrentStatus + '|' + g.SSPStatus->text(), QString(shown) + '|' + shown);
         EXPECT_TRUE(g.SSPStatus->styleSheet().contains(colour));
+    }
+    // Switches are matched whole and in any case.
+    home.writeFile("hvrn.ini", "[Default]\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n");
+    const struct { const char* commandLine; QStringList uploads; bool minimised; } cases[] = {
+        {"-ONLINE", {"Default:Online:on.html"}, true}, {"-offline", {"Default:Offline:off.html"}, true},
+        {"-min -online", {}, false}, {"-Min", {}, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        steps.clear();
+        Form1& g = start(c.commandLine);
+        EXPECT_EQ(uploads, c.uploads);
+        EXPECT_EQ(Core().ExitAfterUpload, !c.uploads.isEmpty());
+        EXPECT_EQ(steps.contains("LoadMemoServerSettings(one-shot)"), !c.uploads.isEmpty());
+        EXPECT_EQ(g.isMinimized(), c.minimised);
     }
 }
 
-TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControl)
+TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControlAndABadCheckMarkStopsOnlyThatLoader)
 {
     SaveStoredPassword("Default", "pass", "ftp secret");
     home.writeFile("hvrn.ini", home.readFile("hvrn.ini") +
@@ -102,24 +105,21 @@ TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControl)
     EXPECT_FALSE(checked("mnucredits") || checked("mnuGoOffline"));
     EXPECT_TRUE(checked("mnuMin") && checked("mnuRestore") && checked("mnuPrompt"));
     EXPECT_TRUE(f.debugWindow()->displayDisabled() && f.Timer2->isActive());
-}
-
-TEST_F(StartUpTest, ABadCheckMarkStopsOnlyThatLoader)
-{
+    // A bad check mark stops only that loader.
     home.writeFile("hvrn.ini", "[StartUp]\r\nHTML Editor=ed\r\nCredits=maybe\r\nSystray=1\r\n"
                                "[DialUp]\r\nPrompt on Exit=1\r\n[Startup]\r\nDebugLog=True\r\n");
-    Form1& f = start();
-    EXPECT_EQ(f.txtHtml->text(), "ed");
+    Form1& g = start();
+    EXPECT_EQ(g.txtHtml->text(), "ed");
     EXPECT_TRUE(checked("mnucredits"));                          // kept its initial state
     EXPECT_FALSE(checked("mnuMin") || checked("mnuPrompt"));     // never reached
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 13 in LoadStartup\r\n");
     EXPECT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_TRUE(f.isVisible() && steps.contains("AddLaunch"));  // the next loader still ran
+    EXPECT_TRUE(g.isVisible() && steps.contains("AddLaunch"));  // the next loader still ran
 }
 
-TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarks)
+TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarksAndOptionItemsStoreTheirMarks)
 {
-    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=True\r\n[Profile]\r\nCount=3\r\n1=alpha\r\n3=gamma\r\n"
+    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=3\r\n1=alpha\r\n3=gamma\r\n"
                                "[gamma]\r\nauto=1\r\nStatus=online\r\n[alpha]\r\nStatus=Online\r\n");
     Form1& f = start();
     const frmAuto& list = *f.autoWindow();
@@ -130,47 +130,31 @@ TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarks)
     EXPECT_EQ(f.SSPStatus->text(), "Online");
     f.selectProfile("gamma");  // a status stored in lower case is not "Online"
     EXPECT_EQ(f.SSPStatus->text(), "Offline");
-}
-
-TEST_F(StartUpTest, SwitchesAreMatchedWholeAndInAnyCase)
-{
-    home.writeFile("hvrn.ini", "[Default]\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n");
-    const struct {
-        const char* commandLine;
-        QStringList uploads;
-        bool minimised;
-    } cases[] = {
-        {"-ONLINE", {"Default:Online:on.html"}, true},
-        {"-offline", {"Default:Offline:off.html"}, true},
-        {"-min -online", {}, false},
-        {"-Min", {}, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.commandLine);
-        steps.clear();
-        Form1& f = start(c.commandLine);
-        EXPECT_EQ(uploads, c.uploads);
-        EXPECT_EQ(Core().ExitAfterUpload, !c.uploads.isEmpty());
-        EXPECT_EQ(steps.contains("LoadMemoServerSettings(one-shot)"), !c.uploads.isEmpty());
-        EXPECT_EQ(f.isMinimized(), c.minimised);
+    // Option items store their marks; with a profile marked, Auto Online needs no list to pick from.
+    f.action("mnuRestore")->trigger();
+    EXPECT_TRUE(f.Timer2->isActive());
+    const struct { const char *item, *section, *key, *stored; } marks[] = {
+        {"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
+        {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
+    for (const auto& [item, section, key, stored] : marks) {
+        f.action(item)->trigger();
+        EXPECT_EQ(ReadIni(section, key, ""), stored) << item;
     }
+    EXPECT_FALSE(f.Timer2->isActive());
+    // Marking a profile in the auto list stores only that profile's mark.
+    f.autoWindow()->lstProfiles->item(1)->setSelected(true);
+    f.autoWindow()->lstProfiles_Click(1);
+    EXPECT_EQ(ReadIni("alpha", "Auto", ""), "True");
+    EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "1");
 }
 
-TEST_F(StartUpTest, AwayModeIsMirroredInBothMenusAndIsNoStatus)
+TEST_F(StartUpTest, ExitSavesStateAndAwayWhichIsNoStatusDeletesThePageAndClosesWindowsInOrder)
 {
     Form1& f = start();
-    for (const char* clicked : {"mnuAway2", "mnuAway"}) {
-        f.action(clicked)->trigger();
-        EXPECT_EQ(checked("mnuAway"), QByteArray(clicked) == "mnuAway2");
-        EXPECT_EQ(checked("mnuAway2"), checked("mnuAway"));
+    for (bool on : {true, false, true}) { // mirrored in both menus
+        f.action(on ? "mnuAway2" : "mnuAway")->trigger();
+        EXPECT_TRUE(checked("mnuAway") == on && checked("mnuAway2") == on);
     }
-    EXPECT_EQ(Core().CurrentStatus, "Offline");
-}
-
-TEST_F(StartUpTest, ExitSavesStateDeletesThePageAndClosesWindowsInOrder)
-{
-    Form1& f = start();
-    f.action("mnuAway")->trigger();
     f.txtHtml->setText("/usr/bin/gedit");
     f.txtHost->setText("edited.host");
     f.txtPass->setText("pw");
@@ -191,99 +175,60 @@ TEST_F(StartUpTest, ExitSavesStateDeletesThePageAndClosesWindowsInOrder)
     EXPECT_TRUE(uploads.isEmpty());  // Offline on Exit, but nothing was online
 }
 
-TEST_F(StartUpTest, CancelAtTheQuestionKeepsTheProgramRunning)
+TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitWhatTheQuestionsAnswersDoAndNoSecondExit)
 {
-    home.writeFile("hvrn.ini", "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n");
-    Form1& f = start();
-    doubles.boxes.setNextAnswer(platform::MsgAnswer::Cancel);
-    f.cmd_Exit_Click();
-    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    const auto& box = doubles.boxes.shown().front();
-    EXPECT_EQ(QStringList({box.text, box.title}), QStringList({"Go Offline before exiting?", "Warning Dialog"}));
-    EXPECT_EQ(box.buttons, platform::MsgButtons::YesNoCancel);
-    EXPECT_FALSE(f.ended() || f.exiting() || Core().ExitAfterUpload);
-    EXPECT_TRUE(closed.isEmpty() && uploads.isEmpty());
-    // Closing the window asks again; No exits without publishing.
-    doubles.boxes.setNextAnswer(platform::MsgAnswer::No);
-    f.close();
-    EXPECT_TRUE(f.ended() && uploads.isEmpty());
-}
-
-TEST_F(StartUpTest, WhichProfilesGoOfflineAtExit)
-{
-    const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n";
-    const struct {
-        const char* what;
-        QByteArray ini;
-        ExitTrigger trigger;
-        QStringList uploads;
-        size_t boxes;
-    } cases[] = {
+    const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n",
+                     asked = "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n";
+    using A = platform::MsgAnswer;
+    const struct { const char* what; QByteArray ini; ExitTrigger trigger; A answer; QStringList uploads;
+        size_t boxes; } cases[] = {
         {"prompt, Yes: selected online profiles only",
-         "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\nHTML OFFline=d-off.html\r\n" + three +
-             "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
-         ExitTrigger::User, {"Default:Offline:d-off.html"}, 1},
+         asked + "HTML OFFline=d-off.html\r\n" + three + "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
+         ExitTrigger::User, A::Yes, {"Default:Offline:d-off.html"}, 1},
+        {"prompt, Cancel: keeps running; the close box asks again, No exits unpublished", asked, ExitTrigger::User, A::Cancel, {}, 1},
         {"offline on exit: every listed profile that is online",
          "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Offline\r\n" + three +
              "[a]\r\nStatus=Online\r\n[b]\r\nStatus=Online\r\nAUTO=1\r\n",
-         ExitTrigger::User, {"a:Offline:", "b:Offline:"}, 0},
+         ExitTrigger::User, A::Yes, {"a:Offline:", "b:Offline:"}, 0},
         {"prompt with nothing selected falls back to offline on exit",
          "[DialUp]\r\nPrompt on Exit=1\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n",
-         ExitTrigger::User, {"Default:Offline:"}, 0},
-        {"a signal asks nothing", "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n",
-         ExitTrigger::Signal, {"Default:Offline:"}, 0},
+         ExitTrigger::User, A::Yes, {"Default:Offline:"}, 0},
+        {"a signal asks nothing", asked, ExitTrigger::Signal, A::Yes, {"Default:Offline:"}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         home.writeFile("hvrn.ini", c.ini);
         Form1& f = start();
-        doubles.boxes.clear();
-        doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
+        doubles.boxes.clear(), closed.clear();
+        doubles.boxes.setNextAnswer(c.answer);
         f.cmd_Exit_Click(c.trigger);
+        if (c.answer == A::Cancel) { // closing the window asks again
+            EXPECT_FALSE(f.ended() || f.exiting() || Core().ExitAfterUpload || !closed.isEmpty());
+            doubles.boxes.setNextAnswer(A::No);
+            f.close();
+        }
         EXPECT_EQ(uploads, c.uploads);
-        EXPECT_EQ(doubles.boxes.shown().size(), c.boxes);
+        ASSERT_EQ(doubles.boxes.shown().size(), c.boxes * (c.answer == A::Cancel ? 2 : 1));
+        for (const auto& box : doubles.boxes.shown()) {
+            EXPECT_EQ(box.text + '|' + box.title, "Go Offline before exiting?|Warning Dialog");
+            EXPECT_EQ(box.buttons, platform::MsgButtons::YesNoCancel);
+        }
         EXPECT_TRUE(f.ended());
-        if (c.trigger == ExitTrigger::User && c.boxes == 0) {  // Offline on Exit gives the selector back
+        if (c.trigger == ExitTrigger::User && c.boxes == 0) { // Offline on Exit gives the selector back
             EXPECT_TRUE(f.Combo1->isEnabled());
         }
     }
-}
-
-TEST_F(StartUpTest, AnExitRequestDuringAnExitUploadIsIgnored)
-{
+    // An exit request during an exit upload is ignored.
     home.writeFile("hvrn.ini", "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n");
-    Form1& f = start();
+    Form1& g = start();
     int exits = 0;
-    QObject::connect(&f, &Form1::programEnded, [&] { ++exits; });
+    QObject::connect(&g, &Form1::programEnded, [&] { ++exits; });
     Hooks().uploadFile = [&](const QString&, const QString&) {
-        f.cmd_Exit_Click();  // the user clicks Exit again while the upload waits
-        f.close();
+        g.cmd_Exit_Click();  // the user clicks Exit again while the upload waits
+        g.close();
     };
-    f.cmd_Exit_Click();
+    g.cmd_Exit_Click();
     EXPECT_EQ(exits, 1);
-}
-
-TEST_F(StartUpTest, OptionItemsStoreTheirMarksAndTheAutoListOnlyItsProfile)
-{
-    // With a profile marked, Auto Online needs no list to pick from.
-    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=1\r\n1=a\r\n");
-    Form1& f = start();
-    f.action("mnuRestore")->trigger();
-    EXPECT_TRUE(f.Timer2->isActive());
-    const struct {
-        const char *item, *section, *key, *stored;
-    } marks[] = {{"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
-                 {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
-    for (const auto& [item, section, key, stored] : marks) {
-        f.action(item)->trigger();
-        EXPECT_EQ(ReadIni(section, key, ""), stored) << item;
-    }
-    EXPECT_FALSE(f.Timer2->isActive());
-    frmAuto& list = *f.autoWindow();
-    list.lstProfiles->item(1)->setSelected(true);
-    list.lstProfiles_Click(1);
-    EXPECT_EQ(ReadIni("a", "Auto", ""), "True");
-    EXPECT_EQ(ReadIni("Default", "Auto", "<none>"), "1");
 }
 
 } // namespace
