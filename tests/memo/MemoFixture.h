@@ -44,7 +44,6 @@ inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 }
 
 inline void pumpFor(int ms) { pumpUntil([] { return false; }, ms); }
-
 inline quint16 freePort()
 {
     QTcpServer probe;
@@ -98,12 +97,7 @@ protected:
         Core().LocalHostName = "testhost";
         Core().DebugToFile = false;
     }
-    ~MemoTest() override
-    {
-        Memo().reset();
-        SetDebugWindowSink(nullptr);
-        memoLimits() = saved_;
-    }
+    ~MemoTest() override { Memo().reset(), SetDebugWindowSink(nullptr), memoLimits() = saved_; }
 
     frmMemoSetup& setup() { return Memo().setup(); }
 
