@@ -34,12 +34,11 @@ public:
 inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
+    for (; !done(); QThread::msleep(1))
         if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
+        else
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return true;
 }
 
