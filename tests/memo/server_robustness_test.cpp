@@ -47,10 +47,8 @@ TEST_F(ServerRobustness, TenMegabyteBodyIsCutOffAndLogged)
 {
     Visitor v(port);
     v.send("POST /memo/ HTTP/1.0\r\nContent-Length: 10485760\r\n\r\nNAME=x&MESSAGE=");
-    for (int i = 0; i < 160 && !v.closed; ++i) {
-        v.send(QByteArray(64 * 1024, 'A'));
-        pumpFor(2);
-    }
+    for (int i = 0; i < 160 && !v.closed; ++i)
+        v.send(QByteArray(64 * 1024, 'A')), pumpFor(2);
     ASSERT_TRUE(v.waitClosed());
     EXPECT_TRUE(log.contains("exceeds 65536 bytes; closed"));
     EXPECT_EQ(memosLogged(), 0);
@@ -61,10 +59,8 @@ TEST_F(ServerRobustness, TricklingAndIdleRequestsAreCut)
 {
     memoLimits().requestDeadlineMs = 800;
     Visitor slow(port);
-    for (int i = 0; i < 40 && !slow.closed; ++i) {
-        slow.send("x");
-        pumpFor(50);
-    }
+    for (int i = 0; i < 40 && !slow.closed; ++i)
+        slow.send("x"), pumpFor(50);
     EXPECT_TRUE(slow.closed);
     memoLimits().idleTimeoutMs = 300;
     Visitor silent(port);
@@ -112,8 +108,7 @@ TEST_F(ServerRobustness, RejectedRequestsAreClosedWithoutABoxOthersServed)
         {"NAME=%G1&MESSAGE=x&REPLY=YES", "65001 in Memo - HandlePacket"},
         {"NAME=A&MESSAGE=%%&REPLY=NO", "65001 in Memo - HandlePacket"},
         {"NAME=Ann&Site=Home&MESSAGE=x&REPLY=NO", "5 in Memo - HandlePacket"},
-        {"MESSAGE=x&REPLY=NO", nullptr},
-        {"MESSAGE=x&REPLY=NO&NAME=Late", nullptr}};
+        {"MESSAGE=x&REPLY=NO", nullptr}, {"MESSAGE=x&REPLY=NO&NAME=Late", nullptr}};
     for (const auto& [body, error] : rejected) {
         SCOPED_TRACE(body);
         const qsizetype before = error ? errorLog().count(error) : 0;
@@ -240,11 +235,9 @@ TEST_F(ServerRobustness, TranscriptOnlyWithDebugToFileCappedAndRedrawnAFewTimesA
     QElapsedTimer clock;
     clock.start();
     // Fifty slow senders, each arrival a change of the transcript.
-    std::vector<std::unique_ptr<Visitor>> slow;
-    for (int i = 0; i < 50; ++i) {
-        slow.push_back(std::make_unique<Visitor>(port));
-        slow.back()->send("POST /memo/ HTTP/1.0\r\n");
-    }
+    std::vector<std::unique_ptr<Visitor>> slow(50);
+    for (auto& visitor : slow)
+        (visitor = std::make_unique<Visitor>(port))->send("POST /memo/ HTTP/1.0\r\n");
     for (int i = 0; i < 30; ++i)
         expectNextVisitorServed(QByteArray(400, 'n'));
     EXPECT_LE(redraws, 1 + clock.elapsed() / 250);
