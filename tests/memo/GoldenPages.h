@@ -25,10 +25,7 @@ const QByteArray kNoReplyBlock =
     "<p align=center><font size=5><strong>Message Received</strong></font></p>\r\n</body>\r\n</html>\r\n";
 
 // The submit line of custom pages: a no-break space before "Wait".
-inline QByteArray withNbsp(QByteArray submit)
-{
-    return submit.replace("\">  Wait", "\"> \xA0Wait");
-}
+inline QByteArray withNbsp(QByteArray submit) { return submit.replace("\">  Wait", "\"> \xA0Wait"); }
 
 inline QByteArray opening(const QByteArray& timeout = "30")
 {

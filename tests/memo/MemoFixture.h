@@ -1,9 +1,9 @@
 #pragma once
 
 // What the memo tests share: a fresh program directory, every platform
-// service replaced, short limits, a captured debug log, and loopback
-// clients that wait while the event loop keeps the server running. It
-// brings the windows' widget headers along for the tests that drive them.
+// service replaced, short limits, a captured debug log, loopback visitors
+// that wait while the event loop keeps the server running, and the Qt
+// headers of the widgets and sockets the tests drive.
 #include "core/CoreState.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
@@ -15,16 +15,8 @@
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
-#include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
+#include <QtNetwork>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -41,19 +33,16 @@ public:
 // Runs the event loop until done() or the time is up; true when done.
 inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
+    const QDeadlineTimer deadline(timeoutMs);
+    for (; !done(); QThread::msleep(1))
+        if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
+        else
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return true;
 }
 
 inline void pumpFor(int ms) { pumpUntil([] { return false; }, ms); }
-
 inline quint16 freePort()
 {
     QTcpServer probe;
@@ -72,13 +61,9 @@ public:
             closed = true;
         });
         socket.connectToHost(QHostAddress::LocalHost, port);
-        connected = pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; });
+        pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; });
     }
-    void send(const QByteArray& bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
+    void send(const QByteArray& bytes) { socket.write(bytes), socket.flush(); }
     bool waitClosed(int ms = 5000) { return pumpUntil([this] { return closed; }, ms); }
     bool waitFor(const QByteArray& part, int ms = 5000)
     {
@@ -88,7 +73,6 @@ public:
     QTcpSocket socket;
     QByteArray received;
     bool closed = false;
-    bool connected = false;
 };
 
 inline QByteArray memoPost(const QByteArray& body)
@@ -102,42 +86,37 @@ class MemoTest : public ::testing::Test {
 protected:
     MemoTest()
     {
-        saved_ = memoLimits();
         memoLimits().replyTickMs = 50;
         memoLimits().idleTimeoutMs = 2000;
         memoLimits().requestDeadlineMs = 10000;
         memoLimits().closeLingerMs = 2000;
         memoLimits().memosPerVisitorPerMinute = 1000;  // every test's visitor is 127.0.0.1
         SetDebugWindowSink(&log);
-        Core().LocalIP = QStringLiteral("127.0.0.1");
-        Core().LocalHostName = QStringLiteral("testhost");
+        Core().LocalIP = "127.0.0.1";
+        Core().LocalHostName = "testhost";
         Core().DebugToFile = false;
     }
-    ~MemoTest() override
-    {
-        Memo().reset();
-        SetDebugWindowSink(nullptr);
-        memoLimits() = saved_;
-    }
+    ~MemoTest() override { Memo().reset(), SetDebugWindowSink(nullptr), memoLimits() = saved_; }
 
     frmMemoSetup& setup() { return Memo().setup(); }
 
     // Settings for a running server on a free loopback port.
-    quint16 startServer(const QString& timeout = QStringLiteral("30"))
+    quint16 startServer(const QString& timeout = "30")
     {
         port = freePort();
-        const std::pair<const char*, QString> keys[] = {{"MemoServer Port", QString::number(port)},
-                                                        {"Reply Timeout", timeout},
-                                                        {"Rows", QStringLiteral("5")},
-                                                        {"Columns", QStringLiteral("75")},
-                                                        {"Enabled", QStringLiteral("True")}};
-        for (const auto& [key, value] : keys)
-            WriteIni(QStringLiteral("Memo"), QString::fromLatin1(key), value);
+        for (const auto& [key, value] : {std::pair<QString, QString>{"MemoServer Port", QString::number(port)},
+                                         {"Reply Timeout", timeout}, {"Rows", "5"}, {"Columns", "75"},
+                                         {"Enabled", "True"}})
+            WriteIni("Memo", key, value);
         setup().LoadMemoServerSettings();
         return port;
     }
 
     frmMemoServer* server() { return Memo().server(); }
+    QByteArray host() const { return "127.0.0.1:" + QByteArray::number(port); }
+    QByteArray memoLog() const { return home.readFile("Memo.txt"); }
+    int memosLogged() const { return int(memoLog().count("----------\r\n")); }
+    QByteArray errorLog() const { return home.readFile("error.log"); }
 
     // One visitor sends a whole request; what came back once the server closed.
     QByteArray exchange(const QByteArray& request, int ms = 5000)
@@ -148,6 +127,16 @@ protected:
         return v.received;
     }
 
+    // A memo that waits for the reply: back once the page's opening arrived.
+    std::unique_ptr<Visitor> postMemo(const QByteArray& body = "NAME=Ann&MESSAGE=Hi&REPLY=YES")
+    {
+        auto v = std::make_unique<Visitor>(port);
+        v->send(memoPost(body));
+        EXPECT_TRUE(v->waitFor(QByteArray(500, ' ') + "\r\n")) << v->received.constData();
+        EXPECT_TRUE(server()->Busy);
+        return v;
+    }
+
     // Switches custom page `index` on with a file holding `content`.
     void customPage(int index, const QString& name, const QByteArray& content)
     {
@@ -156,13 +145,17 @@ protected:
         setup().txtHtml[size_t(index)]->setText(name);
     }
 
-    QByteArray errorLog() const { return home.readFile(QStringLiteral("error.log")); }
-
     TempHome home;
     PlatformDoubles doubles;
     CapturedDebugLog log;
     quint16 port = 0;
 
 private:
-    MemoLimits saved_;
+    MemoLimits saved_ = memoLimits();
+};
+
+// The server runs on a free loopback port from the start.
+class ServedMemoTest : public MemoTest {
+protected:
+    void SetUp() override { ASSERT_TRUE(startServer() > 0); }
 };

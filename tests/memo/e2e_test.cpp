@@ -3,43 +3,32 @@
 // reply typed into the memo window appears in the browser.
 #include "MemoFixture.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-
 #ifndef MEMO_E2E_DIR
 #error "MEMO_E2E_DIR names the folder with the browser script"
 #endif
 
-namespace {
-
-// The browser script and its one npm dependency, set up in the build tree.
-QString preparedScriptDir(QString* why)
+// The browser script and its one npm dependency, set up in the build tree; empty with `why` set on failure.
+static QString preparedScriptDir(QString* why)
 {
-    const QString work = QStringLiteral(MEMO_E2E_WORK);
+    const QString work = MEMO_E2E_WORK;
     QDir().mkpath(work);
-    for (const char* name : {"package.json", "package-lock.json", "memo_e2e.mjs"}) {
-        const QString target = work + QLatin1Char('/') + QString::fromLatin1(name);
-        QFile::remove(target);
-        if (!QFile::copy(QStringLiteral(MEMO_E2E_DIR "/") + QString::fromLatin1(name), target)) {
-            *why = QStringLiteral("cannot copy ") + QString::fromLatin1(name);
-            return QString();
-        }
+    for (const QString name : {"package.json", "package-lock.json", "memo_e2e.mjs"}) {
+        QFile::remove(work + '/' + name);
+        if (!QFile::copy(MEMO_E2E_DIR "/" + name, work + '/' + name))
+            return *why = "cannot copy " + name, QString();
     }
-    if (QFile::exists(work + QStringLiteral("/node_modules/playwright-core/package.json")))
+    if (QFile::exists(work + "/node_modules/playwright-core/package.json"))
         return work;
     QProcess npm;
     npm.setWorkingDirectory(work);
-    npm.start(QStringLiteral("npm"), {QStringLiteral("ci"), QStringLiteral("--no-audit"), QStringLiteral("--no-fund")});
+    npm.start("npm", {"ci", "--no-audit", "--no-fund"});
     if (npm.waitForFinished(300000) && npm.exitCode() == 0)
         return work;
-    *why = QStringLiteral("npm ci failed: ") + QString::fromLocal8Bit(npm.readAllStandardError().right(400));
-    return QString();
+    return *why = "npm ci failed: " + QString::fromLocal8Bit(npm.readAllStandardError().right(400)), QString();
 }
 
 // The published page's memo form, as page expansion writes it.
-QByteArray publishedPage(quint16 port)
+static QByteArray publishedPage(quint16 port)
 {
     return "<html><head><title>My status</title></head><body><h1>Online</h1>\r\n"
            "<FORM action=\"http://127.0.0.1:" + QByteArray::number(port) + "/memo/\" method=\"POST\">\r\n"
@@ -50,30 +39,27 @@ QByteArray publishedPage(quint16 port)
            "<option>YES</option><option selected>NO</option></select></FORM>\r\n</body></html>\r\n";
 }
 
-class BrowserEndToEnd : public MemoTest {};
-
+using BrowserEndToEnd = MemoTest;
 TEST_F(BrowserEndToEnd, VisitorGetsTheTypedReplyInChromium)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("node")).isEmpty()
-        || !QFile::exists(QStringLiteral("/usr/bin/chromium")))
+    if (QStandardPaths::findExecutable("node").isEmpty() || !QFile::exists("/usr/bin/chromium"))
         GTEST_SKIP() << "node or /usr/bin/chromium is not installed (scripts/test installs both)";
     QString why;
     const QString scriptDir = preparedScriptDir(&why);
     ASSERT_FALSE(scriptDir.isEmpty()) << why.toStdString();
 
-    memoLimits().replyTickMs = 1000;  // the real tick
-    startServer(QStringLiteral("60"));
+    memoLimits().replyTickMs = 1000; // the real tick
+    startServer("60");
     ASSERT_TRUE(server()->listening());
-    home.writeFile(QStringLiteral("status.html"), publishedPage(port));
-    const QString reply = QStringLiteral("Hello Vic, back in five");
+    home.writeFile("status.html", publishedPage(port));
+    const QString reply = "Hello Vic, back in five";
 
     QProcess browser;
     browser.setWorkingDirectory(scriptDir);
     browser.setProcessChannelMode(QProcess::MergedChannels);
     QByteArray output;
     QObject::connect(&browser, &QProcess::readyRead, [&] { output += browser.readAll(); });
-    browser.start(QStringLiteral("node"), {scriptDir + QStringLiteral("/memo_e2e.mjs"), home.file(QStringLiteral("status.html")),
-                                           home.file(QStringLiteral("chromium-profile")), reply});
+    browser.start("node", {scriptDir + "/memo_e2e.mjs", home.file("status.html"), home.file("chromium-profile"), reply});
     ASSERT_TRUE(browser.waitForStarted());
     auto finished = [&] { return browser.state() == QProcess::NotRunning; };
 
@@ -92,7 +78,5 @@ TEST_F(BrowserEndToEnd, VisitorGetsTheTypedReplyInChromium)
     ASSERT_TRUE(pumpUntil(finished, 60000)) << output.toStdString();
     EXPECT_EQ(browser.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains("REPLY " + reply.toUtf8())) << output.toStdString();
-    EXPECT_TRUE(home.readFile(QStringLiteral("Memo.txt")).contains("Your Reply: " + reply.toUtf8()));
+    EXPECT_TRUE(memoLog().contains("Your Reply: " + reply.toUtf8()));
 }
-
-} // namespace

@@ -1,10 +1,8 @@
 // The memo window: what it shows, the reply hand-off from its side, the
-// OnTop choice and the memo log commands.
+// OnTop choice, the desktop notices of memos, and the memo log.
 #include "MemoFixture.h"
 
 #include "memo/MemoLog.h"
-
-namespace {
 
 class MemoWindowTest : public MemoTest {
 protected:
@@ -16,7 +14,7 @@ protected:
         g.MemoText = text;
         g.ReplyWanted = reply;
         frmMemo& w = Memo().memoWindowCreated();
-        w.present(QStringLiteral("30"));
+        w.present("30");
         return w;
     }
 };
@@ -28,11 +26,8 @@ TEST_F(MemoWindowTest, ShowsTheMemoAsPlainText)
     EXPECT_EQ(w.txtName->text(), "<b>Ann</b>");
     EXPECT_EQ(w.txtMemo->toPlainText(), "Hello <script>alert(1)</script>");
     EXPECT_EQ(w.lbltime->text(), "Sat Dec 05, 2026  3:07 PM");
-    EXPECT_EQ(w.lbltime->textFormat(), Qt::PlainText);
-    EXPECT_EQ(w.Label2->textFormat(), Qt::PlainText);
-    EXPECT_TRUE(w.txtName->isReadOnly());
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(w.cmd_Send->isEnabled());
+    EXPECT_TRUE(w.lbltime->textFormat() == Qt::PlainText && w.Label2->textFormat() == Qt::PlainText);
+    EXPECT_TRUE(w.txtName->isReadOnly() && w.isVisible() && w.cmd_Send->isEnabled());
     EXPECT_EQ(w.txtTime->text(), "30");
     // Without reply the countdown is off; presenting hides the modal settings window.
     setup().show();
@@ -54,11 +49,10 @@ TEST_F(MemoWindowTest, LongMessagesAreCutForShowingAndEitherEncodingShows)
 TEST_F(MemoWindowTest, TypingHidesTheCountdownForGood)
 {
     frmMemo& w = showMemo("Ann", "Hi", true);
-    w.show();
     MemoGlobals& g = Memo().globals;
-    g.ReplyTyping = false;
     g.ReplyCountdown = 20;
-    w.txtReply->insertPlainText(QStringLiteral("x"));
+    EXPECT_FALSE(g.ReplyTyping);
+    w.txtReply->insertPlainText("x");
     EXPECT_TRUE(g.ReplyTyping);
     EXPECT_EQ(g.ReplyCountdown, 9999);
     EXPECT_FALSE(w.txtTime->isVisible());
@@ -67,36 +61,28 @@ TEST_F(MemoWindowTest, TypingHidesTheCountdownForGood)
     EXPECT_FALSE(w.txtTime->isVisible());
 }
 
-TEST_F(MemoWindowTest, SendTakesTheTypedReplyWithCrLfLinesOrMessageReceived)
+TEST_F(MemoWindowTest, SendTakesTheTypedReplyWithCrLfLinesAndLogsIt)
 {
-    // An empty box sends "Message Recevied"; the log gets each reply line.
-    const std::pair<QString, QString> cases[] = {{"", "Message Recevied"}, {"one\ntwo", "one\r\ntwo"}};
-    QByteArray logged;
-    for (const auto& [typed, sent] : cases) {
-        frmMemo& w = showMemo("Ann", "Hi", true);
-        Memo().globals.ReplySent = false;
-        w.txtReply->setPlainText(typed);
-        w.cmd_Send_Click();
-        EXPECT_TRUE(Memo().globals.ReplySent);
-        EXPECT_EQ(Memo().globals.MemoReply, sent);
-        EXPECT_TRUE(w.isVisible());
-        logged += "Your Reply: " + sent.toUtf8() + "\r\n";
-        EXPECT_EQ(home.readFile(QStringLiteral("Memo.txt")), logged);
-    }
+    frmMemo& w = showMemo("Ann", "Hi", true);
+    EXPECT_FALSE(Memo().globals.ReplySent);
+    w.txtReply->setPlainText("one\ntwo");
+    w.cmd_Send_Click();
+    EXPECT_TRUE(Memo().globals.ReplySent);
+    EXPECT_EQ(Memo().globals.MemoReply, "one\r\ntwo");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(memoLog(), "Your Reply: one\r\ntwo\r\n");
 }
 
 TEST_F(MemoWindowTest, CloseAndTheCloseBoxHideAndAnswer)
 {
     frmMemo& w = showMemo("Ann", "Hi", true);
-    w.cmd_Close_Click();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
-    Memo().globals.MemoReply.clear();
-    w.show();
-    w.close();
+    w.close(); // the close box answers as Close does (ServerGolden.CloseInTheMemoWindowAnswersMessageReceived)
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
     EXPECT_NE(Memo().memoWindow(), nullptr);
+    w.show();
+    w.cmd_Close_Click();
+    EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(MemoWindowTest, OnTopIsStoredAndReadBack)
@@ -109,7 +95,7 @@ TEST_F(MemoWindowTest, OnTopIsStoredAndReadBack)
         EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), !onTop);
         w.Check1->setChecked(onTop);
         EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
-        EXPECT_EQ(ReadIni(QStringLiteral("MemoServer"), QStringLiteral("OnTop"), QString()), onTop ? "True" : "False");
+        EXPECT_EQ(ReadIni("MemoServer", "OnTop", QString()), onTop ? "True" : "False");
         Memo().destroyMemoWindow();
     }
 }
@@ -118,14 +104,58 @@ TEST_F(MemoWindowTest, ViewLogOpensTheFileOrSaysItIsMissing)
 {
     ViewMemoLog(nullptr);
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(doubles.boxes.shown()[0].text, "Error: File does Exist!");
-    EXPECT_EQ(doubles.boxes.shown()[0].title, "Halvorn");
+    EXPECT_EQ(doubles.boxes.shown()[0].title + ": " + doubles.boxes.shown()[0].text, "Halvorn: Error: File does Exist!");
     EXPECT_TRUE(doubles.desktop.opened.empty());
-    EXPECT_FALSE(home.exists(QStringLiteral("Memo.txt")));
+    EXPECT_FALSE(home.exists("Memo.txt"));
     AppendMemoLog("x\r\n");
     ViewMemoLog(nullptr);
     ASSERT_EQ(doubles.desktop.opened.size(), 1u);
-    EXPECT_EQ(doubles.desktop.opened[0], home.file(QStringLiteral("Memo.txt")));
+    EXPECT_EQ(doubles.desktop.opened[0], home.file("Memo.txt"));
 }
 
-} // namespace
+// Records go after the earlier ones; line breaks continue a field but cannot fake a record.
+TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecord)
+{
+    const QDateTime when(QDate(2026, 12, 5), QTime(15, 7, 9));
+    EXPECT_EQ(MemoLogRecord(when, "Home", "Ann", "one\r\n----------\r\nDate: fake\nName: x\rlast"),
+              "----------\r\nDate: " + QLocale::system().toString(when.date(), QLocale::ShortFormat).toUtf8()
+                  + "   Time: 3:07 PM\r\nWebSite: Home\r\nName: Ann\r\n"
+                    "Message: one\r\n ----------\r\nDate: fake\r\nName: x\r\nlast\r\n");
+    EXPECT_EQ(MemoLogReplyLine("a\n----------"), "Your Reply: a\r\n ----------\r\n");
+    home.writeFile("Memo.txt", "earlier\r\n");
+    ASSERT_TRUE(AppendMemoLog("first\r\n"));
+    ASSERT_TRUE(AppendMemoLog("second\r\n"));
+    EXPECT_EQ(memoLog(), "earlier\r\nfirst\r\nsecond\r\n");
+}
+
+using Notices = MemoTest;
+
+TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
+{
+    startServer();
+    // The form sent, away or not, and the notice's summary and body.
+    const std::tuple<QByteArray, bool, QString, QString> cases[] = {{"NAME=Ann&MESSAGE=Hi+there&REPLY=NO", false, "Memo from Ann", "Hi there"},
+                 {"NAME=%3Cb%3EBob&MESSAGE=" + QByteArray(300, 'x') + "&REPLY=YES", false,
+                  "Memo from <b>Bob (waiting for your reply)", QString(119, u'x') + QChar(0x2026)},
+                 {"NAME=&MESSAGE=gone&REPLY=YES", true, "Memo from a visitor", "gone"}};
+    for (size_t i = 0; const auto& [form, away, summary, body] : cases) {
+        Memo().setAway(away);
+        Visitor visitor(port);
+        visitor.send(memoPost(form));
+        ++i;
+        ASSERT_TRUE(pumpUntil([&] { return doubles.notices.shown.size() == i; }));
+        const platform::Notification& n = doubles.notices.shown.back();
+        EXPECT_EQ(n.summary + u'|' + n.body, summary + u'|' + body);
+        EXPECT_EQ(n.actionLabel, summary.contains(u"reply") ? "Reply" : QString());
+        if (Memo().memoWindow()) {
+            Memo().memoWindow()->hide();
+            doubles.notices.pickLastAction();
+            EXPECT_EQ(Memo().memoWindow()->isVisible(), !n.actionLabel.isEmpty());
+            Memo().destroyMemoWindow();
+        }
+    }
+    WriteIni("StartUp", "Desktop Notifications", "False");
+    Memo().setAway(false);
+    exchange(memoPost("NAME=Cy&MESSAGE=quiet&REPLY=NO"));
+    EXPECT_EQ(doubles.notices.shown.size(), std::size(cases));
+}

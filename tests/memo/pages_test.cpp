@@ -1,16 +1,17 @@
-// The pages byte for byte against the hand-written page tables, and the
-// escaping of everything a visitor or the settings file can put in.
+// The pages byte for byte against the hand-written page tables, the escaping
+// of everything a visitor or the settings file can put in, and custom page
+// files with the memo server's 20 variables.
 #include "GoldenPages.h"
 
+#include "core/ProgramError.h"
 #include "memo/HtmlEscape.h"
+#include "memo/MemoLimits.h"
+#include "memo/MemoVariables.h"
+#include "support/TempHome.h"
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using namespace golden;
-
-const QByteArray kHost = "10.1.2.3:4175";
 
 // The busy, not-found, away, interim, no-reply and custom-page pieces are
 // compared whole as they arrive on the socket (server_golden_test); here the
@@ -18,33 +19,26 @@ const QByteArray kHost = "10.1.2.3:4175";
 TEST(Pages, VariantsAndPiecesByteForByte)
 {
     PageSettings wrapped = pageSettings();
-    wrapped.wrap = true;
-    wrapped.replyChecked = true;
+    wrapped.wrap = wrapped.replyChecked = true;
     const auto opened = pages::opening(pageSettings());
     ASSERT_EQ(opened.size(), 2u);
-    const struct {
-        const char* what;
-        QByteArray actual, expected;
-    } cases[] = {
+    const std::tuple<const char*, QByteArray, QByteArray> cases[] = {
         {"submit", pages::submitLine(false, false), kSubmitNo},
         {"submit YES", pages::submitLine(true, false), kSubmitYes},
         {"submit YES nbsp", pages::submitLine(true, true), withNbsp(kSubmitYes)},
         {"opening 1", opened[0], opening().chopped(502)},
         {"opening 2", opened[1], QByteArray(500, ' ') + "\r\n"},
-        {"reply wrapped", pages::replyBlock(wrapped, QStringLiteral("Hi"), "Ann"),
-         replyBlock(kHost, "Hi", "Ann", "WRAP=\"physical\"", kSubmitYes)},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(c.actual, c.expected);
-    }
+        {"reply wrapped", pages::replyBlock(wrapped, "Hi", "Ann"),
+         replyBlock("10.1.2.3:4175", "Hi", "Ann", "WRAP=\"physical\"", kSubmitYes)}};
+    for (const auto& [what, actual, expected] : cases)
+        EXPECT_EQ(actual, expected) << what;
 }
 
 TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
 {
     const QByteArray evil = "<script>x</script>\"'&";
     const QByteArray safe = "&lt;script&gt;x&lt;/script&gt;&quot;&#39;&amp;";
-    EXPECT_TRUE(pages::replyBlock(pageSettings(), QStringLiteral("R"), evil).contains("VALUE=\"" + safe + "\""));
+    EXPECT_TRUE(pages::replyBlock(pageSettings(), "R", evil).contains("VALUE=\"" + safe + "\""));
     EXPECT_TRUE(pages::interimPiece(evil).contains("Hello, " + safe + "</H2>"));
     EXPECT_EQ(pages::awayPieces(pageSettings(), evil)[7], "<p>Hello, " + safe + "</p>\r\n");
     const QByteArray busy = pages::busyPage(pageSettings(), "Ann", "</TEXTAREA><script>");
@@ -58,7 +52,7 @@ TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
     EXPECT_EQ(memo::escapeTokenSafe("%reply%<"), "&#37;reply&#37;&lt;");
     // An IPv6 address is bracketed where it becomes a URL.
     PageSettings v6 = pageSettings();
-    v6.localIP = QStringLiteral("2001:db8::1");
+    v6.localIP = "2001:db8::1";
     EXPECT_TRUE(pages::notFoundPage(v6).contains("<FORM action=\"http://[2001:db8::1]:4175/memo/\""));
     EXPECT_TRUE(pages::followUpForm(pageSettings(), "%ip%").contains("VALUE= \"&#37;ip&#37;\""));
 }
@@ -66,9 +60,9 @@ TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
 TEST(PagesEscaping, SettingsTextsAreEscapedButTheUserReplyGoesOutAsWritten)
 {
     PageSettings s = pageSettings();
-    s.backColor = QStringLiteral("\"><script>");
-    s.rows = QStringLiteral("5 onclick=x");
-    s.timeout = QStringLiteral("<b>30</b>");
+    s.backColor = "\"><script>";
+    s.rows = "5 onclick=x";
+    s.timeout = "<b>30</b>";
     EXPECT_EQ(pages::bodyTag(s), "<BODY BGCOLOR=\"&quot;&gt;&lt;script&gt;\" TEXT=\"#000000\">");
     EXPECT_TRUE(pages::notFoundPage(s).contains("ROWS=5&#32;onclick&#61;x COLS=75"));
     EXPECT_TRUE(pages::opening(s)[0].contains("maximum of &lt;b&gt;30&lt;/b&gt; seconds"));
@@ -77,4 +71,55 @@ TEST(PagesEscaping, SettingsTextsAreEscapedButTheUserReplyGoesOutAsWritten)
     EXPECT_TRUE(block.contains("<P>Reply: </P><b>f\xFCr</b> &#8364;\r\n"));
 }
 
-} // namespace
+static MemoTokenTable tokens(const QString& reply = {}, const QByteArray& sender = "Ann")
+{
+    MemoTokenInputs in;
+    in.settings = pageSettings();
+    in.now = QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9));
+    in.reply = reply;
+    in.senderName = sender;
+    return BuildMemoTokens(in);
+}
+
+// All twenty tokens in a custom page are checked as the visitor receives
+// them (server_golden_test); here what values may and may not do.
+TEST(MemoTokens, ValuesAreNotExpandedAgainAndVisitorTextIsEscaped)
+{
+    const MemoTokenTable t = tokens("%reply% and %REPLY%", "<i>%timeout%</i>");
+    EXPECT_EQ(ReplaceMemoTokens("[%reply%][%Reply%]", t), "[%reply% and %REPLY%][%reply% and %REPLY%]");
+    EXPECT_EQ(ReplaceMemoTokens("%sendername%", t), "&lt;i&gt;&#37;timeout&#37;&lt;/i&gt;");
+    // Page authors write the variable unquoted, as the built-in busy page does.
+    EXPECT_EQ(ReplaceMemoTokens("<INPUT VALUE=%sendername%>", tokens({}, "x onmouseover=alert(1)\t`")),
+              "<INPUT VALUE=x&#32;onmouseover&#61;alert(1)&#9;&#96;>");
+}
+
+TEST(CustomPageFile, LinesEndAtCrCrLfOrLfAndEachGetsCrLf)
+{
+    TempHome home;
+    const CustomPage missing = ReadCustomPage(home.file("nothere.html"), tokens());
+    EXPECT_EQ(missing.text, "");
+    EXPECT_EQ(missing.error, 0);
+    EXPECT_EQ(ReadCustomPage(QString(), tokens()).text, "");
+    home.writeFile("p.html", "<p>Hi %SENDERNAME%</p>\r\nsecond\rthird\nlast");
+    EXPECT_EQ(ReadCustomPage(home.file("p.html"), tokens()).text, "<p>Hi Ann</p>\r\nsecond\r\nthird\r\nlast\r\n");
+    home.writeFile("q.html", "one\r\n\r\ntwo\r\n");
+    EXPECT_EQ(ReadCustomPage(home.file("q.html"), tokens()).text, "one\r\n\r\ntwo\r\n");
+    // Relative names are in the program directory.
+    home.writeFile("away.htm", "%lowday%");
+    EXPECT_EQ(ReadCustomPage("away.htm", tokens()).text, "Saturday\r\n");
+}
+
+TEST(CustomPageFile, HugeFilesAndExpansionsAreCut)
+{
+    TempHome home;
+    const MemoLimits saved = memoLimits();
+    memoLimits().maxPageFileBytes = 1000;
+    memoLimits().maxExpandedPageBytes = 5000;
+    home.writeFile("big.html", QByteArray(3000, 'x'));
+    EXPECT_EQ(ReadCustomPage(home.file("big.html"), tokens()).text.size(), 1002);
+    home.writeFile("forms.html", QByteArray("%memo%\n").repeated(100));
+    const CustomPage page = ReadCustomPage(home.file("forms.html"), tokens());
+    EXPECT_EQ(page.text.size(), 5000);
+    EXPECT_EQ(page.error, err::kOutOfMemory);
+    memoLimits() = saved;
+}

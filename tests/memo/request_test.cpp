@@ -6,24 +6,15 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using V = RequestScanner::Verdict;
 
 TEST(DecodeCGI, GoodInputDecodesOnce)
 {
+    // No second decoding; "+" from an escape stays; one digit at the end; lower-case digits.
     const std::pair<const char*, QByteArray> cases[] = {
-        {"", ""},
-        {"Hello+there%21", "Hello there!"},
-        {"a%25b", "a%b"},  // no second decoding
-        {"1%2B1", "1+1"},  // "+" from an escape stays
-        {"Line1%0D%0ALine2", "Line1\r\nLine2"},
-        {"%4", "\x04"},    // one digit at the end
-        {"x%4a", "xJ"},    // lower-case hex digits
-        {"%FF%00", QByteArray("\xFF\x00", 2)},
-        {"++", "  "},
-        {"%2525", "%25"},
-    };
+        {"", ""}, {"Hello+there%21", "Hello there!"}, {"a%25b", "a%b"}, {"1%2B1", "1+1"}, {"%4", "\x04"},
+        {"Line1%0D%0ALine2", "Line1\r\nLine2"}, {"x%4a", "xJ"}, {"++", "  "}, {"%2525", "%25"},
+        {"%FF%00", QByteArray("\xFF\x00", 2)}};
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(DecodeCGI(input), expected) << input;
 }
@@ -41,7 +32,7 @@ TEST(DecodeCGI, BadEscapesRaiseTheDecoderError)
     }
 }
 
-QByteArray post(const QByteArray& body, const QByteArray& extraHeaders = QByteArray())
+static QByteArray post(const QByteArray& body, const QByteArray& extraHeaders = QByteArray())
 {
     return "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1:4175\r\n" + extraHeaders
            + "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
@@ -50,31 +41,26 @@ QByteArray post(const QByteArray& body, const QByteArray& extraHeaders = QByteAr
 
 TEST(ExtractMemo, TheFieldsOfGoodRequests)
 {
-    const struct {
-        QByteArray request, site, sender, text;
-        bool reply;
-    } cases[] = {
-        {post("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES"), "Home", "Ann", "Hi", true},
-        {post("NAME=Ann&MESSAGE=Line1%0D%0ALine2&REPLY=NO"), "unknown", "Ann", "Line1\r\nLine2", false},
+    // The request, then the site, sender, text and reply wish taken from it.
+    const std::tuple<QByteArray, QByteArray, QByteArray, QByteArray, bool> cases[] = {
+        {post("NAME=Ann&MESSAGE=Line1%0D%0ALine2&REPLY=YES"), "unknown", "Ann", "Line1\r\nLine2", true},
         {post("site=Work&name=Bob+B&message=a%25b&reply=yes"), "Work", "Bob B", "a%b", true},
         {post("Site=My+Home%21&NAME=A&MESSAGE=B&REPLY=NO"), "My+Home%21", "A", "B", false}, // site not decoded
         // Every browser post carries "Sec-Fetch-Site"; some carry more: the cuts do not shift.
         {post("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES", "Sec-Fetch-Site: cross-site\r\nX-Username: visitor\r\n"),
          "Home", "Ann", "Hi", true},
         // A body without the fields: the whole request is searched.
-        {"GET /memo/?Site=Web&NAME=Bo&MESSAGE=x&REPLY=NO HTTP/1.1\r\nSec-Fetch-Site: none\r\n\r\n", "Web", "Bo", "x",
-         false},
+        {"GET /memo/?Site=Web&NAME=Bo&MESSAGE=x&REPLY=NO HTTP/1.1\r\nSec-Fetch-Site: none\r\n\r\n", "Web", "Bo", "x", false},
         {QByteArray("NAME=a\0b&MESSAGE=\xFF\x01%00&REPLY=NO", 31), "unknown", QByteArray("a\0b", 3),
-         QByteArray("\xFF\x01\0", 3), false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.request.constData());
-        const ExtractedMemo m = ExtractMemo(c.request);
+         QByteArray("\xFF\x01\0", 3), false}};
+    for (const auto& [request, site, sender, text, reply] : cases) {
+        SCOPED_TRACE(request.constData());
+        const ExtractedMemo m = ExtractMemo(request);
         ASSERT_EQ(m.outcome, MemoExtract::Memo);
-        EXPECT_EQ(m.fields.webSite, c.site);
-        EXPECT_EQ(m.fields.sender, c.sender);
-        EXPECT_EQ(m.fields.text, c.text);
-        EXPECT_EQ(m.fields.replyWanted, c.reply);
+        EXPECT_EQ(m.fields.webSite, site);
+        EXPECT_EQ(m.fields.sender, sender);
+        EXPECT_EQ(m.fields.text, text);
+        EXPECT_EQ(m.fields.replyWanted, reply);
     }
 }
 
@@ -82,16 +68,9 @@ TEST(ExtractMemo, MissingFieldsAreToldAndMalformedOnesThrow)
 {
     EXPECT_EQ(ExtractMemo(post("MESSAGE=hi&REPLY=YES")).outcome, MemoExtract::NoName);
     EXPECT_EQ(ExtractMemo("MESSAGE=x&REPLY=NO&NAME=late").outcome, MemoExtract::NoMessage);
-    const QByteArray bad[] = {
-        post("Site=Home&NAME=Ann&MESSAGE=100%&REPLY=YES"),
-        post("NAME=%G1&MESSAGE=x&REPLY=YES"),
-        post("NAME=A&MESSAGE=%%&REPLY=YES"),
-        "NAME=Ann&Site=Home&MESSAGE=x&REPLY=NO",  // site after name: negative length
-        "Site=Home&REPLY=YES&NAME=Ann&MESSAGE=x", // reply before the name
-        "NAMEMESSAGE&REPLY",
-    };
-    for (const QByteArray& request : bad)
-        EXPECT_THROW(ExtractMemo(request), ProgramError) << request.constData();
+    // Bad escapes and a site after the name are refused through the server (server_robustness_test).
+    for (const char* request : {"Site=Home&REPLY=YES&NAME=Ann&MESSAGE=x", "NAMEMESSAGE&REPLY"})
+        EXPECT_THROW(ExtractMemo(request), ProgramError) << request;
 }
 
 TEST(BrowserLine, TheUserAgentLineWithoutControlCharacters)
@@ -107,7 +86,7 @@ TEST(BrowserLine, TheUserAgentLineWithoutControlCharacters)
 
 // The verdict on text arriving byte by byte; one other than Collecting
 // before the last byte counts as wrong.
-V scanByteByByte(const QByteArray& text)
+static V scanByteByByte(const QByteArray& text)
 {
     RequestScanner scanner;
     for (qsizetype i = 1; i <= text.size(); ++i)
@@ -119,11 +98,8 @@ V scanByteByByte(const QByteArray& text)
 TEST(RequestScanner, CompleteNotFoundOrStillCollecting)
 {
     const QByteArray full = post("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES");
-    const struct {
-        QByteArray text;
-        V verdict;
-        bool byteByByte; // also when split anywhere
-    } cases[] = {
+    // The text, its verdict, and whether the verdict also holds when it arrives byte by byte.
+    const std::tuple<QByteArray, V, bool> cases[] = {
         {full, V::Complete, true},
         {full.chopped(3), V::Collecting, false}, // "&REPLY=" without its value
         {"GET /memo/?NAME=a&MESSAGE=b&REPLY=NO HTTP/1.0\r\n\r\n", V::Complete, false},
@@ -137,15 +113,11 @@ TEST(RequestScanner, CompleteNotFoundOrStillCollecting)
         {"GET /favicon.ico HTTP/1.1\r\nHost: x\r\n\r\n", V::NotFound, true},
         {"POST /memo/ HTTP/1.1\r\nContent-Length: 5\r\n\r\nA=1&B", V::NotFound, true},
         {"POST /memo/ HTTP/1.1\r\nContent-Length: 9\r\n\r\nA=1&B", V::Collecting, false},
-        {"POST /memo/ HTTP/1.0\r\n\r\n", V::Collecting, false}, // no length: the body may follow
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text.constData());
-        RequestScanner scanner;
-        EXPECT_EQ(scanner.update(c.text), c.verdict);
-        if (c.byteByByte) {
-            EXPECT_EQ(scanByteByByte(c.text), c.verdict);
-        }
+        {"POST /memo/ HTTP/1.0\r\n\r\n", V::Collecting, false}}; // no length: the body may follow
+    for (const auto& [text, verdict, byteByByte] : cases) {
+        SCOPED_TRACE(text.constData());
+        EXPECT_EQ(RequestScanner().update(text), verdict);
+        EXPECT_TRUE(!byteByByte || scanByteByByte(text) == verdict);
     }
     // Words split across arrivals are found.
     RequestScanner scanner;
@@ -153,5 +125,3 @@ TEST(RequestScanner, CompleteNotFoundOrStillCollecting)
     EXPECT_EQ(scanner.update("POST / HTTP/1.0\r\n\r\nNAME=a&MESSAGE=b&REP"), V::Collecting);
     EXPECT_EQ(scanner.update("POST / HTTP/1.0\r\n\r\nNAME=a&MESSAGE=b&REPLY=NO"), V::Complete);
 }
-
-} // namespace

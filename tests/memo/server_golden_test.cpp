@@ -3,40 +3,22 @@
 #include "GoldenPages.h"
 #include "MemoFixture.h"
 
-namespace {
-
 using namespace golden;
-
-class ServerGolden : public MemoTest {
-protected:
-    void SetUp() override { ASSERT_TRUE(startServer() > 0); }
-
-    QByteArray host() const { return "127.0.0.1:" + QByteArray::number(port); }
-
-    // Posts a memo and waits until the page's opening has arrived.
-    std::unique_ptr<Visitor> postMemo(const QByteArray& body)
-    {
-        auto v = std::make_unique<Visitor>(port);
-        EXPECT_TRUE(v->connected);
-        v->send(memoPost(body));
-        EXPECT_TRUE(v->waitFor(QByteArray(500, ' ') + "\r\n")) << v->received.constData();
-        return v;
-    }
-};
+using ServerGolden = ServedMemoTest;
 
 TEST_F(ServerGolden, MemoWithoutReplyIsLoggedAndRingsTheSound)
 {
     setup().chkMemoSound->setChecked(true);
-    setup().PlayMemoSound->setText(QStringLiteral("/s/memo.wav"));
+    setup().PlayMemoSound->setText("/s/memo.wav");
     doubles.sound.outputs = 1;
     EXPECT_EQ(exchange(memoPost("Site=Home&NAME=Ann&MESSAGE=Hello+there%21&REPLY=NO")),
               kHead + opening() + kNoReplyBlock);
     EXPECT_FALSE(server()->Busy);
     EXPECT_EQ(Memo().memoWindow(), nullptr); // no reply, no notice: only logged
-    EXPECT_TRUE(home.readFile(QStringLiteral("Memo.txt")).contains("WebSite: Home\r\nName: Ann\r\nMessage: Hello there!\r\n"));
-    EXPECT_TRUE(log.contains(QStringLiteral("Memo-Server] Received Memo #1")));
-    EXPECT_TRUE(log.lines.filter(QStringLiteral("User-Agent")).value(0).endsWith("] User-Agent: MemoTest/1.0\r\n"));
-    EXPECT_EQ(doubles.sound.played, QStringList{QStringLiteral("/s/memo.wav")});
+    EXPECT_TRUE(memoLog().contains("WebSite: Home\r\nName: Ann\r\nMessage: Hello there!\r\n"));
+    EXPECT_TRUE(log.contains("Memo-Server] Received Memo #1"));
+    EXPECT_TRUE(log.lines.filter("User-Agent").value(0).endsWith("] User-Agent: MemoTest/1.0\r\n"));
+    EXPECT_EQ(doubles.sound.played, QStringList{"/s/memo.wav"});
 }
 
 TEST_F(ServerGolden, MemoWithATypedReply)
@@ -44,23 +26,22 @@ TEST_F(ServerGolden, MemoWithATypedReply)
     auto v = postMemo("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES");
     frmMemo* w = Memo().memoWindow();
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(server()->Busy);
     ASSERT_TRUE(pumpUntil([w] { return w->txtTime->text() == "27"; }));
-    w->txtReply->insertPlainText(QStringLiteral("H"));
+    w->txtReply->insertPlainText("H");
     ASSERT_TRUE(v->waitFor("Replying to message now..."));
     EXPECT_EQ(Memo().globals.ReplyCountdown, 9998);
-    w->txtReply->insertPlainText(QStringLiteral("i"));
+    w->txtReply->insertPlainText("i");
     w->cmd_Send->click();
     ASSERT_TRUE(v->waitClosed());
     EXPECT_EQ(v->received, kHead + opening() + interim("Ann") + replyBlock(host(), "Hi", "Ann"));
     EXPECT_EQ(Memo().memoWindow(), nullptr);
     EXPECT_FALSE(server()->Busy);
-    EXPECT_TRUE(home.readFile(QStringLiteral("Memo.txt")).endsWith("Message: Hi\r\nYour Reply: Hi\r\n"));
+    EXPECT_TRUE(memoLog().endsWith("Message: Hi\r\nYour Reply: Hi\r\n"));
 }
 
 TEST_F(ServerGolden, CloseInTheMemoWindowAnswersMessageReceived)
 {
-    auto v = postMemo("NAME=Ann&MESSAGE=Hi&REPLY=YES");
+    auto v = postMemo();
     Memo().memoWindow()->cmd_Close->click();
     ASSERT_TRUE(v->waitClosed());
     EXPECT_EQ(v->received, kHead + opening() + replyBlock(host(), "Message Recevied", "Ann"));
@@ -68,22 +49,20 @@ TEST_F(ServerGolden, CloseInTheMemoWindowAnswersMessageReceived)
 
 TEST_F(ServerGolden, TimeOutWithAndWithoutTheTimeoutPage)
 {
-    setup().Timeout->setText(QStringLiteral("2"));
-    auto v = postMemo("NAME=Ann&MESSAGE=Hi&REPLY=YES");
+    setup().Timeout->setText("2");
+    auto v = postMemo();
     // The first tick comes with the opening; the rest one per tick.
     QStringList shown{Memo().memoWindow()->txtTime->text()};
-    QObject::connect(Memo().memoWindow()->txtTime, &QLineEdit::textChanged,
-                     [&shown](const QString& t) { shown.append(t); });
+    QObject::connect(Memo().memoWindow()->txtTime, &QLineEdit::textChanged, [&](const QString& t) { shown << t; });
     ASSERT_TRUE(v->waitClosed());
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("-1")}));
+    EXPECT_EQ(shown, (QStringList{"1", "0", "-1"}));
     EXPECT_EQ(v->received, kHead + opening("2") + replyBlock(host(), "Timeout, No reply", "Ann"));
     EXPECT_EQ(Memo().memoWindow(), nullptr);
 
-    customPage(PageTimeout, QStringLiteral("late.html"), "<p>Sorry %SenderName%, %timeout% seconds passed</p>");
-    setup().Timeout->setText(QStringLiteral("0"));
-    v = postMemo("NAME=Ann&MESSAGE=Hi&REPLY=YES");
-    ASSERT_TRUE(v->waitClosed());
-    EXPECT_EQ(v->received, kHead + opening("0") + "<p>Sorry Ann, 0 seconds passed</p>\r\n\r\n");
+    customPage(PageTimeout, "late.html", "<p>Sorry %SenderName%, %timeout% seconds passed</p>");
+    setup().Timeout->setText("0");
+    EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")),
+              kHead + opening("0") + "<p>Sorry Ann, 0 seconds passed</p>\r\n\r\n");
 }
 
 TEST_F(ServerGolden, AwayPagesAndNoWaitBehindThem)
@@ -92,24 +71,24 @@ TEST_F(ServerGolden, AwayPagesAndNoWaitBehindThem)
     EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")), kHead + awayPage("Ann"));
     EXPECT_FALSE(server()->Busy);
     EXPECT_EQ(Memo().memoWindow(), nullptr);
-    EXPECT_TRUE(home.readFile(QStringLiteral("Memo.txt")).contains("Name: Ann"));
+    EXPECT_TRUE(memoLog().contains("Name: Ann"));
     // The next memo is handled, not refused.
     EXPECT_EQ(exchange(memoPost("NAME=Bob&MESSAGE=x&REPLY=NO")), kHead + awayPage("Bob"));
     // SenderName is set only when the memo window is shown: not in away mode.
-    customPage(PageAway, QStringLiteral("away.html"), "<p>Out, %sendername%? %lowday%</p>");
+    customPage(PageAway, "away.html", "<p>Out, %sendername%? %lowday%</p>");
     EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=NO")), kHead + "<p>Out, ? Saturday</p>\r\n\r\n");
 }
 
 TEST_F(ServerGolden, BusyPagesForOtherVisitorsDuringTheWait)
 {
-    auto first = postMemo("NAME=Ann&MESSAGE=Hi&REPLY=YES");
+    auto first = postMemo();
     EXPECT_EQ(exchange(memoPost("NAME=Bob&MESSAGE=Hello&REPLY=YES")), busyPage(host(), "Bob", ""));
     // With a line break after the fields the message comes back too, escaped; a bad
     // escape empties only its own field.
     EXPECT_EQ(exchange("POST / HTTP/1.0\r\n\r\nNAME=B+b&MESSAGE=Hel%3Clo&REPLY=NO\r\n"),
               busyPage(host(), "B&#32;b", "Hel&lt;lo"));
     EXPECT_EQ(exchange("POST / HTTP/1.0\r\n\r\nNAME=%G1&MESSAGE=ok&REPLY=NO\r\n"), busyPage(host(), "\"\"", "ok"));
-    customPage(PageBusy, QStringLiteral("busy.html"), "<p>Busy, try at %24time%</p>");
+    customPage(PageBusy, "busy.html", "<p>Busy, try at %24time%</p>");
     EXPECT_EQ(exchange(memoPost("NAME=C&MESSAGE=x&REPLY=NO")), kHead + "<p>Busy, try at 15:07:09</p>\r\n");
     EXPECT_FALSE(first->closed);
     EXPECT_TRUE(server()->Busy);
@@ -132,8 +111,8 @@ TEST_F(ServerGolden, NotFoundPageForEveryCompleteRequestWithoutAMemo)
 TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariables)
 {
     for (int i = 0; i < 5; ++i)
-        WriteIni(QStringLiteral("Custom"), QStringLiteral("C%1%").arg(i), QStringLiteral("v%1").arg(i + 1));
-    customPage(PageMemo, QStringLiteral("memo.html"),
+        WriteIni("Custom", QString("C%1%").arg(i), QString("v%1").arg(i + 1));
+    customPage(PageMemo, "memo.html",
                "%ip%|%time%|%dns%|%date%|%24time%|%c1%|%c2%|%c3%|%c4%|%c5%|%status%|%reply%|%SENDERNAME%|"
                "%timeout%|%mm/dd/yy%|%mm-dd-yy%|%mmmddyyyy%|%shwday%|%lowday%\r\n%memo%\r\n");
     setup().chkMemoNotice->setChecked(true);
@@ -149,13 +128,13 @@ TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariables)
 
 TEST_F(ServerGolden, HeaderPageWithAndWithoutTheFooterPage)
 {
-    customPage(PageHeader, QStringLiteral("head.html"), "<h2>Typing for %sendername%</h2>");
-    customPage(PageFooter, QStringLiteral("foot.html"), "<p>Reply: %reply%</p>");
+    customPage(PageHeader, "head.html", "<h2>Typing for %sendername%</h2>");
+    customPage(PageFooter, "foot.html", "<p>Reply: %reply%</p>");
     for (const bool footer : {true, false}) {
         SCOPED_TRACE(footer);
         setup().chkhtml[PageFooter]->setChecked(footer);
-        auto v = postMemo("NAME=Ann&MESSAGE=Hi&REPLY=YES");
-        Memo().memoWindow()->txtReply->setPlainText(QStringLiteral("%reply% <b>ok</b>"));
+        auto v = postMemo();
+        Memo().memoWindow()->txtReply->setPlainText("%reply% <b>ok</b>");
         ASSERT_TRUE(v->waitFor("<h2>Typing for Ann</h2>\r\n"));
         Memo().memoWindow()->cmd_Send->click();
         ASSERT_TRUE(v->waitClosed());
@@ -172,10 +151,8 @@ TEST_F(ServerGolden, ANewWaitStartsWithAnEmptyReply)
     exchange(memoPost("NAME=Ann&MESSAGE=first&REPLY=NO"));
     Memo().memoWindow()->cmd_Close->click();
     EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
-    setup().Timeout->setText(QStringLiteral("1"));
+    setup().Timeout->setText("1");
     auto v = postMemo("NAME=Bob&MESSAGE=second&REPLY=YES");
     ASSERT_TRUE(v->waitClosed());
     EXPECT_TRUE(v->received.endsWith(replyBlock(host(), "Timeout, No reply", "Bob")));
 }
-
-} // namespace

@@ -4,32 +4,23 @@
 #include "MemoFixture.h"
 
 #include "core/AppHooks.h"
+#include "memo/DescriptorLimit.h"
 #include "memo/MemoWiring.h"
 
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
-namespace {
+#include <cstdio>
+#include <fstream>
 
-class ServerRobustness : public MemoTest {
+class ServerRobustness : public ServedMemoTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(startServer() > 0); }
-
     // The proof that the server still answers: a complete memo is handled.
     void expectNextVisitorServed(const QByteArray& name = "Next")
     {
         const QByteArray received = exchange(memoPost("NAME=" + name + "&MESSAGE=still+there&REPLY=NO"));
         EXPECT_TRUE(received.contains("Message Received")) << received.left(300).constData();
-    }
-
-    int memosLogged() const { return int(home.readFile(QStringLiteral("Memo.txt")).count("----------\r\n")); }
-
-    std::unique_ptr<Visitor> waitingMemo(const QByteArray& body = "NAME=Ann&MESSAGE=Hi&REPLY=YES")
-    {
-        auto v = std::make_unique<Visitor>(port);
-        v->send(memoPost(body));
-        EXPECT_TRUE(v->waitFor(QByteArray(500, ' ') + "\r\n"));
-        EXPECT_TRUE(server()->Busy);
-        return v;
     }
 };
 
@@ -56,13 +47,10 @@ TEST_F(ServerRobustness, TenMegabyteBodyIsCutOffAndLogged)
 {
     Visitor v(port);
     v.send("POST /memo/ HTTP/1.0\r\nContent-Length: 10485760\r\n\r\nNAME=x&MESSAGE=");
-    const QByteArray chunk(64 * 1024, 'A');
-    for (int i = 0; i < 160 && !v.closed; ++i) {
-        v.send(chunk);
-        pumpFor(2);
-    }
+    for (int i = 0; i < 160 && !v.closed; ++i)
+        v.send(QByteArray(64 * 1024, 'A')), pumpFor(2);
     ASSERT_TRUE(v.waitClosed());
-    EXPECT_TRUE(log.contains(QStringLiteral("exceeds 65536 bytes; closed")));
+    EXPECT_TRUE(log.contains("exceeds 65536 bytes; closed"));
     EXPECT_EQ(memosLogged(), 0);
     expectNextVisitorServed();
 }
@@ -71,10 +59,8 @@ TEST_F(ServerRobustness, TricklingAndIdleRequestsAreCut)
 {
     memoLimits().requestDeadlineMs = 800;
     Visitor slow(port);
-    for (int i = 0; i < 40 && !slow.closed; ++i) {
-        slow.send("x");
-        pumpFor(50);
-    }
+    for (int i = 0; i < 40 && !slow.closed; ++i)
+        slow.send("x"), pumpFor(50);
     EXPECT_TRUE(slow.closed);
     memoLimits().idleTimeoutMs = 300;
     Visitor silent(port);
@@ -97,45 +83,39 @@ TEST_F(ServerRobustness, OneVisitorCannotFillTheDiskOrOwnTheScreen)
     Memo().destroyMemoWindow();
     EXPECT_TRUE(exchange(memoPost("NAME=Eleventh&MESSAGE=x&REPLY=YES")).contains("MemoSever in use"));
     EXPECT_EQ(Memo().memoWindow(), nullptr);
-    const QByteArray logged = home.readFile(QStringLiteral("Memo.txt"));
     EXPECT_EQ(memosLogged(), 10);
-    EXPECT_FALSE(logged.contains("Eleventh"));
-    EXPECT_LT(logged.size(), 10 * 5000);
+    EXPECT_FALSE(memoLog().contains("Eleventh"));
+    EXPECT_LT(memoLog().size(), 10 * 5000);
 }
 
 TEST_F(ServerRobustness, BinaryGarbageAndNulBytes)
 {
-    QByteArray junk;
+    QByteArray junk(4096, 0);
     for (int i = 0; i < 4096; ++i)
-        junk.append(char((i * 7919) & 0xFF));
+        junk[i] = char((i * 7919) & 0xFF);
     EXPECT_TRUE(exchange(junk).contains("Requested URL not found on Server."));
-
     EXPECT_TRUE(exchange(memoPost(QByteArray("NAME=a\0b&MESSAGE=x%00y\0&REPLY=NO", 32))).contains("Message Received"));
-    EXPECT_TRUE(home.readFile(QStringLiteral("Memo.txt")).contains(QByteArray("Name: a\0b\r\nMessage: x\0y\0\r\n", 26)));
+    EXPECT_TRUE(memoLog().contains(QByteArray("Name: a\0b\r\nMessage: x\0y\0\r\n", 26)));
     expectNextVisitorServed();
 }
 
 TEST_F(ServerRobustness, RejectedRequestsAreClosedWithoutABoxOthersServed)
 {
     EXPECT_TRUE(exchange(memoPost("site=x&name=low&message=case&reply=no")).contains("Message Received"));
-    const struct {
-        const char* body;
-        const char* error; // the error.log entry it adds
-    } rejected[] = {
+    // Each body with the error.log entry it adds, if any.
+    const std::pair<const char*, const char*> rejected[] = {
         {"NAME=Ann&MESSAGE=100%&REPLY=YES", "65001 in Memo - HandlePacket"},
         {"NAME=%G1&MESSAGE=x&REPLY=YES", "65001 in Memo - HandlePacket"},
         {"NAME=A&MESSAGE=%%&REPLY=NO", "65001 in Memo - HandlePacket"},
         {"NAME=Ann&Site=Home&MESSAGE=x&REPLY=NO", "5 in Memo - HandlePacket"},
-        {"MESSAGE=x&REPLY=NO", nullptr},
-        {"MESSAGE=x&REPLY=NO&NAME=Late", nullptr},
-    };
-    for (const auto& r : rejected) {
-        SCOPED_TRACE(r.body);
-        const qsizetype before = r.error ? errorLog().count(r.error) : 0;
-        const QByteArray received = exchange(memoPost(r.body));
-        if (r.error) {
+        {"MESSAGE=x&REPLY=NO", nullptr}, {"MESSAGE=x&REPLY=NO&NAME=Late", nullptr}};
+    for (const auto& [body, error] : rejected) {
+        SCOPED_TRACE(body);
+        const qsizetype before = error ? errorLog().count(error) : 0;
+        const QByteArray received = exchange(memoPost(body));
+        if (error) {
             EXPECT_EQ(received, "");
-            EXPECT_EQ(errorLog().count(r.error), before + 1);
+            EXPECT_EQ(errorLog().count(error), before + 1);
         }
         EXPECT_FALSE(server()->Busy);
     }
@@ -146,14 +126,14 @@ TEST_F(ServerRobustness, RejectedRequestsAreClosedWithoutABoxOthersServed)
     EXPECT_TRUE(exchange("POST /memo/ HTTP/1.1\r\nReferer: http://x/?name=me&site=a\r\nContent-Length: 28\r\n\r\n"
                          "NAME=Ann&MESSAGE=Hi&REPLY=NO", 1000)
                     .contains("Message Received"));
-    EXPECT_TRUE(home.readFile(QStringLiteral("Memo.txt")).contains("WebSite: unknown\r\nName: Ann\r\nMessage: Hi\r\n"));
+    EXPECT_TRUE(memoLog().contains("WebSite: unknown\r\nName: Ann\r\nMessage: Hi\r\n"));
     EXPECT_FALSE(server()->Busy);
     expectNextVisitorServed();
 }
 
 TEST_F(ServerRobustness, VisitorClosingDuringTheWait)
 {
-    auto v = waitingMemo();
+    auto v = postMemo();
     v->socket.disconnectFromHost();
     frmMemo* w = Memo().memoWindow();
     ASSERT_TRUE(pumpUntil([w] { return w->Label2->text() == "Error: Connection Closed by Remote"; }));
@@ -161,7 +141,7 @@ TEST_F(ServerRobustness, VisitorClosingDuringTheWait)
     EXPECT_FALSE(server()->Busy);
     const QString frozen = w->txtTime->text();
     pumpFor(200);
-    EXPECT_EQ(w->txtTime->text(), frozen);
+    EXPECT_EQ(w->txtTime->text(), frozen); // the countdown stopped
     EXPECT_EQ(server()->connectionCount(), 0);
     // The next visitor is served, not refused, and the memo already received stays logged.
     expectNextVisitorServed();
@@ -173,7 +153,7 @@ TEST_F(ServerRobustness, VisitorClosingDuringTheWait)
 
 TEST_F(ServerRobustness, ResetDuringTheWait)
 {
-    auto v = waitingMemo();
+    auto v = postMemo();
     const linger hard{1, 0};
     ::setsockopt(int(v->socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     v->socket.abort();
@@ -182,10 +162,10 @@ TEST_F(ServerRobustness, ResetDuringTheWait)
     }));
     EXPECT_FALSE(server()->Busy);
     // A new memo that waits takes the window over from the lost one.
-    auto second = waitingMemo("NAME=Bob&MESSAGE=again&REPLY=YES");
+    auto second = postMemo("NAME=Bob&MESSAGE=again&REPLY=YES");
     ASSERT_TRUE(pumpUntil([] { return Memo().memoWindow() != nullptr; }));
     EXPECT_EQ(Memo().memoWindow()->txtName->text(), "Bob");
-    Memo().memoWindow()->txtReply->setPlainText(QStringLiteral("for Bob"));
+    Memo().memoWindow()->txtReply->setPlainText("for Bob");
     Memo().memoWindow()->cmd_Send->click();
     ASSERT_TRUE(second->waitClosed());
     EXPECT_TRUE(second->received.contains("<P>Reply: </P>for Bob\r\n"));
@@ -193,25 +173,22 @@ TEST_F(ServerRobustness, ResetDuringTheWait)
 
 TEST_F(ServerRobustness, RestartAndExitDuringTheWaitAreSafe)
 {
-    auto v = waitingMemo();
-    frmMemo* w = Memo().memoWindow();
-    w->txtReply->setPlainText(QStringLiteral("half typed"));
+    auto v = postMemo();
+    Memo().memoWindow()->txtReply->setPlainText("half typed");
     Memo().restartServer();
     ASSERT_TRUE(v->waitClosed());
     EXPECT_EQ(Memo().memoWindow(), nullptr);
-    ASSERT_NE(server(), nullptr);
-    EXPECT_TRUE(server()->listening());
-    EXPECT_FALSE(server()->Busy);
+    ASSERT_TRUE(server() && server()->listening() && !server()->Busy);
     expectNextVisitorServed();
 
-    auto again = waitingMemo();
+    auto again = postMemo();
     Hooks().closers.clear();
     InstallMemoHooks();
-    Hooks().closers.value(QStringLiteral("frmMemoServer"))();
-    Hooks().closers.value(QStringLiteral("frmMemo"))();
+    Hooks().closers.value("frmMemoServer")();
+    Hooks().closers.value("frmMemo")();
     ASSERT_TRUE(again->waitClosed());
     EXPECT_EQ(server(), nullptr);
-    pumpFor(100);  // no tick of the stopped wait may run
+    pumpFor(100); // no tick of the stopped wait may run
 }
 
 TEST_F(ServerRobustness, PortInUseOrOutOfRangeIsLoggedWithoutABox)
@@ -220,29 +197,26 @@ TEST_F(ServerRobustness, PortInUseOrOutOfRangeIsLoggedWithoutABox)
     QTcpServer holder;
     ASSERT_TRUE(holder.listen(QHostAddress::Any, port));
     Memo().startServer();
-    ASSERT_NE(server(), nullptr);
-    EXPECT_FALSE(server()->listening());
-    EXPECT_TRUE(log.contains(QStringLiteral("[MemoServer] Error Port in use")));
-    EXPECT_TRUE(doubles.boxes.shown().empty());
+    ASSERT_TRUE(server() && !server()->listening());
+    EXPECT_TRUE(log.contains("[MemoServer] Error Port in use"));
     EXPECT_EQ(doubles.sound.beeps, 1);
     holder.close();
     Memo().restartServer();
     EXPECT_TRUE(server()->listening());
     for (const char* text : {"70000", "0", "abc", "", "-5"}) {
         Memo().stopServer();
-        WriteIni(QStringLiteral("Memo"), QStringLiteral("MemoServer Port"), QString::fromLatin1(text));
+        WriteIni("Memo", "MemoServer Port", text);
         Memo().startServer();
-        ASSERT_NE(server(), nullptr);
-        EXPECT_FALSE(server()->listening()) << text;
-        EXPECT_EQ(setup().txtMemoPort->text(), QString::fromLatin1(text));
+        ASSERT_TRUE(server() && !server()->listening()) << text;
+        EXPECT_EQ(setup().txtMemoPort->text(), text);
     }
-    EXPECT_TRUE(log.contains(QStringLiteral("[MemoServer] Error: Port out of range")));
+    EXPECT_TRUE(log.contains("[MemoServer] Error: Port out of range"));
     EXPECT_TRUE(doubles.boxes.shown().empty());
 }
 
 TEST_F(ServerRobustness, ATimeoutTooLargeForTheCountdownClosesTheConnection)
 {
-    setup().Timeout->setText(QStringLiteral("40000"));
+    setup().Timeout->setText("40000");
     EXPECT_TRUE(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")).contains("Waiting a maximum of 40000 seconds."));
     EXPECT_TRUE(errorLog().contains("6 in SendHTML"));
     EXPECT_FALSE(server()->Busy);
@@ -261,18 +235,80 @@ TEST_F(ServerRobustness, TranscriptOnlyWithDebugToFileCappedAndRedrawnAFewTimesA
     QElapsedTimer clock;
     clock.start();
     // Fifty slow senders, each arrival a change of the transcript.
-    std::vector<std::unique_ptr<Visitor>> slow;
-    for (int i = 0; i < 50; ++i) {
-        slow.push_back(std::make_unique<Visitor>(port));
-        slow.back()->send("POST /memo/ HTTP/1.0\r\n");
-    }
+    std::vector<std::unique_ptr<Visitor>> slow(50);
+    for (auto& visitor : slow)
+        (visitor = std::make_unique<Visitor>(port))->send("POST /memo/ HTTP/1.0\r\n");
     for (int i = 0; i < 30; ++i)
         expectNextVisitorServed(QByteArray(400, 'n'));
     EXPECT_LE(redraws, 1 + clock.elapsed() / 250);
     EXPECT_LE(server()->transcript().size(), 20000);
-    EXPECT_TRUE(server()->transcript().contains(QStringLiteral("Disconnected ")));
+    EXPECT_TRUE(server()->transcript().contains("Disconnected "));
     Core().DebugToFile = false;
-    EXPECT_TRUE(pumpUntil([this] { return server()->Text1->toPlainText().contains(QStringLiteral("Connection ")); }));
+    EXPECT_TRUE(pumpUntil([this] { return server()->Text1->toPlainText().contains("Connection "); }));
 }
 
-} // namespace
+// A crowd of idle connections against the server in a child process whose
+// descriptor limit is low: a visitor's memo must still be served and logged,
+// without the server spinning. The child is this executable again, running
+// the server half of the test.
+using Descriptors = MemoTest;
+
+// User plus system time of a process, in clock ticks.
+static long cpuTicks(qint64 pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    long ticks = 0;
+    for (int i = 1; i <= 15 && stat >> field; ++i)
+        ticks += i >= 14 ? std::stol(field) : 0;
+    return ticks;
+}
+
+TEST_F(Descriptors, ACrowdOfIdleConnectionsCannotLockVisitorsOut)
+{
+    if (qEnvironmentVariableIsSet("MEMO_CHILD_RESERVE")) { // the child: serves until the memo is logged
+        std::setvbuf(stdout, nullptr, _IONBF, 0);
+        memoLimits().descriptorReserve = qEnvironmentVariableIntValue("MEMO_CHILD_RESERVE");
+        memoLimits().idleTimeoutMs = memoLimits().requestDeadlineMs = 120000;
+        startServer();
+        std::printf("PORT %d CAP %d\n", port, server()->connectionCap());
+        std::printf("LOGGED %d\n", int(pumpUntil([this] { return memoLog().contains("Name: Legit"); }, 30000)));
+        return;
+    }
+    RaiseDescriptorLimit();
+    // The cap below the raised limit; then a cap above it, so that accept runs out of descriptors.
+    for (const int reserve : {128, -2000}) {
+        SCOPED_TRACE(reserve);
+        QProcess child;
+        child.setChildProcessModifier([] {
+            const rlimit low{200, 400};
+            ::setrlimit(RLIMIT_NOFILE, &low);
+        });
+        qputenv("MEMO_CHILD_RESERVE", QByteArray::number(reserve)); // the child inherits it
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Descriptors.*"});
+        QByteArray out;
+        ASSERT_TRUE(pumpUntil([&] { return (out += child.readAllStandardOutput()).contains("CAP "); }, 20000));
+        const QByteArray line = out.mid(out.indexOf("PORT "));
+        const QList<QByteArray> words = line.left(line.indexOf('\n')).split(' ');
+        const quint16 childPort = quint16(words[1].toInt());
+        // With the reserve, the soft limit was raised to the hard one: (400 - 128) / 2.
+        EXPECT_TRUE(reserve < 0 || words.value(3).toInt() == 136) << line.constData();
+        std::vector<std::unique_ptr<QTcpSocket>> crowd(500);
+        for (auto& socket : crowd)
+            (socket = std::make_unique<QTcpSocket>())->connectToHost(QHostAddress::LocalHost, childPort);
+        pumpFor(1000);
+        const long ticksBefore = cpuTicks(child.processId());
+        QElapsedTimer wall;
+        wall.start();
+        Visitor legit(childPort);
+        legit.send(memoPost("NAME=Legit&MESSAGE=hello&REPLY=NO"));
+        ASSERT_TRUE(legit.waitClosed(8000));
+        EXPECT_TRUE(legit.received.contains("Message Received"));
+        pumpFor(500);
+        // A server failing accept() in a loop would use the whole wait.
+        EXPECT_LT(double(cpuTicks(child.processId()) - ticksBefore) / sysconf(_SC_CLK_TCK),
+                  0.5 * double(wall.elapsed()) / 1000);
+        ASSERT_TRUE(pumpUntil([&child] { return child.state() == QProcess::NotRunning; }, 30000));
+        EXPECT_TRUE((out + child.readAllStandardOutput()).contains("LOGGED 1"));
+    }
+}

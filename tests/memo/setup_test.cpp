@@ -1,19 +1,16 @@
 // The memo settings window: loading, saving, cancelling, the per-page
-// boxes, the colour drop-downs, the port key filter and the buttons.
+// boxes, the colour drop-downs, the port key filter, the buttons, and the
+// router port that follows the server.
 #include "MemoFixture.h"
 
 #include "core/MemoSettingsView.h"
 #include "memo/ColorSelect.h"
-#include "memo/MemoColors.h"
+#include "memo/RouterPort.h"
+#include "support/TestGateway.h"
 
-#include <QKeyEvent>
-#include <QTabWidget>
+using SetupTest = MemoTest;
 
-namespace {
-
-class SetupTest : public MemoTest {};
-
-void type(QWidget* w, int key, const QString& text)
+static void type(QWidget* w, int key, const QString& text)
 {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(w, &press);
@@ -28,9 +25,8 @@ TEST_F(SetupTest, NoMemoKeysGiveTheDefaults)
                            w.txtRow->text(), w.txtColumn->text()}),
               (QStringList{"4175", "#000000", "#FFFFFF", "", "", ""}));
     bool anyOn = w.chkMemo->isChecked() || w.chkMemoSound->isChecked() || w.cmdMemoBrowse->isEnabled();
-    for (int i = 0; i < kMemoPageCount; ++i)
-        anyOn = anyOn || w.chkhtml[size_t(i)]->isChecked() || w.txtHtml[size_t(i)]->isEnabled()
-                || w.cmdEdit[size_t(i)]->isEnabled();
+    for (size_t i = 0; i < kMemoPageCount; ++i)
+        anyOn = anyOn || w.chkhtml[i]->isChecked() || w.txtHtml[i]->isEnabled() || w.cmdEdit[i]->isEnabled();
     EXPECT_FALSE(anyOn);
     EXPECT_EQ(server(), nullptr);
     EXPECT_FALSE(Memo().away());
@@ -44,11 +40,10 @@ TEST_F(SetupTest, SaveWritesEverySettingAndClearsFlagsWithoutFile)
     for (QCheckBox* box : {w.chkhtml[0], w.chkhtml[3], w.ChkWrap, w.chkMemoSound})
         box->setChecked(true);
     const std::pair<QLineEdit*, const char*> texts[] = {
-        {w.txtHtml[3], "head.html"}, {w.txtC[0], "first"},         {w.txtC[4], "fifth"},
-        {w.Timeout, "45"},           {w.txtRow, "4"},              {w.txtColumn, "60"},
-        {w.txtMemoPort, "5000"},     {w.PlayMemoSound, "/s/memo.wav"}};
+        {w.txtHtml[3], "head.html"}, {w.txtC[0], "first"}, {w.txtC[4], "fifth"}, {w.Timeout, "45"},
+        {w.txtRow, "4"}, {w.txtColumn, "60"}, {w.txtMemoPort, "5000"}, {w.PlayMemoSound, "/s/memo.wav"}};
     for (const auto& [box, text] : texts)
-        box->setText(QString::fromLatin1(text));
+        box->setText(text);
     w.foreColor->pick(4);
     w.SaveMemo();
     EXPECT_FALSE(w.chkhtml[0]->isChecked());
@@ -60,23 +55,21 @@ TEST_F(SetupTest, SaveWritesEverySettingAndClearsFlagsWithoutFile)
         {"Memo", "BackGround Color", "#FFFFFF"}, {"Memo", "MemoServer Port", "5000"},
         {"Sounds", "Memo Enabled", "True"},  {"Sounds", "Memo", "/s/memo.wav"}};
     for (const auto& [section, key, value] : stored)
-        EXPECT_EQ(ReadIni(QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<absent>")),
-                  QString::fromLatin1(value))
-            << section << " " << key;
+        EXPECT_EQ(ReadIni(section, key, "<absent>"), value) << section << " " << key;
 }
 
 TEST_F(SetupTest, AWindowEditCountsAtOnceForReadersButVariablesOnlyOnceSaved)
 {
-    WriteIni(QStringLiteral("Custom"), QStringLiteral("C4%"), QStringLiteral("labelled five"));
+    WriteIni("Custom", "C4%", "labelled five");
     EXPECT_EQ(setup().txtC[4]->text(), "labelled five"); // read when the window is created
     EXPECT_EQ(setup().txtC[2]->text(), "");
     setup().LoadMemoServerSettings();
-    setup().txtRow->setText(QStringLiteral("9"));
+    setup().txtRow->setText("9");
     setup().ChkReply->setChecked(true);
     EXPECT_EQ(MemoSettings().rows(), "9");
     EXPECT_TRUE(MemoSettings().replyChecked());
     // Custom variables count for pages only once they are saved.
-    setup().txtC[1]->setText(QStringLiteral("unsaved"));
+    setup().txtC[1]->setText("unsaved");
     EXPECT_EQ(MemoSettings().customVariable(1), "");
     setup().SaveMemo();
     EXPECT_EQ(MemoSettings().customVariable(1), "unsaved");
@@ -84,18 +77,15 @@ TEST_F(SetupTest, AWindowEditCountsAtOnceForReadersButVariablesOnlyOnceSaved)
 
 TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
 {
-    startServer();
+    startServer(); // serving on the port: the served-server tests
     ASSERT_NE(server(), nullptr);
-    EXPECT_TRUE(server()->listening());
-    EXPECT_EQ(server()->listeningPort(), port);
-    EXPECT_TRUE(log.contains(QStringLiteral("[MemoServer] Server Started")));
-    EXPECT_TRUE(log.contains(QStringLiteral("[MemoServer] Listening on Port: %1").arg(port)));
+    EXPECT_TRUE(log.contains("[MemoServer] Server Started"));
+    EXPECT_TRUE(log.contains(QString("[MemoServer] Listening on Port: %1").arg(port)));
     EXPECT_TRUE(setup().Timeout->isEnabled());
     setup().chkMemo->setChecked(false);
     EXPECT_EQ(server(), nullptr);
-    EXPECT_FALSE(setup().Timeout->isEnabled());
-    EXPECT_FALSE(setup().txtMemoPort->isEnabled());
-    EXPECT_FALSE(setup().foreColor->dropButton()->isEnabled());
+    EXPECT_FALSE(setup().Timeout->isEnabled() || setup().txtMemoPort->isEnabled()
+                 || setup().foreColor->dropButton()->isEnabled());
     // In one-shot mode the box is only ticked.
     setup().setOneShot(true);
     setup().LoadMemoServerSettings();
@@ -108,9 +98,9 @@ TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
 
 TEST_F(SetupTest, AwayStateComesBackFromTheFile)
 {
-    for (const auto& [stored, expected] : {std::pair{"True", true}, std::pair{"TRUE", true}, std::pair{"1", true},
-                                           std::pair{"False", false}, std::pair{"0", false}, std::pair{"junk", false}}) {
-        WriteIni(QStringLiteral("Memo"), QStringLiteral("Away"), QString::fromLatin1(stored));
+    for (const auto& [stored, expected] : {std::pair{"True", true}, {"TRUE", true}, {"1", true}, {"False", false},
+                                           {"0", false}, {"junk", false}}) {
+        WriteIni("Memo", "Away", stored);
         setup().LoadMemoServerSettings();
         EXPECT_EQ(Memo().away(), expected) << stored;
     }
@@ -118,15 +108,13 @@ TEST_F(SetupTest, AwayStateComesBackFromTheFile)
 
 TEST_F(SetupTest, AColourOutsideTheTableOrAnUnreadableFlagStopsTheLoadThere)
 {
-    WriteIni(QStringLiteral("Memo"), QStringLiteral("Text Color"), QStringLiteral("#000080"));
-    WriteIni(QStringLiteral("html"), QStringLiteral("busy value"), QStringLiteral("True"));
+    WriteIni("Memo", "Text Color", "#000080"), WriteIni("html", "busy value", "True");
     setup().LoadMemoServerSettings();
     EXPECT_EQ(setup().MemoTextColor, "#000080");
     EXPECT_TRUE(errorLog().contains("in Load MemoServer Settings"));
     EXPECT_TRUE(setup().txtHtml[1]->isEnabled()); // the per-page reaction ran when the box changed
-    WriteIni(QStringLiteral("Memo"), QStringLiteral("Text Color"), QStringLiteral("#000000"));
-    WriteIni(QStringLiteral("Memo"), QStringLiteral("Notice"), QStringLiteral("maybe"));
-    WriteIni(QStringLiteral("Memo"), QStringLiteral("Reply Timeout"), QStringLiteral("77"));
+    for (const auto& [key, value] : {std::pair{"Text Color", "#000000"}, {"Notice", "maybe"}, {"Reply Timeout", "77"}})
+        WriteIni("Memo", key, value);
     setup().LoadMemoServerSettings();
     EXPECT_TRUE(errorLog().contains("13 in Load MemoServer Settings"));
     EXPECT_NE(setup().Timeout->text(), "77"); // not reached
@@ -139,8 +127,7 @@ TEST_F(SetupTest, ColourDropDownsPickStoredTexts)
     ColorSelect& fore = *w.foreColor;
     fore.dropButton()->click();
     EXPECT_TRUE(fore.palette()->isVisible());
-    QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, {});
     QCoreApplication::sendEvent(fore.cell(1), &click);
     EXPECT_FALSE(fore.palette()->isVisible());
     EXPECT_EQ(w.MemoTextColor, "#0000A0");
@@ -151,41 +138,34 @@ TEST_F(SetupTest, ColourDropDownsPickStoredTexts)
     w.backColor_->pick(14);
     EXPECT_EQ(w.MemoBackColor, "#FFFF00");
     EXPECT_EQ(w.pageSettings().backColor, "#FFFF00");
-    w.hide();
 }
 
 TEST_F(SetupTest, PortBoxTakesOnlyDigitsUpToJustAbove65000)
 {
     QLineEdit* box = setup().txtMemoPort;
     box->clear();
-    const struct {
-        int key;
-        const char* text;
-        const char* expected;
-    } keys[] = {{Qt::Key_6, "6", "6"},          {Qt::Key_5, "5", "65"},       {Qt::Key_0, "0", "650"},
-                {Qt::Key_0, "0", "6500"},       {Qt::Key_A, "a", "6500"},     {Qt::Key_1, "1", "65001"},
-                {Qt::Key_2, "2", "65001"},      {Qt::Key_V, "\x16", "65001"}, // a paste by keyboard
-                {Qt::Key_Backspace, "\b", "6500"}};
-    for (const auto& k : keys) {
-        type(box, k.key, QString::fromLatin1(k.text));
-        EXPECT_EQ(box->text(), k.expected) << k.text;
-    }
+    // Key, its text, and the box afterwards; ^V is a paste by keyboard.
+    const std::tuple<int, const char*, const char*> keys[] = {
+        {Qt::Key_6, "6", "6"}, {Qt::Key_5, "5", "65"}, {Qt::Key_0, "0", "650"}, {Qt::Key_0, "0", "6500"},
+        {Qt::Key_A, "a", "6500"}, {Qt::Key_1, "1", "65001"}, {Qt::Key_2, "2", "65001"}, {Qt::Key_V, "\x16", "65001"},
+        {Qt::Key_Backspace, "\b", "6500"}};
+    for (const auto& [key, text, expected] : keys)
+        EXPECT_EQ((type(box, key, text), box->text()), expected) << text;
 }
 
 TEST_F(SetupTest, BrowseButtonsUseTheOpenDialog)
 {
     frmMemoSetup& w = setup();
-    doubles.dialogs.setNextResult(QStringLiteral("/pages/away.html"));
+    doubles.dialogs.setNextResult("/pages/away.html");
     w.cmdBrw_Click(0);
+    w.cmdBrw_Click(0); // cancelled: unchanged
     EXPECT_EQ(w.txtHtml[0]->text(), "/pages/away.html");
-    w.cmdBrw_Click(0);  // cancelled: unchanged
-    EXPECT_EQ(w.txtHtml[0]->text(), "/pages/away.html");
-    ASSERT_EQ(doubles.dialogs.shown().size(), 2u);
-    EXPECT_EQ(doubles.dialogs.shown()[0].request.title, "Select file");
-    EXPECT_EQ(doubles.dialogs.shown()[0].request.startDirectory, home.path());
-    EXPECT_EQ(doubles.dialogs.shown()[0].request.qtFilter,
-              "HTML Files (*.html *.htm);;Text (*.txt);;All Files (*.*)");
-    doubles.dialogs.setNextResult(QStringLiteral("/s/ding.wav"));
+    const auto& shown = doubles.dialogs.shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].request.title, "Select file");
+    EXPECT_EQ(shown[0].request.startDirectory, home.path());
+    EXPECT_EQ(shown[0].request.qtFilter, "HTML Files (*.html *.htm);;Text (*.txt);;All Files (*.*)");
+    doubles.dialogs.setNextResult("/s/ding.wav");
     w.cmdMemoBrowse_Click();
     EXPECT_EQ(w.PlayMemoSound->text(), "/s/ding.wav");
     EXPECT_EQ(doubles.dialogs.shown()[2].request.title, "Select sound file");
@@ -194,12 +174,12 @@ TEST_F(SetupTest, BrowseButtonsUseTheOpenDialog)
 TEST_F(SetupTest, EditChecksEditorThenNameThenFile)
 {
     frmMemoSetup& w = setup();
-    const QString editor = home.file(QStringLiteral("editor"));
+    const QString editor = home.file("editor");
+    w.cmdEdit_Click(2); // each click stops at the first thing missing
+    home.writeFile("editor", "#!/bin/sh\n");
+    WriteIni("StartUp", "HTML Editor", editor);
     w.cmdEdit_Click(2);
-    home.writeFile(QStringLiteral("editor"), "#!/bin/sh\n");
-    WriteIni(QStringLiteral("StartUp"), QStringLiteral("HTML Editor"), editor);
-    w.cmdEdit_Click(2);
-    w.txtHtml[2]->setText(QStringLiteral("memo.html"));
+    w.txtHtml[2]->setText("memo.html");
     w.cmdEdit_Click(2);
     QStringList texts;
     for (const auto& box : doubles.boxes.shown())
@@ -207,31 +187,29 @@ TEST_F(SetupTest, EditChecksEditorThenNameThenFile)
     ASSERT_EQ(texts, (QStringList{"Error: Program doesn't Exist!", "Please fill in the blanks.. Filename Required",
                                   "Error: HTML file doesn't Exist!"}));
     EXPECT_EQ(doubles.boxes.shown()[2].title, "Halvorn");
-    home.writeFile(QStringLiteral("memo.html"), "<p>x</p>");
+    home.writeFile("memo.html", "<p>x</p>");
     w.cmdEdit_Click(2);
     ASSERT_EQ(doubles.desktop.started.size(), 1u);
     EXPECT_EQ(doubles.desktop.started[0].program, editor);
-    EXPECT_EQ(doubles.desktop.started[0].arguments, QStringList{home.file(QStringLiteral("memo.html"))});
+    EXPECT_EQ(doubles.desktop.started[0].arguments, QStringList{home.file("memo.html")});
 }
 
 TEST_F(SetupTest, CancelReloadsButKeepsVariablesAndSound)
 {
     frmMemoSetup& w = setup();
-    WriteIni(QStringLiteral("Memo"), QStringLiteral("Rows"), QStringLiteral("3"));
+    WriteIni("Memo", "Rows", "3");
     w.LoadMemoServerSettings();
     w.show();
-    w.txtRow->setText(QStringLiteral("8"));
-    w.txtC[0]->setText(QStringLiteral("edited"));
-    w.PlayMemoSound->setText(QStringLiteral("edited.wav"));
+    w.txtRow->setText("8");
+    w.txtC[0]->setText("edited");
+    w.PlayMemoSound->setText("edited.wav");
     w.cmdControl_Click(1);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.txtRow->text(), "3");
-    EXPECT_EQ(w.txtC[0]->text(), "edited");
-    EXPECT_EQ(w.PlayMemoSound->text(), "edited.wav");
+    EXPECT_EQ(w.txtRow->text() + w.txtC[0]->text() + w.PlayMemoSound->text(), "3editededited.wav");
     w.show();
     w.cmdControl_Click(0);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(ReadIni(QStringLiteral("Custom"), QStringLiteral("C0%"), QString()), "edited");
+    EXPECT_EQ(ReadIni("Custom", "C0%", QString()), "edited");
     w.show();
     w.close(); // the close box only hides
     EXPECT_FALSE(w.isVisible());
@@ -241,20 +219,69 @@ TEST_F(SetupTest, CancelReloadsButKeepsVariablesAndSound)
 TEST_F(SetupTest, SoundsLoadAndPlayByTheSoundRule)
 {
     frmMemoSetup& w = setup();
-    for (const auto& [stored, on] : {std::pair{"0", false}, std::pair{"False", false}, std::pair{"True", true}}) {
-        WriteIni(QStringLiteral("Sounds"), QStringLiteral("Memo Enabled"), QString::fromLatin1(stored));
+    for (const auto& [stored, on] : {std::pair{"True", true}, {"0", false}, {"False", false}}) {
+        WriteIni("Sounds", "Memo Enabled", stored);
         w.LoadSounds();
         EXPECT_EQ(w.chkMemoSound->isChecked(), on) << stored;
         EXPECT_EQ(w.cmdMemoBrowse->isEnabled(), on) << stored;
     }
-    WriteIni(QStringLiteral("Sounds"), QStringLiteral("Memo"), QStringLiteral("/s/memo.wav"));
-    WriteIni(QStringLiteral("Sounds"), QStringLiteral("Memo Enabled"), QStringLiteral("False"));
-    w.LoadSounds();
-    w.cmdMemoPlay_Click();  // no device: the beep, even with the sound off
+    WriteIni("Sounds", "Memo", "/s/memo.wav");
+    w.LoadSounds(); // with the sound off
+    w.cmdMemoPlay_Click(); // no device: the beep
     EXPECT_EQ(doubles.sound.beeps, 1);
     doubles.sound.outputs = 1;
     w.cmdMemoPlay_Click();
-    EXPECT_EQ(doubles.sound.played, QStringList{QStringLiteral("/s/memo.wav")});
+    EXPECT_EQ(doubles.sound.played, QStringList{"/s/memo.wav"});
 }
 
-} // namespace
+class RouterPortTest : public MemoTest {
+protected:
+    void useGateway(const QString& url, const char* wanted = "True")
+    {
+        for (const auto& [key, value] : {std::pair<QString, QString>{"Open Router Port", wanted},
+                                         {"UPnP Description URL", url}, {"UPnP Lease Seconds", "2"}})
+            WriteIni("Memo", key, value);
+    }
+};
+
+TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServer)
+{
+    TestGateway gateway;
+    useGateway(gateway.url, "False");
+    startServer();
+    EXPECT_TRUE(gateway.actions().isEmpty()) << "off by default";
+    setup().findChild<QCheckBox*>("chkUPnP")->setChecked(true);
+    EXPECT_EQ(ReadIni("Memo", "Open Router Port", QString()), "True");
+    const QString mapping = QString("AddPortMapping Enabled=1 ExternalPort=%1 InternalClient=127.0.0.1 "
+                                    "InternalPort=%1 LeaseDuration=2 PortMappingDescription=Halvorn memo "
+                                    "server Protocol=TCP RemoteHost=")
+                                .arg(port);
+    EXPECT_EQ(gateway.actions().join(u'\n').toStdString(), mapping.toStdString());
+    // Renewed at half the lease while the server runs.
+    EXPECT_TRUE(pumpUntil([&] { return gateway.actions().filter("AddPort").size() >= 3; }, 4000));
+    const QString removal = QString("DeletePortMapping ExternalPort=%1 Protocol=TCP RemoteHost=").arg(port);
+    const qsizetype before = gateway.actions().size();
+    Memo().restartServer();
+    EXPECT_EQ(gateway.actions().mid(before).join(u'\n').toStdString(), (removal + u'\n' + mapping).toStdString());
+    Memo().stopServer();
+    EXPECT_EQ(gateway.actions().last(), removal);
+}
+
+TEST_F(RouterPortTest, RefusedOrMissingGatewayIsReportedOnceAndTheServerRuns)
+{
+    TestGateway conflict({"--conflict"});
+    const std::pair<QString, const char*> cases[] = {
+        {conflict.url, "already forwarded to another machine (718)"},
+        {QString("http://127.0.0.1:%1/rootDesc.xml").arg(freePort()), "no router found"}};
+    for (const auto& [url, report] : cases) {
+        useGateway(url);
+        startServer();
+        Memo().restartServer();
+        EXPECT_TRUE(server() && server()->listening()) << report;
+        EXPECT_EQ(log.lines.filter(report).size(), 1) << report;
+        EXPECT_FALSE(memo::routerPort().mapped());
+        Memo().stopServer();
+    }
+    EXPECT_TRUE(doubles.boxes.shown().empty());
+    EXPECT_TRUE(conflict.actions().filter("Delete").isEmpty());
+}
