@@ -151,10 +151,12 @@ TEST(StoredPassword, AFixedPrintableKeyEveryByteRandomValuesAndFieldTextRoundTri
     ASSERT_TRUE(SaveStoredPassword("Default", "pass", password));
     EXPECT_EQ(LoadStoredPassword("Default", "pass"), password);
     EXPECT_FALSE(home.readFile("hvrn.ini").contains("Pässwörd"));
-    // A value written before escaping existed: the plain scrambled bytes.
-    const QByteArray oldStored = Encrypt("abc123XYZ");
-    home.writeFile("hvrn.ini", "[Default]\r\npass=" + oldStored + "\r\n");
-    EXPECT_EQ(LoadStoredPassword("Default", "pass"), "abc123XYZ");
+    // Bytes that earlier releases wrote, typed out rather than computed: a
+    // changed key or key position would make users' stored passwords unreadable.
+    home.writeFile("hvrn.ini", "[Default]\r\npass=" +
+                                   QByteArray::fromHex("2914115f11783d207b1a1d352e171e3817011d5424171d") +
+                                   "\r\n");
+    EXPECT_EQ(LoadStoredPassword("Default", "pass"), "abc123XYZ-long-password");
 }
 
 } // namespace
