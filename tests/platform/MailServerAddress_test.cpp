@@ -19,6 +19,7 @@ TEST(MailServerAddress, FieldsBecomeUrlsOrSayWhatIsWrong)
           Case{u"::1"_s, u"smtp"_s, u"smtp://[::1]:25"_s}, Case{u""_s, u"pop3"_s, {}},
           Case{u"mail example.org"_s, u"pop3"_s, {}}, Case{u"mail.example.org\r\nRCPT"_s, u"smtp"_s, {}},
           Case{u"mail.example.org:0"_s, u"pop3"_s, {}}, Case{u"mail.example.org:65536"_s, u"pop3"_s, {}},
+          Case{u"mail.example.org:65535"_s, u"smtp"_s, u"smtp://mail.example.org:65535"_s},
           Case{u"mail.example.org:+25"_s, u"pop3"_s, {}}, Case{u"mail.example.org:"_s, u"pop3"_s, {}},
           Case{u"smtp://mail.example.org"_s, u"pop3"_s, {}},
           Case{u"pop3://user@mail.example.org"_s, u"pop3"_s, {}},

@@ -20,7 +20,8 @@ TEST(FtpTarget, HostTextsAndTheirMeaning)
     const std::pair<const char*, const char*> good[] = {
         {"ftp.example.net", "ftp://ftp.example.net:21"}, {"127.0.0.1:2121", "ftp://127.0.0.1:2121"},
         {"ftps://h", "ftps://h:990"},                    {"FTP://h:99/", "ftp://h:99"},
-        {"sftp://[::1]:2222", "sftp://[::1]:2222"},      {"sftp://h", "sftp://h:22"}};
+        {"sftp://[::1]:2222", "sftp://[::1]:2222"},      {"sftp://h", "sftp://h:22"},
+        {"h:65535", "ftp://h:65535"},                    {"h:1", "ftp://h:1"}};
     for (const auto& [text, url] : good) {
         EXPECT_TRUE(ParseFtpHost(QString::fromLatin1(text)).valid()) << text;
         EXPECT_EQ(ParseFtpHost(QString::fromLatin1(text)).urlBase(), QString::fromLatin1(url));
