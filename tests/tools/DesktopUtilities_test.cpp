@@ -151,9 +151,9 @@ TEST_F(Launcher, ProgramsRunDocumentsAndAddressesOpenAndEmptyPathsOnlyLog)
     const QString doc = makeFile("plan.txt", false);
     // The lower slot's file starts for a repeated title; a bare name is looked up on PATH.
     launcher({{}, {"Tool", tool}, {"R&D plan", doc}, {"Site", "https://example.org/"}, {"Nothing", {}},
-              {"Tool", makeFile("other.sh", true)}, {"Shell", "sh"}});
-    EXPECT_EQ(menus(), "-,Tool,R&&D plan,Site,Nothing,Tool,Shell");
-    for (int slot = 1; slot <= 6; ++slot)
+              {"Tool", makeFile("other.sh", true)}, {}, {}, {}, {"Shell", "sh"}}); // the tenth slot
+    EXPECT_EQ(menus(), "-,Tool,R&&D plan,Site,Nothing,Tool,-,-,-,Shell");
+    for (int slot : {1, 2, 3, 4, 5, 9})
         item(slot)->trigger();
     trayItem(1)->trigger();
     trayItem(5)->trigger();
