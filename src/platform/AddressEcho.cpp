@@ -1,5 +1,6 @@
 #include "platform/AddressEcho.h"
 
+#include "platform/CurlEasy.h"
 #include "platform/OffGuiThread.h"
 #include "platform/Override.h"
 
@@ -61,7 +62,7 @@ private:
     static EchoAnswer get(const QByteArray& url, int timeoutMs)
     {
         EchoAnswer answer;
-        CURL* easy = curl_easy_init();
+        CURL* easy = CurlGlobalInit() ? curl_easy_init() : nullptr;
         if (!easy) {
             answer.failureKind = QStringLiteral("connection error");
             return answer;

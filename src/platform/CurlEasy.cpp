@@ -1,18 +1,28 @@
 #include "platform/CurlEasy.h"
 
+#include "platform/FtpTarget.h"
+
 #include <QList>
 
 namespace platform {
 
-namespace {
-
-bool globalInit()
+bool CurlGlobalInit()
 {
     // Deferred to the first transfer: programs that never touch the network
     // pay nothing at start-up.
     static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     return ready;
 }
+
+QString LoginFieldProblem(const QString& user, const QString& password)
+{
+    for (const auto& [text, field] : {std::pair{&user, "login name"}, std::pair{&password, "password"}})
+        if (HasControlCharacters(*text))
+            return QStringLiteral("The %1 holds control characters: please type it again").arg(QLatin1String(field));
+    return QString();
+}
+
+namespace {
 
 const QByteArray kMasked = QByteArrayLiteral("**********");
 
@@ -31,7 +41,7 @@ bool CurlEasy::open(const Limits& limits, std::shared_ptr<const std::atomic<bool
                     ProgressSink progress)
 {
     close();
-    if (!globalInit() || !(easy_ = curl_easy_init()))
+    if (!CurlGlobalInit() || !(easy_ = curl_easy_init()))
         return false;
     abort_ = std::move(abort);
     lines_ = std::move(lines);
@@ -58,6 +68,31 @@ void CurlEasy::close()
     if (easy_)
         curl_easy_cleanup(easy_);
     easy_ = nullptr;
+}
+
+void CurlEasy::quitAndClose(const std::function<void(CURL*)>& prepare)
+{
+    if (easy_ && lineConnected_) {
+        prepare(easy_);
+        curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, "QUIT");
+        curl_easy_setopt(easy_, CURLOPT_FORBID_REUSE, 1L);
+        curl_easy_perform(easy_);
+    }
+    close();
+}
+
+void CurlEasy::setPeerVerification(bool verifyPeer)
+{
+    curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, verifyPeer ? 1L : 0L);
+    curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, verifyPeer ? 2L : 0L);
+}
+
+bool CurlEasy::setMailTls(bool implicitTls, MailTls startTls, bool verifyPeer)
+{
+    setPeerVerification(verifyPeer);
+    if (!implicitTls && startTls != MailTls::Off)
+        curl_easy_setopt(easy_, CURLOPT_USE_SSL, long(startTls == MailTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
+    return !verifyPeer && (implicitTls || startTls != MailTls::Off);
 }
 
 QString CurlEasy::describe(CURLcode result) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MailServerAddress.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -38,6 +40,15 @@ class CurlEasy {
               ProgressSink progress = {});
     // Cleans the handle up; a cached connection says goodbye (QUIT) first.
     void close();
+    // Sends QUIT as an ordinary command, so that it and the server's goodbye
+    // reach the trail, then closes. prepare undoes what the last transfer set
+    // up that QUIT must not repeat.
+    void quitAndClose(const std::function<void(CURL*)>& prepare);
+    // Certificate checks, and STARTTLS on a connection that starts in plain
+    // text. True when the connection uses TLS without checking certificates,
+    // which the caller tells the user (kUncheckedCertificates).
+    bool setMailTls(bool implicitTls, MailTls startTls, bool verifyPeer);
+    void setPeerVerification(bool verifyPeer);
     CURL* handle() const { return easy_; }
     bool isOpen() const { return easy_ != nullptr; }
 
@@ -62,6 +73,18 @@ class CurlEasy {
     ProgressSink progress_;
     bool lineConnected_ = false;
 };
+
+// libcurl's global set-up, done once at the first transfer rather than at
+// start-up; false when libcurl cannot start.
+bool CurlGlobalInit();
+
+inline const QString kUncheckedCertificates =
+    QStringLiteral("Certificates are not checked: the server's identity is not verified.");
+
+// Why a login cannot be sent (a stored password can unscramble into control
+// characters when the settings file was damaged or edited by hand); empty
+// when both fields are fine.
+QString LoginFieldProblem(const QString& user, const QString& password);
 
 // Hides what a client line gives away of a login: the PASS, APOP and AUTH
 // commands and the answers that follow AUTH until the server ends the

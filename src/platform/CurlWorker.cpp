@@ -1,9 +1,8 @@
 #include "platform/CurlWorker.h"
 
-#include <QEventLoop>
-#include <QTimer>
+#include "platform/OffGuiThread.h"
 
-#include <thread>
+#include <QTimer>
 
 namespace platform {
 
@@ -23,22 +22,10 @@ CURLcode CurlWorker::run(const std::function<CURLcode()>& job)
 {
     running_ = true;
     CURLcode result = CURLE_OK;
-    QEventLoop loop;
     QTimer delivery;
     QObject::connect(&delivery, &QTimer::timeout, owner_, [this] { flush(); });
     delivery.start(kDeliveryMilliseconds);
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        result = job();
-        done.store(true);
-        // Addressed to the loop itself: should it be gone, the event is dropped.
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    // exec() also returns when the application quits; the job is then aborted.
-    loop.exec();
-    if (!done.load())
-        abort_->store(true);
-    worker.join();
+    RunOffGuiThread([&] { result = job(); }, [this] { abort_->store(true); });
     delivery.stop();
     running_ = false;
     flush();

@@ -15,7 +15,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <utility>
 
 namespace platform {
 
@@ -222,13 +221,8 @@ bool FtpClient::connectAndLogin()
     target_ = ParseFtpHost(host);
     if (!target_.valid())
         return failWith(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad server name: ") + target_.error);
-    // A stored password can unscramble into control characters when the
-    // settings file was damaged or edited by hand.
-    for (const auto& [text, field] : {std::pair{&user, "login name"}, std::pair{&password, "password"}})
-        if (HasControlCharacters(*text))
-            return failWith(int(CURLE_URL_MALFORMAT),
-                            QStringLiteral("The %1 holds control characters: please type it again")
-                                .arg(QLatin1String(field)));
+    if (const QString problem = LoginFieldProblem(user, password); !problem.isEmpty())
+        return failWith(int(CURLE_URL_MALFORMAT), problem);
     closeSession();
     session_ = std::make_unique<Session>();
     session_->owner = this;
@@ -251,8 +245,7 @@ bool FtpClient::connectAndLogin()
     curl_easy_setopt(easy, CURLOPT_USERNAME, user.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_PASSWORD, password.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp,ftps,sftp");
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, verifyPeer ? 1L : 0L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, verifyPeer ? 2L : 0L);
+    s->curl.setPeerVerification(verifyPeer);
     if (target_.scheme == FtpTarget::Scheme::Ftp && tls != Tls::Off) {
         curl_easy_setopt(easy, CURLOPT_USE_SSL, long(tls == Tls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
         curl_easy_setopt(easy, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS));

@@ -10,9 +10,11 @@ namespace platform {
 
 // Runs a blocking call on a worker thread while the caller waits in a local
 // event loop, so windows, timers and sockets keep working meanwhile. The call
-// must bound its own duration (time-outs): the caller waits for it.
-template <class Work>
-void RunOffGuiThread(Work&& work)
+// must bound its own duration (time-outs): the caller waits for it. When the
+// wait ends first (the application quits), endedEarly runs before the join,
+// so it can tell the call to return promptly.
+template <class Work, class EndedEarly = void (*)()>
+void RunOffGuiThread(Work&& work, EndedEarly&& endedEarly = [] {})
 {
     QEventLoop loop;
     std::atomic<bool> done{false};
@@ -22,10 +24,11 @@ void RunOffGuiThread(Work&& work)
         // Addressed to the loop itself: should it be gone, the event is dropped.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    // exec() also returns early when the application quits; the join then
-    // waits out the call's own time-out.
+    // exec() also returns early when the application quits.
     if (!done.load())
         loop.exec();
+    if (!done.load())
+        endedEarly();
     worker.join();
 }
 

@@ -18,14 +18,6 @@ constexpr int kMaxHeaders = 10000;
 constexpr int kReadAhead = 32;
 constexpr int kReadAheadLineLimit = 10;
 
-bool hasControlCharacters(const QString& text)
-{
-    for (const QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return true;
-    return false;
-}
-
 QList<QByteArray> replyLines(const QByteArray& reply)
 {
     QList<QByteArray> lines = reply.split('\n');
@@ -182,8 +174,8 @@ bool Pop3Client::connectAndLogin()
     const MailServerAddress address = ParseMailServer(host, QStringLiteral("pop3"));
     if (!address.valid())
         return fail(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad POP3 server name: ") + address.error);
-    if (hasControlCharacters(user) || hasControlCharacters(password))
-        return fail(int(CURLE_URL_MALFORMAT), QStringLiteral("The login holds control characters"));
+    if (const QString problem = LoginFieldProblem(user, password); !problem.isEmpty())
+        return fail(int(CURLE_URL_MALFORMAT), problem);
     session_ = std::make_unique<Session>();
     Session* s = session_.get();
     s->baseUrl = (address.url() + u'/').toUtf8();
@@ -198,13 +190,8 @@ bool Pop3Client::connectAndLogin()
     curl_easy_setopt(easy, CURLOPT_PASSWORD, password.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Session::write);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, s);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, verifyPeer ? 1L : 0L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, verifyPeer ? 2L : 0L);
-    if (!address.implicitTls() && tls != MailTls::Off)
-        curl_easy_setopt(easy, CURLOPT_USE_SSL, long(tls == MailTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
-    if (!verifyPeer && (address.implicitTls() || tls != MailTls::Off))
-        emit PITrail(Information,
-                     QStringLiteral("Certificates are not checked: the server's identity is not verified."));
+    if (s->curl.setMailTls(address.implicitTls(), tls, verifyPeer))
+        emit PITrail(Information, kUncheckedCertificates);
 
     // A plain listing logs in and brings every message's number and size.
     const bool ok = perform([](Session& s) {
@@ -328,20 +315,14 @@ void Pop3Client::quit()
 {
     if (running_ || !session_)
         return;
-    // The server removes the messages marked deleted only at QUIT. It goes
-    // out as an ordinary command so that it and the goodbye reach the trail.
+    // The server removes the messages marked deleted only at QUIT.
     running_ = true;
     Session& s = *session_;
     worker_.run([&s] {
-        if (s.curl.connectionUp()) {
-            CURL* easy = s.curl.handle();
+        s.curl.quitAndClose([&s](CURL* easy) {
             curl_easy_setopt(easy, CURLOPT_URL, s.baseUrl.constData());
-            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, "QUIT");
             curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-            curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
-            curl_easy_perform(easy);
-        }
-        s.curl.close();
+        });
         return CURLE_OK;
     });
     running_ = false;

@@ -21,14 +21,6 @@ bool isEnvelopeAddress(const QString& address)
     return true;
 }
 
-bool hasControlCharacters(const QString& text)
-{
-    for (const QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return true;
-    return false;
-}
-
 // The name this machine greets the server with (EHLO).
 QByteArray greetingName()
 {
@@ -82,8 +74,8 @@ bool SmtpClient::connectToServer()
     const MailServerAddress address = ParseMailServer(host, QStringLiteral("smtp"));
     if (!address.valid())
         return fail(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad SMTP server name: ") + address.error);
-    if (hasControlCharacters(user) || hasControlCharacters(password))
-        return fail(int(CURLE_URL_MALFORMAT), QStringLiteral("The login holds control characters"));
+    if (const QString problem = LoginFieldProblem(user, password); !problem.isEmpty())
+        return fail(int(CURLE_URL_MALFORMAT), problem);
     session_ = std::make_unique<Session>();
     session_->address = address;
     return true;
@@ -139,13 +131,8 @@ bool SmtpClient::prepareHandle(Session& s, const QList<QByteArray>& recipients)
         curl_easy_setopt(easy, CURLOPT_USERNAME, user.toUtf8().constData());
         curl_easy_setopt(easy, CURLOPT_PASSWORD, password.toUtf8().constData());
     }
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, verifyPeer ? 1L : 0L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, verifyPeer ? 2L : 0L);
-    if (!s.address.implicitTls() && tls != MailTls::Off)
-        curl_easy_setopt(easy, CURLOPT_USE_SSL, long(tls == MailTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
-    if (!verifyPeer && (s.address.implicitTls() || tls != MailTls::Off))
-        emit PITrail(CurlEasy::Information,
-                     QStringLiteral("Certificates are not checked: the server's identity is not verified."));
+    if (s.curl.setMailTls(s.address.implicitTls(), tls, verifyPeer))
+        emit PITrail(CurlEasy::Information, kUncheckedCertificates);
     return true;
 }
 
@@ -196,17 +183,11 @@ void SmtpClient::quit()
         return;
     running_ = true;
     Session& s = *session_;
-    // QUIT goes out as an ordinary command so that it and the goodbye reach the trail.
     worker_.run([&s] {
-        if (s.curl.connectionUp()) {
-            CURL* easy = s.curl.handle();
+        s.curl.quitAndClose([](CURL* easy) {
             curl_easy_setopt(easy, CURLOPT_UPLOAD, 0L);
             curl_easy_setopt(easy, CURLOPT_MAIL_RCPT, nullptr);
-            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, "QUIT");
-            curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
-            curl_easy_perform(easy);
-        }
-        s.curl.close();
+        });
         return CURLE_OK;
     });
     running_ = false;
