@@ -5,6 +5,7 @@
 #include "core/Form1.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
+#include "core/SettingText.h"
 #include "mail/MailDecision.h"
 #include "mail/MailLaunch.h"
 #include "mail/MailProgram.h"
@@ -25,7 +26,7 @@ namespace {
 constexpr int kMaxHeaderBytes = 64 * 1024;
 constexpr int kMaxBodyBytes = 64 * 1024;
 // Minutes; larger intervals are taken as this (about two years).
-constexpr qint64 kMaxIntervalMinutes = 1000000;
+constexpr double kMaxIntervalMinutes = 1000000;
 
 const QString kBlanks = QStringLiteral("Please fill in the blanks.. ");
 
@@ -37,20 +38,6 @@ bool isLoopbackOrNone(const QString& ip)
 bool isOffLine(const QString& ip)
 {
     return isLoopbackOrNone(ip) || ip == QLatin1String("0.0.0.0");
-}
-
-// The value of the text's leading number (blanks before it allowed); 0
-// when it has none. Negative intervals make no sense and count as none.
-qint64 leadingNumber(const QString& text)
-{
-    const QString t = text.trimmed();
-    qint64 value = 0;
-    for (QChar c : t) {
-        if (!c.isDigit() || c.unicode() > 127)
-            break;
-        value = std::min(value * 10 + c.digitValue(), kMaxIntervalMinutes);
-    }
-    return value;
 }
 
 void setMailStatus(const QString& caption)
@@ -126,8 +113,9 @@ void MailCheck::Timer1_Timer()
 bool MailCheck::dueAndReady()
 {
     ++MailTicks;
-    qint64 interval = leadingNumber(settings_.txtCount);
-    if (interval == 0) {
+    // Negative intervals make no sense and count as none.
+    double interval = std::min(LeadingNumber(settings_.txtCount), kMaxIntervalMinutes);
+    if (interval <= 0) {
         interval = 10;
         settings_.txtCount = QStringLiteral("10");
         emit settings_.reloaded();

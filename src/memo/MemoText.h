@@ -20,10 +20,6 @@ qsizetype findNoCase(QByteArrayView haystack, QByteArrayView needle, qsizetype s
 QByteArray mid(const QByteArray& text, qsizetype start, qsizetype length);
 QByteArray mid(const QByteArray& text, qsizetype start);
 
-// The number a text starts with (leading blanks skipped, sign, decimals,
-// exponent); 0 when it starts with none.
-double leadingNumber(QStringView text);
-
 // Nearest 16-bit whole number, ties to even; overflow (error 6) outside it.
 qint16 toInt16(double value);
 

@@ -2,6 +2,7 @@
 
 #include "core/Logs.h"
 #include "core/ProgramError.h"
+#include "core/SettingText.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoPages.h"
 #include "memo/MemoProgram.h"
@@ -44,7 +45,7 @@ void ReplySession::start()
             sendClosing();
             return;
         }
-        g.ReplyCountdown = memo::toInt16(memo::leadingNumber(setup.timeoutText()));
+        g.ReplyCountdown = memo::toInt16(LeadingNumber(setup.timeoutText()));
         g.ReplySent = false;
         server_.RemoteClosed = false;
         g.MemoReply.clear();

@@ -4,6 +4,7 @@
 #include "core/Logs.h"
 #include "core/OpenForUser.h"
 #include "core/ProgramError.h"
+#include "core/SettingText.h"
 #include "core/TextToBool.h"
 #include "memo/MemoLog.h"
 #include "memo/MemoProgram.h"
@@ -54,7 +55,7 @@ QLabel* plainLabel(const char* name, const QString& text, QWidget* parent)
 // The numeric value of a settings text, written back as text.
 QString numberText(const QString& text)
 {
-    return QString::number(memo::leadingNumber(text), 'g', 15);
+    return QString::number(LeadingNumber(text), 'g', 15);
 }
 
 QString withCrLf(QString text)

@@ -4,6 +4,7 @@
 #include "core/Ini.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
+#include "core/SettingText.h"
 #include "memo/DescriptorLimit.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoLog.h"
@@ -86,7 +87,7 @@ void frmMemoServer::Form_Load()
     frmMemoSetup& setup = Memo().setup();
     const QString portText = ReadIni(QStringLiteral("Memo"), QStringLiteral("MemoServer Port"), QStringLiteral("4175"));
     setup.txtMemoPort->setText(portText);
-    const double port = memo::leadingNumber(portText);
+    const double port = LeadingNumber(portText);
     if (!(port >= 1 && port <= 65535)) {
         AlertBeep();
         DebugLog(QStringLiteral("[MemoServer] Error: Port out of range: ") + portText.left(40));

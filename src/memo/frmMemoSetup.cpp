@@ -6,11 +6,11 @@
 #include "core/OpenForUser.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
+#include "core/SettingText.h"
 #include "core/TextToBool.h"
 #include "memo/ColorSelect.h"
 #include "memo/MemoColors.h"
 #include "memo/MemoProgram.h"
-#include "memo/MemoText.h"
 #include "platform/Desktop.h"
 #include "platform/FileDialogs.h"
 #include "tools/Sounds.h"
@@ -480,7 +480,7 @@ bool frmMemoSetup::portKeyAccepted(const QKeyEvent& key) const
     // Keys that type nothing (arrows, Home, Delete) only move or delete.
     if (text.isEmpty() || key.key() == Qt::Key_Delete)
         return true;
-    if (memo::leadingNumber(txtMemoPort->text()) > 65000)
+    if (LeadingNumber(txtMemoPort->text()) > 65000)
         return false;
     return text.size() == 1 && text[0] >= u'0' && text[0] <= u'9';
 }
