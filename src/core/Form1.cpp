@@ -8,6 +8,7 @@
 #include "core/Loaders.h"
 #include "core/Logs.h"
 #include "core/MenuBuilder.h"
+#include "core/NamedWidget.h"
 #include "core/ProgramError.h"
 #include "core/StartUp.h"
 #include "core/TrayIcon.h"
@@ -32,14 +33,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class Widget, class... Args>
-Widget* named(const char* name, Args&&... args)
-{
-    auto* widget = new Widget(std::forward<Args>(args)...);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QLineEdit* field(const char* name, const char* placeholder)
 {

@@ -1,5 +1,6 @@
 #include "mail/frmAddAddress.h"
 
+#include "core/NamedWidget.h"
 #include "mail/AddressBook.h"
 #include "platform/MessageBoxes.h"
 
@@ -17,13 +18,6 @@ namespace {
 
 // 500 twips right and 1000 twips down, at 15 twips per pixel.
 constexpr QPoint kOffsetFromComposer{500 / 15, 1000 / 15};
-
-template <class W> W* named(const QString& name, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
 
 } // namespace
 

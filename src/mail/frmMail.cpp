@@ -2,6 +2,7 @@
 
 #include "core/Form1.h"
 #include "core/Logs.h"
+#include "core/NamedWidget.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
 #include "mail/AddressBook.h"
@@ -42,13 +43,6 @@ const char* const kSendNewMail = "Send New Mail";
 const char* const kEmailAuthor = "Email Author";
 const QString kShowHeaders = QStringLiteral(">>>");
 const QString kShowBody = QStringLiteral("<<<");
-
-template <class W> W* named(const QString& name, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
 
 QLabel* textLabel(const QString& text, QWidget* parent, const QString& name = QString())
 {

@@ -1,5 +1,6 @@
 #include "mail/frmMailSetup.h"
 
+#include "core/NamedWidget.h"
 #include "core/ProgramDir.h"
 #include "mail/MailSettings.h"
 #include "platform/FileDialogs.h"
@@ -22,13 +23,6 @@
 #include <vector>
 
 namespace {
-
-template <class W> W* named(const QString& name, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
 
 QPushButton* button(const QString& name, const QString& caption, QWidget* parent,
                     const QString& tip = QString())

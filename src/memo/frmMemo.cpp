@@ -2,6 +2,7 @@
 
 #include "core/Ini.h"
 #include "core/Logs.h"
+#include "core/NamedWidget.h"
 #include "core/OpenForUser.h"
 #include "core/ProgramError.h"
 #include "core/SettingText.h"
@@ -35,14 +36,6 @@ namespace {
 constexpr qsizetype kShownMemoChars = 32000;
 const QString kReceived = QStringLiteral("Message Recevied");
 const QString kTimeLeft = QStringLiteral("Time left to reply:");
-
-template <class W>
-W* named(const char* name, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QLabel* plainLabel(const char* name, const QString& text, QWidget* parent)
 {

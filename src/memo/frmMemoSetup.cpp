@@ -3,6 +3,7 @@
 #include "core/CoreState.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
+#include "core/NamedWidget.h"
 #include "core/OpenForUser.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
@@ -48,14 +49,6 @@ const QString kMemo = QStringLiteral("Memo");
 const QString kHtml = QStringLiteral("html");
 const QString kCustom = QStringLiteral("Custom");
 const QString kSounds = QStringLiteral("Sounds");
-
-template <class W>
-W* named(const QString& name, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
 
 QCheckBox* check(const char* name, const char* caption, QWidget* parent, const char* tip = nullptr)
 {
