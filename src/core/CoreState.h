@@ -28,3 +28,8 @@ struct CoreState {
 };
 
 CoreState& Core();
+
+// "127.0.0.1", "255.255.255.255", "0.0.0.0", any loopback and the empty text:
+// no address anyone could reach. Publishing, the memo form and the mail check
+// all go by this one rule.
+bool IsUnusableAddress(const QString& address);

@@ -30,14 +30,11 @@ constexpr double kMaxIntervalMinutes = 1000000;
 
 const QString kBlanks = QStringLiteral("Please fill in the blanks.. ");
 
-bool isLoopbackOrNone(const QString& ip)
+// A missing or loopback address is looked up again before a check; 0.0.0.0
+// is the machine saying it is off line, which a lookup would not change.
+bool worthLookingUpAgain(const QString& ip)
 {
-    return ip.isEmpty() || ip == QLatin1String("127.0.0.1") || ip == QLatin1String("255.255.255.255");
-}
-
-bool isOffLine(const QString& ip)
-{
-    return isLoopbackOrNone(ip) || ip == QLatin1String("0.0.0.0");
+    return IsUnusableAddress(ip) && ip != QLatin1String("0.0.0.0");
 }
 
 void setMailStatus(const QString& caption)
@@ -126,9 +123,9 @@ bool MailCheck::dueAndReady()
     if (busy())
         return false;
     MailTicks = 0;
-    if (isLoopbackOrNone(Core().LocalIP) && Hooks().startSock)
+    if (worthLookingUpAgain(Core().LocalIP) && Hooks().startSock)
         Hooks().startSock();
-    if (isOffLine(Core().LocalIP))
+    if (IsUnusableAddress(Core().LocalIP))
         return false;
     return fieldsFilled(true);
 }

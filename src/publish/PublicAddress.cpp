@@ -178,15 +178,4 @@ QString AdvertisedAddress()
     return pub.isEmpty() ? Core().LocalIP : pub;
 }
 
-bool IsUnusableAddress(const QString& address)
-{
-    if (address.isEmpty() || address == QLatin1String("255.255.255.255"))
-        return true;
-    const QHostAddress parsed(address);
-    if (parsed.isNull())
-        return false;
-    return parsed.isLoopback() || parsed == QHostAddress(QHostAddress::AnyIPv4) ||
-           parsed == QHostAddress(QHostAddress::AnyIPv6);
-}
-
 } // namespace publish

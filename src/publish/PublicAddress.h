@@ -36,8 +36,4 @@ void ForgetDiscoveredAddress();
 // watch compares: the public address when set, else LocalIP.
 QString AdvertisedAddress();
 
-// "127.0.0.1", "255.255.255.255", "0.0.0.0", any loopback and the empty text:
-// no address anyone could reach.
-bool IsUnusableAddress(const QString& address);
-
 } // namespace publish
