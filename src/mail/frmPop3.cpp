@@ -198,8 +198,7 @@ void frmPop3::cmdControl_Click(int index)
 
 void frmPop3::mnuRead_Click()
 {
-    ReadMessage(false);
-    if (!readOk_)
+    if (!ReadMessage(false))
         return;
     Mail().composer().Read();
     Mail().composer().show();
@@ -207,8 +206,7 @@ void frmPop3::mnuRead_Click()
 
 void frmPop3::mnuReply_Click()
 {
-    ReadMessage(true);
-    if (!readOk_)
+    if (!ReadMessage(true))
         return;
     Mail().composer().Reply();
     Mail().composer().show();
@@ -251,14 +249,14 @@ void frmPop3::reportFailure(const QString& what, const QString& title, const QSt
     setColumnsEnabled(true);
 }
 
-void frmPop3::ReadMessage(bool forReply)
+bool frmPop3::ReadMessage(bool forReply)
 {
     WaitCursor wait;
     check().setStatusText(QStringLiteral("Please Wait.. Retrieving Message."));
     check().ownFailures(true);
-    readOk_ = retrieveSelected(forReply);
+    const bool read = retrieveSelected(forReply);
     check().setStatusText(QString());
-    if (readOk_) {
+    if (read) {
         check().POP1().quit();
         check().ownFailures(false);
     } else {
@@ -268,6 +266,7 @@ void frmPop3::ReadMessage(bool forReply)
     }
     Dstatus->hide();
     check().ShowProgress = false;
+    return read;
 }
 
 bool frmPop3::retrieveSelected(bool forReply)

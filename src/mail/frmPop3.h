@@ -24,7 +24,8 @@ class frmPop3 : public QWidget {
 
     // Retrieves the message selected in lMessages(0) into the composer
     // (labels, MessageText, MailMsgNo, Mail().globals) and shows it.
-    void ReadMessage(bool forReply);
+    // False when the message could not be read (already reported).
+    bool ReadMessage(bool forReply);
     // Deletes message msgNo, or every selected row's message when several;
     // true when the server confirmed the deletion.
     bool DeleteMessage(int msgNo, bool several);
@@ -59,5 +60,4 @@ class frmPop3 : public QWidget {
     void reportFailure(const QString& what, const QString& title, const QString& logText);
     QVector<int> rowsToDelete(int msgNo, bool several) const;
     QVector<int> removeOnServer(const QVector<int>& rows);
-    bool readOk_ = false;
 };
