@@ -5,12 +5,12 @@
 #include "core/Ini.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
+#include "core/SaveFile.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFile>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -112,12 +112,7 @@ void frmDebug::mnuSave_Click()
                            QStringLiteral("Save DebugLog As"), ProgramDir(), QStringLiteral("HVRNbug.txt"));
         if (path.isEmpty())
             return;
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw ProgramError(err::kPathAccess, path);
-        const QByteArray bytes = (text_ + QStringLiteral("\r\n")).toUtf8();
-        if (file.write(bytes) != bytes.size())
-            throw ProgramError(err::kDiskFull, path);
+        SaveUserFile(path, (text_ + QStringLiteral("\r\n")).toUtf8());
     });
 }
 

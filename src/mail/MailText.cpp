@@ -317,3 +317,11 @@ QString DecodeBody(const QByteArray& headers, const QByteArray& body)
     const QByteArray charset = headerParameter(HeaderValue(headers, "Content-Type"), "charset");
     return normaliseLineEnds(decodeCharset(bytes, charset));
 }
+
+QByteArray CrLfBytes(const QString& text)
+{
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines.toUtf8().replace('\n', "\r\n");
+}

@@ -28,3 +28,7 @@ QString DecodeBody(const QByteArray& headers, const QByteArray& body);
 // Bytes (settings, files, listing texts) shown as text: UTF-8, Latin-1 for
 // invalid sequences.
 QString DisplayText(const QByteArray& bytes);
+
+// Text for a file or the wire: UTF-8 with every line end (CR LF, LF or a
+// lone CR) written as CR LF.
+QByteArray CrLfBytes(const QString& text);

@@ -1,5 +1,7 @@
 #include "mail/OutgoingMail.h"
 
+#include "mail/MailText.h"
+
 #include <QRandomGenerator>
 
 namespace {
@@ -244,19 +246,8 @@ QByteArray messageId(const QDateTime& now, const QString& returnAddress)
 // Every line end becomes CR LF; NUL cannot travel in a mail body.
 QByteArray crlfText(const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray out;
-    out.reserve(utf8.size() + utf8.size() / 32 + 2);
-    for (qsizetype i = 0; i < utf8.size(); ++i) {
-        const char c = utf8[i];
-        if (c == '\r' || c == '\n') {
-            out += "\r\n";
-            if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n')
-                ++i;
-        } else if (c != '\0') {
-            out += c;
-        }
-    }
+    QByteArray out = CrLfBytes(text);
+    out.removeIf([](char c) { return c == '\0'; });
     if (!out.isEmpty() && !out.endsWith("\r\n"))
         out += "\r\n";
     return out;

@@ -1,5 +1,7 @@
 #include "mail/QuoteText.h"
 
+#include "mail/MailText.h"
+
 #include <QFile>
 
 namespace {
@@ -60,9 +62,7 @@ std::optional<QString> QuoteThroughFile(const QString& text, const QString& path
     {
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return std::nullopt;
-        QByteArray bytes = withLfLineEnds(text).toUtf8();
-        bytes.replace('\n', "\r\n");
-        bytes += "\r\n";
+        const QByteArray bytes = CrLfBytes(text) + "\r\n";
         const bool written = file.write(bytes) == bytes.size();
         file.close();
         if (!written) {

@@ -5,6 +5,7 @@
 #include "core/NamedWidget.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
+#include "core/SaveFile.h"
 #include "mail/AddressBook.h"
 #include "mail/MailProgram.h"
 #include "mail/MailSender.h"
@@ -18,7 +19,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
@@ -69,14 +69,6 @@ class WaitPointer {
 MailSettings& settings()
 {
     return Mail().settings();
-}
-
-// File lines end with CR LF, whatever the text box uses.
-QByteArray crLfBytes(const QString& text)
-{
-    QString lines = text;
-    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return lines.toUtf8().replace("\n", "\r\n");
 }
 
 } // namespace
@@ -410,10 +402,7 @@ void frmMail::saveClicked()
     const QString text = QStringLiteral("From: ") + lblFrom->text() + QStringLiteral("\nSubject: ") +
                          lblSubject->text() + QStringLiteral("\nDate: ") + lblDate->text() +
                          QStringLiteral("\n\n") + MessageText->toPlainText();
-    QFile file(path);
-    const QByteArray bytes = crLfBytes(text);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        throw ProgramError(err::kPathAccess, path);
+    SaveUserFile(path, CrLfBytes(text));
 }
 
 void frmMail::headersClicked()
