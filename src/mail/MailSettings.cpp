@@ -38,16 +38,6 @@ QString soundKey(int index)
     return QStringLiteral("Mail-%1").arg(index + 1);
 }
 
-platform::MailTls tlsMode(const QString& value)
-{
-    const QString t = value.trimmed().toLower();
-    if (t == QLatin1String("try"))
-        return platform::MailTls::Try;
-    if (t == QLatin1String("require"))
-        return platform::MailTls::Require;
-    return platform::MailTls::Off;
-}
-
 } // namespace
 
 void MailSettings::LoadMailSettings()
@@ -115,11 +105,11 @@ void MailSettings::SaveMail()
 
 platform::MailTls MailSettings::pop3TlsMode() const
 {
-    return tlsMode(pop3Tls);
+    return platform::ParseStartTls(pop3Tls);
 }
 platform::MailTls MailSettings::smtpTlsMode() const
 {
-    return tlsMode(smtpTls);
+    return platform::ParseStartTls(smtpTls);
 }
 QString MailSettings::smtpUser() const
 {

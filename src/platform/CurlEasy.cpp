@@ -90,9 +90,15 @@ void CurlEasy::setPeerVerification(bool verifyPeer)
 bool CurlEasy::setMailTls(bool implicitTls, MailTls startTls, bool verifyPeer)
 {
     setPeerVerification(verifyPeer);
-    if (!implicitTls && startTls != MailTls::Off)
-        curl_easy_setopt(easy_, CURLOPT_USE_SSL, long(startTls == MailTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
+    if (!implicitTls)
+        setStartTls(startTls);
     return !verifyPeer && (implicitTls || startTls != MailTls::Off);
+}
+
+void CurlEasy::setStartTls(StartTls startTls)
+{
+    if (startTls != StartTls::Off)
+        curl_easy_setopt(easy_, CURLOPT_USE_SSL, long(startTls == StartTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
 }
 
 QString CurlEasy::describe(CURLcode result) const

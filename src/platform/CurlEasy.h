@@ -49,6 +49,8 @@ class CurlEasy {
     // which the caller tells the user (kUncheckedCertificates).
     bool setMailTls(bool implicitTls, MailTls startTls, bool verifyPeer);
     void setPeerVerification(bool verifyPeer);
+    // TLS asked for after a plain-text start; nothing when off.
+    void setStartTls(StartTls startTls);
     CURL* handle() const { return easy_; }
     bool isOpen() const { return easy_ != nullptr; }
 

@@ -247,7 +247,7 @@ bool FtpClient::connectAndLogin()
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp,ftps,sftp");
     s->curl.setPeerVerification(verifyPeer);
     if (target_.scheme == FtpTarget::Scheme::Ftp && tls != Tls::Off) {
-        curl_easy_setopt(easy, CURLOPT_USE_SSL, long(tls == Tls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
+        s->curl.setStartTls(tls);
         curl_easy_setopt(easy, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS));
     }
     if (target_.scheme == FtpTarget::Scheme::Sftp) {

@@ -2,6 +2,7 @@
 
 #include "platform/CurlWorker.h"
 #include "platform/FtpTarget.h"
+#include "platform/StartTls.h"
 
 #include <QObject>
 #include <QString>
@@ -23,7 +24,7 @@ class FtpClient : public QObject {
   public:
     enum TrailType { Sent = 0, Received = 1, Information = 2 };
     enum Mode { Text = 1, Binary = 2 };
-    enum class Tls { Off, Try, Require };
+    using Tls = StartTls;
 
     struct Timeouts {
         int connectSeconds = 30;

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/StartTls.h"
+
 #include <QString>
 
 namespace platform {
 
-// TLS on a connection that starts in plain text (STARTTLS / STLS).
-enum class MailTls { Off, Try, Require };
+using MailTls = StartTls;
 
 // A mail server field as the user typed it, made into a libcurl URL:
 // "name" and "name:port" use the protocol's plain port (POP3 110, SMTP 25);

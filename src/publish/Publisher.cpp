@@ -48,16 +48,6 @@ bool isPageTemplate(const QString& path)
            name.endsWith(QLatin1String("txt"));
 }
 
-platform::FtpClient::Tls tlsMode(const QString& text)
-{
-    const QString t = text.trimmed().toLower();
-    if (t == QLatin1String("try"))
-        return platform::FtpClient::Tls::Try;
-    if (t == QLatin1String("require"))
-        return platform::FtpClient::Tls::Require;
-    return platform::FtpClient::Tls::Off;
-}
-
 // A setting that cannot be read as a Boolean keeps the safe choice.
 bool flag(const QString& section, const char* key, bool defaultValue)
 {
@@ -319,7 +309,7 @@ void Publisher::prepareClient(bool oneShot)
     FTP1.password = profile_.password;
     FTP1.remoteDir = profile_.dir;
     FTP1.remoteFile = profile_.remoteFile;
-    FTP1.tls = tlsMode(ReadIni(profile, QStringLiteral("TLS"), QStringLiteral("off")));
+    FTP1.tls = platform::ParseStartTls(ReadIni(profile, QStringLiteral("TLS"), QStringLiteral("off")));
     FTP1.verifyPeer = flag(profile, "TLS Verify", true);
     FTP1.pinnedHostKey = ReadIni(profile, QStringLiteral("SSH Host Key"), QString());
     FTP1.sshKeyFile = ReadIni(profile, QStringLiteral("SSH Key File"), QString());
