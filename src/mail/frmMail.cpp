@@ -12,6 +12,7 @@
 #include "mail/MailSettings.h"
 #include "mail/MailText.h"
 #include "mail/QuoteText.h"
+#include "mail/WaitCursor.h"
 #include "mail/frmAddAddress.h"
 #include "mail/frmPop3.h"
 #include "platform/FileDialogs.h"
@@ -56,15 +57,6 @@ QString indexed(const char* base, int index)
 {
     return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(index);
 }
-
-// The hourglass over the program while a routine works.
-class WaitPointer {
-  public:
-    WaitPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitPointer() { QApplication::restoreOverrideCursor(); }
-    WaitPointer(const WaitPointer&) = delete;
-    WaitPointer& operator=(const WaitPointer&) = delete;
-};
 
 MailSettings& settings()
 {
@@ -261,7 +253,7 @@ void frmMail::QuoteReply()
 {
     MessageText->setEnabled(false);
     SmtpStatus->setText(QStringLiteral("Please Wait.."));
-    const WaitPointer hourglass;
+    const WaitCursor hourglass;
     QPointer<frmMail> self(this);
     const QString original = MessageText->toPlainText();
     const auto pump = [] { QCoreApplication::processEvents(); };
@@ -289,7 +281,7 @@ bool frmMail::SendMessage()
     QPointer<frmMail> self(this);
     SendOutcome outcome;
     {
-        const WaitPointer hourglass;
+        const WaitCursor hourglass;
         const MailSettings& live = settings();
         OutgoingMail mail;
         mail.userName = live.txtUserName;

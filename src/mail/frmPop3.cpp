@@ -8,6 +8,7 @@
 #include "mail/MailSettings.h"
 #include "mail/MailText.h"
 #include "mail/MailTrayIcon.h"
+#include "mail/WaitCursor.h"
 #include "mail/frmMail.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pop3Client.h"
@@ -45,13 +46,6 @@ MailSettings& settings()
 {
     return Mail().settings();
 }
-
-// The hourglass for the length of a server conversation.
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
