@@ -4,7 +4,6 @@
 #include "core/Form1.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
-#include "core/ProgramError.h"
 #include "core/TextToBool.h"
 #include "core/TrayIcon.h"
 
@@ -25,9 +24,7 @@ QPointer<Form1> g_form;
 
 bool DesktopNotificationsOn()
 {
-    bool on = true;
-    TrapErrors("DesktopNotificationsOn", [&] { on = TextToBool(ReadIni(kStartUp, kKey, QStringLiteral("True"))); });
-    return on;
+    return ReadIniFlag(kStartUp, kKey, true);
 }
 
 QString NoticeText(const QString& text, int maxChars)

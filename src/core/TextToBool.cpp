@@ -1,5 +1,6 @@
 #include "core/TextToBool.h"
 
+#include "core/Ini.h"
 #include "core/ProgramError.h"
 
 bool TextToBool(const QString& text)
@@ -14,4 +15,13 @@ bool TextToBool(const QString& text)
     if (!ok)
         throw ProgramError(err::kTypeMismatch, QStringLiteral("not a Boolean: ") + t.left(40));
     return number != 0.0;
+}
+
+bool ReadIniFlag(const QString& section, const QString& key, bool defaultValue)
+{
+    try {
+        return TextToBool(ReadIni(section, key, BoolText(defaultValue)));
+    } catch (const ProgramError&) {
+        return defaultValue;
+    }
 }

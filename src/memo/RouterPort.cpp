@@ -44,9 +44,7 @@ RouterPort& routerPort()
 
 bool RouterPortWanted()
 {
-    bool wanted = false;
-    TrapErrors("RouterPortWanted", [&] { wanted = TextToBool(ReadIni(kMemo, kWantedKey, QStringLiteral("False"))); });
-    return wanted;
+    return ReadIniFlag(kMemo, kWantedKey, false);
 }
 
 RouterPort::RouterPort()

@@ -48,16 +48,6 @@ bool isPageTemplate(const QString& path)
            name.endsWith(QLatin1String("txt"));
 }
 
-// A setting that cannot be read as a Boolean keeps the safe choice.
-bool flag(const QString& section, const char* key, bool defaultValue)
-{
-    try {
-        return TextToBool(ReadIni(section, QString::fromLatin1(key), BoolText(defaultValue)));
-    } catch (const ProgramError&) {
-        return defaultValue;
-    }
-}
-
 } // namespace
 
 Publisher* CurrentPublisher()
@@ -310,7 +300,7 @@ void Publisher::prepareClient(bool oneShot)
     FTP1.remoteDir = profile_.dir;
     FTP1.remoteFile = profile_.remoteFile;
     FTP1.tls = platform::ParseStartTls(ReadIni(profile, QStringLiteral("TLS"), QStringLiteral("off")));
-    FTP1.verifyPeer = flag(profile, "TLS Verify", true);
+    FTP1.verifyPeer = ReadIniFlag(profile, QStringLiteral("TLS Verify"), true);
     FTP1.pinnedHostKey = ReadIni(profile, QStringLiteral("SSH Host Key"), QString());
     FTP1.sshKeyFile = ReadIni(profile, QStringLiteral("SSH Key File"), QString());
     // Nobody is there to answer once the program is ending, and a question
