@@ -30,13 +30,17 @@ TEST_F(ServerGolden, MemoWithATypedReply)
     w->txtReply->insertPlainText("H");
     ASSERT_TRUE(v->waitFor("Replying to message now..."));
     EXPECT_EQ(Memo().globals.ReplyCountdown, 9998);
-    w->txtReply->insertPlainText("i");
+    // Typing hides the countdown for good, even once the reply is emptied again.
+    EXPECT_TRUE(w->isVisible() && !w->txtTime->isVisible() && w->Label2->text().isEmpty());
+    w->txtReply->clear();
+    EXPECT_FALSE(w->txtTime->isVisible());
+    w->txtReply->insertPlainText("Hi\nthere"); // lines go out ending in CR LF
     w->cmd_Send->click();
     ASSERT_TRUE(v->waitClosed());
-    EXPECT_EQ(v->received, kHead + opening() + interim("Ann") + replyBlock(host(), "Hi", "Ann"));
+    EXPECT_EQ(v->received, kHead + opening() + interim("Ann") + replyBlock(host(), "Hi\r\nthere", "Ann"));
     EXPECT_EQ(Memo().memoWindow(), nullptr);
     EXPECT_FALSE(server()->Busy);
-    EXPECT_TRUE(memoLog().endsWith("Message: Hi\r\nYour Reply: Hi\r\n"));
+    EXPECT_TRUE(memoLog().endsWith("Message: Hi\r\nYour Reply: Hi\r\nthere\r\n"));
 }
 
 TEST_F(ServerGolden, CloseInTheMemoWindowAnswersMessageReceived)
@@ -149,7 +153,8 @@ TEST_F(ServerGolden, ANewWaitStartsWithAnEmptyReply)
     // A window left from a memo without reply request, then closed.
     setup().chkMemoNotice->setChecked(true);
     exchange(memoPost("NAME=Ann&MESSAGE=first&REPLY=NO"));
-    Memo().memoWindow()->cmd_Close->click();
+    Memo().memoWindow()->close(); // the close box answers as Close does, and only hides
+    EXPECT_FALSE(Memo().memoWindow()->isVisible());
     EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
     setup().Timeout->setText("1");
     auto v = postMemo("NAME=Bob&MESSAGE=second&REPLY=YES");
