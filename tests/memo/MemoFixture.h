@@ -19,9 +19,6 @@
 #include <QtWidgets>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-
 class CapturedDebugLog final : public DebugWindowSink {
 public:
     bool displayDisabled() const override { return false; }
@@ -33,8 +30,7 @@ public:
 // Runs the event loop until done() or the time is up; true when done.
 inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    for (; !done(); QThread::msleep(1))
+    for (const QDeadlineTimer deadline(timeoutMs); !done(); QThread::msleep(1))
         if (deadline.hasExpired())
             return false;
         else
@@ -51,8 +47,7 @@ inline quint16 freePort()
 }
 
 // A visitor on loopback.
-class Visitor {
-public:
+struct Visitor {
     explicit Visitor(quint16 port)
     {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
@@ -75,10 +70,10 @@ public:
     bool closed = false;
 };
 
-inline QByteArray memoPost(const QByteArray& body)
+inline QByteArray memoPost(const QByteArray& body, const QByteArray& extraHeaders = "")
 {
-    return "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: MemoTest/1.0\r\n"
-           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
+    return "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: MemoTest/1.0\r\n" + extraHeaders
+           + "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
            + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
@@ -86,17 +81,13 @@ class MemoTest : public ::testing::Test {
 protected:
     MemoTest()
     {
-        memoLimits().replyTickMs = 50;
-        memoLimits().idleTimeoutMs = 2000;
-        memoLimits().requestDeadlineMs = 10000;
-        memoLimits().closeLingerMs = 2000;
-        memoLimits().memosPerVisitorPerMinute = 1000;  // every test's visitor is 127.0.0.1
+        // Short limits; every test's visitor is 127.0.0.1, so the per-visitor limit is raised.
+        memoLimits() = {.idleTimeoutMs = 2000, .requestDeadlineMs = 10000, .closeLingerMs = 2000, .replyTickMs = 50,
+                        .memosPerVisitorPerMinute = 1000};
         SetDebugWindowSink(&log);
-        Core().LocalIP = "127.0.0.1";
-        Core().LocalHostName = "testhost";
-        Core().DebugToFile = false;
+        Core().LocalIP = "127.0.0.1", Core().LocalHostName = "testhost", Core().DebugToFile = false;
     }
-    ~MemoTest() override { Memo().reset(), SetDebugWindowSink(nullptr), memoLimits() = saved_; }
+    ~MemoTest() override { Memo().reset(), SetDebugWindowSink(nullptr), memoLimits() = MemoLimits(); }
 
     frmMemoSetup& setup() { return Memo().setup(); }
 
@@ -149,9 +140,6 @@ protected:
     PlatformDoubles doubles;
     CapturedDebugLog log;
     quint16 port = 0;
-
-private:
-    MemoLimits saved_ = memoLimits();
 };
 
 // The server runs on a free loopback port from the start.
