@@ -63,11 +63,6 @@ inline QByteArray busyPage(const QByteArray& host, const QByteArray& value, cons
            + QByteArray(20, ' ') + "\r\n";
 }
 
-inline QByteArray notFoundPage(const QByteArray& host)
-{
-    return errorPage("4", "Requested URL not found on Server.", form(host, "\"\"")) + "</html>\r\n";
-}
-
 inline QByteArray awayPage(const QByteArray& name)
 {
     return "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\ncontent=\"text/html; charset=iso-8859-1\">\r\n"
@@ -76,12 +71,6 @@ inline QByteArray awayPage(const QByteArray& name)
            + "</p>\r\n<p>I am currently in away mode. </p>\r\n"
              "<p>Your memo has been logged and I will read it when I get a chance.</p>\r\n"
              "<p>&nbsp;</p>\r\n</body>\r\n</html>\r\n";
-}
-
-inline QByteArray interim(const QByteArray& name)
-{
-    return "\r\n<P><H2>Hello, " + name
-           + "</H2>\r\n<FONT SIZE=+1>Replying to message now...</FONT><hr size=\"1\"></P><P></P>\r\n";
 }
 
 // The form that custom pages get for %memo%.

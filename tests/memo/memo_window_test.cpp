@@ -14,8 +14,8 @@ protected:
     }
 };
 
-// The typed reply, the countdown hidden by typing and both ways of closing are
-// checked with a visitor waiting (ServerGolden.MemoWithATypedReply, .ANewWaitStartsWithAnEmptyReply).
+// The typed reply, the countdown hidden by typing and both ways of closing are checked
+// with a visitor waiting: ServerGolden.MemoWithATypedReply and ServerGolden.CloseAnswers...
 TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncoding)
 {
     frmMemo& w = showMemo("<b>Ann</b>", "Hello <script>alert(1)</script>", true);
