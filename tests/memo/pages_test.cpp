@@ -80,7 +80,7 @@ TEST(MemoTokens, ValuesAreNotExpandedAgainAndVisitorTextIsEscaped)
 }
 
 // Relative names are in the program directory: the server tests' pages are named so.
-TEST(CustomPageFile, LinesEndAtCrCrLfOrLfAndEachGetsCrLf)
+TEST(CustomPageFile, LinesEndAtCrCrLfOrLfEachGetsCrLfAndHugeOnesAreCut)
 {
     TempHome home;
     const CustomPage missing = ReadCustomPage(home.file("nothere.html"), tokens());
@@ -91,19 +91,13 @@ TEST(CustomPageFile, LinesEndAtCrCrLfOrLfAndEachGetsCrLf)
     EXPECT_EQ(ReadCustomPage(home.file("p.html"), tokens()).text, "<p>Hi Ann</p>\r\nsecond\r\nthird\r\nlast\r\n");
     home.writeFile("q.html", "one\r\n\r\ntwo\r\n");
     EXPECT_EQ(ReadCustomPage(home.file("q.html"), tokens()).text, "one\r\n\r\ntwo\r\n");
-}
-
-TEST(CustomPageFile, HugeFilesAndExpansionsAreCut)
-{
-    TempHome home;
-    const MemoLimits saved = memoLimits();
-    memoLimits().maxPageFileBytes = 1000;
-    memoLimits().maxExpandedPageBytes = 5000;
+    // Huge files and expansions are cut.
+    memoLimits() = {.maxPageFileBytes = 1000, .maxExpandedPageBytes = 5000};
     home.writeFile("big.html", QByteArray(3000, 'x'));
     EXPECT_EQ(ReadCustomPage(home.file("big.html"), tokens()).text.size(), 1002);
     home.writeFile("forms.html", QByteArray("%memo%\n").repeated(100));
     const CustomPage page = ReadCustomPage(home.file("forms.html"), tokens());
     EXPECT_EQ(page.text.size(), 5000);
     EXPECT_EQ(page.error, err::kOutOfMemory);
-    memoLimits() = saved;
+    memoLimits() = MemoLimits();
 }

@@ -12,7 +12,7 @@ using namespace ::testing;
 
 using V = RequestScanner::Verdict;
 
-TEST(DecodeCGI, GoodInputDecodesOnce)
+TEST(DecodeCGI, GoodInputDecodesOnceBadEscapesRaiseTheDecoderError)
 {
     // No second decoding; "+" from an escape stays; one digit at the end; lower-case digits.
     const std::pair<const char*, QByteArray> cases[] = {
@@ -21,10 +21,7 @@ TEST(DecodeCGI, GoodInputDecodesOnce)
         {"%FF%00", QByteArray("\xFF\x00", 2)}};
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(DecodeCGI(input), expected) << input;
-}
-
-TEST(DecodeCGI, BadEscapesRaiseTheDecoderError)
-{
+    // Bad escapes raise the decoder error.
     for (const char* input : {"100%", "%", "%G1", "%%", "a%1G", "%x", "ok%2%"})
         EXPECT_THAT([input] { DecodeCGI(input); },
                     Throws<ProgramError>(AllOf(Property(&ProgramError::number, kUrlDecodeError),
@@ -33,7 +30,7 @@ TEST(DecodeCGI, BadEscapesRaiseTheDecoderError)
             << input;
 }
 
-TEST(ExtractMemo, TheFieldsOfGoodRequests)
+TEST(ExtractMemo, TheFieldsOfGoodRequestsMissingOrMalformedOnes)
 {
     // The request, then the site, sender, text and reply wish taken from it.
     const std::tuple<QByteArray, QByteArray, QByteArray, QByteArray, bool> cases[] = {
@@ -51,15 +48,10 @@ TEST(ExtractMemo, TheFieldsOfGoodRequests)
         SCOPED_TRACE(request.constData());
         const ExtractedMemo m = ExtractMemo(request);
         ASSERT_EQ(m.outcome, MemoExtract::Memo);
-        EXPECT_EQ(m.fields.webSite, site);
-        EXPECT_EQ(m.fields.sender, sender);
-        EXPECT_EQ(m.fields.text, text);
-        EXPECT_EQ(m.fields.replyWanted, reply);
+        EXPECT_EQ(std::tie(m.fields.webSite, m.fields.sender, m.fields.text, m.fields.replyWanted),
+                  std::tie(site, sender, text, reply));
     }
-}
-
-TEST(ExtractMemo, MissingFieldsAreToldAndMalformedOnesThrow)
-{
+    // Missing fields are told; malformed ones throw.
     EXPECT_EQ(ExtractMemo(memoPost("MESSAGE=hi&REPLY=YES")).outcome, MemoExtract::NoName);
     EXPECT_EQ(ExtractMemo("MESSAGE=x&REPLY=NO&NAME=late").outcome, MemoExtract::NoMessage);
     // Bad escapes and a site after the name are refused through the server (server_robustness_test).

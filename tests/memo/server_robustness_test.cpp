@@ -167,7 +167,7 @@ TEST_F(ServerRobustness, VisitorClosingOrResettingDuringTheWait)
     EXPECT_TRUE(second->received.contains("<P>Reply: </P>for Bob\r\n"));
 }
 
-TEST_F(ServerRobustness, RestartAndExitDuringTheWaitAreSafe)
+TEST_F(ServerRobustness, RestartAndExitDuringTheWaitAreSafeAndPortProblemsAreLogged)
 {
     auto v = postMemo();
     Memo().memoWindow()->txtReply->setPlainText("half typed");
@@ -185,11 +185,7 @@ TEST_F(ServerRobustness, RestartAndExitDuringTheWaitAreSafe)
     ASSERT_TRUE(again->waitClosed());
     EXPECT_EQ(server(), nullptr);
     pumpFor(100); // no tick of the stopped wait may run
-}
-
-TEST_F(ServerRobustness, PortInUseOrOutOfRangeIsLoggedWithoutABox)
-{
-    Memo().stopServer();
+    // A port in use or out of range is logged, without a box.
     QTcpServer holder;
     ASSERT_TRUE(holder.listen(QHostAddress::Any, port));
     Memo().startServer();
