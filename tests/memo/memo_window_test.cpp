@@ -15,7 +15,7 @@ protected:
 };
 
 // The typed reply, the countdown hidden by typing and both ways of closing are checked
-// with a visitor waiting: ServerGolden.MemoWithATypedReply and ServerGolden.CloseAnswers...
+// with a visitor waiting: ServerGolden.MemoWithATypedReply and ServerGolden.CloseAnswersThen...
 TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncoding)
 {
     frmMemo& w = showMemo("<b>Ann</b>", "Hello <script>alert(1)</script>", true);

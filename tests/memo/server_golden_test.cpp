@@ -44,25 +44,7 @@ TEST_F(ServerGolden, MemoWithATypedReply)
     EXPECT_TRUE(memoLog().endsWith("Message: Hi\r\nYour Reply: Hi\r\nthere\r\n"));
 }
 
-TEST_F(ServerGolden, TimeOutWithAndWithoutTheTimeoutPage)
-{
-    setup().Timeout->setText("2");
-    auto v = postMemo();
-    // The first tick comes with the opening; the rest one per tick.
-    QStringList shown{Memo().memoWindow()->txtTime->text()};
-    QObject::connect(Memo().memoWindow()->txtTime, &QLineEdit::textChanged, [&](const QString& t) { shown << t; });
-    ASSERT_TRUE(v->waitClosed());
-    EXPECT_EQ(shown, (QStringList{"1", "0", "-1"}));
-    EXPECT_EQ(v->received, kHead + opening("2") + replyBlock(host(), "Timeout, No reply", "Ann"));
-    EXPECT_EQ(Memo().memoWindow(), nullptr);
-
-    customPage(PageTimeout, "late.html", "<p>Sorry %SenderName%, %timeout% seconds passed</p>");
-    setup().Timeout->setText("0");
-    EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")),
-              kHead + opening("0") + "<p>Sorry Ann, 0 seconds passed</p>\r\n\r\n");
-}
-
-TEST_F(ServerGolden, AwayPagesAndNoWaitBehindThem)
+TEST_F(ServerGolden, AwayPagesWithNoWaitBehindThemThenBusyPagesDuringAWait)
 {
     Memo().setAway(true);
     EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")), kHead + awayPage("Ann"));
@@ -74,10 +56,8 @@ TEST_F(ServerGolden, AwayPagesAndNoWaitBehindThem)
     // SenderName is set only when the memo window is shown: not in away mode.
     customPage(PageAway, "away.html", "<p>Out, %sendername%? %lowday%</p>");
     EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=NO")), kHead + "<p>Out, ? Saturday</p>\r\n\r\n");
-}
-
-TEST_F(ServerGolden, BusyPagesForOtherVisitorsDuringTheWait)
-{
+    // Back from away: busy pages for other visitors during a wait.
+    Memo().setAway(false);
     auto first = postMemo();
     EXPECT_EQ(exchange(memoPost("NAME=Bob&MESSAGE=Hello&REPLY=YES")), busyPage(host(), "Bob", ""));
     // With a line break after the fields the message comes back too, escaped; a bad
@@ -142,20 +122,31 @@ TEST_F(ServerGolden, HeaderPageWithAndWithoutTheFooterPage)
     }
 }
 
-TEST_F(ServerGolden, CloseAnswersMessageReceivedAndANewWaitStartsWithAnEmptyReply)
+// Close answers "Message Recevied"; a window left from a memo without reply
+// request is closed by the close box; the next wait starts with an empty reply
+// and times out, with and without the time-out page.
+TEST_F(ServerGolden, CloseAnswersThenANewWaitStartsEmptyAndTimesOut)
 {
     auto v = postMemo();
     Memo().memoWindow()->cmd_Close->click();
     ASSERT_TRUE(v->waitClosed());
     EXPECT_EQ(v->received, kHead + opening() + replyBlock(host(), "Message Recevied", "Ann"));
-    // A window left from a memo without reply request, then closed.
     setup().chkMemoNotice->setChecked(true);
-    exchange(memoPost("NAME=Ann&MESSAGE=first&REPLY=NO"));
+    exchange(memoPost("NAME=Bob&MESSAGE=first&REPLY=NO"));
     Memo().memoWindow()->close(); // the close box answers as Close does, and only hides
     EXPECT_FALSE(Memo().memoWindow()->isVisible());
     EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
-    setup().Timeout->setText("1");
-    auto second = postMemo("NAME=Bob&MESSAGE=second&REPLY=YES");
-    ASSERT_TRUE(second->waitClosed());
-    EXPECT_TRUE(second->received.endsWith(replyBlock(host(), "Timeout, No reply", "Bob")));
+    setup().Timeout->setText("2");
+    auto late = postMemo();
+    // The first tick comes with the opening; the rest one per tick.
+    QStringList shown{Memo().memoWindow()->txtTime->text()};
+    QObject::connect(Memo().memoWindow()->txtTime, &QLineEdit::textChanged, [&](const QString& t) { shown << t; });
+    ASSERT_TRUE(late->waitClosed());
+    EXPECT_EQ(shown, (QStringList{"1", "0", "-1"}));
+    EXPECT_EQ(late->received, kHead + opening("2") + replyBlock(host(), "Timeout, No reply", "Ann"));
+    EXPECT_EQ(Memo().memoWindow(), nullptr);
+    customPage(PageTimeout, "late.html", "<p>Sorry %SenderName%, %timeout% seconds passed</p>");
+    setup().Timeout->setText("0");
+    EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")),
+              kHead + opening("0") + "<p>Sorry Ann, 0 seconds passed</p>\r\n\r\n");
 }
