@@ -51,19 +51,13 @@ struct Visitor {
     explicit Visitor(quint16 port)
     {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
-        QObject::connect(&socket, &QTcpSocket::disconnected, [this] {
-            received += socket.readAll();
-            closed = true;
-        });
+        QObject::connect(&socket, &QTcpSocket::disconnected, [this] { received += socket.readAll(), closed = true; });
         socket.connectToHost(QHostAddress::LocalHost, port);
         pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; });
     }
     void send(const QByteArray& bytes) { socket.write(bytes), socket.flush(); }
     bool waitClosed(int ms = 5000) { return pumpUntil([this] { return closed; }, ms); }
-    bool waitFor(const QByteArray& part, int ms = 5000)
-    {
-        return pumpUntil([this, &part] { return received.contains(part); }, ms);
-    }
+    bool waitFor(const QByteArray& part, int ms = 5000) { return pumpUntil([&] { return received.contains(part); }, ms); }
 
     QTcpSocket socket;
     QByteArray received;

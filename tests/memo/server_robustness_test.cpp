@@ -254,14 +254,12 @@ TEST_F(Descriptors, ACrowdOfIdleConnectionsCannotLockVisitorsOut)
         return;
     }
     RaiseDescriptorLimit();
+    const rlimit low{200, 400}; // for the child
     // The cap below the raised limit; then a cap above it, so that accept runs out of descriptors.
     for (const int reserve : {128, -2000}) {
         SCOPED_TRACE(reserve);
         QProcess child;
-        child.setChildProcessModifier([] {
-            const rlimit low{200, 400};
-            ::setrlimit(RLIMIT_NOFILE, &low);
-        });
+        child.setChildProcessModifier([&low] { ::setrlimit(RLIMIT_NOFILE, &low); });
         qputenv("MEMO_CHILD_RESERVE", QByteArray::number(reserve)); // the child inherits it
         child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Descriptors.*"});
         QByteArray out;

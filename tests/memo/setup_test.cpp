@@ -208,7 +208,7 @@ static void useGateway(const QString& url, const char* wanted = "True")
         WriteIni("Memo", key, value);
 }
 
-TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServer)
+TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServerARefusalIsReportedOnce)
 {
     TestGateway gateway;
     useGateway(gateway.url, "False");
@@ -229,10 +229,7 @@ TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServer)
     EXPECT_EQ(gateway.actions().mid(before).join(u'\n').toStdString(), (removal + u'\n' + mapping).toStdString());
     Memo().stopServer();
     EXPECT_EQ(gateway.actions().last(), removal);
-}
-
-TEST_F(RouterPortTest, RefusedOrMissingGatewayIsReportedOnceAndTheServerRuns)
-{
+    // A refused or missing gateway is reported once, and the server runs.
     TestGateway conflict({"--conflict"});
     const std::pair<QString, const char*> cases[] = {
         {conflict.url, "already forwarded to another machine (718)"},
