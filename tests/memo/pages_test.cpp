@@ -1,17 +1,10 @@
 // The pages byte for byte against the hand-written page tables, the escaping
 // of everything a visitor or the settings file can put in, and custom page
 // files with the memo server's 20 variables.
-#include "GoldenPages.h"
+#include "MemoFixture.h"
 
-#include "core/ProgramError.h"
 #include "memo/HtmlEscape.h"
-#include "memo/MemoLimits.h"
 #include "memo/MemoVariables.h"
-#include "support/TempHome.h"
-
-#include <gtest/gtest.h>
-
-using namespace golden;
 
 // Every other page and piece, the opening included, is compared whole as it
 // arrives on the socket (server_golden_test); here the variants the server

@@ -2,7 +2,6 @@
 // decides when a request is complete.
 #include "MemoFixture.h"
 
-#include "core/ProgramError.h"
 #include "memo/MemoRequest.h"
 #include "memo/RequestScanner.h"
 

@@ -1,9 +1,7 @@
 // The memo server on a real loopback socket with a fixed clock: every page
 // of the memo sequence byte for byte, as the visitor's side receives it.
-#include "GoldenPages.h"
 #include "MemoFixture.h"
 
-using namespace golden;
 using ServerGolden = ServedMemoTest;
 
 TEST_F(ServerGolden, MemoWithoutReplyIsLoggedAndRingsTheSound)
