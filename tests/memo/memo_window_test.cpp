@@ -89,8 +89,7 @@ TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
         Memo().setAway(away);
         Visitor visitor(port);
         visitor.send(memoPost(form));
-        ++i;
-        ASSERT_TRUE(pumpUntil([&] { return doubles.notices.shown.size() == i; }));
+        ASSERT_TRUE(pumpUntil([&, n = ++i] { return doubles.notices.shown.size() == n; }));
         const platform::Notification& n = doubles.notices.shown.back();
         EXPECT_EQ(n.summary + u'|' + n.body, summary + u'|' + body);
         EXPECT_EQ(n.actionLabel, summary.contains(u"reply") ? "Reply" : QString());
