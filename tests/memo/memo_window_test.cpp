@@ -16,7 +16,7 @@ protected:
 
 // The typed reply, the countdown hidden by typing and both ways of closing are checked
 // with a visitor waiting: ServerGolden.MemoWithATypedReply and ServerGolden.CloseAnswersThen...
-TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncoding)
+TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncodingAndKeepsOnTop)
 {
     frmMemo& w = showMemo("<b>Ann</b>", "Hello <script>alert(1)</script>", true);
     EXPECT_EQ(w.windowTitle(), "You received a Memo from your Home webpage.");
@@ -36,18 +36,15 @@ TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncoding)
     EXPECT_EQ(Memo().globals.MemoText.size(), 40000);
     EXPECT_EQ(showMemo("J\xC3\xBCrgen", "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
     EXPECT_EQ(showMemo("J\xFCrgen", "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
-}
-
-TEST_F(MemoWindowTest, OnTopIsStoredAndReadBack)
-{
-    // Each new window starts with what the one before stored.
+    Memo().destroyMemoWindow();
+    // OnTop is stored: each new window starts with what the one before stored.
     for (const bool onTop : {true, false}) {
         SCOPED_TRACE(onTop);
-        frmMemo& w = Memo().memoWindowCreated();
-        EXPECT_EQ(w.Check1->isChecked(), !onTop);
-        EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), !onTop);
-        w.Check1->setChecked(onTop);
-        EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
+        frmMemo& next = Memo().memoWindowCreated();
+        EXPECT_EQ(next.Check1->isChecked(), !onTop);
+        EXPECT_EQ(bool(next.windowFlags() & Qt::WindowStaysOnTopHint), !onTop);
+        next.Check1->setChecked(onTop);
+        EXPECT_EQ(bool(next.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
         EXPECT_EQ(ReadIni("MemoServer", "OnTop", QString()), onTop ? "True" : "False");
         Memo().destroyMemoWindow();
     }

@@ -18,7 +18,7 @@ TEST(Pages, VariantsByteForByte)
               replyBlock("10.1.2.3:4175", "Hi", "Ann", "WRAP=\"physical\"", kSubmitYes));
 }
 
-TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
+TEST(PagesEscaping, VisitorAndSettingsTextCannotAddMarkupTheUserReplyGoesOutAsWritten)
 {
     const QByteArray evil = "<script>x</script>\"'&";
     const QByteArray safe = "&lt;script&gt;x&lt;/script&gt;&quot;&#39;&amp;";
@@ -39,10 +39,7 @@ TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
     v6.localIP = "2001:db8::1";
     EXPECT_TRUE(pages::notFoundPage(v6).contains("<FORM action=\"http://[2001:db8::1]:4175/memo/\""));
     EXPECT_TRUE(pages::followUpForm(pageSettings(), "%ip%").contains("VALUE= \"&#37;ip&#37;\""));
-}
-
-TEST(PagesEscaping, SettingsTextsAreEscapedButTheUserReplyGoesOutAsWritten)
-{
+    // Settings texts are escaped too, but the user's reply goes out as written.
     PageSettings s = pageSettings();
     s.backColor = "\"><script>";
     s.rows = "5 onclick=x";
