@@ -29,7 +29,7 @@ TEST(DecodeCGI, GoodInputDecodesOnceBadEscapesRaiseTheDecoderError)
             << input;
 }
 
-TEST(ExtractMemo, TheFieldsOfGoodRequestsMissingOrMalformedOnes)
+TEST(ExtractMemo, TheFieldsOfGoodRequestsMissingOrMalformedOnesAndTheBrowserLine)
 {
     // The request, then the site, sender, text and reply wish taken from it.
     const std::tuple<QByteArray, QByteArray, QByteArray, QByteArray, bool> cases[] = {
@@ -56,10 +56,7 @@ TEST(ExtractMemo, TheFieldsOfGoodRequestsMissingOrMalformedOnes)
     // Bad escapes and a site after the name are refused through the server (server_robustness_test).
     for (const char* request : {"Site=Home&REPLY=YES&NAME=Ann&MESSAGE=x", "NAMEMESSAGE&REPLY"})
         EXPECT_THROW(ExtractMemo(request), ProgramError) << request;
-}
-
-TEST(BrowserLine, TheUserAgentLineWithoutControlCharacters)
-{
+    // The browser line: the User-Agent line without control characters.
     EXPECT_EQ(BrowserLine("POST /memo/ HTTP/1.1\r\nuser-AGENT: Test/1.0\r\nHost: x\r\n\r\n"),
               QByteArray("user-AGENT: Test/1.0"));
     EXPECT_FALSE(BrowserLine("POST / HTTP/1.0\r\n\r\n").has_value());

@@ -4,7 +4,7 @@
 
 using ServerGolden = ServedMemoTest;
 
-TEST_F(ServerGolden, MemoWithoutReplyIsLoggedAndRingsTheSound)
+TEST_F(ServerGolden, MemoWithoutReplyIsLoggedAndRingsTheSoundOtherRequestsGetNotFound)
 {
     setup().chkMemoSound->setChecked(true);
     setup().PlayMemoSound->setText("/s/memo.wav");
@@ -17,6 +17,13 @@ TEST_F(ServerGolden, MemoWithoutReplyIsLoggedAndRingsTheSound)
     EXPECT_TRUE(log.contains("Memo-Server] Received Memo #1"));
     EXPECT_TRUE(log.lines.filter("User-Agent").value(0).endsWith("] User-Agent: MemoTest/1.0\r\n"));
     EXPECT_EQ(doubles.sound.played, QStringList{"/s/memo.wav"});
+    // Well within the idle time-out: a browser opening the address gets a page, not a spinner.
+    for (const char* request : {"HEAD /memo/ HTTP/1.0\r\n\r\n", "GET /memo/ HTTP/1.1\r\nHost: x\r\n\r\n",
+                                "POST /memo/ HTTP/1.1\r\nContent-Length: 3\r\n\r\nx=1"})
+        EXPECT_EQ(exchange(request, 1000),
+                  errorPage("4", "Requested URL not found on Server.", form(host(), "\"\"")) + "</html>\r\n");
+    // Server-closed sockets leave the table at once.
+    EXPECT_TRUE(pumpUntil([this] { return server()->connectionCount() == 0; }, 2000));
 }
 
 TEST_F(ServerGolden, MemoWithATypedReply)
@@ -73,18 +80,7 @@ TEST_F(ServerGolden, AwayPagesWithNoWaitBehindThemThenBusyPagesDuringAWait)
     EXPECT_TRUE(first->received.endsWith(replyBlock(host(), "Message Recevied", "Ann")));
 }
 
-TEST_F(ServerGolden, NotFoundPageForEveryCompleteRequestWithoutAMemo)
-{
-    // Well within the idle time-out: a browser opening the address gets a page, not a spinner.
-    for (const char* request : {"HEAD /memo/ HTTP/1.0\r\n\r\n", "GET /memo/ HTTP/1.1\r\nHost: x\r\n\r\n",
-                                "POST /memo/ HTTP/1.1\r\nContent-Length: 3\r\n\r\nx=1"})
-        EXPECT_EQ(exchange(request, 1000),
-                  errorPage("4", "Requested URL not found on Server.", form(host(), "\"\"")) + "</html>\r\n");
-    // Server-closed sockets leave the table at once.
-    EXPECT_TRUE(pumpUntil([this] { return server()->connectionCount() == 0; }, 2000));
-}
-
-TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariables)
+TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariablesThenHeaderAndFooterPages)
 {
     for (int i = 0; i < 5; ++i)
         WriteIni("Custom", QString("C%1%").arg(i), QString("v%1").arg(i + 1));
@@ -100,10 +96,9 @@ TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariables)
     // The memo window popped up because of the notice setting.
     ASSERT_NE(Memo().memoWindow(), nullptr);
     EXPECT_FALSE(Memo().memoWindow()->cmd_Send->isEnabled());
-}
-
-TEST_F(ServerGolden, HeaderPageWithAndWithoutTheFooterPage)
-{
+    Memo().destroyMemoWindow();
+    // The header page, with and without the footer page; the memo page off again.
+    setup().chkhtml[PageMemo]->setChecked(false);
     customPage(PageHeader, "head.html", "<h2>Typing for %sendername%</h2>");
     customPage(PageFooter, "foot.html", "<p>Reply: %reply%</p>");
     for (const bool footer : {true, false}) {
