@@ -124,6 +124,13 @@ protected:
         return v;
     }
 
+    // The proof that the server still answers: a complete memo is handled.
+    void expectNextVisitorServed(const QByteArray& name = "Next")
+    {
+        const QByteArray received = exchange(memoPost("NAME=" + name + "&MESSAGE=still+there&REPLY=NO"));
+        EXPECT_TRUE(received.contains("Message Received")) << received.left(300).constData();
+    }
+
     // Switches custom page `index` on with a file holding `content`.
     void customPage(int index, const QString& name, const QByteArray& content)
     {
