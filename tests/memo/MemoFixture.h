@@ -7,7 +7,9 @@
 #include "core/CoreState.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
+#include "core/ProgramError.h"
 #include "memo/MemoLimits.h"
+#include "memo/MemoPages.h"
 #include "memo/MemoProgram.h"
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
@@ -18,9 +20,6 @@
 #include <QtNetwork>
 #include <QtWidgets>
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
 
 class CapturedDebugLog final : public DebugWindowSink {
 public:
@@ -33,8 +32,7 @@ public:
 // Runs the event loop until done() or the time is up; true when done.
 inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    for (; !done(); QThread::msleep(1))
+    for (const QDeadlineTimer deadline(timeoutMs); !done(); QThread::msleep(1))
         if (deadline.hasExpired())
             return false;
         else
@@ -51,34 +49,27 @@ inline quint16 freePort()
 }
 
 // A visitor on loopback.
-class Visitor {
-public:
+struct Visitor {
     explicit Visitor(quint16 port)
     {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
-        QObject::connect(&socket, &QTcpSocket::disconnected, [this] {
-            received += socket.readAll();
-            closed = true;
-        });
+        QObject::connect(&socket, &QTcpSocket::disconnected, [this] { received += socket.readAll(), closed = true; });
         socket.connectToHost(QHostAddress::LocalHost, port);
         pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; });
     }
     void send(const QByteArray& bytes) { socket.write(bytes), socket.flush(); }
     bool waitClosed(int ms = 5000) { return pumpUntil([this] { return closed; }, ms); }
-    bool waitFor(const QByteArray& part, int ms = 5000)
-    {
-        return pumpUntil([this, &part] { return received.contains(part); }, ms);
-    }
+    bool waitFor(const QByteArray& part, int ms = 5000) { return pumpUntil([&] { return received.contains(part); }, ms); }
 
     QTcpSocket socket;
     QByteArray received;
     bool closed = false;
 };
 
-inline QByteArray memoPost(const QByteArray& body)
+inline QByteArray memoPost(const QByteArray& body, const QByteArray& extraHeaders = "")
 {
-    return "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: MemoTest/1.0\r\n"
-           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
+    return "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: MemoTest/1.0\r\n" + extraHeaders
+           + "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
            + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
@@ -86,17 +77,13 @@ class MemoTest : public ::testing::Test {
 protected:
     MemoTest()
     {
-        memoLimits().replyTickMs = 50;
-        memoLimits().idleTimeoutMs = 2000;
-        memoLimits().requestDeadlineMs = 10000;
-        memoLimits().closeLingerMs = 2000;
-        memoLimits().memosPerVisitorPerMinute = 1000;  // every test's visitor is 127.0.0.1
+        // Short limits; every test's visitor is 127.0.0.1, so the per-visitor limit is raised.
+        memoLimits() = {.idleTimeoutMs = 2000, .requestDeadlineMs = 10000, .closeLingerMs = 2000, .replyTickMs = 50,
+                        .memosPerVisitorPerMinute = 1000};
         SetDebugWindowSink(&log);
-        Core().LocalIP = "127.0.0.1";
-        Core().LocalHostName = "testhost";
-        Core().DebugToFile = false;
+        Core().LocalIP = "127.0.0.1", Core().LocalHostName = "testhost", Core().DebugToFile = false;
     }
-    ~MemoTest() override { Memo().reset(), SetDebugWindowSink(nullptr), memoLimits() = saved_; }
+    ~MemoTest() override { Memo().reset(), SetDebugWindowSink(nullptr), memoLimits() = MemoLimits(); }
 
     frmMemoSetup& setup() { return Memo().setup(); }
 
@@ -137,6 +124,13 @@ protected:
         return v;
     }
 
+    // The proof that the server still answers: a complete memo is handled.
+    void expectNextVisitorServed(const QByteArray& name = "Next")
+    {
+        const QByteArray received = exchange(memoPost("NAME=" + name + "&MESSAGE=still+there&REPLY=NO"));
+        EXPECT_TRUE(received.contains("Message Received")) << received.left(300).constData();
+    }
+
     // Switches custom page `index` on with a file holding `content`.
     void customPage(int index, const QString& name, const QByteArray& content)
     {
@@ -149,9 +143,6 @@ protected:
     PlatformDoubles doubles;
     CapturedDebugLog log;
     quint16 port = 0;
-
-private:
-    MemoLimits saved_ = memoLimits();
 };
 
 // The server runs on a free loopback port from the start.
@@ -159,3 +150,80 @@ class ServedMemoTest : public MemoTest {
 protected:
     void SetUp() override { ASSERT_TRUE(startServer() > 0); }
 };
+
+// The memo pages' bytes, written out by hand from the page tables, so that
+// tests compare whole pages at once. `host` is "address:port" of the form.
+// The settings these pages were written for: the form goes to 10.1.2.3:4175.
+inline PageSettings pageSettings()
+{
+    return {"10.1.2.3", "4175", "5", "75", "30", "#FFFFFF", "#000000", false, false};
+}
+
+const QByteArray kHead = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+const QByteArray kBody = "<BODY BGCOLOR=\"#FFFFFF\" TEXT=\"#000000\">";
+const QByteArray kSubmitNo = "<INPUT type=submit value=\"Send\">  Wait For Reply <select name=\"REPLY\" size=\"1\">"
+                             "<option>YES</option><option selected>NO</option></select></FORM></P>";
+const QByteArray kSubmitYes = "<INPUT type=submit value=\"Send\">  Wait For Reply <select name=\"REPLY\" size=\"1\">"
+                              "<option selected>YES</option><option>NO</option></select></FORM></P>";
+const QByteArray kNoReplyBlock =
+    "<p align=center>&nbsp;</p>\r\n<p align=center>&nbsp;</p>\r\n<p align=center>&nbsp;</p>\r\n"
+    "<p align=center><font size=5><strong>Message Received</strong></font></p>\r\n</body>\r\n</html>\r\n";
+
+// The submit line of custom pages: a no-break space before "Wait".
+inline QByteArray withNbsp(QByteArray submit) { return submit.replace("\">  Wait", "\"> \xA0Wait"); }
+
+inline QByteArray opening(const QByteArray& timeout = "30")
+{
+    return "<HTML>\r\n<HEAD>\r\n<TITLE>MEMO SENT</TITLE>\r\n</HEAD>\r\n" + kBody
+           + "\r\n<H1>Waiting for a reply.</H1><P>Waiting a maximum of " + timeout + " seconds.<hr size=\"1\"></P>\r\n"
+           + QByteArray(500, ' ') + "\r\n";
+}
+
+// The memo form; `value` is the prefill exactly as written after VALUE=.
+inline QByteArray form(const QByteArray& host, const QByteArray& value, const QByteArray& message = "",
+                       const QByteArray& wrap = "", const QByteArray& submit = kSubmitNo)
+{
+    return "<P><FORM action=\"http://" + host + "/memo/\" method=\"POST\">From: <INPUT TYPE=\"text\" NAME=\"NAME\" VALUE="
+           + value + " MAXLENGTH=40><BR>\r\n<TEXTAREA ROWS=5 COLS=75 " + wrap + " NAME=\"MESSAGE\">" + message
+           + "</TEXTAREA><BR>\r\n" + submit + "\r\n";
+}
+
+inline QByteArray replyBlock(const QByteArray& host, const QByteArray& reply, const QByteArray& name,
+                             const QByteArray& wrap = "", const QByteArray& submit = kSubmitNo)
+{
+    return "<FONT SIZE=+1>\r\n<P>Reply: </P>" + reply + "\r\n</FONT>\r\n<hr size=\"1\">\r\n</FONT>\r\n"
+           + form(host, "\"" + name + "\"", "", wrap, submit);
+}
+
+inline QByteArray errorPage(const QByteArray& number, const QByteArray& text, const QByteArray& form)
+{
+    return kHead + "<HTML>\r\n<HEAD>\r\n<TITLE>Error</TITLE>\r\n</HEAD>\r\n" + kBody
+           + "\r\n<p align=\"left\"><font color=\"#FF0000\"><strong>Error: " + number
+           + "</strong></font></p><p align=\"center\"><strong>" + text + "</strong></p>" + form + "</body>\r\n";
+}
+
+inline QByteArray busyPage(const QByteArray& host, const QByteArray& value, const QByteArray& message)
+{
+    return errorPage("5", "MemoSever in use, Please Try again soon.", form(host, value, message)) + "</HTML>"
+           + QByteArray(20, ' ') + "\r\n";
+}
+
+inline QByteArray awayPage(const QByteArray& name)
+{
+    return "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\ncontent=\"text/html; charset=iso-8859-1\">\r\n"
+           "<title>Memo Received</title>\r\n</head>\r\n"
+           + kBody + "<p>Hello, " + name
+           + "</p>\r\n<p>I am currently in away mode. </p>\r\n"
+             "<p>Your memo has been logged and I will read it when I get a chance.</p>\r\n"
+             "<p>&nbsp;</p>\r\n</body>\r\n</html>\r\n";
+}
+
+// The form that custom pages get for %memo%.
+inline QByteArray followUpForm(const QByteArray& host, const QByteArray& name)
+{
+    return "<P><FORM action=\"http://" + host
+           + "/memo/\" method=\"POST\"> <input type=\"hidden\" name=\"Site\" value=\"Reply\"> From: <INPUT "
+             "TYPE=\"text\" NAME=\"NAME\" VALUE= \""
+           + name + "\" MAXLENGTH=40><BR>\r\n<TEXTAREA MAXLENGTH=256 ROWS=5 COLS=75  NAME=\"MESSAGE\"></TEXTAREA><BR>\r\n"
+           + withNbsp(kSubmitNo) + "\r\n";
+}

@@ -7,51 +7,35 @@
 #error "MEMO_E2E_DIR names the folder with the browser script"
 #endif
 
-// The browser script and its one npm dependency, set up in the build tree; empty with `why` set on failure.
-static QString preparedScriptDir(QString* why)
-{
-    const QString work = MEMO_E2E_WORK;
-    QDir().mkpath(work);
-    for (const QString name : {"package.json", "package-lock.json", "memo_e2e.mjs"}) {
-        QFile::remove(work + '/' + name);
-        if (!QFile::copy(MEMO_E2E_DIR "/" + name, work + '/' + name))
-            return *why = "cannot copy " + name, QString();
-    }
-    if (QFile::exists(work + "/node_modules/playwright-core/package.json"))
-        return work;
-    QProcess npm;
-    npm.setWorkingDirectory(work);
-    npm.start("npm", {"ci", "--no-audit", "--no-fund"});
-    if (npm.waitForFinished(300000) && npm.exitCode() == 0)
-        return work;
-    return *why = "npm ci failed: " + QString::fromLocal8Bit(npm.readAllStandardError().right(400)), QString();
-}
-
-// The published page's memo form, as page expansion writes it.
-static QByteArray publishedPage(quint16 port)
-{
-    return "<html><head><title>My status</title></head><body><h1>Online</h1>\r\n"
-           "<FORM action=\"http://127.0.0.1:" + QByteArray::number(port) + "/memo/\" method=\"POST\">\r\n"
-           "<input type=\"hidden\" name=\"Site\" value=\"Home\">\r\n"
-           "From: <INPUT TYPE=\"text\" NAME=\"NAME\" MAXLENGTH=40><BR>\r\n"
-           "<TEXTAREA MAXLENGTH=256 ROWS=5 COLS=75 NAME=\"MESSAGE\"></TEXTAREA><BR>\r\n"
-           "<INPUT type=submit value=\"Send\">  Wait For Reply <select name=\"REPLY\" size=\"1\">"
-           "<option>YES</option><option selected>NO</option></select></FORM>\r\n</body></html>\r\n";
-}
-
 using BrowserEndToEnd = MemoTest;
 TEST_F(BrowserEndToEnd, VisitorGetsTheTypedReplyInChromium)
 {
     if (QStandardPaths::findExecutable("node").isEmpty() || !QFile::exists("/usr/bin/chromium"))
         GTEST_SKIP() << "node or /usr/bin/chromium is not installed (scripts/test installs both)";
-    QString why;
-    const QString scriptDir = preparedScriptDir(&why);
-    ASSERT_FALSE(scriptDir.isEmpty()) << why.toStdString();
-
+    // The browser script and its one npm dependency, set up in the build tree.
+    const QString scriptDir = MEMO_E2E_WORK;
+    QDir().mkpath(scriptDir);
+    for (const QString name : {"package.json", "package-lock.json", "memo_e2e.mjs"}) {
+        QFile::remove(scriptDir + '/' + name);
+        ASSERT_TRUE(QFile::copy(MEMO_E2E_DIR "/" + name, scriptDir + '/' + name)) << name.toStdString();
+    }
+    if (!QFile::exists(scriptDir + "/node_modules/playwright-core/package.json")) {
+        QProcess npm;
+        npm.setWorkingDirectory(scriptDir);
+        npm.start("npm", {"ci", "--no-audit", "--no-fund"});
+        ASSERT_TRUE(npm.waitForFinished(300000) && npm.exitCode() == 0)
+            << "npm ci failed: " << npm.readAllStandardError().right(400).constData();
+    }
     memoLimits().replyTickMs = 1000; // the real tick
     startServer("60");
     ASSERT_TRUE(server()->listening());
-    home.writeFile("status.html", publishedPage(port));
+    // The published page's memo form, as page expansion writes it.
+    home.writeFile("status.html", QByteArray(R"(<html><head><title>My status</title></head><body><h1>Online</h1>
+<FORM action="http://127.0.0.1:PORT/memo/" method="POST"><input type="hidden" name="Site" value="Home">
+From: <INPUT TYPE="text" NAME="NAME" MAXLENGTH=40><BR>
+<TEXTAREA MAXLENGTH=256 ROWS=5 COLS=75 NAME="MESSAGE"></TEXTAREA><BR>
+<INPUT type=submit value="Send">  Wait For Reply <select name="REPLY" size="1"><option>YES</option><option selected>NO</option>
+</select></FORM></body></html>)").replace("PORT", QByteArray::number(port)));
     const QString reply = "Hello Vic, back in five";
 
     QProcess browser;

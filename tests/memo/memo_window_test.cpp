@@ -8,18 +8,15 @@ class MemoWindowTest : public MemoTest {
 protected:
     frmMemo& showMemo(const QByteArray& sender, const QByteArray& text, bool reply)
     {
-        MemoGlobals& g = Memo().globals;
-        g.MemoWebSite = "Home";
-        g.MemoSender = sender;
-        g.MemoText = text;
-        g.ReplyWanted = reply;
+        Memo().globals = {"Home", sender, text, reply, {}, {}, {}, {}};
         frmMemo& w = Memo().memoWindowCreated();
-        w.present("30");
-        return w;
+        return w.present("30"), w;
     }
 };
 
-TEST_F(MemoWindowTest, ShowsTheMemoAsPlainText)
+// The typed reply, the countdown hidden by typing and both ways of closing are checked
+// with a visitor waiting: ServerGolden.MemoWithATypedReply and ServerGolden.CloseAnswersThen...
+TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncodingAndKeepsOnTop)
 {
     frmMemo& w = showMemo("<b>Ann</b>", "Hello <script>alert(1)</script>", true);
     EXPECT_EQ(w.windowTitle(), "You received a Memo from your Home webpage.");
@@ -31,91 +28,37 @@ TEST_F(MemoWindowTest, ShowsTheMemoAsPlainText)
     EXPECT_EQ(w.txtTime->text(), "30");
     // Without reply the countdown is off; presenting hides the modal settings window.
     setup().show();
-    showMemo("Ann", "Hi", false);
+    showMemo("Ann", QByteArray(40000, 'm'), false);
     EXPECT_FALSE(setup().isVisible());
     EXPECT_FALSE(w.cmd_Send->isEnabled() || w.txtTime->isEnabled() || w.Label2->isEnabled());
     EXPECT_EQ(w.txtTime->text(), "00");
-}
-
-TEST_F(MemoWindowTest, LongMessagesAreCutForShowingAndEitherEncodingShows)
-{
-    frmMemo& w = showMemo("Ann", QByteArray(40000, 'm'), false);
     EXPECT_EQ(w.txtMemo->toPlainText().size(), 32000);
     EXPECT_EQ(Memo().globals.MemoText.size(), 40000);
     EXPECT_EQ(showMemo("J\xC3\xBCrgen", "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
     EXPECT_EQ(showMemo("J\xFCrgen", "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
-}
-
-TEST_F(MemoWindowTest, TypingHidesTheCountdownForGood)
-{
-    frmMemo& w = showMemo("Ann", "Hi", true);
-    MemoGlobals& g = Memo().globals;
-    g.ReplyCountdown = 20;
-    EXPECT_FALSE(g.ReplyTyping);
-    w.txtReply->insertPlainText("x");
-    EXPECT_TRUE(g.ReplyTyping);
-    EXPECT_EQ(g.ReplyCountdown, 9999);
-    EXPECT_FALSE(w.txtTime->isVisible());
-    EXPECT_EQ(w.Label2->text(), "");
-    w.txtReply->clear();
-    EXPECT_FALSE(w.txtTime->isVisible());
-}
-
-TEST_F(MemoWindowTest, SendTakesTheTypedReplyWithCrLfLinesAndLogsIt)
-{
-    frmMemo& w = showMemo("Ann", "Hi", true);
-    EXPECT_FALSE(Memo().globals.ReplySent);
-    w.txtReply->setPlainText("one\ntwo");
-    w.cmd_Send_Click();
-    EXPECT_TRUE(Memo().globals.ReplySent);
-    EXPECT_EQ(Memo().globals.MemoReply, "one\r\ntwo");
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(memoLog(), "Your Reply: one\r\ntwo\r\n");
-}
-
-TEST_F(MemoWindowTest, CloseAndTheCloseBoxHideAndAnswer)
-{
-    frmMemo& w = showMemo("Ann", "Hi", true);
-    w.close(); // the close box answers as Close does (ServerGolden.CloseInTheMemoWindowAnswersMessageReceived)
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
-    EXPECT_NE(Memo().memoWindow(), nullptr);
-    w.show();
-    w.cmd_Close_Click();
-    EXPECT_FALSE(w.isVisible());
-}
-
-TEST_F(MemoWindowTest, OnTopIsStoredAndReadBack)
-{
-    // Each new window starts with what the one before stored.
+    Memo().destroyMemoWindow();
+    // OnTop is stored: each new window starts with what the one before stored.
     for (const bool onTop : {true, false}) {
         SCOPED_TRACE(onTop);
-        frmMemo& w = Memo().memoWindowCreated();
-        EXPECT_EQ(w.Check1->isChecked(), !onTop);
-        EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), !onTop);
-        w.Check1->setChecked(onTop);
-        EXPECT_EQ(bool(w.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
+        frmMemo& next = Memo().memoWindowCreated();
+        EXPECT_EQ(next.Check1->isChecked(), !onTop);
+        EXPECT_EQ(bool(next.windowFlags() & Qt::WindowStaysOnTopHint), !onTop);
+        next.Check1->setChecked(onTop);
+        EXPECT_EQ(bool(next.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
         EXPECT_EQ(ReadIni("MemoServer", "OnTop", QString()), onTop ? "True" : "False");
         Memo().destroyMemoWindow();
     }
 }
 
-TEST_F(MemoWindowTest, ViewLogOpensTheFileOrSaysItIsMissing)
+// Records go after the earlier ones; line breaks continue a field but cannot
+// fake a record. The log opens from the menu, or a box says it is missing.
+TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecordAndTheLogIsViewed)
 {
     ViewMemoLog(nullptr);
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     EXPECT_EQ(doubles.boxes.shown()[0].title + ": " + doubles.boxes.shown()[0].text, "Halvorn: Error: File does Exist!");
     EXPECT_TRUE(doubles.desktop.opened.empty());
     EXPECT_FALSE(home.exists("Memo.txt"));
-    AppendMemoLog("x\r\n");
-    ViewMemoLog(nullptr);
-    ASSERT_EQ(doubles.desktop.opened.size(), 1u);
-    EXPECT_EQ(doubles.desktop.opened[0], home.file("Memo.txt"));
-}
-
-// Records go after the earlier ones; line breaks continue a field but cannot fake a record.
-TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecord)
-{
     const QDateTime when(QDate(2026, 12, 5), QTime(15, 7, 9));
     EXPECT_EQ(MemoLogRecord(when, "Home", "Ann", "one\r\n----------\r\nDate: fake\nName: x\rlast"),
               "----------\r\nDate: " + QLocale::system().toString(when.date(), QLocale::ShortFormat).toUtf8()
@@ -126,13 +69,14 @@ TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecord)
     ASSERT_TRUE(AppendMemoLog("first\r\n"));
     ASSERT_TRUE(AppendMemoLog("second\r\n"));
     EXPECT_EQ(memoLog(), "earlier\r\nfirst\r\nsecond\r\n");
+    ViewMemoLog(nullptr);
+    EXPECT_EQ(doubles.desktop.opened, std::vector<QString>{home.file("Memo.txt")});
 }
 
-using Notices = MemoTest;
+using Notices = ServedMemoTest;
 
 TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
 {
-    startServer();
     // The form sent, away or not, and the notice's summary and body.
     const std::tuple<QByteArray, bool, QString, QString> cases[] = {{"NAME=Ann&MESSAGE=Hi+there&REPLY=NO", false, "Memo from Ann", "Hi there"},
                  {"NAME=%3Cb%3EBob&MESSAGE=" + QByteArray(300, 'x') + "&REPLY=YES", false,
@@ -142,8 +86,7 @@ TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
         Memo().setAway(away);
         Visitor visitor(port);
         visitor.send(memoPost(form));
-        ++i;
-        ASSERT_TRUE(pumpUntil([&] { return doubles.notices.shown.size() == i; }));
+        ASSERT_TRUE(pumpUntil([&, n = ++i] { return doubles.notices.shown.size() == n; }));
         const platform::Notification& n = doubles.notices.shown.back();
         EXPECT_EQ(n.summary + u'|' + n.body, summary + u'|' + body);
         EXPECT_EQ(n.actionLabel, summary.contains(u"reply") ? "Reply" : QString());

@@ -1,40 +1,24 @@
 // The pages byte for byte against the hand-written page tables, the escaping
 // of everything a visitor or the settings file can put in, and custom page
 // files with the memo server's 20 variables.
-#include "GoldenPages.h"
+#include "MemoFixture.h"
 
-#include "core/ProgramError.h"
 #include "memo/HtmlEscape.h"
-#include "memo/MemoLimits.h"
 #include "memo/MemoVariables.h"
-#include "support/TempHome.h"
 
-#include <gtest/gtest.h>
-
-using namespace golden;
-
-// The busy, not-found, away, interim, no-reply and custom-page pieces are
-// compared whole as they arrive on the socket (server_golden_test); here the
-// variants and splits the server runs do not show.
-TEST(Pages, VariantsAndPiecesByteForByte)
+// Every other page and piece, the opening included, is compared whole as it
+// arrives on the socket (server_golden_test); here the variants the server
+// runs do not show.
+TEST(Pages, VariantsByteForByte)
 {
     PageSettings wrapped = pageSettings();
     wrapped.wrap = wrapped.replyChecked = true;
-    const auto opened = pages::opening(pageSettings());
-    ASSERT_EQ(opened.size(), 2u);
-    const std::tuple<const char*, QByteArray, QByteArray> cases[] = {
-        {"submit", pages::submitLine(false, false), kSubmitNo},
-        {"submit YES", pages::submitLine(true, false), kSubmitYes},
-        {"submit YES nbsp", pages::submitLine(true, true), withNbsp(kSubmitYes)},
-        {"opening 1", opened[0], opening().chopped(502)},
-        {"opening 2", opened[1], QByteArray(500, ' ') + "\r\n"},
-        {"reply wrapped", pages::replyBlock(wrapped, "Hi", "Ann"),
-         replyBlock("10.1.2.3:4175", "Hi", "Ann", "WRAP=\"physical\"", kSubmitYes)}};
-    for (const auto& [what, actual, expected] : cases)
-        EXPECT_EQ(actual, expected) << what;
+    EXPECT_EQ(pages::submitLine(true, true), withNbsp(kSubmitYes));
+    EXPECT_EQ(pages::replyBlock(wrapped, "Hi", "Ann"),
+              replyBlock("10.1.2.3:4175", "Hi", "Ann", "WRAP=\"physical\"", kSubmitYes));
 }
 
-TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
+TEST(PagesEscaping, VisitorAndSettingsTextCannotAddMarkupTheUserReplyGoesOutAsWritten)
 {
     const QByteArray evil = "<script>x</script>\"'&";
     const QByteArray safe = "&lt;script&gt;x&lt;/script&gt;&quot;&#39;&amp;";
@@ -55,10 +39,7 @@ TEST(PagesEscaping, VisitorTextCannotAddMarkupAnywhere)
     v6.localIP = "2001:db8::1";
     EXPECT_TRUE(pages::notFoundPage(v6).contains("<FORM action=\"http://[2001:db8::1]:4175/memo/\""));
     EXPECT_TRUE(pages::followUpForm(pageSettings(), "%ip%").contains("VALUE= \"&#37;ip&#37;\""));
-}
-
-TEST(PagesEscaping, SettingsTextsAreEscapedButTheUserReplyGoesOutAsWritten)
-{
+    // Settings texts are escaped too, but the user's reply goes out as written.
     PageSettings s = pageSettings();
     s.backColor = "\"><script>";
     s.rows = "5 onclick=x";
@@ -73,12 +54,7 @@ TEST(PagesEscaping, SettingsTextsAreEscapedButTheUserReplyGoesOutAsWritten)
 
 static MemoTokenTable tokens(const QString& reply = {}, const QByteArray& sender = "Ann")
 {
-    MemoTokenInputs in;
-    in.settings = pageSettings();
-    in.now = QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9));
-    in.reply = reply;
-    in.senderName = sender;
-    return BuildMemoTokens(in);
+    return BuildMemoTokens({pageSettings(), QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)), {}, {}, reply, sender});
 }
 
 // All twenty tokens in a custom page are checked as the visitor receives
@@ -93,7 +69,8 @@ TEST(MemoTokens, ValuesAreNotExpandedAgainAndVisitorTextIsEscaped)
               "<INPUT VALUE=x&#32;onmouseover&#61;alert(1)&#9;&#96;>");
 }
 
-TEST(CustomPageFile, LinesEndAtCrCrLfOrLfAndEachGetsCrLf)
+// Relative names are in the program directory: the server tests' pages are named so.
+TEST(CustomPageFile, LinesEndAtCrCrLfOrLfEachGetsCrLfAndHugeOnesAreCut)
 {
     TempHome home;
     const CustomPage missing = ReadCustomPage(home.file("nothere.html"), tokens());
@@ -104,22 +81,13 @@ TEST(CustomPageFile, LinesEndAtCrCrLfOrLfAndEachGetsCrLf)
     EXPECT_EQ(ReadCustomPage(home.file("p.html"), tokens()).text, "<p>Hi Ann</p>\r\nsecond\r\nthird\r\nlast\r\n");
     home.writeFile("q.html", "one\r\n\r\ntwo\r\n");
     EXPECT_EQ(ReadCustomPage(home.file("q.html"), tokens()).text, "one\r\n\r\ntwo\r\n");
-    // Relative names are in the program directory.
-    home.writeFile("away.htm", "%lowday%");
-    EXPECT_EQ(ReadCustomPage("away.htm", tokens()).text, "Saturday\r\n");
-}
-
-TEST(CustomPageFile, HugeFilesAndExpansionsAreCut)
-{
-    TempHome home;
-    const MemoLimits saved = memoLimits();
-    memoLimits().maxPageFileBytes = 1000;
-    memoLimits().maxExpandedPageBytes = 5000;
+    // Huge files and expansions are cut.
+    memoLimits() = {.maxPageFileBytes = 1000, .maxExpandedPageBytes = 5000};
     home.writeFile("big.html", QByteArray(3000, 'x'));
     EXPECT_EQ(ReadCustomPage(home.file("big.html"), tokens()).text.size(), 1002);
     home.writeFile("forms.html", QByteArray("%memo%\n").repeated(100));
     const CustomPage page = ReadCustomPage(home.file("forms.html"), tokens());
     EXPECT_EQ(page.text.size(), 5000);
     EXPECT_EQ(page.error, err::kOutOfMemory);
-    memoLimits() = saved;
+    memoLimits() = MemoLimits();
 }

@@ -1,14 +1,17 @@
 // Taking memo requests apart: the decoder, the field cuts and the rule that
 // decides when a request is complete.
-#include "core/ProgramError.h"
+#include "MemoFixture.h"
+
 #include "memo/MemoRequest.h"
 #include "memo/RequestScanner.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
+
+using namespace ::testing;
 
 using V = RequestScanner::Verdict;
 
-TEST(DecodeCGI, GoodInputDecodesOnce)
+TEST(DecodeCGI, GoodInputDecodesOnceBadEscapesRaiseTheDecoderError)
 {
     // No second decoding; "+" from an escape stays; one digit at the end; lower-case digits.
     const std::pair<const char*, QByteArray> cases[] = {
@@ -17,37 +20,24 @@ TEST(DecodeCGI, GoodInputDecodesOnce)
         {"%FF%00", QByteArray("\xFF\x00", 2)}};
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(DecodeCGI(input), expected) << input;
+    // Bad escapes raise the decoder error.
+    for (const char* input : {"100%", "%", "%G1", "%%", "a%1G", "%x", "ok%2%"})
+        EXPECT_THAT([input] { DecodeCGI(input); },
+                    Throws<ProgramError>(AllOf(Property(&ProgramError::number, kUrlDecodeError),
+                                               Property(&ProgramError::what,
+                                                        HasSubstr("Invalid data passed to UrlDecode() function.")))))
+            << input;
 }
 
-TEST(DecodeCGI, BadEscapesRaiseTheDecoderError)
-{
-    for (const char* input : {"100%", "%", "%G1", "%%", "a%1G", "%x", "ok%2%"}) {
-        try {
-            DecodeCGI(input);
-            ADD_FAILURE() << "accepted " << input;
-        } catch (const ProgramError& e) {
-            EXPECT_EQ(e.number(), kUrlDecodeError) << input;
-            EXPECT_NE(std::string(e.what()).find("Invalid data passed to UrlDecode() function."), std::string::npos);
-        }
-    }
-}
-
-static QByteArray post(const QByteArray& body, const QByteArray& extraHeaders = QByteArray())
-{
-    return "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1:4175\r\n" + extraHeaders
-           + "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
-           + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
-
-TEST(ExtractMemo, TheFieldsOfGoodRequests)
+TEST(ExtractMemo, TheFieldsOfGoodRequestsMissingOrMalformedOnesAndTheBrowserLine)
 {
     // The request, then the site, sender, text and reply wish taken from it.
     const std::tuple<QByteArray, QByteArray, QByteArray, QByteArray, bool> cases[] = {
-        {post("NAME=Ann&MESSAGE=Line1%0D%0ALine2&REPLY=YES"), "unknown", "Ann", "Line1\r\nLine2", true},
-        {post("site=Work&name=Bob+B&message=a%25b&reply=yes"), "Work", "Bob B", "a%b", true},
-        {post("Site=My+Home%21&NAME=A&MESSAGE=B&REPLY=NO"), "My+Home%21", "A", "B", false}, // site not decoded
+        {memoPost("NAME=Ann&MESSAGE=Line1%0D%0ALine2&REPLY=YES"), "unknown", "Ann", "Line1\r\nLine2", true},
+        {memoPost("site=Work&name=Bob+B&message=a%25b&reply=yes"), "Work", "Bob B", "a%b", true},
+        {memoPost("Site=My+Home%21&NAME=A&MESSAGE=B&REPLY=NO"), "My+Home%21", "A", "B", false}, // site not decoded
         // Every browser post carries "Sec-Fetch-Site"; some carry more: the cuts do not shift.
-        {post("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES", "Sec-Fetch-Site: cross-site\r\nX-Username: visitor\r\n"),
+        {memoPost("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES", "Sec-Fetch-Site: cross-site\r\nX-Username: visitor\r\n"),
          "Home", "Ann", "Hi", true},
         // A body without the fields: the whole request is searched.
         {"GET /memo/?Site=Web&NAME=Bo&MESSAGE=x&REPLY=NO HTTP/1.1\r\nSec-Fetch-Site: none\r\n\r\n", "Web", "Bo", "x", false},
@@ -57,24 +47,16 @@ TEST(ExtractMemo, TheFieldsOfGoodRequests)
         SCOPED_TRACE(request.constData());
         const ExtractedMemo m = ExtractMemo(request);
         ASSERT_EQ(m.outcome, MemoExtract::Memo);
-        EXPECT_EQ(m.fields.webSite, site);
-        EXPECT_EQ(m.fields.sender, sender);
-        EXPECT_EQ(m.fields.text, text);
-        EXPECT_EQ(m.fields.replyWanted, reply);
+        EXPECT_EQ(std::tie(m.fields.webSite, m.fields.sender, m.fields.text, m.fields.replyWanted),
+                  std::tie(site, sender, text, reply));
     }
-}
-
-TEST(ExtractMemo, MissingFieldsAreToldAndMalformedOnesThrow)
-{
-    EXPECT_EQ(ExtractMemo(post("MESSAGE=hi&REPLY=YES")).outcome, MemoExtract::NoName);
+    // Missing fields are told; malformed ones throw.
+    EXPECT_EQ(ExtractMemo(memoPost("MESSAGE=hi&REPLY=YES")).outcome, MemoExtract::NoName);
     EXPECT_EQ(ExtractMemo("MESSAGE=x&REPLY=NO&NAME=late").outcome, MemoExtract::NoMessage);
     // Bad escapes and a site after the name are refused through the server (server_robustness_test).
     for (const char* request : {"Site=Home&REPLY=YES&NAME=Ann&MESSAGE=x", "NAMEMESSAGE&REPLY"})
         EXPECT_THROW(ExtractMemo(request), ProgramError) << request;
-}
-
-TEST(BrowserLine, TheUserAgentLineWithoutControlCharacters)
-{
+    // The browser line: the User-Agent line without control characters.
     EXPECT_EQ(BrowserLine("POST /memo/ HTTP/1.1\r\nuser-AGENT: Test/1.0\r\nHost: x\r\n\r\n"),
               QByteArray("user-AGENT: Test/1.0"));
     EXPECT_FALSE(BrowserLine("POST / HTTP/1.0\r\n\r\n").has_value());
@@ -97,7 +79,7 @@ static V scanByteByByte(const QByteArray& text)
 
 TEST(RequestScanner, CompleteNotFoundOrStillCollecting)
 {
-    const QByteArray full = post("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES");
+    const QByteArray full = memoPost("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES");
     // The text, its verdict, and whether the verdict also holds when it arrives byte by byte.
     const std::tuple<QByteArray, V, bool> cases[] = {
         {full, V::Complete, true},

@@ -1,12 +1,10 @@
 // The memo server on a real loopback socket with a fixed clock: every page
 // of the memo sequence byte for byte, as the visitor's side receives it.
-#include "GoldenPages.h"
 #include "MemoFixture.h"
 
-using namespace golden;
 using ServerGolden = ServedMemoTest;
 
-TEST_F(ServerGolden, MemoWithoutReplyIsLoggedAndRingsTheSound)
+TEST_F(ServerGolden, MemoWithoutReplyIsLoggedAndRingsTheSoundOtherRequestsGetNotFound)
 {
     setup().chkMemoSound->setChecked(true);
     setup().PlayMemoSound->setText("/s/memo.wav");
@@ -19,6 +17,13 @@ TEST_F(ServerGolden, MemoWithoutReplyIsLoggedAndRingsTheSound)
     EXPECT_TRUE(log.contains("Memo-Server] Received Memo #1"));
     EXPECT_TRUE(log.lines.filter("User-Agent").value(0).endsWith("] User-Agent: MemoTest/1.0\r\n"));
     EXPECT_EQ(doubles.sound.played, QStringList{"/s/memo.wav"});
+    // Well within the idle time-out: a browser opening the address gets a page, not a spinner.
+    for (const char* request : {"HEAD /memo/ HTTP/1.0\r\n\r\n", "GET /memo/ HTTP/1.1\r\nHost: x\r\n\r\n",
+                                "POST /memo/ HTTP/1.1\r\nContent-Length: 3\r\n\r\nx=1"})
+        EXPECT_EQ(exchange(request, 1000),
+                  errorPage("4", "Requested URL not found on Server.", form(host(), "\"\"")) + "</html>\r\n");
+    // Server-closed sockets leave the table at once.
+    EXPECT_TRUE(pumpUntil([this] { return server()->connectionCount() == 0; }, 2000));
 }
 
 TEST_F(ServerGolden, MemoWithATypedReply)
@@ -30,42 +35,21 @@ TEST_F(ServerGolden, MemoWithATypedReply)
     w->txtReply->insertPlainText("H");
     ASSERT_TRUE(v->waitFor("Replying to message now..."));
     EXPECT_EQ(Memo().globals.ReplyCountdown, 9998);
-    w->txtReply->insertPlainText("i");
+    // Typing hides the countdown for good, even once the reply is emptied again.
+    EXPECT_TRUE(w->isVisible() && !w->txtTime->isVisible() && w->Label2->text().isEmpty());
+    w->txtReply->clear();
+    EXPECT_FALSE(w->txtTime->isVisible());
+    w->txtReply->insertPlainText("Hi\nthere"); // lines go out ending in CR LF
     w->cmd_Send->click();
     ASSERT_TRUE(v->waitClosed());
-    EXPECT_EQ(v->received, kHead + opening() + interim("Ann") + replyBlock(host(), "Hi", "Ann"));
+    EXPECT_EQ(v->received, kHead + opening() + "\r\n<P><H2>Hello, Ann</H2>\r\n<FONT SIZE=+1>Replying to message now...</FONT>"
+                               "<hr size=\"1\"></P><P></P>\r\n" + replyBlock(host(), "Hi\r\nthere", "Ann"));
     EXPECT_EQ(Memo().memoWindow(), nullptr);
     EXPECT_FALSE(server()->Busy);
-    EXPECT_TRUE(memoLog().endsWith("Message: Hi\r\nYour Reply: Hi\r\n"));
+    EXPECT_TRUE(memoLog().endsWith("Message: Hi\r\nYour Reply: Hi\r\nthere\r\n"));
 }
 
-TEST_F(ServerGolden, CloseInTheMemoWindowAnswersMessageReceived)
-{
-    auto v = postMemo();
-    Memo().memoWindow()->cmd_Close->click();
-    ASSERT_TRUE(v->waitClosed());
-    EXPECT_EQ(v->received, kHead + opening() + replyBlock(host(), "Message Recevied", "Ann"));
-}
-
-TEST_F(ServerGolden, TimeOutWithAndWithoutTheTimeoutPage)
-{
-    setup().Timeout->setText("2");
-    auto v = postMemo();
-    // The first tick comes with the opening; the rest one per tick.
-    QStringList shown{Memo().memoWindow()->txtTime->text()};
-    QObject::connect(Memo().memoWindow()->txtTime, &QLineEdit::textChanged, [&](const QString& t) { shown << t; });
-    ASSERT_TRUE(v->waitClosed());
-    EXPECT_EQ(shown, (QStringList{"1", "0", "-1"}));
-    EXPECT_EQ(v->received, kHead + opening("2") + replyBlock(host(), "Timeout, No reply", "Ann"));
-    EXPECT_EQ(Memo().memoWindow(), nullptr);
-
-    customPage(PageTimeout, "late.html", "<p>Sorry %SenderName%, %timeout% seconds passed</p>");
-    setup().Timeout->setText("0");
-    EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")),
-              kHead + opening("0") + "<p>Sorry Ann, 0 seconds passed</p>\r\n\r\n");
-}
-
-TEST_F(ServerGolden, AwayPagesAndNoWaitBehindThem)
+TEST_F(ServerGolden, AwayPagesWithNoWaitBehindThemThenBusyPagesDuringAWait)
 {
     Memo().setAway(true);
     EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")), kHead + awayPage("Ann"));
@@ -77,10 +61,8 @@ TEST_F(ServerGolden, AwayPagesAndNoWaitBehindThem)
     // SenderName is set only when the memo window is shown: not in away mode.
     customPage(PageAway, "away.html", "<p>Out, %sendername%? %lowday%</p>");
     EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=NO")), kHead + "<p>Out, ? Saturday</p>\r\n\r\n");
-}
-
-TEST_F(ServerGolden, BusyPagesForOtherVisitorsDuringTheWait)
-{
+    // Back from away: busy pages for other visitors during a wait.
+    Memo().setAway(false);
     auto first = postMemo();
     EXPECT_EQ(exchange(memoPost("NAME=Bob&MESSAGE=Hello&REPLY=YES")), busyPage(host(), "Bob", ""));
     // With a line break after the fields the message comes back too, escaped; a bad
@@ -98,17 +80,7 @@ TEST_F(ServerGolden, BusyPagesForOtherVisitorsDuringTheWait)
     EXPECT_TRUE(first->received.endsWith(replyBlock(host(), "Message Recevied", "Ann")));
 }
 
-TEST_F(ServerGolden, NotFoundPageForEveryCompleteRequestWithoutAMemo)
-{
-    // Well within the idle time-out: a browser opening the address gets a page, not a spinner.
-    for (const char* request : {"HEAD /memo/ HTTP/1.0\r\n\r\n", "GET /memo/ HTTP/1.1\r\nHost: x\r\n\r\n",
-                                "POST /memo/ HTTP/1.1\r\nContent-Length: 3\r\n\r\nx=1"})
-        EXPECT_EQ(exchange(request, 1000), notFoundPage(host()));
-    // Server-closed sockets leave the table at once.
-    EXPECT_TRUE(pumpUntil([this] { return server()->connectionCount() == 0; }, 2000));
-}
-
-TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariables)
+TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariablesThenHeaderAndFooterPages)
 {
     for (int i = 0; i < 5; ++i)
         WriteIni("Custom", QString("C%1%").arg(i), QString("v%1").arg(i + 1));
@@ -124,10 +96,9 @@ TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariables)
     // The memo window popped up because of the notice setting.
     ASSERT_NE(Memo().memoWindow(), nullptr);
     EXPECT_FALSE(Memo().memoWindow()->cmd_Send->isEnabled());
-}
-
-TEST_F(ServerGolden, HeaderPageWithAndWithoutTheFooterPage)
-{
+    Memo().destroyMemoWindow();
+    // The header page, with and without the footer page; the memo page off again.
+    setup().chkhtml[PageMemo]->setChecked(false);
     customPage(PageHeader, "head.html", "<h2>Typing for %sendername%</h2>");
     customPage(PageFooter, "foot.html", "<p>Reply: %reply%</p>");
     for (const bool footer : {true, false}) {
@@ -144,15 +115,31 @@ TEST_F(ServerGolden, HeaderPageWithAndWithoutTheFooterPage)
     }
 }
 
-TEST_F(ServerGolden, ANewWaitStartsWithAnEmptyReply)
+// Close answers "Message Recevied"; a window left from a memo without reply
+// request is closed by the close box; the next wait starts with an empty reply
+// and times out, with and without the time-out page.
+TEST_F(ServerGolden, CloseAnswersThenANewWaitStartsEmptyAndTimesOut)
 {
-    // A window left from a memo without reply request, then closed.
-    setup().chkMemoNotice->setChecked(true);
-    exchange(memoPost("NAME=Ann&MESSAGE=first&REPLY=NO"));
+    auto v = postMemo();
     Memo().memoWindow()->cmd_Close->click();
-    EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
-    setup().Timeout->setText("1");
-    auto v = postMemo("NAME=Bob&MESSAGE=second&REPLY=YES");
     ASSERT_TRUE(v->waitClosed());
-    EXPECT_TRUE(v->received.endsWith(replyBlock(host(), "Timeout, No reply", "Bob")));
+    EXPECT_EQ(v->received, kHead + opening() + replyBlock(host(), "Message Recevied", "Ann"));
+    setup().chkMemoNotice->setChecked(true);
+    exchange(memoPost("NAME=Bob&MESSAGE=first&REPLY=NO"));
+    Memo().memoWindow()->close(); // the close box answers as Close does, and only hides
+    EXPECT_FALSE(Memo().memoWindow()->isVisible());
+    EXPECT_EQ(Memo().globals.MemoReply, "Message Recevied");
+    setup().Timeout->setText("2");
+    auto late = postMemo();
+    // The first tick comes with the opening; the rest one per tick.
+    QStringList shown{Memo().memoWindow()->txtTime->text()};
+    QObject::connect(Memo().memoWindow()->txtTime, &QLineEdit::textChanged, [&](const QString& t) { shown << t; });
+    ASSERT_TRUE(late->waitClosed());
+    EXPECT_EQ(shown, (QStringList{"1", "0", "-1"}));
+    EXPECT_EQ(late->received, kHead + opening("2") + replyBlock(host(), "Timeout, No reply", "Ann"));
+    EXPECT_EQ(Memo().memoWindow(), nullptr);
+    customPage(PageTimeout, "late.html", "<p>Sorry %SenderName%, %timeout% seconds passed</p>");
+    setup().Timeout->setText("0");
+    EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")),
+              kHead + opening("0") + "<p>Sorry Ann, 0 seconds passed</p>\r\n\r\n");
 }

@@ -16,11 +16,13 @@ static void type(QWidget* w, int key, const QString& text)
     QCoreApplication::sendEvent(w, &press);
 }
 
-TEST_F(SetupTest, NoMemoKeysGiveTheDefaults)
+// Loading: the defaults without keys, the away state, and a colour outside the
+// table or an unreadable flag stopping the load there.
+TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
 {
-    setup().LoadSounds();
-    setup().LoadMemoServerSettings();
     frmMemoSetup& w = setup();
+    w.LoadSounds();
+    w.LoadMemoServerSettings();
     EXPECT_EQ((QStringList{w.txtMemoPort->text(), w.MemoTextColor, w.MemoBackColor, w.Timeout->text(),
                            w.txtRow->text(), w.txtColumn->text()}),
               (QStringList{"4175", "#000000", "#FFFFFF", "", "", ""}));
@@ -30,12 +32,39 @@ TEST_F(SetupTest, NoMemoKeysGiveTheDefaults)
     EXPECT_FALSE(anyOn);
     EXPECT_EQ(server(), nullptr);
     EXPECT_FALSE(Memo().away());
+    for (const auto& [stored, expected] : {std::pair{"True", true}, {"TRUE", true}, {"1", true}, {"False", false},
+                                           {"0", false}, {"junk", false}}) {
+        WriteIni("Memo", "Away", stored);
+        w.LoadMemoServerSettings();
+        EXPECT_EQ(Memo().away(), expected) << stored;
+    }
+    EXPECT_EQ(errorLog(), "");
+    WriteIni("Memo", "Text Color", "#000080"), WriteIni("html", "busy value", "True");
+    w.LoadMemoServerSettings();
+    EXPECT_EQ(w.MemoTextColor, "#000080");
+    EXPECT_TRUE(errorLog().contains("in Load MemoServer Settings"));
+    EXPECT_TRUE(w.txtHtml[1]->isEnabled()); // the per-page reaction ran when the box changed
+    for (const auto& [key, value] : {std::pair{"Text Color", "#000000"}, {"Notice", "maybe"}, {"Reply Timeout", "77"}})
+        WriteIni("Memo", key, value);
+    w.LoadMemoServerSettings();
+    EXPECT_TRUE(errorLog().contains("13 in Load MemoServer Settings"));
+    EXPECT_NE(w.Timeout->text(), "77"); // not reached
 }
 
-TEST_F(SetupTest, SaveWritesEverySettingAndClearsFlagsWithoutFile)
+// An edit counts at once for readers, custom variables only once saved; saving
+// writes every setting; Cancel reloads all but the variables and the sound.
+TEST_F(SetupTest, EditsCountAtOnceSaveWritesEverySettingAndCancelReloads)
 {
+    WriteIni("Custom", "C4%", "labelled five");
     frmMemoSetup& w = setup();
+    EXPECT_EQ(w.txtC[4]->text() + '|' + w.txtC[2]->text(), "labelled five|"); // read when the window is created
     w.LoadMemoServerSettings();
+    w.txtRow->setText("9");
+    w.ChkReply->setChecked(true);
+    EXPECT_EQ(MemoSettings().rows(), "9");
+    EXPECT_TRUE(MemoSettings().replyChecked());
+    w.txtC[1]->setText("unsaved");
+    EXPECT_EQ(MemoSettings().customVariable(1), "");
     // chkhtml_0 has no file: it is saved as off.
     for (QCheckBox* box : {w.chkhtml[0], w.chkhtml[3], w.ChkWrap, w.chkMemoSound})
         box->setChecked(true);
@@ -46,6 +75,7 @@ TEST_F(SetupTest, SaveWritesEverySettingAndClearsFlagsWithoutFile)
         box->setText(text);
     w.foreColor->pick(4);
     w.SaveMemo();
+    EXPECT_EQ(MemoSettings().customVariable(1), "unsaved");
     EXPECT_FALSE(w.chkhtml[0]->isChecked());
     const char* stored[][3] = {
         {"html", "away value", "False"},     {"html", "header value", "True"},  {"html", "header", "head.html"},
@@ -56,23 +86,19 @@ TEST_F(SetupTest, SaveWritesEverySettingAndClearsFlagsWithoutFile)
         {"Sounds", "Memo Enabled", "True"},  {"Sounds", "Memo", "/s/memo.wav"}};
     for (const auto& [section, key, value] : stored)
         EXPECT_EQ(ReadIni(section, key, "<absent>"), value) << section << " " << key;
-}
-
-TEST_F(SetupTest, AWindowEditCountsAtOnceForReadersButVariablesOnlyOnceSaved)
-{
-    WriteIni("Custom", "C4%", "labelled five");
-    EXPECT_EQ(setup().txtC[4]->text(), "labelled five"); // read when the window is created
-    EXPECT_EQ(setup().txtC[2]->text(), "");
-    setup().LoadMemoServerSettings();
-    setup().txtRow->setText("9");
-    setup().ChkReply->setChecked(true);
-    EXPECT_EQ(MemoSettings().rows(), "9");
-    EXPECT_TRUE(MemoSettings().replyChecked());
-    // Custom variables count for pages only once they are saved.
-    setup().txtC[1]->setText("unsaved");
-    EXPECT_EQ(MemoSettings().customVariable(1), "");
-    setup().SaveMemo();
-    EXPECT_EQ(MemoSettings().customVariable(1), "unsaved");
+    w.show();
+    w.txtRow->setText("8"), w.txtC[0]->setText("edited"), w.PlayMemoSound->setText("edited.wav");
+    w.cmdControl_Click(1);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.txtRow->text() + w.txtC[0]->text() + w.PlayMemoSound->text(), "4editededited.wav");
+    w.show();
+    w.cmdControl_Click(0);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(ReadIni("Custom", "C0%", QString()), "edited");
+    w.show();
+    w.close(); // the close box only hides
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(&setup(), &w);
 }
 
 TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
@@ -96,31 +122,7 @@ TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
     EXPECT_EQ(server(), nullptr);
 }
 
-TEST_F(SetupTest, AwayStateComesBackFromTheFile)
-{
-    for (const auto& [stored, expected] : {std::pair{"True", true}, {"TRUE", true}, {"1", true}, {"False", false},
-                                           {"0", false}, {"junk", false}}) {
-        WriteIni("Memo", "Away", stored);
-        setup().LoadMemoServerSettings();
-        EXPECT_EQ(Memo().away(), expected) << stored;
-    }
-}
-
-TEST_F(SetupTest, AColourOutsideTheTableOrAnUnreadableFlagStopsTheLoadThere)
-{
-    WriteIni("Memo", "Text Color", "#000080"), WriteIni("html", "busy value", "True");
-    setup().LoadMemoServerSettings();
-    EXPECT_EQ(setup().MemoTextColor, "#000080");
-    EXPECT_TRUE(errorLog().contains("in Load MemoServer Settings"));
-    EXPECT_TRUE(setup().txtHtml[1]->isEnabled()); // the per-page reaction ran when the box changed
-    for (const auto& [key, value] : {std::pair{"Text Color", "#000000"}, {"Notice", "maybe"}, {"Reply Timeout", "77"}})
-        WriteIni("Memo", key, value);
-    setup().LoadMemoServerSettings();
-    EXPECT_TRUE(errorLog().contains("13 in Load MemoServer Settings"));
-    EXPECT_NE(setup().Timeout->text(), "77"); // not reached
-}
-
-TEST_F(SetupTest, ColourDropDownsPickStoredTexts)
+TEST_F(SetupTest, ColourDropDownsPickStoredTextsAndThePortBoxTakesDigitsUpToJustAbove65000)
 {
     frmMemoSetup& w = setup();
     w.show();
@@ -138,11 +140,7 @@ TEST_F(SetupTest, ColourDropDownsPickStoredTexts)
     w.backColor_->pick(14);
     EXPECT_EQ(w.MemoBackColor, "#FFFF00");
     EXPECT_EQ(w.pageSettings().backColor, "#FFFF00");
-}
-
-TEST_F(SetupTest, PortBoxTakesOnlyDigitsUpToJustAbove65000)
-{
-    QLineEdit* box = setup().txtMemoPort;
+    QLineEdit* box = w.txtMemoPort;
     box->clear();
     // Key, its text, and the box afterwards; ^V is a paste by keyboard.
     const std::tuple<int, const char*, const char*> keys[] = {
@@ -153,29 +151,36 @@ TEST_F(SetupTest, PortBoxTakesOnlyDigitsUpToJustAbove65000)
         EXPECT_EQ((type(box, key, text), box->text()), expected) << text;
 }
 
-TEST_F(SetupTest, BrowseButtonsUseTheOpenDialog)
+// The file dialogs, the sound rule (PlaySoundFile's beep without a device:
+// Desktop.WaveFilesNeedADevice...), and Edit stopping at the first thing missing.
+TEST_F(SetupTest, BrowseSoundAndEditButtons)
 {
     frmMemoSetup& w = setup();
     doubles.dialogs.setNextResult("/pages/away.html");
     w.cmdBrw_Click(0);
     w.cmdBrw_Click(0); // cancelled: unchanged
     EXPECT_EQ(w.txtHtml[0]->text(), "/pages/away.html");
-    const auto& shown = doubles.dialogs.shown();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].request.title, "Select file");
-    EXPECT_EQ(shown[0].request.startDirectory, home.path());
-    EXPECT_EQ(shown[0].request.qtFilter, "HTML Files (*.html *.htm);;Text (*.txt);;All Files (*.*)");
+    ASSERT_EQ(doubles.dialogs.shown().size(), 2u);
+    const auto& asked = doubles.dialogs.shown()[0].request;
+    EXPECT_EQ((QStringList{asked.title, asked.startDirectory, asked.qtFilter}),
+              (QStringList{"Select file", home.path(), "HTML Files (*.html *.htm);;Text (*.txt);;All Files (*.*)"}));
     doubles.dialogs.setNextResult("/s/ding.wav");
     w.cmdMemoBrowse_Click();
     EXPECT_EQ(w.PlayMemoSound->text(), "/s/ding.wav");
     EXPECT_EQ(doubles.dialogs.shown()[2].request.title, "Select sound file");
-}
-
-TEST_F(SetupTest, EditChecksEditorThenNameThenFile)
-{
-    frmMemoSetup& w = setup();
+    for (const auto& [stored, on] : {std::pair{"True", true}, {"0", false}, {"False", false}}) {
+        WriteIni("Sounds", "Memo Enabled", stored);
+        w.LoadSounds();
+        EXPECT_EQ(w.chkMemoSound->isChecked(), on) << stored;
+        EXPECT_EQ(w.cmdMemoBrowse->isEnabled(), on) << stored;
+    }
+    WriteIni("Sounds", "Memo", "/s/memo.wav");
+    w.LoadSounds(); // with the sound off, Play still plays
+    doubles.sound.outputs = 1;
+    w.cmdMemoPlay_Click();
+    EXPECT_EQ(doubles.sound.played, QStringList{"/s/memo.wav"});
     const QString editor = home.file("editor");
-    w.cmdEdit_Click(2); // each click stops at the first thing missing
+    w.cmdEdit_Click(2);
     home.writeFile("editor", "#!/bin/sh\n");
     WriteIni("StartUp", "HTML Editor", editor);
     w.cmdEdit_Click(2);
@@ -194,57 +199,16 @@ TEST_F(SetupTest, EditChecksEditorThenNameThenFile)
     EXPECT_EQ(doubles.desktop.started[0].arguments, QStringList{home.file("memo.html")});
 }
 
-TEST_F(SetupTest, CancelReloadsButKeepsVariablesAndSound)
+using RouterPortTest = MemoTest;
+
+static void useGateway(const QString& url, const char* wanted = "True")
 {
-    frmMemoSetup& w = setup();
-    WriteIni("Memo", "Rows", "3");
-    w.LoadMemoServerSettings();
-    w.show();
-    w.txtRow->setText("8");
-    w.txtC[0]->setText("edited");
-    w.PlayMemoSound->setText("edited.wav");
-    w.cmdControl_Click(1);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.txtRow->text() + w.txtC[0]->text() + w.PlayMemoSound->text(), "3editededited.wav");
-    w.show();
-    w.cmdControl_Click(0);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(ReadIni("Custom", "C0%", QString()), "edited");
-    w.show();
-    w.close(); // the close box only hides
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(&setup(), &w);
+    for (const auto& [key, value] : {std::pair<QString, QString>{"Open Router Port", wanted},
+                                     {"UPnP Description URL", url}, {"UPnP Lease Seconds", "2"}})
+        WriteIni("Memo", key, value);
 }
 
-TEST_F(SetupTest, SoundsLoadAndPlayByTheSoundRule)
-{
-    frmMemoSetup& w = setup();
-    for (const auto& [stored, on] : {std::pair{"True", true}, {"0", false}, {"False", false}}) {
-        WriteIni("Sounds", "Memo Enabled", stored);
-        w.LoadSounds();
-        EXPECT_EQ(w.chkMemoSound->isChecked(), on) << stored;
-        EXPECT_EQ(w.cmdMemoBrowse->isEnabled(), on) << stored;
-    }
-    WriteIni("Sounds", "Memo", "/s/memo.wav");
-    w.LoadSounds(); // with the sound off
-    w.cmdMemoPlay_Click(); // no device: the beep
-    EXPECT_EQ(doubles.sound.beeps, 1);
-    doubles.sound.outputs = 1;
-    w.cmdMemoPlay_Click();
-    EXPECT_EQ(doubles.sound.played, QStringList{"/s/memo.wav"});
-}
-
-class RouterPortTest : public MemoTest {
-protected:
-    void useGateway(const QString& url, const char* wanted = "True")
-    {
-        for (const auto& [key, value] : {std::pair<QString, QString>{"Open Router Port", wanted},
-                                         {"UPnP Description URL", url}, {"UPnP Lease Seconds", "2"}})
-            WriteIni("Memo", key, value);
-    }
-};
-
-TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServer)
+TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServerARefusalIsReportedOnce)
 {
     TestGateway gateway;
     useGateway(gateway.url, "False");
@@ -265,10 +229,7 @@ TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServer)
     EXPECT_EQ(gateway.actions().mid(before).join(u'\n').toStdString(), (removal + u'\n' + mapping).toStdString());
     Memo().stopServer();
     EXPECT_EQ(gateway.actions().last(), removal);
-}
-
-TEST_F(RouterPortTest, RefusedOrMissingGatewayIsReportedOnceAndTheServerRuns)
-{
+    // A refused or missing gateway is reported once, and the server runs.
     TestGateway conflict({"--conflict"});
     const std::pair<QString, const char*> cases[] = {
         {conflict.url, "already forwarded to another machine (718)"},
