@@ -1,13 +1,10 @@
 #pragma once
 
-#include "FtpTestServer.h"
 #include "PublishFixture.h"
 
 #include <QTcpServer>
 
 #include <unistd.h>
-
-using namespace Qt::StringLiterals;
 
 // A private OpenSSH server on a free loopback port with a throwaway host
 // key, offering only SFTP to the current user through a throwaway key.
@@ -15,32 +12,31 @@ using namespace Qt::StringLiterals;
 // is created when missing and removed again afterwards.
 class SshTestServer {
   public:
-    static bool available() { return QFile::exists(u"/usr/sbin/sshd"_s) && ::geteuid() == 0; }
+    static bool available() { return QFile::exists("/usr/sbin/sshd") && ::geteuid() == 0; }
 
-    explicit SshTestServer(const QString& hostKeyName = u"hostkey"_s)
+    explicit SshTestServer(const QString& hostKeyName = "hostkey")
     {
-        if (!QDir(u"/run/sshd"_s).exists())
-            madePrivsepDir_ = QDir().mkpath(u"/run/sshd"_s);
+        if (!QDir("/run/sshd").exists())
+            madePrivsepDir_ = QDir().mkpath("/run/sshd");
         for (const QString& key : {dir_.filePath(hostKeyName), userKey()})
-            QProcess::execute(u"/usr/bin/ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, key});
-        QFile::copy(userKey() + u".pub"_s, dir_.filePath(u"authorized_keys"_s));
-        QDir(dir_.path()).mkpath(u"site/public_html"_s);
+            QProcess::execute("/usr/bin/ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-f", key});
+        QFile::copy(userKey() + ".pub", dir_.filePath("authorized_keys"));
+        QDir(dir_.path()).mkpath("site/public_html");
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost);
         port_ = probe.serverPort();
         probe.close();
-        QFile config(dir_.filePath(u"sshd_config"_s));
+        QFile config(dir_.filePath("sshd_config"));
         if (config.open(QIODevice::WriteOnly))
             config.write(u"ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"
                          "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
                          "KbdInteractiveAuthentication no\nAuthorizedKeysFile %2\nStrictModes no\n"
                          "ForceCommand internal-sftp\nSubsystem sftp internal-sftp\n"_s
-                             .arg(dir_.filePath(hostKeyName), dir_.filePath(u"authorized_keys"_s))
+                             .arg(dir_.filePath(hostKeyName), dir_.filePath("authorized_keys"))
                              .toUtf8());
         config.close();
         process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start(u"/usr/sbin/sshd"_s,
-                       {u"-D"_s, u"-e"_s, u"-f"_s, config.fileName(), u"-p"_s, QString::number(port_)});
+        process_.start("/usr/sbin/sshd", {"-D", "-e", "-f", config.fileName(), "-p", QString::number(port_)});
         QElapsedTimer wait;
         wait.start();
         while (!ready_ && wait.elapsed() < 10000 && process_.state() != QProcess::NotRunning) {
@@ -53,15 +49,15 @@ class SshTestServer {
     {
         stopProcess(process_);
         if (madePrivsepDir_)
-            QDir().rmdir(u"/run/sshd"_s);
+            QDir().rmdir("/run/sshd");
     }
 
     bool ready() const { return ready_; }
     QString host() const { return u"sftp://127.0.0.1:%1"_s.arg(port_); }
-    QString userKey() const { return dir_.filePath(u"userkey"_s); }
+    QString userKey() const { return dir_.filePath("userkey"); }
     // The absolute folder the server writes the page into.
-    QString siteDir() const { return dir_.filePath(u"site/public_html"_s); }
-    QByteArray stored() const { return slurp(siteDir() + u"/index.html"_s); }
+    QString siteDir() const { return dir_.filePath("site/public_html"); }
+    QByteArray stored() const { return slurp(siteDir() + "/index.html"); }
     QByteArray output() { return output_ + process_.readAll(); }
 
   private:
@@ -91,13 +87,15 @@ class SftpFixture : public PublishFixture {
             qputenv("HOME", previousHome_);
         PublishFixture::TearDown();
     }
+    // The Default profile pointed at server, saved; the server must be ready.
     void point(SshTestServer& server)
     {
+        ASSERT_TRUE(server.ready()) << server.output().constData();
         fillProfile(server.host(), server.siteDir());
         form->txtPass->clear();
-        form->txtlogin->setText(u"root"_s);
+        form->txtlogin->setText("root");
         mainAction("mnuSave")->trigger();
-        WriteIni(u"Default"_s, u"SSH Key File"_s, server.userKey());
+        WriteIni("Default", "SSH Key File", server.userKey());
         publisher().ProfileDirty = false;
     }
 
