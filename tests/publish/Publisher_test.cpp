@@ -5,19 +5,18 @@
 
 class Upload : public PublishFixture {
   protected:
-    int logLines(const QString& needle) const { return int(debugLog().split('\n').filter(needle).size()); }
-    void expectControlsRestored()
+    bool controlsRestored()
     {
-        EXPECT_TRUE(form->Combo1->isEnabled() && form->cmdAbort->isHidden() &&
-                    !mainAction("mnuAbort")->isEnabled() && form->FTPUpload->isHidden() &&
-                    !publisher().FTP1.busy());
+        return form->Combo1->isEnabled() && form->cmdAbort->isHidden() &&
+               !mainAction("mnuAbort")->isEnabled() && form->FTPUpload->isHidden() &&
+               !publisher().FTP1.busy();
     }
     void expectNothingRecorded()
     {
         EXPECT_EQ(QStringList({def("Status"), def("Current IP"), def("Last Update"), Core().CurrentStatus,
                                form->SSPStatus->text()}),
                   QStringList({"<none>", "<none>", "<none>", "Offline", "Offline"}));
-        expectControlsRestored();
+        EXPECT_TRUE(controlsRestored());
     }
     static constexpr char kOnlinePage[] = " \r\n<p>Online at 192.0.2.7</p>\r\n";
 };
@@ -30,7 +29,7 @@ TEST_F(Upload, RefusalsRecordNothingThenPagesArriveByteExactAndAreRecorded)
     form->txtPass->setText("wrong");
     form->cmd_Online_Click();
     expectNothingRecorded();
-    EXPECT_EQ(logLines("CLIENT: USER tester"), 2); // two passes
+    EXPECT_EQ(debugLog().count("CLIENT: USER tester"), 2); // two passes
     EXPECT_TRUE(debugLog().contains("[FTP Error] 67:"));
     EXPECT_TRUE(form->ftpStatus->text().startsWith("Status: Login denied"))
         << form->ftpStatus->text().toStdString();
@@ -70,7 +69,7 @@ TEST_F(Upload, RefusalsRecordNothingThenPagesArriveByteExactAndAreRecorded)
                            def("Last Update"), form->lastUpdate->text()}),
               QStringList({"Status: Default is now Online", "Online", "Online", "192.0.2.7", when, when}));
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Published);
-    expectControlsRestored();
+    EXPECT_TRUE(controlsRestored());
 
     form->cmd_Offline_Click();
     EXPECT_EQ(server.page(), "<p>Offline| |</p>\r\n");
@@ -96,7 +95,7 @@ TEST_F(Upload, RefusalsRecordNothingThenPagesArriveByteExactAndAreRecorded)
     FtpTrail s(publisher().FTP1);
     form->cmd_Online_Click();
     EXPECT_EQ(server.page(), image);
-    EXPECT_EQ(logLines("[HVRN] No Changes Made to File"), 1);
+    EXPECT_EQ(debugLog().count("[HVRN] No Changes Made to File"), 1);
     EXPECT_TRUE(s.errors.empty());
     EXPECT_TRUE(0 <= s.at("I Connected.") && s.at("I Connected.") < s.at("R 220 ") &&
                 s.at("R 226") < s.at("I Disconnected."))
@@ -238,7 +237,7 @@ TEST_F(Upload, TheProgressBarFieldChecksInOrderTheAddressStopAndALocalFolderWith
 TEST_F(Upload, ExplicitAndImplicitTlsProfilesWithVerificationSwitchedOff)
 {
     QTemporaryDir certs;
-    FtpTestServer server(FtpTestServer::tlsOptions(certs, true));
+    FtpTestServer server(FtpTestServer::tlsOptions(certs));
     ASSERT_GT(server.port(), 0) << server.errors();
     fillProfile(server.address());
     mainAction("mnuSave")->trigger();
@@ -257,7 +256,7 @@ TEST_F(Upload, ExplicitAndImplicitTlsProfilesWithVerificationSwitchedOff)
                 debugLog().contains("[FTP] CLIENT: AUTH TLS"));
 
     // Implicit TLS speaks it from the first byte: no AUTH TLS, yet a protected transfer.
-    FtpTestServer implicit(FtpTestServer::tlsOptions(certs, true) << "--implicit");
+    FtpTestServer implicit(FtpTestServer::tlsOptions(certs) << "--implicit");
     ASSERT_GT(implicit.port(), 0) << implicit.errors();
     WriteIni("Default", "TLS", QString());
     form->txtHost->setText("ftps://" + implicit.address());

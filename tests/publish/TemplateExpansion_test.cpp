@@ -11,13 +11,10 @@ namespace {
 
 ExpansionInputs sampleInputs()
 {
-    return {"Online",
-            "192.0.2.7",
-            "halvorn.test",
-            {"one", "two", "three", "four", "five"},
-            {"192.0.2.7", "4175", "Default", "5", "40", false, true},
-            QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)),
-            QLocale(QLocale::English, QLocale::UnitedStates)};
+    const QDateTime now(QDate(2026, 12, 5), QTime(15, 7, 9));
+    const MemoFormParts memo{"192.0.2.7", "4175", "Default", "5", "40", false, true};
+    return {"Online", "192.0.2.7", "halvorn.test",  {"one", "two", "three", "four", "five"},
+            memo,     now,         QLocale("en_US")};
 }
 
 QByteArray expand(const QByteArray& tpl, const ExpansionInputs& in = sampleInputs(),

@@ -61,15 +61,16 @@ class FtpTestServer {
     }
     std::string errors() { return process_.readAllStandardError().toStdString(); }
 
-    // Options for TLS with a self-signed certificate for 127.0.0.1, made in dir.
-    static QStringList tlsOptions(const QTemporaryDir& dir, bool required)
+    // Options for required TLS with a self-signed certificate for 127.0.0.1, made in dir.
+    static QStringList tlsOptions(const QTemporaryDir& dir)
     {
         const QString cert = dir.filePath("cert.pem"), key = dir.filePath("key.pem");
-        QProcess::execute(
-            "/usr/bin/openssl",
-            QString("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1").split(' ') +
-                QStringList{"-keyout", key, "-out", cert});
-        return QStringList{"--tls", cert, key} + (required ? QStringList{"--tls-required"} : QStringList{});
+        QProcess::execute("/usr/bin/openssl",
+                          QString("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                                  "-keyout %1 -out %2")
+                              .arg(key, cert)
+                              .split(' '));
+        return {"--tls", cert, key, "--tls-required"};
     }
 
   private:
