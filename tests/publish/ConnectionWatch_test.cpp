@@ -10,18 +10,15 @@
 
 #include <QtNetwork>
 
-class Watch : public PublishFixture {
-  protected:
-    bool published(const char* name) const { return QFile::exists(site.filePath(name)); }
-    bool watchOnce() { return Timer3_Timer(*form), published("Site.html"); }
-    bool waitForSite()
-    {
-        return ProgramRun::waitUntil([this] { return published("Site.html"); }, 10000);
-    }
-};
+using Watch = PublishFixture;
 
 TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailuresAndTheListSaves)
 {
+    const auto published = [this](const char* name) { return QFile::exists(site.filePath(name)); };
+    const auto watchOnce = [&] { return Timer3_Timer(*form), published("Site.html"); };
+    const auto waitForSite = [&] {
+        return ProgramRun::waitUntil([&] { return published("Site.html"); }, 10000);
+    };
     WriteIni("Site", "AUTO", "True");
     twoLocalProfiles();
     EXPECT_FALSE(watchOnce()); // Auto Online is off
@@ -82,14 +79,12 @@ TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailu
 
     // The auto list saves every selection change, but loading writes nothing.
     QListWidget* list = form->autoWindow()->lstProfiles;
-    auto press = [list](int key, Qt::KeyboardModifiers modifiers = {}) {
-        QKeyEvent event(QEvent::KeyPress, key, modifiers);
-        QApplication::sendEvent(list, &event);
-    };
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, {}),
+        all(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
     list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-    press(Qt::Key_Space);
+    QApplication::sendEvent(list, &space);
     EXPECT_EQ(ini("Site", "AUTO"), "False");
-    press(Qt::Key_A, Qt::ControlModifier);
+    QApplication::sendEvent(list, &all);
     EXPECT_EQ(def("AUTO") + ini("Site", "AUTO"), "TrueTrue");
     WriteIni("Default", "AUTO", "-1"); // True as a number: not rewritten
     LoadProfiles(*form);

@@ -34,7 +34,7 @@ class Profiles : public PublishFixture {
     }
 };
 
-TEST_F(Profiles, AddAsksForANameRefusesDefaultAndDuplicatesReusesSlotsAndDeleteAsks)
+TEST_F(Profiles, AddRefusesDefaultAndDuplicatesReusesSlotsDeleteAsksBrowseFillsAndEditOpensTheTemplate)
 {
     add("Home");
     ASSERT_EQ(doubles.boxes.asked().size(), 1u);
@@ -99,10 +99,9 @@ TEST_F(Profiles, AddAsksForANameRefusesDefaultAndDuplicatesReusesSlotsAndDeleteA
     form->selectProfile("Default");
     mainAction("mnudel")->trigger();
     expectOneBox("You can't delete Default", "Warning");
-}
 
-TEST_F(Profiles, BrowseButtonsFillTheirFieldsAndEditOpensTheTemplateInTheEditorOrTheDesktopDefault)
-{
+    // Browse buttons fill their fields; Edit opens the template in the editor or the desktop default.
+    doubles.boxes.clear();
     const std::tuple<QPushButton*, QLineEdit*, QString> browse[] = {
         {form->Search1, form->File1, "/srv/on.html"},
         {form->Search2, form->File2, "/srv/off.html"},
