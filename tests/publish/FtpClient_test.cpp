@@ -1,5 +1,5 @@
-// The dialogue of a whole upload and implicit TLS are followed through the
-// publisher in Publisher_test.cpp.
+// The dialogue of a whole upload, implicit TLS and local folders are followed
+// through the publisher in Publisher_test.cpp.
 #include "support/FtpTestServer.h"
 
 #include <QTcpServer>
@@ -66,26 +66,4 @@ TEST(FtpClientSession, RefusalsAndBrokenServersBecomeOneErrorEvent)
         EXPECT_EQ(s.confirmed, 0);
         EXPECT_TRUE(c.error != 3 || s.errorTexts.value(0).startsWith("Bad server name"));
     }
-}
-
-TEST(FtpClientSession, LocalFolderTargetsReplaceThePageInOneStep)
-{
-    QTemporaryDir site;
-    QDir(site.path()).mkdir("public_html");
-    const QByteArray page = binaryBytes(200000);
-    FtpSession s("file://" + site.path(), page);
-    EXPECT_EQ(s.run(), 3);
-    EXPECT_EQ(slurp(site.filePath("public_html/index.html")), page);
-    EXPECT_EQ(s.confirmed, 1);
-    EXPECT_TRUE(s.at("I Connected.") >= 0 && s.at("I Disconnected.") >= 0) << s.trail();
-    EXPECT_EQ(QDir(site.filePath("public_html")).entryList(QDir::Files).size(), 1);
-
-    s.client.remoteDir = QString();
-    s.client.remoteFile = "../escape.html";
-    EXPECT_EQ(s.run(), 2);
-    EXPECT_FALSE(QFile::exists(QDir(site.path()).filePath("../escape.html")));
-    s.client.remoteDir = "missing";
-    EXPECT_EQ(s.run(), 1);
-    s.client.host = "file://" + site.filePath("nowhere");
-    EXPECT_EQ(s.run(), 0);
 }

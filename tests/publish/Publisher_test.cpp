@@ -228,10 +228,20 @@ TEST_F(Upload, TheProgressBarFieldChecksInOrderTheAddressStopAndALocalFolderWith
     static const char kLine[] = "line %status% \x00\xff\xfe invalid utf-8\r\n";
     const QByteArray line(kLine, sizeof kLine - 1);
     home.writeFile("on.html", line.repeated(200000));
+    FtpTrail s(publisher().FTP1);
     form->cmd_Online_Click();
     EXPECT_EQ(sitePage("index.html"), QByteArray(line).replace("%status%", "Online").repeated(200000));
     EXPECT_EQ(QDir(site.path()).entryList(QDir::Files), QStringList{"index.html"}); // replaced in one step
     EXPECT_EQ(def("Status"), "Online");
+    EXPECT_TRUE(s.confirmed == 1 && s.at("I Connected.") >= 0 && s.at("I Disconnected.") >= 0) << s.trail();
+    // A missing folder and a name leading out of the folder fail, and nothing is written outside it.
+    for (const auto& [dir, file] : {std::pair("missing", "index.html"), {"", "../escape.html"}}) {
+        form->txtDir->setText(dir);
+        form->txtRemoteFile->setText(file);
+        form->cmd_Online_Click();
+        EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Failed) << file;
+    }
+    EXPECT_FALSE(QFile::exists(QDir(site.path()).filePath("../escape.html")));
 }
 
 TEST_F(Upload, ExplicitAndImplicitTlsProfilesWithVerificationSwitchedOff)
