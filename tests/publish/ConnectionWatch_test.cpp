@@ -94,7 +94,7 @@ TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailu
 
 using AddressLookup = PublishFixture;
 
-TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAndAPublicAddress)
+TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAPublicAddressAndUnusableAddresses)
 {
     // The sample templates are written once, at start, and use the main variables.
     EXPECT_TRUE(home.exists("off.html"));
@@ -151,10 +151,8 @@ TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAndAPublic
          QStringList{"using the interface address 10.0.0.5", "Local Address: 10.0.0.5",
                      "Other Addresses: 192.168.1.9 fd00::5", "Local Hostname: box.lan", QString(60, '-')})
         EXPECT_TRUE(log.contains(line)) << line.toStdString();
-}
 
-TEST(AddressCheck, UnusableAddresses)
-{
+    // Loopback, unspecified and broadcast addresses are unusable.
     for (const char* bad :
          {"", "127.0.0.1", "127.0.1.1", "127.255.0.9", "::1", "0.0.0.0", "255.255.255.255", "::"})
         EXPECT_TRUE(IsUnusableAddress(bad)) << bad;

@@ -4,7 +4,7 @@
 
 #include <QTcpServer>
 
-TEST(FtpTarget, HostTextsAndTheirMeaning)
+TEST(FtpClientSession, HostTextsAndTheirMeaningAndRefusalsAndBrokenServersBecomeOneErrorEvent)
 {
     using platform::ParseFtpHost;
     const std::pair<const char*, const char*> good[] = {{"ftp.example.net", "ftp://ftp.example.net:21"},
@@ -25,10 +25,7 @@ TEST(FtpTarget, HostTextsAndTheirMeaning)
     for (const char* bad : {"", "h:0", "h:70000", "h:x", "gopher://h", "ftp://u@h", "ftp://h/dir",
                             "file://rel", "a b", "h\r\nUSER x", "[::1", "bad!name"})
         EXPECT_FALSE(ParseFtpHost(bad).valid()) << bad;
-}
 
-TEST(FtpClientSession, RefusalsAndBrokenServersBecomeOneErrorEvent)
-{
     QTcpServer closed;
     closed.listen(QHostAddress::LocalHost);
     const QString closedPort = u"127.0.0.1:%1"_s.arg(closed.serverPort());

@@ -25,7 +25,7 @@ QByteArray expand(const QByteArray& tpl, const ExpansionInputs& in = sampleInput
 
 } // namespace
 
-TEST(TemplateExpansion, GoldenPageChoicesCaseLineEndsBytesAndAHugePageStopsAtItsLimit)
+TEST(TemplateExpansion, GoldenPageChoicesCaseLineEndsBytesTimesInsertedValuesMemoFormAndAHugePage)
 {
     // Every token with its value, the generator block and the credits footer, byte for byte.
     const auto golden = [](const char* name) { return slurp(HALVORN_GOLDEN_DIR "/" + QString(name)); };
@@ -48,36 +48,7 @@ TEST(TemplateExpansion, GoldenPageChoicesCaseLineEndsBytesAndAHugePageStopsAtIts
     EXPECT_EQ(expand(QByteArray("\x00\xff\xfe%ip%\x80\x00", 9)),
               QByteArray("\x00\xff\376192.0.2.7\x80\x00\r\n", 16));
 
-    // A huge page stops at its limit before the memory is taken.
-    PageOptions o{true, false, 64 * 1024};
-    const QByteArray line = QByteArray("%memo%").repeated(1000);
-    EXPECT_THROW(expand(line, sampleInputs(), o), ProgramError);
-    o.outputLimit = 16 * 1024 * 1024;
-    EXPECT_GT(expand(line, sampleInputs(), o).size(), 64 * 1024);
-    // One line that would grow to 1.3 GB, with 512 MB of address space to spare:
-    // the expansion must stop as the line grows, not after building it.
-    o.outputLimit = 8 * 1024 * 1024;
-    const QByteArray huge = QByteArray("%memo%").repeated(3'000'000);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_AS, &saved);
-    const QByteArray statm = slurp("/proc/self/statm");
-    ASSERT_FALSE(statm.isEmpty());
-    const rlim_t used = rlim_t(statm.split(' ')[0].toLongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
-    const rlimit tight{used + (rlim_t(512) << 20), saved.rlim_max};
-    ::setrlimit(RLIMIT_AS, &tight);
-    try {
-        (void)expand(huge, sampleInputs(), o);
-        ADD_FAILURE() << "no error";
-    } catch (const ProgramError& e) {
-        EXPECT_EQ(e.number(), err::kOutOfMemory);
-    } catch (const std::bad_alloc&) {
-        ADD_FAILURE() << "ran out of memory before the limit";
-    }
-    ::setrlimit(RLIMIT_AS, &saved);
-}
-
-TEST(TemplateExpansion, TimesInsertedValuesAndTheMemoForm)
-{
+    // Times around midnight and noon; inserted values are searched only for later tokens.
     ExpansionInputs in = sampleInputs();
     in.now = QDateTime(QDate(2027, 1, 3), QTime(0, 5, 2));
     EXPECT_EQ(expand("%time%|%24time%|%date%|%mm/dd/yy%", in),
@@ -110,6 +81,33 @@ TEST(TemplateExpansion, TimesInsertedValuesAndTheMemoForm)
         in.status = offline;
         EXPECT_EQ(expand("[%memo%][%status%]", in), "[ ][" + QByteArray(offline) + "]\r\n");
     }
+
+    // A huge page stops at its limit before the memory is taken.
+    PageOptions o{true, false, 64 * 1024};
+    const QByteArray line = QByteArray("%memo%").repeated(1000);
+    EXPECT_THROW(expand(line, sampleInputs(), o), ProgramError);
+    o.outputLimit = 16 * 1024 * 1024;
+    EXPECT_GT(expand(line, sampleInputs(), o).size(), 64 * 1024);
+    // One line that would grow to 1.3 GB, with 512 MB of address space to spare:
+    // the expansion must stop as the line grows, not after building it.
+    o.outputLimit = 8 * 1024 * 1024;
+    const QByteArray huge = QByteArray("%memo%").repeated(3'000'000);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_AS, &saved);
+    const QByteArray statm = slurp("/proc/self/statm");
+    ASSERT_FALSE(statm.isEmpty());
+    const rlim_t used = rlim_t(statm.split(' ')[0].toLongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+    const rlimit tight{used + (rlim_t(512) << 20), saved.rlim_max};
+    ::setrlimit(RLIMIT_AS, &tight);
+    try {
+        (void)expand(huge, sampleInputs(), o);
+        ADD_FAILURE() << "no error";
+    } catch (const ProgramError& e) {
+        EXPECT_EQ(e.number(), err::kOutOfMemory);
+    } catch (const std::bad_alloc&) {
+        ADD_FAILURE() << "ran out of memory before the limit";
+    }
+    ::setrlimit(RLIMIT_AS, &saved);
 }
 
 // The page file: the same expansion fed from the settings, the clock and the template file.
