@@ -1,201 +1,258 @@
+#include "platform/PortMapper.h"
 #include "publish/AddressLookup.h"
+#include "publish/AddressWatch.h"
 #include "publish/ConnectionWatch.h"
 #include "publish/PublicAddress.h"
 #include "publish/SampleTemplates.h"
 #include "support/ProgramRun.h"
 #include "support/PublishFixture.h"
+#include "support/TestGateway.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QTimer>
+#include <QtNetwork>
 
-using namespace publish;
+using Watch = PublishFixture;
 
-class Watch : public PublishFixture {
-  protected:
-    void SetUp() override
-    {
-        PublishFixture::SetUp();
-        WriteIni(u"Site"_s, u"AUTO"_s, u"True"_s);
-        twoLocalProfiles();
-        mainAction("mnuGoOnline")->setChecked(true);
-    }
-    bool published(const char* name) const { return QFile::exists(site.filePath(QString::fromLatin1(name))); }
-    bool watchOnce() { return Timer3_Timer(*form), published("Site.html"); }
-    bool waitForSite()
-    {
-        return ProgramRun::waitUntil([this] { return published("Site.html"); }, 10000);
-    }
-};
-
-TEST_F(Watch, PublishesSelectedStaleProfilesOnlyWhenOnNotOneShotAndWithAnAddress)
+TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailuresAndTheListSaves)
 {
-    mainAction("mnuGoOnline")->setChecked(false);
-    EXPECT_FALSE(watchOnce());
+    const auto published = [this](const char* name) { return QFile::exists(site.filePath(name)); };
+    const auto watchOnce = [&] { return Timer3_Timer(*form), published("Site.html"); };
+    const auto waitForSite = [&] {
+        return ProgramRun::waitUntil([&] { return published("Site.html"); }, 10000);
+    };
+    WriteIni("Site", "AUTO", "True");
+    twoLocalProfiles();
+    EXPECT_FALSE(watchOnce()); // Auto Online is off
     EXPECT_EQ(hosts.forwardLookups, 0);
 
     mainAction("mnuGoOnline")->setChecked(true);
     Core().ExitAfterUpload = true;
-    EXPECT_FALSE(watchOnce());
+    EXPECT_FALSE(watchOnce()); // a one-shot run
     Core().ExitAfterUpload = false;
 
-    hosts.forward[u"testhost"_s] = {u"127.0.1.1"_s};
+    hosts.forward["testhost"] = {"127.0.1.1"};
     hosts.interfaces.clear();
-    EXPECT_FALSE(watchOnce());
+    EXPECT_FALSE(watchOnce()); // no usable address
 
-    hosts.forward[u"testhost"_s] = {u"192.0.2.7"_s};
+    hosts.forward["testhost"] = {"192.0.2.7"};
     form->autoWindow()->lstProfiles->clearSelection();
     EXPECT_FALSE(watchOnce());
     form->autoWindow()->lstProfiles->item(1)->setSelected(true);
-    WriteIni(u"Site"_s, u"Status"_s, u"Online"_s);
-    WriteIni(u"Site"_s, u"Current IP"_s, u"192.0.2.7"_s);
+    WriteIni("Site", "Status", "Online");
+    WriteIni("Site", "Current IP", "192.0.2.7");
     EXPECT_FALSE(watchOnce());               // same address, already online
     EXPECT_FALSE(published("Default.html")); // not selected
 
-    WriteIni(u"Site"_s, u"Status"_s, u"Offline"_s);
-    EXPECT_TRUE(watchOnce());
-    EXPECT_EQ(ini(u"Site"_s, "Status"), u"Online"_s);
-    EXPECT_TRUE(form->Combo1->isEnabled());
-
-    QFile::remove(site.filePath(u"Site.html"_s));
+    WriteIni("Site", "Status", "Offline");
+    EXPECT_TRUE(watchOnce() && form->Combo1->isEnabled());
+    EXPECT_EQ(ini("Site", "Status"), "Online");
+    QFile::remove(site.filePath("Site.html"));
     EXPECT_FALSE(watchOnce());
 
-    // The address changes: the profile goes out again with the new one.
-    hosts.forward[u"testhost"_s] = {u"192.0.2.99"_s};
-    EXPECT_TRUE(watchOnce());
-    EXPECT_EQ(ini(u"Site"_s, "Current IP"), u"192.0.2.99"_s);
-}
-
-TEST_F(Watch, Timer3RunsTheCheckOnceAndStopsItselfAndAFailedProfileIsNotifiedButStopsNoOther)
-{
-    WriteIni(u"Site"_s, u"Status"_s, u"Offline"_s);
-    WriteIni(u"Default"_s, u"AUTO"_s, u"True"_s);
-    WriteIni(u"Default"_s, u"Host"_s, u"file:///no/such/folder"_s);
-    LoadProfiles(*form);
-    form->Timer3->setInterval(1);
-    form->Timer3->start();
-    EXPECT_TRUE(waitForSite());
-    EXPECT_FALSE(published("Default.html"));
-    EXPECT_FALSE(form->Timer3->isActive());
-    // Only the failed automatic publish is notified; by hand the status line tells.
-    ASSERT_EQ(doubles.notices.shown.size(), 1u);
-    const platform::Notification& n = doubles.notices.shown.back();
-    EXPECT_EQ(n.summary + u'|' + n.actionLabel, u"Status page not published|Open Halvorn"_s);
-    EXPECT_TRUE(n.body.startsWith(u"Profile Default: "_s) && n.body.size() > 17) << n.body.toStdString();
-    form->selectProfile(u"Default"_s);
-    form->cmd_Online_Click();
-    EXPECT_EQ(ini(u"Default"_s, "Status"), u"<none>"_s);
-    EXPECT_EQ(doubles.notices.shown.size(), 1u);
-}
-
-TEST_F(Watch, AnAddressChangeFoundByThePeriodicRefreshPublishesAtOnce)
-{
-    WriteIni(u"Site"_s, u"Status"_s, u"Online"_s);
-    WriteIni(u"Site"_s, u"Current IP"_s, u"192.0.2.7"_s);
+    // The periodic refresh finds a new address: the profile goes out again at once.
     StartSock(*form);
     form->Timer3->stop();
     UpdateSock(*form);
     EXPECT_FALSE(form->Timer3->isActive()); // unchanged: the watch stays idle
-
-    hosts.forward[u"testhost"_s] = {u"192.0.2.99"_s};
+    hosts.forward["testhost"] = {"192.0.2.99"};
     UpdateSock(*form);
-    EXPECT_EQ(form->IP->text(), u"192.0.2.99"_s);
     EXPECT_TRUE(waitForSite());
-    EXPECT_EQ(ini(u"Site"_s, "Current IP"), u"192.0.2.99"_s);
-}
+    EXPECT_EQ(form->IP->text() + '|' + ini("Site", "Current IP"), "192.0.2.99|192.0.2.99");
 
-TEST_F(Watch, TheAutoListSavesEverySelectionChangeButLoadingWritesNothing)
-{
+    // Timer3 runs the check once and stops itself; a failed profile stops no other.
+    QFile::remove(site.filePath("Site.html"));
+    WriteIni("Site", "Status", "Offline");
+    WriteIni("Default", "AUTO", "True");
+    WriteIni("Default", "Host", "file:///no/such/folder");
+    LoadProfiles(*form);
+    form->Timer3->setInterval(1);
+    form->Timer3->start();
+    EXPECT_TRUE(waitForSite());
+    EXPECT_FALSE(published("Default.html") || form->Timer3->isActive());
+    // Only the failed automatic publish is notified; by hand the status line tells.
+    ASSERT_EQ(doubles.notices.shown.size(), 1u);
+    const platform::Notification& n = doubles.notices.shown.back();
+    EXPECT_EQ(n.summary + '|' + n.actionLabel, "Status page not published|Open Halvorn");
+    EXPECT_TRUE(n.body.startsWith("Profile Default: ") && n.body.size() > 17) << n.body.toStdString();
+    form->selectProfile("Default");
+    form->cmd_Online_Click();
+    EXPECT_TRUE(def("Status") == "<none>" && doubles.notices.shown.size() == 1u);
+
+    // The auto list saves every selection change, but loading writes nothing.
     QListWidget* list = form->autoWindow()->lstProfiles;
-    auto press = [list](int key, Qt::KeyboardModifiers modifiers = {}) {
-        QKeyEvent event(QEvent::KeyPress, key, modifiers);
-        QApplication::sendEvent(list, &event);
-    };
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, {}),
+        all(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
     list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-    press(Qt::Key_Space);
-    EXPECT_EQ(ini(u"Site"_s, "AUTO"), u"False"_s);
-    press(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(ini(u"Default"_s, "AUTO") + ini(u"Site"_s, "AUTO"), u"TrueTrue"_s);
-    WriteIni(u"Default"_s, u"AUTO"_s, u"-1"_s); // True as a number: not rewritten
+    QApplication::sendEvent(list, &space);
+    EXPECT_EQ(ini("Site", "AUTO"), "False");
+    QApplication::sendEvent(list, &all);
+    EXPECT_EQ(def("AUTO") + ini("Site", "AUTO"), "TrueTrue");
+    WriteIni("Default", "AUTO", "-1"); // True as a number: not rewritten
     LoadProfiles(*form);
     LoadProfiles(*form);
-    EXPECT_EQ(ini(u"Default"_s, "AUTO") + ini(u"Site"_s, "AUTO"), u"-1True"_s);
-    EXPECT_EQ(list->selectedItems().size(), 2);
+    EXPECT_EQ(def("AUTO") + ini("Site", "AUTO") + QString::number(list->selectedItems().size()), "-1True2");
 }
 
 using AddressLookup = PublishFixture;
 
-TEST_F(AddressLookup, LoopbackFallsBackToTheFirstInterfaceAndEverythingIsLogged)
+TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAPublicAddressAndUnusableAddresses)
 {
-    hosts.forward[u"testhost"_s] = {u"127.0.1.1"_s};
-    hosts.interfaces = {u"10.0.0.5"_s, u"192.168.1.9"_s, u"fd00::5"_s};
-    hosts.reverse[u"10.0.0.5"_s] = u"box.lan"_s;
+    // The sample templates are written once, at start, and use the main variables.
+    EXPECT_TRUE(home.exists("off.html"));
+    for (const char* token : {"%status%", "%time%", "%date%", "%ip%", "%memo%"})
+        EXPECT_TRUE(home.readFile("on.html").contains(token)) << token;
+    home.writeFile("on.html", "mine");
+    QFile::remove(home.file("off.html"));
+    EXPECT_EQ(WriteSampleTemplates(), 1);
+    EXPECT_EQ(home.readFile("on.html"), "mine");
+    EXPECT_EQ(home.readFile("off.html"), SampleOfflineTemplate());
+    EXPECT_EQ(WriteSampleTemplates(), 0);
+
+    // One interface: the forward address is kept, no other addresses to list.
+    hosts.interfaces = {"192.0.2.7"};
     StartSock(*form);
-    EXPECT_EQ(QStringList({Core().LocalIP, Core().LocalHostName, form->IP->text(), form->IP->toolTip()}),
-              QStringList({u"10.0.0.5"_s, u"box.lan"_s, u"10.0.0.5"_s, u"box.lan"_s}));
-    const QString log = debugLog();
-    for (const QString& line :
-         {u"using the interface address 10.0.0.5"_s, u"Local Address: 10.0.0.5"_s,
-          u"Other Addresses: 192.168.1.9 fd00::5"_s, u"Local Hostname: box.lan"_s, QString(60, u'-')})
-        EXPECT_TRUE(log.contains(line)) << line.toStdString();
-}
-
-TEST_F(AddressLookup, AForwardAddressIsKeptAndABadReverseNameIgnored)
-{
-    hosts.interfaces = {u"192.0.2.7"_s};
+    EXPECT_EQ(Core().LocalIP + ' ' + Core().LocalHostName, "192.0.2.7 testhost.example");
+    EXPECT_FALSE(debugLog().contains("Other Addresses") || debugLog().contains("using the interface"));
+    hosts.reverse["192.0.2.7"] = "<b>x</b>"; // no host name: ignored
     StartSock(*form);
-    EXPECT_EQ(Core().LocalIP + u' ' + Core().LocalHostName, u"192.0.2.7 testhost.example"_s);
-    // One interface: no other addresses to list.
-    EXPECT_FALSE(debugLog().contains(u"Other Addresses"_s) || debugLog().contains(u"using the interface"_s));
+    EXPECT_TRUE(Core().LocalHostName == "testhost" && form->IP->textFormat() == Qt::PlainText &&
+                form->ftpStatus->textFormat() == Qt::PlainText);
 
-    hosts.reverse[u"192.0.2.7"_s] = u"<b>x</b>"_s; // no host name
-    StartSock(*form);
-    EXPECT_EQ(Core().LocalHostName, u"testhost"_s);
-    EXPECT_TRUE(form->IP->textFormat() == Qt::PlainText && form->ftpStatus->textFormat() == Qt::PlainText);
-}
-
-TEST(AddressCheck, UnusableAddresses)
-{
-    for (const char* bad :
-         {"", "127.0.0.1", "127.0.1.1", "127.255.0.9", "::1", "0.0.0.0", "255.255.255.255", "::"})
-        EXPECT_TRUE(IsUnusableAddress(QString::fromLatin1(bad))) << bad;
-    for (const char* good : {"192.0.2.7", "10.1.1.1", "2001:db8::1", "home.example.net"})
-        EXPECT_FALSE(IsUnusableAddress(QString::fromLatin1(good))) << good;
-}
-
-TEST_F(AddressLookup, PublicAddressIsAdvertisedWhenSet)
-{
-    EXPECT_EQ(AdvertisedAddress(), u"192.0.2.7"_s);
-    auto* field = form->findChild<QLineEdit*>(u"txtPublicAddress"_s);
+    // A public address, when set, is advertised instead.
+    EXPECT_EQ(AdvertisedAddress(), "192.0.2.7");
+    auto* field = form->findChild<QLineEdit*>("txtPublicAddress");
     ASSERT_NE(field, nullptr);
-    field->setText(u"me.dyn.example"_s);
+    field->setText("me.dyn.example");
     emit field->editingFinished();
-    EXPECT_EQ(ini(u"StartUp"_s, "Public Address"), u"me.dyn.example"_s);
-    EXPECT_EQ(AdvertisedAddress(), u"me.dyn.example"_s);
+    EXPECT_EQ(ini("StartUp", "Public Address"), "me.dyn.example");
+    EXPECT_EQ(AdvertisedAddress(), "me.dyn.example");
 
-    field->setText(u"<script>"_s);
+    field->setText("<script>");
     emit field->editingFinished();
-    EXPECT_EQ(field->text(), u"me.dyn.example"_s);
-    WriteIni(u"StartUp"_s, u"Public Address"_s, u"x\"onload=y"_s);
-    EXPECT_EQ(AdvertisedAddress(), u"192.0.2.7"_s); // a damaged setting is ignored
+    EXPECT_EQ(field->text(), "me.dyn.example");
+    WriteIni("StartUp", "Public Address", "x\"onload=y");
+    EXPECT_EQ(AdvertisedAddress(), "192.0.2.7"); // a damaged setting is ignored
 
-    WriteIni(u"StartUp"_s, u"Public Address"_s, u"me.dyn.example"_s);
-    fillProfile(u"file://"_s + site.path(), QString());
+    WriteIni("StartUp", "Public Address", "me.dyn.example");
+    fillProfile("file://" + site.path(), QString());
     form->cmd_Online_Click();
     EXPECT_TRUE(sitePage("index.html").contains("Online at me.dyn.example"));
-    EXPECT_EQ(ini(u"Default"_s, "Current IP"), u"me.dyn.example"_s);
+    EXPECT_EQ(def("Current IP"), "me.dyn.example");
+
+    // A loopback address falls back to the first interface.
+    WriteIni("StartUp", "Public Address", QString());
+    hosts.forward["testhost"] = {"127.0.1.1"};
+    hosts.interfaces = {"10.0.0.5", "192.168.1.9", "fd00::5"};
+    hosts.reverse["10.0.0.5"] = "box.lan";
+    StartSock(*form);
+    EXPECT_EQ(QStringList({Core().LocalIP, Core().LocalHostName, form->IP->text(), form->IP->toolTip()}),
+              QStringList({"10.0.0.5", "box.lan", "10.0.0.5", "box.lan"}));
+    const QString log = debugLog();
+    for (const QString& line :
+         QStringList{"using the interface address 10.0.0.5", "Local Address: 10.0.0.5",
+                     "Other Addresses: 192.168.1.9 fd00::5", "Local Hostname: box.lan", QString(60, '-')})
+        EXPECT_TRUE(log.contains(line)) << line.toStdString();
+
+    // Loopback, unspecified and broadcast addresses are unusable.
+    for (const char* bad :
+         {"", "127.0.0.1", "127.0.1.1", "127.255.0.9", "::1", "0.0.0.0", "255.255.255.255", "::"})
+        EXPECT_TRUE(IsUnusableAddress(bad)) << bad;
+    for (const char* good : {"192.0.2.7", "10.1.1.1", "2001:db8::1", "home.example.net"})
+        EXPECT_FALSE(IsUnusableAddress(good)) << good;
 }
 
-TEST_F(AddressLookup, SampleTemplatesAreWrittenOnceAndUseTheMainVariables)
+class PublicAddressTest : public PublishFixture {
+  protected:
+    void SetUp() override
+    {
+        PublishFixture::SetUp();
+        // A stand-in address-echo service: answers every request with body after delayMs, or never
+        // when silent.
+        echo.listen(QHostAddress::LocalHost, 0);
+        QCoreApplication::processEvents(); // the start-up check, still without "auto"
+        ForgetDiscoveredAddress();
+        WriteIni("StartUp", "Public Address", "auto");
+        WriteIni("StartUp", "Address Echo URL", u"http://127.0.0.1:%1/"_s.arg(echo.serverPort()));
+        EchoTimeoutMs() = 3000;
+        QObject::connect(&echo, &QTcpServer::newConnection, [this] {
+            QTcpSocket* s = echo.nextPendingConnection();
+            ++requests;
+            QTimer::singleShot(silent ? 60000 : delayMs, s, [this, s] {
+                s->write("HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                         "\r\n\r\n" + body);
+                s->disconnectFromHost();
+            });
+        });
+    }
+    QTcpServer echo;
+    QByteArray body, status = "200 OK";
+    int delayMs = 0, requests = 0;
+    bool silent = false;
+};
+
+TEST_F(PublicAddressTest, OneGlobalAddressOrTheRoutersIsTakenFailuresKeepItAndAChangeRepublishes)
 {
-    EXPECT_TRUE(home.exists(u"off.html"_s));
-    const QByteArray on = home.readFile(u"on.html"_s);
-    for (const char* token : {"%status%", "%time%", "%date%", "%ip%", "%memo%"})
-        EXPECT_TRUE(on.contains(token)) << token;
-    home.writeFile(u"on.html"_s, "mine");
-    EXPECT_EQ(WriteSampleTemplates(), 0);
-    EXPECT_EQ(home.readFile(u"on.html"_s), "mine");
-    QFile::remove(home.file(u"off.html"_s));
-    EXPECT_EQ(WriteSampleTemplates(), 1);
-    EXPECT_EQ(home.readFile(u"off.html"_s), SampleOfflineTemplate());
+    // The router's address comes first.
+    TestGateway router({"--external", "198.51.100.77"});
+    ASSERT_TRUE(platform::portMapper().findGateway(router.url).ok);
+    body = "203.0.113.50";
+    EXPECT_TRUE(RefreshPublicAddress());
+    EXPECT_EQ(AdvertisedAddress(), "198.51.100.77");
+    EXPECT_EQ(requests, 0);
+    router.stop();
+    EXPECT_TRUE(RefreshPublicAddress());
+    EXPECT_EQ(AdvertisedAddress(), "203.0.113.50");
+
+    WriteIni("Site", "AUTO", "True");
+    twoLocalProfiles();
+    mainAction("mnuGoOnline")->setChecked(true);
+    for (const char* address : {"198.51.100.7", "203.0.113.50"}) {
+        body = address;
+        form->Timer3->stop();
+        EXPECT_TRUE(CheckPublicAddress(*form));
+        EXPECT_TRUE(form->Timer3->isActive() && form->IP->toolTip().contains("192.0.2.7"));
+        EXPECT_EQ(form->IP->text(), address);
+        Timer3_Timer(*form);
+        EXPECT_EQ(ini("Site", "Current IP"), address);
+        EXPECT_FALSE(CheckPublicAddress(*form)) << "same answer, no change";
+    }
+    WriteIni("StartUp", "Public Address", QString());
+    EXPECT_FALSE(CheckPublicAddress(*form));
+    EXPECT_EQ(AdvertisedAddress(), "192.0.2.7");
+
+    // Only one global address is taken from the echo service.
+    WriteIni("StartUp", "Public Address", "auto");
+    const QList<QByteArray> rejected =
+        QByteArray("<html>198.51.100.8</html>|198.51.100.8 198.51.100.9|198.51.100|10.1.2.3|172.16.5.5|"
+                   "192.168.0.9|100.64.1.1|127.0.0.1|169.254.3.3|::ffff:10.0.0.1|fe80::1|fd12::1|::1|" +
+                   QByteArray(300, '1'))
+            .split('|');
+    for (const QByteArray good : {"198.51.100.7\n", " 2a00:1450:4001:81b::200e\r\n"}) {
+        body = good;
+        EXPECT_TRUE(RefreshPublicAddress());
+        for (const QByteArray& bad : rejected) {
+            body = bad;
+            EXPECT_FALSE(RefreshPublicAddress()) << bad.constData();
+            EXPECT_EQ(AdvertisedAddress(), good.trimmed()) << bad.constData();
+        }
+    }
+    // Once per kind until an answer is good again.
+    for (const QString kind : {"(not one address)", "(not a public address)", "(answer too long)"})
+        EXPECT_EQ(debugLog().count(kind), 2) << kind.toStdString();
+
+    // Slow, silent, broken or missing services keep the address.
+    body = "198.51.100.7";
+    delayMs = 500;
+    EXPECT_TRUE(RefreshPublicAddress());
+    EchoTimeoutMs() = 300;
+    const std::pair<std::function<void()>, QString> faults[] = {
+        {[&] { silent = true; }, "(time-out)"},
+        {[&] { silent = false, delayMs = 0, status = "500 Oops"; }, "(HTTP error)"},
+        {[&] { echo.close(); }, "(connection error)"},
+        {[&] { WriteIni("StartUp", "Address Echo URL", "gopher://127.0.0.1/"); }, "(bad URL)"}};
+    for (const auto& [fault, kind] : faults) {
+        fault();
+        EXPECT_FALSE(RefreshPublicAddress() || RefreshPublicAddress());
+        EXPECT_EQ(AdvertisedAddress(), "198.51.100.7");
+        EXPECT_EQ(debugLog().count(kind), 1) << kind.toStdString();
+    }
 }

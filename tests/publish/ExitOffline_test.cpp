@@ -6,12 +6,12 @@ using ExitActions = PublishFixture;
 
 TEST_F(ExitActions, OfflineOnExitPublishesEveryListedProfileThatIsOnline)
 {
-    WriteIni(u"Site"_s, u"Status"_s, u"Online"_s);
+    WriteIni("Site", "Status", "Online");
     twoLocalProfiles();
     mainAction("mnuGoOffline")->setChecked(true);
     form->cmd_Exit_Click();
     EXPECT_TRUE(sitePage("Site.html").contains("Offline"));
     EXPECT_TRUE(sitePage("Default.html").isEmpty()); // already offline: not contacted
-    EXPECT_EQ(ini(u"Site"_s, "Status"), u"Offline"_s);
+    EXPECT_EQ(ini("Site", "Status"), "Offline");
     EXPECT_TRUE(form->ended());
 }

@@ -7,7 +7,7 @@
 
 TEST(FtpClientQuit, QuittingTheApplicationEndsAWaitingCommandPromptly)
 {
-    FtpTestServer server({u"--throttle"_s, u"16384"_s});
+    FtpTestServer server({"--throttle", "16384"});
     ASSERT_GT(server.port(), 0);
     FtpSession s(server.address(), QByteArray(2 * 1024 * 1024, 'q'));
     ASSERT_TRUE(s.client.connectAndLogin() && s.client.changeDirectory());

@@ -1,8 +1,6 @@
 #include "publish/Profiles.h"
 #include "support/PublishFixture.h"
 
-using namespace publish;
-
 class Profiles : public PublishFixture {
   protected:
     QStringList comboItems() const
@@ -17,148 +15,131 @@ class Profiles : public PublishFixture {
         doubles.boxes.setNextInput(name);
         mainAction("mnuadd")->trigger();
     }
-    // The [Profile] section: Count, then the names of slots 1.. ("" for none).
+    // A fresh [Profile] section: Count, then the names of slots 1.. ("" for none).
     void setSlots(const QString& count, const QStringList& names)
     {
-        WriteIni(u"Profile"_s, u"Count"_s, count);
+        WriteIni("Profile");
+        WriteIni("Profile", "Count", count);
         for (int i = 0; i < names.size(); ++i)
             if (!names[i].isEmpty())
-                WriteIni(u"Profile"_s, QString::number(i + 1), names[i]);
+                WriteIni("Profile", QString::number(i + 1), names[i]);
         LoadProfiles(*form);
     }
-    QString slot(const char* key) const { return ini(u"Profile"_s, key); }
+    QString slot(const char* key) const { return ini("Profile", key); }
     void expectOneBox(const QString& text, const QString& title)
     {
         ASSERT_EQ(boxes().size(), 1u);
-        EXPECT_EQ(boxes()[0].text, text);
-        EXPECT_EQ(boxes()[0].title, title);
+        EXPECT_EQ(boxes()[0].text + '|' + boxes()[0].title, text + '|' + title);
         doubles.boxes.clear();
     }
 };
 
-TEST_F(Profiles, AddAsksForANameAndRefusesDefaultAndDuplicates)
+TEST_F(Profiles, AddRefusesDefaultAndDuplicatesReusesSlotsDeleteAsksBrowseFillsAndEditOpensTheTemplate)
 {
-    add(u"Home"_s);
+    add("Home");
     ASSERT_EQ(doubles.boxes.asked().size(), 1u);
-    EXPECT_EQ(doubles.boxes.asked()[0].title + u'|' + doubles.boxes.asked()[0].prompt,
-              u"Add New WebServer to list|Please Enter WebServer Profile Name"_s);
-    EXPECT_EQ(comboItems(), QStringList({u"Default"_s, u"Home"_s}));
-    EXPECT_EQ(form->Combo1->currentText(), u"Home"_s);
-    EXPECT_EQ(QStringList({slot("Count"), slot("1")}), QStringList({u"1"_s, u"Home"_s}));
-    EXPECT_EQ(form->autoWindow()->names(), QStringList({u"Default"_s, u"Home"_s}));
+    EXPECT_EQ(doubles.boxes.asked()[0].title + '|' + doubles.boxes.asked()[0].prompt,
+              "Add New WebServer to list|Please Enter WebServer Profile Name");
+    EXPECT_EQ(comboItems() + form->autoWindow()->names(),
+              QStringList({"Default", "Home", "Default", "Home"}));
+    EXPECT_EQ(QStringList({form->Combo1->currentText(), slot("Count"), slot("1")}),
+              QStringList({"Home", "1", "Home"}));
     EXPECT_FALSE(form->autoWindow()->isSelected(1));
-
-    for (const auto& [refused, message] : {std::pair(u"dEfAuLt"_s, u"Can't use 'Default' as a Profile"_s),
-                                           std::pair(u"HOME"_s, u"Profile Already Exists"_s)}) {
+    for (const auto& [refused, message] :
+         {std::pair("dEfAuLt", "Can't use 'Default' as a Profile"), {"HOME", "Profile Already Exists"}}) {
         add(refused);
-        ASSERT_EQ(boxes().size(), 1u) << refused.toStdString();
-        EXPECT_EQ(boxes()[0].text, message);
-        EXPECT_EQ(boxes()[0].icon, platform::MsgIcon::Information);
-        doubles.boxes.clear();
+        EXPECT_EQ(boxes().at(0).icon, platform::MsgIcon::Information);
+        expectOneBox(message, "Halvorn");
     }
-    add(u"bad]name"_s);
+    add("bad]name");
     add(QString()); // cancelled
-    EXPECT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(comboItems().size(), 2);
-}
+    EXPECT_TRUE(boxes().size() == 1u && comboItems().size() == 2);
 
-TEST_F(Profiles, SlotsAreReusedAsStoredAndSelectingClearsTheEditedMark)
-{
-    setSlots(u"3"_s, {u"A"_s, QString(), u"C"_s});
-    add(u"B"_s);
-    EXPECT_EQ(QStringList({slot("2"), slot("Count")}), QStringList({u"B"_s, u"3"_s}));
-
-    WriteIni(u"Profile"_s);
-    setSlots(u"3"_s, {u"A"_s, u"B"_s, QString()});
-    add(u"D"_s);
-    EXPECT_EQ(QStringList({slot("4"), slot("3"), slot("Count")}), QStringList({u"D"_s, u"<none>"_s, u"4"_s}));
+    setSlots("3", {"A", "", "C"});
+    add("B");
+    EXPECT_EQ(QStringList({slot("2"), slot("Count")}), QStringList({"B", "3"}));
+    setSlots("3", {"A", "B", ""});
+    add("D");
+    EXPECT_EQ(QStringList({slot("4"), slot("3"), slot("Count")}), QStringList({"D", "<none>", "4"}));
     // Selecting a profile clears the edited mark, editing sets it.
-    WriteIni(u"A"_s, u"Host"_s, u"h"_s);
+    WriteIni("A", "Host", "h");
     publisher().ProfileDirty = true;
-    form->selectProfile(u"A"_s); // the loading changes txtHost
+    form->selectProfile("A"); // the loading changes txtHost
     EXPECT_TRUE(publisher().ProfileDirty);
-    form->selectProfile(u"A"_s); // nothing changes now
+    form->selectProfile("A"); // nothing changes now
     EXPECT_FALSE(publisher().ProfileDirty);
-    form->txtRemoteFile->setText(u"x.html"_s);
+    form->txtRemoteFile->setText("x.html");
     EXPECT_TRUE(publisher().ProfileDirty);
-}
 
-TEST_F(Profiles, DeleteRemovesSlotAndSectionAfterConfirmation)
-{
-    setSlots(u"2"_s, {u"Work"_s, u"Home"_s});
-    form->selectProfile(u"Work"_s);
-    form->txtHost->setText(u"ftp.work.example"_s);
+    // Delete removes slot and section after confirmation.
+    doubles.boxes.clear();
+    setSlots("2", {"Work", "Home"});
+    form->selectProfile("Work");
+    form->txtHost->setText("ftp.work.example");
     mainAction("mnuSave")->trigger();
-    EXPECT_EQ(ini(u"Work"_s, "Host"), u"ftp.work.example"_s);
+    EXPECT_EQ(ini("Work", "Host"), "ftp.work.example");
 
     doubles.boxes.setNextAnswer(platform::MsgAnswer::No);
     mainAction("mnudel")->trigger();
     EXPECT_EQ(boxes().at(0).buttons, platform::MsgButtons::YesNo);
-    expectOneBox(u"Deleting Work...\r\nAre you sure?"_s, u"Delete Warning"_s);
-    EXPECT_EQ(ini(u"Work"_s, "Host"), u"ftp.work.example"_s);
+    expectOneBox("Deleting Work...\r\nAre you sure?", "Delete Warning");
+    EXPECT_EQ(ini("Work", "Host"), "ftp.work.example");
 
     doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
     mainAction("mnudel")->trigger();
-    EXPECT_EQ(ini(u"Work"_s, "Host"), u"<none>"_s);
-    EXPECT_EQ(QStringList({slot("1"), slot("Count")}), QStringList({u"<none>"_s, u"2"_s}));
-    EXPECT_EQ(comboItems(), QStringList({u"Default"_s, u"Home"_s}));
-    EXPECT_EQ(form->Combo1->currentText(), u"Default"_s);
+    EXPECT_EQ(QStringList({ini("Work", "Host"), slot("1"), slot("Count"), form->Combo1->currentText()}),
+              QStringList({"<none>", "<none>", "2", "Default"}));
+    EXPECT_EQ(comboItems(), QStringList({"Default", "Home"}));
 
     // A profile of the same name later starts empty, in the freed slot.
-    add(u"Work"_s);
-    EXPECT_TRUE(form->txtHost->text().isEmpty());
-    EXPECT_EQ(slot("1"), u"Work"_s);
+    add("Work");
+    EXPECT_EQ(form->txtHost->text() + '|' + slot("1"), "|Work");
 
     doubles.boxes.clear();
-    form->selectProfile(u"Default"_s);
+    form->selectProfile("Default");
     mainAction("mnudel")->trigger();
-    expectOneBox(u"You can't delete Default"_s, u"Warning"_s);
-}
+    expectOneBox("You can't delete Default", "Warning");
 
-TEST_F(Profiles, BrowseButtonsFillTheirFields)
-{
+    // Browse buttons fill their fields; Edit opens the template in the editor or the desktop default.
+    doubles.boxes.clear();
     const std::tuple<QPushButton*, QLineEdit*, QString> browse[] = {
-        {form->Search1, form->File1, u"/srv/on.html"_s},
-        {form->Search2, form->File2, u"/srv/off.html"_s},
+        {form->Search1, form->File1, "/srv/on.html"},
+        {form->Search2, form->File2, "/srv/off.html"},
         {form->Search2, form->File2, QString()},
-        {form->cmd_change, form->txtHtml, u"/usr/bin/editor"_s}};
+        {form->cmd_change, form->txtHtml, "/usr/bin/ed"}};
     QStringList titles;
     for (const auto& [button, field, chosen] : browse) {
         if (!chosen.isEmpty()) // else cancelled: the field keeps its text
             doubles.dialogs.setNextResult(chosen);
         button->click();
-        EXPECT_EQ(field->text(), chosen.isEmpty() ? u"/srv/off.html"_s : chosen);
+        EXPECT_EQ(field->text(), chosen.isEmpty() ? "/srv/off.html" : chosen);
         titles << doubles.dialogs.shown().back().request.title;
     }
-    EXPECT_EQ(titles.join(u'|'),
-              u"Select Offline HTML|Select Offline HTML|Select Offline HTML|Browse for HTML Editor"_s);
-    EXPECT_TRUE(doubles.dialogs.shown()[0].request.qtFilter.contains(u"*.html *.htm"_s));
-}
+    EXPECT_EQ(titles.join('|'),
+              "Select Offline HTML|Select Offline HTML|Select Offline HTML|Browse for HTML Editor");
+    EXPECT_TRUE(doubles.dialogs.shown()[0].request.qtFilter.contains("*.html *.htm"));
 
-TEST_F(Profiles, EditOpensTheTemplateInTheEditorOrTheDesktopDefault)
-{
-    home.writeFile(u"editor.sh"_s, "#!/bin/sh\n");
-    home.writeFile(u"mine.html"_s, "x");
-    form->File1->setText(u"mine.html"_s);
-    form->txtHtml->setText(home.file(u"editor.sh"_s));
+    home.writeFile("editor.sh", "#!/bin/sh\n");
+    home.writeFile("mine.html", "x");
+    form->File1->setText("mine.html");
+    form->txtHtml->setText(home.file("editor.sh"));
     form->cmd_Edit_0->click();
     ASSERT_EQ(doubles.desktop.started.size(), 1u);
-    EXPECT_EQ(doubles.desktop.started[0].program, home.file(u"editor.sh"_s));
-    EXPECT_EQ(doubles.desktop.started[0].arguments, QStringList{home.file(u"mine.html"_s)});
+    EXPECT_EQ(QStringList{doubles.desktop.started[0].program} + doubles.desktop.started[0].arguments,
+              QStringList({home.file("editor.sh"), home.file("mine.html")}));
 
     form->txtHtml->clear();
     form->cmd_Edit_0->click();
-    EXPECT_EQ(doubles.desktop.opened, std::vector<QString>{home.file(u"mine.html"_s)});
-
-    form->txtHtml->setText(u"/no/such/editor"_s);
+    EXPECT_EQ(doubles.desktop.opened, std::vector<QString>{home.file("mine.html")});
+    form->txtHtml->setText("/no/such/editor");
     form->cmd_Edit_0->click();
-    EXPECT_EQ(boxes().back().text, u"Error: Program doesn't Exist!"_s);
+    EXPECT_EQ(boxes().back().text, "Error: Program doesn't Exist!");
     form->txtHtml->clear();
     form->File2->clear();
     form->cmd_Edit_1->click();
-    EXPECT_EQ(boxes().back().text, u"Please fill in the blanks.. Offline HTML Filename Required"_s);
-    form->File2->setText(u"gone.html"_s);
+    EXPECT_EQ(boxes().back().text, "Please fill in the blanks.. Offline HTML Filename Required");
+    form->File2->setText("gone.html");
     form->cmd_Edit_1->click();
-    EXPECT_EQ(boxes().back().text, u"Error: HTML file doesn't Exist!"_s);
+    EXPECT_EQ(boxes().back().text, "Error: HTML file doesn't Exist!");
     EXPECT_EQ(doubles.desktop.opened.size(), 1u);
 }

@@ -1,27 +1,20 @@
 #include "publish/TemplateExpansion.h"
 
 #include "core/ProgramError.h"
-
-#include <QFile>
-
-#include <gtest/gtest.h>
+#include "publish/PageFile.h"
+#include "support/PublishFixture.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
-
-using namespace publish;
 
 namespace {
 
 ExpansionInputs sampleInputs()
 {
-    return {"Online",
-            "192.0.2.7",
-            "halvorn.test",
-            {"one", "two", "three", "four", "five"},
-            {"192.0.2.7", "4175", "Default", "5", "40", false, true},
-            QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)),
-            QLocale(QLocale::English, QLocale::UnitedStates)};
+    const QDateTime now(QDate(2026, 12, 5), QTime(15, 7, 9));
+    const MemoFormParts memo{"192.0.2.7", "4175", "Default", "5", "40", false, true};
+    return {"Online", "192.0.2.7", "halvorn.test",  {"one", "two", "three", "four", "five"},
+            memo,     now,         QLocale("en_US")};
 }
 
 QByteArray expand(const QByteArray& tpl, const ExpansionInputs& in = sampleInputs(),
@@ -30,58 +23,39 @@ QByteArray expand(const QByteArray& tpl, const ExpansionInputs& in = sampleInput
     return ExpandTemplateText(tpl, ComputeValues(in), o);
 }
 
-QByteArray readGolden(const char* name)
-{
-    QFile f(QStringLiteral(HALVORN_GOLDEN_DIR "/") + QString::fromLatin1(name));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
-    return f.readAll();
-}
-
 } // namespace
 
-TEST(TemplateExpansion, TimesAroundMidnightAndNoon)
-{
-    ExpansionInputs in = sampleInputs();
-    in.now = QDateTime(QDate(2027, 1, 3), QTime(0, 5, 2));
-    EXPECT_EQ(expand("%time%|%24time%|%date%|%mm/dd/yy%", in), "12:05 AM|00:05:02|Sunday, Jan 3 2027|01/03/27\r\n");
-    in.now = QDateTime(QDate(2027, 1, 3), QTime(12, 59, 0));
-    EXPECT_EQ(expand("%time%", in), "12:59 PM\r\n");
-}
-
-TEST(TemplateExpansion, GoldenPageWithEveryTokenAndTheOtherCommentAndCreditsChoices)
+TEST(TemplateExpansion, GoldenPageChoicesCaseLineEndsBytesTimesInsertedValuesMemoFormAndAHugePage)
 {
     // Every token with its value, the generator block and the credits footer, byte for byte.
-    EXPECT_EQ(expand(readGolden("all_tokens.tpl"), sampleInputs(), PageOptions()), readGolden("all_tokens.expected"));
+    const auto golden = [](const char* name) { return slurp(HALVORN_GOLDEN_DIR "/" + QString(name)); };
+    EXPECT_EQ(expand(golden("all_tokens.tpl"), sampleInputs(), PageOptions()), golden("all_tokens.expected"));
     EXPECT_EQ(expand("", sampleInputs(), {false, false}), GeneratorBlock());
     EXPECT_EQ(expand("x", sampleInputs(), {true, true}), "x\r\n" + CreditsFooter());
     EXPECT_EQ(expand("", sampleInputs(), {true, false}), "");
-}
 
-TEST(TemplateExpansion, CaseLineEndsAndBytes)
-{
-    const std::pair<QByteArray, QByteArray> cases[] = {
-        // Tokens match without regard to case, every occurrence.
-        {"%IP% %Ip% %iP%", "192.0.2.7 192.0.2.7 192.0.2.7\r\n"},
-        {"<HTML><Html>x", "  x\r\n"},
-        {"%c1%%c1%", "oneone\r\n"},
-        {"%STATUS% %Status%", "Online Online\r\n"},
-        // Lines end at CR or CR LF only; a token split across lines stays as it is.
-        {"a\rb\r\nc\nd", "a\r\nb\r\nc\nd\r\n"},
-        {"a\r\n", "a\r\n"},
-        {"a\r\r\n", "a\r\n\r\n"},
-        {"\r\n\r\n", "\r\n\r\n"},
-        {"\n", "\n\r\n"},
-        {"%st\r\natus%", "%st\r\natus%\r\n"},
-        {"%st\natus%", "%st\natus%\r\n"},
-        // Other bytes pass through untouched.
-        {QByteArray("\x00\xff\xfe%ip%\x80\x00", 9), QByteArray("\x00\xff\xfe" "192.0.2.7\x80\x00\r\n", 16)}};
-    for (const auto& [tpl, page] : cases)
-        EXPECT_EQ(expand(tpl), page) << tpl.toPercentEncoding().constData();
-}
+    // Tokens match without regard to case, every occurrence. Lines end at CR or CR LF only; a token
+    // split across lines stays as it is. Other bytes pass through untouched. Template and page in turn:
+    const QList<QByteArray> cases =
+        QByteArray("%IP% %Ip% %iP%|192.0.2.7 192.0.2.7 192.0.2.7\r\n|<HTML><Html>x|  x\r\n|"
+                   "%c1%%c1%|oneone\r\n|%STATUS% %Status%|Online Online\r\n|"
+                   "a\rb\r\nc\nd|a\r\nb\r\nc\nd\r\n|a\r\n|a\r\n|a\r\r\n|a\r\n\r\n|"
+                   "\r\n\r\n|\r\n\r\n|\n|\n\r\n|%st\r\natus%|%st\r\natus%\r\n|"
+                   "%st\natus%|%st\natus%\r\n")
+            .split('|');
+    for (qsizetype i = 0; i + 1 < cases.size(); i += 2)
+        EXPECT_EQ(expand(cases[i]), cases[i + 1]) << cases[i].toPercentEncoding().constData();
+    EXPECT_EQ(expand(QByteArray("\x00\xff\xfe%ip%\x80\x00", 9)),
+              QByteArray("\x00\xff\376192.0.2.7\x80\x00\r\n", 16));
 
-TEST(TemplateExpansion, InsertedValuesAreSearchedOnlyForLaterTokens)
-{
+    // Times around midnight and noon; inserted values are searched only for later tokens.
     ExpansionInputs in = sampleInputs();
+    in.now = QDateTime(QDate(2027, 1, 3), QTime(0, 5, 2));
+    EXPECT_EQ(expand("%time%|%24time%|%date%|%mm/dd/yy%", in),
+              "12:05 AM|00:05:02|Sunday, Jan 3 2027|01/03/27\r\n");
+    in.now = QDateTime(QDate(2027, 1, 3), QTime(12, 59, 0));
+    EXPECT_EQ(expand("%time%", in), "12:59 PM\r\n");
+    in = sampleInputs();
     in.custom[0] = "%status% and %ip% and %lowday%";
     EXPECT_EQ(expand("%c1%", in), "Online and %ip% and Saturday\r\n");
     // A value holding its own token is inserted once, not forever.
@@ -92,33 +66,23 @@ TEST(TemplateExpansion, InsertedValuesAreSearchedOnlyForLaterTokens)
     // %ip% comes first, so an address holding %dns% gets it replaced.
     in.address = "a%dns%";
     EXPECT_EQ(expand("%ip%", in), "a%dns%%dns%\r\n");
-}
 
-TEST(TemplateExpansion, MemoFormWithWrapAndReplyCombinationsAndNoneOffline)
-{
-    // Wrap off and reply on: the golden page. Here the other two settings.
-    MemoFormParts parts{"10.1.2.3", "4175", "Home", "4", "30", true, false};
-    const QByteArray form = MemoForm(parts);
-    EXPECT_TRUE(form.contains("ROWS=4 COLS=30 WRAP=\"physical\" NAME=\"MESSAGE\"")) << form.constData();
-    EXPECT_TRUE(form.contains("<option>YES</option><option selected>NO</option>"));
-    EXPECT_EQ(form.count(char(0xA0)), 1);
+    // Wrap off with reply on: the golden page; the other settings: PageFile below.
+    MemoFormParts parts{"2001:db8::1", "4175", "Home", "4", "30", true, false};
     // An IPv6 address is bracketed, or its colons would read as the port.
-    parts.address = "2001:db8::1";
     EXPECT_TRUE(MemoForm(parts).startsWith("<P><FORM action=\"http://[2001:db8::1]:4175/memo/\""));
     // A profile name cannot break out of its attribute.
     parts.profile = "a\"><script>x</script>&";
     EXPECT_TRUE(MemoForm(parts).contains("value=\"a&quot;&gt;&lt;script&gt;x&lt;/script&gt;&amp;\""));
     EXPECT_FALSE(MemoForm(parts).contains("<script>"));
     // Offline, in any case, the memo is one blank.
-    ExpansionInputs in = sampleInputs();
+    in = sampleInputs();
     for (const char* offline : {"Offline", "OFFLINE"}) {
         in.status = offline;
         EXPECT_EQ(expand("[%memo%][%status%]", in), "[ ][" + QByteArray(offline) + "]\r\n");
     }
-}
 
-TEST(TemplateExpansion, AHugePageStopsAtItsLimitBeforeTheMemoryIsTaken)
-{
+    // A huge page stops at its limit before the memory is taken.
     PageOptions o{true, false, 64 * 1024};
     const QByteArray line = QByteArray("%memo%").repeated(1000);
     EXPECT_THROW(expand(line, sampleInputs(), o), ProgramError);
@@ -130,9 +94,9 @@ TEST(TemplateExpansion, AHugePageStopsAtItsLimitBeforeTheMemoryIsTaken)
     const QByteArray huge = QByteArray("%memo%").repeated(3'000'000);
     rlimit saved{};
     ::getrlimit(RLIMIT_AS, &saved);
-    QFile status(QStringLiteral("/proc/self/statm"));
-    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
-    const rlim_t used = rlim_t(status.readAll().split(' ')[0].toLongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+    const QByteArray statm = slurp("/proc/self/statm");
+    ASSERT_FALSE(statm.isEmpty());
+    const rlim_t used = rlim_t(statm.split(' ')[0].toLongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
     const rlimit tight{used + (rlim_t(512) << 20), saved.rlim_max};
     ::setrlimit(RLIMIT_AS, &tight);
     try {
@@ -144,4 +108,50 @@ TEST(TemplateExpansion, AHugePageStopsAtItsLimitBeforeTheMemoryIsTaken)
         ADD_FAILURE() << "ran out of memory before the limit";
     }
     ::setrlimit(RLIMIT_AS, &saved);
+}
+
+// The page file: the same expansion fed from the settings, the clock and the template file.
+using PageFile = PublishFixture;
+
+TEST_F(PageFile, SettingsAndClockAreReadAtEachExpansionAndBadInputStopsThePage)
+{
+    const auto expand = [this](const QByteArray& templ) {
+        home.writeFile("t.html", templ);
+        ExpandTemplate({home.file("t.html"), "Online", "Home", false});
+        return home.readFile("$$tmp$$");
+    };
+    EXPECT_TRUE(expand("x").startsWith("<HTML>\r\n<!-- Generated by Halvorn v3.3"));
+    WriteIni("StartUp", "RemoveComments", "maybe");
+    home.writeFile("$$tmp$$", "old page");
+    EXPECT_THROW(expand("y"), ProgramError);
+    EXPECT_EQ(home.readFile("$$tmp$$"), "old page");
+    WriteIni("StartUp", "RemoveComments", "1");
+    try {
+        ExpandTemplate({home.file("gone.html"), {}, {}});
+        FAIL();
+    } catch (const ProgramError& e) {
+        EXPECT_EQ(e.number(), err::kFileNotFound);
+    }
+
+    WriteIni("Custom", "C0%", "first");
+    WriteIni("Custom", "C4%", "fifth");
+    for (const auto& [key, value] :
+         {std::pair("MemoServer Port", "5000"), {"Rows", "6"}, {"Columns", "50"}, {"Wrap", "True"}})
+        WriteIni("Memo", key, value);
+    const QByteArray out = expand("%c1%|%c5%|%c2%|%time%|%dns%|%memo%");
+    EXPECT_TRUE(out.startsWith(
+        "first|fifth||3:07 PM|testhost.example|<P><FORM action=\"http://192.0.2.7:5000/memo/\""))
+        << out.constData();
+    EXPECT_TRUE(out.contains("value=\"Home\""));
+    EXPECT_TRUE(out.contains("ROWS=6 COLS=50 WRAP=\"physical\" NAME=\"MESSAGE\""));
+    EXPECT_TRUE(out.contains("<option>YES</option><option selected>NO</option>"));
+    EXPECT_EQ(out.count(char(0xA0)), 1);
+    EXPECT_EQ(WrapAttr(), "WRAP=\"physical\"");
+    WriteIni("Memo", "Wrap", "False");
+    WriteIni("Memo", "Reply", "True");
+    doubles.clock.advanceSeconds(3600);
+    const QByteArray later = expand("%time% %memo%");
+    EXPECT_TRUE(later.startsWith("4:07 PM <P>"));
+    EXPECT_TRUE(later.contains("<option selected>YES</option>"));
+    EXPECT_EQ(WrapAttr(), "");
 }

@@ -2,13 +2,7 @@
 
 #include "platform/FtpClient.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStringList>
-#include <QTemporaryDir>
+#include <QtCore>
 
 #include <gtest/gtest.h>
 
@@ -43,10 +37,9 @@ class FtpTestServer {
   public:
     explicit FtpTestServer(const QStringList& options = {})
     {
-        QDir(root_.path()).mkdir(u"public_html"_s);
-        process_.start(u"/usr/bin/python3"_s,
-                       QStringList{QStringLiteral(HALVORN_TEST_SERVERS "/ftp_server.py"), u"--root"_s,
-                                   root_.path()} + options);
+        QDir(root_.path()).mkdir("public_html");
+        process_.start("/usr/bin/python3",
+                       QStringList{HALVORN_TEST_SERVERS "/ftp_server.py", "--root", root_.path()} + options);
         QElapsedTimer wait;
         wait.start();
         while (port_ == 0 && wait.elapsed() < 15000 && process_.state() != QProcess::NotRunning) {
@@ -55,12 +48,10 @@ class FtpTestServer {
         }
     }
     ~FtpTestServer() { stopProcess(process_); }
-    FtpTestServer(const FtpTestServer&) = delete;
-    FtpTestServer& operator=(const FtpTestServer&) = delete;
 
     int port() const { return port_; }
     QString address() const { return u"127.0.0.1:%1"_s.arg(port_); }
-    QByteArray read(const QString& relative) const { return slurp(root_.filePath(relative)); }
+    QByteArray page(const char* f = "index.html") const { return slurp(root_.path() + "/public_html/" + f); }
     // Completed uploads seen by the server so far.
     QStringList received()
     {
@@ -68,17 +59,18 @@ class FtpTestServer {
         readLines();
         return received_;
     }
-    QString errors() { return QString::fromUtf8(process_.readAllStandardError()); }
+    std::string errors() { return process_.readAllStandardError().toStdString(); }
 
-    // A self-signed certificate for 127.0.0.1, written into the server's temp area.
-    static QStringList tlsOptions(const QTemporaryDir& dir, bool required)
+    // Options for required TLS with a self-signed certificate for 127.0.0.1, made in dir.
+    static QStringList tlsOptions(const QTemporaryDir& dir)
     {
-        const QString cert = dir.filePath(u"cert.pem"_s), key = dir.filePath(u"key.pem"_s);
-        QProcess openssl;
-        openssl.start(u"/usr/bin/openssl"_s, u"req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"_s
-                                                     .split(u' ') + QStringList{u"-keyout"_s, key, u"-out"_s, cert});
-        openssl.waitForFinished(60000);
-        return QStringList{u"--tls"_s, cert, key} + (required ? QStringList{u"--tls-required"_s} : QStringList{});
+        const QString cert = dir.filePath("cert.pem"), key = dir.filePath("key.pem");
+        QProcess::execute("/usr/bin/openssl",
+                          QString("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                                  "-keyout %1 -out %2")
+                              .arg(key, cert)
+                              .split(' '));
+        return {"--tls", cert, key, "--tls-required"};
     }
 
   private:
@@ -87,9 +79,9 @@ class FtpTestServer {
         buffer_ += process_.readAllStandardOutput();
         for (qsizetype nl; (nl = buffer_.indexOf('\n')) >= 0; buffer_.remove(0, nl + 1)) {
             const QString line = QString::fromUtf8(buffer_.left(nl)).trimmed();
-            if (line.startsWith("PORT "_L1))
+            if (line.startsWith("PORT "))
                 port_ = line.mid(5).toInt();
-            else if (line.startsWith("RECEIVED "_L1))
+            else if (line.startsWith("RECEIVED "))
                 received_ << line.mid(9);
         }
     }
@@ -101,35 +93,52 @@ class FtpTestServer {
     int port_ = 0;
 };
 
-// A client for the tester account uploading page to public_html/index.html,
-// with all it reports: trail lines as "S USER tester", "R 230 ...",
+// All an FTP client reports: trail lines as "S USER tester", "R 230 ...",
 // "I Connected.", the error numbers and texts, progress and transfer events.
-struct FtpSession {
-    platform::FtpClient client;
+struct FtpTrail {
     QStringList lines, errorTexts;
     QList<int> errors;
     std::vector<qint64> progress;
     int starts = 0, ends = 0, confirmed = 0;
-    QTemporaryDir dir;
+    QObject context; // ends the connections with the trail
 
-    explicit FtpSession(const QString& host, const QByteArray& page = "x")
+    explicit FtpTrail(platform::FtpClient& client)
     {
         using C = platform::FtpClient;
-        QObject::connect(&client, &C::PITrail, [this](int t, const QString& s) {
+        QObject::connect(&client, &C::PITrail, &context, [this](int t, const QString& s) {
             lines << QString(QChar(t >= 0 && t < 3 ? u"SRI"[t] : u'?')) + u' ' + s;
         });
         QObject::connect(&client, &C::Error,
                          [this](int n, const QString& s) { errors << n, errorTexts << s; });
-        QObject::connect(&client, &C::Transfer, [this](qint64 b) { progress.push_back(b); });
-        QObject::connect(&client, &C::StartTransfer, [this] { ++starts; });
-        QObject::connect(&client, &C::EndTransfer, [this] { ++ends; });
-        QObject::connect(&client, &C::TransferConfirmed, [this] { ++confirmed; });
+        QObject::connect(&client, &C::Transfer, &context, [this](qint64 b) { progress.push_back(b); });
+        QObject::connect(&client, &C::StartTransfer, &context, [this] { ++starts; });
+        QObject::connect(&client, &C::EndTransfer, &context, [this] { ++ends; });
+        QObject::connect(&client, &C::TransferConfirmed, &context, [this] { ++confirmed; });
+    }
+    // The index of the first whole trail line starting with prefix, or -1.
+    int at(const char* prefix) const
+    {
+        return int(lines.indexOf(QRegularExpression(QRegularExpression::escape(prefix) + ".*")));
+    }
+    std::string trail() const { return lines.join('|').toStdString(); }
+};
+
+struct FtpClientHolder {
+    platform::FtpClient client;
+};
+
+// A client for the tester account uploading page to public_html/index.html.
+struct FtpSession : FtpClientHolder, FtpTrail {
+    QTemporaryDir dir;
+
+    explicit FtpSession(const QString& host, const QByteArray& page = "x") : FtpTrail(client)
+    {
         client.host = host;
-        client.user = u"tester"_s;
-        client.password = u"secret"_s;
-        client.remoteDir = u"public_html"_s;
-        client.remoteFile = u"index.html"_s;
-        client.localFile = dir.filePath(u"page"_s);
+        client.user = "tester";
+        client.password = "secret";
+        client.remoteDir = "public_html";
+        client.remoteFile = "index.html";
+        client.localFile = dir.filePath("page");
         QFile f(client.localFile);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(page) == page.size());
     }
@@ -144,10 +153,4 @@ struct FtpSession {
         EXPECT_FALSE(client.busy());
         return step;
     }
-    // The index of the first whole trail line starting with prefix, or -1.
-    int at(const QString& prefix) const
-    {
-        return int(lines.indexOf(QRegularExpression(QRegularExpression::escape(prefix) + u".*"_s)));
-    }
-    std::string trail() const { return lines.join(u'|').toStdString(); }
 };

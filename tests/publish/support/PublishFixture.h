@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FtpTestServer.h"
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
 #include "core/Form1.h"
@@ -9,22 +10,12 @@
 #include "platform/doubles/FakeHostInfo.h"
 #include "publish/PublishWiring.h"
 #include "publish/Publisher.h"
-#include "FtpTestServer.h"
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QLocale>
-#include <QProgressBar>
-#include <QPushButton>
+#include <QtWidgets>
 
-#include <memory>
-
-using namespace Qt::StringLiterals;
+using namespace publish;
 
 // An offscreen main window with publishing attached, a fresh program
 // directory, every platform service doubled and a scripted resolver that
@@ -34,13 +25,13 @@ class PublishFixture : public ::testing::Test {
     void SetUp() override
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        hosts.hostName = u"testhost"_s;
-        hosts.forward[u"testhost"_s] = {u"192.0.2.7"_s};
-        hosts.reverse[u"192.0.2.7"_s] = u"testhost.example"_s;
+        hosts.hostName = "testhost";
+        hosts.forward["testhost"] = {"192.0.2.7"};
+        hosts.reverse["192.0.2.7"] = "testhost.example";
         Core() = CoreState{};
         Core().DebugToFile = true;
-        Core().LocalIP = u"192.0.2.7"_s;
-        Core().LocalHostName = u"testhost.example"_s;
+        Core().LocalIP = "192.0.2.7";
+        Core().LocalHostName = "testhost.example";
         InstallPublishHooks();
         form = std::make_unique<Form1>();
         AttachPublishing(*form);
@@ -54,48 +45,46 @@ class PublishFixture : public ::testing::Test {
         Core() = CoreState{};
     }
 
-    publish::Publisher& publisher() { return *publish::CurrentPublisher(); }
+    Publisher& publisher() { return *CurrentPublisher(); }
     QAction* mainAction(const char* name)
     {
-        return form->findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+        return form->findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
     }
-    QString debugLog() const { return QString::fromUtf8(home.readFile(u"debug.log"_s)); }
-    QString ini(const QString& section, const char* key) const
-    {
-        return ReadIni(section, QString::fromLatin1(key), u"<none>"_s);
-    }
+    QString debugLog() const { return QString::fromUtf8(home.readFile("debug.log")); }
+    QString ini(const QString& section, const QString& key) const { return ReadIni(section, key, "<none>"); }
+    QString def(const QString& key) const { return ini("Default", key); }
     // The Default profile pointed at a server, with plain pages (no comment
     // block, no credits) so expected bytes are easy to write down.
-    void fillProfile(const QString& host, const QString& dir = u"public_html"_s)
+    void fillProfile(const QString& host, const QString& dir = "public_html")
     {
-        WriteIni(u"StartUp"_s, u"RemoveComments"_s, u"True"_s);
+        WriteIni("StartUp", "RemoveComments", "True");
         mainAction("mnucredits")->setChecked(false);
         form->txtHost->setText(host);
-        form->txtlogin->setText(u"tester"_s);
-        form->txtPass->setText(u"secret"_s);
+        form->txtlogin->setText("tester");
+        form->txtPass->setText("secret");
         form->txtDir->setText(dir);
-        form->txtRemoteFile->setText(u"index.html"_s);
-        form->File1->setText(u"on.html"_s);
-        form->File2->setText(u"off.html"_s);
-        home.writeFile(u"on.html"_s, "<html>\r\n<p>%status% at %IP%</p>\r\n");
-        home.writeFile(u"off.html"_s, "<p>%Status%|%memo%|</p>\r\n");
+        form->txtRemoteFile->setText("index.html");
+        form->File1->setText("on.html");
+        form->File2->setText("off.html");
+        home.writeFile("on.html", "<html>\r\n<p>%status% at %IP%</p>\r\n");
+        home.writeFile("off.html", "<p>%Status%|%memo%|</p>\r\n");
     }
     // Default and Site (in slot 1) publishing Default.html / Site.html into
     // the folder site, online from on.html, offline from bye.html.
     void twoLocalProfiles()
     {
-        WriteIni(u"Profile"_s, u"Count"_s, u"1"_s);
-        WriteIni(u"Profile"_s, u"1"_s, u"Site"_s);
-        for (const QString& name : {u"Default"_s, u"Site"_s}) {
-            WriteIni(name, u"Host"_s, u"file://"_s + site.path());
-            WriteIni(name, u"RemoteFile"_s, name + u".html"_s);
-            WriteIni(name, u"HTML ONline"_s, u"on.html"_s);
-            WriteIni(name, u"HTML OFFline"_s, u"bye.html"_s);
+        WriteIni("Profile", "Count", "1");
+        WriteIni("Profile", "1", "Site");
+        for (const QString name : {"Default", "Site"}) {
+            WriteIni(name, "Host", "file://" + site.path());
+            WriteIni(name, "RemoteFile", name + ".html");
+            WriteIni(name, "HTML ONline", "on.html");
+            WriteIni(name, "HTML OFFline", "bye.html");
         }
-        home.writeFile(u"bye.html"_s, "%status%");
+        home.writeFile("bye.html", "%status%");
         LoadProfiles(*form);
     }
-    QByteArray sitePage(const char* name) const { return slurp(site.filePath(QString::fromLatin1(name))); }
+    QByteArray sitePage(const QString& name) const { return slurp(site.filePath(name)); }
     std::vector<platform::MsgBoxRequest> boxes() const { return doubles.boxes.shown(); }
 
     TempHome home;
