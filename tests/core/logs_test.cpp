@@ -1,8 +1,5 @@
 #include "CoreFixture.h"
 #include "core/Logs.h"
-#include "core/ProgramError.h"
-
-namespace {
 
 using LogsTest = CoreTest;
 
@@ -97,5 +94,3 @@ TEST_F(LogsTest, ErrorsAreLoggedAndBoxedOneAtATimeExceptNumberZero401AndRemoteOn
     LogError(53, "AfterTheBoxClosed");
     EXPECT_EQ(reentrant.shown, 2);
 }
-
-} // namespace

@@ -1,13 +1,10 @@
 #include "CoreFixture.h"
-#include "core/AppHooks.h"
 #include "core/DesktopNotices.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
 #include <QtCore/qtestsupport_core.h>
-
-using namespace Qt::StringLiterals;
 
 // A notification service written for the test: records every Notify call.
 class RecordingService : public QObject {
