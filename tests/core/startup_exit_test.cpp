@@ -107,7 +107,8 @@ TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarksAndOptionItemsStoreThei
     Form1& f = start();
     const frmAuto& list = *f.autoWindow();
     EXPECT_EQ(list.names(), QStringList({"Default", "alpha", "gamma"}));
-    EXPECT_TRUE(f.Combo1->itemText(2) == "gamma" && list.isSelected(0) && !list.isSelected(1) && list.isSelected(2));
+    EXPECT_TRUE(f.Combo1->itemText(2) == "gamma" && list.isSelected(0) && !list.isSelected(1) &&
+                list.isSelected(2));
     f.selectProfile("alpha");
     const QString alpha = f.SSPStatus->text();
     f.selectProfile("gamma"); // a status stored in lower case is not "Online"

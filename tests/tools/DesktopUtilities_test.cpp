@@ -38,7 +38,10 @@ class Tools : public ::testing::Test {
     void SetUp() override { InstallToolsHooks(), AttachTools(*form); }
     void TearDown() override { form.reset(), settle(); }
     // Settles layout and deferred deletes the way the running program would.
-    static void settle() { QApplication::processEvents(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static void settle()
+    {
+        QApplication::processEvents(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     // Chooses a menu command that runs a modal window; whileOpen acts in it.
     void runModal(const char* command, const std::function<void()>& whileOpen)
     {
