@@ -35,7 +35,11 @@
 // service doubled and a fresh program directory.
 class Tools : public ::testing::Test {
   protected:
-    void SetUp() override { InstallToolsHooks(), AttachTools(*form); }
+    void SetUp() override
+    {
+        InstallToolsHooks(); // before the window, as the program does
+        AttachTools(*(form = std::make_unique<Form1>()));
+    }
     void TearDown() override { form.reset(), settle(); }
     // Settles layout and deferred deletes the way the running program would.
     static void settle()
@@ -104,7 +108,7 @@ class Tools : public ::testing::Test {
 
     TempHome home;
     PlatformDoubles doubles;
-    std::unique_ptr<Form1> form = std::make_unique<Form1>();
+    std::unique_ptr<Form1> form;
 };
 
 using Launcher = Tools;
