@@ -1,8 +1,5 @@
 #include "CoreFixture.h"
 #include "core/Logs.h"
-#include "core/ProgramError.h"
-
-namespace {
 
 using LogsTest = CoreTest;
 
@@ -76,11 +73,9 @@ TEST_F(LogsTest, ErrorsAreLoggedAndBoxedOneAtATimeExceptNumberZero401AndRemoteOn
     LogError(0, "Nothing");
     EXPECT_FALSE(home.exists("error.log"));
     LogError(401, "Sub Main Load");
-    LogError(13, "Memo - HandlePacket", ErrorNotice::LogOnly);
     EXPECT_FALSE(TrapErrors("Other", [] { throw std::runtime_error("x"); }));
     EXPECT_TRUE(TrapErrors("Fine", [] {}));
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 401 in Sub Main Load\r\n"
-                                          "[12/5/26 03:07:09 PM] 13 in Memo - HandlePacket\r\n"
                                           "[12/5/26 03:07:09 PM] 51 in Other\r\n");
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     const auto& box = doubles.boxes.shown().front();
@@ -93,9 +88,7 @@ TEST_F(LogsTest, ErrorsAreLoggedAndBoxedOneAtATimeExceptNumberZero401AndRemoteOn
     platform::ScopedOverride<platform::MessageBoxes> override(reentrant);
     LogError(53, "First");
     EXPECT_EQ(reentrant.shown, 1);
-    EXPECT_EQ(home.readFile("error.log").count("\r\n"), 9);
+    EXPECT_EQ(home.readFile("error.log").count("\r\n"), 8);
     LogError(53, "AfterTheBoxClosed");
     EXPECT_EQ(reentrant.shown, 2);
 }
-
-} // namespace

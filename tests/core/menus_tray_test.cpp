@@ -2,17 +2,13 @@
 #include "core/StatusIcons.h"
 #include "core/TrayIcon.h"
 
-#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
-#include <QTimer>
-
-namespace {
 
 // One menu as the user meets it: name=caption per item, [shortcut], * when
 // checked, ~ when disabled, (...) when hidden, "-" for a separator.
-QString shown(QMenu* menu)
+static QString shown(QMenu* menu)
 {
     QStringList items;
     for (QAction* a : menu->actions()) {
@@ -20,11 +16,8 @@ QString shown(QMenu* menu)
         if (!a->shortcut().isEmpty())
             text += '[' + a->shortcut().toString() + ']';
         text = (a->isChecked() ? "*" : "") + text;
-        if (!a->isVisible())
-            text = '(' + text + ')';
-        else if (!a->isEnabled()) // Qt reports every hidden action as disabled
-            text = '~' + text;
-        items << text;
+        // Qt reports every hidden action as disabled.
+        items << (!a->isVisible() ? '(' + text + ')' : a->isEnabled() ? text : '~' + text);
     }
     return menu->title() + ": " + items.join('|');
 }
@@ -65,8 +58,7 @@ TEST_F(MenusTest, TrayTipAndIconFollowTheStatusTheOptionIsStoredAndTheTrayBrings
     Form1 form;
     EXPECT_EQ(TrayIcon::tipFor(QString(100, 'x')).size(), 63);
     form.action("mnuMin")->trigger();
-    EXPECT_TRUE(doubles.tray.present());
-    EXPECT_EQ(ReadIni("StartUp", "Systray", ""), "True");
+    EXPECT_TRUE(doubles.tray.present() && ReadIni("StartUp", "Systray", "") == "True");
     for (const char* status : {"Online", "Offline"}) {
         Core().CurrentStatus = status;
         form.setStatusCaption(status);
@@ -75,8 +67,7 @@ TEST_F(MenusTest, TrayTipAndIconFollowTheStatusTheOptionIsStoredAndTheTrayBrings
                   (Core().CurrentStatus == "Online" ? OnlineIcon() : OfflineIcon()).cacheKey());
     }
     form.action("mnuMin")->trigger();
-    EXPECT_FALSE(doubles.tray.present());
-    EXPECT_EQ(ReadIni("StartUp", "Systray", ""), "False");
+    EXPECT_TRUE(!doubles.tray.present() && ReadIni("StartUp", "Systray", "") == "False");
     // Minimising hides into the tray; double click or Open brings it back, but not while the pop-up is open.
     form.action("mnuMin")->trigger();
     bool popupOpened = false;
@@ -87,18 +78,15 @@ TEST_F(MenusTest, TrayTipAndIconFollowTheStatusTheOptionIsStoredAndTheTrayBrings
     });
     doubles.tray.send(platform::kTrayRightButtonUp);
     EXPECT_TRUE(popupOpened && !form.isVisible());
-    for (const char* back : {"double click", "double click while shown", "Open"}) {
+    for (const auto& [back, minimiseFirst] : {std::pair{"double click", true}, {"double click while shown", false},
+                                              {"Open", true}}) {
         SCOPED_TRACE(back);
-        if (QByteArray(back) != "double click while shown") {
-            form.show();
-            form.showMinimized();
+        if (minimiseFirst) {
+            form.show(), form.showMinimized();
             QCoreApplication::processEvents();
             EXPECT_FALSE(form.isVisible());
         }
-        if (QByteArray(back) == "Open")
-            form.action("mnuOpen")->trigger();
-        else
-            doubles.tray.send(platform::kTrayLeftDoubleClick);
+        back[0] == 'O' ? form.action("mnuOpen")->trigger() : doubles.tray.send(platform::kTrayLeftDoubleClick);
         EXPECT_TRUE(form.isVisible() && !form.isMinimized());
     }
 }
@@ -113,14 +101,10 @@ TEST(NoNotificationArea, MinimisingLeavesTheWindowInTheTaskBarAndSaysWhyOnce)
     Form1 form;
     for (int toggle = 0; toggle < 3; ++toggle)
         form.action("mnuMin")->trigger();
-    form.show();
-    form.showMinimized();
+    form.show(), form.showMinimized();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(platform::trayArea().present());
+    EXPECT_TRUE(form.isVisible() && !platform::trayArea().present());
     const QString why = "This desktop has no notification area: minimising keeps the window in the task bar";
     EXPECT_EQ(form.action("mnuMin")->toolTip(), why);
     EXPECT_EQ(form.debugWindow()->text().count(why), 1);
 }
-
-} // namespace

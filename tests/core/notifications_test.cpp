@@ -1,13 +1,10 @@
 #include "CoreFixture.h"
-#include "core/AppHooks.h"
 #include "core/DesktopNotices.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
 #include <QtCore/qtestsupport_core.h>
-
-using namespace Qt::StringLiterals;
 
 // A notification service written for the test: records every Notify call.
 class RecordingService : public QObject {
@@ -35,12 +32,6 @@ protected:
         daemon.kill(), daemon.waitForFinished();
         Hooks() = AppHooks{};
     }
-    QDBusConnection startService()
-    {
-        QDBusConnection bus = QDBusConnection::connectToBus(address, u"service"_s);
-        bus.registerObject(kPath, &service, QDBusConnection::ExportAllSlots);
-        return bus.registerService(kName), bus;
-    }
     const QString kPath = u"/org/freedesktop/Notifications"_s, kName = u"org.freedesktop.Notifications"_s;
 
     TempHome home;
@@ -66,7 +57,9 @@ TEST_F(BusNotices, BalloonWithoutAServiceBusWithOneActionsOpenTheRightWindowAndT
     NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }));
     EXPECT_EQ(doubles.tray.balloons, QStringList{u"2 new mails|From Cy: Yo"_s});
-    QDBusConnection bus = startService();
+    QDBusConnection bus = QDBusConnection::connectToBus(address, u"service"_s);
+    bus.registerObject(kPath, &service, QDBusConnection::ExportAllSlots);
+    bus.registerService(kName);
     int mailboxShown = 0;
     Hooks().showMailbox = [&] { ++mailboxShown; };
     const struct { std::function<void()> notify; QStringList call; std::function<bool()> opened; } cases[] = {
