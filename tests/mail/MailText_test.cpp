@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(MailText, HeaderValuesDecode)
+TEST(MailText, HeaderValuesAndBodiesDecode)
 {
     const struct {
         QByteArray raw;
@@ -39,26 +39,22 @@ TEST(MailText, HeaderValuesDecode)
     if (QStringDecoder("ISO-8859-2").isValid()) {
         EXPECT_EQ(DecodeHeaderValue("=?ISO-8859-2?Q?=B3=F3d=BC?="), u"łódź"_s);
     }
-}
 
-TEST(MailText, BodiesDecodeByTransferEncodingAndCharset)
-{
+    SCOPED_TRACE("bodies, by transfer encoding and charset");
     const struct {
-        QByteArray headers;
-        QByteArray body;
+        QByteArray headers, body;
         QString shown;
-    } cases[] = {
+    } bodies[] = {
         {"Content-Type: text/plain; charset=\"UTF-8\"\r\nContent-Transfer-Encoding: base64\r\n",
          "w6TDtgpsaW5l\r\nAA==\r\n", u"äö\r\nline"_s},
         // Folded parameters; a name seen again, or after the blank line, does not count.
-        {"content-type: text/plain; format=flowed;\r\n\tcharset=iso-8859-1\r\nContent-Type: x; "
-         "charset=koi8-r\r\n"
+        {"content-type: text/plain; format=flowed;\r\n\tcharset=iso-8859-1\r\nContent-Type: x; charset=koi8-r\r\n"
          "Content-Transfer-Encoding: Quoted-Printable\r\n\r\nContent-Transfer-Encoding: base64\r\n",
          "caf=E9 =\r\nsoft=3D =zz\r\nnext\r\n", u"café soft= =zz\r\nnext\r\n"_s},
         {"Content-Type: text/plain\r\n", "Ren\xc3\xa9\r\nbare\rcr\n", u"René\r\nbare\r\ncr\r\n"_s},
         {"Content-Transfer-Encoding: 8bit\r\n", "caf\xe9\r\n", u"café\r\n"_s},
     };
-    for (const auto& c : cases)
+    for (const auto& c : bodies)
         EXPECT_EQ(DecodeBody(c.headers, c.body), c.shown) << c.body.toStdString();
 }
 
@@ -106,7 +102,7 @@ TEST(OutgoingMail, LineBreaksInFieldsCannotAddHeaders)
     }
 }
 
-TEST(OutgoingMail, NonAsciiTextIsEncodedAndFolded)
+TEST(OutgoingMail, NonAsciiTextIsEncodedAndFoldedAndAddressesParse)
 {
     const QString subject = u"Grüße aus Köln, 東京 und 🎉 "_s.repeated(6).trimmed();
     OutgoingMail m = mail(u"Jörg Müller <jm@example.net>"_s, subject, u"Grüße\n"_s + QString(1500, u'x'));
@@ -126,10 +122,8 @@ TEST(OutgoingMail, NonAsciiTextIsEncodedAndFolded)
     EXPECT_EQ(
         HeaderValue(PrepareMail(mail("b@x.org", "s", "Grüße"), kNow).message, "Content-Transfer-Encoding"),
         "8bit");
-}
 
-TEST(OutgoingMail, AddressFieldsParseAndRefuseWhatIsNoAddress)
-{
+    SCOPED_TRACE("address fields parse, and what is no address is refused");
     EXPECT_EQ(ParseAddressList(u"Ann <a@x.org>, b@y.org; \"Doe, John\" <j@z.org> c@w.org (Carl) d@v.org"_s),
               QStringList({"a@x.org", "b@y.org", "j@z.org", "c@w.org", "d@v.org"}));
     // To, Copy, return address: each row has one field that is no address.
