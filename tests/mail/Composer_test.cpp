@@ -174,21 +174,7 @@ TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
     }
 }
 
-TEST_F(ComposerTest, CloseShowsTheMailboxOnlyForAnsweredMail)
-{
-    for (const auto& [caption, mailboxShown] : {std::pair{"New Mail", true}, {"Send Mail", true},
-                                                {"Send New Mail", false}, {"Email Author", false}}) {
-        frmMail& c = Mail().composer();
-        c.setWindowTitle(QLatin1String(caption));
-        c.cmdControl_Click(4);
-        EXPECT_EQ(Mail().composerIfLoaded(), nullptr);
-        EXPECT_EQ(Mail().mailboxIfCreated() && Mail().mailboxIfCreated()->isVisible(), mailboxShown)
-            << caption;
-        Mail().reset();
-    }
-}
-
-TEST_F(ComposerTest, EmailAuthorFromTheDebugWindowOpensTheComposerFilled)
+TEST_F(ComposerTest, EmailAuthorOpensTheComposerFilledAndCloseShowsTheMailboxOnlyForAnswers)
 {
     debug.appendText(u"[01:02:03 PM]  last line\r\n"_s);
     debug.mnuEmail_Click();
@@ -202,6 +188,18 @@ TEST_F(ComposerTest, EmailAuthorFromTheDebugWindowOpensTheComposerFilled)
         << qPrintable(text);
     EXPECT_TRUE(c->SendTo->isVisibleTo(c) && !c->Picture1->isVisibleTo(c) && c->cmdControl[0]->isEnabled() &&
                 !c->cmdControl[2]->isEnabled());
+
+    // Close shows the mailbox only for answered mail.
+    for (const auto& [caption, mailboxShown] : {std::pair{"New Mail", true}, {"Send Mail", true},
+                                                {"Send New Mail", false}, {"Email Author", false}}) {
+        frmMail& w = Mail().composer();
+        w.setWindowTitle(QLatin1String(caption));
+        w.cmdControl_Click(4);
+        EXPECT_EQ(Mail().composerIfLoaded(), nullptr);
+        EXPECT_EQ(Mail().mailboxIfCreated() && Mail().mailboxIfCreated()->isVisible(), mailboxShown)
+            << caption;
+        Mail().reset();
+    }
 }
 
 TEST_F(ComposerTest, ReadViewShowsHeadersSavesTheMessageAndStoresTheSender)
