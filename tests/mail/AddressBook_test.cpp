@@ -2,16 +2,13 @@
 #include "MailCheckFixture.h"
 #include "mail/frmAddAddress.h"
 
-class AddressBookTest : public ::testing::Test {
+class AddressBookTest : public MailTest {
   protected:
     QString count() { return doubles.store.get("Ostrevan", "HVRN", "AddressBook", "missing"); }
     QString line(int key)
     {
-        return doubles.store.get(platform::kUserStoreApplication, "AddressBook", QString::number(key),
-                                 "missing");
+        return doubles.store.get(platform::kUserStoreApplication, "AddressBook", QString::number(key), "missing");
     }
-
-    PlatformDoubles doubles;
 };
 
 TEST_F(AddressBookTest, BothNumberingSchemesReadBack)
@@ -39,11 +36,11 @@ TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTarget)
     AddressBook::Save({"Ann <a@x.org>", "Bob <b@x.org>"});
     int listed = 2;
     for (int target : {0, 1, 7}) {
+        SCOPED_TRACE(target);
         std::vector<std::pair<int, QString>> picks;
         QWidget composer;
         composer.move(100, 100);
-        frmAddAddress w(
-            target, [&](int t, const QString& l) { picks.emplace_back(t, l); }, &composer);
+        frmAddAddress w(target, [&](int t, const QString& l) { picks.emplace_back(t, l); }, &composer);
         EXPECT_TRUE(w.windowTitle() == "Address Book" && w.isModal() && w.Text3->isHidden());
         EXPECT_EQ(w.pos(), QPoint(133, 166));
         ASSERT_EQ(w.List2->count(), listed);
@@ -72,8 +69,7 @@ TEST_F(AddressBookTest, CancelForgetsAndDoubleClickPicks)
 {
     AddressBook::Save({"Ann <a@x.org>"});
     QString picked = "none";
-    frmAddAddress w(
-        0, [&](int, const QString& l) { picked = l; }, nullptr);
+    frmAddAddress w(0, [&](int, const QString& l) { picked = l; }, nullptr);
     w.cmdControl[3]->click();
     w.cmdControl[1]->click();
     EXPECT_EQ(picked + count() + QString::number(w.result()), "none10");

@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QDir>
 
-class ComposerTest : public ::testing::Test {
+class ComposerTest : public MailTest {
   protected:
     void SetUp() override
     {
@@ -23,10 +23,8 @@ class ComposerTest : public ::testing::Test {
     frmMail& read(const QString& date, const QString& body, bool reply = false)
     {
         frmMail& c = Mail().composer();
-        c.lblFrom->setText(u"Cy <cy@example.test>"_s);
-        c.lblSubject->setText(u"Plans"_s);
-        c.lblDate->setText(date);
-        c.MessageText->setPlainText(body);
+        c.lblFrom->setText(u"Cy <cy@example.test>"_s), c.lblSubject->setText(u"Plans"_s);
+        c.lblDate->setText(date), c.MessageText->setPlainText(body);
         c.MailMsgNo = 1;
         c.Read();
         return reply ? (c.Reply(), c) : c;
@@ -35,9 +33,7 @@ class ComposerTest : public ::testing::Test {
     {
         SendNewMail();
         frmMail& c = *Mail().composerIfLoaded();
-        c.SendTo->setText(to);
-        c.Subject->setText(subject);
-        c.MessageText->setPlainText(text);
+        c.SendTo->setText(to), c.Subject->setText(subject), c.MessageText->setPlainText(text);
         return c;
     }
     QByteArray sentThrough(SmtpTestServer& server, frmMail& composer)
@@ -55,18 +51,21 @@ class ComposerTest : public ::testing::Test {
             .toUtf8();
     }
 
-    TempHome home;
-    PlatformDoubles doubles;
     frmDebug debug{nullptr};
     SmtpTestServer::Received sent;
 };
 
 const QByteArray kHead = "From: \"Anna Test\" <anna@example.test>\r\n";
-const QByteArray kTail = "Date: Sat, 05 Dec 2026 15:07:09 +0100\r\nMessage-ID: <ID>\r\nMIME-Version: 1.0\r\n"
-                         "Content-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 7bit\r\n"
-                         "X-Mailer: Halvorn v3.3\r\n\r\n";
+const QByteArray kTail = R"(Date: Sat, 05 Dec 2026 15:07:09 +0100
+Message-ID: <ID>
+MIME-Version: 1.0
+Content-Type: text/plain; charset=UTF-8
+Content-Transfer-Encoding: 7bit
+X-Mailer: Halvorn v3.3
 
-TEST_F(ComposerTest, NewMailAndQuotedReplyArriveExactlyAndCloseTheWindow)
+)"_ba.replace("\n", "\r\n");
+
+TEST_F(ComposerTest, MailArrivesExactlyAndHostileFieldsCannotAddHeadersOrRecipients)
 {
     SmtpTestServer server;
     home.writeFile(u"sig.txt"_s, "-- \nAnna\n");
@@ -83,17 +82,16 @@ TEST_F(ComposerTest, NewMailAndQuotedReplyArriveExactlyAndCloseTheWindow)
     EXPECT_TRUE(doubles.boxes.shown().at(0).text == u"Message sent successfully"_s &&
                 !Mail().composerIfLoaded());
 
+    SCOPED_TRACE("a quoted reply with the signature, no confirmation");
     Mail().settings().ChkCfmMsgSent = false;
     Mail().settings().txtSig = home.file(u"sig.txt"_s);
     EXPECT_EQ(sentThrough(server, read(u"Fri, 4 Dec 2026 09:00:00 +0000"_s, u"Meet at 10?\r\n"_s, true)),
               kHead + "To: \"Cy\" <cy@example.test>\r\nSubject: Re: Plans\r\n" + kTail +
                   "On 4 Dec 2026 09:00:00 +0000, you wrote:\r\n> Meet at 10?\r\n> \r\n\r\n-- \r\nAnna\r\n");
     EXPECT_TRUE(doubles.boxes.shown().size() == 1u && !Mail().composerIfLoaded());
-}
 
-TEST_F(ComposerTest, HostileFieldsCannotAddHeadersOrRecipientsAndTextArrivesIntact)
-{
-    SmtpTestServer server;
+    SCOPED_TRACE("hostile name and subject, 8-bit text");
+    Mail().settings().txtSig.clear();
     Mail().settings().txtUserName = u"Åsa\r\nBcc: spy@example.test"_s;
     frmMail& c = newMail(u"Bo <bo@example.test>, dee@example.test"_s, u"Grüße\r\nBcc: spy@example.test"_s,
                          u"café\n.hidden\n..two"_s);
@@ -107,24 +105,11 @@ TEST_F(ComposerTest, HostileFieldsCannotAddHeadersOrRecipientsAndTextArrivesInta
     EXPECT_FALSE(QByteArray(data).replace("\r\n", "").contains('\n')) << "bare line feed";
 }
 
-TEST_F(ComposerTest, AuthAndStartTlsWhenSetAndNoDialogueInTheLog)
+// Failures keep the message and say why; then AUTH over STARTTLS, with no dialogue in the log.
+TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
 {
     SmtpTestServer server({SmtpTestServer::Tls::StartTls, u"anna"_s, u"pw-Secret9"_s});
-    MailSettings& s = Mail().settings();
-    s.smtpTls = u"require"_s, s.smtpLogin = u"anna"_s, s.smtpPassword = u"pw-Secret9"_s;
-    // The throwaway certificate is refused while checked: TLS was spoken.
-    EXPECT_TRUE(sentThrough(server, newMail(u"bo@example.test"_s, u"S"_s, QString())).isEmpty());
-    s.tlsVerify = false;
-    EXPECT_FALSE(sentThrough(server, newMail(u"bo@example.test"_s, u"S"_s, QString())).isEmpty());
-    for (const char* secret : {"pw-Secret9", "CLIENT:", "SERVER:", "AUTH"})
-        EXPECT_FALSE(debug.text().contains(QLatin1String(secret))) << secret;
-}
-
-TEST_F(ComposerTest, FailuresKeepTheMessageAndSayWhy)
-{
-    SmtpTestServer server({SmtpTestServer::Tls::Off, u"anna"_s, u"right"_s});
-    const QString up = server.address();
-    const QString down = u"127.0.0.1:%1"_s.arg(FreeLoopbackPort());
+    const QString up = server.address(), down = u"127.0.0.1:%1"_s.arg(FreeLoopbackPort());
     const struct {
         QString host, to, password;
         bool smtpFailure;
@@ -132,13 +117,15 @@ TEST_F(ComposerTest, FailuresKeepTheMessageAndSayWhy)
                  {down, "bo@example.test", "", true},
                  {up, "reject@example.test", "", true},
                  {up, "bo@example.test", "wrong-Pw7", true}};
+    MailSettings& s = Mail().settings();
     for (const auto& k : cases) {
-        Mail().settings().smtpLogin = k.password.isEmpty() ? QString() : u"anna"_s;
-        Mail().settings().smtpPassword = k.password;
+        SCOPED_TRACE(qPrintable(k.to + k.host));
+        s.txtSendMailServer = k.host;
+        s.smtpLogin = k.password.isEmpty() ? QString() : u"anna"_s, s.smtpPassword = k.password;
         doubles.boxes.clear();
         frmMail& c = newMail(k.to, u"S"_s, u"kept text"_s);
         c.cmdControl_Click(0);
-        ASSERT_EQ(Mail().composerIfLoaded(), &c) << qPrintable(k.to + k.host);
+        ASSERT_EQ(Mail().composerIfLoaded(), &c);
         EXPECT_TRUE(c.isEnabled() && c.isVisible() && c.MessageText->toPlainText() == u"kept text"_s);
         ASSERT_EQ(doubles.boxes.shown().size(), 1u);
         const platform::MsgBoxRequest& box = doubles.boxes.shown()[0];
@@ -151,6 +138,14 @@ TEST_F(ComposerTest, FailuresKeepTheMessageAndSayWhy)
         EXPECT_FALSE(debug.text().contains(u"wrong-Pw7"_s));
     }
     EXPECT_TRUE(server.received().isEmpty());
+
+    s.smtpTls = u"require"_s, s.smtpLogin = u"anna"_s, s.smtpPassword = u"pw-Secret9"_s;
+    // The throwaway certificate is refused while checked: TLS was spoken.
+    EXPECT_TRUE(sentThrough(server, newMail(u"bo@example.test"_s, u"S"_s, QString())).isEmpty());
+    s.tlsVerify = false;
+    EXPECT_FALSE(sentThrough(server, newMail(u"bo@example.test"_s, u"S"_s, QString())).isEmpty());
+    for (const char* secret : {"pw-Secret9", "CLIENT:", "SERVER:", "AUTH"})
+        EXPECT_FALSE(debug.text().contains(QLatin1String(secret))) << secret;
 }
 
 TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
@@ -165,11 +160,11 @@ TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
         {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", true},
     };
     for (const auto& k : cases) {
-        // A folder in its place makes the scratch file impossible to write.
-        if (k.tmpBlocked)
+        SCOPED_TRACE(qPrintable(k.date));
+        if (k.tmpBlocked) // a folder in its place makes the scratch file impossible to write
             QDir(home.path()).mkdir(u"Mail.Tmp"_s);
         frmMail& c = read(k.date, k.body, true);
-        EXPECT_EQ(c.MessageText->toPlainText(), k.quoted) << qPrintable(k.date);
+        EXPECT_EQ(c.MessageText->toPlainText(), k.quoted);
         // Back to normal, and the scratch file gone, whichever way it was quoted.
         EXPECT_TRUE(c.MessageText->isEnabled() && c.SmtpStatus->text().isEmpty() &&
                     !QApplication::overrideCursor());
@@ -179,22 +174,7 @@ TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
     }
 }
 
-TEST_F(ComposerTest, CloseShowsTheMailboxOnlyForAnsweredMail)
-{
-    const std::pair<const char*, bool> cases[] = {
-        {"New Mail", true}, {"Send Mail", true}, {"Send New Mail", false}, {"Email Author", false}};
-    for (const auto& [caption, mailboxShown] : cases) {
-        frmMail& c = Mail().composer();
-        c.setWindowTitle(QLatin1String(caption));
-        c.cmdControl_Click(4);
-        EXPECT_EQ(Mail().composerIfLoaded(), nullptr);
-        EXPECT_EQ(Mail().mailboxIfCreated() && Mail().mailboxIfCreated()->isVisible(), mailboxShown)
-            << caption;
-        Mail().reset();
-    }
-}
-
-TEST_F(ComposerTest, EmailAuthorFromTheDebugWindowOpensTheComposerFilled)
+TEST_F(ComposerTest, EmailAuthorOpensTheComposerFilledAndCloseShowsTheMailboxOnlyForAnswers)
 {
     debug.appendText(u"[01:02:03 PM]  last line\r\n"_s);
     debug.mnuEmail_Click();
@@ -208,6 +188,18 @@ TEST_F(ComposerTest, EmailAuthorFromTheDebugWindowOpensTheComposerFilled)
         << qPrintable(text);
     EXPECT_TRUE(c->SendTo->isVisibleTo(c) && !c->Picture1->isVisibleTo(c) && c->cmdControl[0]->isEnabled() &&
                 !c->cmdControl[2]->isEnabled());
+
+    // Close shows the mailbox only for answered mail.
+    for (const auto& [caption, mailboxShown] : {std::pair{"New Mail", true}, {"Send Mail", true},
+                                                {"Send New Mail", false}, {"Email Author", false}}) {
+        frmMail& w = Mail().composer();
+        w.setWindowTitle(QLatin1String(caption));
+        w.cmdControl_Click(4);
+        EXPECT_EQ(Mail().composerIfLoaded(), nullptr);
+        EXPECT_EQ(Mail().mailboxIfCreated() && Mail().mailboxIfCreated()->isVisible(), mailboxShown)
+            << caption;
+        Mail().reset();
+    }
 }
 
 TEST_F(ComposerTest, ReadViewShowsHeadersSavesTheMessageAndStoresTheSender)

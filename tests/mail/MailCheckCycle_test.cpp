@@ -12,7 +12,7 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
         bool manual;
         int count;
         const char* newest;
-        bool launch, newSound, noneSound;
+        bool launch, newSound, noneSound; // the settings
         const char* clientPath;
         MsgAnswer answer;
         const char *boxText, *sound; // "" for none
@@ -20,28 +20,22 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
         int lastCount;
         const char *lastDate, *status;
     };
+    const auto Ok = MsgAnswer::Ok, Yes = MsgAnswer::Yes, No = MsgAnswer::No;
     const char* oldMail = "No new mail\r\nYou have 3 old messages\r\n\r\nWould you like to see old mail?";
+    const char *eNone = "Email Status: No New Mail", *eOld = "Email Status: No New Mail, You have 3 old messages",
+               *mNone = "Mail Status: No New Mail", *mNew = "Mail Status: New mail";
     const Row rows[] = {
-        {"manual empty, sound", true, 0, "", false, true, true, "", MsgAnswer::Ok, "", "/snd/none.wav", false,
-         false, false, 0, "D1", "Email Status: No New Mail"},
-        {"manual empty, box", true, 0, "", false, true, false, "", MsgAnswer::Ok, "No new mail", "", false,
-         false, false, 0, "D1", "Email Status: No New Mail"},
-        {"manual old, yes", true, 4, "D1", true, true, true, "m", MsgAnswer::Yes, oldMail, "", false, true,
-         false, 4, "D1", "Email Status: No New Mail, You have 3 old messages"},
-        {"manual old, no", true, 4, "D1", false, false, false, "", MsgAnswer::No, oldMail, "", false, false,
-         false, 4, "D1", "Email Status: No New Mail, You have 3 old messages"},
-        {"manual new", true, 4, "D2", true, true, true, "m", MsgAnswer::Ok, "", "", false, true, false, 4,
-         "D2", "Mail Status: New mail"},
-        {"auto empty", false, 0, "", false, true, true, "", MsgAnswer::Ok, "", "", false, false, false, 3,
-         "D1", "Mail Status: No New Mail"},
-        {"auto old", false, 4, "D1", false, true, true, "", MsgAnswer::Ok, "", "", false, false, false, 3,
-         "D1", "Mail Status: No New Mail"},
-        {"auto new, launch", false, 4, "D2", true, true, true, "mailer --inbox", MsgAnswer::Ok, "", "", false,
-         false, true, 4, "D2", "Mail Status: Checking Email"},
-        {"auto new, sound", false, 4, "D2", false, true, true, "mailer", MsgAnswer::Ok, "", "/snd/new.wav",
-         true, false, false, 4, "D2", "Mail Status: New mail"},
-        {"auto new, quiet", false, 5, "'", false, false, true, "", MsgAnswer::Ok, "", "", true, false, false,
-         5, "'", "Mail Status: New mail"},
+        {"manual empty, sound", 1, 0, "", 0, 1, 1, "", Ok, "", "/snd/none.wav", 0, 0, 0, 0, "D1", eNone},
+        {"manual empty, box", 1, 0, "", 0, 1, 0, "", Ok, "No new mail", "", 0, 0, 0, 0, "D1", eNone},
+        {"manual old, yes", 1, 4, "D1", 1, 1, 1, "m", Yes, oldMail, "", 0, 1, 0, 4, "D1", eOld},
+        {"manual old, no", 1, 4, "D1", 0, 0, 0, "", No, oldMail, "", 0, 0, 0, 4, "D1", eOld},
+        {"manual new", 1, 4, "D2", 1, 1, 1, "m", Ok, "", "", 0, 1, 0, 4, "D2", mNew},
+        {"auto empty", 0, 0, "", 0, 1, 1, "", Ok, "", "", 0, 0, 0, 3, "D1", mNone},
+        {"auto old", 0, 4, "D1", 0, 1, 1, "", Ok, "", "", 0, 0, 0, 3, "D1", mNone},
+        {"auto new, launch", 0, 4, "D2", 1, 1, 1, "mailer --inbox", Ok, "", "", 0, 0, 1, 4, "D2",
+         "Mail Status: Checking Email"},
+        {"auto new, sound", 0, 4, "D2", 0, 1, 1, "mailer", Ok, "", "/snd/new.wav", 1, 0, 0, 4, "D2", mNew},
+        {"auto new, quiet", 0, 5, "'", 0, 0, 1, "", Ok, "", "", 1, 0, 0, 5, "'", mNew},
     };
     frmPop3& mailbox = Mail().mailbox();
     for (const Row& r : rows) {
@@ -74,44 +68,11 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
     }
 }
 
-// The interval as typed decides the tick of the first check; an unusable
-// one becomes "10". Empty account fields are named one by one.
-TEST_F(CheckCycle, TicksCountToTheIntervalAndStopAtEmptyFields)
-{
-    const struct {
-        const char *typed, *after;
-        int minutes;
-    } intervals[] = {
-        {"", "10", 10}, {"0", "10", 10}, {"abc", "10", 10}, {"-4", "10", 10}, {" 3 min", " 3 min", 3}};
-    for (const auto& i : intervals) {
-        SCOPED_TRACE(i.typed);
-        check().MailTicks = 0;
-        Mail().settings().txtCount = QString::fromLatin1(i.typed);
-        doubles.boxes.clear();
-        int ticks = 0;
-        for (; doubles.boxes.shown().empty() && ticks < 2000; ++ticks)
-            check().Timer1_Timer();
-        EXPECT_EQ(ticks, i.minutes * 12);
-        EXPECT_EQ(Mail().settings().txtCount, QString::fromLatin1(i.after));
-    }
-    MailSettings& s = Mail().settings();
-    const std::pair<QString*, const char*> blanks[] = {{&s.txtHost, "POP3 Host Name Required"},
-                                                       {&s.txtlogin, "POP3 Login Name Required"},
-                                                       {&s.txtPass, "POP3 Password Required"}};
-    for (const auto& b : blanks) {
-        doubles.boxes.clear();
-        dueTick(true);
-        ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-        EXPECT_EQ(doubles.boxes.shown()[0].title + u'|' + doubles.boxes.shown()[0].text,
-                  kProgramName + u"|Please fill in the blanks.. "_s + QString::fromLatin1(b.second));
-        EXPECT_FALSE(check().CheckNow);
-        *b.first = u"filled"_s;
-    }
-}
-
 // A requested check waits while checking is off or the machine is off line,
-// and runs on the first tick that allows it.
-TEST_F(CheckCycle, ARequestWaitsForCheckingAndAnAddress)
+// and runs on the first tick that allows it. The interval as typed decides
+// the tick of the first check; an unusable one becomes "10". Empty account
+// fields are named one by one.
+TEST_F(CheckCycle, ARequestWaitsTicksCountToTheIntervalAndStopAtEmptyFields)
 {
     int lookups = 0, refreshes = 0;
     Hooks().startSock = [&] { ++lookups; };
@@ -135,4 +96,33 @@ TEST_F(CheckCycle, ARequestWaitsForCheckingAndAnAddress)
     check().Timer1_Timer();
     ASSERT_EQ(doubles.boxes.shown().size(), 1u); // the account is still empty
     EXPECT_FALSE(check().CheckNow);
+
+    const struct {
+        const char *typed, *after;
+        int minutes;
+    } intervals[] = {
+        {"", "10", 10}, {"0", "10", 10}, {"abc", "10", 10}, {"-4", "10", 10}, {" 3 min", " 3 min", 3}};
+    for (const auto& i : intervals) {
+        SCOPED_TRACE(i.typed);
+        check().MailTicks = 0;
+        Mail().settings().txtCount = QString::fromLatin1(i.typed);
+        doubles.boxes.clear();
+        int ticks = 0;
+        for (; doubles.boxes.shown().empty() && ticks < 2000; ++ticks)
+            check().Timer1_Timer();
+        EXPECT_EQ(ticks, i.minutes * 12);
+        EXPECT_EQ(Mail().settings().txtCount, QString::fromLatin1(i.after));
+    }
+    const std::pair<QString*, const char*> blanks[] = {{&s.txtHost, "POP3 Host Name Required"},
+                                                       {&s.txtlogin, "POP3 Login Name Required"},
+                                                       {&s.txtPass, "POP3 Password Required"}};
+    for (const auto& b : blanks) {
+        doubles.boxes.clear();
+        dueTick(true);
+        ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+        EXPECT_EQ(doubles.boxes.shown()[0].title + u'|' + doubles.boxes.shown()[0].text,
+                  kProgramName + u"|Please fill in the blanks.. "_s + QString::fromLatin1(b.second));
+        EXPECT_FALSE(check().CheckNow);
+        *b.first = u"filled"_s;
+    }
 }

@@ -30,10 +30,16 @@
 
 using namespace Qt::StringLiterals;
 
-// An offscreen main window with mail attached, a fresh program directory,
-// doubled platform services (the "You have mail" icon included) and mail
-// settings pointed at a real POP3 server when a test starts one.
-class MailCheckFixture : public ::testing::Test {
+// A fresh program directory and every platform service doubled.
+class MailTest : public ::testing::Test {
+  protected:
+    TempHome home;
+    PlatformDoubles doubles;
+};
+
+// With an offscreen main window with mail attached, the "You have mail" icon
+// doubled too, and mail settings pointed at a real POP3 server when a test starts one.
+class MailCheckFixture : public MailTest {
   protected:
     void SetUp() override
     {
@@ -92,8 +98,6 @@ class MailCheckFixture : public ::testing::Test {
                body;
     }
 
-    TempHome home;
-    PlatformDoubles doubles;
     platform::FakeTrayArea mailTray;
     platform::ScopedMailTrayOverride mailTrayOverride{mailTray};
     std::unique_ptr<Form1> form;

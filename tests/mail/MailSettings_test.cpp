@@ -10,67 +10,56 @@
 #include <QComboBox>
 #include <QSignalSpy>
 
-class MailSettingsTest : public ::testing::Test {
+class MailSettingsTest : public MailTest {
   protected:
     // Key names of a section of hvrn.ini in file order.
     QStringList keysOf(const char* section) const
     {
-        const QString file = QString::fromUtf8(home.readFile(QStringLiteral("hvrn.ini")));
-        const QString body =
-            file.section(QStringLiteral("[%1]").arg(QLatin1String(section)), 1).section(u'[', 0, 0);
+        const QString body = QString::fromUtf8(home.readFile("hvrn.ini"))
+                                 .section(u"[%1]"_s.arg(QLatin1String(section)), 1)
+                                 .section(u'[', 0, 0);
         QStringList keys;
-        for (const QString& line : body.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        for (const QString& line : body.split(u"\r\n"_s, Qt::SkipEmptyParts))
             keys.append(line.section(u'=', 0, 0));
         return keys;
     }
 
-    TempHome home;
-    PlatformDoubles doubles;
     MailSettings settings;
 };
 
-TEST_F(MailSettingsTest, FreshInstallLoadsDefaultsAndSavesEveryKeyInOrder)
+TEST_F(MailSettingsTest, FreshInstallSavesEveryKeyInOrderAndEveryValueRoundTrips)
 {
-    settings.ChkCfmMsgSent = false;
-    settings.chkSound[1] = true;
+    settings.ChkCfmMsgSent = false, settings.chkSound[1] = true;
     settings.LoadMailSettings();
     EXPECT_TRUE(settings.ChkCfmMsgSent && settings.chkCfmDel && settings.tlsVerify);
-    EXPECT_FALSE(settings.chkMail || settings.chkLnchEmail || settings.chkDelOnRead ||
-                 settings.chkDelOnReply || settings.chkSound[0] || settings.chkSound[1] ||
-                 settings.chkSound[2]);
-    EXPECT_EQ(settings.txtHost + settings.txtlogin + settings.txtCount + settings.txtSig +
-                  settings.txtSound[2],
-              "");
+    EXPECT_FALSE(settings.chkMail || settings.chkLnchEmail || settings.chkDelOnRead || settings.chkDelOnReply ||
+                 settings.chkSound[0] || settings.chkSound[1] || settings.chkSound[2]);
+    EXPECT_EQ(settings.txtHost + settings.txtlogin + settings.txtCount + settings.txtSig + settings.txtSound[2], "");
     EXPECT_EQ(settings.pop3TlsMode(), platform::MailTls::Off);
-    settings.txtPass = QStringLiteral("pop=secret\"");
+    settings.txtPass = "pop=secret\"";
     settings.SaveMail();
-    EXPECT_EQ(
-        (keysOf("Mail") + keysOf("Startup") + keysOf("Sounds")).join(u'|'),
-        "Enabled|Host|Login|Return Address|Interval|Exteranl Browser|Browser Enabled|User Name|SMTP Server|"
-        "Sig File|Delete On Read|Delete on Reply|Confirm Msg Sent|Confirm Delete|POP3 TLS|SMTP TLS|TLS "
-        "Verify|"
-        "SMTP Login|MailPass|SMTPPass|Mail-1 Enabled|Mail-1|Mail-2 Enabled|Mail-2|Mail-3 Enabled|Mail-3");
-    EXPECT_FALSE(home.readFile(QStringLiteral("hvrn.ini")).contains("secret"));
+    EXPECT_EQ((keysOf("Mail") + keysOf("Startup") + keysOf("Sounds")).join(u'|'),
+              "Enabled|Host|Login|Return Address|Interval|Exteranl Browser|Browser Enabled|User Name|"
+              "SMTP Server|Sig File|Delete On Read|Delete on Reply|Confirm Msg Sent|Confirm Delete|POP3 TLS|"
+              "SMTP TLS|TLS Verify|SMTP Login|MailPass|SMTPPass|Mail-1 Enabled|Mail-1|Mail-2 Enabled|Mail-2|"
+              "Mail-3 Enabled|Mail-3");
+    EXPECT_FALSE(home.readFile("hvrn.ini").contains("secret"));
     EXPECT_EQ(LoadStoredPassword("Startup", "Mailpass") + ReadIni("Mail", "Delete On Read", ""),
               settings.txtPass + "False");
-}
 
-TEST_F(MailSettingsTest, EveryValueRoundTripsExceptThePop3Password)
-{
+    SCOPED_TRACE("every value round-trips except the POP3 password");
     int n = 0;
-    for (QString* text :
-         {&settings.txtHost, &settings.txtlogin, &settings.txtReturnAddress, &settings.txtCount,
-          &settings.txtBrowser, &settings.txtUserName, &settings.txtSendMailServer, &settings.txtSig,
-          &settings.txtSound[0], &settings.txtSound[2], &settings.smtpLogin, &settings.smtpPassword,
-          &settings.txtPass})
-        *text = QStringLiteral("välue %1").arg(++n);
-    settings.pop3Tls = QStringLiteral("require");
-    settings.smtpTls = QStringLiteral("try");
-    for (bool* flag : {&settings.chkMail, &settings.chkLnchEmail, &settings.chkDelOnReply,
-                       &settings.chkSound[1], &settings.tlsVerify, &settings.ChkCfmMsgSent})
+    for (QString* text : {&settings.txtHost, &settings.txtlogin, &settings.txtReturnAddress, &settings.txtCount,
+                          &settings.txtBrowser, &settings.txtUserName, &settings.txtSendMailServer,
+                          &settings.txtSig, &settings.txtSound[0], &settings.txtSound[2], &settings.smtpLogin,
+                          &settings.smtpPassword, &settings.txtPass})
+        *text = u"välue %1"_s.arg(++n);
+    settings.pop3Tls = "require", settings.smtpTls = "try";
+    for (bool* flag : {&settings.chkMail, &settings.chkLnchEmail, &settings.chkDelOnReply, &settings.chkSound[1],
+                       &settings.tlsVerify, &settings.ChkCfmMsgSent})
         *flag = !*flag;
     settings.SaveMail();
-    const QByteArray saved = home.readFile(QStringLiteral("hvrn.ini"));
+    const QByteArray saved = home.readFile("hvrn.ini");
     EXPECT_FALSE(saved.contains("välue 12") || saved.contains("välue 13"));
 
     // What the loader reads, saved again, gives the same file: no key is lost.
@@ -83,21 +72,19 @@ TEST_F(MailSettingsTest, EveryValueRoundTripsExceptThePop3Password)
     EXPECT_EQ(loaded.smtpUser() + loaded.smtpPass(), "välue 11välue 12");
     loaded.txtPass = settings.txtPass;
     loaded.SaveMail();
-    EXPECT_EQ(home.readFile(QStringLiteral("hvrn.ini")), saved);
-    loaded.smtpLogin.clear(), loaded.smtpPassword.clear(), loaded.txtlogin = QStringLiteral(" pop ");
+    EXPECT_EQ(home.readFile("hvrn.ini"), saved);
+    loaded.smtpLogin.clear(), loaded.smtpPassword.clear(), loaded.txtlogin = " pop ";
     EXPECT_EQ(loaded.smtpUser() + loaded.smtpPass(), "popvälue 13");
 }
 
 TEST_F(MailSettingsTest, NumbersReadAsChecksAndABadCheckStopsTheLoader)
 {
-    home.writeFile(QStringLiteral("hvrn.ini"),
-                   "[Mail]\r\nHost=pop.one\r\nEnabled=1\r\nLogin=me\r\n"
-                   "Confirm Delete=0\r\nConfirm Msg Sent=maybe\r\nTLS Verify=0\r\n"
-                   "[Sounds]\r\nMail-2 Enabled=-1\r\n");
+    home.writeFile("hvrn.ini", "[Mail]\r\nHost=pop.one\r\nEnabled=1\r\nLogin=me\r\nConfirm Delete=0\r\n"
+                               "Confirm Msg Sent=maybe\r\nTLS Verify=0\r\n[Sounds]\r\nMail-2 Enabled=-1\r\n");
     settings.LoadMailSettings(); // the keys after the bad one keep their values
     EXPECT_TRUE(settings.chkMail && settings.chkCfmDel && settings.tlsVerify && !settings.chkSound[1]);
     EXPECT_EQ(settings.txtlogin, "me");
-    EXPECT_TRUE(home.readFile(QStringLiteral("error.log")).contains("13 in Load E-Mail Settings"));
+    EXPECT_TRUE(home.readFile("error.log").contains("13 in Load E-Mail Settings"));
 
     WriteIni("Mail", "Confirm Msg Sent", "1");
     settings.LoadMailSettings();
@@ -108,14 +95,15 @@ TEST_F(MailSettingsTest, NumbersReadAsChecksAndABadCheckStopsTheLoader)
               "TrueFalseTrue");
 }
 
-TEST_F(MailSettingsTest, EditsCountAtOnceCancelRestoresAndTheCloseBoxOnlyHides)
+TEST_F(MailSettingsTest, EditsCountAtOnceCancelRestoresAndEveryControlDoesItsPart)
 {
     WriteIni("Mail", "Host", "stored.host");
+    WriteIni("Sounds", "Mail-2 Enabled", "True");
     settings.LoadMailSettings();
     frmMailSetup w(settings);
     QWidget mainWindow;
     w.showSetup(&mainWindow);
-    w.txtHost->setText(QStringLiteral("edited.host")), w.txtPass->setText(QStringLiteral("typed"));
+    w.txtHost->setText("edited.host"), w.txtPass->setText("typed");
     w.cboSmtpTls->setCurrentIndex(2), w.chkTlsVerify->setChecked(false);
     EXPECT_EQ(settings.txtHost + settings.txtPass + settings.smtpTls, "edited.hosttypedrequire");
     EXPECT_FALSE(settings.tlsVerify);
@@ -132,29 +120,21 @@ TEST_F(MailSettingsTest, EditsCountAtOnceCancelRestoresAndTheCloseBoxOnlyHides)
     w.showSetup(&mainWindow), w.chkMail->setChecked(true), w.cmdControl[0]->click();
     EXPECT_TRUE(!w.isVisible() && mainWindow.isVisible());
     EXPECT_EQ(ReadIni("Mail", "Enabled", "") + LoadStoredPassword("Startup", "MailPass"), "Truetyped");
-}
 
-// Every control with its caption; the browse and play buttons use their
-// dialogs and the sound rule.
-TEST_F(MailSettingsTest, WindowControlsCaptionsDialogsAndSounds)
-{
-    WriteIni("Sounds", "Mail-2 Enabled", "True");
-    settings.LoadMailSettings();
-    frmMailSetup w(settings);
+    // Every control with its caption; the browse and play buttons use their
+    // dialogs and the sound rule.
     QStringList captions{w.windowTitle(), w.findChild<QWidget*>("fraPop3")->property("title").toString()};
-    for (const QString& name :
-         QStringLiteral("chkMail lblMinutes lblHost lblLogin lblPass lblSmtp lblReturn "
-                        "lblUserName lblSig cmdBrowseSig chkDelOnRead chkDelOnReply chkCfmDel "
-                        "ChkCfmMsgSent chkLnchEmail lblBrowser cmd_mail chkSound_0 chkSound_1 "
-                        "chkSound_2 cmdMailBrowse_2 cmdControl_0 cmdControl_1")
-             .split(u' '))
+    for (const QString& name : u"chkMail lblMinutes lblHost lblLogin lblPass lblSmtp lblReturn lblUserName lblSig "
+                               "cmdBrowseSig chkDelOnRead chkDelOnReply chkCfmDel ChkCfmMsgSent chkLnchEmail "
+                               "lblBrowser cmd_mail chkSound_0 chkSound_1 chkSound_2 cmdMailBrowse_2 "
+                               "cmdControl_0 cmdControl_1"_s.split(u' '))
         captions << w.findChild<QWidget*>(name)->property("text").toString();
     EXPECT_EQ(captions.join(u'|'),
-              "Email Setup| POP 3 E-mail Server |Check for new messages every|minute(s)|"
-              "Mail Server Address|POP3 Account|Password|SMTP Server Address|Return Address|"
-              "User Name|Signature File|...|Delete Message On Read|Delete Message On Reply|"
-              "Confirm Delete|Confirm Message Sent |Launch Email Client when new messages Arrive|"
-              "E-Mail Client Path:|&Browse|New Mail|No New Mail|Mail Deleted|...|&OK|&Cancel");
+              "Email Setup| POP 3 E-mail Server |Check for new messages every|minute(s)|Mail Server Address|"
+              "POP3 Account|Password|SMTP Server Address|Return Address|User Name|Signature File|...|"
+              "Delete Message On Read|Delete Message On Reply|Confirm Delete|Confirm Message Sent |"
+              "Launch Email Client when new messages Arrive|E-Mail Client Path:|&Browse|New Mail|No New Mail|"
+              "Mail Deleted|...|&OK|&Cancel");
     EXPECT_EQ(w.cmdBrowseSig->toolTip() + w.cmd_mail->toolTip() + w.cmdMailPlay[1]->toolTip(),
               "Browse for FileSelect Email ReaderPlay Sound");
     EXPECT_EQ(w.txtPass->echoMode() + w.txtSmtpPass->echoMode(), 2 * QLineEdit::Password);
@@ -162,20 +142,18 @@ TEST_F(MailSettingsTest, WindowControlsCaptionsDialogsAndSounds)
     w.chkSound[0]->click();
     EXPECT_TRUE(w.cmdMailBrowse[0]->isEnabled() && settings.chkSound[0]);
 
-    w.txtSig->setText(QStringLiteral("/old/sig.txt"));
-    doubles.dialogs.setNextResult(QStringLiteral("/snd/new.wav")), w.cmdMailBrowse[1]->click();
-    doubles.dialogs.setNextResult(QStringLiteral("/bin/reader")), w.cmd_mail->click();
+    w.txtSig->setText("/old/sig.txt");
+    doubles.dialogs.setNextResult("/snd/new.wav"), w.cmdMailBrowse[1]->click();
+    doubles.dialogs.setNextResult("/bin/reader"), w.cmd_mail->click();
     w.cmdBrowseSig->click(); // cancelled
-    EXPECT_EQ(settings.txtSound[1] + settings.txtBrowser + settings.txtSig,
-              "/snd/new.wav/bin/reader/old/sig.txt");
+    EXPECT_EQ(settings.txtSound[1] + settings.txtBrowser + settings.txtSig, "/snd/new.wav/bin/reader/old/sig.txt");
     const auto& shown = doubles.dialogs.shown();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].request.title + shown[0].request.qtFilter,
               kSoundDialogTitle + ConvertDialogFilter(kSoundDialogFilter));
-    EXPECT_EQ(shown[1].request.title + shown[1].request.qtFilter,
+    EXPECT_EQ(shown[1].request.title + shown[1].request.qtFilter + shown[1].request.startDirectory,
               "Browse for Email Reader" +
-                  ConvertDialogFilter("Excutable files (*.exe)|*.exe|All files (*.*)|*.*"));
-    EXPECT_EQ(shown[1].request.startDirectory, home.path());
+                  ConvertDialogFilter("Excutable files (*.exe)|*.exe|All files (*.*)|*.*") + home.path());
     EXPECT_EQ(shown[2].request.title + shown[2].request.qtFilter,
               "Select Signature File" + ConvertDialogFilter("All files (*.*)|*.*"));
 

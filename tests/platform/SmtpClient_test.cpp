@@ -13,18 +13,18 @@ const QByteArray kMessage = "From: \"Ann\" <ann@example.org>\r\nTo: bob@example.
                             "X-Mailer: Halvorn v3.3\r\n\r\n.a line that starts with a dot\r\n..two\r\n"
                             "caf\xc3\xa9\r\n.\r\nend\r\n";
 
+// A client set to send kMessage through server, with everything it reported.
 struct SmtpSession {
-    explicit SmtpSession(const SmtpTestServer::Options& options) : server(options)
+    SmtpSession(const SmtpTestServer& server, bool implicit = false)
     {
-        client.host = (options.tls == Tls::Implicit ? u"smtps://"_s : QString()) + server.address();
+        client.host = (implicit ? u"smtps://"_s : QString()) + server.address();
         client.mailFrom = u"ann@example.org"_s;
         client.recipients = QStringList{u"bob@example.org"_s, u" carol@example.org "_s};
         client.message = kMessage;
         client.verifyPeer = false;
         QObject::connect(&client, &platform::SmtpClient::PITrail,
                          [this](int type, const QString& text) { trail << u"%1 %2"_s.arg(type).arg(text); });
-        QObject::connect(&client, &platform::SmtpClient::Error,
-                         [this](int, const QString& t) { errors << t; });
+        QObject::connect(&client, &platform::SmtpClient::Error, [this](int, const QString& t) { errors << t; });
     }
     bool send()
     {
@@ -33,7 +33,6 @@ struct SmtpSession {
         return sent;
     }
 
-    SmtpTestServer server;
     platform::SmtpClient client;
     QStringList trail, errors;
 };
@@ -42,23 +41,21 @@ struct SmtpSession {
 
 TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
 {
-    struct Case {
+    const struct {
         SmtpTestServer::Options server;
         QString user;
         MailTls tls;
-    };
-    for (const Case& c : {Case{{}, {}, MailTls::Off}, Case{{Tls::StartTls, {}, {}}, {}, MailTls::Require},
-                          Case{{Tls::Implicit, {}, {}}, {}, MailTls::Off},
-                          Case{{Tls::Off, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Off},
-                          Case{{Tls::StartTls, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Try},
-                          // A server without AUTH takes the mail without a login.
-                          Case{{}, u"joe"_s, MailTls::Off}}) {
-        SmtpSession s(c.server);
-        s.client.user = c.user;
-        s.client.password = u"pa55"_s;
-        s.client.tls = c.tls;
+    } cases[] = {{{}, {}, MailTls::Off}, {{Tls::StartTls, {}, {}}, {}, MailTls::Require},
+                 {{Tls::Implicit, {}, {}}, {}, MailTls::Off}, {{Tls::Off, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Off},
+                 {{Tls::StartTls, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Try},
+                 {{}, u"joe"_s, MailTls::Off}}; // a server without AUTH takes the mail without a login
+    const QString wire = QString::fromLatin1(QByteArray("\0joe\0pa55", 9).toBase64());
+    for (const auto& c : cases) {
+        SmtpTestServer server(c.server);
+        SmtpSession s(server, c.server.tls == Tls::Implicit);
+        s.client.user = c.user, s.client.password = u"pa55"_s, s.client.tls = c.tls;
         ASSERT_TRUE(s.send()) << s.errors.join(u'\n').toStdString() << s.trail.join(u'\n').toStdString();
-        const auto received = s.server.received();
+        const auto received = server.received();
         ASSERT_EQ(received.size(), 1);
         EXPECT_EQ(received[0].from + u'>' + received[0].recipients.join(u' '),
                   u"ann@example.org>bob@example.org carol@example.org"_s);
@@ -66,7 +63,6 @@ TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
         EXPECT_EQ(s.trail.filter(u"235 "_s).size(), c.server.user.isEmpty() ? 0 : 1)
             << s.trail.join(u'\n').toStdString();
         EXPECT_EQ(s.trail.filter(u"STARTTLS"_s).isEmpty(), c.tls == MailTls::Off);
-        const QString wire = QString::fromLatin1(QByteArray("\0joe\0pa55", 9).toBase64());
         for (const QString& line : s.trail)
             EXPECT_FALSE(line.contains(u"pa55"_s) || line.contains(wire)) << line.toStdString();
         EXPECT_TRUE(s.trail.contains(u"2 Connected."_s));
@@ -76,24 +72,22 @@ TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
 
 TEST(SmtpClient, RefusalsAreErrorsThatSayWhy)
 {
-    struct Case {
+    SmtpTestServer server({Tls::Off, u"joe"_s, u"pa55"_s});
+    const struct {
         QString recipient, user, password, host, expected;
-    };
-    for (const Case& c :
-         {Case{u"reject@example.org"_s, {}, {}, {}, u"550"_s},
-          Case{u"bob@example.org"_s, u"joe"_s, u"wrong"_s, {}, u"Login refused"_s},
-          Case{u"bob@example.org"_s, {}, {}, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort()), u"connect"_s},
-          Case{u"bob@example.org"_s, {}, {}, u"smtp://bad host"_s, u"Bad SMTP server name"_s},
-          Case{u"bob>@example.org"_s, {}, {}, {}, u"Bad recipient"_s}}) {
-        SmtpSession s({Tls::Off, u"joe"_s, u"pa55"_s});
-        s.client.recipients = QStringList{c.recipient};
-        s.client.user = c.user;
-        s.client.password = c.password;
+    } cases[] = {{u"reject@example.org"_s, {}, {}, {}, u"550"_s},
+                 {u"bob@example.org"_s, u"joe"_s, u"wrong"_s, {}, u"Login refused"_s},
+                 {u"bob@example.org"_s, {}, {}, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort()), u"connect"_s},
+                 {u"bob@example.org"_s, {}, {}, u"smtp://bad host"_s, u"Bad SMTP server name"_s},
+                 {u"bob>@example.org"_s, {}, {}, {}, u"Bad recipient"_s}};
+    for (const auto& c : cases) {
+        SmtpSession s(server);
+        s.client.recipients = QStringList{c.recipient}, s.client.user = c.user, s.client.password = c.password;
         if (!c.host.isEmpty())
             s.client.host = c.host;
         EXPECT_FALSE(s.send());
         ASSERT_EQ(s.errors.size(), 1);
         EXPECT_TRUE(s.errors[0].contains(c.expected)) << s.errors[0].toStdString();
-        EXPECT_TRUE(s.server.received().isEmpty());
     }
+    EXPECT_TRUE(server.received().isEmpty());
 }

@@ -9,6 +9,8 @@
 #include "platform/doubles/ScriptedFileDialogs.h"
 #include "platform/doubles/ScriptedMessageBoxes.h"
 
+#include <tuple>
+
 // Every platform service replaced by its double for one test, with a fixed
 // clock at 3:07:09 PM on 5 December 2026.
 struct PlatformDoubles {
@@ -21,12 +23,9 @@ struct PlatformDoubles {
     platform::FakeTrayArea tray;
     platform::RecordingNotifier notices;
 
-    platform::ScopedOverride<platform::Clock> clockOverride{clock};
-    platform::ScopedOverride<platform::MessageBoxes> boxesOverride{boxes};
-    platform::ScopedOverride<platform::FileDialogProvider> dialogsOverride{dialogs};
-    platform::ScopedOverride<platform::Desktop> desktopOverride{desktop};
-    platform::ScopedOverride<platform::UserStore> storeOverride{store};
-    platform::ScopedOverride<platform::SoundDevice> soundOverride{sound};
-    platform::ScopedOverride<platform::TrayArea> trayOverride{tray};
-    platform::ScopedOverride<platform::Notifier> noticesOverride{notices};
+    template <class... Services>
+    using Overrides = std::tuple<platform::ScopedOverride<Services>...>;
+    Overrides<platform::Clock, platform::MessageBoxes, platform::FileDialogProvider, platform::Desktop,
+              platform::UserStore, platform::SoundDevice, platform::TrayArea, platform::Notifier>
+        overrides{clock, boxes, dialogs, desktop, store, sound, tray, notices};
 };
