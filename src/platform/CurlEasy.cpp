@@ -26,15 +26,19 @@ namespace {
 
 const QByteArray kMasked = QByteArrayLiteral("**********");
 
+// The wait between rounds of a transfer: at most what curl_easy_perform
+// waits, and a short nap when libcurl has nothing to watch (see perform).
+constexpr int kLongestWaitMilliseconds = 1000;
+constexpr int kNothingToWatchMilliseconds = 2;
+
 } // namespace
 
 CurlEasy::~CurlEasy()
 {
-    if (easy_) {
+    if (easy_)
         // No time left to wait for a polite goodbye.
         curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT, 2L);
-        curl_easy_cleanup(easy_);
-    }
+    close();
 }
 
 bool CurlEasy::open(const Limits& limits, std::shared_ptr<const std::atomic<bool>> abort, LineSink lines,
@@ -65,9 +69,64 @@ bool CurlEasy::open(const Limits& limits, std::shared_ptr<const std::atomic<bool
 
 void CurlEasy::close()
 {
+    // The kept connection lives in the multi handle: it goes first, while the
+    // easy handle whose callbacks it may still call is alive.
+    if (multi_)
+        curl_multi_cleanup(multi_);
+    multi_ = nullptr;
     if (easy_)
         curl_easy_cleanup(easy_);
     easy_ = nullptr;
+}
+
+CURLcode CurlEasy::perform()
+{
+    if (!multi_ && !(multi_ = curl_multi_init()))
+        return CURLE_OUT_OF_MEMORY;
+    if (curl_multi_add_handle(multi_, easy_) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    CURLcode result = CURLE_OK;
+    for (bool done = false; !done;) {
+        int running = 0;
+        CURLMcode status = curl_multi_perform(multi_, &running);
+        int left = 0;
+        while (const CURLMsg* message = curl_multi_info_read(multi_, &left))
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
+                result = message->data.result;
+                done = true;
+            }
+        if (!done && status == CURLM_OK && running)
+            status = curl_multi_poll(multi_, nullptr, 0, nextWaitMilliseconds(), nullptr);
+        if (!done && status != CURLM_OK) {
+            result = status == CURLM_OUT_OF_MEMORY ? CURLE_OUT_OF_MEMORY : CURLE_BAD_FUNCTION_ARGUMENT;
+            done = true;
+        }
+        done = done || !running;
+    }
+    curl_multi_remove_handle(multi_, easy_);
+    return result;
+}
+
+int CurlEasy::nextWaitMilliseconds() const
+{
+    // libcurl 7.88 can reach a state with no socket to watch and no timer set:
+    // on a reused FTP connection whose passive-mode reply came in at once, it
+    // opens the data connection only on its next round. curl_easy_perform then
+    // sleeps a whole second first, so such a state gets a short nap instead.
+    fd_set reading;
+    fd_set writing;
+    fd_set failing;
+    FD_ZERO(&reading);
+    FD_ZERO(&writing);
+    FD_ZERO(&failing);
+    int highest = -1;
+    long timer = -1;
+    curl_multi_fdset(multi_, &reading, &writing, &failing, &highest);
+    curl_multi_timeout(multi_, &timer);
+    if (highest < 0 && (timer < 0 || timer > kNothingToWatchMilliseconds))
+        return kNothingToWatchMilliseconds;
+    // libcurl shortens this to its own next timer.
+    return kLongestWaitMilliseconds;
 }
 
 void CurlEasy::quitAndClose(const std::function<void(CURL*)>& prepare)

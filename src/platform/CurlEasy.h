@@ -52,6 +52,9 @@ class CurlEasy {
     // TLS asked for after a plain-text start; nothing when off.
     void setStartTls(StartTls startTls);
     CURL* handle() const { return easy_; }
+    // Runs one transfer on the handle, like curl_easy_perform, and keeps the
+    // connection for the next one.
+    CURLcode perform();
     bool isOpen() const { return easy_ != nullptr; }
 
     void clearError() { errorText_[0] = 0; }
@@ -66,9 +69,11 @@ class CurlEasy {
 
   private:
     static int debug(CURL*, curl_infotype kind, char* data, size_t size, void* self);
+    int nextWaitMilliseconds() const;
     static int progress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent);
 
     CURL* easy_ = nullptr;
+    CURLM* multi_ = nullptr; // owns the connection kept between transfers
     char errorText_[CURL_ERROR_SIZE] = {};
     std::shared_ptr<const std::atomic<bool>> abort_;
     LineSink lines_;

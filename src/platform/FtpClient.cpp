@@ -277,7 +277,7 @@ bool FtpClient::visit(const QString& folderUrl)
     Job job{[url](Session& s) {
         curl_easy_setopt(s.curl.handle(), CURLOPT_URL, url.constData());
         curl_easy_setopt(s.curl.handle(), CURLOPT_NOBODY, 1L);
-        return curl_easy_perform(s.curl.handle());
+        return s.curl.perform();
     }};
     return run(job);
 }
@@ -328,7 +328,7 @@ bool FtpClient::store()
         curl_easy_setopt(s.curl.handle(), CURLOPT_READFUNCTION, &FtpCallbacks::read);
         curl_easy_setopt(s.curl.handle(), CURLOPT_READDATA, &s);
         curl_easy_setopt(s.curl.handle(), CURLOPT_INFILESIZE_LARGE, size);
-        const CURLcode result = curl_easy_perform(s.curl.handle());
+        const CURLcode result = s.curl.perform();
         curl_easy_setopt(s.curl.handle(), CURLOPT_UPLOAD, 0L);
         return result;
     }};
@@ -367,7 +367,7 @@ void FtpClient::quit()
             curl_easy_setopt(s.curl.handle(), CURLOPT_NOBODY, 1L);
             curl_easy_setopt(s.curl.handle(), CURLOPT_QUOTE, quote);
             curl_easy_setopt(s.curl.handle(), CURLOPT_FORBID_REUSE, 1L);
-            curl_easy_perform(s.curl.handle());
+            s.curl.perform();
             curl_easy_setopt(s.curl.handle(), CURLOPT_QUOTE, nullptr);
             curl_slist_free_all(quote);
         }
