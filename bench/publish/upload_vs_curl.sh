@@ -10,7 +10,7 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/../.." && pwd)"
 . "$top/scripts/packages.sh"
 ensure_packages $HALVORN_BENCH_PACKAGES
-bin="$top/build/bench/publish_bench"
+bin="${PUBLISH_BENCH:-$top/build/bench/publish_bench}" # another build to compare with
 [ -x "$bin" ] || { echo "build first: cmake --build build --target publish_bench" >&2; exit 2; }
 rounds="${ROUNDS:-6}"
 work="$(mktemp -d)"
