@@ -26,9 +26,11 @@ theirs=(curl -s --user tester:secret -T "$work/page.bin" "ftp://127.0.0.1:$port/
 for round in $(seq "$rounds"); do
   first=(-n halvorn "${ours[*]}" -n curl "${theirs[*]}")
   [ $((round % 2)) -eq 0 ] && first=(-n curl "${theirs[*]}" -n halvorn "${ours[*]}")
-  hyperfine -N --warmup 1 --runs 4 --export-json "$work/r$round.json" "${first[@]}" >/dev/null 2>&1
+  hyperfine -N --prepare "sleep 0.1" --warmup 1 --runs 4 --export-json "$work/r$round.json" "${first[@]}" >/dev/null 2>&1
   for _ in 1 2; do
+    sleep 0.1
     PUBLISH_BENCH_STEPS=1 "${ours[@]}" | awk '/^connect_us/ {print "halvorn", ($2 + $4) / 1000}' >> "$work/session.txt"
+    sleep 0.1
     "${theirs[@]}" -w 'curl %{time_total}\n' | awk '{print $1, $2 * 1000}' >> "$work/session.txt"
   done
 done

@@ -362,14 +362,12 @@ void FtpClient::quit()
     const QByteArray url = remoteUrl(target_, QString(), QString()).toUtf8();
     Job job{[url, ftp](Session& s) {
         if (ftp && s.curl.connectionUp()) {
-            curl_slist* quote = curl_slist_append(nullptr, "QUIT");
+            // A transfer of nothing on a connection that may not be kept:
+            // libcurl closes it at once with its own QUIT, one on the wire.
             curl_easy_setopt(s.curl.handle(), CURLOPT_URL, url.constData());
             curl_easy_setopt(s.curl.handle(), CURLOPT_NOBODY, 1L);
-            curl_easy_setopt(s.curl.handle(), CURLOPT_QUOTE, quote);
             curl_easy_setopt(s.curl.handle(), CURLOPT_FORBID_REUSE, 1L);
             s.curl.perform();
-            curl_easy_setopt(s.curl.handle(), CURLOPT_QUOTE, nullptr);
-            curl_slist_free_all(quote);
         }
         s.curl.close();
         return CURLE_OK;
