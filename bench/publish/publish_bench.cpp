@@ -46,6 +46,9 @@ int upload(const QStringList& a)
     client.password = a[2];
     client.localFile = a[3];
     client.remoteFile = a.size() > 4 ? a[4] : QStringLiteral("bench.bin");
+    QObject::connect(&client, &platform::FtpClient::Error, [](int number, const QString& text) {
+        std::fprintf(stderr, "error %d: %s\n", number, qPrintable(text));
+    });
     qint64 worstLateMs = 0;
     QElapsedTimer since;
     QTimer tick;

@@ -1,7 +1,5 @@
 #include "platform/CurlWorker.h"
 
-#include "platform/OffGuiThread.h"
-
 #include <QTimer>
 
 namespace platform {
@@ -25,7 +23,7 @@ CURLcode CurlWorker::run(const std::function<CURLcode()>& job)
     QTimer delivery;
     QObject::connect(&delivery, &QTimer::timeout, owner_, [this] { flush(); });
     delivery.start(kDeliveryMilliseconds);
-    RunOffGuiThread([&] { result = job(); }, [this] { abort_->store(true); });
+    thread_.run([&] { result = job(); }, [this] { abort_->store(true); });
     delivery.stop();
     running_ = false;
     flush();

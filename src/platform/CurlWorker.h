@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WorkerThread.h"
+
 #include <QObject>
 
 #include <curl/curl.h>
@@ -12,8 +14,9 @@
 
 namespace platform {
 
-// Runs one network job at a time on a worker thread while the calling
-// (GUI) thread waits in a local event loop, so window events keep flowing.
+// Runs one network job at a time on the owner's worker thread while the
+// calling (GUI) thread waits in a local event loop, so window events keep
+// flowing.
 // Events the job posts come back to the owner's thread in order, gathered
 // into batches delivered every few milliseconds and when the job ends.
 // When the wait ends early (the application quits) the abort flag is set,
@@ -44,6 +47,7 @@ class CurlWorker {
     std::mutex lock_;
     std::vector<std::function<void()>> pending_;
     bool running_ = false;
+    WorkerThread thread_; // last: joined before the rest goes
 };
 
 } // namespace platform

@@ -1,0 +1,28 @@
+#include "platform/WorkerThread.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+TEST(WorkerThread, CallsRunOnOneParkedThreadAndOnlyAQuittingApplicationEndsTheWaitEarly)
+{
+    platform::WorkerThread worker;
+    std::set<std::thread::id> threads;
+    int endedEarly = 0;
+    // Quick calls race the worker's hand-back against the caller's wait.
+    for (int i = 0; i < 2000; ++i)
+        worker.run([&] { threads.insert(std::this_thread::get_id()); }, [&] { ++endedEarly; });
+    EXPECT_EQ(endedEarly, 0);
+    ASSERT_EQ(threads.size(), 1u);
+    EXPECT_NE(*threads.begin(), std::this_thread::get_id());
+
+    // A call made from inside the wait for another still runs, on a thread of its own.
+    std::thread::id inner;
+    QTimer::singleShot(0, [&] { worker.run([&] { inner = std::this_thread::get_id(); }, [] {}); });
+    worker.run([] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }, [&] { ++endedEarly; });
+    EXPECT_NE(inner, std::thread::id());
+    EXPECT_FALSE(threads.count(inner) || inner == std::this_thread::get_id());
+    EXPECT_EQ(endedEarly, 0);
+}
