@@ -35,8 +35,8 @@ constexpr int kNothingToWatchMilliseconds = 2;
 
 CurlEasy::~CurlEasy()
 {
+    // No time left to wait for a polite goodbye.
     if (easy_)
-        // No time left to wait for a polite goodbye.
         curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT, 2L);
     close();
 }

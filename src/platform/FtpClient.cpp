@@ -356,14 +356,14 @@ void FtpClient::quit()
         }
         return;
     }
-    // QUIT goes out as an ordinary command so that it and the server's
-    // goodbye reach the trail; the connection is then closed, not kept.
+    // QUIT goes out while a transfer of this handle runs, so that it and the
+    // server's goodbye reach the trail; the connection is then closed, not kept.
     const bool ftp = target_.scheme != FtpTarget::Scheme::Sftp;
     const QByteArray url = remoteUrl(target_, QString(), QString()).toUtf8();
     Job job{[url, ftp](Session& s) {
         if (ftp && s.curl.connectionUp()) {
             // A transfer of nothing on a connection that may not be kept:
-            // libcurl closes it at once with its own QUIT, one on the wire.
+            // libcurl ends it at once with its own QUIT, the only one sent.
             curl_easy_setopt(s.curl.handle(), CURLOPT_URL, url.constData());
             curl_easy_setopt(s.curl.handle(), CURLOPT_NOBODY, 1L);
             curl_easy_setopt(s.curl.handle(), CURLOPT_FORBID_REUSE, 1L);
