@@ -6,7 +6,10 @@
 #     each page); reports the ratio (target: memo >= 50 % of nginx);
 #  2. memory growth with 1000 idle connections open (target < 50 MB RSS);
 #  3. the longest stall of the memo server's event loop during all of it
-#     (target < 50 ms).
+#     (target < 50 ms);
+#  4. system calls per connection: strace counts every call of the server
+#     process during a fixed number of new-connection requests for the
+#     not-found page (target <= 10, as nginx); skipped without strace.
 # Usage: bench/memo_bench.sh [seconds per wrk run, default 10]
 # MEMO_BENCH_ENV="env NAME=value" runs the memo server with extra environment.
 set -euo pipefail
@@ -105,6 +108,39 @@ nginx_nf="$(rate -s "$work/close.lua" "http://127.0.0.1:$nginx_port/notfound.htm
 memo_busy="$(rate -s "$work/busy.lua" "http://127.0.0.1:$memo_port/memo/")"
 nginx_busy="$(rate -s "$work/close.lua" "http://127.0.0.1:$nginx_port/busy.html")"
 
+# System calls per connection: a fixed number of new-connection requests for
+# the not-found page from 32 concurrent clients, as wrk makes them, with
+# strace counting every call of the server process meanwhile.
+syscall_connections=4000
+syscalls="strace missing"
+if command -v strace >/dev/null 2>&1; then
+  strace -f -c -S calls -U calls,errors,name -o "$work/strace.txt" -p "$memo_pid" 2>/dev/null &
+  strace_pid=$!
+  pids+=("$strace_pid")
+  sleep 1
+  /usr/bin/python3 - "$memo_port" "$syscall_connections" <<'PY'
+import socket, sys, threading
+port, total, clients = int(sys.argv[1]), int(sys.argv[2]), 32
+def client():
+    for _ in range(total // clients):
+        with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
+            s.sendall(b"OPTIONS / HTTP/1.0\r\n\r\n")
+            while s.recv(65536):
+                pass
+threads = [threading.Thread(target=client) for _ in range(clients)]
+for t in threads: t.start()
+for t in threads: t.join()
+PY
+  kill -INT "$strace_pid"; wait "$strace_pid" 2>/dev/null || true
+  calls="$(awk '$NF == "total" {print $1}' "$work/strace.txt")"
+  if [ -n "$calls" ]; then
+    syscalls="$(/usr/bin/python3 -c "import sys; print(f'{int(sys.argv[1])/int(sys.argv[2]):.1f}')" "$calls" "$syscall_connections")"
+    busiest="$(awk -v n="$syscall_connections" '$NF != "total" && $1 ~ /^[0-9]+$/ {printf "%s %.1f, ", $NF, $1 / n}' \
+      "$work/strace.txt" | sed 's/, $//')"
+    syscalls="$syscalls ($calls calls for $syscall_connections connections: $busiest)"
+  fi
+fi
+
 rss() { awk '/VmRSS/ {print $2}' "/proc/$memo_pid/status"; }
 before="$(rss)"
 /usr/bin/python3 - "$memo_port" <<'PY' &
@@ -129,3 +165,4 @@ echo "not-found page: memo server ${memo_nf} req/s, nginx ${nginx_nf} req/s, rat
 echo "busy page:      memo server ${memo_busy} req/s, nginx ${nginx_busy} req/s, ratio $(ratio "$memo_busy" "$nginx_busy") (target >= 50 %)"
 echo "1000 idle connections (${held} held by the server): RSS ${before} kB -> ${during} kB, growth $(( (during - before) / 1024 )) MB (target < 50 MB)"
 echo "longest event-loop stall during the runs: ${stall} (target < 50 ms)"
+echo "system calls per connection (not-found page): ${syscalls} (target <= 10)"

@@ -21,6 +21,8 @@ struct PageSettings {
     QString textColor;
     bool wrap = false;
     bool replyChecked = false;
+
+    bool operator==(const PageSettings&) const = default;
 };
 
 namespace pages {

@@ -23,7 +23,7 @@ struct MemoGlobals {
 };
 
 // The memo subsystem's long-lived objects: the settings window (the live
-// store of the settings), the hidden server window while the server runs,
+// store of the settings), the memo server object while the server runs,
 // and the memo window while a memo is shown.
 class MemoProgram {
 public:
@@ -35,7 +35,7 @@ public:
     // Created hidden the first time anything touches it.
     frmMemoSetup& setup();
 
-    // Creating the server window starts the server; creating it when it
+    // Creating the server object starts the server; creating it when it
     // exists does nothing. Destroying it stops the server.
     frmMemoServer* server() const;
     void startServer();

@@ -11,10 +11,8 @@
 #include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
 
-#include <QTcpSocket>
-
 ReplySession::ReplySession(frmMemoServer& server, int index, quint64 serial)
-    : QObject(&server), server_(server), index_(index), serial_(serial), socket_(server.socketOf(index))
+    : QObject(&server), server_(server), index_(index), serial_(serial), connection_(server.connectionIdOf(index))
 {
     timer_.setInterval(memoLimits().replyTickMs);
     connect(&timer_, &QTimer::timeout, this, &ReplySession::tick);
@@ -25,7 +23,7 @@ bool ReplySession::page(int index) const { return Memo().setup().pageEnabled(ind
 void ReplySession::send(const QByteArray& text)
 {
     if (!finished_)
-        server_.sendFor(serial_, socket_, text);
+        server_.sendFor(serial_, index_, connection_, text);
 }
 
 void ReplySession::start()
@@ -34,17 +32,22 @@ void ReplySession::start()
     frmMemoSetup& setup = Memo().setup();
     try {
         g.ReplyTyping = false;
-        send(pages::responseHead());
+        // Head and opening in one write, and the closing too when no reply
+        // is awaited.
+        QByteArray text = pages::responseHead();
         if (page(PageMemo)) {
-            send(server_.ReadHTML(setup.pageFile(PageMemo)));
+            text += server_.ReadHTML(setup.pageFile(PageMemo));
         } else {
             for (const QByteArray& piece : pages::opening(setup.pageSettings()))
-                send(piece);
+                text += piece;
         }
         if (!g.ReplyWanted) {
-            sendClosing();
+            send(text + closing());
+            server_.closeFor(serial_, index_, connection_);
+            finish();
             return;
         }
+        send(text);
         g.ReplyCountdown = memo::toInt16(LeadingNumber(setup.timeoutText()));
         g.ReplySent = false;
         server_.RemoteClosed = false;
@@ -55,7 +58,7 @@ void ReplySession::start()
     } catch (...) {
         LogError(ErrorNumberOf(std::current_exception()), QStringLiteral("SendHTML"), ErrorNotice::LogOnly);
         timer_.stop();
-        server_.closeFor(serial_, socket_);
+        server_.closeFor(serial_, index_, connection_);
         finish();
     }
 }
@@ -102,7 +105,7 @@ void ReplySession::endWait()
     }
     if (page(PageTimeout)) {
         send(server_.ReadHTML(Memo().setup().pageFile(PageTimeout)) + "\r\n");
-        server_.closeFor(serial_, socket_);
+        server_.closeFor(serial_, index_, connection_);
         finish();
         return;
     }
@@ -110,19 +113,22 @@ void ReplySession::endWait()
     sendClosing();
 }
 
-void ReplySession::sendClosing()
+QByteArray ReplySession::closing() const
 {
     const MemoGlobals& g = Memo().globals;
     frmMemoSetup& setup = Memo().setup();
-    if (page(PageHeader)) {
-        if (page(PageFooter))
-            send(server_.ReadHTML(setup.pageFile(PageFooter)) + "\r\n\r\n");
-    } else if (g.ReplyWanted) {
-        send(pages::replyBlock(setup.pageSettings(), g.MemoReply, g.MemoSender));
-    } else {
-        send(pages::noReplyBlock());
-    }
-    server_.closeFor(serial_, socket_);
+    if (page(PageHeader))
+        return page(PageFooter) ? server_.ReadHTML(setup.pageFile(PageFooter)) + "\r\n\r\n" : QByteArray();
+    if (g.ReplyWanted)
+        return pages::replyBlock(setup.pageSettings(), g.MemoReply, g.MemoSender);
+    return pages::noReplyBlock();
+}
+
+void ReplySession::sendClosing()
+{
+    if (const QByteArray text = closing(); !text.isEmpty())
+        send(text);
+    server_.closeFor(serial_, index_, connection_);
     finish();
 }
 
@@ -132,7 +138,7 @@ void ReplySession::abandon()
     if (finished_)
         return;
     Memo().destroyMemoWindow();
-    server_.closeFor(serial_, socket_);
+    server_.closeFor(serial_, index_, connection_);
     finish();
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 
-class QTcpSocket;
 class frmMemoServer;
 
 // The memo page of one handled memo from the response head to the closed
@@ -29,6 +27,8 @@ public:
 private:
     void tick();
     void endWait();
+    // The end of the page, and whether the connection closes after it.
+    QByteArray closing() const;
     void sendClosing();
     void send(const QByteArray& text);
     void finish();
@@ -37,7 +37,7 @@ private:
     frmMemoServer& server_;
     int index_;
     quint64 serial_;
-    QPointer<QTcpSocket> socket_;
+    quint64 connection_;
     QTimer timer_;
     bool interimSent_ = false;
     bool finished_ = false;

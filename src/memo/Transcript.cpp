@@ -1,7 +1,5 @@
 #include "memo/Transcript.h"
 
-#include <QPlainTextEdit>
-
 void TrimTranscript(QString& text)
 {
     while (text.size() > kTranscriptLimit) {
@@ -15,11 +13,11 @@ void TrimTranscript(QString& text)
     }
 }
 
-Transcript::Transcript(QPlainTextEdit* view, QObject* parent) : QObject(parent), view_(view)
+Transcript::Transcript(QObject* parent) : QObject(parent)
 {
     refresh_.setSingleShot(true);
     refresh_.setInterval(250);
-    connect(&refresh_, &QTimer::timeout, this, &Transcript::refresh);
+    connect(&refresh_, &QTimer::timeout, this, [this] { emit changed(text_); });
 }
 
 void Transcript::add(const QString& text)
@@ -28,10 +26,4 @@ void Transcript::add(const QString& text)
     TrimTranscript(text_);
     if (!refresh_.isActive())
         refresh_.start();
-}
-
-void Transcript::refresh()
-{
-    view_->setPlainText(text_);
-    view_->moveCursor(QTextCursor::End);
 }

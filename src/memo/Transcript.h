@@ -4,27 +4,27 @@
 #include <QString>
 #include <QTimer>
 
-class QPlainTextEdit;
-
-// The memo server's hidden transcript, kept to its last 20000 characters by
+// The memo server's transcript, kept to its last 20000 characters by
 // dropping whole lines from the front.
 inline constexpr qsizetype kTranscriptLimit = 20000;
 
 void TrimTranscript(QString& text);
 
-// The transcript and the view that shows it. Re-laying out 20000 characters
-// on every arrival would let a crowd of slow senders stall the window, so
-// the view is refreshed at most a few times a second.
+// The transcript as text. Re-laying out 20000 characters on every arrival
+// would let a crowd of slow senders stall whatever shows it, so a view hears
+// of changes at most once every 250 ms, and always of the last one.
 class Transcript : public QObject {
+    Q_OBJECT
+
 public:
-    Transcript(QPlainTextEdit* view, QObject* parent);
+    explicit Transcript(QObject* parent);
     void add(const QString& text);
     const QString& text() const { return text_; }
 
-private:
-    void refresh();
+signals:
+    void changed(const QString& text);
 
-    QPlainTextEdit* view_;
+private:
     QString text_;
     QTimer refresh_;
 };

@@ -93,6 +93,11 @@ TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariablesThenHeaderAndFooterPage
                   + "127.0.0.1|03:07 PM|testhost|Saturday, Dec 5 2026|15:07:09|v1|v2|v3|v4|v5|||Ann|30|"
                     "12/05/26|12-05-26|Dec 05, 2026|Sat|Saturday\r\n"
                   + followUpForm(host(), "Ann") + "\r\n" + kNoReplyBlock);
+    // A page larger than the socket takes at once still goes out whole before the close.
+    memoLimits().maxPageFileBytes = 8 << 20;
+    const QByteArray big(8 << 20, 'b');
+    customPage(PageMemo, "big.html", big);
+    EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=NO"), 30000), kHead + big + "\r\n" + kNoReplyBlock);
     // The memo window popped up because of the notice setting.
     ASSERT_NE(Memo().memoWindow(), nullptr);
     EXPECT_FALSE(Memo().memoWindow()->cmd_Send->isEnabled());

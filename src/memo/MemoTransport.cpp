@@ -1,0 +1,278 @@
+#include "memo/MemoTransport.h"
+
+#include "core/Logs.h"
+#include "memo/DescriptorLimit.h"
+#include "memo/MemoLimits.h"
+#include "memo/MemoSockets.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+#include <vector>
+#include <sys/epoll.h>
+
+namespace {
+
+using Stage = MemoConnection::Stage;
+
+constexpr quint64 kListenerKey = 0;  // no connection has index 0
+// Descriptors left free below the count at which accepting ran out of them.
+constexpr int kDescriptorHeadroom = 16;
+
+bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+bool outOfDescriptors(int error) { return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM; }
+
+} // namespace
+
+MemoTransport::MemoTransport(Handlers handlers, QObject* parent) : QObject(parent), handlers_(std::move(handlers))
+{
+    descriptorLimit_ = RaiseDescriptorLimit();
+    cap_ = ConnectionCap(descriptorLimit_, memoLimits());
+    clock_.start();
+    poller_ = new SocketPoller([this](quint64 key, quint32 events) { onEvent(key, events); }, this);
+    sweep_ = new QTimer(this);
+    sweep_->setInterval(std::clamp(memoLimits().idleTimeoutMs / 4, 10, 1000));
+    connect(sweep_, &QTimer::timeout, this, &MemoTransport::sweep);
+}
+
+MemoTransport::~MemoTransport()
+{
+    for (auto& [index, c] : connections_)
+        memo::net::closeSocket(c.fd);
+    memo::net::closeSocket(listenFd_);
+}
+
+bool MemoTransport::listen(quint16 port)
+{
+    if (!poller_->valid())
+        return false;
+    const int fd = memo::net::openListener(port);
+    if (fd < 0)
+        return false;
+    if (!poller_->watch(fd, kListenerKey, EPOLLIN)) {
+        memo::net::closeSocket(fd);
+        return false;
+    }
+    listenFd_ = fd;
+    port_ = memo::net::localPort(fd);
+    sweep_->start();
+    return true;
+}
+
+bool MemoTransport::connected(int index) const
+{
+    const MemoConnection* c = connections_.find(index);
+    return c && c->stage != Stage::Closing;
+}
+
+quint64 MemoTransport::idOf(int index) const
+{
+    const MemoConnection* c = connections_.find(index);
+    return c ? c->id : 0;
+}
+
+QHostAddress MemoTransport::peerOf(int index) const
+{
+    const MemoConnection* c = connections_.find(index);
+    return c ? memo::net::addressOf(c->peer) : QHostAddress();
+}
+
+void MemoTransport::onEvent(quint64 key, quint32 events)
+{
+    if (key == kListenerKey)
+        return acceptAll();
+    int index = 0;
+    MemoConnection* c = connections_.fromKey(key, index);
+    if (!c)
+        return;  // closed earlier in the same batch
+    if ((events & EPOLLOUT) && !c->pending.isEmpty()) {
+        flush(index, *c);
+        c = connections_.fromKey(key, index);
+    }
+    if (c && (events & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+        readable(index, *c);
+}
+
+void MemoTransport::acceptAll()
+{
+    // Every visitor waiting now, in one wake-up.
+    for (;;) {
+        sockaddr_storage peer{};
+        const int fd = memo::net::acceptVisitor(listenFd_, peer);
+        if (fd < 0) {
+            if (errno == ECONNABORTED || errno == EPROTO)
+                continue;
+            if (!wouldBlock(errno))
+                acceptFailed(errno);
+            break;
+        }
+        if (connections_.size() >= cap_ && !makeRoom()) {
+            memo::net::closeSocket(fd);
+            continue;
+        }
+        const auto it = connections_.add(fd, peer, now());
+        poller_->watch(fd, MemoConnections::keyOf(it->first, it->second), EPOLLIN);
+        handlers_.accepted(it->first);
+    }
+    // Probing the descriptor table costs two calls: only worth it when the
+    // table could be filling up.
+    if (connections_.size() * 2 >= cap_)
+        keepDescriptorsFree();
+}
+
+void MemoTransport::acceptFailed(int error)
+{
+    // The listener rests for a moment instead of failing in a loop.
+    if (outOfDescriptors(error))
+        keepDescriptorsFree();
+    if (resumePending_)
+        return;
+    resumePending_ = true;
+    DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(error));
+    poller_->change(listenFd_, kListenerKey, 0);
+    QTimer::singleShot(50, this, [this] {
+        resumePending_ = false;
+        poller_->change(listenFd_, kListenerKey, EPOLLIN);
+    });
+}
+
+void MemoTransport::keepDescriptorsFree()
+{
+    // Other parts of the process hold descriptors too. Near the limit the cap
+    // comes down to what the process can hold, and the oldest requests still
+    // being collected make room for the visitors waiting in the backlog.
+    if (!NearDescriptorLimit(descriptorLimit_, kDescriptorHeadroom))
+        return;
+    cap_ = std::max(1, std::min(cap_, connections_.size() - kDescriptorHeadroom));
+    while (connections_.size() > cap_ && makeRoom()) {
+    }
+}
+
+bool MemoTransport::makeRoom()
+{
+    // So idle connections cannot lock visitors out.
+    const int oldest = connections_.oldestCollecting();
+    if (oldest == 0)
+        return false;
+    abort(oldest);
+    return true;
+}
+
+void MemoTransport::readable(int index, MemoConnection& c)
+{
+    char buffer[16 * 1024];
+    const qsizetype cap = memoLimits().maxRequestBytes;
+    const bool collecting = c.stage == Stage::Collecting;
+    // One byte over the cap tells a request that is too large.
+    const qsizetype room = collecting ? std::min<qsizetype>(sizeof buffer, cap + 1 - c.request.size()) : sizeof buffer;
+    const qsizetype n = memo::net::readSome(c.fd, buffer, room);
+    if (n < 0 && wouldBlock(errno))
+        return;
+    if (n < 0 && errno != ECONNRESET)
+        handlers_.failed(index, errno);
+    if (n <= 0)
+        return remove(index, c.stage != Stage::Closing);
+    // Nothing more is read into a request already answered.
+    if (collecting)
+        collect(index, c, buffer, n);
+}
+
+void MemoTransport::collect(int index, MemoConnection& c, const char* data, qsizetype size)
+{
+    c.request.append(data, size);
+    c.lastActivity = now();
+    const qsizetype cap = memoLimits().maxRequestBytes;
+    if (c.request.size() > cap) {
+        DebugLog(QStringLiteral("[Memo-Server] Request on connection %1 exceeds %2 bytes; closed").arg(index).arg(cap));
+        return abort(index);
+    }
+    handlers_.arrived(index, c.request);
+    const RequestScanner::Verdict verdict = c.scanner.update(c.request);
+    if (verdict == RequestScanner::Verdict::Collecting)
+        return;
+    c.stage = Stage::Dispatched;
+    const QByteArray request = std::exchange(c.request, QByteArray());
+    handlers_.complete(index, verdict, request);
+}
+
+bool MemoTransport::write(int index, QByteArrayView text)
+{
+    MemoConnection* c = connections_.find(index);
+    if (!c || c->stage == Stage::Closing)
+        return false;
+    if (!c->pending.isEmpty()) {
+        c->pending += text;
+        return true;
+    }
+    qsizetype n = memo::net::sendSome(c->fd, text.data(), text.size());
+    if (n < 0 && !wouldBlock(errno))
+        return false;  // the visitor's close or reset arrives as an event
+    n = std::max<qsizetype>(n, 0);
+    if (n < text.size()) {
+        c->pending = text.sliced(n).toByteArray();
+        poller_->change(c->fd, MemoConnections::keyOf(index, *c), EPOLLIN | EPOLLOUT);
+    }
+    return true;
+}
+
+void MemoTransport::flush(int index, MemoConnection& c)
+{
+    const qsizetype n = memo::net::sendSome(c.fd, c.pending.constData(), c.pending.size());
+    if (n < 0 && wouldBlock(errno))
+        return;
+    if (n < 0)
+        return remove(index, c.stage != Stage::Closing);
+    c.pending.remove(0, n);
+    if (!c.pending.isEmpty())
+        return;
+    if (c.closeWhenSent)
+        return remove(index, false);
+    poller_->change(c.fd, MemoConnections::keyOf(index, c), EPOLLIN);
+}
+
+void MemoTransport::close(int index)
+{
+    MemoConnection* c = connections_.find(index);
+    if (!c || c->stage == Stage::Closing)
+        return;
+    c->stage = Stage::Closing;
+    c->closedAt = now();
+    if (c->pending.isEmpty())
+        remove(index, false);
+    else
+        c->closeWhenSent = true;
+}
+
+void MemoTransport::abort(int index)
+{
+    if (connections_.find(index))
+        remove(index, false);
+}
+
+void MemoTransport::remove(int index, bool byVisitor)
+{
+    // Closing the descriptor also takes it out of the poller's set.
+    memo::net::closeSocket(connections_.find(index)->fd);
+    connections_.erase(index);
+    handlers_.closed(index, byVisitor);
+}
+
+void MemoTransport::sweep()
+{
+    const qint64 t = now();
+    const MemoLimits& limits = memoLimits();
+    std::vector<int> expired;
+    for (const auto& [index, c] : connections_) {
+        if (c.stage == Stage::Collecting
+            && (t - c.lastActivity > limits.idleTimeoutMs || t - c.acceptedAt > limits.requestDeadlineMs))
+            expired.push_back(index);
+        else if (c.stage == Stage::Closing && t - c.closedAt > limits.closeLingerMs)
+            expired.push_back(index);
+    }
+    for (const int index : expired)
+        abort(index);
+    keepDescriptorsFree();
+}
