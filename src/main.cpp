@@ -114,6 +114,7 @@ int main(int argc, char** argv)
     SingleInstance instance(ProgramDir());
     if (!instance.claim())
         return instance.handOver(commandLine, kHandOverAnswerMs);
+    TraceStartupStep("single instance claimed");
     if (headless && sw != CommandSwitch::Online && sw != CommandSwitch::Offline) {
         std::fputs("halvorn: no display to show the window on (DISPLAY is not set)\n", stderr);
         return 1;
