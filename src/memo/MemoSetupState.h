@@ -40,6 +40,12 @@ public:
     // The chkMemo change reaction: outside one-shot mode it updates the
     // options' enabled state and starts or stops the memo server.
     void setMemoEnabled(bool on);
+    // The memo server's start puts the stored port back over an unsaved edit.
+    void setPort(const QString& text)
+    {
+        portText = text;
+        emit changed();
+    }
     // False once the memo server was switched off outside one-shot mode.
     bool optionsEnabled() const { return optionsEnabled_; }
 
