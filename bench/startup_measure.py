@@ -121,9 +121,8 @@ if extra:
     print("  only halvorn's: " + " ".join(extra))
 
 traces = [halvorn_trace() for _ in range(runs)]
-if not traces[0]:
-    print("halvorn start-up steps: this build writes no HALVORN_STARTUP_TRACE")
-print(f"halvorn start-up steps (median ms since launch, {runs} runs):")
+print(f"halvorn start-up steps (median ms since launch, {runs} runs):" if traces[0] else
+      "halvorn start-up steps: this build writes no HALVORN_STARTUP_TRACE")
 previous = 0.0
 for step in traces[0]:
     values = [t[step] for t in traces if step in t]
