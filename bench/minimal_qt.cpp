@@ -10,6 +10,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QLabel label(QStringLiteral("minimal"));
+    label.setWindowTitle(QStringLiteral("minimal_qt"));
     label.show();
     QTimer::singleShot(0, [] {
         std::puts("ready");

@@ -7,10 +7,12 @@
 #include "core/ProgramDir.h"
 #include "core/SingleInstance.h"
 #include "core/StartUp.h"
+#include "core/StartupTrace.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -96,6 +98,7 @@ constexpr int kHandOverAnswerMs = 10 * 60 * 1000;
 
 int main(int argc, char** argv)
 {
+    TraceStartupStep("main");
     if (answeredInformationSwitch(argc, argv))
         return 0;
 
@@ -103,6 +106,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvorn"));
     QApplication::setQuitOnLastWindowClosed(false);
+    TraceStartupStep("QApplication");
     EnsureProgramDir();
     const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
     const CommandSwitch sw = ParseCommandSwitch(commandLine);
@@ -110,20 +114,25 @@ int main(int argc, char** argv)
     SingleInstance instance(ProgramDir());
     if (!instance.claim())
         return instance.handOver(commandLine, kHandOverAnswerMs);
+    TraceStartupStep("single instance claimed");
     if (headless && sw != CommandSwitch::Online && sw != CommandSwitch::Offline) {
         std::fputs("halvorn: no display to show the window on (DISPLAY is not set)\n", stderr);
         return 1;
     }
 
     InstallSubsystemHooks();
+    TraceStartupStep("hooks installed");
     Form1 form;
+    TraceStartupStep("Form1 built");
     WriteStarterSettingsOnFirstStart();
     AttachSubsystems(form);
+    TraceStartupStep("subsystems attached");
     exitOnSignals(form);
     instance.listen([&form](const QString& handed) { return AnswerSecondStart(form, handed); });
 
     form.startUp(commandLine);
     if (form.ended())
         return Core().ExitCode;
+    QTimer::singleShot(0, [] { TraceStartupStep("event loop running"); });
     return QApplication::exec();
 }

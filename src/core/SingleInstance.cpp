@@ -10,7 +10,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,21 +52,35 @@ int reportFailure(const QString& why)
 } // namespace
 
 SingleInstance::SingleInstance(const QString& programDir)
-    : socketPath_(socketPathFor(programDir)), lock_(programDir + QStringLiteral("/halvorn.lock"))
+    : socketPath_(socketPathFor(programDir)), lockPath_(programDir + QStringLiteral("/halvorn.lock"))
 {
-    // The lock belongs to a live process or to none: never stale by age.
-    lock_.setStaleLockTime(0);
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+}
 
+// An advisory lock on an open file belongs to a live process or to none: the
+// kernel drops it when the process ends, however it ends, so a crash leaves
+// nothing stale, and taking it writes nothing to disk.
 bool SingleInstance::claim()
 {
-    if (lock_.tryLock(0))
+    if (lockFd_ >= 0)
         return true;
+    const int fd = ::open(QFile::encodeName(lockPath_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     // A directory where no lock can be made cannot be shared safely either:
     // run rather than refuse.
-    return lock_.error() != QLockFile::LockFailedError;
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool heldElsewhere = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !heldElsewhere;
+    }
+    lockFd_ = fd;
+    return true;
 }
 
 void SingleInstance::listen(Handler handler)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
@@ -40,7 +39,8 @@ class SingleInstance : public QObject {
     void answer(QLocalSocket* socket);
 
     QString socketPath_;
-    QLockFile lock_;
+    QString lockPath_;
+    int lockFd_ = -1;  // held open, and so locked, until the process ends
     QLocalServer* server_ = nullptr;
     Handler handler_;
 };

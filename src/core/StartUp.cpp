@@ -6,6 +6,7 @@
 #include "core/Loaders.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
+#include "core/StartupTrace.h"
 #include "core/TrayIcon.h"
 
 #include <QApplication>
@@ -99,6 +100,7 @@ void RunStartUp(Form1& form, const QString& commandLine)
         if (Hooks().loadMemoServerSettings)
             Hooks().loadMemoServerSettings(oneShot);
         call(Hooks().loadMailbox);
+        TraceStartupStep("settings loaded");
         if (Core().CurrentStatus.isEmpty())
             Core().CurrentStatus = QStringLiteral("Offline");
         form.setStatusCaption(Core().CurrentStatus);
@@ -117,6 +119,7 @@ void RunStartUp(Form1& form, const QString& commandLine)
         else
             form.show();
         windowShown = true;
+        TraceStartupStep("window shown");
         form.Timer3->start();
         form.tray()->SysTrayMod();
         DebugLog(QStringLiteral("[HVRN] All Settings Loaded"));

@@ -14,10 +14,17 @@ MemoProgram& Memo()
     return program;
 }
 
+MemoSetupState& MemoProgram::settings()
+{
+    if (!settings_)
+        settings_ = new MemoSetupState;
+    return *settings_;
+}
+
 frmMemoSetup& MemoProgram::setup()
 {
     if (!setup_) {
-        setup_ = new frmMemoSetup;
+        setup_ = new frmMemoSetup(settings());
         memo::AddRouterPortOption(*setup_);
     }
     return *setup_;
@@ -78,6 +85,8 @@ void MemoProgram::reset()
     destroyMemoWindow();
     delete setup_;
     setup_ = nullptr;
+    delete settings_;
+    settings_ = nullptr;
     globals = MemoGlobals();
     away_ = false;
 }

@@ -8,6 +8,7 @@ class Form1;
 class frmMemo;
 class frmMemoServer;
 class frmMemoSetup;
+class MemoSetupState;
 
 // The memo being handled, shared by the memo server and the memo window.
 struct MemoGlobals {
@@ -22,9 +23,9 @@ struct MemoGlobals {
     qint16 ReplyCountdown = 0;
 };
 
-// The memo subsystem's long-lived objects: the settings window (the live
-// store of the settings), the memo server object while the server runs,
-// and the memo window while a memo is shown.
+// The memo subsystem's long-lived objects: the memo settings, the memo
+// server object while the server runs, and the memo window while a memo is
+// shown. The settings window is created the first time it is needed.
 class MemoProgram {
 public:
     MemoGlobals globals;
@@ -32,8 +33,11 @@ public:
     void attach(Form1* form) { mainWindow_ = form; }
     Form1* mainWindow() const { return mainWindow_; }
 
-    // Created hidden the first time anything touches it.
+    // The live memo settings, created by the first loader.
+    MemoSetupState& settings();
+    // The settings window, created hidden the first time anything touches it.
     frmMemoSetup& setup();
+    frmMemoSetup* setupWindow() const { return setup_; }
 
     // Creating the server object starts the server; creating it when it
     // exists does nothing. Destroying it stops the server.
@@ -57,6 +61,7 @@ public:
 
 private:
     Form1* mainWindow_ = nullptr;
+    MemoSetupState* settings_ = nullptr;
     frmMemoSetup* setup_ = nullptr;
     QPointer<frmMemoServer> server_;
     QPointer<frmMemo> memo_;

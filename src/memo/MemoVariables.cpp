@@ -9,7 +9,7 @@
 #include "memo/MemoLimits.h"
 #include "memo/MemoProgram.h"
 #include "memo/MemoText.h"
-#include "memo/frmMemoSetup.h"
+#include "memo/MemoSetupState.h"
 #include "platform/Clock.h"
 
 #include <QDir>
@@ -122,7 +122,7 @@ CustomPage ReadCustomPage(const QString& fileName, const MemoTokenTable& table)
 QByteArray ReadMemoPage(const QString& fileName, const QByteArray& senderName)
 {
     MemoTokenInputs in;
-    in.settings = Memo().setup().pageSettings();
+    in.settings = Memo().settings().pageSettings();
     in.now = platform::clock().now();
     in.localHostName = Core().LocalHostName;
     for (int i = 0; i < 5; ++i)

@@ -11,14 +11,14 @@
 void InstallMemoHooks()
 {
     AppHooks& hooks = Hooks();
-    hooks.loadSounds = [] { Memo().setup().LoadSounds(); };
+    hooks.loadSounds = [] { Memo().settings().LoadSounds(); };
     hooks.loadMemoServerSettings = [](bool oneShot) {
-        frmMemoSetup& setup = Memo().setup();
-        setup.setOneShot(oneShot);
-        setup.LoadMemoServerSettings();
+        MemoSetupState& settings = Memo().settings();
+        settings.setOneShot(oneShot);
+        settings.LoadMemoServerSettings();
     };
     hooks.ensureMemoServer = [] {
-        if (Memo().setup().enabled())
+        if (Memo().settings().enabled())
             Memo().startServer();
     };
     hooks.closers[QStringLiteral("frmMemoServer")] = [] { Memo().stopServer(); };

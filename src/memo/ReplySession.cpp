@@ -9,7 +9,7 @@
 #include "memo/MemoText.h"
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
-#include "memo/frmMemoSetup.h"
+#include "memo/MemoSetupState.h"
 
 ReplySession::ReplySession(frmMemoServer& server, int index, quint64 serial)
     : QObject(&server), server_(server), index_(index), serial_(serial), connection_(server.connectionIdOf(index))
@@ -18,7 +18,7 @@ ReplySession::ReplySession(frmMemoServer& server, int index, quint64 serial)
     connect(&timer_, &QTimer::timeout, this, &ReplySession::tick);
 }
 
-bool ReplySession::page(int index) const { return Memo().setup().pageEnabled(index); }
+bool ReplySession::page(int index) const { return Memo().settings().pageEnabled(index); }
 
 void ReplySession::send(const QByteArray& text)
 {
@@ -29,7 +29,7 @@ void ReplySession::send(const QByteArray& text)
 void ReplySession::start()
 {
     MemoGlobals& g = Memo().globals;
-    frmMemoSetup& setup = Memo().setup();
+    MemoSetupState& setup = Memo().settings();
     try {
         g.ReplyTyping = false;
         // Head and opening in one write, and the closing too when no reply
@@ -75,7 +75,7 @@ void ReplySession::tick()
     if (g.ReplyTyping && !interimSent_) {
         interimSent_ = true;
         if (page(PageHeader))
-            send(server_.ReadHTML(Memo().setup().pageFile(PageHeader)));
+            send(server_.ReadHTML(Memo().settings().pageFile(PageHeader)));
         else
             send(pages::interimPiece(server_.SenderName));
         g.ReplyTyping = false;
@@ -104,7 +104,7 @@ void ReplySession::endWait()
         return;
     }
     if (page(PageTimeout)) {
-        send(server_.ReadHTML(Memo().setup().pageFile(PageTimeout)) + "\r\n");
+        send(server_.ReadHTML(Memo().settings().pageFile(PageTimeout)) + "\r\n");
         server_.closeFor(serial_, index_, connection_);
         finish();
         return;
@@ -116,7 +116,7 @@ void ReplySession::endWait()
 QByteArray ReplySession::closing() const
 {
     const MemoGlobals& g = Memo().globals;
-    frmMemoSetup& setup = Memo().setup();
+    MemoSetupState& setup = Memo().settings();
     if (page(PageHeader))
         return page(PageFooter) ? server_.ReadHTML(setup.pageFile(PageFooter)) + "\r\n\r\n" : QByteArray();
     if (g.ReplyWanted)

@@ -142,8 +142,8 @@ void frmMemo::present(const QString& timeoutText)
     }
     txtName->setText(memo::shownText(g.MemoSender));
     // Modal windows would block this one.
-    if (Memo().setup().isVisible())
-        Memo().setup().hide();
+    if (frmMemoSetup* setup = Memo().setupWindow(); setup && setup->isVisible())
+        setup->hide();
     HideToolWindows();
     Label2->setText(kTimeLeft);
     Label2->setStyleSheet(QString());

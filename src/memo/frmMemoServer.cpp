@@ -16,7 +16,7 @@
 #include "memo/ReplySession.h"
 #include "memo/Transcript.h"
 #include "memo/frmMemo.h"
-#include "memo/frmMemoSetup.h"
+#include "memo/MemoSetupState.h"
 #include "platform/Clock.h"
 #include "tools/Sounds.h"
 
@@ -63,9 +63,9 @@ frmMemoServer::~frmMemoServer()
 
 void frmMemoServer::Form_Load()
 {
-    frmMemoSetup& setup = Memo().setup();
+    MemoSetupState& setup = Memo().settings();
     const QString portText = ReadIni(QStringLiteral("Memo"), QStringLiteral("MemoServer Port"), QStringLiteral("4175"));
-    setup.txtMemoPort->setText(portText);
+    setup.setPort(portText);
     const double port = LeadingNumber(portText);
     if (!(port >= 1 && port <= 65535)) {
         AlertBeep();
@@ -142,7 +142,7 @@ bool frmMemoServer::admitVisitor(int index)
 void frmMemoServer::HandlePacket(const QByteArray& request, int index)
 {
     MemoGlobals& g = Memo().globals;
-    frmMemoSetup& setup = Memo().setup();
+    MemoSetupState& setup = Memo().settings();
     try {
         const ExtractedMemo memo = ExtractMemo(request);
         if (memo.outcome != MemoExtract::Memo) {
@@ -187,7 +187,7 @@ void frmMemoServer::presentMemo()
     abandonSession();
     MemoGlobals& g = Memo().globals;
     frmMemo& window = Memo().memoWindowCreated();
-    window.present(Memo().setup().timeoutText());
+    window.present(Memo().settings().timeoutText());
     SenderName = g.MemoSender;
 }
 
@@ -222,7 +222,7 @@ void frmMemoServer::sessionFinished(ReplySession* session)
 void frmMemoServer::SendAway(int index)
 {
     // The whole page in one write.
-    frmMemoSetup& setup = Memo().setup();
+    MemoSetupState& setup = Memo().settings();
     QByteArray page = pages::responseHead();
     const QByteArray custom = setup.pageEnabled(PageAway) ? ReadHTML(setup.pageFile(PageAway)) : QByteArray();
     if (!custom.isEmpty()) {
@@ -241,7 +241,7 @@ void frmMemoServer::SendBusy(int index, const QByteArray& request)
     // it does not go through SendText.
     if (!transport_->connected(index))
         return;
-    frmMemoSetup& setup = Memo().setup();
+    MemoSetupState& setup = Memo().settings();
     if (setup.pageEnabled(PageBusy)) {
         transport_->write(index, pages::responseHead() + ReadHTML(setup.pageFile(PageBusy)));
         return;
@@ -253,7 +253,7 @@ void frmMemoServer::SendBusy(int index, const QByteArray& request)
 void frmMemoServer::SendNotFound(int index)
 {
     // The one page that goes out whether or not a memo is being handled.
-    const PageSettings settings = Memo().setup().pageSettings();
+    const PageSettings settings = Memo().settings().pageSettings();
     if (notFoundPage_.isEmpty() || !(settings == notFoundFor_)) {
         notFoundPage_ = pages::notFoundPage(settings);
         notFoundFor_ = settings;

@@ -33,22 +33,8 @@
 
 namespace {
 
-struct PageKeys {
-    const char* flag;
-    const char* file;
-    const char* caption;
-};
-
-constexpr PageKeys kPages[kMemoPageCount] = {
-    {"away value", "away", "Away Mode"},          {"busy value", "busy", "Memo Server Busy"},
-    {"memo value", "memo", "Memo Before Reply"},  {"header value", "header", "Memo Header"},
-    {"footer value", "footer", "Memo Footer"},    {"timeout value", "timeout", "Timeout"},
-};
-
-const QString kMemo = QStringLiteral("Memo");
-const QString kHtml = QStringLiteral("html");
-const QString kCustom = QStringLiteral("Custom");
-const QString kSounds = QStringLiteral("Sounds");
+constexpr const char* kPageCaptions[kMemoPageCount] = {"Away Mode",         "Memo Server Busy", "Memo Before Reply",
+                                                      "Memo Header",       "Memo Footer",      "Timeout"};
 
 QCheckBox* check(const char* name, const char* caption, QWidget* parent, const char* tip = nullptr)
 {
@@ -66,19 +52,6 @@ QLineEdit* edit(const QString& name, const QString& text, QWidget* parent)
     return e;
 }
 
-QString customKey(int index) { return QStringLiteral("C%1%").arg(index); }
-
-bool flagValue(const QString& section, const char* key, const char* defaultValue)
-{
-    return TextToBool(ReadIni(section, QString::fromLatin1(key), QString::fromLatin1(defaultValue)));
-}
-
-void write(const QString& section, const QString& key, const QString& value)
-{
-    if (!WriteIni(section, key, value))
-        throw ProgramError(err::kPermissionDenied, IniPath());
-}
-
 void setBackground(QLineEdit* box, int paletteIndex)
 {
     QPalette pal = box->palette();
@@ -93,7 +66,7 @@ QString resolvedFile(const QString& name)
 
 } // namespace
 
-frmMemoSetup::frmMemoSetup()
+frmMemoSetup::frmMemoSetup(MemoSetupState& settings) : settings_(settings)
 {
     setObjectName(QStringLiteral("frmMemoSetup"));
     setWindowTitle(QStringLiteral("MemoServer"));
@@ -114,11 +87,12 @@ frmMemoSetup::frmMemoSetup()
         connect(cmdControl[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdControl_Click(i); });
     }
     layout->addLayout(buttons);
-    loadCustomVariables();
-    SetMemoSettingsView(this);
+    showSettings();
+    followEdits();
+    connect(&settings_, &MemoSetupState::changed, this, &frmMemoSetup::showSettings);
 }
 
-frmMemoSetup::~frmMemoSetup() { SetMemoSettingsView(nullptr); }
+frmMemoSetup::~frmMemoSetup() = default;
 
 QWidget* frmMemoSetup::buildOptionsTab()
 {
@@ -188,7 +162,6 @@ QWidget* frmMemoSetup::buildOptionsTab()
     cmdMemoPlay->setText(QStringLiteral("Play"));
     grid->addWidget(cmdMemoPlay, 5, 2);
 
-    connect(chkMemo, &QCheckBox::toggled, this, [this] { chkMemo_Click(); });
     connect(chkMemoSound, &QCheckBox::toggled, this,
             [this] { cmdMemoBrowse->setEnabled(chkMemoSound->isChecked()); });
     connect(cmdMemoBrowse, &QPushButton::clicked, this, [this] { cmdMemoBrowse_Click(); });
@@ -209,8 +182,8 @@ void frmMemoSetup::CreateColorSelect(QWidget* swatchParent, QWidget* foreRow, QW
         l->addWidget(select->dropButton());
         l->addStretch();
     }
-    connect(foreColor, &ColorSelect::picked, this, [this](int i) { MemoTextColor = HtmlColor(i); });
-    connect(backColor_, &ColorSelect::picked, this, [this](int i) { MemoBackColor = HtmlColor(i); });
+    connect(foreColor, &ColorSelect::picked, this, [this](int i) { settings_.MemoTextColor = HtmlColor(i); });
+    connect(backColor_, &ColorSelect::picked, this, [this](int i) { settings_.MemoBackColor = HtmlColor(i); });
     foreColor->setSwatchIndex(0);
     backColor_->setSwatchIndex(15);
 }
@@ -221,7 +194,7 @@ QWidget* frmMemoSetup::buildHtmlTab()
     auto* grid = new QGridLayout(page);
     for (int i = 0; i < kMemoPageCount; ++i) {
         const auto n = size_t(i);
-        chkhtml[n] = check("", kPages[i].caption, page);
+        chkhtml[n] = check("", kPageCaptions[i], page);
         chkhtml[n]->setObjectName(QStringLiteral("chkhtml_%1").arg(i));
         txtHtml[n] = edit(QStringLiteral("txtHtml_%1").arg(i), QString(), page);
         cmdBrw[n] = named<QPushButton>(QStringLiteral("cmdBrw_%1").arg(i), page);
@@ -254,90 +227,89 @@ QWidget* frmMemoSetup::buildVariablesTab()
     return page;
 }
 
-void frmMemoSetup::loadCustomVariables()
+// The settings into the fields, without running the fields' reactions
+// (the settings already had theirs); only the derived enabled states follow.
+void frmMemoSetup::showSettings()
 {
-    for (int i = 0; i < kCustomVariableCount; ++i) {
-        const QString value = ReadIni(kCustom, customKey(i), QString());
-        if (!value.isEmpty())
-            txtC[size_t(i)]->setText(value);
+    showing_ = true;
+    const MemoSetupState& s = settings_;
+    for (size_t i = 0; i < kMemoPageCount; ++i) {
+        chkhtml[i]->setChecked(s.pages[i].enabled);
+        txtHtml[i]->setText(s.pages[i].file);
+        applyPageState(int(i));
     }
+    for (size_t i = 0; i < kCustomVariableCount; ++i)
+        txtC[i]->setText(s.custom[i]);
+    chkMemo->setChecked(s.enabled());
+    chkMemoNotice->setChecked(s.notice);
+    Timeout->setText(s.timeout);
+    ChkReply->setChecked(s.reply);
+    ChkWrap->setChecked(s.wrapText);
+    txtColumn->setText(s.columnsText);
+    txtRow->setText(s.rowsText);
+    txtMemoPort->setText(s.portText);
+    chkMemoSound->setChecked(s.sound);
+    PlayMemoSound->setText(s.soundPath);
+    for (auto [select, text] : {std::pair{foreColor, s.MemoTextColor}, std::pair{backColor_, s.MemoBackColor}}) {
+        if (const QString index = ColorPic(text); !index.isEmpty())
+            select->setSwatchIndex(index.toInt());
+    }
+    MemoCheckUpdate();
+    cmdMemoBrowse->setEnabled(s.optionsEnabled() && s.sound);
+    showing_ = false;
 }
 
-void frmMemoSetup::LoadSounds()
+// Every edit, by the user or by a program or test setting a field, goes into
+// the settings at once.
+void frmMemoSetup::followEdits()
 {
-    TrapErrors("LoadSounds", [this] {
-        PlayMemoSound->setText(ReadIni(kSounds, QStringLiteral("Memo"), QString()));
-        chkMemoSound->setChecked(flagValue(kSounds, "Memo Enabled", "false"));
-        cmdMemoBrowse->setEnabled(chkMemoSound->isChecked());
-    });
-}
-
-void frmMemoSetup::LoadMemoServerSettings()
-{
-    TrapErrors("Load MemoServer Settings", [this] {
-        for (int i = 0; i < kMemoPageCount; ++i)
-            chkhtml[size_t(i)]->setChecked(flagValue(kHtml, kPages[i].flag, "0"));
-        for (int i = 0; i < kMemoPageCount; ++i)
-            txtHtml[size_t(i)]->setText(ReadIni(kHtml, QString::fromLatin1(kPages[i].file), QString()));
-        chkMemo->setChecked(flagValue(kMemo, "Enabled", "False"));
-        chkMemoNotice->setChecked(flagValue(kMemo, "Notice", "0"));
-        Timeout->setText(ReadIni(kMemo, QStringLiteral("Reply Timeout"), QString()));
-        ChkReply->setChecked(flagValue(kMemo, "Reply", "0"));
-        ChkWrap->setChecked(flagValue(kMemo, "Wrap", "0"));
-        txtColumn->setText(ReadIni(kMemo, QStringLiteral("Columns"), QString()));
-        txtRow->setText(ReadIni(kMemo, QStringLiteral("Rows"), QString()));
-
-        const QString away = ReadIni(kMemo, QStringLiteral("Away"), QStringLiteral("false")).trimmed();
-        bool numeric = false;
-        const double number = away.toDouble(&numeric);
-        Memo().setAway(away.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || (numeric && number != 0));
-
-        txtMemoPort->setText(ReadIni(kMemo, QStringLiteral("MemoServer Port"), QStringLiteral("4175")));
-        MemoTextColor = ReadIni(QStringLiteral("MEMO"), QStringLiteral("Text Color"), QStringLiteral("#000000"));
-        MemoBackColor = ReadIni(QStringLiteral("MEMO"), QStringLiteral("BackGround Color"), QStringLiteral("#FFFFFF"));
-        const QString fore = ColorPic(MemoTextColor);
-        const QString back = ColorPic(MemoBackColor);
-        if (fore.isEmpty() || back.isEmpty())
-            throw ProgramError(err::kTypeMismatch, QStringLiteral("not a memo colour"));
-        foreColor->setSwatchIndex(fore.toInt());
-        backColor_->setSwatchIndex(back.toInt());
-        for (int i = 0; i < kMemoPageCount; ++i)
-            applyPageState(i);
-    });
-}
-
-void frmMemoSetup::SaveMemo()
-{
-    TrapErrors("SaveMemo", [this] {
-        for (int i = 0; i < kMemoPageCount; ++i) {
-            if (txtHtml[size_t(i)]->text().isEmpty())
-                chkhtml[size_t(i)]->setChecked(false);
-        }
-        for (int i = 0; i < kCustomVariableCount; ++i)
-            write(kCustom, customKey(i), txtC[size_t(i)]->text());
-        for (int i = 0; i < kMemoPageCount; ++i)
-            write(kHtml, QString::fromLatin1(kPages[i].flag), BoolText(chkhtml[size_t(i)]->isChecked()));
-        for (int i = 0; i < kMemoPageCount; ++i)
-            write(kHtml, QString::fromLatin1(kPages[i].file), txtHtml[size_t(i)]->text());
-        write(kMemo, QStringLiteral("Enabled"), BoolText(chkMemo->isChecked()));
-        write(kMemo, QStringLiteral("Notice"), BoolText(chkMemoNotice->isChecked()));
-        write(kMemo, QStringLiteral("Reply Timeout"), Timeout->text());
-        write(kMemo, QStringLiteral("Reply"), BoolText(ChkReply->isChecked()));
-        write(kMemo, QStringLiteral("Wrap"), BoolText(ChkWrap->isChecked()));
-        write(kMemo, QStringLiteral("Columns"), txtColumn->text());
-        write(kMemo, QStringLiteral("Rows"), txtRow->text());
-        write(kMemo, QStringLiteral("BackGround Color"), MemoBackColor);
-        write(kMemo, QStringLiteral("Text Color"), MemoTextColor);
-        write(kMemo, QStringLiteral("MemoServer Port"), txtMemoPort->text());
-        write(kSounds, QStringLiteral("Memo Enabled"), BoolText(chkMemoSound->isChecked()));
-        write(kSounds, QStringLiteral("Memo"), PlayMemoSound->text());
+    auto text = [this](QLineEdit* field, QString MemoSetupState::*value) {
+        connect(field, &QLineEdit::textChanged, this, [this, value](const QString& t) {
+            if (!showing_)
+                settings_.*value = t;
+        });
+    };
+    auto flag = [this](QCheckBox* box, bool MemoSetupState::*value) {
+        connect(box, &QCheckBox::toggled, this, [this, value](bool on) {
+            if (!showing_)
+                settings_.*value = on;
+        });
+    };
+    text(Timeout, &MemoSetupState::timeout);
+    text(txtColumn, &MemoSetupState::columnsText);
+    text(txtRow, &MemoSetupState::rowsText);
+    text(txtMemoPort, &MemoSetupState::portText);
+    text(PlayMemoSound, &MemoSetupState::soundPath);
+    flag(chkMemoNotice, &MemoSetupState::notice);
+    flag(ChkReply, &MemoSetupState::reply);
+    flag(ChkWrap, &MemoSetupState::wrapText);
+    flag(chkMemoSound, &MemoSetupState::sound);
+    for (size_t i = 0; i < kMemoPageCount; ++i) {
+        connect(chkhtml[i], &QCheckBox::toggled, this, [this, i](bool on) {
+            if (!showing_)
+                settings_.pages[i].enabled = on;
+        });
+        connect(txtHtml[i], &QLineEdit::textChanged, this, [this, i](const QString& t) {
+            if (!showing_)
+                settings_.pages[i].file = t;
+        });
+    }
+    for (size_t i = 0; i < kCustomVariableCount; ++i) {
+        connect(txtC[i], &QLineEdit::textChanged, this, [this, i](const QString& t) {
+            if (!showing_)
+                settings_.custom[i] = t;
+        });
+    }
+    connect(chkMemo, &QCheckBox::toggled, this, [this](bool on) {
+        if (!showing_)
+            settings_.setMemoEnabled(on);
     });
 }
 
 void frmMemoSetup::MemoCheckUpdate()
 {
     TrapErrors("MemoCheck", [this] {
-        const bool on = chkMemo->isChecked();
+        const bool on = settings_.optionsEnabled();
         for (QWidget* w : std::initializer_list<QWidget*>{cmdMemoPlay, cmdMemoBrowse, chkMemoNotice, ChkReply, Timeout,
                                                           txtColumn, txtRow, ChkWrap, chkMemoSound, txtMemoPort,
                                                           PlayMemoSound})
@@ -347,17 +319,6 @@ void frmMemoSetup::MemoCheckUpdate()
         foreColor->setEnabled(on);
         backColor_->setEnabled(on);
     });
-}
-
-void frmMemoSetup::chkMemo_Click()
-{
-    if (oneShot_)
-        return;
-    MemoCheckUpdate();
-    if (chkMemo->isChecked())
-        Memo().startServer();
-    else
-        Memo().stopServer();
 }
 
 void frmMemoSetup::chkhtml_Click(int index) { applyPageState(index); }
@@ -426,41 +387,11 @@ void frmMemoSetup::cmdEdit_Click(int index)
 
 void frmMemoSetup::cmdMemoBrowse_Click() { BrowseSoundFile(this, PlayMemoSound, ProgramDir()); }
 
-void frmMemoSetup::cmdMemoPlay_Click() { PlaySoundFile(PlayMemoSound->text()); }
-
-bool frmMemoSetup::enabled() const { return chkMemo->isChecked(); }
-QString frmMemoSetup::port() const { return txtMemoPort->text(); }
-QString frmMemoSetup::rows() const { return txtRow->text(); }
-QString frmMemoSetup::columns() const { return txtColumn->text(); }
-bool frmMemoSetup::wrap() const { return ChkWrap->isChecked(); }
-bool frmMemoSetup::replyChecked() const { return ChkReply->isChecked(); }
-// Page expansion sees the custom variables only once they are saved.
-QString frmMemoSetup::customVariable(int index) const { return ReadIni(kCustom, customKey(index), QString()); }
-QString frmMemoSetup::timeoutText() const { return Timeout->text(); }
-bool frmMemoSetup::memoNotice() const { return chkMemoNotice->isChecked(); }
-bool frmMemoSetup::pageEnabled(int page) const { return chkhtml[size_t(page)]->isChecked(); }
-QString frmMemoSetup::pageFile(int page) const { return txtHtml[size_t(page)]->text(); }
-bool frmMemoSetup::soundEnabled() const { return chkMemoSound->isChecked(); }
-QString frmMemoSetup::soundFile() const { return PlayMemoSound->text(); }
-
-PageSettings frmMemoSetup::pageSettings() const
-{
-    PageSettings s;
-    s.localIP = Core().LocalIP;
-    s.port = port();
-    s.rows = rows();
-    s.columns = columns();
-    s.timeout = timeoutText();
-    s.backColor = MemoBackColor;
-    s.textColor = MemoTextColor;
-    s.wrap = wrap();
-    s.replyChecked = replyChecked();
-    return s;
-}
+void frmMemoSetup::cmdMemoPlay_Click() { PlaySoundFile(settings_.soundPath); }
 
 void frmMemoSetup::closeEvent(QCloseEvent* event)
 {
-    // The window is the live store of the settings: closing only hides it.
+    // The window lives for the rest of the run once created: closing only hides it.
     event->ignore();
     hide();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/MemoSettingsView.h"
-#include "memo/MemoPages.h"
+#include "memo/MemoSetupState.h"
 
 #include <QWidget>
 
@@ -14,30 +13,23 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 
-// Number of memo pages that may come from the user's files: 0 away, 1 busy,
-// 2 memo, 3 header, 4 footer, 5 timeout.
-inline constexpr int kMemoPageCount = 6;
-enum MemoPage { PageAway = 0, PageBusy = 1, PageMemo = 2, PageHeader = 3, PageFooter = 4, PageTimeout = 5 };
-inline constexpr int kCustomVariableCount = 5;
-
-// The memo settings window "MemoServer", and the live store of the memo
-// settings: one hidden instance lives for the whole run and the memo server
-// and page expansion read its fields when they need a value.
-class frmMemoSetup : public QWidget, public MemoSettingsView {
+// The memo settings window "MemoServer": a view over the live memo settings
+// (MemoSetupState), created the first time it is shown. Every edit goes into
+// the settings at once; the close box only hides the window.
+class frmMemoSetup : public QWidget {
     Q_OBJECT
 
 public:
-    frmMemoSetup();
+    explicit frmMemoSetup(MemoSetupState& settings);
     ~frmMemoSetup() override;
 
-    // [Sounds] "Memo" and "Memo Enabled".
-    void LoadSounds();
-    // Every other memo setting, in the loader's order. The chkMemo change
-    // reaction starts or stops the memo server, except in one-shot mode.
-    void LoadMemoServerSettings();
-    void SaveMemo();
+    MemoSetupState& settings() const { return settings_; }
+    // The settings' loaders and OK, for callers that hold the window.
+    void LoadSounds() { settings_.LoadSounds(); }
+    void LoadMemoServerSettings() { settings_.LoadMemoServerSettings(); }
+    void SaveMemo() { settings_.SaveMemo(); }
+    void setOneShot(bool oneShot) { settings_.setOneShot(oneShot); }
     void MemoCheckUpdate();
-    void setOneShot(bool oneShot) { oneShot_ = oneShot; }
 
     // Memo > Setup: at the main window's position, modal.
     void showSetup();
@@ -49,29 +41,16 @@ public:
     void cmdMemoBrowse_Click();
     void cmdMemoPlay_Click();
 
-    // MemoSettingsView: the live fields.
-    bool enabled() const override;
-    QString port() const override;
-    QString rows() const override;
-    QString columns() const override;
-    bool wrap() const override;
-    bool replyChecked() const override;
-    QString customVariable(int index) const override;
-    QString textColor() const override { return MemoTextColor; }
-    QString backColor() const override { return MemoBackColor; }
-
-    // What the memo server reads besides.
-    QString timeoutText() const;
-    bool memoNotice() const;
-    bool pageEnabled(int page) const;
-    QString pageFile(int page) const;
-    bool soundEnabled() const;
-    QString soundFile() const;
-    PageSettings pageSettings() const;
-
-    // Program-wide colour texts of the memo form.
-    QString MemoTextColor = QStringLiteral("#000000");
-    QString MemoBackColor = QStringLiteral("#FFFFFF");
+    // What the memo server reads, from the settings.
+    bool enabled() const { return settings_.enabled(); }
+    QString port() const { return settings_.port(); }
+    QString timeoutText() const { return settings_.timeoutText(); }
+    bool memoNotice() const { return settings_.memoNotice(); }
+    bool pageEnabled(int page) const { return settings_.pageEnabled(page); }
+    QString pageFile(int page) const { return settings_.pageFile(page); }
+    bool soundEnabled() const { return settings_.soundEnabled(); }
+    QString soundFile() const { return settings_.soundFile(); }
+    PageSettings pageSettings() const { return settings_.pageSettings(); }
 
     QTabWidget* SSTab1 = nullptr;
     QCheckBox* chkMemo = nullptr;
@@ -105,12 +84,13 @@ private:
     QWidget* buildOptionsTab();
     QWidget* buildHtmlTab();
     QWidget* buildVariablesTab();
-    void loadCustomVariables();
+    void showSettings();
+    void followEdits();
     void CreateColorSelect(QWidget* swatchParent, QWidget* foreRow, QWidget* backRow);
-    void chkMemo_Click();
     void chkhtml_Click(int index);
     void applyPageState(int index);
     bool portKeyAccepted(const QKeyEvent& key) const;
 
-    bool oneShot_ = false;
+    MemoSetupState& settings_;
+    bool showing_ = false;  // showSettings() is filling the fields
 };

@@ -2,7 +2,17 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
+class QLibrary;
+
 namespace platform {
+
+class WaveOutput;
+
+// $HALVORN_MODULE_DIR when set, else the program's own directory.
+QString SoundModuleDir();
 
 class SoundDevice {
 public:
@@ -15,5 +25,33 @@ public:
 };
 
 SoundDevice& soundDevice();
+
+// Where the real sound device says once that it has no wave output (the
+// program sends it to the debug log).
+void setSoundNotice(std::function<void(const QString&)> notice);
+
+// The real device: waves through the sound module in moduleDir, loaded at
+// the first wave-device count or sound. Without the module there is no wave
+// device, so every sound is the beep.
+class ModuleSoundDevice final : public SoundDevice {
+public:
+    explicit ModuleSoundDevice(QString moduleDir = SoundModuleDir());
+    ~ModuleSoundDevice() override;
+
+    int waveOutputCount() override;
+    void playAsync(const QString& wavePath) override;
+    void beep() override;
+    void exclamation() override;
+
+    bool moduleLoaded() const { return output_ != nullptr; }
+
+private:
+    WaveOutput* output();
+
+    QString moduleDir_;
+    bool tried_ = false;
+    QLibrary* library_ = nullptr;  // never unloaded: sounds may still play
+    std::unique_ptr<WaveOutput> output_;
+};
 
 } // namespace platform

@@ -1,11 +1,13 @@
 #include "tools/ToolsWiring.h"
 
 #include "core/AppHooks.h"
+#include "core/Logs.h"
 #include "core/Form1.h"
 #include "core/MenuTable.h"
 #include "tools/Help.h"
 #include "tools/Launcher.h"
 #include "tools/frmAbout.h"
+#include "platform/SoundDevice.h"
 
 #include <QAction>
 #include <QPointer>
@@ -32,6 +34,7 @@ void InstallToolsHooks()
     };
     Hooks().closers.insert(QStringLiteral("frmConfig"), [] { CloseLaunchEditor(); });
     Hooks().closers.insert(QStringLiteral("frmAbout"), [] { CloseAboutWindow(); });
+    platform::setSoundNotice([](const QString& text) { DebugLog(text); });
 }
 
 void AttachTools(Form1& form)

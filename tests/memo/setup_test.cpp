@@ -23,7 +23,7 @@ TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
     frmMemoSetup& w = setup();
     w.LoadSounds();
     w.LoadMemoServerSettings();
-    EXPECT_EQ((QStringList{w.txtMemoPort->text(), w.MemoTextColor, w.MemoBackColor, w.Timeout->text(),
+    EXPECT_EQ((QStringList{w.txtMemoPort->text(), w.settings().MemoTextColor, w.settings().MemoBackColor, w.Timeout->text(),
                            w.txtRow->text(), w.txtColumn->text()}),
               (QStringList{"4175", "#000000", "#FFFFFF", "", "", ""}));
     bool anyOn = w.chkMemo->isChecked() || w.chkMemoSound->isChecked() || w.cmdMemoBrowse->isEnabled();
@@ -41,7 +41,7 @@ TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
     EXPECT_EQ(errorLog(), "");
     WriteIni("Memo", "Text Color", "#000080"), WriteIni("html", "busy value", "True");
     w.LoadMemoServerSettings();
-    EXPECT_EQ(w.MemoTextColor, "#000080");
+    EXPECT_EQ(w.settings().MemoTextColor, "#000080");
     EXPECT_TRUE(errorLog().contains("in Load MemoServer Settings"));
     EXPECT_TRUE(w.txtHtml[1]->isEnabled()); // the per-page reaction ran when the box changed
     for (const auto& [key, value] : {std::pair{"Text Color", "#000000"}, {"Notice", "maybe"}, {"Reply Timeout", "77"}})
@@ -49,6 +49,24 @@ TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
     w.LoadMemoServerSettings();
     EXPECT_TRUE(errorLog().contains("13 in Load MemoServer Settings"));
     EXPECT_NE(w.Timeout->text(), "77"); // not reached
+}
+
+// The settings load and serve without the window; the window, created later,
+// shows them, and its edits and Cancel work on the same settings.
+TEST_F(SetupTest, SettingsLiveWithoutTheWindowWhichShowsThemWhenFirstShown)
+{
+    WriteIni("Memo", "Reply Timeout", "45"), WriteIni("Sounds", "Memo Enabled", "True"), WriteIni("Memo", "Wrap", "1");
+    Memo().settings().LoadSounds();
+    Memo().settings().LoadMemoServerSettings();
+    EXPECT_EQ(Memo().setupWindow(), nullptr);
+    EXPECT_TRUE(Memo().settings().pageSettings().timeout == "45" && MemoSettings().wrap());
+    frmMemoSetup& w = setup();
+    EXPECT_TRUE(w.chkMemoSound->isChecked() && w.ChkWrap->isChecked() && w.cmdMemoBrowse->isEnabled());
+    EXPECT_EQ(w.Timeout->text(), "45");
+    w.Timeout->setText("9");
+    EXPECT_EQ(Memo().settings().timeoutText(), "9");
+    w.cmdControl_Click(1);
+    EXPECT_EQ(w.Timeout->text() + Memo().settings().timeoutText(), "4545");
 }
 
 // An edit counts at once for readers, custom variables only once saved; saving
@@ -132,13 +150,13 @@ TEST_F(SetupTest, ColourDropDownsPickStoredTextsAndThePortBoxTakesDigitsUpToJust
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, {});
     QCoreApplication::sendEvent(fore.cell(1), &click);
     EXPECT_FALSE(fore.palette()->isVisible());
-    EXPECT_EQ(w.MemoTextColor, "#0000A0");
+    EXPECT_EQ(w.settings().MemoTextColor, "#0000A0");
     EXPECT_EQ(fore.swatch()->palette().color(QPalette::Window), QColor(0x00, 0x00, 0x80));
     fore.dropButton()->click();
     type(fore.dropButton(), Qt::Key_Escape, QString());
     EXPECT_FALSE(fore.palette()->isVisible());
     w.backColor_->pick(14);
-    EXPECT_EQ(w.MemoBackColor, "#FFFF00");
+    EXPECT_EQ(w.settings().MemoBackColor, "#FFFF00");
     EXPECT_EQ(w.pageSettings().backColor, "#FFFF00");
     QLineEdit* box = w.txtMemoPort;
     box->clear();

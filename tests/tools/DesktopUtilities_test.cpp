@@ -363,7 +363,8 @@ TEST_F(Desktop, HelpOpensTheManualBesideTheBinaryUnlessTheProgramDirectoryHasAHe
     home.writeFile("on.html", "page");
     WriteIni("StartUp", "HTML Editor", "/bin/sh");
     form->File1->setText("on.html");
-    frmMemoSetup setup;
+    MemoSetupState settings;
+    frmMemoSetup setup(settings);
     setup.txtHtml[0]->setText("on.html");
     const QString page = home.file("on.html");
     const struct { std::function<void()> click; QString told; } clicks[] = {
