@@ -2,9 +2,6 @@
 #include "core/IniText.h"
 #include "core/TextToBool.h"
 
-#include <QFile>
-#include <QRandomGenerator>
-
 #include <thread>
 
 using IniTest = CoreTest;
@@ -137,10 +134,13 @@ TEST_F(IniTest, StoredPasswordsAFixedPrintableKeyEveryByteRandomValuesAndFieldTe
     ASSERT_TRUE(SaveStoredPassword("Default", "pass", password));
     EXPECT_EQ(LoadStoredPassword("Default", "pass"), password);
     EXPECT_FALSE(home.readFile("hvrn.ini").contains("Pässwörd"));
-    // Bytes that earlier releases wrote, typed out rather than computed: a
-    // changed key or key position would make users' stored passwords unreadable.
-    home.writeFile("hvrn.ini", "[Default]\r\npass=" +
-                                   QByteArray::fromHex("2914115f11783d207b1a1d352e171e3817011d5424171d") +
-                                   "\r\n");
-    EXPECT_EQ(LoadStoredPassword("Default", "pass"), "abc123XYZ-long-password");
+    // A password as users' files hold it (NULs and an end blank escaped),
+    // typed out rather than computed: a changed key or key position would
+    // make every stored password unreadable.
+    const QByteArray stored = "[Default]\r\npass=" + QByteArray::fromHex("9c309c30521de0e2060b4443512a379c73") + "\r\n";
+    home.writeFile("hvrn.ini", stored);
+    EXPECT_EQ(LoadStoredPassword("Default", "pass"), QStringLiteral("Hv sécret pwP"));
+    QFile::remove(home.file("hvrn.ini"));
+    ASSERT_TRUE(SaveStoredPassword("Default", "pass", QStringLiteral("Hv sécret pwP")));
+    EXPECT_EQ(home.readFile("hvrn.ini"), stored);
 }

@@ -2,10 +2,6 @@
 #include "core/StatusIcons.h"
 #include "core/TrayIcon.h"
 
-#include <QMenu>
-#include <QMenuBar>
-#include <QSystemTrayIcon>
-
 // One menu as the user meets it: name=caption per item, [shortcut], * when
 // checked, ~ when disabled, (...) when hidden, "-" for a separator.
 static QString shown(QMenu* menu)

@@ -2,11 +2,6 @@
 #include "core/ExitProcedure.h"
 #include "core/frmAuto.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-
 class StartUpTest : public CoreTest {
 protected:
     void SetUp() override

@@ -4,9 +4,6 @@
 #include "core/frmDebug.h"
 #include "mail/ComposerWiring.h"
 
-#include <QApplication>
-#include <QDir>
-
 class ComposerTest : public MailTest {
   protected:
     void SetUp() override

@@ -17,14 +17,8 @@
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 #include <memory>
 

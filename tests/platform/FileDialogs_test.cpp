@@ -2,10 +2,7 @@
 #include "platform/FileDialogs.h"
 #include "support/PlatformDoubles.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,7 +1,6 @@
 #include "support/PublishFixture.h"
 
 #include <QTcpServer>
-#include <QTimer>
 
 class Upload : public PublishFixture {
   protected:

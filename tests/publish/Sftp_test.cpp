@@ -1,7 +1,5 @@
 #include "support/PublishFixture.h"
 
-#include <QTcpServer>
-
 #include <unistd.h>
 
 // A private OpenSSH server on a free loopback port with a throwaway host
@@ -20,10 +18,7 @@ class SshTestServer {
             QProcess::execute("/usr/bin/ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-f", key});
         QFile::copy(userKey() + ".pub", dir_.filePath("authorized_keys"));
         QDir(dir_.path()).mkpath("site/public_html");
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        port_ = probe.serverPort();
-        probe.close();
+        port_ = FreeLoopbackPort();
         QFile config(dir_.filePath("sshd_config"));
         if (config.open(QIODevice::WriteOnly))
             config.write(u"ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"

@@ -19,15 +19,8 @@
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMimeData>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTest> // also the events, QApplication, QPointer and QUrl
-#include <QTimer>
+#include <QTest>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
@@ -221,11 +214,17 @@ TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelNoTitleAndAnElevent
     save({}); // no title: the window closes
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(doubles.store.values, before);
-    // An eleventh program is refused and the ten stay as they were.
-    for (int slot = 3; slot < 10; ++slot)
+    // The tenth program takes the last slot and starts from its menu item;
+    // an eleventh is refused and the ten stay as they were.
+    for (int slot = 3; slot < 9; ++slot)
         StoreLaunchSlot(slot, QStringLiteral("P%1").arg(slot), QStringLiteral("/p%1").arg(slot));
-    const auto ten = doubles.store.values;
     openEditor();
+    editor->offerFile(makeFile("p9.sh", true));
+    save("P9");
+    item(9)->trigger();
+    ASSERT_EQ(doubles.desktop.started.size(), 1u);
+    EXPECT_EQ(storedSlot(9) + '|' + doubles.desktop.started[0].program, "P9|" + home.file("p9.sh") + '|' + home.file("p9.sh"));
+    const auto ten = doubles.store.values;
     editor->offerFile("/eleven");
     save("Eleven");
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
