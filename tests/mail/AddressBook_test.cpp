@@ -31,7 +31,7 @@ TEST_F(AddressBookTest, BothNumberingSchemesReadBack)
     EXPECT_EQ(AddressBook::Load().size(), 3);
 }
 
-TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTarget)
+TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTargetCancelForgetsAndDoubleClickPicks)
 {
     AddressBook::Save({"Ann <a@x.org>", "Bob <b@x.org>"});
     int listed = 2;
@@ -62,11 +62,7 @@ TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTarget)
         EXPECT_TRUE(w.result() == QDialog::Accepted && count().toInt() == ++listed);
     }
     EXPECT_EQ(AddressBook::Load().last(), "Cy <>");
-}
-
-// Cancel forgets additions; OK without a selection empties the field; a double click picks.
-TEST_F(AddressBookTest, CancelForgetsAndDoubleClickPicks)
-{
+    // Cancel forgets additions; OK without a selection empties the field; a double click picks.
     AddressBook::Save({"Ann <a@x.org>"});
     QString picked = "none";
     frmAddAddress w(0, [&](int, const QString& l) { picked = l; }, nullptr);

@@ -110,10 +110,11 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
     const struct {
         QString host, to, password;
         bool smtpFailure;
-    } cases[] = {{up, "", "", false},
-                 {down, "bo@example.test", "", true},
-                 {up, "reject@example.test", "", true},
-                 {up, "bo@example.test", "wrong-Pw7", true}};
+        QString why; // in the box's text
+    } cases[] = {{up, "", "", false, "'To:'"},
+                 {down, "bo@example.test", "", true, "connect"},
+                 {up, "reject@example.test", "", true, "550"},
+                 {up, "bo@example.test", "wrong-Pw7", true, "Login refused"}};
     MailSettings& s = Mail().settings();
     for (const auto& k : cases) {
         SCOPED_TRACE(qPrintable(k.to + k.host));
@@ -130,7 +131,7 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
                   k.smtpFailure ? u"Message not sent|An error occurred while sending message.\r\nError |"
                                   u"Error: Unable to send message"_s
                                 : kProgramName + u"|Please complete the 'To:' field before sending.|"_s);
-        EXPECT_EQ(box.icon, platform::MsgIcon::Information);
+        EXPECT_TRUE(box.icon == platform::MsgIcon::Information && box.text.contains(k.why)) << box.text.toStdString();
         EXPECT_EQ(debug.text().contains(u"[E-Mail] Unable to send message.. Error: "_s), k.smtpFailure);
         EXPECT_FALSE(debug.text().contains(u"wrong-Pw7"_s));
     }
@@ -147,10 +148,7 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
 
 TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
 {
-    const struct {
-        QString date, body, quoted;
-        bool tmpBlocked;
-    } cases[] = {
+    const struct { QString date, body, quoted; bool tmpBlocked; } cases[] = {
         {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", false},
         {"Fri, ", "x", "On , you wrote:\n> x\n", false},
         {"Sat,", "", "On , you wrote:\n> \n", false},

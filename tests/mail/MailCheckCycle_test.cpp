@@ -97,10 +97,7 @@ TEST_F(CheckCycle, ARequestWaitsTicksCountToTheIntervalAndStopAtEmptyFields)
     ASSERT_EQ(doubles.boxes.shown().size(), 1u); // the account is still empty
     EXPECT_FALSE(check().CheckNow);
 
-    const struct {
-        const char *typed, *after;
-        int minutes;
-    } intervals[] = {
+    const struct { const char *typed, *after; int minutes; } intervals[] = {
         {"", "10", 10}, {"0", "10", 10}, {"abc", "10", 10}, {"-4", "10", 10}, {" 3 min", " 3 min", 3}};
     for (const auto& i : intervals) {
         SCOPED_TRACE(i.typed);

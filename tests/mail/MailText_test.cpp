@@ -17,10 +17,7 @@ namespace {
 
 TEST(MailText, HeaderValuesAndBodiesDecode)
 {
-    const struct {
-        QByteArray raw;
-        QString shown;
-    } cases[] = {
+    const struct { QByteArray raw; QString shown; } cases[] = {
         {"=?UTF-8?B?w6TDtsO8?=", u"äöü"_s},
         {"=?iso-8859-1?q?caf=E9_cr=E8me?=", u"café crème"_s},
         // Neighbours separated by blanks or a fold are one text, even when a
@@ -41,10 +38,7 @@ TEST(MailText, HeaderValuesAndBodiesDecode)
     }
 
     SCOPED_TRACE("bodies, by transfer encoding and charset");
-    const struct {
-        QByteArray headers, body;
-        QString shown;
-    } bodies[] = {
+    const struct { QByteArray headers, body; QString shown; } bodies[] = {
         {"Content-Type: text/plain; charset=\"UTF-8\"\r\nContent-Transfer-Encoding: base64\r\n",
          "w6TDtgpsaW5l\r\nAA==\r\n", u"äö\r\nline"_s},
         // Folded parameters; a name seen again, or after the blank line, does not count.

@@ -14,10 +14,7 @@ TEST(DialogText, FiltersBecomeQtFiltersAndAnswersPlainPaths)
     using Rule = QString (*)(const QString&);
     const Rule convert = ConvertDialogFilter, match = platform::NameFilterForMatching, clean = CleanDialogResult;
     const QString longest = '/' + QString(kDialogPathLimit - 1, 'a');
-    const struct {
-        Rule rule;
-        QString given, expected;
-    } cases[] = {
+    const struct { Rule rule; QString given, expected; } cases[] = {
         // With or without the final bar, the same dialog filter.
         {convert, "Text (*.txt)|*.txt|All Files (*.*)|*.*|", "Text (*.txt);;All Files (*.*)"},
         {convert, "Wav files (*.wav)|*.wav|All files (*.*)|*.*", "Wav files (*.wav);;All files (*.*)"},
