@@ -146,7 +146,7 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
         EXPECT_FALSE(debug.text().contains(QLatin1String(secret))) << secret;
 }
 
-TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
+TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmpAndTheReadViewSavesAndStores)
 {
     const struct { QString date, body, quoted; bool tmpBlocked; } cases[] = {
         {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", false},
@@ -167,6 +167,25 @@ TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
         EXPECT_EQ(c.windowTitle() + c.Subject->text(), u"Send MailRe: Plans"_s);
         Mail().reset();
     }
+
+    // The read view shows the headers, saves the message and stores the sender.
+    Mail().globals.ReadMsgHeaders = "Subject: Plans\r\nX-Tag: 1\r\n";
+    Mail().globals.ReadMsgBody = "Body line\r\n";
+    frmMail& c = read(u"Fri, 4 Dec 2026"_s, u"Body line\r\n"_s);
+    c.show();
+    EXPECT_TRUE(!c.cmdControl[0]->isEnabled() && c.cmdControl[2]->isEnabled() && !c.SendTo->isVisible());
+    c.cmdControl_Click(6);
+    EXPECT_EQ(c.MessageText->toPlainText() + c.cmdControl[6]->text(), u"Subject: Plans\nX-Tag: 1\n<<<"_s);
+    c.cmdControl_Click(6);
+    EXPECT_EQ(c.MessageText->toPlainText() + c.cmdControl[6]->text(), u"Body line\n>>>"_s);
+
+    doubles.dialogs.setNextResult(home.file(u"saved.txt"_s));
+    c.cmdControl_Click(5);
+    EXPECT_EQ(home.readFile(u"saved.txt"_s),
+              "From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: Fri, 4 Dec 2026\r\n\r\nBody line\r\n");
+    c.cmdControl_Click(3);
+    EXPECT_EQ(AddressBook::Load().value(0) + c.SmtpStatus->text(),
+              u"Cy <cy@example.test>Address Added to AddressBook"_s);
 }
 
 TEST_F(ComposerTest, EmailAuthorOpensTheComposerFilledAndCloseShowsTheMailboxOnlyForAnswers)
@@ -195,25 +214,4 @@ TEST_F(ComposerTest, EmailAuthorOpensTheComposerFilledAndCloseShowsTheMailboxOnl
             << caption;
         Mail().reset();
     }
-}
-
-TEST_F(ComposerTest, ReadViewShowsHeadersSavesTheMessageAndStoresTheSender)
-{
-    Mail().globals.ReadMsgHeaders = "Subject: Plans\r\nX-Tag: 1\r\n";
-    Mail().globals.ReadMsgBody = "Body line\r\n";
-    frmMail& c = read(u"Fri, 4 Dec 2026"_s, u"Body line\r\n"_s);
-    c.show();
-    EXPECT_TRUE(!c.cmdControl[0]->isEnabled() && c.cmdControl[2]->isEnabled() && !c.SendTo->isVisible());
-    c.cmdControl_Click(6);
-    EXPECT_EQ(c.MessageText->toPlainText() + c.cmdControl[6]->text(), u"Subject: Plans\nX-Tag: 1\n<<<"_s);
-    c.cmdControl_Click(6);
-    EXPECT_EQ(c.MessageText->toPlainText() + c.cmdControl[6]->text(), u"Body line\n>>>"_s);
-
-    doubles.dialogs.setNextResult(home.file(u"saved.txt"_s));
-    c.cmdControl_Click(5);
-    EXPECT_EQ(home.readFile(u"saved.txt"_s),
-              "From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: Fri, 4 Dec 2026\r\n\r\nBody line\r\n");
-    c.cmdControl_Click(3);
-    EXPECT_EQ(AddressBook::Load().value(0) + c.SmtpStatus->text(),
-              u"Cy <cy@example.test>Address Added to AddressBook"_s);
 }

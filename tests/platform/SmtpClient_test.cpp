@@ -39,7 +39,7 @@ struct SmtpSession {
 
 } // namespace
 
-TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
+TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnectionAndBadNamesAndRecipientsAreRefused)
 {
     const struct {
         SmtpTestServer::Options server;
@@ -68,12 +68,8 @@ TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
         EXPECT_TRUE(s.trail.contains(u"2 Connected."_s));
         EXPECT_TRUE(s.client.lastReply().startsWith(u"221"_s)) << s.client.lastReply().toStdString();
     }
-}
-
-// A refused recipient, a wrong password and a dead server are met by the
-// composer's tests (ComposerTest.FailuresKeepTheMessage...); these are refused here.
-TEST(SmtpClient, BadServerNamesAndRecipientsAreRefusedBeforeAnyMailIsSent)
-{
+    // A refused recipient, a wrong password and a dead server are met by the
+    // composer's tests (ComposerTest.FailuresKeepTheMessage...); these are refused here.
     SmtpTestServer server;
     for (const auto& [host, recipient, expected] :
          {std::tuple(u"smtp://bad host"_s, u"bob@example.org"_s, u"Bad SMTP server name"_s),
