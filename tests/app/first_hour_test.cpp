@@ -71,7 +71,7 @@ TEST_F(FirstHour, HelpAndVersionWriteNothingAndAFirstOneShotWithoutDisplayWrites
     EXPECT_EQ(ReadIni("Memo", "Reply Timeout", "<none>") + '|' + ReadIni("Memo", "Enabled", "<none>"), "120|True");
 }
 
-TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
+TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAnExistingFileKeepsItsGapsAndTheExitCodeFollowsTheServer)
 {
     const QByteArray profile = "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
     home.writeFile("on.html", "%status%");
@@ -89,11 +89,7 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
         EXPECT_EQ(page(), "<none>");
         EXPECT_FALSE(home.readFile("hvrn.ini").contains("Reply Timeout"));
     }
-}
-
-// The exit code follows the server's confirmation, and the exit procedure runs.
-TEST_F(FirstHour, AOneShotExitCodeFollowsTheFtpServersConfirmation)
-{
+    // The exit code follows the server's confirmation, and the exit procedure runs.
     FtpTestServer server;
     ASSERT_GT(server.port(), 0);
     home.writeFile("on.html", "%status% via FTP");

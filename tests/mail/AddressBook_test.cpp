@@ -11,7 +11,7 @@ class AddressBookTest : public MailTest {
     }
 };
 
-TEST_F(AddressBookTest, BothNumberingSchemesReadBack)
+TEST_F(AddressBookTest, BothNumberingSchemesReadBackAndTheWindowAddsRemovesAndPicks)
 {
     EXPECT_EQ(AddressBook::Load(), QStringList());
     // The composer writes key N+1: with an empty book the first line is key 1.
@@ -29,10 +29,6 @@ TEST_F(AddressBookTest, BothNumberingSchemesReadBack)
     EXPECT_EQ(AddressBook::Load(), QStringList({"a"}));
     doubles.store.set("Ostrevan", "HVRN", "AddressBook", "2147483647");
     EXPECT_EQ(AddressBook::Load().size(), 3);
-}
-
-TEST_F(AddressBookTest, WindowAddsRemovesAndPicksForItsTargetCancelForgetsAndDoubleClickPicks)
-{
     AddressBook::Save({"Ann <a@x.org>", "Bob <b@x.org>"});
     int listed = 2;
     for (int target : {0, 1, 7}) {

@@ -146,7 +146,7 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
         EXPECT_FALSE(debug.text().contains(QLatin1String(secret))) << secret;
 }
 
-TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmpAndTheReadViewSavesAndStores)
+TEST_F(ComposerTest, QuotingTheReadViewEmailAuthorAndWhatCloseShows)
 {
     const struct { QString date, body, quoted; bool tmpBlocked; } cases[] = {
         {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", false},
@@ -186,22 +186,19 @@ TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmpA
     c.cmdControl_Click(3);
     EXPECT_EQ(AddressBook::Load().value(0) + c.SmtpStatus->text(),
               u"Cy <cy@example.test>Address Added to AddressBook"_s);
-}
-
-TEST_F(ComposerTest, EmailAuthorOpensTheComposerFilledAndCloseShowsTheMailboxOnlyForAnswers)
-{
+    Mail().reset();
     debug.appendText(u"[01:02:03 PM]  last line\r\n"_s);
     debug.mnuEmail_Click();
-    frmMail* c = &Mail().composer();
-    EXPECT_TRUE(c->isVisible());
-    EXPECT_EQ(c->windowTitle() + c->SendTo->text() + c->Subject->text(),
+    frmMail* author = &Mail().composer();
+    EXPECT_TRUE(author->isVisible());
+    EXPECT_EQ(author->windowTitle() + author->SendTo->text() + author->Subject->text(),
               u"Email Author"_s + kSupportAddress + u"HVRN: Help (DebugLog)"_s);
-    const QString text = c->MessageText->toPlainText();
+    const QString text = author->MessageText->toPlainText();
     EXPECT_TRUE(text.startsWith(u"Date: 12/5/2026\nTime: 3:07:09 PM\n\nVersion 3.3 build("_s) &&
                 text.endsWith(u"last line\n"_s))
         << qPrintable(text);
-    EXPECT_TRUE(c->SendTo->isVisibleTo(c) && !c->Picture1->isVisibleTo(c) && c->cmdControl[0]->isEnabled() &&
-                !c->cmdControl[2]->isEnabled());
+    EXPECT_TRUE(author->SendTo->isVisibleTo(author) && !author->Picture1->isVisibleTo(author) &&
+                author->cmdControl[0]->isEnabled() && !author->cmdControl[2]->isEnabled());
 
     // Close shows the mailbox only for answered mail.
     for (const auto& [caption, mailboxShown] : {std::pair{"New Mail", true}, {"Send Mail", true},
