@@ -29,8 +29,7 @@ class SshTestServer {
         process_.setProcessChannelMode(QProcess::MergedChannels);
         process_.start("/usr/sbin/sshd", {"-D", "-e", "-f", config.fileName(), "-p", QString::number(port_)});
         QElapsedTimer wait;
-        wait.start();
-        while (!ready_ && wait.elapsed() < 10000 && process_.state() != QProcess::NotRunning) {
+        for (wait.start(); !ready_ && wait.elapsed() < 10000 && process_.state() != QProcess::NotRunning;) {
             process_.waitForReadyRead(200);
             output_ += process_.readAll();
             ready_ = output_.contains("Server listening");
