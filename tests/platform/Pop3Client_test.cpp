@@ -81,8 +81,7 @@ TEST(Pop3Client, RefusalsAreClearErrorsOneConnectionListsReadsAndDeletesStlsIsCh
     for (int i = 1; i <= 250; ++i) {
         EXPECT_EQ(s.client.messageSize(i), sizes[i]);
         total += sizes[i];
-        if (i > 1)
-            ASSERT_EQ(s.fetch(i), QByteArrayList{"Subject: number " + QByteArray::number(i)});
+        EXPECT_TRUE(i == 1 || s.fetch(i) == QByteArrayList{"Subject: number " + QByteArray::number(i)}) << i;
     }
     EXPECT_EQ(s.client.totalSize(), total);
     const QByteArrayList headers{"From: Ann <ann@example.org>", "Subject: folded  across\tlines",
@@ -110,14 +109,13 @@ TEST(Pop3Client, RefusalsAreClearErrorsOneConnectionListsReadsAndDeletesStlsIsCh
     // STLS checks certificates unless told not to; then a server frozen after
     // the login costs a time-out. (Frozen before the login:
     // RealServer.ChecksListEveryMessage...; POP3S: RealServer.DeletingRemoves...AndPop3sWorks.)
-    s.client.tls = MailTls::Require;
+    s.client.tls = MailTls::Require, s.client.timeouts = {2, 2};
     for (bool verify : {true, false}) {
         s.client.verifyPeer = verify;
         s.trail.clear();
         EXPECT_EQ(s.client.connectAndLogin() && s.fetch(1) == headers, !verify) << s.trail.join(u'\n').toStdString();
         EXPECT_EQ(s.trail.filter(u"not checked"_s).size(), verify ? 0 : 1); // TLS was spoken either way
     }
-    s.client.timeouts = {2, 2};
     s.server.freeze();
     s.errors.clear();
     QElapsedTimer clock;
