@@ -146,10 +146,12 @@ TEST_F(PageFile, SettingsAndClockAreReadAtEachExpansionAndBadInputStopsThePage)
     EXPECT_TRUE(out.contains("ROWS=6 COLS=50 WRAP=\"physical\" NAME=\"MESSAGE\""));
     EXPECT_TRUE(out.contains("<option>YES</option><option selected>NO</option>"));
     EXPECT_EQ(out.count(char(0xA0)), 1);
+    EXPECT_EQ(WrapAttr(), "WRAP=\"physical\"");
     WriteIni("Memo", "Wrap", "False");
     WriteIni("Memo", "Reply", "True");
     doubles.clock.advanceSeconds(3600);
     const QByteArray later = expand("%time% %memo%");
     EXPECT_TRUE(later.startsWith("4:07 PM <P>"));
     EXPECT_TRUE(later.contains("<option selected>YES</option>"));
+    EXPECT_EQ(WrapAttr(), "");
 }

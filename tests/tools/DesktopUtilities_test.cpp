@@ -321,8 +321,56 @@ TEST_F(Editor, TheMainMenuOpensItModalAndAMemoOnlyHidesItTheTrayOpensOneNonModal
 
 using Desktop = Tools;
 
-TEST_F(Desktop, WaveFilesNeedADeviceAlertsFallBackToTheBeepHelpOpensTheManualOrTheHelpFileAndFailuresAreTold)
+TEST_F(Desktop, AboutOpensModallyWithLinksWaveFilesNeedADeviceHelpOpensTheManualOrTheHelpFileAndFailuresAreTold)
 {
+    // About opens modally beside the main window with links that turn blue and open; every ending destroys it.
+    form->move(300, 200);
+    auto look = [](LinkLabel* l) {
+        const QMap<int, QString> shapes{{Qt::PointingHandCursor, "hand"}, {Qt::ArrowCursor, "arrow"}};
+        return QString(l->hovered() ? "hovered " : "plain ") + l->styleSheet().section(';', 0, 0) + ' ' +
+               shapes.value(l->cursor().shape(), "?");
+    };
+    const std::vector<std::function<void(frmAbout*)>> endings = {
+        [](frmAbout* about) { about->Command1->click(); },
+        [](frmAbout*) { HideToolWindows(); },                   // for a memo: opens afresh next time
+        [](frmAbout*) { Hooks().closers.value("frmAbout")(); }, // the exit procedure
+    };
+    for (size_t way = 0; way < endings.size(); ++way) {
+        SCOPED_TRACE(way);
+        QPointer<frmAbout> about;
+        runModal("mnuhvrn", [&] {
+            about = ::AboutWindow();
+            ASSERT_FALSE(about.isNull());
+            EXPECT_TRUE(about->isVisible() && QApplication::activeModalWidget() == about);
+            EXPECT_EQ(about->pos(), form->pos() + QPoint(33, 33));
+            EXPECT_EQ(QStringList({about->windowTitle(), about->lbVer->text(), about->lblEmail->text(),
+                                   about->lblWeb->text(), about->Command1->text()}),
+                      QStringList({"About", QStringLiteral("Version 3.3  (build %1)").arg(BuildNumber()),
+                                   kSupportAddress, kAboutWebAddress, "&Back"}));
+            if (way == 0) {
+                QStringList texts;
+                for (QLabel* label : about->findChildren<QLabel*>())
+                    texts.append(label->text());
+                const QRegularExpression headings("^(Halvorn|Places I can be reached on the Internet|Email:|Web:)$");
+                EXPECT_EQ(texts.filter(headings).size(), 4) << texts.join('|').toStdString();
+                QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+                QApplication::sendEvent(about->lblEmail, &enter);
+                EXPECT_EQ(look(about->lblEmail) + ", " + look(about->lblWeb),
+                          "hovered color: #0000FF hand, plain color: #000000 arrow");
+                QEvent left(QEvent::Leave);
+                QApplication::sendEvent(about->lblEmail, &left);
+                EXPECT_EQ(look(about->lblEmail), "plain color: #000000 arrow");
+                QTest::mouseClick(about->lblEmail, Qt::LeftButton, {}, QPoint(2, 2));
+                QTest::mouseClick(about->lblWeb, Qt::LeftButton, {}, QPoint(2, 2));
+                EXPECT_EQ(doubles.desktop.opened,
+                          (std::vector<QString>{"mailto:" + kSupportAddress, kAboutWebAddress}));
+            }
+            endings[way](about);
+        });
+        EXPECT_TRUE(about.isNull());
+        EXPECT_EQ(::AboutWindow(), nullptr);
+    }
+    doubles.desktop.opened.clear();
     // A wave file without a device beeps (also proved by the memo and mail set-up tests).
     AlertBeep(); // no device: a plain beep
     doubles.sound.outputs = 1;
@@ -371,55 +419,5 @@ TEST_F(Desktop, WaveFilesNeedADeviceAlertsFallBackToTheBeepHelpOpensTheManualOrT
         ASSERT_EQ(doubles.boxes.shown().size(), 1u) << c.told.toStdString();
         EXPECT_EQ(doubles.boxes.shown()[0].text, c.told);
         EXPECT_TRUE(debugText().contains("[HVRN] " + c.told));
-    }
-}
-
-TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowWithLinksThatTurnBlueAndOpenAndEveryEndingDestroysIt)
-{
-    form->move(300, 200);
-    auto look = [](LinkLabel* l) {
-        const QMap<int, QString> shapes{{Qt::PointingHandCursor, "hand"}, {Qt::ArrowCursor, "arrow"}};
-        return QString(l->hovered() ? "hovered " : "plain ") + l->styleSheet().section(';', 0, 0) + ' ' +
-               shapes.value(l->cursor().shape(), "?");
-    };
-    const std::vector<std::function<void(frmAbout*)>> endings = {
-        [](frmAbout* about) { about->Command1->click(); },
-        [](frmAbout*) { HideToolWindows(); },                   // for a memo: opens afresh next time
-        [](frmAbout*) { Hooks().closers.value("frmAbout")(); }, // the exit procedure
-    };
-    for (size_t way = 0; way < endings.size(); ++way) {
-        SCOPED_TRACE(way);
-        QPointer<frmAbout> about;
-        runModal("mnuhvrn", [&] {
-            about = ::AboutWindow();
-            ASSERT_FALSE(about.isNull());
-            EXPECT_TRUE(about->isVisible() && QApplication::activeModalWidget() == about);
-            EXPECT_EQ(about->pos(), form->pos() + QPoint(33, 33));
-            EXPECT_EQ(QStringList({about->windowTitle(), about->lbVer->text(), about->lblEmail->text(),
-                                   about->lblWeb->text(), about->Command1->text()}),
-                      QStringList({"About", QStringLiteral("Version 3.3  (build %1)").arg(BuildNumber()),
-                                   kSupportAddress, kAboutWebAddress, "&Back"}));
-            if (way == 0) {
-                QStringList texts;
-                for (QLabel* label : about->findChildren<QLabel*>())
-                    texts.append(label->text());
-                const QRegularExpression headings("^(Halvorn|Places I can be reached on the Internet|Email:|Web:)$");
-                EXPECT_EQ(texts.filter(headings).size(), 4) << texts.join('|').toStdString();
-                QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-                QApplication::sendEvent(about->lblEmail, &enter);
-                EXPECT_EQ(look(about->lblEmail) + ", " + look(about->lblWeb),
-                          "hovered color: #0000FF hand, plain color: #000000 arrow");
-                QEvent left(QEvent::Leave);
-                QApplication::sendEvent(about->lblEmail, &left);
-                EXPECT_EQ(look(about->lblEmail), "plain color: #000000 arrow");
-                QTest::mouseClick(about->lblEmail, Qt::LeftButton, {}, QPoint(2, 2));
-                QTest::mouseClick(about->lblWeb, Qt::LeftButton, {}, QPoint(2, 2));
-                EXPECT_EQ(doubles.desktop.opened,
-                          (std::vector<QString>{"mailto:" + kSupportAddress, kAboutWebAddress}));
-            }
-            endings[way](about);
-        });
-        EXPECT_TRUE(about.isNull());
-        EXPECT_EQ(::AboutWindow(), nullptr);
     }
 }
