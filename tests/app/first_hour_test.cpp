@@ -95,11 +95,12 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAnExistingFileKeepsItsGapsAndTheEx
     home.writeFile("on.html", "%status% via FTP");
     home.writeFile("off.html", "<p>%status%</p>");
     const QByteArray pages = "\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n";
-    for (const char* password : {"secret", "wrong"}) {
+    QTemporaryDir runtime; // a private runtime folder holds the single-instance socket
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    for (const auto& [password, right] : {std::pair("secret", true), {"wrong", false}}) {
         home.writeFile("hvrn.ini", "[Default]\r\nHost=" + server.address().toUtf8() + "\r\nLogin=tester\r\npass=" +
                                        escapeStoredBytes(Encrypt(password)) + "\r\nRemoteDir=public_html\r\nRemoteFile=me.html" + pages);
         const Ended ended = run({"-online"});
-        const bool right = password == std::string("secret");
         EXPECT_EQ(ended.code, right ? 0 : 1) << ended.reason.toStdString();
         EXPECT_TRUE(right ? ended.reason.isEmpty() : ended.reason.count("halvorn: ") == 1 && ended.reason.contains("Login denied"))
             << ended.reason.toStdString();
