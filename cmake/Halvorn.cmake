@@ -4,6 +4,11 @@ if(HALVORN_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+# gcov instrumentation for scripts/coverage.
+if(HALVORN_COVERAGE)
+  add_compile_options(--coverage)
+  add_link_options(--coverage)
+endif()
 
 # Number of commits at configure time; 0 outside a git checkout.
 execute_process(COMMAND git rev-list --count HEAD

@@ -20,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)DecodeHeaderValue(HeaderValue(headers, "Subject"));
     if (DecodeBody(headers, body).contains(QChar(0)))
         std::abort();
+    // Whole inputs as bodies: quoted-printable never more than doubles, base64 never yields NUL.
+    if (DecodeBody("Content-Transfer-Encoding: quoted-printable\r\n", bytes).size() > 2 * bytes.size() ||
+        DecodeBody("Content-Transfer-Encoding: base64\r\n", bytes).contains(QChar(0)))
+        std::abort();
 
     // Typed text never adds a header line to an outgoing message.
     const QString typed = DisplayText(bytes);

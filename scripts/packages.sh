@@ -6,6 +6,8 @@ HALVORN_BUILD_PACKAGES="cmake ninja-build g++ pkg-config git qt6-base-dev qt6-mu
 HALVORN_TEST_PACKAGES="libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-openssl openssl openssh-server curl chromium nodejs dovecot-pop3d python3-aiosmtpd dbus-daemon"
 # Some nodejs builds bring npm along and conflict with Debian's npm package.
 command -v npm >/dev/null 2>&1 || HALVORN_TEST_PACKAGES="$HALVORN_TEST_PACKAGES npm"
+# Line coverage only (scripts/coverage).
+HALVORN_COVERAGE_PACKAGES="gcovr"
 # Benchmarks only (bench/): timing, the load generator and the reference web server.
 HALVORN_BENCH_PACKAGES="hyperfine wrk nginx-light time"
 

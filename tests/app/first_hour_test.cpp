@@ -2,6 +2,7 @@
 // directory, scripts without a display, a second start, broken settings.
 #include "core/Encrypt.h"
 #include "core/Ini.h"
+#include "publish/support/FtpTestServer.h"
 #include "support/ProgramRun.h"
 #include "support/TempHome.h"
 
@@ -70,7 +71,7 @@ TEST_F(FirstHour, HelpAndVersionWriteNothingAndAFirstOneShotWithoutDisplayWrites
     EXPECT_EQ(ReadIni("Memo", "Reply Timeout", "<none>") + '|' + ReadIni("Memo", "Enabled", "<none>"), "120|True");
 }
 
-TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
+TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAnExistingFileKeepsItsGapsAndTheExitCodeFollowsTheServer)
 {
     const QByteArray profile = "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
     home.writeFile("on.html", "%status%");
@@ -88,6 +89,30 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAndAnExistingFileKeepsItsGaps)
         EXPECT_EQ(page(), "<none>");
         EXPECT_FALSE(home.readFile("hvrn.ini").contains("Reply Timeout"));
     }
+    // The exit code follows the server's confirmation, and the exit procedure runs.
+    FtpTestServer server;
+    ASSERT_GT(server.port(), 0);
+    home.writeFile("on.html", "%status% via FTP");
+    home.writeFile("off.html", "<p>%status%</p>");
+    const QByteArray pages = "\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n";
+    QTemporaryDir runtime; // a private runtime folder holds the single-instance socket
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    for (const auto& [password, right] : {std::pair("secret", true), {"wrong", false}}) {
+        home.writeFile("hvrn.ini", "[Default]\r\nHost=" + server.address().toUtf8() + "\r\nLogin=tester\r\npass=" +
+                                       escapeStoredBytes(Encrypt(password)) + "\r\nRemoteDir=public_html\r\nRemoteFile=me.html" + pages);
+        const Ended ended = run({"-online"});
+        EXPECT_EQ(ended.code, right ? 0 : 1) << ended.reason.toStdString();
+        EXPECT_TRUE(right ? ended.reason.isEmpty() : ended.reason.count("halvorn: ") == 1 && ended.reason.contains("Login denied"))
+            << ended.reason.toStdString();
+        EXPECT_EQ(home.readFile("hvrn.ini").contains("Status=Online"), right);
+    }
+    EXPECT_EQ(server.page("me.html"), "Online via FTP\r\n");
+    home.writeFile("hvrn.ini", "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html" + pages);
+    const Ended offline = run({"-OFFLINE"});
+    EXPECT_EQ(offline.code, 0) << offline.reason.toStdString();
+    EXPECT_EQ(page(), "<p>Offline</p>\r\n");
+    EXPECT_FALSE(home.exists("$$tmp$$")); // the exit procedure ran
+    EXPECT_TRUE(home.readFile("hvrn.ini").contains("Status=Offline"));
 }
 
 TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheResult)

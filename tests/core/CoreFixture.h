@@ -11,9 +11,7 @@
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
-#include <QAction>
-#include <QCoreApplication>
-#include <QTimer>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 

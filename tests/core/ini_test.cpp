@@ -2,15 +2,12 @@
 #include "core/IniText.h"
 #include "core/TextToBool.h"
 
-#include <QFile>
-#include <QRandomGenerator>
-
 #include <thread>
 
 using IniTest = CoreTest;
 const QString kNone = QStringLiteral("<none>");
 
-TEST_F(IniTest, WhatAKeyReadsBackFromFilesWrittenByUsOrByHandCutTo254Bytes)
+TEST_F(IniTest, WhatAKeyReadsBackFromFilesWrittenByUsOrByHandCutTo254BytesAndWhatACheckMarkAccepts)
 {
     const struct { QByteArray file; const char *section, *key, *expected; } cases[] = {
         // Names ignore case and surrounding blanks.
@@ -40,9 +37,22 @@ TEST_F(IniTest, WhatAKeyReadsBackFromFilesWrittenByUsOrByHandCutTo254Bytes)
     EXPECT_EQ(ReadIniBytes("s", "k", "").size(), 254);
     ASSERT_TRUE(WriteIni("s", "u", QString(100, QChar(0x20AC))));  // three bytes each
     EXPECT_EQ(ReadIni("s", "u", kNone), QString(84, QChar(0x20AC)));
+    // Check marks accept words and numbers only.
+    for (const char* yes : {"True", "TRUE", "true", "1", "-1", " 2 ", "0.5"})
+        EXPECT_TRUE(TextToBool(yes)) << yes;
+    for (const char* no : {"False", "false", "FALSE", "0", "0.0", " 0 "})
+        EXPECT_FALSE(TextToBool(no)) << no;
+    for (const char* bad : {"", "yes", "on", "1x", "Truee"}) {
+        try {
+            TextToBool(bad);
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const ProgramError& e) {
+            EXPECT_EQ(e.number(), err::kTypeMismatch);
+        }
+    }
 }
 
-TEST_F(IniTest, EachChangeTouchesOnlyItsLinesAndEndsLinesWithCrLf)
+TEST_F(IniTest, EachChangeTouchesOnlyItsLinesEndsThemWithCrLfAndConcurrentWritersLoseNoKey)
 {
     const struct { QByteArray before; std::function<void()> change; QByteArray after; } cases[] = {
         {"", [] { WriteIni("StartUp", "Credits", "True"); WriteIni("Startup", "Systray", "False"); WriteIni("DialUp", "Reconnect", "True"); },
@@ -64,10 +74,6 @@ TEST_F(IniTest, EachChangeTouchesOnlyItsLinesAndEndsLinesWithCrLf)
         c.change();
         EXPECT_EQ(home.readFile("hvrn.ini"), c.after);
     }
-}
-
-TEST_F(IniTest, ConcurrentWritersLoseNoKeyAndReadersNeverSeeAHalfFile)
-{
     ASSERT_TRUE(WriteIni("stable", "marker", "present"));
     std::atomic<bool> done{false};
     std::atomic<int> missing{0};
@@ -92,21 +98,6 @@ TEST_F(IniTest, ConcurrentWritersLoseNoKeyAndReadersNeverSeeAHalfFile)
             ASSERT_EQ(ReadIni(QStringLiteral("w%1").arg(t), QString::number(i), kNone).size(), 200);
 }
 
-TEST(TextToBoolTest, AcceptsWordsAndNumbersOnly)
-{
-    for (const char* yes : {"True", "TRUE", "true", "1", "-1", " 2 ", "0.5"})
-        EXPECT_TRUE(TextToBool(yes)) << yes;
-    for (const char* no : {"False", "false", "FALSE", "0", "0.0", " 0 "})
-        EXPECT_FALSE(TextToBool(no)) << no;
-    for (const char* bad : {"", "yes", "on", "1x", "Truee"}) {
-        try {
-            TextToBool(bad);
-            ADD_FAILURE() << "accepted " << bad;
-        } catch (const ProgramError& e) {
-            EXPECT_EQ(e.number(), err::kTypeMismatch);
-        }
-    }
-}
 
 TEST_F(IniTest, StoredPasswordsAFixedPrintableKeyEveryByteRandomValuesAndFieldTextRoundTripThroughTheFile)
 {
@@ -137,10 +128,13 @@ TEST_F(IniTest, StoredPasswordsAFixedPrintableKeyEveryByteRandomValuesAndFieldTe
     ASSERT_TRUE(SaveStoredPassword("Default", "pass", password));
     EXPECT_EQ(LoadStoredPassword("Default", "pass"), password);
     EXPECT_FALSE(home.readFile("hvrn.ini").contains("Pässwörd"));
-    // Bytes that earlier releases wrote, typed out rather than computed: a
-    // changed key or key position would make users' stored passwords unreadable.
-    home.writeFile("hvrn.ini", "[Default]\r\npass=" +
-                                   QByteArray::fromHex("2914115f11783d207b1a1d352e171e3817011d5424171d") +
-                                   "\r\n");
-    EXPECT_EQ(LoadStoredPassword("Default", "pass"), "abc123XYZ-long-password");
+    // A password as users' files hold it (NULs and an end blank escaped),
+    // typed out rather than computed: a changed key or key position would
+    // make every stored password unreadable.
+    const QByteArray stored = "[Default]\r\npass=" + QByteArray::fromHex("9c309c30521de0e2060b4443512a379c73") + "\r\n";
+    home.writeFile("hvrn.ini", stored);
+    EXPECT_EQ(LoadStoredPassword("Default", "pass"), QStringLiteral("Hv sécret pwP"));
+    QFile::remove(home.file("hvrn.ini"));
+    ASSERT_TRUE(SaveStoredPassword("Default", "pass", QStringLiteral("Hv sécret pwP")));
+    EXPECT_EQ(home.readFile("hvrn.ini"), stored);
 }

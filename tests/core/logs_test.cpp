@@ -35,24 +35,6 @@ TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesT
     EXPECT_EQ(home.readFile("saved.txt"), saved);
 }
 
-TEST_F(LogsTest, WindowKeepsTheNewest20000CharactersCutAtLineStarts)
-{
-    Form1 form;
-    Core().DebugToFile = true;
-    for (int i = 0; i < 1000; ++i)
-        DebugLog(QStringLiteral("line %1 ").arg(i, 4, 10, QChar('0')) + QString(20, 'x'));
-    const QString& text = form.debugWindow()->text();
-    EXPECT_LE(text.size(), frmDebug::kTextLimit);
-    EXPECT_GT(text.size(), frmDebug::kTextLimit - 60);
-    EXPECT_TRUE(text.startsWith("[03:07:09 PM]  line ")) << text.left(40).toStdString();
-    EXPECT_TRUE(text.endsWith("line 0999 xxxxxxxxxxxxxxxxxxxx\r\n"));
-    EXPECT_FALSE(text.contains("line 0000"));
-    // The file keeps everything; a text without line breaks loses single characters.
-    EXPECT_EQ(home.readFile("debug.log").count("\r\n"), 1000);
-    form.debugWindow()->appendText(QString(frmDebug::kTextLimit + 5, 'a'));
-    EXPECT_EQ(form.debugWindow()->text(), QString(frmDebug::kTextLimit, 'a'));
-}
-
 // A box whose display raises more errors, as events run while it is open.
 class ReentrantBoxes final : public platform::MessageBoxes {
 public:
@@ -68,8 +50,23 @@ public:
     int shown = 0;
 };
 
-TEST_F(LogsTest, ErrorsAreLoggedAndBoxedOneAtATimeExceptNumberZero401AndRemoteOnes)
+TEST_F(LogsTest, WindowKeepsTheNewest20000CharactersCutAtLineStartsAndErrorsAreBoxedOneAtATime)
 {
+    Form1 form;
+    Core().DebugToFile = true;
+    for (int i = 0; i < 1000; ++i)
+        DebugLog(QStringLiteral("line %1 ").arg(i, 4, 10, QChar('0')) + QString(20, 'x'));
+    const QString& text = form.debugWindow()->text();
+    EXPECT_LE(text.size(), frmDebug::kTextLimit);
+    EXPECT_GT(text.size(), frmDebug::kTextLimit - 60);
+    EXPECT_TRUE(text.startsWith("[03:07:09 PM]  line ")) << text.left(40).toStdString();
+    EXPECT_TRUE(text.endsWith("line 0999 xxxxxxxxxxxxxxxxxxxx\r\n"));
+    EXPECT_FALSE(text.contains("line 0000"));
+    // The file keeps everything; a text without line breaks loses single characters.
+    EXPECT_EQ(home.readFile("debug.log").count("\r\n"), 1000);
+    form.debugWindow()->appendText(QString(frmDebug::kTextLimit + 5, 'a'));
+    EXPECT_EQ(form.debugWindow()->text(), QString(frmDebug::kTextLimit, 'a'));
+    // Errors are logged and boxed one at a time, except number 0, 401 and remote ones.
     LogError(0, "Nothing");
     EXPECT_FALSE(home.exists("error.log"));
     LogError(401, "Sub Main Load");

@@ -2,10 +2,6 @@
 #include "core/StatusIcons.h"
 #include "core/TrayIcon.h"
 
-#include <QMenu>
-#include <QMenuBar>
-#include <QSystemTrayIcon>
-
 // One menu as the user meets it: name=caption per item, [shortcut], * when
 // checked, ~ when disabled, (...) when hidden, "-" for a separator.
 static QString shown(QMenu* menu)
@@ -24,7 +20,7 @@ static QString shown(QMenu* menu)
 
 using MenusTest = CoreTest;
 
-TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
+TEST_F(MenusTest, TheMenusAsAFirstStartShowsThemAndTheTrayFollowsTheStatusAndBringsTheWindowBack)
 {
     Form1 form;
     QStringList menus;
@@ -51,11 +47,6 @@ TEST_F(MenusTest, TheMenuTreeAndTheTrayMenuAsAFirstStartShowsThem)
                                           freeSlots("mnuitem_") + "|(mnuCustom1=&Customize Launch)|(-)|mnuExit=E&xit");
     EXPECT_EQ(shown(form.action("mnuMemo2")->menu()), "Memo: mnuViewM2=&View Log|mnuRestart2=&Restart");
     EXPECT_EQ(form.trayMenu()->defaultAction(), form.action("mnuOpen"));
-}
-
-TEST_F(MenusTest, TrayTipAndIconFollowTheStatusTheOptionIsStoredAndTheTrayBringsTheWindowBack)
-{
-    Form1 form;
     EXPECT_EQ(TrayIcon::tipFor(QString(100, 'x')).size(), 63);
     form.action("mnuMin")->trigger();
     EXPECT_TRUE(doubles.tray.present() && ReadIni("StartUp", "Systray", "") == "True");

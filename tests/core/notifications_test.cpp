@@ -3,7 +3,6 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QProcess>
 #include <QtCore/qtestsupport_core.h>
 
 // A notification service written for the test: records every Notify call.

@@ -2,11 +2,6 @@
 #include "core/ExitProcedure.h"
 #include "core/frmAuto.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-
 class StartUpTest : public CoreTest {
 protected:
     void SetUp() override
@@ -75,7 +70,7 @@ TEST_F(StartUpTest, RunsTheStepsInOrderShowsTheStoredStatusInItsColourAndMatches
     }
 }
 
-TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControlAndABadCheckMarkStopsOnlyThatLoader)
+TEST_F(StartUpTest, LoadsEverySettingIntoItsControlABadCheckMarkStopsOnlyThatLoaderAndProfilesLoadWithGaps)
 {
     SaveStoredPassword("Default", "pass", "ftp secret");
     home.writeFile("hvrn.ini", home.readFile("hvrn.ini") +
@@ -98,35 +93,32 @@ TEST_F(StartUpTest, LoadsEveryStartUpSettingIntoItsControlAndABadCheckMarkStopsO
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 13 in LoadStartup\r\n");
     EXPECT_EQ(doubles.boxes.shown().size(), 1u);
     EXPECT_TRUE(g.isVisible() && steps.contains("AddLaunch")); // the next loader still ran
-}
-
-TEST_F(StartUpTest, ProfilesLoadWithGapsAndTheirAutoMarksAndOptionItemsStoreTheirMarks)
-{
+    // Profiles load with their gaps and auto marks; option items store their marks.
     home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=3\r\n1=alpha\r\n3=gamma\r\n"
                                "[gamma]\r\nauto=1\r\nStatus=online\r\n[alpha]\r\nStatus=Online\r\n");
-    Form1& f = start();
-    const frmAuto& list = *f.autoWindow();
+    Form1& h = start();
+    const frmAuto& list = *h.autoWindow();
     EXPECT_EQ(list.names(), QStringList({"Default", "alpha", "gamma"}));
-    EXPECT_TRUE(f.Combo1->itemText(2) == "gamma" && list.isSelected(0) && !list.isSelected(1) &&
+    EXPECT_TRUE(h.Combo1->itemText(2) == "gamma" && list.isSelected(0) && !list.isSelected(1) &&
                 list.isSelected(2));
-    f.selectProfile("alpha");
-    const QString alpha = f.SSPStatus->text();
-    f.selectProfile("gamma"); // a status stored in lower case is not "Online"
-    EXPECT_EQ(alpha + '|' + f.SSPStatus->text(), "Online|Offline");
+    h.selectProfile("alpha");
+    const QString alpha = h.SSPStatus->text();
+    h.selectProfile("gamma"); // a status stored in lower case is not "Online"
+    EXPECT_EQ(alpha + '|' + h.SSPStatus->text(), "Online|Offline");
     // Option items store their marks; with a profile marked, Auto Online needs no list to pick from.
-    f.action("mnuRestore")->trigger();
-    EXPECT_TRUE(f.Timer2->isActive());
+    h.action("mnuRestore")->trigger();
+    EXPECT_TRUE(h.Timer2->isActive());
     const struct { const char *item, *section, *key, *stored; } marks[] = {
         {"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
         {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
     for (const auto& [item, section, key, stored] : marks) {
-        f.action(item)->trigger();
+        h.action(item)->trigger();
         EXPECT_EQ(ReadIni(section, key, ""), stored) << item;
     }
-    EXPECT_FALSE(f.Timer2->isActive());
+    EXPECT_FALSE(h.Timer2->isActive());
     // Marking a profile in the auto list stores only that profile's mark.
-    f.autoWindow()->lstProfiles->item(1)->setSelected(true);
-    f.autoWindow()->lstProfiles_Click(1);
+    h.autoWindow()->lstProfiles->item(1)->setSelected(true);
+    h.autoWindow()->lstProfiles_Click(1);
     EXPECT_EQ(ReadIni("alpha", "Auto", "") + '|' + ReadIni("Default", "Auto", "<none>"), "True|1");
 }
 

@@ -4,9 +4,6 @@
 #include "core/frmDebug.h"
 #include "mail/ComposerWiring.h"
 
-#include <QApplication>
-#include <QDir>
-
 class ComposerTest : public MailTest {
   protected:
     void SetUp() override
@@ -113,10 +110,11 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
     const struct {
         QString host, to, password;
         bool smtpFailure;
-    } cases[] = {{up, "", "", false},
-                 {down, "bo@example.test", "", true},
-                 {up, "reject@example.test", "", true},
-                 {up, "bo@example.test", "wrong-Pw7", true}};
+        QString why; // in the box's text
+    } cases[] = {{up, "", "", false, "'To:'"},
+                 {down, "bo@example.test", "", true, "connect"},
+                 {up, "reject@example.test", "", true, "550"},
+                 {up, "bo@example.test", "wrong-Pw7", true, "Login refused"}};
     MailSettings& s = Mail().settings();
     for (const auto& k : cases) {
         SCOPED_TRACE(qPrintable(k.to + k.host));
@@ -133,7 +131,7 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
                   k.smtpFailure ? u"Message not sent|An error occurred while sending message.\r\nError |"
                                   u"Error: Unable to send message"_s
                                 : kProgramName + u"|Please complete the 'To:' field before sending.|"_s);
-        EXPECT_EQ(box.icon, platform::MsgIcon::Information);
+        EXPECT_TRUE(box.icon == platform::MsgIcon::Information && box.text.contains(k.why)) << box.text.toStdString();
         EXPECT_EQ(debug.text().contains(u"[E-Mail] Unable to send message.. Error: "_s), k.smtpFailure);
         EXPECT_FALSE(debug.text().contains(u"wrong-Pw7"_s));
     }
@@ -148,12 +146,9 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
         EXPECT_FALSE(debug.text().contains(QLatin1String(secret))) << secret;
 }
 
-TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
+TEST_F(ComposerTest, QuotingTheReadViewEmailAuthorAndWhatCloseShows)
 {
-    const struct {
-        QString date, body, quoted;
-        bool tmpBlocked;
-    } cases[] = {
+    const struct { QString date, body, quoted; bool tmpBlocked; } cases[] = {
         {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", false},
         {"Fri, ", "x", "On , you wrote:\n> x\n", false},
         {"Sat,", "", "On , you wrote:\n> \n", false},
@@ -172,38 +167,8 @@ TEST_F(ComposerTest, QuotingDropsTheWeekdayAndQuotesEveryLineEvenWithoutMailTmp)
         EXPECT_EQ(c.windowTitle() + c.Subject->text(), u"Send MailRe: Plans"_s);
         Mail().reset();
     }
-}
 
-TEST_F(ComposerTest, EmailAuthorOpensTheComposerFilledAndCloseShowsTheMailboxOnlyForAnswers)
-{
-    debug.appendText(u"[01:02:03 PM]  last line\r\n"_s);
-    debug.mnuEmail_Click();
-    frmMail* c = &Mail().composer();
-    EXPECT_TRUE(c->isVisible());
-    EXPECT_EQ(c->windowTitle() + c->SendTo->text() + c->Subject->text(),
-              u"Email Author"_s + kSupportAddress + u"HVRN: Help (DebugLog)"_s);
-    const QString text = c->MessageText->toPlainText();
-    EXPECT_TRUE(text.startsWith(u"Date: 12/5/2026\nTime: 3:07:09 PM\n\nVersion 3.3 build("_s) &&
-                text.endsWith(u"last line\n"_s))
-        << qPrintable(text);
-    EXPECT_TRUE(c->SendTo->isVisibleTo(c) && !c->Picture1->isVisibleTo(c) && c->cmdControl[0]->isEnabled() &&
-                !c->cmdControl[2]->isEnabled());
-
-    // Close shows the mailbox only for answered mail.
-    for (const auto& [caption, mailboxShown] : {std::pair{"New Mail", true}, {"Send Mail", true},
-                                                {"Send New Mail", false}, {"Email Author", false}}) {
-        frmMail& w = Mail().composer();
-        w.setWindowTitle(QLatin1String(caption));
-        w.cmdControl_Click(4);
-        EXPECT_EQ(Mail().composerIfLoaded(), nullptr);
-        EXPECT_EQ(Mail().mailboxIfCreated() && Mail().mailboxIfCreated()->isVisible(), mailboxShown)
-            << caption;
-        Mail().reset();
-    }
-}
-
-TEST_F(ComposerTest, ReadViewShowsHeadersSavesTheMessageAndStoresTheSender)
-{
+    // The read view shows the headers, saves the message and stores the sender.
     Mail().globals.ReadMsgHeaders = "Subject: Plans\r\nX-Tag: 1\r\n";
     Mail().globals.ReadMsgBody = "Body line\r\n";
     frmMail& c = read(u"Fri, 4 Dec 2026"_s, u"Body line\r\n"_s);
@@ -221,4 +186,29 @@ TEST_F(ComposerTest, ReadViewShowsHeadersSavesTheMessageAndStoresTheSender)
     c.cmdControl_Click(3);
     EXPECT_EQ(AddressBook::Load().value(0) + c.SmtpStatus->text(),
               u"Cy <cy@example.test>Address Added to AddressBook"_s);
+    Mail().reset();
+    debug.appendText(u"[01:02:03 PM]  last line\r\n"_s);
+    debug.mnuEmail_Click();
+    frmMail* author = &Mail().composer();
+    EXPECT_TRUE(author->isVisible());
+    EXPECT_EQ(author->windowTitle() + author->SendTo->text() + author->Subject->text(),
+              u"Email Author"_s + kSupportAddress + u"HVRN: Help (DebugLog)"_s);
+    const QString text = author->MessageText->toPlainText();
+    EXPECT_TRUE(text.startsWith(u"Date: 12/5/2026\nTime: 3:07:09 PM\n\nVersion 3.3 build("_s) &&
+                text.endsWith(u"last line\n"_s))
+        << qPrintable(text);
+    EXPECT_TRUE(author->SendTo->isVisibleTo(author) && !author->Picture1->isVisibleTo(author) &&
+                author->cmdControl[0]->isEnabled() && !author->cmdControl[2]->isEnabled());
+
+    // Close shows the mailbox only for answered mail.
+    for (const auto& [caption, mailboxShown] : {std::pair{"New Mail", true}, {"Send Mail", true},
+                                                {"Send New Mail", false}, {"Email Author", false}}) {
+        frmMail& w = Mail().composer();
+        w.setWindowTitle(QLatin1String(caption));
+        w.cmdControl_Click(4);
+        EXPECT_EQ(Mail().composerIfLoaded(), nullptr);
+        EXPECT_EQ(Mail().mailboxIfCreated() && Mail().mailboxIfCreated()->isVisible(), mailboxShown)
+            << caption;
+        Mail().reset();
+    }
 }

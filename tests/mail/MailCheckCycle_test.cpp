@@ -5,7 +5,7 @@ using CheckCycle = MailCheckFixture;
 
 // Every way a finished check can be reported, from the counters and
 // settings it starts with to what the user sees and what is remembered.
-TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
+TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCaseARequestWaitsAndTicksCountToTheInterval)
 {
     struct Row {
         const char* name;
@@ -66,14 +66,10 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
         EXPECT_FALSE(check().CheckNow);
         EXPECT_TRUE(!r.tray || mailbox.cmdControl[0]->isEnabled() == !s.txtBrowser.isEmpty());
     }
-}
-
-// A requested check waits while checking is off or the machine is off line,
-// and runs on the first tick that allows it. The interval as typed decides
-// the tick of the first check; an unusable one becomes "10". Empty account
-// fields are named one by one.
-TEST_F(CheckCycle, ARequestWaitsTicksCountToTheIntervalAndStopAtEmptyFields)
-{
+    // A requested check waits while checking is off or the machine is off line,
+    // and runs on the first tick that allows it. The interval as typed decides
+    // the tick of the first check; an unusable one becomes "10". Empty account
+    // fields are named one by one.
     int lookups = 0, refreshes = 0;
     Hooks().startSock = [&] { ++lookups; };
     Hooks().updateSock = [&] { ++refreshes; };
@@ -97,10 +93,7 @@ TEST_F(CheckCycle, ARequestWaitsTicksCountToTheIntervalAndStopAtEmptyFields)
     ASSERT_EQ(doubles.boxes.shown().size(), 1u); // the account is still empty
     EXPECT_FALSE(check().CheckNow);
 
-    const struct {
-        const char *typed, *after;
-        int minutes;
-    } intervals[] = {
+    const struct { const char *typed, *after; int minutes; } intervals[] = {
         {"", "10", 10}, {"0", "10", 10}, {"abc", "10", 10}, {"-4", "10", 10}, {" 3 min", " 3 min", 3}};
     for (const auto& i : intervals) {
         SCOPED_TRACE(i.typed);

@@ -17,14 +17,8 @@
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -69,9 +63,7 @@ class MailCheckFixture : public MailTest {
     {
         ASSERT_TRUE(server.started());
         MailSettings& s = Mail().settings();
-        s.txtHost = server.address();
-        s.txtlogin = server.user();
-        s.txtPass = server.password();
+        s.txtHost = server.address(), s.txtlogin = server.user(), s.txtPass = server.password();
     }
     // One tick on which a check is due (a manual one when asked for).
     void dueTick(bool manual = false)

@@ -6,10 +6,6 @@
 #include "platform/FileDialogs.h"
 #include "tools/Sounds.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QSignalSpy>
-
 class MailSettingsTest : public MailTest {
   protected:
     // Key names of a section of hvrn.ini in file order.

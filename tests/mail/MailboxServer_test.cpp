@@ -1,8 +1,5 @@
 #include "MailCheckFixture.h"
 
-#include <QProgressBar>
-#include <QTimer>
-
 using RealServer = MailCheckFixture;
 
 // Then a refused login and a server that stops answering end the check with their error.

@@ -2,25 +2,19 @@
 #include "platform/FileDialogs.h"
 #include "support/PlatformDoubles.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 namespace {
 
 // The filter to Qt's form, and "every file" matching names without an
 // extension too, are proven on the real dialog below.
-TEST(DialogText, FiltersBecomeQtFiltersAndAnswersPlainPaths)
+TEST(FileDialogs, FiltersBecomeQtFiltersAnswersPlainPathsAndTheRealDialogsTakeTheRequestAndGiveTheChoice)
 {
     using Rule = QString (*)(const QString&);
     const Rule convert = ConvertDialogFilter, match = platform::NameFilterForMatching, clean = CleanDialogResult;
     const QString longest = '/' + QString(kDialogPathLimit - 1, 'a');
-    const struct {
-        Rule rule;
-        QString given, expected;
-    } cases[] = {
+    const struct { Rule rule; QString given, expected; } cases[] = {
         // With or without the final bar, the same dialog filter.
         {convert, "Text (*.txt)|*.txt|All Files (*.*)|*.*|", "Text (*.txt);;All Files (*.*)"},
         {convert, "Wav files (*.wav)|*.wav|All files (*.*)|*.*", "Wav files (*.wav);;All files (*.*)"},
@@ -40,11 +34,7 @@ TEST(DialogText, FiltersBecomeQtFiltersAndAnswersPlainPaths)
         {clean, longest, longest}, {clean, longest + 'a', ""}, {clean, QString(300, ' '), ""}};
     for (const auto& c : cases)
         EXPECT_EQ(c.rule(c.given), c.expected) << c.given.toStdString();
-}
-
-// The real dialogs, driven offscreen: the first one shown is cancelled, every later one accepted.
-TEST(RealDialogs, TheRequestReachesTheUserAndTheChoiceComesBack)
-{
+    // The real dialogs, driven offscreen: the first one shown is cancelled, every later one accepted.
     QTemporaryDir dir;
     const QString file = dir.filePath("tool"); // no extension: "*.*" must still show it
     ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));

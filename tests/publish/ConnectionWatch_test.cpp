@@ -16,9 +16,7 @@ TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailu
 {
     const auto published = [this](const char* name) { return QFile::exists(site.filePath(name)); };
     const auto watchOnce = [&] { return Timer3_Timer(*form), published("Site.html"); };
-    const auto waitForSite = [&] {
-        return ProgramRun::waitUntil([&] { return published("Site.html"); }, 10000);
-    };
+    const auto waitForSite = [&] { return ProgramRun::waitUntil([&] { return published("Site.html"); }, 10000); };
     WriteIni("Site", "AUTO", "True");
     twoLocalProfiles();
     EXPECT_FALSE(watchOnce()); // Auto Online is off

@@ -2,9 +2,6 @@
 // runs no further event loop in this process.
 #include "support/FtpTestServer.h"
 
-#include <QCoreApplication>
-#include <QTimer>
-
 TEST(FtpClientQuit, QuittingTheApplicationEndsAWaitingCommandPromptly)
 {
     FtpTestServer server({"--throttle", "16384"});

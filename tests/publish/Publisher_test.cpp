@@ -1,7 +1,6 @@
 #include "support/PublishFixture.h"
 
 #include <QTcpServer>
-#include <QTimer>
 
 class Upload : public PublishFixture {
   protected:
@@ -223,8 +222,7 @@ TEST_F(Upload, TheProgressBarFieldChecksInOrderTheAddressStopAndALocalFolderWith
     hosts.forward["testhost"] = {"192.0.2.7"};
     Core().LocalIP = "192.0.2.7";
     fillProfile("file://" + site.path(), QString());
-    form->txtlogin->clear();
-    form->txtPass->clear();
+    form->txtlogin->clear(), form->txtPass->clear();
     static const char kLine[] = "line %status% \x00\xff\xfe invalid utf-8\r\n";
     const QByteArray line(kLine, sizeof kLine - 1);
     home.writeFile("on.html", line.repeated(200000));

@@ -1,7 +1,5 @@
 #include "support/PublishFixture.h"
 
-#include <QTcpServer>
-
 #include <unistd.h>
 
 // A private OpenSSH server on a free loopback port with a throwaway host
@@ -10,8 +8,6 @@
 // is created when missing and removed again afterwards.
 class SshTestServer {
   public:
-    static bool available() { return QFile::exists("/usr/sbin/sshd") && ::geteuid() == 0; }
-
     explicit SshTestServer(const QString& hostKeyName = "hostkey")
     {
         if (!QDir("/run/sshd").exists())
@@ -20,10 +16,7 @@ class SshTestServer {
             QProcess::execute("/usr/bin/ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-f", key});
         QFile::copy(userKey() + ".pub", dir_.filePath("authorized_keys"));
         QDir(dir_.path()).mkpath("site/public_html");
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        port_ = probe.serverPort();
-        probe.close();
+        port_ = FreeLoopbackPort();
         QFile config(dir_.filePath("sshd_config"));
         if (config.open(QIODevice::WriteOnly))
             config.write(u"ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"
@@ -36,8 +29,7 @@ class SshTestServer {
         process_.setProcessChannelMode(QProcess::MergedChannels);
         process_.start("/usr/sbin/sshd", {"-D", "-e", "-f", config.fileName(), "-p", QString::number(port_)});
         QElapsedTimer wait;
-        wait.start();
-        while (!ready_ && wait.elapsed() < 10000 && process_.state() != QProcess::NotRunning) {
+        for (wait.start(); !ready_ && wait.elapsed() < 10000 && process_.state() != QProcess::NotRunning;) {
             process_.waitForReadyRead(200);
             output_ += process_.readAll();
             ready_ = output_.contains("Server listening");
@@ -73,7 +65,7 @@ class SftpFixture : public PublishFixture {
   protected:
     void SetUp() override
     {
-        if (!SshTestServer::available())
+        if (!QFile::exists("/usr/sbin/sshd") || ::geteuid() != 0)
             GTEST_SKIP() << "needs /usr/sbin/sshd (openssh-server) and root";
         PublishFixture::SetUp();
         previousHome_ = qgetenv("HOME");

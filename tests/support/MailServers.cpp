@@ -47,14 +47,9 @@ void writeFile(const QString& path, const QByteArray& bytes)
         f.write(bytes);
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+} // namespace
 
-// A self-signed certificate and key for 127.0.0.1 in folder: cert.pem, key.pem.
-bool makeTestCertificate(const QString& folder)
+bool MakeTestCertificate(const QString& folder)
 {
     QProcess openssl;
     openssl.start(u"/usr/bin/openssl"_s,
@@ -63,15 +58,6 @@ bool makeTestCertificate(const QString& folder)
                       QStringList{u"-keyout"_s, folder + u"/key.pem"_s, u"-out"_s, folder + u"/cert.pem"_s});
     return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
 }
-
-void stopProcess(QProcess& process)
-{
-    process.terminate();
-    if (!process.waitForFinished(5000))
-        process.kill(), process.waitForFinished(3000);
-}
-
-} // namespace
 
 int FreeLoopbackPort()
 {
@@ -88,7 +74,7 @@ Pop3TestServer::Pop3TestServer(bool tls)
     QDir(dir_.path()).mkpath(u"run"_s), QDir(dir_.path()).mkpath(u"state"_s);
     for (const QString& sub : {u"Maildir"_s, u"Maildir/new"_s, u"Maildir/cur"_s, u"Maildir/tmp"_s})
         QDir(dir_.path()).mkpath(sub), giveToNobody(dir_.filePath(sub));
-    if (tls && !makeTestCertificate(dir_.path()))
+    if (tls && !MakeTestCertificate(dir_.path()))
         return;
     // A port taken between the probe and dovecot's bind costs one more try.
     for (int attempt = 0; attempt < 3 && !start(tls); ++attempt) {
@@ -101,7 +87,7 @@ bool Pop3TestServer::start(bool tls)
     tlsPort_ = tls ? FreeLoopbackPort() : 0;
     const QString base = dir_.path();
     // The folder, the ports, then the TLS lines.
-    QString conf = QString::fromUtf8(readFile(QStringLiteral(HALVORN_SUPPORT_SERVERS "/dovecot.conf")))
+    QString conf = QString::fromUtf8(slurp(QStringLiteral(HALVORN_SUPPORT_SERVERS "/dovecot.conf")))
                        .replace(u"@DIR@"_s, base)
                        .replace(u"@PORT@"_s, QString::number(port_))
                        .replace(u"@TLSPORT@"_s, QString::number(tlsPort_));
@@ -162,7 +148,7 @@ SmtpTestServer::SmtpTestServer(const Options& options)
 {
     QStringList args{QStringLiteral(HALVORN_SUPPORT_SERVERS "/smtp_server.py"), u"--dir"_s, dir_.path()};
     if (options.tls != Tls::Off) {
-        if (!makeTestCertificate(dir_.path()))
+        if (!MakeTestCertificate(dir_.path()))
             return;
         args << u"--tls"_s << (options.tls == Tls::StartTls ? u"starttls"_s : u"implicit"_s) << u"--cert"_s
              << dir_.filePath(u"cert.pem"_s) << u"--key"_s << dir_.filePath(u"key.pem"_s);
@@ -184,9 +170,9 @@ QList<SmtpTestServer::Received> SmtpTestServer::received() const
     QList<Received> all;
     const QDir dir(dir_.path());
     for (const QString& name : dir.entryList(QStringList{u"*.json"_s}, QDir::Files, QDir::Name)) {
-        const QJsonObject envelope = QJsonDocument::fromJson(readFile(dir.filePath(name))).object();
+        const QJsonObject envelope = QJsonDocument::fromJson(slurp(dir.filePath(name))).object();
         all << Received{envelope.value(u"from"_s).toString(), {},
-                        readFile(dir.filePath(name.chopped(5) + u".eml"_s))};
+                        slurp(dir.filePath(name.chopped(5) + u".eml"_s))};
         for (const QJsonValue& to : envelope.value(u"to"_s).toArray())
             all.last().recipients << to.toString();
     }

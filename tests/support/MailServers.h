@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
+#include "support/ServerProcess.h"
+
 #include <QList>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -68,6 +68,3 @@ class SmtpTestServer {
     QProcess process_;
     int port_ = 0;
 };
-
-// A loopback port that nothing listened on a moment ago.
-int FreeLoopbackPort();

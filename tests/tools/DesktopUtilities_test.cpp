@@ -19,15 +19,8 @@
 #include "support/PlatformDoubles.h"
 #include "support/TempHome.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMimeData>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTest> // also the events, QApplication, QPointer and QUrl
-#include <QTimer>
+#include <QTest>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
@@ -221,11 +214,17 @@ TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelNoTitleAndAnElevent
     save({}); // no title: the window closes
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(doubles.store.values, before);
-    // An eleventh program is refused and the ten stay as they were.
-    for (int slot = 3; slot < 10; ++slot)
+    // The tenth program takes the last slot and starts from its menu item;
+    // an eleventh is refused and the ten stay as they were.
+    for (int slot = 3; slot < 9; ++slot)
         StoreLaunchSlot(slot, QStringLiteral("P%1").arg(slot), QStringLiteral("/p%1").arg(slot));
-    const auto ten = doubles.store.values;
     openEditor();
+    editor->offerFile(makeFile("p9.sh", true));
+    save("P9");
+    item(9)->trigger();
+    ASSERT_EQ(doubles.desktop.started.size(), 1u);
+    EXPECT_EQ(storedSlot(9) + '|' + doubles.desktop.started[0].program, "P9|" + home.file("p9.sh") + '|' + home.file("p9.sh"));
+    const auto ten = doubles.store.values;
     editor->offerFile("/eleven");
     save("Eleven");
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
@@ -322,67 +321,9 @@ TEST_F(Editor, TheMainMenuOpensItModalAndAMemoOnlyHidesItTheTrayOpensOneNonModal
 
 using Desktop = Tools;
 
-TEST_F(Desktop, WaveFilesNeedADeviceAskedForEachTimeAlertsFallBackToTheBeepAndBrowseKeepsOnCancel)
+TEST_F(Desktop, AboutOpensModallyWithLinksWaveFilesNeedADeviceHelpOpensTheManualOrTheHelpFileAndFailuresAreTold)
 {
-    // A wave file without a device beeps (also proved by the memo and mail set-up tests).
-    AlertBeep(); // no device: a plain beep
-    doubles.sound.outputs = 1;
-    PlaySoundFile("/snd/missing.wav");
-    AlertBeep();
-    doubles.sound.outputs = 0; // the device went away
-    PlaySoundFile("/snd/memo.wav");
-    EXPECT_EQ(doubles.sound.played.join(',') +
-                  QStringLiteral(" beeps %1 alerts %2").arg(doubles.sound.beeps).arg(doubles.sound.exclamations),
-              "/snd/missing.wav beeps 2 alerts 1");
-    QLineEdit field("/old/ding.wav");
-    EXPECT_FALSE(BrowseSoundFile(nullptr, &field, "/home/u"));
-    EXPECT_EQ(field.text(), "/old/ding.wav");
-    doubles.dialogs.setNextResult("/new/bell.wav ");
-    EXPECT_TRUE(BrowseSoundFile(nullptr, &field));
-    EXPECT_EQ(field.text(), "/new/bell.wav");
-    EXPECT_EQ(BrowseSoundFile(nullptr, QStringLiteral("/kept.wav")), "/kept.wav");
-    const QString asking = "open|Select sound file|Wav files (*.wav);;All files (*.*)|";
-    EXPECT_EQ(asked(), QStringList({asking + "/home/u|", asking + '|', asking + '|'}));
-}
-
-TEST_F(Desktop, HelpOpensTheManualBesideTheBinaryUnlessTheProgramDirectoryHasAHelpFileAndFailuresAreTold)
-{
-    form->action("mnuContents")->trigger();
-    const QString manual = home.file("manual/index.html");
-    mnuContents_Click(manual);
-    home.writeFile("HVRN.HLP", "help");
-    mnuContents_Click(manual);
-    EXPECT_EQ(ShippedManualPath(), QCoreApplication::applicationDirPath() + "/manual/index.html");
-    EXPECT_EQ(doubles.desktop.opened,
-              (std::vector<QString>{ShippedManualPath(), manual, home.file("HVRN.HLP")}));
-    // The missing manual is noted, but the viewer is still asked.
-    EXPECT_TRUE(debugText().contains("[HVRN] Help file not found: " + manual));
-    // A file that nothing can open is told, naming it.
-    doubles.desktop.succeed = false;
-    home.writeFile("Memo.txt", "memo");
-    home.writeFile("on.html", "page");
-    WriteIni("StartUp", "HTML Editor", "/bin/sh");
-    form->File1->setText("on.html");
-    MemoSetupState settings;
-    frmMemoSetup setup(settings);
-    setup.txtHtml[0]->setText("on.html");
-    const QString page = home.file("on.html");
-    const struct { std::function<void()> click; QString told; } clicks[] = {
-        {[&] { form->action("mnuContents")->trigger(); }, "No program could open " + home.file("HVRN.HLP")},
-        {[&] { ViewMemoLog(form.get()); }, "No program could open " + MemoLogPath()},
-        {[&] { publish::cmd_Edit_Click(*form, 0); }, "No program could open " + page},
-        {[&] { setup.cmdEdit_Click(0); }, "/bin/sh could not be started to open " + page}};
-    for (const auto& c : clicks) {
-        doubles.boxes.clear();
-        c.click();
-        ASSERT_EQ(doubles.boxes.shown().size(), 1u) << c.told.toStdString();
-        EXPECT_EQ(doubles.boxes.shown()[0].text, c.told);
-        EXPECT_TRUE(debugText().contains("[HVRN] " + c.told));
-    }
-}
-
-TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowWithLinksThatTurnBlueAndOpenAndEveryEndingDestroysIt)
-{
+    // About opens modally beside the main window with links that turn blue and open; every ending destroys it.
     form->move(300, 200);
     auto look = [](LinkLabel* l) {
         const QMap<int, QString> shapes{{Qt::PointingHandCursor, "hand"}, {Qt::ArrowCursor, "arrow"}};
@@ -428,5 +369,56 @@ TEST_F(Desktop, AboutOpensModallyBesideTheMainWindowWithLinksThatTurnBlueAndOpen
         });
         EXPECT_TRUE(about.isNull());
         EXPECT_EQ(::AboutWindow(), nullptr);
+    }
+    doubles.desktop.opened.clear();
+    // A wave file without a device beeps (also proved by the memo and mail set-up tests).
+    AlertBeep(); // no device: a plain beep
+    doubles.sound.outputs = 1;
+    PlaySoundFile("/snd/missing.wav");
+    AlertBeep();
+    doubles.sound.outputs = 0; // the device went away
+    PlaySoundFile("/snd/memo.wav");
+    EXPECT_EQ(doubles.sound.played.join(',') +
+                  QStringLiteral(" beeps %1 alerts %2").arg(doubles.sound.beeps).arg(doubles.sound.exclamations),
+              "/snd/missing.wav beeps 2 alerts 1");
+    QLineEdit field("/old/ding.wav");
+    EXPECT_FALSE(BrowseSoundFile(nullptr, &field, "/home/u"));
+    EXPECT_EQ(field.text(), "/old/ding.wav");
+    doubles.dialogs.setNextResult("/new/bell.wav ");
+    EXPECT_TRUE(BrowseSoundFile(nullptr, &field));
+    EXPECT_EQ(field.text(), "/new/bell.wav");
+    EXPECT_EQ(BrowseSoundFile(nullptr, QStringLiteral("/kept.wav")), "/kept.wav");
+    const QString asking = "open|Select sound file|Wav files (*.wav);;All files (*.*)|";
+    EXPECT_EQ(asked(), QStringList({asking + "/home/u|", asking + '|', asking + '|'}));
+    form->action("mnuContents")->trigger();
+    const QString manual = home.file("manual/index.html");
+    mnuContents_Click(manual);
+    home.writeFile("HVRN.HLP", "help");
+    mnuContents_Click(manual);
+    EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{QCoreApplication::applicationDirPath() + "/manual/index.html",
+                                                            manual, home.file("HVRN.HLP")}));
+    // The missing manual is noted, but the viewer is still asked.
+    EXPECT_TRUE(debugText().contains("[HVRN] Help file not found: " + manual));
+    // A file that nothing can open is told, naming it.
+    doubles.desktop.succeed = false;
+    home.writeFile("Memo.txt", "memo");
+    home.writeFile("on.html", "page");
+    WriteIni("StartUp", "HTML Editor", "/bin/sh");
+    form->File1->setText("on.html");
+    MemoSetupState settings;
+    frmMemoSetup setup(settings);
+    setup.txtHtml[0]->setText("on.html");
+    const QString page = home.file("on.html");
+    const struct { std::function<void()> click; QString told; } clicks[] = {
+        {[&] { form->action("mnuContents")->trigger(); }, "No program could open " + home.file("HVRN.HLP")},
+        {[&] { ViewMemoLog(form.get()); }, "No program could open " + MemoLogPath()},
+        {[&] { publish::cmd_Edit_Click(*form, 0); }, "No program could open " + page},
+        {[&] { setup.cmdEdit_Click(0); }, "/bin/sh could not be started to open " + page}};
+    for (const auto& c : clicks) {
+        doubles.boxes.clear();
+        c.click();
+        ASSERT_EQ(doubles.boxes.shown().size(), 1u) << c.told.toStdString();
+        EXPECT_EQ(doubles.boxes.shown()[0].text, c.told);
+        EXPECT_TRUE(debugText().contains("[HVRN] " + c.told));
     }
 }

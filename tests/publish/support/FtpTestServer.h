@@ -1,19 +1,13 @@
 #pragma once
 
 #include "platform/FtpClient.h"
+#include "support/ServerProcess.h"
 
 #include <QtCore>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-
-// The bytes of a file, empty when it cannot be read.
-inline QByteArray slurp(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // size bytes covering every byte value in no simple period.
 inline QByteArray binaryBytes(int size)
@@ -22,13 +16,6 @@ inline QByteArray binaryBytes(int size)
     for (int i = 0; i < size; ++i)
         b[i] = char((i * 7 + i / 251) & 0xff);
     return b;
-}
-
-inline void stopProcess(QProcess& process)
-{
-    process.terminate();
-    if (!process.waitForFinished(3000))
-        process.kill(), process.waitForFinished(3000);
 }
 
 // A real FTP server (Debian's pyftpdlib) on a free loopback port, started for
@@ -41,8 +28,7 @@ class FtpTestServer {
         process_.start("/usr/bin/python3",
                        QStringList{HALVORN_TEST_SERVERS "/ftp_server.py", "--root", root_.path()} + options);
         QElapsedTimer wait;
-        wait.start();
-        while (port_ == 0 && wait.elapsed() < 15000 && process_.state() != QProcess::NotRunning) {
+        for (wait.start(); port_ == 0 && wait.elapsed() < 15000 && process_.state() != QProcess::NotRunning;) {
             process_.waitForReadyRead(200);
             readLines();
         }
@@ -64,13 +50,8 @@ class FtpTestServer {
     // Options for required TLS with a self-signed certificate for 127.0.0.1, made in dir.
     static QStringList tlsOptions(const QTemporaryDir& dir)
     {
-        const QString cert = dir.filePath("cert.pem"), key = dir.filePath("key.pem");
-        QProcess::execute("/usr/bin/openssl",
-                          QString("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
-                                  "-keyout %1 -out %2")
-                              .arg(key, cert)
-                              .split(' '));
-        return {"--tls", cert, key, "--tls-required"};
+        MakeTestCertificate(dir.path());
+        return {"--tls", dir.filePath("cert.pem"), dir.filePath("key.pem"), "--tls-required"};
     }
 
   private:
