@@ -73,7 +73,8 @@ TEST_F(MenusTest, TheMenusAsAFirstStartShowsThemAndTheTrayFollowsTheStatusAndBri
                                               {"Open", true}}) {
         SCOPED_TRACE(back);
         if (minimiseFirst) {
-            form.show(), form.showMinimized();
+            form.show();
+            form.showMinimized();
             QCoreApplication::processEvents();
             EXPECT_FALSE(form.isVisible());
         }
@@ -92,7 +93,8 @@ TEST(NoNotificationArea, MinimisingLeavesTheWindowInTheTaskBarAndSaysWhyOnce)
     Form1 form;
     for (int toggle = 0; toggle < 3; ++toggle)
         form.action("mnuMin")->trigger();
-    form.show(), form.showMinimized();
+    form.show();
+    form.showMinimized();
     QCoreApplication::processEvents();
     EXPECT_TRUE(form.isVisible() && !platform::trayArea().present());
     const QString why = "This desktop has no notification area: minimising keeps the window in the task bar";

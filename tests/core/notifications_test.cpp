@@ -27,8 +27,10 @@ protected:
     BusNotices() { AttachDesktopNotices(form); }
     ~BusNotices() override
     {
-        QDBusConnection::disconnectFromBus(u"client"_s), QDBusConnection::disconnectFromBus(u"service"_s);
-        daemon.kill(), daemon.waitForFinished();
+        QDBusConnection::disconnectFromBus(u"client"_s);
+        QDBusConnection::disconnectFromBus(u"service"_s);
+        daemon.kill();
+        daemon.waitForFinished();
         Hooks() = AppHooks{};
     }
     const QString kPath = u"/org/freedesktop/Notifications"_s, kName = u"org.freedesktop.Notifications"_s;

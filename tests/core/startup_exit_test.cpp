@@ -170,7 +170,8 @@ TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitWhatTheQuestionsAnswersDoAndNoSe
         SCOPED_TRACE(c.what);
         home.writeFile("hvrn.ini", c.ini);
         Form1& f = start();
-        doubles.boxes.clear(), closed.clear();
+        doubles.boxes.clear();
+        closed.clear();
         doubles.boxes.setNextAnswer(c.answer);
         f.cmd_Exit_Click(c.trigger);
         if (c.answer == A::Cancel) { // closing the window asks again

@@ -119,7 +119,8 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
     for (const auto& k : cases) {
         SCOPED_TRACE(qPrintable(k.to + k.host));
         s.txtSendMailServer = k.host;
-        s.smtpLogin = k.password.isEmpty() ? QString() : u"anna"_s, s.smtpPassword = k.password;
+        s.smtpLogin = k.password.isEmpty() ? QString() : u"anna"_s;
+        s.smtpPassword = k.password;
         doubles.boxes.clear();
         frmMail& c = newMail(k.to, u"S"_s, u"kept text"_s);
         c.cmdControl_Click(0);
@@ -137,7 +138,9 @@ TEST_F(ComposerTest, FailuresKeepTheMessageThenAuthAndStartTlsWhenSet)
     }
     EXPECT_TRUE(server.received().isEmpty());
 
-    s.smtpTls = u"require"_s, s.smtpLogin = u"anna"_s, s.smtpPassword = u"pw-Secret9"_s;
+    s.smtpTls = u"require"_s;
+    s.smtpLogin = u"anna"_s;
+    s.smtpPassword = u"pw-Secret9"_s;
     // The throwaway certificate is refused while checked: TLS was spoken.
     EXPECT_TRUE(sentThrough(server, newMail(u"bo@example.test"_s, u"S"_s, QString())).isEmpty());
     s.tlsVerify = false;

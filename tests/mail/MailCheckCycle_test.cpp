@@ -40,8 +40,11 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCaseARequestWaitsAndTicksC
     frmPop3& mailbox = Mail().mailbox();
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        doubles.boxes.clear(), doubles.sound.played.clear(), doubles.desktop.started.clear();
-        mailTray.remove(), mailbox.hide();
+        doubles.boxes.clear();
+        doubles.sound.played.clear();
+        doubles.desktop.started.clear();
+        mailTray.remove();
+        mailbox.hide();
         MailSettings& s = Mail().settings();
         s.chkLnchEmail = r.launch;
         s.chkSound = {r.newSound, r.noneSound, false};

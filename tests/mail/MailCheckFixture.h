@@ -63,7 +63,9 @@ class MailCheckFixture : public MailTest {
     {
         ASSERT_TRUE(server.started());
         MailSettings& s = Mail().settings();
-        s.txtHost = server.address(), s.txtlogin = server.user(), s.txtPass = server.password();
+        s.txtHost = server.address();
+        s.txtlogin = server.user();
+        s.txtPass = server.password();
     }
     // One tick on which a check is due (a manual one when asked for).
     void dueTick(bool manual = false)

@@ -69,7 +69,9 @@ TEST_F(MailSettingsTest, FreshInstallSavesEveryKeyInOrderAndEveryValueRoundTrips
     loaded.txtPass = settings.txtPass;
     loaded.SaveMail();
     EXPECT_EQ(home.readFile("hvrn.ini"), saved);
-    loaded.smtpLogin.clear(), loaded.smtpPassword.clear(), loaded.txtlogin = " pop ";
+    loaded.smtpLogin.clear();
+    loaded.smtpPassword.clear();
+    loaded.txtlogin = " pop ";
     EXPECT_EQ(loaded.smtpUser() + loaded.smtpPass(), "popvälue 13");
 }
 

@@ -57,7 +57,11 @@ struct Visitor {
         socket.connectToHost(QHostAddress::LocalHost, port);
         pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; });
     }
-    void send(const QByteArray& bytes) { socket.write(bytes), socket.flush(); }
+    void send(const QByteArray& bytes)
+    {
+        socket.write(bytes);
+        socket.flush();
+    }
     bool waitClosed(int ms = 5000) { return pumpUntil([this] { return closed; }, ms); }
     bool waitFor(const QByteArray& part, int ms = 5000) { return pumpUntil([&] { return received.contains(part); }, ms); }
 
@@ -83,7 +87,12 @@ protected:
         SetDebugWindowSink(&log);
         Core().LocalIP = "127.0.0.1", Core().LocalHostName = "testhost", Core().DebugToFile = false;
     }
-    ~MemoTest() override { Memo().reset(), SetDebugWindowSink(nullptr), memoLimits() = MemoLimits(); }
+    ~MemoTest() override
+    {
+        Memo().reset();
+        SetDebugWindowSink(nullptr);
+        memoLimits() = MemoLimits();
+    }
 
     frmMemoSetup& setup() { return Memo().setup(); }
 

@@ -13,7 +13,9 @@ namespace {
 struct Pop3Session {
     explicit Pop3Session(bool tls = false) : server(tls)
     {
-        client.host = server.address(), client.user = server.user(), client.password = server.password();
+        client.host = server.address();
+        client.user = server.user();
+        client.password = server.password();
         using C = platform::Pop3Client;
         QObject::connect(&client, &C::PITrail,
                          [this](int type, const QString& t) { trail << u"%1 %2"_s.arg(type).arg(t); });
@@ -24,7 +26,8 @@ struct Pop3Session {
     }
     QByteArrayList fetch(int n)
     {
-        headers.clear(), body.clear();
+        headers.clear();
+        body.clear();
         return client.retrieve(n) ? headers : QByteArrayList{"failed"};
     }
 

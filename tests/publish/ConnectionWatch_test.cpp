@@ -15,7 +15,10 @@ using Watch = PublishFixture;
 TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailuresAndTheListSaves)
 {
     const auto published = [this](const char* name) { return QFile::exists(site.filePath(name)); };
-    const auto watchOnce = [&] { return Timer3_Timer(*form), published("Site.html"); };
+    const auto watchOnce = [&] {
+        Timer3_Timer(*form);
+        return published("Site.html");
+    };
     const auto waitForSite = [&] { return ProgramRun::waitUntil([&] { return published("Site.html"); }, 10000); };
     WriteIni("Site", "AUTO", "True");
     twoLocalProfiles();

@@ -10,7 +10,11 @@ class Profiles : public PublishFixture {
             items << form->Combo1->itemText(i);
         return items;
     }
-    void add(const QString& name) { doubles.boxes.setNextInput(name), mainAction("mnuadd")->trigger(); }
+    void add(const QString& name)
+    {
+        doubles.boxes.setNextInput(name);
+        mainAction("mnuadd")->trigger();
+    }
     // A fresh [Profile] section: Count, then the names of slots 1.. ("" for none).
     void setSlots(const QString& count, const QStringList& names)
     {

@@ -100,7 +100,8 @@ bool Pop3TestServer::start(bool tls)
     master_.start(u"/usr/sbin/dovecot"_s, QStringList{u"-F"_s, u"-c"_s, dir_.filePath(u"dovecot.conf"_s)});
     if (master_.waitForStarted(kStartMilliseconds) && waitForListener(port_, master_))
         return true;
-    master_.kill(), master_.waitForFinished(3000);
+    master_.kill();
+    master_.waitForFinished(3000);
     port_ = tlsPort_ = 0;
     return false;
 }

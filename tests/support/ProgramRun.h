@@ -20,8 +20,10 @@ public:
     }
     ~ProgramRun()
     {
-        if (process_.state() != QProcess::NotRunning)
-            process_.kill(), process_.waitForFinished(5000);
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
     }
 
     void start(const QStringList& arguments = {})

@@ -15,8 +15,10 @@ inline QByteArray slurp(const QString& path)
 inline void stopProcess(QProcess& process)
 {
     process.terminate();
-    if (!process.waitForFinished(5000))
-        process.kill(), process.waitForFinished(3000);
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
 }
 
 // A loopback port that nothing listened on a moment ago.

@@ -15,7 +15,11 @@ public:
     }
     ~TestGateway() { stop(); }
     QString url;
-    void stop() { process_.kill(), process_.waitForFinished(3000); }
+    void stop()
+    {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
     QStringList actions()
     {
         process_.waitForReadyRead(50);

@@ -33,11 +33,16 @@ class Tools : public ::testing::Test {
         InstallToolsHooks(); // before the window, as the program does
         AttachTools(*(form = std::make_unique<Form1>()));
     }
-    void TearDown() override { form.reset(), settle(); }
+    void TearDown() override
+    {
+        form.reset();
+        settle();
+    }
     // Settles layout and deferred deletes the way the running program would.
     static void settle()
     {
-        QApplication::processEvents(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // Chooses a menu command that runs a modal window; whileOpen acts in it.
     void runModal(const char* command, const std::function<void()>& whileOpen)
@@ -72,10 +77,14 @@ class Tools : public ::testing::Test {
             return a->isVisible() ? a->text() : a->text().isEmpty() ? "-" : '(' + a->text() + ')';
         };
         QStringList main, tray;
-        for (int slot = 0; slot < 10; ++slot)
-            main.append(look(item(slot))), tray.append(look(trayItem(slot)));
-        while (!main.isEmpty() && main.last() == "-" && tray.last() == "-")
-            main.removeLast(), tray.removeLast();
+        for (int slot = 0; slot < 10; ++slot) {
+            main.append(look(item(slot)));
+            tray.append(look(trayItem(slot)));
+        }
+        while (!main.isEmpty() && main.last() == "-" && tray.last() == "-") {
+            main.removeLast();
+            tray.removeLast();
+        }
         QString text = main.join(',') + (tray == main ? QString() : " tray " + tray.join(','));
         for (const char* name : {"mnuspace4", "mnuspace5"})
             if (form->action(QString::fromLatin1(name))->isVisible())
@@ -184,7 +193,12 @@ class Editor : public Tools {
         QApplication::sendEvent(editor, &dropped);
         return dropped.isAccepted();
     }
-    void save(const QString& title) { editor->Text1->setText(title), editor->cmdSave->click(), settle(); }
+    void save(const QString& title)
+    {
+        editor->Text1->setText(title);
+        editor->cmdSave->click();
+        settle();
+    }
     QPointer<frmConfig> editor;
 };
 
