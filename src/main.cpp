@@ -4,6 +4,7 @@
 #include "core/CoreState.h"
 #include "core/FirstStart.h"
 #include "core/Form1.h"
+#include "core/LeanStyle.h"
 #include "core/ProgramDir.h"
 #include "core/SingleInstance.h"
 #include "core/StartUp.h"
@@ -120,6 +121,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    QApplication::setStyle(new LeanStyle(QApplication::style()->name()));
     InstallSubsystemHooks();
     TraceStartupStep("hooks installed");
     Form1 form;
