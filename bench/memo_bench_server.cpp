@@ -5,7 +5,7 @@
 #include "core/CoreState.h"
 #include "memo/MemoProgram.h"
 #include "memo/frmMemoServer.h"
-#include "memo/frmMemoSetup.h"
+#include "memo/MemoSetupState.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,8 +34,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
     Core().LocalIP = QStringLiteral("127.0.0.1");
-    Memo().setup().LoadSounds();
-    Memo().setup().LoadMemoServerSettings();
+    Memo().settings().LoadSounds();
+    Memo().settings().LoadMemoServerSettings();
     if (!Memo().server() || !Memo().server()->listening()) {
         std::fputs("memo server did not start (Enabled and MemoServer Port in hvrn.ini?)\n", stderr);
         return 1;

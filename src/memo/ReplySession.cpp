@@ -6,10 +6,10 @@
 #include "memo/MemoLimits.h"
 #include "memo/MemoPages.h"
 #include "memo/MemoProgram.h"
+#include "memo/MemoSetupState.h"
 #include "memo/MemoText.h"
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
-#include "memo/MemoSetupState.h"
 
 ReplySession::ReplySession(frmMemoServer& server, int index, quint64 serial)
     : QObject(&server), server_(server), index_(index), serial_(serial), connection_(server.connectionIdOf(index))

@@ -10,17 +10,15 @@
 #include "memo/MemoNotice.h"
 #include "memo/MemoProgram.h"
 #include "memo/MemoRequest.h"
+#include "memo/MemoSetupState.h"
 #include "memo/MemoText.h"
 #include "memo/MemoTransport.h"
 #include "memo/MemoVariables.h"
 #include "memo/ReplySession.h"
 #include "memo/Transcript.h"
 #include "memo/frmMemo.h"
-#include "memo/MemoSetupState.h"
 #include "platform/Clock.h"
 #include "tools/Sounds.h"
-
-#include <QLineEdit>
 
 #include <cerrno>
 

@@ -41,17 +41,6 @@ public:
     void cmdMemoBrowse_Click();
     void cmdMemoPlay_Click();
 
-    // What the memo server reads, from the settings.
-    bool enabled() const { return settings_.enabled(); }
-    QString port() const { return settings_.port(); }
-    QString timeoutText() const { return settings_.timeoutText(); }
-    bool memoNotice() const { return settings_.memoNotice(); }
-    bool pageEnabled(int page) const { return settings_.pageEnabled(page); }
-    QString pageFile(int page) const { return settings_.pageFile(page); }
-    bool soundEnabled() const { return settings_.soundEnabled(); }
-    QString soundFile() const { return settings_.soundFile(); }
-    PageSettings pageSettings() const { return settings_.pageSettings(); }
-
     QTabWidget* SSTab1 = nullptr;
     QCheckBox* chkMemo = nullptr;
     QLineEdit* txtMemoPort = nullptr;

@@ -157,7 +157,7 @@ TEST_F(SetupTest, ColourDropDownsPickStoredTextsAndThePortBoxTakesDigitsUpToJust
     EXPECT_FALSE(fore.palette()->isVisible());
     w.backColor_->pick(14);
     EXPECT_EQ(w.settings().MemoBackColor, "#FFFF00");
-    EXPECT_EQ(w.pageSettings().backColor, "#FFFF00");
+    EXPECT_EQ(w.settings().pageSettings().backColor, "#FFFF00");
     QLineEdit* box = w.txtMemoPort;
     box->clear();
     // Key, its text, and the box afterwards; ^V is a paste by keyboard.
