@@ -1,6 +1,6 @@
 #include "core/CoreState.h"
 
-#include <QHostAddress>
+#include "platform/IpAddress.h"
 
 CoreState& Core()
 {
@@ -12,9 +12,6 @@ bool IsUnusableAddress(const QString& address)
 {
     if (address.isEmpty() || address == QLatin1String("255.255.255.255"))
         return true;
-    const QHostAddress parsed(address);
-    if (parsed.isNull())
-        return false;
-    return parsed.isLoopback() || parsed == QHostAddress(QHostAddress::AnyIPv4) ||
-           parsed == QHostAddress(QHostAddress::AnyIPv6);
+    const platform::IpAddress parsed = platform::IpAddress::parse(address);
+    return parsed.isLoopback() || parsed.isUnspecified();
 }

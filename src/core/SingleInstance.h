@@ -6,11 +6,10 @@
 #include <functional>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 // One running program per program directory. The running program holds a
-// lock file there and listens on a local socket named after the directory;
+// lock file there and listens on a Unix socket named after the directory;
 // a later start hands its command line over that socket and reports the
 // answer instead of running a second program on the same settings and port.
 class SingleInstance : public QObject {
@@ -35,12 +34,15 @@ class SingleInstance : public QObject {
     QString socketPath() const { return socketPath_; }
 
   private:
-    void accept();
-    void answer(QLocalSocket* socket);
+    class Caller;
+
+    void acceptCallers();
+    void answer(Caller* caller);
 
     QString socketPath_;
     QString lockPath_;
     int lockFd_ = -1;  // held open, and so locked, until the process ends
-    QLocalServer* server_ = nullptr;
+    int listenFd_ = -1;
+    QSocketNotifier* listening_ = nullptr;
     Handler handler_;
 };

@@ -1,6 +1,5 @@
 #include "memo/MemoSockets.h"
 
-#include <QHostAddress>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -72,12 +71,9 @@ int acceptVisitor(int listenFd, sockaddr_storage& peer)
     return ::accept4(listenFd, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
 }
 
-QHostAddress addressOf(const sockaddr_storage& peer)
+platform::IpAddress addressOf(const sockaddr_storage& peer)
 {
-    QHostAddress address(reinterpret_cast<const sockaddr*>(&peer));
-    bool mapped = false;
-    const quint32 v4 = address.toIPv4Address(&mapped);
-    return mapped ? QHostAddress(v4) : address;
+    return platform::IpAddress::fromSockaddr(reinterpret_cast<const sockaddr*>(&peer));
 }
 
 qsizetype readSome(int fd, char* buffer, qsizetype size)

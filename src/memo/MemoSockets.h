@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IpAddress.h"
+
 #include <QObject>
 
 #include <functional>
@@ -7,7 +9,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-class QHostAddress;
 class QSocketNotifier;
 
 // The memo server's sockets without a framework in between: each call is one
@@ -23,7 +24,7 @@ quint16 localPort(int fd);
 // The next waiting visitor, or -1 with errno set (EAGAIN when none waits).
 int acceptVisitor(int listenFd, sockaddr_storage& peer);
 // An IPv4 visitor reaching the IPv6 socket comes out as plain IPv4.
-QHostAddress addressOf(const sockaddr_storage& peer);
+platform::IpAddress addressOf(const sockaddr_storage& peer);
 
 // Bytes read into buffer (0 at the visitor's end), or -1 with errno set.
 qsizetype readSome(int fd, char* buffer, qsizetype size);

@@ -74,10 +74,10 @@ quint64 MemoTransport::idOf(int index) const
     return c ? c->id : 0;
 }
 
-QHostAddress MemoTransport::peerOf(int index) const
+platform::IpAddress MemoTransport::peerOf(int index) const
 {
     const MemoConnection* c = connections_.find(index);
-    return c ? memo::net::addressOf(c->peer) : QHostAddress();
+    return c ? memo::net::addressOf(c->peer) : platform::IpAddress();
 }
 
 void MemoTransport::onEvent(quint64 key, quint32 events)

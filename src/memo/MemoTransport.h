@@ -1,9 +1,9 @@
 #pragma once
 
 #include "memo/MemoConnections.h"
+#include "platform/IpAddress.h"
 
 #include <QElapsedTimer>
-#include <QHostAddress>
 #include <QObject>
 
 #include <functional>
@@ -46,7 +46,7 @@ public:
     // Present and not yet closed by the server.
     bool connected(int index) const;
     quint64 idOf(int index) const;
-    QHostAddress peerOf(int index) const;
+    platform::IpAddress peerOf(int index) const;
 
     // Queues text after what is still pending; false when the connection is
     // closed or gone. Text the system takes at once costs one call.

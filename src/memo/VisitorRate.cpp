@@ -1,5 +1,7 @@
 #include "memo/VisitorRate.h"
 
+#include "platform/IpAddress.h"
+
 namespace {
 
 constexpr qint64 kMinuteMs = 60 * 1000;
@@ -12,17 +14,14 @@ void dropOld(QList<qint64>& times, qint64 nowMs)
 
 } // namespace
 
-QByteArray VisitorRate::key(const QHostAddress& address)
+QByteArray VisitorRate::key(const platform::IpAddress& address)
 {
-    bool mapped = false;
-    const quint32 v4 = address.toIPv4Address(&mapped);
-    if (mapped)
-        return QByteArray::number(v4);
-    const Q_IPV6ADDR v6 = address.toIPv6Address();
-    return QByteArray(reinterpret_cast<const char*>(v6.c), 8);
+    if (address.family() != platform::IpAddress::Family::V6)
+        return QByteArray::number(address.v4());
+    return QByteArray(reinterpret_cast<const char*>(address.v6().data()), 8);
 }
 
-bool VisitorRate::admit(const QHostAddress& address, qint64 nowMs, int perMinute)
+bool VisitorRate::admit(const platform::IpAddress& address, qint64 nowMs, int perMinute)
 {
     QList<qint64>& times = seen_[key(address)];
     dropOld(times, nowMs);

@@ -130,7 +130,7 @@ bool frmMemoServer::admitVisitor(int index)
         return true;
     const qint64 now = transport_->now();
     rate_.prune(now);
-    const QHostAddress visitor = transport_->peerOf(index);
+    const platform::IpAddress visitor = transport_->peerOf(index);
     if (rate_.admit(visitor, now, memoLimits().memosPerVisitorPerMinute))
         return true;
     DebugLog(QStringLiteral("[Memo-Server] Too many memos from ") + visitor.toString());

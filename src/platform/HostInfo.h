@@ -22,4 +22,8 @@ class HostInfo {
 
 HostInfo& hostInfo();
 
+// The machine's own name as the system has it; never a test's double, and
+// safe on any thread.
+QString SystemHostName();
+
 } // namespace platform

@@ -1,6 +1,6 @@
 #include "platform/MailServerAddress.h"
 
-#include <QHostAddress>
+#include "platform/IpAddress.h"
 
 namespace platform {
 
@@ -29,8 +29,8 @@ bool isHostName(const QString& name)
 
 bool isIpv6(const QString& text)
 {
-    QHostAddress address;
-    return address.setAddress(text) && address.protocol() == QAbstractSocket::IPv6Protocol;
+    // An IPv4-mapped literal is still written as IPv6.
+    return text.contains(u':') && !IpAddress::parse(text).isNull();
 }
 
 MailServerAddress failed(const QString& why)

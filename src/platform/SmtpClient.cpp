@@ -1,8 +1,8 @@
 #include "platform/SmtpClient.h"
 
 #include "platform/CurlEasy.h"
+#include "platform/HostInfo.h"
 
-#include <QHostInfo>
 #include <QUrl>
 
 namespace platform {
@@ -24,7 +24,7 @@ bool isEnvelopeAddress(const QString& address)
 // The name this machine greets the server with (EHLO).
 QByteArray greetingName()
 {
-    const QString name = QHostInfo::localHostName();
+    const QString name = SystemHostName();
     const MailServerAddress check = ParseMailServer(name, QStringLiteral("smtp"));
     return check.valid() && !name.contains(u':') ? QUrl::toPercentEncoding(name) : QByteArray("localhost");
 }

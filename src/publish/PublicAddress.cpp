@@ -6,8 +6,9 @@
 #include "platform/AddressEcho.h"
 #include "platform/PortMapper.h"
 
+#include "platform/IpAddress.h"
+
 #include <QElapsedTimer>
-#include <QHostAddress>
 #include <QSet>
 
 namespace publish {
@@ -42,6 +43,14 @@ bool globalIPv4(quint32 a)
     return true;
 }
 
+// By the first byte: ::/8 (loopback, unspecified, the old IPv4-compatible
+// form), fc00::/7 (unique local), fe00::/8 (link- and site-local) and
+// ff00::/8 (multicast) reach no visitor on the internet.
+bool globalIPv6(quint8 first)
+{
+    return first != 0x00 && (first & 0xFE) != 0xFC && first != 0xFE && first != 0xFF;
+}
+
 void logFailureOnce(const QString& kind, const QString& detail)
 {
     if (g_loggedFailures.contains(kind))
@@ -63,7 +72,7 @@ QString askEchoService()
     }
     const QString text = QString::fromLatin1(answer.body).trimmed();
     if (!IsGloballyRoutable(text)) {
-        const bool literal = !QHostAddress(text).isNull() && IsPlausibleAddress(text);
+        const bool literal = !platform::IpAddress::parse(text).isNull() && IsPlausibleAddress(text);
         logFailureOnce(literal ? QStringLiteral("not a public address") : QStringLiteral("not one address"),
                        url + QStringLiteral(" answered \"") + text.left(40).simplified() + u'"');
         return QString();
@@ -112,17 +121,10 @@ bool IsGloballyRoutable(const QString& text)
     if (text.isEmpty() || text.size() > 45 || text.contains(u'%') || !IsPlausibleAddress(text) ||
         text.contains(u'['))
         return false;
-    const QHostAddress address(text);
-    if (address.protocol() == QAbstractSocket::IPv4Protocol)
-        return text.count(u'.') == 3 && globalIPv4(address.toIPv4Address());
-    if (address.protocol() != QAbstractSocket::IPv6Protocol)
-        return false;
-    bool mapped = false;
-    const quint32 v4 = address.toIPv4Address(&mapped);
-    if (mapped)
-        return globalIPv4(v4);
-    return address.isGlobal() && !address.isUniqueLocalUnicast() && !address.isSiteLocal() &&
-           !address.isLinkLocal() && !address.isMulticast();
+    const platform::IpAddress address = platform::IpAddress::parse(text);
+    if (address.family() == platform::IpAddress::Family::V4)
+        return globalIPv4(address.v4());
+    return address.family() == platform::IpAddress::Family::V6 && globalIPv6(address.v6()[0]);
 }
 
 bool RefreshPublicAddress(int maxAgeMs)
