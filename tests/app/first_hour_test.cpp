@@ -6,6 +6,8 @@
 #include "support/ProgramRun.h"
 #include "support/TempHome.h"
 
+#include <QDir>
+#include <QLocalSocket>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
@@ -121,10 +123,25 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
                                    siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n");
     home.writeFile("on.html", "%status%");
     home.writeFile("$$tmp$$", "left over page");
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     ProgramRun running(home.path());
     running.start();
     ASSERT_TRUE(ProgramRun::waitUntil(
         [&] { return home.readFile("debug.log").contains("[HVRN] All Settings Loaded"); }, 30000));
+
+    // Only this user may reach the hand-over socket. A caller that says
+    // nothing holds up no later start; one that says too much is dropped.
+    const QFileInfoList sockets = QDir(runtime.path()).entryInfoList({"halvorn-*.sock"}, QDir::System);
+    ASSERT_EQ(sockets.size(), 1);
+    EXPECT_EQ(sockets[0].permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+              QFile::Permissions());
+    QLocalSocket silent, talkative;
+    silent.connectToServer(sockets[0].filePath());
+    talkative.connectToServer(sockets[0].filePath());
+    ASSERT_TRUE(silent.waitForConnected(5000) && talkative.waitForConnected(5000));
+    talkative.write(QByteArray(300, 'x'));
+    EXPECT_TRUE(talkative.waitForDisconnected(5000));
 
     const Ended activate = run({});
     EXPECT_EQ(activate.code, 0) << activate.reason.toStdString();
@@ -147,5 +164,6 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     EXPECT_EQ(log.count("[HVRN] All Settings Loaded"), 1);
     EXPECT_TRUE(log.contains("[Halvorn] Program Exited"));
     EXPECT_FALSE(home.exists("$$tmp$$"));
+    EXPECT_FALSE(QFileInfo::exists(sockets[0].filePath()));
     EXPECT_TRUE(home.readFile("hvrn.ini").contains("Status=Online\r\n"));
 }
