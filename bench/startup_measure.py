@@ -106,8 +106,12 @@ def halvorn_trace():
 
 for warm in range(2):
     minimal(); halvorn()
-m = [minimal() for _ in range(runs)]
-h = [halvorn() for _ in range(runs)]
+# Alternated run by run, so that a change in the load of a shared machine
+# falls on both programs alike.
+m, h = [], []
+for _ in range(runs):
+    m.append(minimal())
+    h.append(halvorn())
 mu, hu = statistics.median(x[0] for x in m), statistics.median(x[0] for x in h)
 mr, hr = max(x[1] for x in m), max(x[1] for x in h)
 ml, hl = m[-1][2], h[-1][2]
