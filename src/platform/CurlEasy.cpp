@@ -27,9 +27,11 @@ namespace {
 const QByteArray kMasked = QByteArrayLiteral("**********");
 
 // The wait between rounds of a transfer: at most what curl_easy_perform
-// waits, and a short nap when libcurl has nothing to watch (see perform).
+// waits. When libcurl has nothing to watch (see nextWaitMilliseconds), the
+// next few rounds follow at once, then with a short nap between them.
 constexpr int kLongestWaitMilliseconds = 1000;
 constexpr int kNothingToWatchMilliseconds = 2;
+constexpr int kImmediateRounds = 4;
 
 } // namespace
 
@@ -86,6 +88,7 @@ CURLcode CurlEasy::perform()
     if (curl_multi_add_handle(multi_, easy_) != CURLM_OK)
         return CURLE_FAILED_INIT;
     CURLcode result = CURLE_OK;
+    idleRounds_ = 0;
     for (bool done = false; !done;) {
         int running = 0;
         CURLMcode status = curl_multi_perform(multi_, &running);
@@ -107,12 +110,13 @@ CURLcode CurlEasy::perform()
     return result;
 }
 
-int CurlEasy::nextWaitMilliseconds() const
+int CurlEasy::nextWaitMilliseconds()
 {
     // libcurl 7.88 can reach a state with no socket to watch and no timer set:
     // on a reused FTP connection whose passive-mode reply came in at once, it
     // opens the data connection only on its next round. curl_easy_perform then
-    // sleeps a whole second first, so such a state gets a short nap instead.
+    // sleeps a whole second first; here that round comes at once, and a state
+    // that lasts is polled with short naps rather than spun on.
     fd_set reading;
     fd_set writing;
     fd_set failing;
@@ -124,7 +128,8 @@ int CurlEasy::nextWaitMilliseconds() const
     curl_multi_fdset(multi_, &reading, &writing, &failing, &highest);
     curl_multi_timeout(multi_, &timer);
     if (highest < 0 && (timer < 0 || timer > kNothingToWatchMilliseconds))
-        return kNothingToWatchMilliseconds;
+        return ++idleRounds_ <= kImmediateRounds ? 0 : kNothingToWatchMilliseconds;
+    idleRounds_ = 0;
     // libcurl shortens this to its own next timer.
     return kLongestWaitMilliseconds;
 }

@@ -69,11 +69,12 @@ class CurlEasy {
 
   private:
     static int debug(CURL*, curl_infotype kind, char* data, size_t size, void* self);
-    int nextWaitMilliseconds() const;
+    int nextWaitMilliseconds();
     static int progress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent);
 
     CURL* easy_ = nullptr;
     CURLM* multi_ = nullptr; // owns the connection kept between transfers
+    int idleRounds_ = 0;     // rounds in a row with nothing to watch
     char errorText_[CURL_ERROR_SIZE] = {};
     std::shared_ptr<const std::atomic<bool>> abort_;
     LineSink lines_;
