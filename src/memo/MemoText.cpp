@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace memo {
 namespace {
@@ -23,9 +24,23 @@ qsizetype findNoCase(QByteArrayView haystack, QByteArrayView needle, qsizetype s
 {
     if (start < 1 || start > haystack.size() + 1)
         return 0;
+    const auto sameLetter = [](char a, char b) { return upperByte(a) == upperByte(b); };
+    const char first = needle.isEmpty() ? 0 : needle.front();
+    // Page variables begin with '%', which has no case: candidates are found
+    // with memchr, so a large page without variables costs one fast scan.
+    if (!needle.isEmpty() && upperByte(first) == first && (first < 'A' || first > 'Z')) {
+        const char* end = haystack.data() + haystack.size();
+        for (const char* at = haystack.data() + (start - 1);
+             (at = static_cast<const char*>(std::memchr(at, first, size_t(end - at)))) != nullptr; ++at) {
+            if (end - at < needle.size())
+                return 0;
+            if (std::equal(needle.begin() + 1, needle.end(), at + 1, sameLetter))
+                return (at - haystack.data()) + 1;
+        }
+        return 0;
+    }
     const auto from = haystack.begin() + (start - 1);
-    const auto it = std::search(from, haystack.end(), needle.begin(), needle.end(),
-                                [](char a, char b) { return upperByte(a) == upperByte(b); });
+    const auto it = std::search(from, haystack.end(), needle.begin(), needle.end(), sameLetter);
     if (it == haystack.end() && !needle.isEmpty())
         return 0;
     return (it - haystack.begin()) + 1;

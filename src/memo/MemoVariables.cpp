@@ -74,12 +74,19 @@ MemoTokenTable BuildMemoTokens(const MemoTokenInputs& in)
 QByteArray ReplaceMemoTokens(const QByteArray& line, const MemoTokenTable& table)
 {
     QByteArray text = line;
+    // One copy per variable that occurs, not a move of the rest of the line
+    // per occurrence: a long line full of variables stays linear.
     for (const MemoToken& t : table) {
         qsizetype at = memo::findNoCase(text, t.token);
-        while (at > 0) {
-            text.replace(at - 1, t.token.size(), t.value);
-            at = memo::findNoCase(text, t.token, at + t.value.size());
+        if (at == 0)
+            continue;
+        QByteArray replaced;
+        qsizetype copied = 0;
+        for (; at > 0; at = memo::findNoCase(text, t.token, copied + 1)) {
+            replaced.append(text.constData() + copied, at - 1 - copied).append(t.value);
+            copied = at - 1 + t.token.size();
         }
+        text = replaced.append(text.constData() + copied, text.size() - copied);
     }
     return text;
 }

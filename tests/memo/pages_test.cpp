@@ -90,4 +90,8 @@ TEST(CustomPageFile, LinesEndAtCrCrLfOrLfEachGetsCrLfAndHugeOnesAreCut)
     EXPECT_EQ(page.text.size(), 5000);
     EXPECT_EQ(page.error, err::kOutOfMemory);
     memoLimits() = MemoLimits();
+    // One line of 130000 variables, mixed case, is filled in whole.
+    home.writeFile("dense.html", QByteArray("%Ip%%dns%|").repeated(1 << 16));
+    EXPECT_EQ(ReadCustomPage(home.file("dense.html"), tokens()).text,
+              (pageSettings().localIP.toLatin1() + '|').repeated(1 << 16) + "\r\n");
 }
