@@ -117,7 +117,8 @@ int reportFailure(const QString& why)
 // read as it arrives, and it is dropped when it says too much or nothing.
 class SingleInstance::Caller : public QObject {
   public:
-    Caller(int fd, SingleInstance* owner) : QObject(owner), fd_(fd), readable_(fd, QSocketNotifier::Read, this)
+    Caller(int fd, SingleInstance* owner)
+        : QObject(owner), fd_(fd), readable_(fd, QSocketNotifier::Read, this)
     {
         idle_.setSingleShot(true);
         connect(&idle_, &QTimer::timeout, this, &QObject::deleteLater);
@@ -130,14 +131,18 @@ class SingleInstance::Caller : public QObject {
         ::close(fd_);
     }
 
-    QString commandLine() const { return QString::fromUtf8(received_.left(received_.indexOf('\n'))).trimmed(); }
+    QString commandLine() const
+    {
+        return QString::fromUtf8(received_.left(received_.indexOf('\n'))).trimmed();
+    }
 
     void reply(const QByteArray& line)
     {
         // A short answer fits the socket's buffer whole; a caller that left
         // meanwhile gets nothing, and no signal.
         const QByteArray bounded = line.left(kAnswerLimit - 1);
-        [[maybe_unused]] const ssize_t sent = ::send(fd_, bounded.constData(), size_t(bounded.size()), MSG_NOSIGNAL);
+        [[maybe_unused]] const ssize_t sent =
+            ::send(fd_, bounded.constData(), size_t(bounded.size()), MSG_NOSIGNAL);
     }
 
   private:

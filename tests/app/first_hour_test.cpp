@@ -134,8 +134,8 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     // nothing holds up no later start; one that says too much is dropped.
     const QFileInfoList sockets = QDir(runtime.path()).entryInfoList({"halvorn-*.sock"}, QDir::System);
     ASSERT_EQ(sockets.size(), 1);
-    EXPECT_EQ(sockets[0].permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
-              QFile::Permissions());
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    EXPECT_EQ(sockets[0].permissions() & ~ownerOnly, QFile::Permissions());
     QLocalSocket silent, talkative;
     silent.connectToServer(sockets[0].filePath());
     talkative.connectToServer(sockets[0].filePath());
