@@ -1,5 +1,6 @@
 #include "memo/frmMemoServer.h"
 
+#include "core/AppHooks.h"
 #include "core/CoreState.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
@@ -19,6 +20,8 @@
 #include "memo/frmMemo.h"
 #include "platform/Clock.h"
 #include "tools/Sounds.h"
+
+#include <QTimer>
 
 #include <cerrno>
 
@@ -79,6 +82,23 @@ void frmMemoServer::Form_Load()
     }
     DebugLog(QStringLiteral("[MemoServer] Server Started"));
     DebugLog(QStringLiteral("[MemoServer] Listening on Port: ") + QString::number(transport_->port()));
+    lookUpAddressForPages();
+}
+
+void frmMemoServer::lookUpAddressForPages()
+{
+    // The pages' memo forms send visitors back to the machine's address. A
+    // server started before any upload would otherwise hand out forms posting
+    // to "http://:port/"; the address is looked up a second after start-up,
+    // as the first address check is, so the window is never kept waiting for
+    // a resolver. A one-shot run's upload looks it up itself.
+    constexpr int kAfterStartUpMs = 1000;
+    const auto needed = [] { return IsUnusableAddress(Core().LocalIP) && Hooks().startSock && !Core().OneShot; };
+    if (needed())
+        QTimer::singleShot(kAfterStartUpMs, this, [needed] {
+            if (needed())
+                Hooks().startSock();
+        });
 }
 
 bool frmMemoServer::listening() const { return transport_->listening(); }

@@ -58,6 +58,7 @@ public:
 
 private:
     void Form_Load();
+    void lookUpAddressForPages();
     void Listen_ConnectionRequest(int index);
     void Connections_DataArrival(int index, const QByteArray& request);
     void Connections_Close(int index, bool byVisitor);

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QLocalSocket>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
@@ -119,8 +121,13 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAnExistingFileKeepsItsGapsAndTheEx
 
 TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheResult)
 {
+    QTcpServer probe; // a free port for the memo server
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const QByteArray memoPort = QByteArray::number(probe.serverPort());
+    probe.close();
     home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" +
-                                   siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n");
+                                   siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n" +
+                                   "[Memo]\r\nEnabled=True\r\nMemoServer Port=" + memoPort + "\r\n");
     home.writeFile("on.html", "%status%");
     home.writeFile("$$tmp$$", "left over page");
     QTemporaryDir runtime;
@@ -129,6 +136,16 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     running.start();
     ASSERT_TRUE(ProgramRun::waitUntil(
         [&] { return home.readFile("debug.log").contains("[HVRN] All Settings Loaded"); }, 30000));
+    // Before any upload the memo server's forms already post to the machine's address.
+    ASSERT_TRUE(ProgramRun::waitUntil([&] { return home.readFile("debug.log").contains("Local Address: "); }, 30000));
+    QTcpSocket visitor;
+    visitor.connectToHost(QHostAddress::LocalHost, memoPort.toUShort());
+    ASSERT_TRUE(visitor.waitForConnected(5000)) << visitor.errorString().toStdString();
+    visitor.write("GET /nothing HTTP/1.0\r\n\r\n");
+    while (visitor.waitForReadyRead(5000)) {
+    }
+    const QByteArray notFound = visitor.readAll();
+    EXPECT_TRUE(notFound.contains(":" + memoPort + "/memo/\"") && !notFound.contains("http://:")) << notFound.toStdString();
 
     // Only this user may reach the hand-over socket. A caller that says
     // nothing holds up no later start; one that says too much is dropped.
