@@ -71,11 +71,6 @@ int acceptVisitor(int listenFd, sockaddr_storage& peer)
     return ::accept4(listenFd, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
 }
 
-platform::IpAddress addressOf(const sockaddr_storage& peer)
-{
-    return platform::IpAddress::fromSockaddr(reinterpret_cast<const sockaddr*>(&peer));
-}
-
 qsizetype readSome(int fd, char* buffer, qsizetype size)
 {
     qsizetype n = 0;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/IpAddress.h"
-
 #include <QObject>
 
 #include <functional>
@@ -23,8 +21,6 @@ quint16 localPort(int fd);
 
 // The next waiting visitor, or -1 with errno set (EAGAIN when none waits).
 int acceptVisitor(int listenFd, sockaddr_storage& peer);
-// An IPv4 visitor reaching the IPv6 socket comes out as plain IPv4.
-platform::IpAddress addressOf(const sockaddr_storage& peer);
 
 // Bytes read into buffer (0 at the visitor's end), or -1 with errno set.
 qsizetype readSome(int fd, char* buffer, qsizetype size);

@@ -77,7 +77,9 @@ quint64 MemoTransport::idOf(int index) const
 platform::IpAddress MemoTransport::peerOf(int index) const
 {
     const MemoConnection* c = connections_.find(index);
-    return c ? memo::net::addressOf(c->peer) : platform::IpAddress();
+    // An IPv4 visitor reaching the IPv6 socket comes out as plain IPv4.
+    return c ? platform::IpAddress::fromSockaddr(reinterpret_cast<const sockaddr*>(&c->peer))
+             : platform::IpAddress();
 }
 
 void MemoTransport::onEvent(quint64 key, quint32 events)
