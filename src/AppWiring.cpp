@@ -1,6 +1,7 @@
 #include "AppWiring.h"
 
 #include "core/DesktopNotices.h"
+#include "core/WriteTrouble.h"
 #include "publish/PublishWiring.h"
 #include "mail/ComposerWiring.h"
 #include "mail/MailWiring.h"
@@ -24,4 +25,5 @@ void AttachSubsystems(Form1& form)
     AttachMail(form);
     AttachComposer(form);
     AttachDesktopNotices(form);
+    AttachWriteTrouble(form);
 }

@@ -9,6 +9,7 @@
 #include "core/SingleInstance.h"
 #include "core/StartUp.h"
 #include "core/StartupTrace.h"
+#include "platform/WholeFile.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -116,6 +117,8 @@ int main(int argc, char** argv)
     if (!instance.claim())
         return instance.handOver(commandLine, kHandOverAnswerMs);
     TraceStartupStep("single instance claimed");
+    // Only this process writes here now: a temporary is a kill's leftover.
+    platform::RemoveStaleTemporaries(ProgramDir());
     if (headless && sw != CommandSwitch::Online && sw != CommandSwitch::Offline) {
         std::fputs("halvorn: no display to show the window on (DISPLAY is not set)\n", stderr);
         return 1;

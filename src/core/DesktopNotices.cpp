@@ -64,11 +64,17 @@ void NotifyNewMail(int count, const QString& sender, const QString& subject)
 
 void NotifyPublishFailed(const QString& profile, const QString& reason)
 {
+    NotifyTrouble(QStringLiteral("Status page not published"),
+                  QStringLiteral("Profile %1: %2")
+                      .arg(NoticeText(profile, kSenderChars),
+                           reason.isEmpty() ? QStringLiteral("the upload failed") : reason));
+}
+
+void NotifyTrouble(const QString& summary, const QString& reason)
+{
     platform::Notification n;
-    n.summary = QStringLiteral("Status page not published");
-    n.body = QStringLiteral("Profile %1: %2")
-                 .arg(NoticeText(profile, kSenderChars),
-                      reason.isEmpty() ? QStringLiteral("the upload failed") : NoticeText(reason, kReasonChars));
+    n.summary = summary;
+    n.body = NoticeText(reason, kReasonChars);
     n.actionLabel = QStringLiteral("Open Halvorn");
     n.onAction = [] {
         if (g_form)

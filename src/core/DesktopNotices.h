@@ -21,6 +21,10 @@ void NotifyNewMail(int count, const QString& sender, const QString& subject);
 // page went stale. Its action "Open Halvorn" brings the main window back.
 void NotifyPublishFailed(const QString& profile, const QString& reason);
 
+// Something went wrong that the user must act on; its action "Open
+// Halvorn" brings the main window back.
+void NotifyTrouble(const QString& summary, const QString& reason);
+
 // Keeps the menu check mark and the setting in step, and remembers the
 // window that "Open Halvorn" shows.
 void AttachDesktopNotices(Form1& form);

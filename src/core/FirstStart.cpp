@@ -2,7 +2,6 @@
 
 #include "core/Ini.h"
 #include "core/Logs.h"
-#include "core/ProgramError.h"
 
 #include <QFile>
 
@@ -34,11 +33,13 @@ bool WriteStarterSettingsOnFirstStart()
 {
     if (QFile::exists(IniPath()))
         return false;
-    return TrapErrors("WriteStarterSettings", [] {
-        for (const StarterKey& entry : kStarterSet)
-            if (!WriteIni(QString::fromLatin1(entry.section), QString::fromLatin1(entry.key),
-                          QString::fromLatin1(entry.value)))
-                throw ProgramError(err::kPathAccess, IniPath());
-        DebugLog(QStringLiteral("[HVRN] First start: starter settings written to ") + IniPath());
-    });
+    QList<IniValue> values;
+    for (const StarterKey& entry : kStarterSet)
+        values.append({QString::fromLatin1(entry.section), QString::fromLatin1(entry.key),
+                       QString::fromLatin1(entry.value)});
+    // A failed write has been told; the next start tries again.
+    if (!WriteIniValues(values))
+        return false;
+    DebugLog(QStringLiteral("[HVRN] First start: starter settings written to ") + IniPath());
+    return true;
 }

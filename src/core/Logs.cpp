@@ -4,9 +4,10 @@
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
 #include "platform/Clock.h"
+#include "core/WriteTrouble.h"
 #include "platform/MessageBoxes.h"
+#include "platform/WholeFile.h"
 
-#include <QFile>
 #include <QLocale>
 
 namespace {
@@ -19,13 +20,16 @@ QString time12(const QDateTime& when)
     return QLocale::c().toString(when.time(), QStringLiteral("hh:mm:ss AP"));
 }
 
-void appendLine(const QString& fileName, const QString& line)
+// A line that cannot be written is lost, but the user hears of it once.
+void appendLine(const QString& fileName, const QString& line, platform::Sync sync)
 {
     EnsureProgramDir();
-    QFile file(ProgramFile(fileName));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
-    file.write(line.toUtf8() + "\r\n");
+    const QString path = ProgramFile(fileName);
+    platform::FileWriteError error;
+    if (platform::AppendWholeRecord(path, line.toUtf8() + "\r\n", &error, sync))
+        ClearWriteFailure(path);
+    else
+        TellWriteFailure(path, ErrorNumberForErrno(error.code), error.text);
 }
 
 } // namespace
@@ -45,7 +49,7 @@ void DebugLog(const QString& message)
     try {
         const QString stamp = DebugStamp();
         if (Core().DebugToFile)
-            appendLine(QStringLiteral("debug.log"), stamp + QLatin1Char('\t') + message);
+            appendLine(QStringLiteral("debug.log"), stamp + QLatin1Char('\t') + message, platform::Sync::No);
         if (g_sink && !g_sink->displayDisabled())
             g_sink->appendText(stamp + QStringLiteral("  ") + message + QStringLiteral("\r\n"));
     } catch (...) {
@@ -74,7 +78,7 @@ void LogError(int number, const QString& procedure, ErrorNotice notice)
     if (number == 0)
         return;
     try {
-        appendLine(QStringLiteral("error.log"), ErrorLogLine(number, procedure));
+        appendLine(QStringLiteral("error.log"), ErrorLogLine(number, procedure), platform::Sync::Yes);
         Core().LastError =
             QStringLiteral("error %1 (%2) in %3").arg(number).arg(ErrorDescription(number), procedure);
         // Nobody could close a box: the run would wait for ever.

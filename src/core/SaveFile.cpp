@@ -1,14 +1,25 @@
 #include "core/SaveFile.h"
 
 #include "core/ProgramError.h"
+#include "core/WriteTrouble.h"
+#include "platform/WholeFile.h"
 
-#include <QSaveFile>
+bool SaveProgramFile(const QString& path, const QByteArray& bytes, mode_t newFileMode)
+{
+    platform::FileWriteError error;
+    if (!platform::ReplaceWholeFile(path, bytes, &error, newFileMode)) {
+        TellWriteFailure(path, ErrorNumberForErrno(error.code), error.text);
+        return false;
+    }
+    ClearWriteFailure(path);
+    return true;
+}
 
 void SaveUserFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ProgramError(err::kPathAccess, path);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw ProgramError(err::kDiskFull, path);
+    platform::WholeFileWriter file(path);
+    if (!file.open())
+        throw ProgramError(err::kPathAccess, file.error().text);
+    if (!file.write(bytes.constData(), bytes.size()) || !file.commit())
+        throw ProgramError(ErrorNumberForErrno(file.error().code), file.error().text);
 }

@@ -5,6 +5,7 @@
 #include "core/Form1.h"
 #include "core/Loaders.h"
 #include "core/Logs.h"
+#include "core/ProgramDirCheck.h"
 #include "core/ProgramError.h"
 #include "core/StartupTrace.h"
 #include "core/TrayIcon.h"
@@ -93,6 +94,7 @@ void RunStartUp(Form1& form, const QString& commandLine)
     Core().OneShot = oneShot;
     Core().LastError.clear();
     bool windowShown = false;
+    TellProgramDirProblems();
     TrapErrors("Sub Main Load", [&] {
         runLoaders(form);
         form.tray()->GoSystemTray();

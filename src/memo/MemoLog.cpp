@@ -1,8 +1,8 @@
 #include "memo/MemoLog.h"
 
 #include "core/ProgramDir.h"
+#include "platform/WholeFile.h"
 
-#include <QFile>
 #include <QLocale>
 
 namespace {
@@ -56,13 +56,8 @@ QByteArray MemoLogRecord(const QDateTime& when, const QByteArray& webSite, const
 
 QByteArray MemoLogReplyLine(const QByteArray& reply) { return "Your Reply: " + field(reply) + "\r\n"; }
 
-bool AppendMemoLog(const QByteArray& bytes)
+bool AppendMemoLog(const QByteArray& bytes, platform::FileWriteError* error)
 {
     EnsureProgramDir();
-    QFile file(MemoLogPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const bool written = file.write(bytes) == bytes.size();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return platform::AppendWholeRecord(MemoLogPath(), bytes, error);
 }

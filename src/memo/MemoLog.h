@@ -16,5 +16,11 @@ QByteArray MemoLogRecord(const QDateTime& when, const QByteArray& webSite, const
 // The line the Send button adds.
 QByteArray MemoLogReplyLine(const QByteArray& reply);
 
-// Appends bytes in one write; false when the file could not be written.
-bool AppendMemoLog(const QByteArray& bytes);
+namespace platform {
+struct FileWriteError;
+}
+
+// Appends bytes in one write, synced; false when the file could not be
+// written, and then the file is as it was. Callers go through the memo
+// log queue, which keeps what could not be written.
+bool AppendMemoLog(const QByteArray& bytes, platform::FileWriteError* error);

@@ -1,5 +1,7 @@
 #include "memo/MemoProgram.h"
 
+#include "memo/MemoLogQueue.h"
+
 #include "core/Form1.h"
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
@@ -79,8 +81,17 @@ void MemoProgram::setAway(bool away)
     }
 }
 
+MemoLogQueue& MemoProgram::memoLog()
+{
+    if (!memoLog_)
+        memoLog_ = new MemoLogQueue;
+    return *memoLog_;
+}
+
 void MemoProgram::reset()
 {
+    delete memoLog_;
+    memoLog_ = nullptr;
     stopServer();
     destroyMemoWindow();
     delete setup_;

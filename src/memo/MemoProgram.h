@@ -8,6 +8,7 @@ class Form1;
 class frmMemo;
 class frmMemoServer;
 class frmMemoSetup;
+class MemoLogQueue;
 class MemoSetupState;
 
 // The memo being handled, shared by the memo server and the memo window.
@@ -51,6 +52,10 @@ public:
     frmMemo& memoWindowCreated();
     void destroyMemoWindow();
 
+    // The way into Memo.txt, created at the first record.
+    MemoLogQueue& memoLog();
+    MemoLogQueue* memoLogIfAny() const { return memoLog_; }
+
     // The away mark of the main window (mnuAway and mnuAway2 together).
     bool away() const;
     void setAway(bool away);
@@ -65,6 +70,7 @@ private:
     frmMemoSetup* setup_ = nullptr;
     QPointer<frmMemoServer> server_;
     QPointer<frmMemo> memo_;
+    MemoLogQueue* memoLog_ = nullptr;
     bool away_ = false;  // used when no main window is attached
 };
 

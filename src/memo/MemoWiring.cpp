@@ -6,7 +6,28 @@
 #include "memo/frmMemo.h"
 #include "memo/frmMemoSetup.h"
 
+#include "core/Logs.h"
+#include "memo/MemoLogQueue.h"
+
 #include <QAction>
+
+#include <cstdio>
+
+namespace {
+
+// The last chance for memos that could not be saved during the run.
+void flushMemoLogAtExit()
+{
+    MemoLogQueue* queue = Memo().memoLogIfAny();
+    if (!queue || queue->flush())
+        return;
+    const QString text = QStringLiteral("at exit, ") + queue->waitingText();
+    DebugLog(QStringLiteral("[MemoServer] ") + text);
+    std::fprintf(stderr, "halvorn: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+} // namespace
 
 void InstallMemoHooks()
 {
@@ -22,7 +43,10 @@ void InstallMemoHooks()
             Memo().startServer();
     };
     hooks.closers[QStringLiteral("frmMemoServer")] = [] { Memo().stopServer(); };
-    hooks.closers[QStringLiteral("frmMemo")] = [] { Memo().destroyMemoWindow(); };
+    hooks.closers[QStringLiteral("frmMemo")] = [] {
+        Memo().destroyMemoWindow();
+        flushMemoLogAtExit();
+    };
 }
 
 void AttachMemo(Form1& form)

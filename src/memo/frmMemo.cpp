@@ -8,6 +8,7 @@
 #include "core/SettingText.h"
 #include "core/TextToBool.h"
 #include "memo/MemoLog.h"
+#include "memo/MemoLogQueue.h"
 #include "memo/MemoProgram.h"
 #include "memo/MemoText.h"
 #include "memo/frmMemoSetup.h"
@@ -199,8 +200,7 @@ void frmMemo::cmd_Send_Click()
     if (txtReply->toPlainText().isEmpty())
         txtReply->setPlainText(kReceived);
     g.MemoReply = withCrLf(txtReply->toPlainText());
-    if (!AppendMemoLog(MemoLogReplyLine(memo::pageBytes(g.MemoReply))))
-        LogError(err::kPermissionDenied, QStringLiteral("frmMemo cmd_Send"), ErrorNotice::LogOnly);
+    Memo().memoLog().append(MemoLogReplyLine(memo::pageBytes(g.MemoReply)));
 }
 
 void frmMemo::cmd_Close_Click()

@@ -8,6 +8,7 @@
 #include "core/SettingText.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoLog.h"
+#include "memo/MemoLogQueue.h"
 #include "memo/MemoNotice.h"
 #include "memo/MemoProgram.h"
 #include "memo/MemoRequest.h"
@@ -173,9 +174,8 @@ void frmMemoServer::HandlePacket(const QByteArray& request, int index)
         g.MemoSender = memo::cutText(memo.fields.sender, limits.maxFieldBytes);
         g.MemoText = memo::cutText(memo.fields.text, limits.maxMessageBytes);
         g.ReplyWanted = memo.fields.replyWanted;
-        // A memo that cannot be logged is still shown and answered.
-        if (!AppendMemoLog(MemoLogRecord(platform::clock().now(), g.MemoWebSite, g.MemoSender, g.MemoText)))
-            logVisitorError(err::kPermissionDenied, kHandlePacket);
+        // A memo that cannot be logged yet is kept, still shown and answered.
+        Memo().memoLog().append(MemoLogRecord(platform::clock().now(), g.MemoWebSite, g.MemoSender, g.MemoText));
         const bool away = Memo().away();
         if ((setup.memoNotice() || g.ReplyWanted) && !away)
             presentMemo();

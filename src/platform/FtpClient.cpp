@@ -1,12 +1,13 @@
 #include "platform/FtpClient.h"
 
+#include "platform/WholeFile.h"
+
 #include "platform/CurlEasy.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -423,9 +424,9 @@ bool FtpClient::localStore()
     qint64 total = 0;
     worker_.run([&] {
         // The page replaces the old one in one step: a reader never sees half a page.
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly)) {
-            failure = out.errorString();
+        WholeFileWriter out(path);
+        if (!out.open()) {
+            failure = out.error().text;
         } else {
             post([this] { emit StartTransfer(); });
             char buffer[64 * 1024];
@@ -439,22 +440,24 @@ bool FtpClient::localStore()
                     failure = in.errorString();
                 if (got <= 0)
                     break;
-                if (out.write(buffer, got) != got) {
-                    failure = out.errorString();
+                if (!out.write(buffer, got)) {
+                    failure = out.error().text;
                     break;
                 }
                 total += got;
                 post([this, sent = total] { emit Transfer(sent); });
             }
             if (failure.isEmpty() && !out.commit())
-                failure = out.errorString();
+                failure = out.error().text;
         }
         return CURLE_OK;
     });
     if (worker_.aborted())
         return false;
     if (!failure.isEmpty())
-        return failWith(int(CURLE_WRITE_ERROR), QStringLiteral("Cannot write %1: %2").arg(path, failure));
+        return failWith(int(CURLE_WRITE_ERROR), failure.startsWith(QLatin1String("cannot "))
+                                                    ? QStringLiteral("C") + failure.mid(1)
+                                                    : QStringLiteral("Cannot write %1: %2").arg(path, failure));
     emit PITrail(Information, QStringLiteral("Stored %1 bytes in %2").arg(total).arg(path));
     emit EndTransfer();
     emit TransferConfirmed();

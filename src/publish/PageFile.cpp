@@ -7,7 +7,9 @@
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
 #include "core/TextToBool.h"
+#include "core/WriteTrouble.h"
 #include "platform/Clock.h"
+#include "platform/WholeFile.h"
 #include "publish/PublicAddress.h"
 #include "publish/TemplateExpansion.h"
 
@@ -39,13 +41,9 @@ QByteArray readTemplate(const QString& path)
 
 void writePage(const QString& path, const QByteArray& page)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw ProgramError(err::kPathAccess,
-                           QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-    if (file.write(page) != page.size() || !file.flush())
-        throw ProgramError(err::kDiskFull,
-                           QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    platform::FileWriteError error;
+    if (!platform::ReplaceWholeFile(path, page, &error))
+        throw ProgramError(ErrorNumberForErrno(error.code), error.text);
 }
 
 bool removeComments()

@@ -1,6 +1,7 @@
 #include "publish/SampleTemplates.h"
 
 #include "core/Logs.h"
+#include "core/SaveFile.h"
 #include "core/ProgramDir.h"
 
 #include <QFile>
@@ -33,10 +34,7 @@ bool writeIfMissing(const QString& name, const QByteArray& bytes)
     const QString path = ProgramFile(name);
     if (QFile::exists(path))
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    return file.write(bytes) == bytes.size();
+    return SaveProgramFile(path, bytes);
 }
 
 } // namespace

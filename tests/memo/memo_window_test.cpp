@@ -66,8 +66,8 @@ TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecordAndTheLogIsViewed
                     "Message: one\r\n ----------\r\nDate: fake\r\nName: x\r\nlast\r\n");
     EXPECT_EQ(MemoLogReplyLine("a\n----------"), "Your Reply: a\r\n ----------\r\n");
     home.writeFile("Memo.txt", "earlier\r\n");
-    ASSERT_TRUE(AppendMemoLog("first\r\n"));
-    ASSERT_TRUE(AppendMemoLog("second\r\n"));
+    ASSERT_TRUE(AppendMemoLog("first\r\n", nullptr));
+    ASSERT_TRUE(AppendMemoLog("second\r\n", nullptr));
     EXPECT_EQ(memoLog(), "earlier\r\nfirst\r\nsecond\r\n");
     ViewMemoLog(nullptr);
     EXPECT_EQ(doubles.desktop.opened, std::vector<QString>{home.file("Memo.txt")});

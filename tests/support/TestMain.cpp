@@ -1,7 +1,18 @@
 // Every test binary runs with a QApplication on the offscreen platform, so
 // widgets, timers and sockets behave as in the program.
+#include "core/WriteTrouble.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
+
+namespace {
+
+// A file failure told in one test must be told again in the next.
+class ForgetToldFailures : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { ResetWriteTrouble(); }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -9,5 +20,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ForgetToldFailures);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,143 @@
+// The real program killed with SIGKILL at random moments while it writes
+// its settings, memos and a published page: every file must be whole.
+#include "support/ProgramRun.h"
+#include "support/TempHome.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+constexpr int kKills = 200;
+constexpr qint64 kTimeBoundMs = 150 * 1000;
+const QByteArray kPageStart = "<!-- kill loop -->";
+const QByteArray kPageEnd = "</html>\r\n";
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray memoRequest()
+{
+    const QByteArray body = "Site=kill&NAME=Killer&MESSAGE=kill+loop+memo&REPLY=NO";
+    return "POST /memo/ HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+bool memoServerListens(quint16 port)
+{
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, port);
+    return probe.waitForConnected(100);
+}
+
+class KillLoop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        port = freePort();
+        settings = "[Default]\r\nHost=file://" + site.path().toUtf8() +
+                   "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\nAUTO=True\r\n"
+                   "[Memo]\r\nEnabled=True\r\nMemoServer Port=" + QByteArray::number(port) +
+                   "\r\nReply=False\r\n";
+        writeFile(home.file("hvrn.ini"), settings);
+        writeFile(home.file("on.html"), "<html>" + kPageStart + "I am %status% at %24time%" + QByteArray(20000, '.') + kPageEnd);
+        writeFile(home.file("off.html"), "<html>" + kPageStart + "I am %status%" + QByteArray(30000, ',') + kPageEnd);
+    }
+
+    // What the files hold after a kill; empty when all is whole.
+    QString damage() const
+    {
+        const QByteArray ini = readFile(home.file("hvrn.ini"));
+        if (!ini.startsWith("[Default]\r\nHost=file://") || !ini.contains("MemoServer Port=" + QByteArray::number(port)))
+            return "hvrn.ini lost its profile or memo settings: " + QString::fromUtf8(ini.left(200));
+        if (!ini.endsWith("\r\n"))
+            return QStringLiteral("hvrn.ini ends in the middle of a line");
+        const QByteArray page = readFile(site.filePath("index.html"));
+        if (!page.isEmpty() && (!page.contains(kPageStart) || !page.trimmed().endsWith("</html>")))
+            return QStringLiteral("index.html is half written (%1 bytes): ").arg(page.size()) + QString::fromUtf8(page.left(120) + " ... " + page.right(60));
+        const QByteArray memos = readFile(home.file("Memo.txt"));
+        const QByteArray separator = "----------\r\n";
+        for (qsizetype at = 0; at < memos.size();) {
+            if (!memos.mid(at).startsWith(separator))
+                return QStringLiteral("Memo.txt has bytes outside a record at %1").arg(at);
+            const qsizetype next = memos.indexOf(separator, at + separator.size());
+            const QByteArray record = memos.mid(at, next < 0 ? -1 : next - at);
+            if (!record.endsWith("Message: kill loop memo\r\n"))
+                return "Memo.txt holds a torn record: " + QString::fromUtf8(record.right(80));
+            at = next < 0 ? memos.size() : next;
+        }
+        return QString();
+    }
+
+    TempHome home;
+    QTemporaryDir site;
+    quint16 port = 0;
+    QByteArray settings;
+};
+
+} // namespace
+
+TEST_F(KillLoop, EveryFileIsOldOrNewAfterAKillAtAnyMoment)
+{
+    QRandomGenerator random(20261208);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int kills = 0;
+    for (; kills < kKills && elapsed.elapsed() < kTimeBoundMs; ++kills) {
+        ProgramRun program(home.path());
+        program.start();
+        ASSERT_TRUE(ProgramRun::waitUntil([&] { return memoServerListens(port); }, 20000)) << "kill " << kills;
+        ProgramRun handOver(home.path());
+        handOver.start({random.bounded(2) ? QStringLiteral("-online") : QStringLiteral("-offline")});
+        QTcpSocket visitor;
+        visitor.connectToHost(QHostAddress::LocalHost, port);
+        if (visitor.waitForConnected(500)) {
+            visitor.write(memoRequest());
+            visitor.flush();
+        }
+        QThread::msleep(random.bounded(250));
+        ::kill(pid_t(program.process().processId()), SIGKILL);
+        program.waitForExit(5000);
+        const QString damaged = damage();
+        ASSERT_TRUE(damaged.isEmpty()) << "after kill " << kills << ": " << damaged.toStdString();
+    }
+    EXPECT_GE(kills, 20) << "too few kills within the time bound";
+    std::printf("%d kills in %lld ms\n", kills, static_cast<long long>(elapsed.elapsed()));
+    EXPECT_TRUE(readFile(home.file("Memo.txt")).contains("Message: kill loop memo")) << "no memo was ever saved";
+    EXPECT_TRUE(readFile(site.filePath("index.html")).contains(kPageStart)) << "no page was ever published";
+}
+
+TEST_F(KillLoop, ANewStartClearsTheTemporariesAKillLeftBehind)
+{
+    writeFile(home.file(".hvrn.ini.hvtmp-killed"), "[Default]\r\nHo");
+    ProgramRun program(home.path());
+    program.start();
+    ASSERT_TRUE(ProgramRun::waitUntil([&] { return memoServerListens(port); }, 20000));
+    EXPECT_FALSE(QFile::exists(home.file(".hvrn.ini.hvtmp-killed")));
+    EXPECT_TRUE(readFile(home.file("hvrn.ini")).startsWith(settings));
+}

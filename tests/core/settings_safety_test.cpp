@@ -1,0 +1,153 @@
+#include "CoreFixture.h"
+#include "core/ProgramDirCheck.h"
+#include "core/WriteTrouble.h"
+#include "platform/doubles/FailingFileCalls.h"
+
+#include <QCryptographicHash>
+
+using platform::FailingFileCalls;
+using Step = FailingFileCalls::Step;
+
+namespace {
+
+const QByteArray kGoodSettings = "[Default]\r\nHost=ftp.example.net\r\npass=x\r\n[Memo]\r\nEnabled=True\r\n";
+
+class SettingsSafetyTest : public CoreTest {
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        form = std::make_unique<Form1>();
+        AttachWriteTrouble(*form);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        CoreTest::TearDown();
+    }
+    int noticesAbout(const QString& name) const
+    {
+        int count = 0;
+        for (const auto& n : doubles.notices.shown)
+            count += n.summary.contains(name) ? 1 : 0;
+        return count;
+    }
+    std::unique_ptr<Form1> form;
+};
+
+QByteArray digest(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&f);
+    return hash.result().toHex();
+}
+
+} // namespace
+
+TEST_F(SettingsSafetyTest, AFailedWriteKeepsTheSettingsFileByteForByte)
+{
+    const struct {
+        const char* name;
+        Step step;
+    } rows[] = {{"write", Step::Write}, {"short write", Step::ShortWrite}, {"fsync", Step::Fsync},
+                {"close", Step::Close}, {"rename", Step::Rename}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        home.writeFile("hvrn.ini", kGoodSettings);
+        FailingFileCalls failing(row.step);
+        platform::ScopedFileCalls scoped(failing);
+        EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
+        EXPECT_EQ(home.readFile("hvrn.ini"), kGoodSettings);
+    }
+}
+
+TEST_F(SettingsSafetyTest, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
+{
+    home.writeFile("hvrn.ini", kGoodSettings);
+    {
+        FailingFileCalls failing(Step::Rename, ENOSPC);
+        platform::ScopedFileCalls scoped(failing);
+        EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
+        EXPECT_FALSE(WriteIni("Memo", "Away", "False"));
+    }
+    EXPECT_EQ(noticesAbout("hvrn.ini"), 1);
+    EXPECT_TRUE(form->ftpStatus->text().startsWith("Could not save hvrn.ini")) << form->ftpStatus->text().toStdString();
+    EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 61 in Save hvrn.ini\r\n");
+
+    ASSERT_TRUE(WriteIni("StartUp", "Status", "Offline"));
+    FailingFileCalls failing(Step::Rename, ENOSPC);
+    platform::ScopedFileCalls scoped(failing);
+    EXPECT_FALSE(WriteIni("StartUp", "Status", "Online"));
+    EXPECT_EQ(noticesAbout("hvrn.ini"), 2) << "a new failure after a good write is told again";
+}
+
+TEST_F(SettingsSafetyTest, AnUnusableSettingsFileReadsAsDefaultsAndIsNeverWritten)
+{
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> make;
+        const char* told;
+    } rows[] = {
+        {"a folder", [](const QString& p) { QDir().mkpath(p + "/inside"); }, "folder"},
+        {"binary garbage",
+         [](const QString& p) {
+             QFile f(p);
+             f.open(QIODevice::WriteOnly);
+             QByteArray junk;
+             for (int i = 0; i < 4096; ++i)
+                 junk += char((i * 7919) % 256);
+             f.write("[Default]\r\nHost=ftp.example.net\r\n" + junk);
+         },
+         "binary"},
+        {"50 MB long",
+         [](const QString& p) {
+             QFile f(p);
+             f.open(QIODevice::WriteOnly);
+             f.write("[Default]\r\nHost=ftp.example.net\r\n");
+             f.resize(50 * 1024 * 1024);
+         },
+         "50 MB"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = home.file("hvrn.ini");
+        QDir(path).removeRecursively();
+        QFile::remove(path);
+        row.make(path);
+        const QByteArray before = digest(path);
+        EXPECT_TRUE(SettingsFileTrouble().contains(row.told)) << SettingsFileTrouble().toStdString();
+        EXPECT_EQ(ReadIni("Default", "Host", "none"), "none");
+        EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
+        EXPECT_EQ(digest(path), before);
+        EXPECT_EQ(QFileInfo(path).isDir(), QString(row.name) == "a folder");
+    }
+}
+
+TEST_F(SettingsSafetyTest, AStartWithAnUnusableSettingsFileSaysSoInOneBoxAndRuns)
+{
+    home.writeFile("hvrn.ini", QByteArray("[Default]\r\n\0\0\0garbage", 22));
+    form->startUp(QString());
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    const auto& box = doubles.boxes.shown().front();
+    EXPECT_TRUE(box.text.contains("cannot use its settings file")) << box.text.toStdString();
+    EXPECT_TRUE(box.text.contains(home.file("hvrn.ini"))) << box.text.toStdString();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->SSPStatus->text(), "Offline");
+}
+
+TEST_F(SettingsSafetyTest, AFolderThatCannotBeMadeIsToldAndTheProgramRuns)
+{
+    home.writeFile("not-a-folder", "x");
+    qputenv("HALVORN_HOME", home.file("not-a-folder/halvorn").toLocal8Bit());
+    const QStringList problems = ProgramDirProblems();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems.front().contains("cannot create its folder")) << problems.front().toStdString();
+    form->startUp(QString());
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
+    EXPECT_EQ(noticesAbout("hvrn.ini"), 0) << "the folder's trouble was told already";
+}

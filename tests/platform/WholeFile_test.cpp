@@ -1,0 +1,182 @@
+#include "platform/WholeFile.h"
+#include "platform/doubles/FailingFileCalls.h"
+#include "support/SmallDisk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using platform::FailingFileCalls;
+using Step = FailingFileCalls::Step;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeRaw(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QStringList namesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+struct FailingStep {
+    const char* name;
+    Step step;
+};
+
+const FailingStep kReplaceSteps[] = {
+    {"create", Step::Open},     {"write", Step::Write},  {"short write", Step::ShortWrite},
+    {"fsync", Step::Fsync},     {"close", Step::Close},  {"rename", Step::Rename},
+};
+
+} // namespace
+
+TEST(WholeFile, ReplaceLeavesTheOldFileByteForByteWhenAnyStepFails)
+{
+    for (const FailingStep& row : kReplaceSteps) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("hvrn.ini"));
+        writeRaw(path, "[StartUp]\r\nStatus=Online\r\n");
+        FailingFileCalls failing(row.step);
+        platform::ScopedFileCalls scoped(failing);
+        platform::FileWriteError error;
+        EXPECT_FALSE(platform::ReplaceWholeFile(path, QByteArray(20000, 'n'), &error));
+        EXPECT_EQ(readAll(path), QByteArray("[StartUp]\r\nStatus=Online\r\n"));
+        EXPECT_EQ(namesIn(dir.path()), QStringList{QStringLiteral("hvrn.ini")}) << "a temporary was left";
+        EXPECT_EQ(error.code, ENOSPC);
+        EXPECT_TRUE(error.text.contains(path)) << error.text.toStdString();
+    }
+}
+
+TEST(WholeFile, ReplaceWritesTheNewBytesAndLeavesNoTemporary)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.html"));
+    writeRaw(path, "old");
+    const QByteArray page(300000, 'p');
+    ASSERT_TRUE(platform::ReplaceWholeFile(path, page));
+    EXPECT_EQ(readAll(path), page);
+    EXPECT_EQ(namesIn(dir.path()), QStringList{QStringLiteral("page.html")});
+}
+
+TEST(WholeFile, ReplaceKeepsThePermissionsOfTheFileItReplaces)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept.txt"));
+    writeRaw(path, "old");
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+    ASSERT_TRUE(platform::ReplaceWholeFile(path, "new", nullptr, 0600));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    const QString fresh = dir.filePath(QStringLiteral("fresh.ini"));
+    ASSERT_TRUE(platform::ReplaceWholeFile(fresh, "new", nullptr, 0600));
+    ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0077, 0u) << "a new settings file is the user's alone";
+}
+
+TEST(WholeFile, ReplaceThroughALinkChangesTheTargetAndKeepsTheLink)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("real.ini"));
+    const QString link = dir.filePath(QStringLiteral("hvrn.ini"));
+    writeRaw(target, "old");
+    ASSERT_TRUE(QFile::link(target, link));
+    ASSERT_TRUE(platform::ReplaceWholeFile(link, "new"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readAll(target), QByteArray("new"));
+}
+
+TEST(WholeFile, AppendThatFailsLeavesTheFileAsItWas)
+{
+    const FailingStep steps[] = {{"write", Step::Write}, {"short write", Step::ShortWrite}, {"fsync", Step::Fsync}};
+    for (const FailingStep& row : steps) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Memo.txt"));
+        writeRaw(path, "----------\r\nfirst\r\n");
+        FailingFileCalls failing(row.step);
+        platform::ScopedFileCalls scoped(failing);
+        EXPECT_FALSE(platform::AppendWholeRecord(path, QByteArray(5000, 'm')));
+        EXPECT_EQ(readAll(path), QByteArray("----------\r\nfirst\r\n"));
+    }
+}
+
+TEST(WholeFile, FailedFirstAppendLeavesNoEmptyFileBehind)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("error.log"));
+    FailingFileCalls failing(Step::Write);
+    platform::ScopedFileCalls scoped(failing);
+    EXPECT_FALSE(platform::AppendWholeRecord(path, "line\r\n"));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(WholeFile, AppendAddsTheRecordAfterWhatIsThere)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Memo.txt"));
+    ASSERT_TRUE(platform::AppendWholeRecord(path, "one\r\n"));
+    ASSERT_TRUE(platform::AppendWholeRecord(path, "two\r\n", nullptr, platform::Sync::No));
+    EXPECT_EQ(readAll(path), QByteArray("one\r\ntwo\r\n"));
+}
+
+TEST(WholeFile, StaleTemporariesAreRemovedAndNothingElse)
+{
+    QTemporaryDir dir;
+    writeRaw(dir.filePath(QStringLiteral(".hvrn.ini.hvtmp-3k2j1")), "half");
+    writeRaw(dir.filePath(QStringLiteral(".page.html.hvtmp-zz")), "half");
+    writeRaw(dir.filePath(QStringLiteral("hvrn.ini")), "whole");
+    writeRaw(dir.filePath(QStringLiteral(".hidden")), "mine");
+    writeRaw(dir.filePath(QStringLiteral("notes.hvtmp-1")), "mine too");
+    EXPECT_EQ(platform::RemoveStaleTemporaries(dir.path()), 2);
+    EXPECT_EQ(namesIn(dir.path()),
+              (QStringList{QStringLiteral(".hidden"), QStringLiteral("hvrn.ini"), QStringLiteral("notes.hvtmp-1")}));
+}
+
+TEST(WholeFile, OnAFullDiskTheOldFileStaysAndTheFailureIsReported)
+{
+    SmallDisk disk(256);
+    if (!disk.available())
+        GTEST_SKIP() << disk.reason().toStdString();
+    const QString path = disk.file(QStringLiteral("hvrn.ini"));
+    const QByteArray old = "[Default]\r\nHost=ftp.example.net\r\n";
+    ASSERT_TRUE(platform::ReplaceWholeFile(path, old));
+    disk.fill();
+    platform::FileWriteError error;
+    EXPECT_FALSE(platform::ReplaceWholeFile(path, old + QByteArray(8192, 'k'), &error));
+    EXPECT_EQ(error.code, ENOSPC);
+    EXPECT_EQ(readAll(path), old);
+    disk.makeRoom();
+    EXPECT_TRUE(platform::ReplaceWholeFile(path, old + "Status=Online\r\n"));
+    EXPECT_EQ(readAll(path), old + "Status=Online\r\n");
+}
+
+TEST(WholeFile, OnAFullDiskAnAppendLeavesNoTrace)
+{
+    SmallDisk disk(256);
+    if (!disk.available())
+        GTEST_SKIP() << disk.reason().toStdString();
+    disk.fill();
+    const QString path = disk.file(QStringLiteral("Memo.txt"));
+    platform::FileWriteError error;
+    EXPECT_FALSE(platform::AppendWholeRecord(path, QByteArray(5000, 'm'), &error));
+    EXPECT_EQ(error.code, ENOSPC);
+    EXPECT_FALSE(QFile::exists(path));
+}
