@@ -5,6 +5,7 @@
 #include "core/Form1.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
+#include "platform/WholeFile.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -77,7 +78,16 @@ bool WriteFailureTold(const QString& path) { return g_told.contains(path) || g_t
 
 void MarkFolderTold(const QString& folder) { g_told.insert(QFileInfo(folder).absoluteFilePath()); }
 
-void AttachWriteTrouble(Form1& form) { g_form = &form; }
+void AttachWriteTrouble(Form1& form)
+{
+    g_form = &form;
+    platform::SetWriteReport([](const QString& path, const platform::FileWriteError* error) {
+        if (error)
+            TellWriteFailure(path, ErrorNumberForErrno(error->code), error->text);
+        else
+            ClearWriteFailure(path);
+    });
+}
 
 void ResetWriteTrouble()
 {

@@ -219,6 +219,22 @@ bool AppendWholeRecord(const QString& path, const QByteArray& bytes, FileWriteEr
     return fail(error, code, QStringLiteral("write"), path);
 }
 
+namespace {
+WriteReport& writeReport()
+{
+    static WriteReport report;
+    return report;
+}
+} // namespace
+
+void SetWriteReport(WriteReport report) { writeReport() = std::move(report); }
+
+void ReportWrite(const QString& path, const FileWriteError* error)
+{
+    if (writeReport())
+        writeReport()(path, error);
+}
+
 int RemoveStaleTemporaries(const QString& folder)
 {
     QDir dir(folder);

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 #include <sys/types.h>
 
 namespace platform {
@@ -71,6 +73,12 @@ enum class Sync { Yes, No };
 // ends in a torn record.
 bool AppendWholeRecord(const QString& path, const QByteArray& bytes, FileWriteError* error = nullptr,
                        Sync sync = Sync::Yes);
+
+// Where the platform's own writes (the per-user store) report how they went,
+// so the core can tell the user of a failure: error is null on success.
+using WriteReport = std::function<void(const QString& path, const FileWriteError* error)>;
+void SetWriteReport(WriteReport report);
+void ReportWrite(const QString& path, const FileWriteError* error);
 
 // Temporaries of ReplaceWholeFile left in folder by a process killed between
 // creating and renaming them. Only their own name pattern is touched.

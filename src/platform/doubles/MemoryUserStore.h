@@ -13,14 +13,15 @@ public:
     {
         return values.value(path(application, section, key), defaultValue);
     }
-    void set(const QString& application, const QString& section, const QString& key,
-             const QString& value) override
+    bool apply(const QString& application, const QList<Change>& changes) override
     {
-        values.insert(path(application, section, key), value);
-    }
-    void remove(const QString& application, const QString& section, const QString& key) override
-    {
-        values.remove(path(application, section, key));
+        for (const Change& change : changes) {
+            if (change.value)
+                values.insert(path(application, change.section, change.key), *change.value);
+            else
+                values.remove(path(application, change.section, change.key));
+        }
+        return true;
     }
 
     static QString path(const QString& application, const QString& section, const QString& key)
