@@ -104,6 +104,9 @@ void RunExitProcedure(Form1& form, ExitTrigger trigger)
         if (!Core().ExitAfterUpload && askAndPublishOffline(form, trigger) == Decision::Cancel)
             return;
         Core().ExitAfterUpload = true;
+        // A session that is ending answers no box the closers might show.
+        if (trigger == ExitTrigger::Signal)
+            Core().Unattended = true;
         form.setExiting();
         saveState(form);
         platform::trayArea().remove();

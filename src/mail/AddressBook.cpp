@@ -29,11 +29,6 @@ void setCount(int count)
     platform::userStore().set(kCountApplication, kCountSection, kCountKey, QString::number(count));
 }
 
-void setLine(int key, const QString& line)
-{
-    platform::userStore().set(platform::kUserStoreApplication, kLineSection, QString::number(key), line);
-}
-
 } // namespace
 
 namespace AddressBook {
@@ -54,9 +49,13 @@ QStringList Load()
 void Save(const QStringList& lines)
 {
     const int count = int(qMin<qsizetype>(lines.size(), kMostEntries));
-    setCount(count);
+    // The lines go in one replacement of the store: thousands of entries
+    // must not mean thousands of rewrites.
+    QList<platform::UserStore::Change> changes;
     for (int key = 0; key < count; ++key)
-        setLine(key, lines[key]);
+        changes.append({kLineSection, QString::number(key), lines[key]});
+    platform::userStore().apply(platform::kUserStoreApplication, changes);
+    setCount(count);
 }
 
 void Append(const QString& line)
@@ -64,7 +63,7 @@ void Append(const QString& line)
     const int count = storedCount();
     if (count >= kMostEntries)
         return;
-    setLine(count + 1, line);
+    platform::userStore().set(platform::kUserStoreApplication, kLineSection, QString::number(count + 1), line);
     setCount(count + 1);
 }
 

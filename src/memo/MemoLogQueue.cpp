@@ -19,14 +19,20 @@ bool MemoLogQueue::append(const QByteArray& record)
     return flush();
 }
 
-bool MemoLogQueue::flush()
+QByteArray MemoLogQueue::waitingBytes() const
 {
-    if (waiting_.empty())
-        return true;
     QByteArray all;
     all.reserve(waitingBytes_);
     for (const QByteArray& record : waiting_)
         all += record;
+    return all;
+}
+
+bool MemoLogQueue::flush()
+{
+    if (waiting_.empty())
+        return true;
+    const QByteArray all = waitingBytes();
     platform::FileWriteError error;
     // One write for everything that waits: the file gets all of it, in
     // order, or none of it.

@@ -31,6 +31,9 @@ public:
     // How long a failed write waits before the next try on its own.
     void setRetryInterval(int ms) { retry_.setInterval(ms); }
 
+    // Everything still waiting, in order, as Memo.txt would have held it.
+    QByteArray waitingBytes() const;
+
     int waitingRecords() const { return int(waiting_.size()); }
     int lostRecords() const { return lost_; }
     // The sentence the user sees while records wait (empty otherwise).

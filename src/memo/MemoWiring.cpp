@@ -6,14 +6,39 @@
 #include "memo/frmMemo.h"
 #include "memo/frmMemoSetup.h"
 
+#include "core/CoreState.h"
 #include "core/Logs.h"
+#include "core/ProgramError.h"
+#include "core/SaveFile.h"
+#include "platform/FileDialogs.h"
+#include "platform/MessageBoxes.h"
 #include "memo/MemoLogQueue.h"
 
 #include <QAction>
+#include <QDir>
 
 #include <cstdio>
 
 namespace {
+
+// Memos that Memo.txt never took go where the user says, while there is
+// someone to ask; the question comes back until they are saved or given up.
+bool saveWaitingMemosElsewhere(const MemoLogQueue& queue)
+{
+    for (;;) {
+        const auto answer = MsgBox(queue.waitingText() + QStringLiteral(".\r\n\r\nSave them to another file?"),
+                                   platform::MsgButtons::YesNo, platform::MsgIcon::Exclamation);
+        if (answer != platform::MsgAnswer::Yes)
+            return false;
+        const QString path = ShowSaveDialog(nullptr, QStringLiteral("Text files (*.txt)|*.txt"),
+                                            QStringLiteral("Save Waiting Memos As"), QDir::homePath(),
+                                            QStringLiteral("Memo.txt"));
+        if (path.isEmpty())
+            continue;
+        if (TrapErrors("Save Waiting Memos", [&] { SaveUserFile(path, queue.waitingBytes()); }))
+            return true;
+    }
+}
 
 // The last chance for memos that could not be saved during the run.
 void flushMemoLogAtExit()
@@ -21,7 +46,9 @@ void flushMemoLogAtExit()
     MemoLogQueue* queue = Memo().memoLogIfAny();
     if (!queue || queue->flush())
         return;
-    const QString text = QStringLiteral("at exit, ") + queue->waitingText();
+    if (!Core().OneShot && !Core().Unattended && saveWaitingMemosElsewhere(*queue))
+        return;
+    const QString text = QStringLiteral("at exit, ") + queue->waitingText() + QStringLiteral(": they are lost");
     DebugLog(QStringLiteral("[MemoServer] ") + text);
     std::fprintf(stderr, "halvorn: %s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);

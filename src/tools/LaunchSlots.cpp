@@ -23,9 +23,8 @@ LaunchSlot ReadLaunchSlot(int slot) { return {get(slot, "Item"), get(slot, "Path
 
 void StoreLaunchSlot(int slot, const QString& title, const QString& path)
 {
-    platform::UserStore& store = platform::userStore();
-    store.set(platform::kUserStoreApplication, kSection, key(slot, "Item"), title);
-    store.set(platform::kUserStoreApplication, kSection, key(slot, "Path"), path);
+    platform::userStore().apply(platform::kUserStoreApplication,
+                                {{kSection, key(slot, "Item"), title}, {kSection, key(slot, "Path"), path}});
 }
 
 int FindLaunchSlot(const QString& title)

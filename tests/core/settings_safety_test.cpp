@@ -2,6 +2,7 @@
 #include "core/ProgramDirCheck.h"
 #include "core/WriteTrouble.h"
 #include "platform/doubles/FailingFileCalls.h"
+#include "support/SmallDisk.h"
 
 #include <QCryptographicHash>
 
@@ -149,5 +150,24 @@ TEST_F(SettingsSafetyTest, AFolderThatCannotBeMadeIsToldAndTheProgramRuns)
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
+    EXPECT_EQ(noticesAbout("hvrn.ini"), 0) << "the folder's trouble was told already";
+}
+
+TEST_F(SettingsSafetyTest, AReadOnlyFolderIsToldAtStartAndItsSettingsStillLoad)
+{
+    SmallDisk disk(256);
+    if (!disk.available())
+        GTEST_SKIP() << disk.reason().toStdString();
+    qputenv("HALVORN_HOME", disk.path().toLocal8Bit());
+    ASSERT_TRUE(WriteIni("Default", "Host", "ftp.example.net"));
+    ASSERT_TRUE(disk.makeReadOnly());
+    const QStringList problems = ProgramDirProblems();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems.front().contains("cannot write to its folder")) << problems.front().toStdString();
+    form->startUp(QString());
+    EXPECT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_EQ(form->txtHost->text(), "ftp.example.net");
+    EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
+    EXPECT_EQ(ReadIni("StartUp", "Status", "<none>"), "<none>");
     EXPECT_EQ(noticesAbout("hvrn.ini"), 0) << "the folder's trouble was told already";
 }

@@ -3,6 +3,8 @@
 #include "core/WriteTrouble.h"
 #include "memo/MemoLog.h"
 #include "memo/MemoLogQueue.h"
+#include "memo/MemoWiring.h"
+#include "core/AppHooks.h"
 #include "platform/doubles/FailingFileCalls.h"
 #include "support/SmallDisk.h"
 
@@ -122,4 +124,35 @@ TEST_F(FullDiskMemoTest, AMemoOnAFullDiskIsAnsweredKeptAndSavedOnceThereIsRoom)
     EXPECT_LT(text.indexOf("first memo"), text.indexOf("second memo"));
     EXPECT_EQ(text.count("----------\r\n"), 2);
     Memo().reset();
+}
+
+// Memo.txt made a folder: it cannot take a record, while any other file can.
+class MemoExitTest : public MemoLogQueueTest {
+protected:
+    void SetUp() override
+    {
+        MemoLogQueueTest::SetUp();
+        InstallMemoHooks();
+        QDir().mkpath(home.file("Memo.txt"));
+        Memo().memoLog().append(record(1));
+        Memo().memoLog().append(record(2));
+    }
+    void exitCloser() { Hooks().closers.value("frmMemo")(); }
+};
+
+TEST_F(MemoExitTest, MemosStillWaitingAtExitAreSavedToTheFileTheUserChooses)
+{
+    doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
+    doubles.dialogs.setNextResult(home.file("rescued.txt"));
+    exitCloser();
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_TRUE(doubles.boxes.shown().front().text.startsWith("2 memos are waiting to be saved"));
+    EXPECT_EQ(home.readFile("rescued.txt"), record(1) + record(2));
+}
+
+TEST_F(MemoExitTest, NobodyIsAskedWhenTheSessionEnds)
+{
+    Core().Unattended = true;
+    exitCloser();
+    EXPECT_TRUE(doubles.boxes.shown().empty());
 }

@@ -54,6 +54,12 @@ public:
         while (filler.write(byte) == 1) {
         }
     }
+    // Nothing can be written any more, as on a read-only mount.
+    bool makeReadOnly()
+    {
+        return mounted_ && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"),
+                                                                       dir_.path()}) == 0;
+    }
     // Gives the space back.
     void makeRoom() { QFile::remove(file(QStringLiteral(".filler"))); }
 
