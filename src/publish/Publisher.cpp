@@ -375,12 +375,14 @@ void Publisher::record(const QString& status)
     const QString profile = profileName();
     const QString when = LastUpdateText(platform::clock().now());
     form_.ftpStatus->setText(QStringLiteral("Status: ") + profile + QStringLiteral(" is now ") + status);
-    form_.setStatusCaption(status);
-    // The window shows this profile's state only while it still shows this profile.
+    // The window shows this profile's state only while it still shows this
+    // profile. The status comes first: the caption's refresh picks the window
+    // and tray icons from it.
     if (form_.Combo1->currentText() == profile) {
         Core().CurrentStatus = status;
         form_.lastUpdate->setText(when);
     }
+    form_.setStatusCaption(status);
     WriteIni(profile, QStringLiteral("Status"), status);
     WriteIni(profile, QStringLiteral("Last Update"), when);
     WriteIni(profile, QStringLiteral("Current IP"), AdvertisedAddress());

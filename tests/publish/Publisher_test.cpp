@@ -1,3 +1,4 @@
+#include "core/StatusIcons.h"
 #include "support/PublishFixture.h"
 
 #include <QTcpServer>
@@ -273,4 +274,18 @@ TEST_F(Upload, ExplicitAndImplicitTlsProfilesWithVerificationSwitchedOff)
     EXPECT_TRUE(s.at("S AUTH TLS") < 0 && s.at("S PROT P") >= 0) << s.trail();
     EXPECT_EQ(s.confirmed, 1);
     EXPECT_EQ(implicit.page(), "<p>Offline| |</p>\r\n");
+}
+
+TEST_F(Upload, WindowAndTrayIconsFollowThePublishedStatus)
+{
+    mainAction("mnuMin")->trigger(); // the tray icon is shown
+    ASSERT_TRUE(doubles.tray.present());
+    fillProfile("file://" + site.path(), QString());
+    for (const auto& [status, icon] : {std::pair("Online", OnlineIcon()), {"Offline", OfflineIcon()}}) {
+        SCOPED_TRACE(status);
+        status == QString("Online") ? form->cmd_Online_Click() : form->cmd_Offline_Click();
+        ASSERT_EQ(def("Status"), status);
+        EXPECT_EQ(form->windowIcon().cacheKey(), icon.cacheKey());
+        EXPECT_EQ(doubles.tray.lastIcon.cacheKey(), icon.cacheKey());
+    }
 }
