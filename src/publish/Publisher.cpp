@@ -189,6 +189,7 @@ void Publisher::upload(const QString& path, const QString& status)
         SaveProfile(form_);
         ProfileDirty = false;
     }
+    notes_.clear();
     if (!fieldsComplete(status) || !findTemplate(path, status) || !addressUsable(status))
         return;
     if (MemoSettings().enabled() && Hooks().ensureMemoServer)
@@ -284,10 +285,22 @@ bool Publisher::addressUsable(const QString& status)
     StartSock(form_);
     if (!IsUnusableAddress(AdvertisedAddress()))
         return true;
+    const QString found = AddressProblem();
+    const QString why = found.isEmpty() ? QStringLiteral("no address was found") : found;
+    if (platform::ParseFtpHost(profile_.host).isLocal()) {
+        // A folder on this machine needs no network: the page goes out with
+        // whatever address there is, and the status line says why it is poor.
+        notes_ << QStringLiteral("without a network address: ") + why;
+        DebugLog(QStringLiteral("[HVRN] Publishing %1 to a local folder without a network address: %2")
+                     .arg(status, why));
+        return true;
+    }
     beep();
     DebugLog(QStringLiteral("Unable to resolve Local Host. Uploading ") + status +
              QStringLiteral("HTML Aborted"));
-    stop(Outcome::Stopped, QStringLiteral("this machine has no usable address"));
+    form_.ftpStatus->setText(
+        QStringLiteral("Error: %1 not published, no network address: %2").arg(status, why));
+    stop(Outcome::Stopped, QStringLiteral("this machine has no usable address: ") + why);
     return false;
 }
 
@@ -374,7 +387,11 @@ void Publisher::record(const QString& status)
 {
     const QString profile = profileName();
     const QString when = LastUpdateText(platform::clock().now());
-    form_.ftpStatus->setText(QStringLiteral("Status: ") + profile + QStringLiteral(" is now ") + status);
+    // What makes the page less than it should be stays in view with the result.
+    QString result = QStringLiteral("Status: ") + profile + QStringLiteral(" is now ") + status;
+    if (!notes_.isEmpty())
+        result += QStringLiteral(", ") + notes_.join(QStringLiteral("; "));
+    form_.ftpStatus->setText(result);
     // The window shows this profile's state only while it still shows this
     // profile. The status comes first: the caption's refresh picks the window
     // and tray icons from it.

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class Form1;
 
@@ -73,6 +74,8 @@ class Publisher : public QObject {
     ProfileFields profile_;
     Outcome outcome_ = Outcome::None;
     QString reason_;
+    // What the recorded result's status line adds (a missing address).
+    QStringList notes_;
     bool uploading_ = false;
     bool whiteText_ = false;
     bool hostKeyRefused_ = false;

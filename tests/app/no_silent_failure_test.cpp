@@ -1,0 +1,48 @@
+// What the real program tells, or does, when the machine is short of
+// something: no network.
+#include "core/Ini.h"
+#include "support/ProgramRun.h"
+#include "support/TempHome.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+class RealProgram : public ::testing::Test {
+  protected:
+    RealProgram() { qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8()); } // our own hand-over socket
+
+    QByteArray page() const
+    {
+        QFile file(site.filePath("index.html"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
+    QByteArray siteHost() const { return "file://" + site.path().toUtf8(); }
+    bool settingsLoaded() const { return home.readFile("debug.log").contains("[HVRN] All Settings Loaded"); }
+
+    TempHome home;
+    QTemporaryDir site;
+    QTemporaryDir runtime;
+};
+
+TEST_F(RealProgram, ALocalFolderIsPublishedWithNoNetworkAndNoHostNameThatResolves)
+{
+    // A network namespace of its own has only a loopback that is down, and
+    // a host name of its own that no resolver knows.
+    if (QProcess::execute("unshare", {"-n", "-u", "true"}) != 0)
+        GTEST_SKIP() << "no private network namespace here (needs root)";
+    home.writeFile("hvrn.ini",
+                   "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" +
+                       siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n");
+    home.writeFile("on.html", "%status% at [%ip%]");
+    ProgramRun program(home.path());
+    program.process().start("unshare", {"-n", "-u", "sh", "-c",
+                                        "hostname nowhere.invalid && exec \"$0\" -online", HALVORN_BINARY});
+    ASSERT_TRUE(program.waitForExit(60000));
+    EXPECT_EQ(program.process().exitCode(), 0) << program.process().readAllStandardError().toStdString();
+    EXPECT_EQ(page(), "Online at []\r\n");
+    EXPECT_TRUE(home.readFile("debug.log")
+                    .contains("without a network address: the host name nowhere.invalid "
+                              "cannot be found and no network interface has an address"))
+        << home.readFile("debug.log").toStdString();
+}
