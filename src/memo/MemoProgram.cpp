@@ -4,6 +4,7 @@
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
+#include "memo/MemoServerState.h"
 #include "memo/RouterPort.h"
 
 #include <QAction>
@@ -26,6 +27,7 @@ frmMemoSetup& MemoProgram::setup()
     if (!setup_) {
         setup_ = new frmMemoSetup(settings());
         memo::AddRouterPortOption(*setup_);
+        memo::AddServerStateLine(*setup_);
     }
     return *setup_;
 }
@@ -40,12 +42,14 @@ void MemoProgram::startServer()
     server_ = new frmMemoServer;
     if (server_->listening())
         memo::routerPort().open(server_->listeningPort());
+    memo::ReportServerStart();
 }
 
 void MemoProgram::stopServer()
 {
     memo::routerPort().close();
     delete server_.data();
+    memo::ShowServerState();
 }
 
 void MemoProgram::restartServer()

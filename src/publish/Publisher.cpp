@@ -194,6 +194,7 @@ void Publisher::upload(const QString& path, const QString& status)
         return;
     if (MemoSettings().enabled() && Hooks().ensureMemoServer)
         Hooks().ensureMemoServer();
+    noteMemoServer();
 
     AbortRequested = false;
     hostKeyRefused_ = false;
@@ -302,6 +303,13 @@ bool Publisher::addressUsable(const QString& status)
         QStringLiteral("Error: %1 not published, no network address: %2").arg(status, why));
     stop(Outcome::Stopped, QStringLiteral("this machine has no usable address: ") + why);
     return false;
+}
+
+void Publisher::noteMemoServer()
+{
+    const QString problem = Hooks().memoServerProblem ? Hooks().memoServerProblem() : QString();
+    if (!problem.isEmpty())
+        notes_ << QStringLiteral("memo server not listening: ") + problem;
 }
 
 void Publisher::prepareClient(bool oneShot)

@@ -1,9 +1,11 @@
 // What the real program tells, or does, when the machine is short of
-// something: no network.
+// something: no network, a memo port held by another program.
 #include "core/Ini.h"
+#include "support/NotificationBus.h"
 #include "support/ProgramRun.h"
 #include "support/TempHome.h"
 
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -45,4 +47,29 @@ TEST_F(RealProgram, ALocalFolderIsPublishedWithNoNetworkAndNoHostNameThatResolve
                     .contains("without a network address: the host name nowhere.invalid "
                               "cannot be found and no network interface has an address"))
         << home.readFile("debug.log").toStdString();
+}
+
+TEST_F(RealProgram, AMemoPortHeldByAnotherProgramIsADesktopNotificationNamingThePort)
+{
+    QTcpServer holder; // a plain listening socket, not ours
+    ASSERT_TRUE(holder.listen(QHostAddress::Any, 0));
+    const QString port = QString::number(holder.serverPort());
+    NotificationBus bus;
+    ASSERT_TRUE(bus.registerService());
+    home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\n[Memo]\r\nEnabled=True\r\nMemoServer Port=" +
+                                   port.toUtf8() + "\r\n");
+    ProgramRun program(home.path());
+    QProcessEnvironment env = program.process().processEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    program.process().setProcessEnvironment(env);
+    program.start();
+    const QList<QStringList>& calls = bus.service.calls;
+    ASSERT_TRUE(ProgramRun::waitUntil([&] { return !calls.isEmpty(); }, 30000))
+        << home.readFile("debug.log").toStdString();
+    EXPECT_EQ(calls[0].value(0), "Memo server not started");
+    EXPECT_TRUE(calls[0].value(1).startsWith("Port " + port + " is in use by another program"))
+        << calls[0].value(1).toStdString();
+    EXPECT_EQ(calls[0].mid(2), QStringList({"default-action", "Memo Setup"}));
+    program.terminate();
+    EXPECT_TRUE(program.waitForExit(30000));
 }
