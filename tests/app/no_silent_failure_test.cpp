@@ -1,5 +1,6 @@
 // What the real program tells, or does, when the machine is short of
-// something: no network, a memo port held by another program.
+// something: no network, a memo port held by another program, an exit
+// after a first start.
 #include "core/Ini.h"
 #include "support/NotificationBus.h"
 #include "support/ProgramRun.h"
@@ -72,4 +73,26 @@ TEST_F(RealProgram, AMemoPortHeldByAnotherProgramIsADesktopNotificationNamingThe
     EXPECT_EQ(calls[0].mid(2), QStringList({"default-action", "Memo Setup"}));
     program.terminate();
     EXPECT_TRUE(program.waitForExit(30000));
+}
+
+TEST_F(RealProgram, AFirstStartTakesThePageOfflineAtExit)
+{
+    ProgramRun first(home.path());
+    first.start({"-online"}); // no server name yet: only the starter set is written
+    ASSERT_TRUE(first.waitForExit(60000));
+    ASSERT_TRUE(home.exists("hvrn.ini"));
+    ASSERT_TRUE(WriteIni("Default", "Host", QString::fromUtf8(siteHost())));
+    ASSERT_TRUE(WriteIni("Startup", "DebugLog", "True"));
+    ProgramRun online(home.path());
+    online.start({"-online"});
+    ASSERT_TRUE(online.waitForExit(60000));
+    ASSERT_TRUE(page().contains("I am Online")) << page().toStdString();
+
+    ProgramRun running(home.path());
+    running.start();
+    ASSERT_TRUE(ProgramRun::waitUntil([&] { return settingsLoaded(); }, 30000));
+    running.terminate(); // the exit procedure, as File > Exit runs it
+    ASSERT_TRUE(running.waitForExit(30000));
+    EXPECT_TRUE(page().contains("I am Offline")) << page().toStdString();
+    EXPECT_TRUE(home.readFile("hvrn.ini").contains("Status=Offline\r\n"));
 }
