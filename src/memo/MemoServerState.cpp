@@ -18,6 +18,8 @@ namespace memo {
 namespace {
 
 const QString kLineName = QStringLiteral("lblServerState");
+// The last start was told as failed: the next good one says so too.
+bool g_toldFailure = false;
 
 QLabel* stateLine()
 {
@@ -53,11 +55,20 @@ void ReportServerStart()
 {
     ShowServerState();
     const frmMemoServer* server = Memo().server();
-    if (!server || server->listening())
+    if (!server)
         return;
+    Form1* form = Memo().mainWindow();
+    if (server->listening()) {
+        if (g_toldFailure && form)
+            form->ftpStatus->setText(
+                QStringLiteral("Memo server listening on port %1").arg(server->listeningPort()));
+        g_toldFailure = false;
+        return;
+    }
+    g_toldFailure = true;
     const QString problem = server->listenProblem();
     DebugLog(QStringLiteral("[MemoServer] Not listening: ") + problem);
-    if (Form1* form = Memo().mainWindow())
+    if (form)
         form->ftpStatus->setText(QStringLiteral("Memo server not listening: ") + problem);
     // A one-shot run ends its server with the program: nothing to act on.
     if (!Core().OneShot)

@@ -73,4 +73,5 @@ TEST_F(MemoPortTaken, OkInMemoSetupWithAFreePortStartsTheServerThere)
     ASSERT_TRUE(Memo().server() && Memo().server()->listening());
     EXPECT_EQ(Memo().server()->listeningPort(), freePort);
     EXPECT_EQ(stateLine(), QString("Listening on port %1.").arg(freePort));
+    EXPECT_EQ(form->ftpStatus->text(), QString("Memo server listening on port %1").arg(freePort));
 }
