@@ -43,6 +43,9 @@ struct AppHooks {
     std::function<void()> updateSock;
     // Starts the memo server when it is enabled and not running yet.
     std::function<void()> ensureMemoServer;
+    // Why the enabled memo server does not listen ("port 4175 is in use by
+    // another program"); empty while it listens or when it is switched off.
+    std::function<QString()> memoServerProblem;
 
     std::function<void(const MailDraft&)> composeMail;
     // Shows the mailbox window (a new-mail notification's "Open mailbox").

@@ -14,7 +14,8 @@ struct StarterKey {
 };
 
 // Without these the first published page would carry a memo form that
-// points at a closed port, times out at once and has no size.
+// points at a closed port, times out at once and has no size, and would go
+// on saying "Online" after the program has ended.
 const StarterKey kStarterSet[] = {
     {"Memo", "Enabled", "True"},
     {"Memo", "MemoServer Port", "4175"},
@@ -25,6 +26,8 @@ const StarterKey kStarterSet[] = {
     {"Default", "HTML ONline", "on.html"},
     {"Default", "HTML OFFline", "off.html"},
     {"Default", "RemoteFile", "index.html"},
+    {"Default", "AUTO", "True"},
+    {"DialUp", "Auto Offline", "True"},
 };
 
 } // namespace

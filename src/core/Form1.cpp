@@ -154,6 +154,9 @@ void Form1::buildControls()
     layout->addWidget(FTPUpload);
     ftpStatus = named<QLabel>("ftpStatus", QStringLiteral("Status Bar"));
     ftpStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // A long result (an upload's error, why the page lacks an address)
+    // wraps instead of widening the window.
+    ftpStatus->setWordWrap(true);
     layout->addWidget(ftpStatus);
 
     setCentralWidget(central);

@@ -6,6 +6,7 @@
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
+#include "memo/MemoServerState.h"
 #include "memo/RouterPort.h"
 
 #include <QAction>
@@ -28,6 +29,7 @@ frmMemoSetup& MemoProgram::setup()
     if (!setup_) {
         setup_ = new frmMemoSetup(settings());
         memo::AddRouterPortOption(*setup_);
+        memo::AddServerStateLine(*setup_);
     }
     return *setup_;
 }
@@ -42,12 +44,14 @@ void MemoProgram::startServer()
     server_ = new frmMemoServer;
     if (server_->listening())
         memo::routerPort().open(server_->listeningPort());
+    memo::ReportServerStart();
 }
 
 void MemoProgram::stopServer()
 {
     memo::routerPort().close();
     delete server_.data();
+    memo::ShowServerState();
 }
 
 void MemoProgram::restartServer()

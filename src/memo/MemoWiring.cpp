@@ -3,6 +3,7 @@
 #include "core/AppHooks.h"
 #include "core/Form1.h"
 #include "memo/MemoProgram.h"
+#include "memo/MemoServerState.h"
 #include "memo/frmMemo.h"
 #include "memo/frmMemoSetup.h"
 
@@ -69,6 +70,7 @@ void InstallMemoHooks()
         if (Memo().settings().enabled())
             Memo().startServer();
     };
+    hooks.memoServerProblem = [] { return memo::MemoServerProblem(); };
     hooks.closers[QStringLiteral("frmMemoServer")] = [] { Memo().stopServer(); };
     hooks.closers[QStringLiteral("frmMemo")] = [] {
         Memo().destroyMemoWindow();

@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -34,6 +35,16 @@ void logVisitorError(int number, const QString& procedure)
 {
     // Visitors cause these: they go to error.log and never raise a box.
     LogError(number, procedure, ErrorNotice::LogOnly);
+}
+
+// Why the port could not be opened, in words for the user.
+QString listenProblemText(quint16 port, int error)
+{
+    if (error == EADDRINUSE)
+        return QStringLiteral("port %1 is in use by another program").arg(port);
+    return QStringLiteral("port %1 cannot be opened (%2)")
+        .arg(port)
+        .arg(QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace
@@ -72,6 +83,7 @@ void frmMemoServer::Form_Load()
     if (!(port >= 1 && port <= 65535)) {
         AlertBeep();
         DebugLog(QStringLiteral("[MemoServer] Error: Port out of range: ") + portText.left(40));
+        listenProblem_ = QStringLiteral("\"%1\" is no port number (1 to 65535)").arg(portText.left(40));
         return;
     }
     if (!transport_->listen(quint16(port))) {
@@ -79,6 +91,7 @@ void frmMemoServer::Form_Load()
         AlertBeep();
         if (error == EADDRINUSE)
             DebugLog(QStringLiteral("[MemoServer] Error Port in use"));
+        listenProblem_ = listenProblemText(quint16(port), error);
         return;
     }
     DebugLog(QStringLiteral("[MemoServer] Server Started"));

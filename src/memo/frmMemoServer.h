@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 class MemoTransport;
 class ReplySession;
@@ -31,6 +32,8 @@ public:
     int MemoCount = 0;
 
     bool listening() const;
+    // Why the server does not listen, for the user; empty while it listens.
+    QString listenProblem() const { return listenProblem_; }
     quint16 listeningPort() const;
     // Open visitor connections, and the index the next one would get.
     int connectionCount() const;
@@ -83,4 +86,5 @@ private:
     // Built once per settings, as the page does not depend on the request.
     PageSettings notFoundFor_;
     QByteArray notFoundPage_;
+    QString listenProblem_;
 };

@@ -45,7 +45,22 @@ struct LocalAddress {
     QString ip;
     QString hostName;
     QStringList others; // further usable addresses, for the log
+    QString problem;    // why ip is no address others can reach
 };
+
+QString g_problem;
+
+QString describeProblem(const QString& hostName, const QStringList& forward)
+{
+    QString name;
+    if (hostName.isEmpty())
+        name = QStringLiteral("this machine has no host name");
+    else if (forward.isEmpty())
+        name = QStringLiteral("the host name %1 cannot be found").arg(hostName);
+    else
+        name = QStringLiteral("the host name %1 leads only to %2").arg(hostName, forward.join(u' '));
+    return name + QStringLiteral(" and no network interface has an address");
+}
 
 // The machine's address as visitors would use it: the host name's first
 // address, or the first interface address when that one is unreachable.
@@ -67,6 +82,8 @@ LocalAddress lookUpLocalAddress()
             local.ip = fallback;
         }
     }
+    if (IsUnusableAddress(local.ip))
+        local.problem = describeProblem(local.hostName, forward);
     // A reverse name comes from whoever runs the resolver: only a plain
     // host name may go into pages.
     const QString reverse = info.reverseName(local.ip);
@@ -96,9 +113,15 @@ void StartSock(Form1& form)
         const LocalAddress local = lookUpLocalAddress();
         Core().LocalIP = local.ip;
         Core().LocalHostName = local.hostName;
+        g_problem = local.problem;
         logAddress(local);
         ShowAddress(form);
     });
+}
+
+QString AddressProblem()
+{
+    return g_problem;
 }
 
 void UpdateSock(Form1& form)
@@ -109,6 +132,7 @@ void UpdateSock(Form1& form)
             return;
         Core().LocalIP = local.ip;
         Core().LocalHostName = local.hostName;
+        g_problem = local.problem;
         logAddress(local);
         ShowAddress(form);
         // Nothing else re-arms the connection watch after start-up.

@@ -2,6 +2,7 @@
 
 class Form1;
 class QLineEdit;
+class QString;
 
 namespace publish {
 
@@ -10,6 +11,11 @@ namespace publish {
 // nobody could reach (loopback, 0.0.0.0) is replaced by the first
 // interface address, IPv4 preferred.
 void StartSock(Form1& form);
+
+// Why the last lookup found no address that others could reach, in words
+// for the status line ("the host name x cannot be found and no network
+// interface has an address"); empty when it found one.
+QString AddressProblem();
 
 // The periodic refresh: when the address changed (and is not 0.0.0.0) the
 // new one is kept and shown, and the connection watch runs at once.

@@ -25,7 +25,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -53,37 +52,6 @@ bool isPageTemplate(const QString& path)
 Publisher* CurrentPublisher()
 {
     return g_current;
-}
-
-QString LastUpdateText(const QDateTime& when)
-{
-    const QLocale locale;
-    const QDate d = when.date();
-    const QTime t = when.time();
-    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    return QStringLiteral("%1, %2 %3, %4 at %5:%6 %7")
-        .arg(locale.dayName(d.dayOfWeek(), QLocale::LongFormat),
-             locale.monthName(d.month(), QLocale::LongFormat))
-        .arg(d.day(), 2, 10, QLatin1Char('0'))
-        .arg(d.year())
-        .arg(hour12)
-        .arg(t.minute(), 2, 10, QLatin1Char('0'))
-        .arg(QLatin1String(t.hour() < 12 ? "AM" : "PM"));
-}
-
-QString TrailLine(int type, const QString& text)
-{
-    switch (type) {
-    case platform::FtpClient::Sent:
-        // The password never reaches the log, whatever the letter case of the command.
-        if (text.left(4).toUpper() == QLatin1String("PASS"))
-            return QStringLiteral("CLIENT: PASS **********");
-        return QStringLiteral("CLIENT: ") + text;
-    case platform::FtpClient::Received:
-        return QStringLiteral("SERVER: ") + text;
-    default:
-        return QStringLiteral("INFO:   ") + text;
-    }
 }
 
 Publisher::Publisher(Form1& form) : QObject(&form), form_(form)
@@ -189,10 +157,12 @@ void Publisher::upload(const QString& path, const QString& status)
         SaveProfile(form_);
         ProfileDirty = false;
     }
+    notes_.clear();
     if (!fieldsComplete(status) || !findTemplate(path, status) || !addressUsable(status))
         return;
     if (MemoSettings().enabled() && Hooks().ensureMemoServer)
         Hooks().ensureMemoServer();
+    noteMemoServer();
 
     AbortRequested = false;
     hostKeyRefused_ = false;
@@ -284,11 +254,30 @@ bool Publisher::addressUsable(const QString& status)
     StartSock(form_);
     if (!IsUnusableAddress(AdvertisedAddress()))
         return true;
+    const QString found = AddressProblem();
+    const QString why = found.isEmpty() ? QStringLiteral("no address was found") : found;
+    if (platform::ParseFtpHost(profile_.host).isLocal()) {
+        // A folder on this machine needs no network: the page goes out with
+        // whatever address there is, and the status line says why it is poor.
+        notes_ << QStringLiteral("without a network address: ") + why;
+        DebugLog(QStringLiteral("[HVRN] Publishing %1 to a local folder without a network address: %2")
+                     .arg(status, why));
+        return true;
+    }
     beep();
     DebugLog(QStringLiteral("Unable to resolve Local Host. Uploading ") + status +
              QStringLiteral("HTML Aborted"));
-    stop(Outcome::Stopped, QStringLiteral("this machine has no usable address"));
+    form_.ftpStatus->setText(
+        QStringLiteral("Error: %1 not published, no network address: %2").arg(status, why));
+    stop(Outcome::Stopped, QStringLiteral("this machine has no usable address: ") + why);
     return false;
+}
+
+void Publisher::noteMemoServer()
+{
+    const QString problem = Hooks().memoServerProblem ? Hooks().memoServerProblem() : QString();
+    if (!problem.isEmpty())
+        notes_ << QStringLiteral("memo server not listening: ") + problem;
 }
 
 void Publisher::prepareClient(bool oneShot)
@@ -374,13 +363,19 @@ void Publisher::record(const QString& status)
 {
     const QString profile = profileName();
     const QString when = LastUpdateText(platform::clock().now());
-    form_.ftpStatus->setText(QStringLiteral("Status: ") + profile + QStringLiteral(" is now ") + status);
-    form_.setStatusCaption(status);
-    // The window shows this profile's state only while it still shows this profile.
+    // What makes the page less than it should be stays in view with the result.
+    QString result = QStringLiteral("Status: ") + profile + QStringLiteral(" is now ") + status;
+    if (!notes_.isEmpty())
+        result += QStringLiteral(", ") + notes_.join(QStringLiteral("; "));
+    form_.ftpStatus->setText(result);
+    // The window shows this profile's state only while it still shows this
+    // profile. The status comes first: the caption's refresh picks the window
+    // and tray icons from it.
     if (form_.Combo1->currentText() == profile) {
         Core().CurrentStatus = status;
         form_.lastUpdate->setText(when);
     }
+    form_.setStatusCaption(status);
     WriteIni(profile, QStringLiteral("Status"), status);
     WriteIni(profile, QStringLiteral("Last Update"), when);
     WriteIni(profile, QStringLiteral("Current IP"), AdvertisedAddress());

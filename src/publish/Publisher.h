@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class Form1;
 
@@ -52,6 +53,7 @@ class Publisher : public QObject {
     bool fieldsComplete(const QString& status);
     bool findTemplate(const QString& path, const QString& status);
     bool addressUsable(const QString& status);
+    void noteMemoServer();
     void prepareClient(bool oneShot);
     Step sessionPass(const QString& status);
     void record(const QString& status);
@@ -73,6 +75,9 @@ class Publisher : public QObject {
     ProfileFields profile_;
     Outcome outcome_ = Outcome::None;
     QString reason_;
+    // What the recorded result's status line adds (a missing address, a memo
+    // server that does not listen).
+    QStringList notes_;
     bool uploading_ = false;
     bool whiteText_ = false;
     bool hostKeyRefused_ = false;

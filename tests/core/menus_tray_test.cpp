@@ -101,3 +101,16 @@ TEST(NoNotificationArea, MinimisingLeavesTheWindowInTheTaskBarAndSaysWhyOnce)
     EXPECT_EQ(form.action("mnuMin")->toolTip(), why);
     EXPECT_EQ(form.debugWindow()->text().count(why), 1);
 }
+
+TEST_F(MenusTest, ALongStatusLineWrapsInsteadOfWideningTheWindow)
+{
+    Form1 form;
+    form.show();
+    QCoreApplication::processEvents();
+    const int width = form.width();
+    form.ftpStatus->setText(
+        "Status: Default is now Online, without a network address: the host name somewhere cannot "
+        "be found and no network interface has an address; memo server not listening: port "
+        "4175 is in use by another program");
+    EXPECT_LE(form.minimumSizeHint().width(), width);
+}

@@ -1,3 +1,4 @@
+#include "core/StatusIcons.h"
 #include "support/PublishFixture.h"
 
 #include <QTcpServer>
@@ -273,4 +274,68 @@ TEST_F(Upload, ExplicitAndImplicitTlsProfilesWithVerificationSwitchedOff)
     EXPECT_TRUE(s.at("S AUTH TLS") < 0 && s.at("S PROT P") >= 0) << s.trail();
     EXPECT_EQ(s.confirmed, 1);
     EXPECT_EQ(implicit.page(), "<p>Offline| |</p>\r\n");
+}
+
+// This machine with no network at all: its name finds nothing usable and no
+// interface has an address.
+class NoNetwork : public Upload {
+  protected:
+    void SetUp() override
+    {
+        Upload::SetUp();
+        hosts.forward.clear();
+        hosts.interfaces.clear();
+        Core().LocalIP.clear();
+    }
+};
+
+TEST_F(NoNetwork, ALocalFolderIsPublishedAndTheStatusLineSaysWhyTheAddressIsMissing)
+{
+    const struct {
+        const char* row;
+        QStringList forward;
+        const char* pageAddress;
+        const char* why;
+    } rows[] = {
+        {"name not found", {}, "", "the host name testhost cannot be found"},
+        {"name leads to loopback", {"127.0.1.1"}, "127.0.1.1", "the host name testhost leads only to 127.0.1.1"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.row);
+        hosts.forward["testhost"] = r.forward;
+        fillProfile("file://" + site.path(), QString());
+        form->txtlogin->clear(), form->txtPass->clear();
+        form->cmd_Online_Click();
+        EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Published);
+        EXPECT_TRUE(sitePage("index.html").contains(QByteArray("<p>Online at ") + r.pageAddress + "</p>"))
+            << sitePage("index.html").toStdString();
+        EXPECT_EQ(form->ftpStatus->text(), QString("Status: Default is now Online, without a network address: ") +
+                                               r.why + " and no network interface has an address");
+        EXPECT_EQ(def("Status"), "Online");
+        QFile::remove(site.filePath("index.html"));
+    }
+}
+
+TEST_F(NoNetwork, AnFtpUploadThatCannotGoAheadSaysWhyInTheStatusLine)
+{
+    fillProfile("127.0.0.1:1"); // never contacted
+    form->cmd_Online_Click();
+    EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Stopped);
+    EXPECT_EQ(form->ftpStatus->text(), "Error: Online not published, no network address: the host name testhost "
+                                       "cannot be found and no network interface has an address");
+    expectNothingRecorded();
+}
+
+TEST_F(Upload, WindowAndTrayIconsFollowThePublishedStatus)
+{
+    mainAction("mnuMin")->trigger(); // the tray icon is shown
+    ASSERT_TRUE(doubles.tray.present());
+    fillProfile("file://" + site.path(), QString());
+    for (const auto& [status, icon] : {std::pair("Online", OnlineIcon()), {"Offline", OfflineIcon()}}) {
+        SCOPED_TRACE(status);
+        status == QString("Online") ? form->cmd_Online_Click() : form->cmd_Offline_Click();
+        ASSERT_EQ(def("Status"), status);
+        EXPECT_EQ(form->windowIcon().cacheKey(), icon.cacheKey());
+        EXPECT_EQ(doubles.tray.lastIcon.cacheKey(), icon.cacheKey());
+    }
 }
