@@ -20,6 +20,9 @@ namespace {
 const QString kLineName = QStringLiteral("lblServerState");
 // The last start was told as failed: the next good one says so too.
 bool g_toldFailure = false;
+// A publish retries a server that could not listen: the same trouble again
+// is not another notification.
+QString g_notifiedProblem;
 
 QLabel* stateLine()
 {
@@ -63,6 +66,7 @@ void ReportServerStart()
             form->ftpStatus->setText(
                 QStringLiteral("Memo server listening on port %1").arg(server->listeningPort()));
         g_toldFailure = false;
+        g_notifiedProblem.clear();
         return;
     }
     g_toldFailure = true;
@@ -71,8 +75,10 @@ void ReportServerStart()
     if (form)
         form->ftpStatus->setText(QStringLiteral("Memo server not listening: ") + problem);
     // A one-shot run ends its server with the program: nothing to act on.
-    if (!Core().OneShot)
+    if (!Core().OneShot && problem != g_notifiedProblem) {
+        g_notifiedProblem = problem;
         notifyNotListening(problem);
+    }
 }
 
 void ShowServerState()

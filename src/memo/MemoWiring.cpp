@@ -5,6 +5,7 @@
 #include "memo/MemoProgram.h"
 #include "memo/MemoServerState.h"
 #include "memo/frmMemo.h"
+#include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
 
 #include "core/CoreState.h"
@@ -66,8 +67,14 @@ void InstallMemoHooks()
         settings.setOneShot(oneShot);
         settings.LoadMemoServerSettings();
     };
+    // A publish is when the user expects visitors: a server that could not
+    // listen (its port was taken) tries again, in case the port is free now.
     hooks.ensureMemoServer = [] {
-        if (Memo().settings().enabled())
+        if (!Memo().settings().enabled())
+            return;
+        if (Memo().server() && !Memo().server()->listening())
+            Memo().restartServer();
+        else
             Memo().startServer();
     };
     hooks.memoServerProblem = [] { return memo::MemoServerProblem(); };

@@ -59,6 +59,7 @@ TEST_F(MemoPortTaken, APublishWhileTheMemoServerDoesNotListenSaysSoInTheStatusLi
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Published);
     EXPECT_EQ(form->ftpStatus->text(), "Status: Default is now Online, memo server not listening: port " +
                                            port + " is in use by another program");
+    EXPECT_EQ(doubles.notices.shown.size(), 1u) << "the retry at publish met the same trouble: told once";
 }
 
 TEST_F(MemoPortTaken, OkInMemoSetupWithAFreePortStartsTheServerThere)
@@ -74,4 +75,15 @@ TEST_F(MemoPortTaken, OkInMemoSetupWithAFreePortStartsTheServerThere)
     EXPECT_EQ(Memo().server()->listeningPort(), freePort);
     EXPECT_EQ(stateLine(), QString("Listening on port %1.").arg(freePort));
     EXPECT_EQ(form->ftpStatus->text(), QString("Memo server listening on port %1").arg(freePort));
+}
+
+TEST_F(MemoPortTaken, APublishAfterThePortWasFreedStartsTheServerListening)
+{
+    switchMemoServerOn();
+    holder.close();
+    fillProfile("file://" + site.path(), QString());
+    form->cmd_Online_Click();
+    ASSERT_TRUE(Memo().server());
+    EXPECT_TRUE(Memo().server()->listening());
+    EXPECT_EQ(form->ftpStatus->text(), "Status: Default is now Online");
 }
