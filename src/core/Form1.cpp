@@ -153,8 +153,17 @@ void Form1::buildControls()
     FTPUpload->hide();
     layout->addWidget(FTPUpload);
     ftpStatus = named<QLabel>("ftpStatus", QStringLiteral("Status Bar"));
-    ftpStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    layout->addWidget(ftpStatus);
+    mailStatus = named<QLabel>("mailStatus");
+    auto* panels = new QHBoxLayout;
+    for (QLabel* panel : {ftpStatus, mailStatus}) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setTextFormat(Qt::PlainText);
+        // A long server reply must not widen the window.
+        panel->setMinimumWidth(1);
+        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        panels->addWidget(panel, 1);
+    }
+    layout->addLayout(panels);
 
     setCentralWidget(central);
 
@@ -244,6 +253,15 @@ void Form1::setStatusCaption(const QString& caption)
 }
 
 QString Form1::statusCaption() const { return lbStatus->text(); }
+
+void Form1::setMailStatus(const QString& text)
+{
+    if (mailStatus->text() == text)
+        return;
+    mailStatus->setText(text);
+    mailStatus->setToolTip(text);
+    tray_->SysTrayMod();
+}
 
 void Form1::refreshStatusDisplay()
 {
