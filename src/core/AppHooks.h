@@ -43,6 +43,9 @@ struct AppHooks {
     std::function<void()> updateSock;
     // Starts the memo server when it is enabled and not running yet.
     std::function<void()> ensureMemoServer;
+    // Asks for the public address again ("auto"): the router now forwards
+    // the memo port and knows it.
+    std::function<void()> recheckPublicAddress;
 
     std::function<void(const MailDraft&)> composeMail;
     // Shows the mailbox window (a new-mail notification's "Open mailbox").
