@@ -1,52 +1,20 @@
 #include "CoreFixture.h"
 #include "core/DesktopNotices.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
+#include "support/NotificationBus.h"
+
 #include <QtCore/qtestsupport_core.h>
-
-// A notification service written for the test: records every Notify call.
-class RecordingService : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public slots:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
-                const QStringList& actions, const QVariantMap&, int)
-    {
-        calls.append(QStringList{summary, body} + actions);
-        return uint(calls.size() + 40);
-    }
-
-public:
-    QList<QStringList> calls; // summary, body, actions...
-};
 
 // A private session bus started for the test, with the notifier on it.
 class BusNotices : public ::testing::Test {
 protected:
     BusNotices() { AttachDesktopNotices(form); }
-    ~BusNotices() override
-    {
-        QDBusConnection::disconnectFromBus(u"client"_s);
-        QDBusConnection::disconnectFromBus(u"service"_s);
-        daemon.kill();
-        daemon.waitForFinished();
-        Hooks() = AppHooks{};
-    }
-    const QString kPath = u"/org/freedesktop/Notifications"_s, kName = u"org.freedesktop.Notifications"_s;
+    ~BusNotices() override { Hooks() = AppHooks{}; }
 
     TempHome home;
     PlatformDoubles doubles;
-    QProcess daemon;
-    QString address = [this] {
-        daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
-        while (!daemon.canReadLine() && daemon.waitForReadyRead(10000)) {}
-        return QString::fromUtf8(daemon.readLine()).trimmed();
-    }();
-    std::unique_ptr<platform::Notifier> notifier =
-        platform::MakeBusNotifier(QDBusConnection::connectToBus(address, u"client"_s));
-    platform::ScopedOverride<platform::Notifier> notifierOverride{*notifier};
-    RecordingService service;
+    NotificationBus notices;
+    RecordingService& service = notices.service;
     Form1 form;
 };
 
@@ -58,9 +26,7 @@ TEST_F(BusNotices, BalloonWithoutAServiceBusWithOneActionsOpenTheRightWindowAndT
     NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }));
     EXPECT_EQ(doubles.tray.balloons, QStringList{u"2 new mails|From Cy: Yo"_s});
-    QDBusConnection bus = QDBusConnection::connectToBus(address, u"service"_s);
-    bus.registerObject(kPath, &service, QDBusConnection::ExportAllSlots);
-    bus.registerService(kName);
+    QDBusConnection bus = notices.serve();
     int mailboxShown = 0;
     Hooks().showMailbox = [&] { ++mailboxShown; };
     const struct { std::function<void()> notify; QStringList call; std::function<bool()> opened; } cases[] = {
@@ -76,7 +42,7 @@ TEST_F(BusNotices, BalloonWithoutAServiceBusWithOneActionsOpenTheRightWindowAndT
         ASSERT_TRUE(QTest::qWaitFor([&] { return !service.calls.isEmpty() && service.calls.last() == c.call; }));
         const uint id = uint(service.calls.size() + 40);
         for (uint sent : {id + 1, id})
-            bus.send(QDBusMessage::createSignal(kPath, kName, u"ActionInvoked"_s) << sent << u"default-action"_s);
+            notices.invokeAction(bus, sent);
         EXPECT_TRUE(QTest::qWaitFor(c.opened)) << c.call.last().toStdString();
     }
     EXPECT_EQ(mailboxShown, 1) << "an unknown notification id opens nothing";
@@ -86,4 +52,3 @@ TEST_F(BusNotices, BalloonWithoutAServiceBusWithOneActionsOpenTheRightWindowAndT
     EXPECT_FALSE(QTest::qWaitFor([&] { return service.calls.size() > 2; }, 500));
 }
 
-#include "notifications_test.moc"
