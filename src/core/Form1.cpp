@@ -160,7 +160,7 @@ void Form1::buildControls()
         panel->setTextFormat(Qt::PlainText);
         // A long server reply must not widen the window.
         panel->setMinimumWidth(1);
-        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         panels->addWidget(panel, 1);
     }
     layout->addLayout(panels);
