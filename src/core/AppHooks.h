@@ -41,11 +41,14 @@ struct AppHooks {
     // Refreshes the local address like startSock; a change is shown and
     // makes the connection watch publish at once (the mail check's timer).
     std::function<void()> updateSock;
-    // Starts the memo server when it is enabled and not running yet.
+    // Starts the memo server when it is enabled and not listening yet.
     std::function<void()> ensureMemoServer;
     // Why the enabled memo server does not listen ("port 4175 is in use by
     // another program"); empty while it listens or when it is switched off.
     std::function<QString()> memoServerProblem;
+    // Asks for the public address again ("auto"): the router now forwards
+    // the memo port and knows it.
+    std::function<void()> recheckPublicAddress;
 
     std::function<void(const MailDraft&)> composeMail;
     // Shows the mailbox window (a new-mail notification's "Open mailbox").

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QPointer>
+#include <QWidget>
 
 namespace {
 
@@ -45,6 +46,16 @@ void NotifyDesktop(const platform::Notification& notification)
         return;
     DebugLog(QStringLiteral("[HVRN] Notification: ") + notification.summary);
     platform::notifier().notify(notification);
+}
+
+void BringWindowBack(QWidget& window)
+{
+    // show() alone leaves a minimised window minimised; a hidden window is
+    // shown first so that the window system sees the restore and activation.
+    window.show();
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.raise();
+    window.activateWindow();
 }
 
 void NotifyNewMail(int count, const QString& sender, const QString& subject)

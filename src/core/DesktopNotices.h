@@ -5,6 +5,7 @@
 #include <QString>
 
 class Form1;
+class QWidget;
 
 // [StartUp] "Desktop Notifications" (Options > Desktop Notifications): on
 // unless set otherwise.
@@ -28,6 +29,10 @@ void NotifyTrouble(const QString& summary, const QString& reason);
 // Keeps the menu check mark and the setting in step, and remembers the
 // window that "Open Halvorn" shows.
 void AttachDesktopNotices(Form1& form);
+
+// A notification's action shows its window: restored when minimised (a
+// maximised one stays maximised), shown when closed, raised and activated.
+void BringWindowBack(QWidget& window);
 
 // Text from outside, cut to a length a notification can show.
 QString NoticeText(const QString& text, int maxChars);

@@ -154,10 +154,20 @@ void Form1::buildControls()
     layout->addWidget(FTPUpload);
     ftpStatus = named<QLabel>("ftpStatus", QStringLiteral("Status Bar"));
     ftpStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    // A long result (an upload's error, why the page lacks an address)
-    // wraps instead of widening the window.
+    ftpStatus->setTextFormat(Qt::PlainText);
+    // A long result (an upload's error, why the page lacks an address, a
+    // file that could not be saved) wraps instead of widening the window.
     ftpStatus->setWordWrap(true);
+    ftpStatus->setMinimumWidth(1);
     layout->addWidget(ftpStatus);
+    // Mail has a panel of its own, so a check never overwrites a publish result.
+    mailStatus = named<QLabel>("mailStatus");
+    mailStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    mailStatus->setTextFormat(Qt::PlainText);
+    // A long server reply must not widen the window.
+    mailStatus->setMinimumWidth(1);
+    mailStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout->addWidget(mailStatus);
 
     setCentralWidget(central);
 
@@ -247,6 +257,15 @@ void Form1::setStatusCaption(const QString& caption)
 }
 
 QString Form1::statusCaption() const { return lbStatus->text(); }
+
+void Form1::setMailStatus(const QString& text)
+{
+    if (mailStatus->text() == text)
+        return;
+    mailStatus->setText(text);
+    mailStatus->setToolTip(text);
+    tray_->SysTrayMod();
+}
 
 void Form1::refreshStatusDisplay()
 {

@@ -44,6 +44,8 @@ public:
     void setStatusCaption(const QString& caption);
     QString statusCaption() const;
     void refreshStatusDisplay();
+    // The mail status panel; the tray tip carries it as a second line.
+    void setMailStatus(const QString& text);
 
     // Selects a profile by name in Combo1 and loads it (combo1_Click).
     void selectProfile(const QString& name);
@@ -85,6 +87,9 @@ public:
     QPushButton* cmd_change = nullptr;
     QPushButton* cmdAbort = nullptr;
     QLabel* ftpStatus = nullptr;
+    // The mail check's own status line, so a publish result in ftpStatus
+    // stays until the next publish.
+    QLabel* mailStatus = nullptr;
     QProgressBar* FTPUpload = nullptr;
     QLabel* IP = nullptr;
     QTimer* Timer2 = nullptr;

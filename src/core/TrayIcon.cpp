@@ -8,16 +8,26 @@
 #include "platform/TrayArea.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QString>
 
 namespace {
 constexpr int kTipField = 64;  // including the terminating zero
+// The mail line comes from a server's reply: keep the tip readable.
+constexpr int kMailLineChars = 120;
 }
 
 QString TrayIcon::tipFor(const QString& caption)
 {
     return (QStringLiteral("Status:") + caption).left(kTipField - 1);
+}
+
+QString TrayIcon::tip() const
+{
+    const QString mail = form_.mailStatus->text();
+    const QString status = tipFor(form_.statusCaption());
+    return mail.isEmpty() ? status : status + u'\n' + mail.left(kMailLineChars);
 }
 
 bool TrayIcon::optionOn() const { return form_.action(QStringLiteral("mnuMin"))->isChecked(); }
@@ -37,7 +47,7 @@ void TrayIcon::GoSystemTray()
         auto& tray = platform::trayArea();
         if (optionOn()) {
             updateWindowIcon();
-            tray.add(form_.windowIcon(), tipFor(form_.statusCaption()));
+            tray.add(form_.windowIcon(), tip());
             if (!tray.present())
                 noteMissingTray();
         } else {
@@ -69,7 +79,7 @@ void TrayIcon::SysTrayMod()
         updateWindowIcon();
         auto& tray = platform::trayArea();
         if (optionOn())
-            tray.modify(form_.windowIcon(), tipFor(form_.statusCaption()));
+            tray.modify(form_.windowIcon(), tip());
         else
             tray.remove();
     });

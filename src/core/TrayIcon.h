@@ -20,6 +20,8 @@ public:
 
     // "Status:" + caption, cut to the classic 64-character field.
     static QString tipFor(const QString& caption);
+    // The status tip, with the mail status panel's text as a second line.
+    QString tip() const;
 
 private:
     bool optionOn() const;

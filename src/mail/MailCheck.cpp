@@ -37,10 +37,11 @@ bool worthLookingUpAgain(const QString& ip)
     return IsUnusableAddress(ip) && ip != QLatin1String("0.0.0.0");
 }
 
+// Mail has a panel of its own: the publish status line keeps its result.
 void setMailStatus(const QString& caption)
 {
     if (Form1* form = Mail().mainWindow())
-        form->ftpStatus->setText(caption);
+        form->setMailStatus(caption);
 }
 
 void playSound(const MailSettings& s, int index)
@@ -87,6 +88,19 @@ void MailCheck::setStatusText(const QString& text)
     emit statusTextChanged(text);
 }
 
+void MailCheck::showListingFooter(const QString& note)
+{
+    qint64 bytes = 0;
+    for (const ListingRow& row : listing_)
+        bytes += row.Size;
+    QString text;
+    if (!listing_.isEmpty() || note.isEmpty())
+        text = QStringLiteral("%1 Message(s)   %2 Bytes Total").arg(listing_.size()).arg(bytes);
+    if (!note.isEmpty())
+        text += (text.isEmpty() ? QString() : QStringLiteral("   ")) + note;
+    setStatusText(text);
+}
+
 void MailCheck::Timer1_Timer()
 {
     TrapErrors("Pop3 Email Timer1", [this] {
@@ -119,8 +133,9 @@ bool MailCheck::dueAndReady()
     }
     if (!CheckNow && MailTicks < interval * kTicksPerMinute)
         return false;
-    // A check, read or deletion has the client: the check waits for it.
-    if (busy())
+    // A check, read or deletion has the client, or the user has not yet
+    // answered a failure: the check waits for it.
+    if (busy() || failureBoxOpen_)
         return false;
     MailTicks = 0;
     if (worthLookingUpAgain(Core().LocalIP) && Hooks().startSock)
@@ -139,10 +154,26 @@ bool MailCheck::fieldsFilled(bool sayWhich)
     if (!missing)
         return true;
     if (sayWhich) {
-        MsgBox(kBlanks + QString::fromLatin1(missing));
+        const bool manual = CheckNow;
         CheckNow = false;
+        const QString what = QString::fromLatin1(missing);
+        tellFailure(what, what, manual, [&] { MsgBox(kBlanks + what); });
     }
     return false;
+}
+
+void MailCheck::tellFailure(const QString& kind, const QString& description, bool manual,
+                            const std::function<void()>& box)
+{
+    setMailStatus(QStringLiteral("Mail Status: ") + description);
+    DebugLog(QStringLiteral("[E-Mail Notify] Check failed: ") + description);
+    // The same failure every interval would stack boxes on an absent user.
+    if (!manual && boxedFailures_.contains(kind))
+        return;
+    boxedFailures_.insert(kind);
+    failureBoxOpen_ = true;
+    box();
+    failureBoxOpen_ = false;
 }
 
 void MailCheck::CheckMail()
@@ -162,11 +193,14 @@ void MailCheck::CheckMail()
     if (!connectAndLogin(true))
         return failCheck();
     const int count = pop_->messageCount();
-    setStatusText(QStringLiteral("%1 Message(s)   %2 Bytes Total").arg(count).arg(pop_->totalSize()));
+    showListingFooter(
+        QStringLiteral("Listing %1 Message(s), %2 Bytes Total...").arg(count).arg(pop_->totalSize()));
     if (!listMessages(count))
         return failCheck();
     pop_->quit();
     ownFailures_ = false;
+    boxedFailures_.clear();
+    showListingFooter();
     DebugLog(QStringLiteral("[E-Mail Notify] You have %1 new messages").arg(count));
     MailChecking = false;
     reportCheck(count, count > 0 ? table_[count].Date : QByteArray(), previousCount);
@@ -185,7 +219,7 @@ bool MailCheck::listMessages(int count)
         if (!pop_->retrieve(n))
             return false;
         const MailMessage& m = table_[n];
-        listing_.append({m.From, m.Date, m.Subject});
+        listing_.append({m.From, m.Date, m.Subject, m.Size});
     }
     emit listingChanged();
     return true;
@@ -194,14 +228,18 @@ bool MailCheck::listMessages(int count)
 void MailCheck::failCheck()
 {
     ownFailures_ = false;
+    const bool manual = CheckNow;
+    CheckNow = false;
     const QString description =
         lastError_.description.isEmpty() ? pop_->lastReply().left(200) : lastError_.description;
-    MsgBox(QStringLiteral("%1: %2").arg(lastError_.number).arg(description), platform::MsgButtons::Ok,
-           platform::MsgIcon::Information, QStringLiteral("Error"));
-    MailChecking = false;
-    CheckNow = false;
-    setMailStatus(QStringLiteral("Mail Status: ") + description);
     emit listingChanged();
+    showListingFooter(QStringLiteral("Check failed: ") + description);
+    // MailChecking stays set while the box is open, so no check starts behind it.
+    tellFailure(QStringLiteral("POP3 error %1").arg(lastError_.number), description, manual, [&] {
+        MsgBox(QStringLiteral("%1: %2").arg(lastError_.number).arg(description), platform::MsgButtons::Ok,
+               platform::MsgIcon::Information, QStringLiteral("Error"));
+    });
+    MailChecking = false;
 }
 
 bool MailCheck::connectAndLogin(bool trimmed)

@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QVector>
+
+#include <functional>
 
 namespace platform {
 class Pop3Client;
@@ -20,6 +23,7 @@ struct ListingRow {
     QByteArray From;
     QByteArray Date;
     QByteArray Subject;
+    qint64 Size = 0;
 };
 
 // The mail check cycle: the timer that checks the mailbox at the set
@@ -64,6 +68,8 @@ class MailCheck : public QObject {
     // The status text under the list (Label1(1)) as last set.
     QString statusText() const { return statusText_; }
     void setStatusText(const QString& text);
+    // The footer for the rows listed now: their count and bytes, then note.
+    void showListingFooter(const QString& note = QString());
 
     void Timer1_Timer();
     void CheckMail();
@@ -121,6 +127,11 @@ class MailCheck : public QObject {
     bool fieldsFilled(bool sayWhich);
     bool listMessages(int count);
     void failCheck();
+    // A failure of a check: always in the mail status and the debug log; in
+    // a box when the user asked for the check, else only the first time of
+    // its kind since the last good check.
+    void tellFailure(const QString& kind, const QString& description, bool manual,
+                     const std::function<void()>& box);
     void applyOutcome(const CheckOutcome& outcome);
 
     MailSettings& settings_;
@@ -131,4 +142,8 @@ class MailCheck : public QObject {
     bool tlsVerifyLogged_ = false;
     bool ownFailures_ = false;
     PopError lastError_;
+    // Kinds of failure already shown in a box since the last good check.
+    QSet<QString> boxedFailures_;
+    // A failure box is open: no check starts until it is answered.
+    bool failureBoxOpen_ = false;
 };

@@ -235,6 +235,7 @@ void frmPop3::reportFailure(const QString& what, const QString& title, const QSt
 {
     const MailCheck::PopError e = check().lastError();
     const QString detail = QStringLiteral("%1: %2").arg(e.number).arg(e.description);
+    check().showListingFooter(what);
     MsgBox(what + QStringLiteral("\r\nError ") + detail, platform::MsgButtons::Ok,
            platform::MsgIcon::Information, title, this);
     DebugLog(logText + detail);
@@ -246,10 +247,10 @@ void frmPop3::reportFailure(const QString& what, const QString& title, const QSt
 bool frmPop3::ReadMessage(bool forReply)
 {
     WaitCursor wait;
-    check().setStatusText(QStringLiteral("Please Wait.. Retrieving Message."));
+    check().showListingFooter(QStringLiteral("Please Wait.. Retrieving Message."));
     check().ownFailures(true);
     const bool read = retrieveSelected(forReply);
-    check().setStatusText(QString());
+    check().showListingFooter();
     if (read) {
         check().POP1().quit();
         check().ownFailures(false);
@@ -372,7 +373,7 @@ bool frmPop3::DeleteMessage(int msgNo, bool several)
     {
         WaitCursor wait;
         setColumnsEnabled(false);
-        check().setStatusText(QStringLiteral("Please Wait.. Deleting Message(s)"));
+        check().showListingFooter(QStringLiteral("Please Wait.. Deleting Message(s)"));
         check().ownFailures(true);
         if (check().connectAndLogin(false))
             gone = removeOnServer(rows);
@@ -388,7 +389,7 @@ bool frmPop3::DeleteMessage(int msgNo, bool several)
     }
     check().ownFailures(false);
     setColumnsEnabled(true);
-    check().setStatusText(QStringLiteral("Message(s) Deleted."));
+    check().showListingFooter(QStringLiteral("Message(s) Deleted."));
     if (settings().chkSound[2])
         PlaySoundFile(settings().txtSound[2]);
     return true;

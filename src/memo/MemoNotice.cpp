@@ -23,11 +23,9 @@ void NotifyMemoArrived(const MemoGlobals& memo, bool away)
         n.summary += QStringLiteral(" (waiting for your reply)");
         n.actionLabel = QStringLiteral("Reply");
         n.onAction = [] {
-            if (frmMemo* window = Memo().memoWindow()) {
-                window->show();
-                window->raise();
-                window->activateWindow();
-            }
+            // The visitor's browser is waiting: a minimised window must come back too.
+            if (frmMemo* window = Memo().memoWindow())
+                BringWindowBack(*window);
         };
     }
     NotifyDesktop(n);

@@ -1,5 +1,6 @@
 #include "memo/RouterPort.h"
 
+#include "core/AppHooks.h"
 #include "core/CoreState.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
@@ -74,6 +75,8 @@ void RouterPort::open(quint16 port)
     if (!add("opened"))
         return;
     renewal_.start(mapping_.leaseSeconds * 1000 / 2);
+    if (Hooks().recheckPublicAddress)
+        Hooks().recheckPublicAddress();
 }
 
 bool RouterPort::add(const char* verb)

@@ -7,7 +7,9 @@
 #include <miniupnpc/upnpcommands.h>
 #include <miniupnpc/upnperrors.h>
 
+#include <atomic>
 #include <mutex>
+#include <set>
 
 namespace platform {
 namespace {
@@ -45,21 +47,32 @@ public:
         const QByteArray client = m.internalClient.toLatin1();
         const QByteArray description = m.description.toUtf8();
         const QByteArray lease = QByteArray::number(m.leaseSeconds);
-        return command([&] {
-            return UPNP_AddPortMapping(urls_.controlURL, data_.first.servicetype, external.constData(),
-                                       internal.constData(), client.constData(), description.constData(), kTcp,
-                                       nullptr, lease.constData());
+        const GatewayResult result = command([&] {
+            const int code =
+                UPNP_AddPortMapping(urls_.controlURL, data_.first.servicetype, external.constData(),
+                                    internal.constData(), client.constData(), description.constData(), kTcp,
+                                    nullptr, lease.constData());
+            if (code == UPNPCOMMAND_SUCCESS)
+                mappedPorts_.insert(m.externalPort);
+            forwarding_ = !mappedPorts_.empty();
+            return code;
         });
+        return result;
     }
 
     GatewayResult deleteMapping(quint16 externalPort) override
     {
         const QByteArray external = QByteArray::number(externalPort);
         return command([&] {
+            // Whatever the gateway answers, the forwarding is no longer counted on.
+            mappedPorts_.erase(externalPort);
+            forwarding_ = !mappedPorts_.empty();
             return UPNP_DeletePortMapping(urls_.controlURL, data_.first.servicetype, external.constData(), kTcp,
                                           nullptr);
         });
     }
+
+    bool forwarding() const override { return forwarding_.load(); }
 
     QString externalAddress() override
     {
@@ -122,6 +135,8 @@ private:
         data_ = IGDdatas{};
         lanAddress_[0] = 0;
         found_ = false;
+        mappedPorts_.clear();
+        forwarding_ = false;
     }
 
     mutable std::mutex mutex_;
@@ -129,6 +144,9 @@ private:
     IGDdatas data_{};
     char lanAddress_[64] = {};
     bool found_ = false;
+    std::set<quint16> mappedPorts_; // under mutex_
+    // Read on the GUI thread while a gateway call may hold the mutex.
+    std::atomic<bool> forwarding_{false};
 };
 
 } // namespace

@@ -37,6 +37,9 @@ public:
     virtual GatewayResult deleteMapping(quint16 externalPort) = 0;
     // The router's internet address; empty without a gateway or answer.
     virtual QString externalAddress() = 0;
+    // A port forwarding added here is in place on the gateway found last.
+    // Answers at once, without asking the gateway.
+    virtual bool forwarding() const = 0;
 };
 
 PortMapper& portMapper();

@@ -19,6 +19,12 @@ const QString kDefaultEchoUrl = QStringLiteral("https://api.ipify.org");
 QString g_discovered;
 QSet<QString> g_loggedFailures;
 QElapsedTimer g_lastCheck;
+// Asks may overlap (a publish asks while a periodic ask still waits for a
+// slow service): each is numbered, and an answer older than the one kept
+// is dropped, so a late reply never takes back a newer address.
+quint64 g_asksStarted = 0;
+quint64 g_answerKept = 0;
+int g_asksRunning = 0;
 
 bool inRange(quint32 address, quint32 network, int prefix)
 {
@@ -80,25 +86,26 @@ QString askEchoService()
     return text;
 }
 
-bool findPublicAddress()
+struct Found {
+    QString address; // empty when nothing usable came back
+    QString source;
+};
+
+// The router knows the address only while it forwards the memo port to us;
+// otherwise, or when its answer is of no use, the echo service is asked.
+Found askForPublicAddress()
 {
-    QString found = platform::portMapper().externalAddress();
-    if (!found.isEmpty() && !IsGloballyRoutable(found)) {
-        logFailureOnce(QStringLiteral("router address not public"), found.left(45));
-        found.clear();
+    platform::PortMapper& mapper = platform::portMapper();
+    if (mapper.forwarding()) {
+        const QString router = mapper.externalAddress();
+        if (IsGloballyRoutable(router))
+            return {router, QStringLiteral("router")};
+        if (router.isEmpty())
+            logFailureOnce(QStringLiteral("router did not answer"), QStringLiteral("no external address"));
+        else
+            logFailureOnce(QStringLiteral("router address not public"), router.left(45));
     }
-    const QString source =
-        found.isEmpty() ? QStringLiteral("address-echo service") : QStringLiteral("router");
-    if (found.isEmpty())
-        found = askEchoService();
-    if (found.isEmpty())
-        return false;
-    g_loggedFailures.clear();
-    if (found == g_discovered)
-        return false;
-    g_discovered = found;
-    DebugLog(QStringLiteral("[HVRN] Public address from the %1: %2").arg(source, found));
-    return true;
+    return {askEchoService(), QStringLiteral("address-echo service")};
 }
 
 } // namespace
@@ -129,15 +136,24 @@ bool IsGloballyRoutable(const QString& text)
 
 bool RefreshPublicAddress(int maxAgeMs)
 {
-    static bool running = false;
-    if (!PublicAddressIsAuto() || running ||
-        (maxAgeMs > 0 && g_lastCheck.isValid() && !g_lastCheck.hasExpired(maxAgeMs)))
+    if (!PublicAddressIsAuto())
         return false;
-    running = true;
-    const bool changed = findPublicAddress();
-    running = false;
+    if (maxAgeMs > 0 && (g_asksRunning > 0 || (g_lastCheck.isValid() && !g_lastCheck.hasExpired(maxAgeMs))))
+        return false;
+    const quint64 ask = ++g_asksStarted;
+    ++g_asksRunning;
+    const Found found = askForPublicAddress();
+    --g_asksRunning;
     g_lastCheck.start();
-    return changed;
+    if (found.address.isEmpty() || ask < g_answerKept)
+        return false;
+    g_answerKept = ask;
+    g_loggedFailures.clear();
+    if (found.address == g_discovered)
+        return false;
+    g_discovered = found.address;
+    DebugLog(QStringLiteral("[HVRN] Public address from the %1: %2").arg(found.source, found.address));
+    return true;
 }
 
 QString DiscoveredAddress()
@@ -147,6 +163,8 @@ QString DiscoveredAddress()
 
 void ForgetDiscoveredAddress()
 {
+    // Answers to asks made before now belong to the old setting.
+    g_answerKept = g_asksStarted + 1;
     g_discovered.clear();
     g_loggedFailures.clear();
     g_lastCheck.invalidate();

@@ -18,15 +18,19 @@ bool PublicAddressIsAuto();
 // (carrier NAT), loopback, link-local, multicast or unspecified address.
 bool IsGloballyRoutable(const QString& text);
 
-// With "auto": asks the router, then the echo service ([StartUp] "Address
-// Echo URL"). A bad or missing answer keeps the address found before and is
+// With "auto": asks the router while it forwards the memo port, else (or
+// when its answer is of no use) the echo service ([StartUp] "Address Echo
+// URL"). A bad or missing answer keeps the address found before and is
 // logged once per kind of failure. True when the found address changed.
-// A check less than maxAgeMs after the last one, or during one, is skipped.
+// The wait lets window events run. With maxAgeMs 0 it always asks, also
+// while another ask runs; else a check less than maxAgeMs after the last
+// one, or during one, is skipped.
 bool RefreshPublicAddress(int maxAgeMs = 0);
 // The address-echo request's time-out; tests shorten it.
 int& EchoTimeoutMs();
 
-// How old a check may be and still count before a publish.
+// How old a check may be and still count for the connection watch's
+// comparison; a publish always asks afresh.
 inline constexpr int kRecentCheckMs = 30000;
 QString DiscoveredAddress();
 // Forgets the found address and the failures already logged.

@@ -56,7 +56,8 @@ void InstallPublishHooks()
             publisher->UploadFile(templatePath, status);
             return;
         }
-        publish::CheckPublicAddress(*g_form, publish::kRecentCheckMs);
+        // Every publish asks: an address found earlier may be gone by now.
+        publish::CheckPublicAddress(*g_form);
         publish::UploadAndTell(*g_form, *publisher, templatePath, status);
     };
     Hooks().publishResult = [] {
@@ -71,6 +72,10 @@ void InstallPublishHooks()
     Hooks().addressCheck = [] {
         if (g_form)
             publish::Timer3_Timer(*g_form);
+    };
+    Hooks().recheckPublicAddress = [] {
+        if (g_form)
+            publish::CheckPublicAddress(*g_form);
     };
     Hooks().startSock = [] {
         if (g_form)

@@ -2,7 +2,7 @@
 // something: no network, a memo port held by another program, an exit
 // after a first start.
 #include "core/Ini.h"
-#include "support/NotificationBus.h"
+#include "support/ProgramNotificationBus.h"
 #include "support/ProgramRun.h"
 #include "support/TempHome.h"
 
@@ -55,7 +55,7 @@ TEST_F(RealProgram, AMemoPortHeldByAnotherProgramIsADesktopNotificationNamingThe
     QTcpServer holder; // a plain listening socket, not ours
     ASSERT_TRUE(holder.listen(QHostAddress::Any, 0));
     const QString port = QString::number(holder.serverPort());
-    NotificationBus bus;
+    ProgramNotificationBus bus;
     ASSERT_TRUE(bus.registerService());
     home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\n[Memo]\r\nEnabled=True\r\nMemoServer Port=" +
                                    port.toUtf8() + "\r\n");

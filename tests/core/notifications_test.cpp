@@ -1,9 +1,8 @@
 #include "CoreFixture.h"
 #include "core/DesktopNotices.h"
+
 #include "support/NotificationBus.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QtCore/qtestsupport_core.h>
 
 // A private session bus started for the test, with the notifier on it.
@@ -11,15 +10,11 @@ class BusNotices : public ::testing::Test {
 protected:
     BusNotices() { AttachDesktopNotices(form); }
     ~BusNotices() override { Hooks() = AppHooks{}; }
-    const QString kPath = QString::fromLatin1(NotificationBus::kPath);
-    const QString kName = QString::fromLatin1(NotificationBus::kName);
 
     TempHome home;
     PlatformDoubles doubles;
     NotificationBus notices;
-    std::unique_ptr<platform::Notifier> notifier = platform::MakeBusNotifier(notices.connect(u"client"_s));
-    platform::ScopedOverride<platform::Notifier> notifierOverride{*notifier};
-    RecordingNotificationService& service = notices.service;
+    RecordingService& service = notices.service;
     Form1 form;
 };
 
@@ -31,8 +26,7 @@ TEST_F(BusNotices, BalloonWithoutAServiceBusWithOneActionsOpenTheRightWindowAndT
     NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }));
     EXPECT_EQ(doubles.tray.balloons, QStringList{u"2 new mails|From Cy: Yo"_s});
-    ASSERT_TRUE(notices.registerService());
-    QDBusConnection bus = notices.serviceConnection();
+    QDBusConnection bus = notices.serve();
     int mailboxShown = 0;
     Hooks().showMailbox = [&] { ++mailboxShown; };
     const struct { std::function<void()> notify; QStringList call; std::function<bool()> opened; } cases[] = {
@@ -48,7 +42,7 @@ TEST_F(BusNotices, BalloonWithoutAServiceBusWithOneActionsOpenTheRightWindowAndT
         ASSERT_TRUE(QTest::qWaitFor([&] { return !service.calls.isEmpty() && service.calls.last() == c.call; }));
         const uint id = uint(service.calls.size() + 40);
         for (uint sent : {id + 1, id})
-            bus.send(QDBusMessage::createSignal(kPath, kName, u"ActionInvoked"_s) << sent << u"default-action"_s);
+            notices.invokeAction(bus, sent);
         EXPECT_TRUE(QTest::qWaitFor(c.opened)) << c.call.last().toStdString();
     }
     EXPECT_EQ(mailboxShown, 1) << "an unknown notification id opens nothing";
@@ -57,3 +51,4 @@ TEST_F(BusNotices, BalloonWithoutAServiceBusWithOneActionsOpenTheRightWindowAndT
     NotifyNewMail(4, u"Di"_s, u"Later"_s);
     EXPECT_FALSE(QTest::qWaitFor([&] { return service.calls.size() > 2; }, 500));
 }
+

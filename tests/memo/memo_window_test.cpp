@@ -3,6 +3,7 @@
 #include "MemoFixture.h"
 
 #include "memo/MemoLog.h"
+#include "support/NotificationBus.h"
 
 class MemoWindowTest : public MemoTest {
 protected:
@@ -101,4 +102,48 @@ TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
     Memo().setAway(false);
     exchange(memoPost("NAME=Cy&MESSAGE=quiet&REPLY=NO"));
     EXPECT_EQ(doubles.notices.shown.size(), std::size(cases));
+}
+
+// The notification service on a private bus, so the action comes the way
+// the desktop sends it.
+class BusNoticeTest : public MemoTest {
+protected:
+    // Ticks are short in tests: 600 of them keep the visitor waiting for 30 s.
+    void SetUp() override { ASSERT_TRUE(startServer("600") > 0); }
+    NotificationBus notices;
+};
+
+TEST_F(BusNoticeTest, ReplyOnTheNotificationRestoresAMinimisedMemoWindowWhileTheVisitorWaits)
+{
+    QDBusConnection bus = notices.serve();
+    const struct {
+        const char* name;
+        std::function<void(frmMemo&)> away;
+        bool maximised;
+    } ways[] = {
+        {"minimised", [](frmMemo& w) { w.showMinimized(); }, false},
+        {"minimised from maximised", [](frmMemo& w) { w.showMaximized(), w.showMinimized(); }, true},
+        {"closed while minimised", [](frmMemo& w) { w.showMinimized(), w.hide(); }, false},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.name);
+        const qsizetype before = notices.service.calls.size();
+        const auto visitor = postMemo();
+        ASSERT_TRUE(pumpUntil([&] { return notices.service.calls.size() > before; }));
+        ASSERT_TRUE(notices.service.calls.last().contains("Reply"));
+        const QPointer<frmMemo> window = Memo().memoWindow();
+        ASSERT_TRUE(window && window->isVisible());
+        w.away(*window);
+        pumpFor(50);
+        notices.invokeAction(bus, notices.service.lastId());
+        EXPECT_TRUE(pumpUntil([&] { return window && window->isVisible() && !window->isMinimized(); }, 2000));
+        // The window system's focus; the offscreen platform does not tell QApplication of a window
+        // that had it before it was hidden.
+        EXPECT_TRUE(pumpUntil([&] { return window && window->windowHandle()->isActive(); }, 2000));
+        ASSERT_TRUE(window && server()->Busy) << "the visitor is still waiting";
+        EXPECT_EQ(window->isMaximized(), w.maximised) << "restoring keeps the size the user chose";
+        window->findChild<QPushButton*>("cmd_Close")->click(); // ends the wait
+        ASSERT_TRUE(visitor->waitClosed());
+        pumpUntil([&] { return !Memo().memoWindow(); }, 2000);
+    }
 }

@@ -3,6 +3,7 @@
 // router port that follows the server.
 #include "MemoFixture.h"
 
+#include "core/AppHooks.h"
 #include "core/MemoSettingsView.h"
 #include "memo/ColorSelect.h"
 #include "memo/RouterPort.h"
@@ -263,4 +264,19 @@ TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServerARef
     }
     EXPECT_TRUE(doubles.boxes.shown().empty());
     EXPECT_TRUE(conflict.actions().filter("Delete").isEmpty());
+}
+
+// The router knows the public address only once it forwards the memo port.
+TEST_F(RouterPortTest, OpeningTheRouterPortAsksForThePublicAddressOnceNotAtEachRenewal)
+{
+    TestGateway gateway;
+    useGateway(gateway.url);
+    int asks = 0;
+    Hooks().recheckPublicAddress = [&] { ++asks; };
+    startServer();
+    EXPECT_EQ(asks, 1);
+    EXPECT_TRUE(pumpUntil([&] { return gateway.actions().filter("AddPort").size() >= 2; }, 4000));
+    EXPECT_EQ(asks, 1);
+    Memo().stopServer();
+    Hooks() = AppHooks{};
 }

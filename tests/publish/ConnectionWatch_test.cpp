@@ -5,6 +5,7 @@
 #include "publish/PublicAddress.h"
 #include "publish/SampleTemplates.h"
 #include "support/ProgramRun.h"
+#include "support/PublicAddressFixture.h"
 #include "support/PublishFixture.h"
 #include "support/TestGateway.h"
 
@@ -161,40 +162,12 @@ TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAPublicAdd
         EXPECT_FALSE(IsUnusableAddress(good)) << good;
 }
 
-class PublicAddressTest : public PublishFixture {
-  protected:
-    void SetUp() override
-    {
-        PublishFixture::SetUp();
-        // A stand-in address-echo service: answers every request with body after delayMs, or never
-        // when silent.
-        echo.listen(QHostAddress::LocalHost, 0);
-        QCoreApplication::processEvents(); // the start-up check, still without "auto"
-        ForgetDiscoveredAddress();
-        WriteIni("StartUp", "Public Address", "auto");
-        WriteIni("StartUp", "Address Echo URL", u"http://127.0.0.1:%1/"_s.arg(echo.serverPort()));
-        EchoTimeoutMs() = 3000;
-        QObject::connect(&echo, &QTcpServer::newConnection, [this] {
-            QTcpSocket* s = echo.nextPendingConnection();
-            ++requests;
-            QTimer::singleShot(silent ? 60000 : delayMs, s, [this, s] {
-                s->write("HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                         "\r\n\r\n" + body);
-                s->disconnectFromHost();
-            });
-        });
-    }
-    QTcpServer echo;
-    QByteArray body, status = "200 OK";
-    int delayMs = 0, requests = 0;
-    bool silent = false;
-};
-
 TEST_F(PublicAddressTest, OneGlobalAddressOrTheRoutersIsTakenFailuresKeepItAndAChangeRepublishes)
 {
-    // The router's address comes first.
+    // The router's address comes first while it forwards the memo port.
     TestGateway router({"--external", "198.51.100.77"});
     ASSERT_TRUE(platform::portMapper().findGateway(router.url).ok);
+    ASSERT_TRUE(platform::portMapper().addMapping({4175, 4175, "192.0.2.7", "test", 60}).ok);
     body = "203.0.113.50";
     EXPECT_TRUE(RefreshPublicAddress());
     EXPECT_EQ(AdvertisedAddress(), "198.51.100.77");

@@ -1,15 +1,22 @@
 #pragma once
 
+#include "platform/Notifier.h"
+#include "platform/Override.h"
+
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QProcess>
 #include <QStringList>
+#include <QVariantMap>
+
+#include <memory>
 
 // A notification service written for tests: records every Notify call.
-class RecordingNotificationService : public QObject {
+class RecordingService : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-  public slots:
+public slots:
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap&, int)
     {
@@ -17,57 +24,56 @@ class RecordingNotificationService : public QObject {
         return uint(calls.size() + 40);
     }
 
-  public:
+public:
     QList<QStringList> calls; // summary, body, actions...
+    // The id Notify returned for the last call.
+    uint lastId() const { return uint(calls.size() + 40); }
 };
 
-// A private session bus (its own dbus-daemon) for one test. The recording
-// service joins it only when asked, so a test can see the program without
-// a notification service first. A program started with sessionEnvironment()
-// talks to this bus as its desktop session.
+// A private session bus started for one test, with the program's notifier
+// on it; the recording service joins when a test calls serve().
 class NotificationBus {
-  public:
-    static constexpr const char* kPath = "/org/freedesktop/Notifications";
-    static constexpr const char* kName = "org.freedesktop.Notifications";
-
+public:
     NotificationBus()
     {
-        daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                      QStringLiteral("--print-address=1")});
-        while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10000)) {
-        }
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10000)) {}
+        address = QString::fromUtf8(daemon_.readLine()).trimmed();
+        notifier = platform::MakeBusNotifier(QDBusConnection::connectToBus(address, QStringLiteral("client")));
+        override_ = std::make_unique<platform::ScopedOverride<platform::Notifier>>(*notifier);
     }
     ~NotificationBus()
     {
-        for (const QString& name : connections_)
-            QDBusConnection::disconnectFromBus(name);
+        override_.reset();
+        notifier.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("service"));
         daemon_.kill();
         daemon_.waitForFinished();
     }
-    NotificationBus(const NotificationBus&) = delete;
-    NotificationBus& operator=(const NotificationBus&) = delete;
-
-    QString address() const { return address_; }
-    // A connection of this process to the bus, under a name of its own.
-    QDBusConnection connect(const QString& name)
+    // Puts the recording service on the bus.
+    QDBusConnection serve()
     {
-        connections_ << name;
-        return QDBusConnection::connectToBus(address_, name);
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("service"));
+        bus.registerObject(kPath, &service, QDBusConnection::ExportAllSlots);
+        bus.registerService(kName);
+        return bus;
     }
-    // Puts the recording service on the bus; false when the bus refused it.
-    bool registerService()
+    // The user picks the action of notification id.
+    void invokeAction(QDBusConnection& bus, uint id) const
     {
-        QDBusConnection bus = connect(QStringLiteral("recording-service"));
-        return bus.registerObject(QString::fromLatin1(kPath), &service, QDBusConnection::ExportAllSlots) &&
-               bus.registerService(QString::fromLatin1(kName));
+        bus.send(QDBusMessage::createSignal(kPath, kName, QStringLiteral("ActionInvoked"))
+                 << id << QStringLiteral("default-action"));
     }
-    QDBusConnection serviceConnection() const { return QDBusConnection(QStringLiteral("recording-service")); }
 
-    RecordingNotificationService service;
+    const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+    const QString kName = QStringLiteral("org.freedesktop.Notifications");
+    QString address;
+    std::unique_ptr<platform::Notifier> notifier;
+    RecordingService service;
 
-  private:
+private:
     QProcess daemon_;
-    QString address_;
-    QStringList connections_;
+    std::unique_ptr<platform::ScopedOverride<platform::Notifier>> override_;
 };

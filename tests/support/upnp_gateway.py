@@ -1,10 +1,19 @@
 #!/usr/bin/python3
-"""A stand-in home router: UPnP device description and WANIPConnection actions. Prints its port, then each action."""
+"""A stand-in home router: UPnP device description and WANIPConnection actions. Prints its port, then each action.
+With --external-file PATH its internet address is read from that file at every GetExternalIPAddress."""
 import re, sys
 from http.server import BaseHTTPRequestHandler, HTTPServer
 
 SERVICE = "urn:schemas-upnp-org:service:WANIPConnection:1"
 EXTERNAL = sys.argv[sys.argv.index("--external") + 1] if "--external" in sys.argv else "198.51.100.77"
+EXTERNAL_FILE = sys.argv[sys.argv.index("--external-file") + 1] if "--external-file" in sys.argv else None
+
+
+def external():
+    if EXTERNAL_FILE:
+        with open(EXTERNAL_FILE) as f:
+            return f.read().strip()
+    return EXTERNAL
 DEVICE = "<device><deviceType>urn:schemas-upnp-org:device:{}:1</deviceType>{}</device>"
 SERVICES = (f"<serviceList><service><serviceType>{SERVICE}</serviceType><serviceId>urn:upnp-org:serviceId:WANIPConn1"
             "</serviceId><controlURL>/ctl/IPConn</controlURL><SCPDURL>/WANIPCn.xml</SCPDURL></service></serviceList>")
@@ -36,7 +45,7 @@ class Gateway(BaseHTTPRequestHandler):
         print(action, " ".join(f"{k}={v}" for k, v in fields), flush=True)
         if action == "AddPortMapping" and "--conflict" in sys.argv:
             return self.answer(500, ENVELOPE.format(CONFLICT))
-        extra = f"<NewExternalIPAddress>{EXTERNAL}</NewExternalIPAddress>" * (action == "GetExternalIPAddress")
+        extra = f"<NewExternalIPAddress>{external()}</NewExternalIPAddress>" * (action == "GetExternalIPAddress")
         self.answer(200, ENVELOPE.format(f'<u:{action}Response xmlns:u="{SERVICE}">{extra}</u:{action}Response>'))
 
 
