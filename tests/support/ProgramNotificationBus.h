@@ -1,25 +1,11 @@
 #pragma once
 
+#include "support/NotificationBus.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QProcess>
 #include <QStringList>
-
-// A notification service written for tests: records every Notify call.
-class RecordingNotificationService : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-  public slots:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
-                const QStringList& actions, const QVariantMap&, int)
-    {
-        calls.append(QStringList{summary, body} + actions);
-        return uint(calls.size() + 40);
-    }
-
-  public:
-    QList<QStringList> calls; // summary, body, actions...
-};
 
 // A private session bus (its own dbus-daemon) for one test. The recording
 // service joins it only when asked, so a test can see the program without
@@ -64,7 +50,7 @@ class ProgramNotificationBus {
     }
     QDBusConnection serviceConnection() const { return QDBusConnection(QStringLiteral("recording-service")); }
 
-    RecordingNotificationService service;
+    RecordingService service;
 
   private:
     QProcess daemon_;
