@@ -49,11 +49,16 @@ QStringList Load()
 void Save(const QStringList& lines)
 {
     const int count = int(qMin<qsizetype>(lines.size(), kMostEntries));
+    // Loading reads keys 0 to the count (an appended line sits at count),
+    // so every key past the new lines goes: a removed entry stays removed.
+    const int lastOldKey = storedCount();
     // The lines go in one replacement of the store: thousands of entries
     // must not mean thousands of rewrites.
     QList<platform::UserStore::Change> changes;
     for (int key = 0; key < count; ++key)
         changes.append({kLineSection, QString::number(key), lines[key]});
+    for (int key = count; key <= lastOldKey; ++key)
+        changes.append({kLineSection, QString::number(key), std::nullopt});
     platform::userStore().apply(platform::kUserStoreApplication, changes);
     setCount(count);
 }
