@@ -2,6 +2,7 @@
 
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
+#include "core/DesktopNotices.h"
 #include "core/Form1.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
@@ -107,9 +108,9 @@ void MailCheck::Timer1_Timer()
         if (++SockTicks > 6) {
             if (!busy() && pop_->lastReply().toUpper().startsWith(QLatin1String("-ERR")))
                 pop_->quit();
+            SockTicks = 0;
             if (Hooks().updateSock)
                 Hooks().updateSock();
-            SockTicks = 0;
         }
         if (!settings_.chkMail || !dueAndReady())
             return;
@@ -269,17 +270,36 @@ void MailCheck::reportCheck(int count, const QByteArray& newestDate, int previou
     facts.clientPathSet = !settings_.txtBrowser.isEmpty();
     facts.newMailSound = settings_.chkSound[0];
     facts.noMailSound = settings_.chkSound[1];
-    applyOutcome(DecideCheckOutcome(facts));
+    CheckOutcome outcome = DecideCheckOutcome(facts);
+    // New mail the user's program was to take over is announced here when
+    // that program does not start: it must not count as reported unseen.
+    if (outcome.startClient && !startMailClient()) {
+        facts.launchClient = false;
+        outcome = DecideCheckOutcome(facts);
+    }
+    applyOutcome(outcome);
+}
+
+bool MailCheck::startMailClient()
+{
+    QApplication::processEvents();
+    if (LaunchMailClient(settings_.txtBrowser, nullptr))
+        return true;
+    NotifyTrouble(QStringLiteral("Mail program not started"),
+                  QStringLiteral("%1 could not be started; new mail is shown by Halvorn instead. Check the "
+                                 "mail program in Email > Setup.")
+                      .arg(settings_.txtBrowser));
+    return false;
 }
 
 void MailCheck::applyOutcome(const CheckOutcome& o)
 {
+    // The boxes below wait with the mail timer ticking: the check asked for
+    // is done, and must not run again under its own box.
+    if (o.clearCheckNow)
+        CheckNow = false;
     if (o.lastMailDate)
         LastMailDate = *o.lastMailDate;
-    if (o.startClient) {
-        QApplication::processEvents();
-        LaunchMailClient(settings_.txtBrowser, nullptr);
-    }
     if (o.launchEnabled)
         emit launchAvailable(*o.launchEnabled);
     if (o.sound)
@@ -290,8 +310,6 @@ void MailCheck::applyOutcome(const CheckOutcome& o)
     const bool seeOld = o.box == CheckOutcome::Box::SeeOldMail &&
                         MsgBox(o.boxText, platform::MsgButtons::YesNo, platform::MsgIcon::Information,
                                QStringLiteral("Mail Checked")) == platform::MsgAnswer::Yes;
-    if (o.clearCheckNow)
-        CheckNow = false;
     if (o.showMailbox || seeOld)
         emit showMailbox();
     if (o.trayIcon)

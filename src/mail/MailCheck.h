@@ -132,6 +132,8 @@ class MailCheck : public QObject {
     // its kind since the last good check.
     void tellFailure(const QString& kind, const QString& description, bool manual,
                      const std::function<void()>& box);
+    // Starts the user's mail program on new mail; a failure is told.
+    bool startMailClient();
     void applyOutcome(const CheckOutcome& outcome);
 
     MailSettings& settings_;

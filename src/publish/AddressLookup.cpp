@@ -126,6 +126,12 @@ QString AddressProblem()
 
 void UpdateSock(Form1& form)
 {
+    // A lookup waits with events flowing: a tick meanwhile must not start a
+    // second one inside it, or slow DNS piles up waits and resolver threads.
+    static bool running = false;
+    if (running)
+        return;
+    running = true;
     TrapErrors("Pop3 Check DNS", [&] {
         const LocalAddress local = lookUpLocalAddress();
         if (local.ip == Core().LocalIP || local.ip == QLatin1String("0.0.0.0"))
@@ -139,6 +145,7 @@ void UpdateSock(Form1& form)
         form.Timer3->setInterval(1);
         form.Timer3->start();
     });
+    running = false;
 }
 
 QLineEdit* AddPublicAddressField(Form1& form)

@@ -123,3 +123,20 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCaseARequestWaitsAndTicksC
         *b.first = u"filled"_s;
     }
 }
+
+TEST_F(CheckCycle, NewMailIsAnnouncedAndTheFailureToldWhenTheMailProgramDoesNotStart)
+{
+    MailSettings& s = Mail().settings();
+    s.chkLnchEmail = true;
+    s.chkSound = {true, false, false};
+    s.txtBrowser = u"/nowhere/mailer"_s;
+    doubles.desktop.succeed = false;
+    check().LastMailDate = "D1";
+    check().reportCheck(4, "D2", 3);
+    EXPECT_TRUE(mailTray.present()) << "the new mail is shown by the program itself";
+    EXPECT_EQ(doubles.sound.played.value(0), "/snd/new.wav");
+    EXPECT_EQ(form->mailStatus->text(), "Mail Status: New mail");
+    ASSERT_EQ(doubles.notices.shown.size(), 1u);
+    EXPECT_EQ(doubles.notices.shown.front().summary, "Mail program not started");
+    EXPECT_TRUE(doubles.notices.shown.front().body.contains("/nowhere/mailer"));
+}

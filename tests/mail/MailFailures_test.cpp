@@ -197,3 +197,40 @@ TEST_F(MailFailures, AMailCheckLeavesThePublishResultInTheStatusLine)
             << form->mailStatus->text().toStdString();
     }
 }
+
+namespace {
+
+// While the result box of a check is open, the mail timer keeps ticking, as
+// the box's own event loop lets it; no tick is a new check asked for.
+class TickingBoxes final : public platform::MessageBoxes {
+  public:
+    explicit TickingBoxes(MailCheck& check) : check_(check) {}
+    platform::MsgAnswer show(QWidget*, const platform::MsgBoxRequest& request) override
+    {
+        shown.push_back(request);
+        if (shown.size() == 1)
+            for (int tick = 0; tick < 3; ++tick)
+                check_.Timer1_Timer();
+        return platform::MsgAnswer::No;
+    }
+    std::optional<QString> input(QWidget*, const platform::InputBoxRequest&) override { return std::nullopt; }
+
+    std::vector<platform::MsgBoxRequest> shown;
+
+  private:
+    MailCheck& check_;
+};
+
+} // namespace
+
+TEST_F(MailFailures, ACheckTheUserAskedForIsNotRepeatedWhileItsBoxIsOpen)
+{
+    Pop3TestServer server;
+    useServer(server);
+    TickingBoxes boxes(check());
+    platform::ScopedOverride<platform::MessageBoxes> boxesOverride(boxes);
+    dueTick(true);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown.front().title, "Mail Checked");
+    EXPECT_FALSE(check().CheckNow);
+}

@@ -230,3 +230,37 @@ TEST_F(PublicAddressTest, OneGlobalAddressOrTheRoutersIsTakenFailuresKeepItAndAC
         EXPECT_EQ(debugLog().count(kind), 1) << kind.toStdString();
     }
 }
+
+namespace {
+
+// A resolver that is slow the way a real one is: while it "waits", the
+// address refresh is asked for again, as the mail timer's next tick would.
+class SlowResolver final : public platform::HostInfo {
+  public:
+    explicit SlowResolver(Form1& form) : form_(form) {}
+    QString localHostName() override { return QStringLiteral("testhost"); }
+    QStringList lookupAddresses(const QString&) override
+    {
+        ++lookups;
+        if (lookups < 5)
+            UpdateSock(form_);
+        return {QStringLiteral("192.0.2.77")};
+    }
+    QString reverseName(const QString&) override { return QString(); }
+    QStringList interfaceAddresses() override { return {}; }
+    int lookups = 0;
+
+  private:
+    Form1& form_;
+};
+
+} // namespace
+
+TEST_F(AddressLookup, ARefreshAskedForDuringASlowLookupDoesNotStartAnother)
+{
+    SlowResolver slow(*form);
+    platform::ScopedOverride<platform::HostInfo> scoped(slow);
+    UpdateSock(*form);
+    EXPECT_EQ(slow.lookups, 1);
+    EXPECT_EQ(form->IP->text(), "192.0.2.77");
+}
