@@ -7,6 +7,7 @@
 #include "core/Logs.h"
 #include "core/ProgramError.h"
 #include "core/SettingText.h"
+#include "mail/CredentialMask.h"
 #include "mail/MailDecision.h"
 #include "mail/MailLaunch.h"
 #include "mail/MailProgram.h"
@@ -355,18 +356,13 @@ void MailCheck::onTransfer(qint64 bytes, const QByteArray& line)
         m.Body += line + "\r\n";
 }
 
-// The client masks password lines itself; this second guard keeps any line
-// that still carries the password, or starts a PASS command, out of the log.
+// The client masks credential lines itself; this second guard masks them
+// again should a line ever slip through.
 void MailCheck::onTrail(int direction, const QString& text)
 {
     static const QString kPrefixes[] = {QStringLiteral("CLIENT: "), QStringLiteral("SERVER: "),
                                         QStringLiteral("INFO:   ")};
-    QString shown = text.left(2000);
-    if (direction == 0 && text.left(4).toUpper() == QLatin1String("PASS"))
-        shown = QStringLiteral("PASS **********");
-    const QString password = pop_->password;
-    if (!password.isEmpty() && shown.contains(password))
-        shown.replace(password, QStringLiteral("**********"));
+    const QString shown = credentialMask_.shown(direction, text.left(2000));
     DebugLog(QStringLiteral("[POP3] ") + kPrefixes[std::clamp(direction, 0, 2)] + shown);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mail/CredentialMask.h"
 #include "mail/MailMessage.h"
 
 #include <QByteArray>
@@ -148,4 +149,5 @@ class MailCheck : public QObject {
     QSet<QString> boxedFailures_;
     // A failure box is open: no check starts until it is answered.
     bool failureBoxOpen_ = false;
+    CredentialMask credentialMask_;
 };
