@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 using platform::MailTls;
 using Tls = SmtpTestServer::Tls;
@@ -60,7 +62,10 @@ TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnectionAndBadName
         EXPECT_EQ(received[0].from + u'>' + received[0].recipients.join(u' '),
                   u"ann@example.org>bob@example.org carol@example.org"_s);
         EXPECT_EQ(received[0].data, kMessage);
-        EXPECT_EQ(s.trail.filter(u"235 "_s).size(), c.server.user.isEmpty() ? 0 : 1)
+        // The server's own line: a port such as 35235 shows "235 " in libcurl's notes too.
+        const qsizetype accepted = std::count_if(s.trail.begin(), s.trail.end(),
+                                                 [](const QString& line) { return line.startsWith(u"1 235 "_s); });
+        EXPECT_EQ(accepted, c.server.user.isEmpty() ? 0 : 1)
             << s.trail.join(u'\n').toStdString();
         EXPECT_EQ(s.trail.filter(u"STARTTLS"_s).isEmpty(), c.tls == MailTls::Off);
         for (const QString& line : s.trail)
