@@ -26,10 +26,7 @@ void appendLine(const QString& fileName, const QString& line, platform::Sync syn
     EnsureProgramDir();
     const QString path = ProgramFile(fileName);
     platform::FileWriteError error;
-    if (platform::AppendWholeRecord(path, line.toUtf8() + "\r\n", &error, sync))
-        ClearWriteFailure(path);
-    else
-        TellWriteFailure(path, ErrorNumberForErrno(error.code), error.text);
+    ReportWriteOutcome(path, platform::AppendWholeRecord(path, line.toUtf8() + "\r\n", &error, sync), error);
 }
 
 } // namespace

@@ -7,12 +7,7 @@
 bool SaveProgramFile(const QString& path, const QByteArray& bytes, mode_t newFileMode)
 {
     platform::FileWriteError error;
-    if (!platform::ReplaceWholeFile(path, bytes, &error, newFileMode)) {
-        TellWriteFailure(path, ErrorNumberForErrno(error.code), error.text);
-        return false;
-    }
-    ClearWriteFailure(path);
-    return true;
+    return ReportWriteOutcome(path, platform::ReplaceWholeFile(path, bytes, &error, newFileMode), error);
 }
 
 void SaveUserFile(const QString& path, const QByteArray& bytes)

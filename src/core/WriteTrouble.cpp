@@ -19,9 +19,12 @@ namespace {
 QPointer<Form1> g_form;
 QSet<QString> g_told;
 
-QString folderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 // Telling writes the logs, which may fail in turn and want telling.
 bool g_telling = false;
+
+QString folderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
+
+bool alreadyTold(const QString& path) { return g_told.contains(path) || g_told.contains(folderOf(path)); }
 
 } // namespace
 
@@ -54,7 +57,7 @@ void ShowInStatusLine(const QString& text)
 
 void TellWriteFailure(const QString& path, int errorNumber, const QString& reason)
 {
-    if (g_telling || WriteFailureTold(path))
+    if (g_telling || alreadyTold(path))
         return;
     g_telling = true;
     g_told.insert(path);
@@ -74,7 +77,14 @@ void ClearWriteFailure(const QString& path)
     g_told.remove(folderOf(path));
 }
 
-bool WriteFailureTold(const QString& path) { return g_told.contains(path) || g_told.contains(folderOf(path)); }
+bool ReportWriteOutcome(const QString& path, bool written, const platform::FileWriteError& error)
+{
+    if (written)
+        ClearWriteFailure(path);
+    else
+        TellWriteFailure(path, ErrorNumberForErrno(error.code), error.text);
+    return written;
+}
 
 void MarkFolderTold(const QString& folder) { g_told.insert(QFileInfo(folder).absoluteFilePath()); }
 
@@ -82,10 +92,7 @@ void AttachWriteTrouble(Form1& form)
 {
     g_form = &form;
     platform::SetWriteReport([](const QString& path, const platform::FileWriteError* error) {
-        if (error)
-            TellWriteFailure(path, ErrorNumberForErrno(error->code), error->text);
-        else
-            ClearWriteFailure(path);
+        ReportWriteOutcome(path, !error, error ? *error : platform::FileWriteError());
     });
 }
 

@@ -4,13 +4,19 @@
 
 class Form1;
 
+namespace platform {
+struct FileWriteError;
+}
+
 // A file the program could not write is told once: in the status line, in
 // a desktop notification and in error.log (when that can be written), and
 // in the reason a one-shot run prints. It is told again only after a write
 // to the same file has worked in between.
 void TellWriteFailure(const QString& path, int errorNumber, const QString& reason);
 void ClearWriteFailure(const QString& path);
-bool WriteFailureTold(const QString& path);
+// Tells error for path when written is false, else clears what was told;
+// returns written.
+bool ReportWriteOutcome(const QString& path, bool written, const platform::FileWriteError& error);
 // Every file in folder counts as told until one of them is written again:
 // one trouble with the whole folder is told once, not once per file.
 void MarkFolderTold(const QString& folder);

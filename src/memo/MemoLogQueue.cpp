@@ -36,9 +36,8 @@ bool MemoLogQueue::flush()
     platform::FileWriteError error;
     // One write for everything that waits: the file gets all of it, in
     // order, or none of it.
-    if (!AppendMemoLog(all, &error)) {
+    if (!ReportWriteOutcome(MemoLogPath(), AppendMemoLog(all, &error), error)) {
         lastError_ = error.text;
-        TellWriteFailure(MemoLogPath(), ErrorNumberForErrno(error.code), error.text);
         tellWaiting();
         return false;
     }
@@ -75,12 +74,10 @@ void MemoLogQueue::tellWaiting()
 {
     retry_.start();
     ShowInStatusLine(waitingText());
-    emit waitingChanged(int(waiting_.size()));
 }
 
 void MemoLogQueue::tellSaved(int saved)
 {
-    ClearWriteFailure(MemoLogPath());
     if (!retry_.isActive())
         return;
     retry_.stop();
@@ -88,5 +85,4 @@ void MemoLogQueue::tellSaved(int saved)
     DebugLog(QStringLiteral("[MemoServer] ") + text);
     ShowInStatusLine(text);
     lost_ = 0;
-    emit waitingChanged(0);
 }

@@ -39,9 +39,6 @@ public:
     // The sentence the user sees while records wait (empty otherwise).
     QString waitingText() const;
 
-signals:
-    void waitingChanged(int records);
-
 private:
     void keepWithinLimits();
     void tellWaiting();

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRandomGenerator>
 #include <QSettings>
 
 #include <cerrno>
@@ -37,13 +36,6 @@ FileStamp stampOf(const QString& path)
 
 QString keyPath(const QString& section, const QString& key) { return section + QLatin1Char('/') + key; }
 
-QString scratchBeside(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".hvtmp-") +
-           QString::number(QRandomGenerator::global()->generate64(), 36);
-}
-
 QByteArray readRaw(const QString& path)
 {
     QFile file(path);
@@ -70,7 +62,7 @@ KeyValues allValues(QSettings& settings)
 // file name never used before, so no cached copy of an older file answers.
 std::optional<KeyValues> parse(const QString& besidePath, const QByteArray& bytes)
 {
-    const QString scratch = scratchBeside(besidePath);
+    const QString scratch = TemporaryNameBeside(besidePath);
     if (!writeRaw(scratch, bytes)) {
         QFile::remove(scratch);
         return std::nullopt;
@@ -139,7 +131,7 @@ private:
     static std::optional<QByteArray> rewritten(const QString& path, const QList<Change>& changes,
                                                FileWriteError* error)
     {
-        const QString scratch = scratchBeside(path);
+        const QString scratch = TemporaryNameBeside(path);
         std::optional<QByteArray> result;
         KeyValues expected;
         if (writeRaw(scratch, readRaw(path))) {

@@ -68,17 +68,10 @@ QString resolvedTarget(const QString& path)
     return target.isEmpty() ? path : target;
 }
 
-QString temporaryNameFor(const QString& target)
-{
-    const QFileInfo info(target);
-    const QString suffix = QString::number(QRandomGenerator::global()->generate64(), 36);
-    return info.absolutePath() + QLatin1String("/.") + info.fileName() + kTemporaryMark + suffix;
-}
-
 int createTemporary(FileCalls& calls, const QString& target, mode_t mode, QString* name)
 {
     for (int attempt = 0; attempt < 8; ++attempt) {
-        *name = temporaryNameFor(target);
+        *name = TemporaryNameBeside(target);
         const int fd = calls.open(QFile::encodeName(*name).constData(),
                                   O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
@@ -98,6 +91,24 @@ int syncFolderOf(FileCalls& calls, const QString& target)
     const int synced = calls.fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
     calls.close(fd);
     return synced;
+}
+
+// Opens path for appending; created tells whether this call made the file,
+// so that a failed first record leaves no empty file behind.
+int openForAppend(FileCalls& calls, const QByteArray& name, bool* created)
+{
+    *created = false;
+    const int fd = calls.open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC, 0);
+    if (fd >= 0 || errno != ENOENT)
+        return fd;
+    *created = true;
+    return calls.open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+WriteReport& writeReport()
+{
+    static WriteReport report;
+    return report;
 }
 
 } // namespace
@@ -176,22 +187,6 @@ bool ReplaceWholeFile(const QString& path, const QByteArray& bytes, FileWriteErr
     return false;
 }
 
-// Opens path for appending; created tells whether this call made the file,
-// so that a failed first record leaves no empty file behind.
-namespace {
-
-int openForAppend(FileCalls& calls, const QByteArray& name, bool* created)
-{
-    *created = false;
-    const int fd = calls.open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC, 0);
-    if (fd >= 0 || errno != ENOENT)
-        return fd;
-    *created = true;
-    return calls.open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-
-} // namespace
-
 bool AppendWholeRecord(const QString& path, const QByteArray& bytes, FileWriteError* error, Sync sync)
 {
     FileCalls& calls = fileCalls();
@@ -219,20 +214,19 @@ bool AppendWholeRecord(const QString& path, const QByteArray& bytes, FileWriteEr
     return fail(error, code, QStringLiteral("write"), path);
 }
 
-namespace {
-WriteReport& writeReport()
-{
-    static WriteReport report;
-    return report;
-}
-} // namespace
-
 void SetWriteReport(WriteReport report) { writeReport() = std::move(report); }
 
 void ReportWrite(const QString& path, const FileWriteError* error)
 {
     if (writeReport())
         writeReport()(path, error);
+}
+
+QString TemporaryNameBeside(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString suffix = QString::number(QRandomGenerator::global()->generate64(), 36);
+    return info.absolutePath() + QLatin1String("/.") + info.fileName() + kTemporaryMark + suffix;
 }
 
 int RemoveStaleTemporaries(const QString& folder)

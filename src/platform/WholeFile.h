@@ -80,6 +80,10 @@ using WriteReport = std::function<void(const QString& path, const FileWriteError
 void SetWriteReport(WriteReport report);
 void ReportWrite(const QString& path, const FileWriteError* error);
 
+// A name for a temporary beside path, never used before, of the pattern
+// RemoveStaleTemporaries clears.
+QString TemporaryNameBeside(const QString& path);
+
 // Temporaries of ReplaceWholeFile left in folder by a process killed between
 // creating and renaming them. Only their own name pattern is touched.
 int RemoveStaleTemporaries(const QString& folder);
