@@ -1,4 +1,5 @@
 // The real program with its folder on a small file system that fills up.
+#include "support/FileBytes.h"
 #include "support/ProgramRun.h"
 #include "support/SmallDisk.h"
 
@@ -7,12 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 const QByteArray kSettings = "[Default]\r\nHost=ftp.example.net\r\nLogin=ann\r\npass=\x05\x11\r\nStatus=Online\r\n"
                              "[Memo]\r\nEnabled=False\r\n[StartUp]\r\nHTML Editor=/usr/bin/false\r\n";
@@ -24,10 +19,7 @@ TEST(FullDisk, ExitOnAFullDiskLeavesTheSettingsFileWhole)
     SmallDisk disk(256);
     if (!disk.available())
         GTEST_SKIP() << disk.reason().toStdString();
-    QFile ini(disk.file("hvrn.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(kSettings);
-    ini.close();
+    ASSERT_TRUE(PutFileBytes(disk.file("hvrn.ini"), kSettings));
     ProgramRun program(disk.path());
     program.start();
     ASSERT_TRUE(ProgramRun::waitUntil([&] { return QFile::exists(disk.file("halvorn.lock")); }, 20000));
@@ -35,7 +27,7 @@ TEST(FullDisk, ExitOnAFullDiskLeavesTheSettingsFileWhole)
     disk.fill();
     program.terminate();
     ASSERT_TRUE(program.waitForExit(20000));
-    EXPECT_EQ(readFile(disk.file("hvrn.ini")), kSettings);
+    EXPECT_EQ(FileBytes(disk.file("hvrn.ini")), kSettings);
 }
 
 TEST(FullDisk, AFirstStartOnAFullDiskLeavesNoEmptyTemplates)
@@ -52,6 +44,6 @@ TEST(FullDisk, AFirstStartOnAFullDiskLeavesNoEmptyTemplates)
     ASSERT_TRUE(program.waitForExit(20000));
     for (const char* name : {"on.html", "off.html", "hvrn.ini"}) {
         SCOPED_TRACE(name);
-        EXPECT_FALSE(QFile::exists(disk.file(name))) << readFile(disk.file(name)).size() << " bytes";
+        EXPECT_FALSE(QFile::exists(disk.file(name))) << FileBytes(disk.file(name)).size() << " bytes";
     }
 }

@@ -1,12 +1,13 @@
 // The real program killed with SIGKILL at random moments while it writes
 // its settings, memos and a published page: every file must be whole.
+#include "support/FileBytes.h"
 #include "support/ProgramRun.h"
+#include "support/ServerProcess.h"
 #include "support/TempHome.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -20,26 +21,6 @@ constexpr int kKills = 200;
 constexpr qint64 kTimeBoundMs = 150 * 1000;
 const QByteArray kPageStart = "<!-- kill loop -->";
 const QByteArray kPageEnd = "</html>\r\n";
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QByteArray memoRequest()
 {
@@ -59,28 +40,28 @@ class KillLoop : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        port = freePort();
+        port = quint16(FreeLoopbackPort());
         settings = "[Default]\r\nHost=file://" + site.path().toUtf8() +
                    "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\nAUTO=True\r\n"
                    "[Memo]\r\nEnabled=True\r\nMemoServer Port=" + QByteArray::number(port) +
                    "\r\nReply=False\r\n";
-        writeFile(home.file("hvrn.ini"), settings);
-        writeFile(home.file("on.html"), "<html>" + kPageStart + "I am %status% at %24time%" + QByteArray(20000, '.') + kPageEnd);
-        writeFile(home.file("off.html"), "<html>" + kPageStart + "I am %status%" + QByteArray(30000, ',') + kPageEnd);
+        ASSERT_TRUE(PutFileBytes(home.file("hvrn.ini"), settings));
+        ASSERT_TRUE(PutFileBytes(home.file("on.html"), "<html>" + kPageStart + "I am %status% at %24time%" + QByteArray(20000, '.') + kPageEnd));
+        ASSERT_TRUE(PutFileBytes(home.file("off.html"), "<html>" + kPageStart + "I am %status%" + QByteArray(30000, ',') + kPageEnd));
     }
 
     // What the files hold after a kill; empty when all is whole.
     QString damage() const
     {
-        const QByteArray ini = readFile(home.file("hvrn.ini"));
+        const QByteArray ini = FileBytes(home.file("hvrn.ini"), {});
         if (!ini.startsWith("[Default]\r\nHost=file://") || !ini.contains("MemoServer Port=" + QByteArray::number(port)))
             return "hvrn.ini lost its profile or memo settings: " + QString::fromUtf8(ini.left(200));
         if (!ini.endsWith("\r\n"))
             return QStringLiteral("hvrn.ini ends in the middle of a line");
-        const QByteArray page = readFile(site.filePath("index.html"));
+        const QByteArray page = FileBytes(site.filePath("index.html"), {});
         if (!page.isEmpty() && (!page.contains(kPageStart) || !page.trimmed().endsWith("</html>")))
             return QStringLiteral("index.html is half written (%1 bytes): ").arg(page.size()) + QString::fromUtf8(page.left(120) + " ... " + page.right(60));
-        const QByteArray memos = readFile(home.file("Memo.txt"));
+        const QByteArray memos = FileBytes(home.file("Memo.txt"), {});
         const QByteArray separator = "----------\r\n";
         for (qsizetype at = 0; at < memos.size();) {
             if (!memos.mid(at).startsWith(separator))
@@ -128,16 +109,16 @@ TEST_F(KillLoop, EveryFileIsOldOrNewAfterAKillAtAnyMoment)
     }
     EXPECT_GE(kills, 20) << "too few kills within the time bound";
     std::printf("%d kills in %lld ms\n", kills, static_cast<long long>(elapsed.elapsed()));
-    EXPECT_TRUE(readFile(home.file("Memo.txt")).contains("Message: kill loop memo")) << "no memo was ever saved";
-    EXPECT_TRUE(readFile(site.filePath("index.html")).contains(kPageStart)) << "no page was ever published";
+    EXPECT_TRUE(FileBytes(home.file("Memo.txt"), {}).contains("Message: kill loop memo")) << "no memo was ever saved";
+    EXPECT_TRUE(FileBytes(site.filePath("index.html"), {}).contains(kPageStart)) << "no page was ever published";
 }
 
 TEST_F(KillLoop, ANewStartClearsTheTemporariesAKillLeftBehind)
 {
-    writeFile(home.file(".hvrn.ini.hvtmp-killed"), "[Default]\r\nHo");
+    ASSERT_TRUE(PutFileBytes(home.file(".hvrn.ini.hvtmp-killed"), "[Default]\r\nHo"));
     ProgramRun program(home.path());
     program.start();
     ASSERT_TRUE(ProgramRun::waitUntil([&] { return memoServerListens(port); }, 20000));
     EXPECT_FALSE(QFile::exists(home.file(".hvrn.ini.hvtmp-killed")));
-    EXPECT_TRUE(readFile(home.file("hvrn.ini")).startsWith(settings));
+    EXPECT_TRUE(FileBytes(home.file("hvrn.ini"), {}).startsWith(settings));
 }

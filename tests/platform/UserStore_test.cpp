@@ -1,6 +1,7 @@
 #include "platform/UserStore.h"
 #include "platform/WholeFile.h"
 #include "platform/doubles/FailingFileCalls.h"
+#include "support/FileBytes.h"
 #include "support/SmallDisk.h"
 
 #include <QDir>
@@ -25,12 +26,6 @@ QTemporaryDir& configHome()
 }
 
 QString storeFile(const QString& organisation) { return configHome().filePath(organisation + "/HVRN.ini"); }
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 platform::UserStore& store()
 {
@@ -89,11 +84,11 @@ TEST(UserStore, SeveralChangesLandInOneReplacement)
     const QString app = "Batch\\HVRN";
     ASSERT_TRUE(store().apply(app, {{"AddressBook", "0", QString("Ann <ann@example.net>")},
                                     {"AddressBook", "1", QString("Bob <bob@example.net>")}}));
-    const QByteArray before = readAll(storeFile("Batch"));
+    const QByteArray before = FileBytes(storeFile("Batch"));
     platform::FailingFileCalls failing(platform::FailingFileCalls::Step::Rename);
     platform::ScopedFileCalls scoped(failing);
     EXPECT_FALSE(store().apply(app, {{"AddressBook", "0", std::nullopt}, {"AddressBook", "2", QString("Cy")}}));
-    EXPECT_EQ(readAll(storeFile("Batch")), before);
+    EXPECT_EQ(FileBytes(storeFile("Batch")), before);
     EXPECT_EQ(store().get(app, "AddressBook", "0"), "Ann <ann@example.net>");
 }
 
@@ -125,10 +120,10 @@ TEST(UserStore, OnAFullDiskTheStoreKeepsItsOldFile)
     for (int i = 0; i < 200; ++i)
         many.append({"AddressBook", QString::number(i), QString("Person %1 <p%1@example.net>").arg(i)});
     ASSERT_TRUE(store().apply(app, many));
-    const QByteArray before = readAll(storeFile("FullDisk"));
+    const QByteArray before = FileBytes(storeFile("FullDisk"));
     disk.fill();
     many.append({"AddressBook", "200", QString(20000, 'x')});
     EXPECT_FALSE(store().apply(app, many));
-    EXPECT_EQ(readAll(storeFile("FullDisk")), before);
+    EXPECT_EQ(FileBytes(storeFile("FullDisk")), before);
     QFile::remove(configHome().filePath("FullDisk"));
 }

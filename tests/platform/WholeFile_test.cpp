@@ -1,5 +1,6 @@
 #include "platform/WholeFile.h"
 #include "platform/doubles/FailingFileCalls.h"
+#include "support/FileBytes.h"
 #include "support/SmallDisk.h"
 
 #include <QDir>
@@ -10,23 +11,14 @@
 
 #include <sys/stat.h>
 
+#include <vector>
+
 using platform::FailingFileCalls;
 using Step = FailingFileCalls::Step;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+void writeRaw(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(PutFileBytes(path, bytes)); }
 
 QStringList namesIn(const QString& folder)
 {
@@ -38,7 +30,26 @@ struct FailingStep {
     Step step;
 };
 
-const FailingStep kReplaceSteps[] = {
+// Runs write once per failing step, on a fresh file holding old; each time
+// the file must still hold old alone, with no temporary beside it.
+template <class Write>
+void forEachFailingStep(const std::vector<FailingStep>& steps, const QString& name, const QByteArray& old,
+                        Write write)
+{
+    for (const FailingStep& row : steps) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        writeRaw(path, old);
+        FailingFileCalls failing(row.step);
+        platform::ScopedFileCalls scoped(failing);
+        write(path);
+        EXPECT_EQ(FileBytes(path), old);
+        EXPECT_EQ(namesIn(dir.path()), QStringList{name}) << "a temporary was left";
+    }
+}
+
+const std::vector<FailingStep> kReplaceSteps = {
     {"create", Step::Open},     {"write", Step::Write},  {"short write", Step::ShortWrite},
     {"fsync", Step::Fsync},     {"close", Step::Close},  {"rename", Step::Rename},
 };
@@ -47,20 +58,13 @@ const FailingStep kReplaceSteps[] = {
 
 TEST(WholeFile, ReplaceLeavesTheOldFileByteForByteWhenAnyStepFails)
 {
-    for (const FailingStep& row : kReplaceSteps) {
-        SCOPED_TRACE(row.name);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("hvrn.ini"));
-        writeRaw(path, "[StartUp]\r\nStatus=Online\r\n");
-        FailingFileCalls failing(row.step);
-        platform::ScopedFileCalls scoped(failing);
-        platform::FileWriteError error;
-        EXPECT_FALSE(platform::ReplaceWholeFile(path, QByteArray(20000, 'n'), &error));
-        EXPECT_EQ(readAll(path), QByteArray("[StartUp]\r\nStatus=Online\r\n"));
-        EXPECT_EQ(namesIn(dir.path()), QStringList{QStringLiteral("hvrn.ini")}) << "a temporary was left";
-        EXPECT_EQ(error.code, ENOSPC);
-        EXPECT_TRUE(error.text.contains(path)) << error.text.toStdString();
-    }
+    forEachFailingStep(kReplaceSteps, "hvrn.ini", "[StartUp]\r\nStatus=Online\r\n",
+                       [](const QString& path) {
+                           platform::FileWriteError error;
+                           EXPECT_FALSE(platform::ReplaceWholeFile(path, QByteArray(20000, 'n'), &error));
+                           EXPECT_EQ(error.code, ENOSPC);
+                           EXPECT_TRUE(error.text.contains(path)) << error.text.toStdString();
+                       });
 }
 
 TEST(WholeFile, ReplaceWritesTheNewBytesAndLeavesNoTemporary)
@@ -70,7 +74,7 @@ TEST(WholeFile, ReplaceWritesTheNewBytesAndLeavesNoTemporary)
     writeRaw(path, "old");
     const QByteArray page(300000, 'p');
     ASSERT_TRUE(platform::ReplaceWholeFile(path, page));
-    EXPECT_EQ(readAll(path), page);
+    EXPECT_EQ(FileBytes(path), page);
     EXPECT_EQ(namesIn(dir.path()), QStringList{QStringLiteral("page.html")});
 }
 
@@ -100,22 +104,15 @@ TEST(WholeFile, ReplaceThroughALinkChangesTheTargetAndKeepsTheLink)
     ASSERT_TRUE(QFile::link(target, link));
     ASSERT_TRUE(platform::ReplaceWholeFile(link, "new"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(readAll(target), QByteArray("new"));
+    EXPECT_EQ(FileBytes(target), QByteArray("new"));
 }
 
 TEST(WholeFile, AppendThatFailsLeavesTheFileAsItWas)
 {
-    const FailingStep steps[] = {{"write", Step::Write}, {"short write", Step::ShortWrite}, {"fsync", Step::Fsync}};
-    for (const FailingStep& row : steps) {
-        SCOPED_TRACE(row.name);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Memo.txt"));
-        writeRaw(path, "----------\r\nfirst\r\n");
-        FailingFileCalls failing(row.step);
-        platform::ScopedFileCalls scoped(failing);
-        EXPECT_FALSE(platform::AppendWholeRecord(path, QByteArray(5000, 'm')));
-        EXPECT_EQ(readAll(path), QByteArray("----------\r\nfirst\r\n"));
-    }
+    forEachFailingStep({{"write", Step::Write}, {"short write", Step::ShortWrite}, {"fsync", Step::Fsync}}, "Memo.txt",
+                       "----------\r\nfirst\r\n", [](const QString& path) {
+                           EXPECT_FALSE(platform::AppendWholeRecord(path, QByteArray(5000, 'm')));
+                       });
 }
 
 TEST(WholeFile, FailedFirstAppendLeavesNoEmptyFileBehind)
@@ -134,7 +131,7 @@ TEST(WholeFile, AppendAddsTheRecordAfterWhatIsThere)
     const QString path = dir.filePath(QStringLiteral("Memo.txt"));
     ASSERT_TRUE(platform::AppendWholeRecord(path, "one\r\n"));
     ASSERT_TRUE(platform::AppendWholeRecord(path, "two\r\n", nullptr, platform::Sync::No));
-    EXPECT_EQ(readAll(path), QByteArray("one\r\ntwo\r\n"));
+    EXPECT_EQ(FileBytes(path), QByteArray("one\r\ntwo\r\n"));
 }
 
 TEST(WholeFile, StaleTemporariesAreRemovedAndNothingElse)
@@ -162,10 +159,10 @@ TEST(WholeFile, OnAFullDiskTheOldFileStaysAndTheFailureIsReported)
     platform::FileWriteError error;
     EXPECT_FALSE(platform::ReplaceWholeFile(path, old + QByteArray(8192, 'k'), &error));
     EXPECT_EQ(error.code, ENOSPC);
-    EXPECT_EQ(readAll(path), old);
+    EXPECT_EQ(FileBytes(path), old);
     disk.makeRoom();
     EXPECT_TRUE(platform::ReplaceWholeFile(path, old + "Status=Online\r\n"));
-    EXPECT_EQ(readAll(path), old + "Status=Online\r\n");
+    EXPECT_EQ(FileBytes(path), old + "Status=Online\r\n");
 }
 
 TEST(WholeFile, OnAFullDiskAnAppendLeavesNoTrace)
