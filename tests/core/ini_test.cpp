@@ -7,7 +7,7 @@
 using IniTest = CoreTest;
 const QString kNone = QStringLiteral("<none>");
 
-TEST_F(IniTest, WhatAKeyReadsBackFromFilesWrittenByUsOrByHandCutTo254BytesAndWhatACheckMarkAccepts)
+TEST_F(IniTest, AKeyReadsBackWhateverWroteTheFile)
 {
     const struct { QByteArray file; const char *section, *key, *expected; } cases[] = {
         // Names ignore case and surrounding blanks.
@@ -31,13 +31,19 @@ TEST_F(IniTest, WhatAKeyReadsBackFromFilesWrittenByUsOrByHandCutTo254BytesAndWha
         home.writeFile("hvrn.ini", c.file);
         EXPECT_EQ(ReadIni(c.section, c.key, kNone), QString::fromUtf8(c.expected)) << c.file.toStdString();
     }
-    // Long values are cut to 254 bytes, never inside a character.
+}
+
+TEST_F(IniTest, LongValuesAreCutTo254BytesNeverInsideACharacter)
+{
     home.writeFile("hvrn.ini", "[s]\r\nk=" + QByteArray(300, 'x') + "\r\n");
     EXPECT_EQ(ReadIni("s", "k", kNone), QString(254, 'x'));
     EXPECT_EQ(ReadIniBytes("s", "k", "").size(), 254);
     ASSERT_TRUE(WriteIni("s", "u", QString(100, QChar(0x20AC))));  // three bytes each
     EXPECT_EQ(ReadIni("s", "u", kNone), QString(84, QChar(0x20AC)));
-    // Check marks accept words and numbers only.
+}
+
+TEST(CheckMarks, AcceptWordsAndNumbersOnly)
+{
     for (const char* yes : {"True", "TRUE", "true", "1", "-1", " 2 ", "0.5"})
         EXPECT_TRUE(TextToBool(yes)) << yes;
     for (const char* no : {"False", "false", "FALSE", "0", "0.0", " 0 "})
@@ -52,7 +58,7 @@ TEST_F(IniTest, WhatAKeyReadsBackFromFilesWrittenByUsOrByHandCutTo254BytesAndWha
     }
 }
 
-TEST_F(IniTest, EachChangeTouchesOnlyItsLinesEndsThemWithCrLfAndConcurrentWritersLoseNoKey)
+TEST_F(IniTest, EachChangeTouchesOnlyItsLinesAndEndsThemWithCrLf)
 {
     const struct { QByteArray before; std::function<void()> change; QByteArray after; } cases[] = {
         {"", [] { WriteIni("StartUp", "Credits", "True"); WriteIni("Startup", "Systray", "False"); WriteIni("DialUp", "Reconnect", "True"); },
@@ -74,6 +80,10 @@ TEST_F(IniTest, EachChangeTouchesOnlyItsLinesEndsThemWithCrLfAndConcurrentWriter
         c.change();
         EXPECT_EQ(home.readFile("hvrn.ini"), c.after);
     }
+}
+
+TEST_F(IniTest, ConcurrentWritersLoseNoKey)
+{
     ASSERT_TRUE(WriteIni("stable", "marker", "present"));
     std::atomic<bool> done{false};
     std::atomic<int> missing{0};
@@ -98,8 +108,7 @@ TEST_F(IniTest, EachChangeTouchesOnlyItsLinesEndsThemWithCrLfAndConcurrentWriter
             ASSERT_EQ(ReadIni(QStringLiteral("w%1").arg(t), QString::number(i), kNone).size(), 200);
 }
 
-
-TEST_F(IniTest, StoredPasswordsAFixedPrintableKeyEveryByteRandomValuesAndFieldTextRoundTripThroughTheFile)
+TEST_F(IniTest, StoredPasswordsOfEveryByteValueRoundTripThroughTheFile)
 {
     EXPECT_EQ(Encrypt(""), "");
     const QByteArray key = Encrypt(QByteArray(30, '\0')); // XOR with zero shows the key, twice over
@@ -123,11 +132,18 @@ TEST_F(IniTest, StoredPasswordsAFixedPrintableKeyEveryByteRandomValuesAndFieldTe
         ASSERT_TRUE(WriteIniBytes(section, key, escapeStoredBytes(Encrypt(values[i]))));
         ASSERT_EQ(Encrypt(unescapeStoredBytes(ReadIniBytes(section, key, ""))), values[i]) << i;
     }
-    // Field text round-trips and values stored before escaping existed still load.
+}
+
+TEST_F(IniTest, AStoredPasswordFieldRoundTripsAndIsNeverInClear)
+{
     const QString password = QStringLiteral(" Pässwörd \"with\" € ");
     ASSERT_TRUE(SaveStoredPassword("Default", "pass", password));
     EXPECT_EQ(LoadStoredPassword("Default", "pass"), password);
     EXPECT_FALSE(home.readFile("hvrn.ini").contains("Pässwörd"));
+}
+
+TEST_F(IniTest, PasswordsStoredByEarlierRunsStillLoad)
+{
     // A password as users' files hold it (NULs and an end blank escaped),
     // typed out rather than computed: a changed key or key position would
     // make every stored password unreadable.

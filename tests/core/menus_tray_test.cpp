@@ -20,7 +20,7 @@ static QString shown(QMenu* menu)
 
 using MenusTest = CoreTest;
 
-TEST_F(MenusTest, TheMenusAsAFirstStartShowsThemAndTheTrayFollowsTheStatusAndBringsTheWindowBack)
+TEST_F(MenusTest, TheMenusAreThoseOfAFirstStart)
 {
     Form1 form;
     QStringList menus;
@@ -47,6 +47,11 @@ TEST_F(MenusTest, TheMenusAsAFirstStartShowsThemAndTheTrayFollowsTheStatusAndBri
                                           freeSlots("mnuitem_") + "|(mnuCustom1=&Customize Launch)|(-)|mnuExit=E&xit");
     EXPECT_EQ(shown(form.action("mnuMemo2")->menu()), "Memo: mnuViewM2=&View Log|mnuRestart2=&Restart");
     EXPECT_EQ(form.trayMenu()->defaultAction(), form.action("mnuOpen"));
+}
+
+TEST_F(MenusTest, TheTrayIconAndTipFollowTheStatusWhileMinimizeToTrayIsOn)
+{
+    Form1 form;
     EXPECT_EQ(TrayIcon::tipFor(QString(100, 'x')).size(), 63);
     form.action("mnuMin")->trigger();
     EXPECT_TRUE(doubles.tray.present() && ReadIni("StartUp", "Systray", "") == "True");
@@ -59,7 +64,12 @@ TEST_F(MenusTest, TheMenusAsAFirstStartShowsThemAndTheTrayFollowsTheStatusAndBri
     }
     form.action("mnuMin")->trigger();
     EXPECT_TRUE(!doubles.tray.present() && ReadIni("StartUp", "Systray", "") == "False");
-    // Minimising hides into the tray; double click or Open brings it back, but not while the pop-up is open.
+}
+
+// Minimising hides into the tray; double click or Open brings it back, but not while the pop-up is open.
+TEST_F(MenusTest, TheTrayBringsTheWindowBackButNotWhileItsMenuIsOpen)
+{
+    Form1 form;
     form.action("mnuMin")->trigger();
     bool popupOpened = false;
     QTimer::singleShot(20, [&] {
