@@ -45,12 +45,15 @@ class FirstHour : public ::testing::Test {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
     }
     QByteArray siteHost() const { return "file://" + site.path().toUtf8(); }
+    // The templates of a profile, with the page kept free of comments and credits.
+    static constexpr const char* kPages =
+        "\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n";
 
     TempHome home;
     QTemporaryDir site;
 };
 
-TEST_F(FirstHour, HelpAndVersionWriteNothingAndAFirstOneShotWithoutDisplayWritesAWorkingStarterSet)
+TEST_F(FirstHour, HelpAndVersionAnswerAndWriteNothing)
 {
     const Ended help = run({"--help"}, false, 10000), version = run({"--version"}, false, 10000);
     ASSERT_TRUE(help.finished && version.finished);
@@ -59,10 +62,19 @@ TEST_F(FirstHour, HelpAndVersionWriteNothingAndAFirstOneShotWithoutDisplayWrites
     EXPECT_TRUE(version.out.startsWith("Halvorn Version 3.3  (build "));
     EXPECT_EQ(help.code + version.code, 0);
     EXPECT_FALSE(home.exists("hvrn.ini"));
+}
+
+TEST_F(FirstHour, AFirstOneShotWithoutAServerNameSaysWhatIsMissing)
+{
     const Ended first = run({"-online"}, true);
     ASSERT_TRUE(first.finished);
-    EXPECT_EQ(first.code, 1) << first.reason.toStdString(); // no server name yet: told, not aborted
+    EXPECT_EQ(first.code, 1) << first.reason.toStdString(); // told, not aborted
     EXPECT_EQ(first.reason, "halvorn: Please fill in the blanks.. Host Name Required");
+}
+
+TEST_F(FirstHour, AFirstOneShotWithoutADisplayWritesAWorkingStarterSet)
+{
+    ASSERT_TRUE(run({"-online"}, true).finished); // no server name yet: only the starter set is written
     ASSERT_TRUE(WriteIni("Default", "Host", QString::fromUtf8(siteHost())));
 
     const Ended second = run({"-online"}, true);
@@ -75,7 +87,7 @@ TEST_F(FirstHour, HelpAndVersionWriteNothingAndAFirstOneShotWithoutDisplayWrites
     EXPECT_EQ(ReadIni("Memo", "Reply Timeout", "<none>") + '|' + ReadIni("Memo", "Enabled", "<none>"), "120|True");
 }
 
-TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAnExistingFileKeepsItsGapsAndTheExitCodeFollowsTheServer)
+TEST_F(FirstHour, AOneShotWithSettingsItCannotUseEndsAndSaysWhy)
 {
     const QByteArray profile = "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
     home.writeFile("on.html", "%status%");
@@ -93,17 +105,18 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAnExistingFileKeepsItsGapsAndTheEx
         EXPECT_EQ(page(), "<none>");
         EXPECT_FALSE(home.readFile("hvrn.ini").contains("Reply Timeout"));
     }
-    // The exit code follows the server's confirmation, and the exit procedure runs.
+}
+
+TEST_F(FirstHour, TheOneShotExitCodeFollowsTheServersConfirmation)
+{
     FtpTestServer server;
     ASSERT_GT(server.port(), 0);
     home.writeFile("on.html", "%status% via FTP");
-    home.writeFile("off.html", "<p>%status%</p>");
-    const QByteArray pages = "\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n";
     QTemporaryDir runtime; // a private runtime folder holds the single-instance socket
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     for (const auto& [password, right] : {std::pair("secret", true), {"wrong", false}}) {
         home.writeFile("hvrn.ini", "[Default]\r\nHost=" + server.address().toUtf8() + "\r\nLogin=tester\r\npass=" +
-                                       escapeStoredBytes(Encrypt(password)) + "\r\nRemoteDir=public_html\r\nRemoteFile=me.html" + pages);
+                                       escapeStoredBytes(Encrypt(password)) + "\r\nRemoteDir=public_html\r\nRemoteFile=me.html" + kPages);
         const Ended ended = run({"-online"});
         EXPECT_EQ(ended.code, right ? 0 : 1) << ended.reason.toStdString();
         EXPECT_TRUE(right ? ended.reason.isEmpty() : ended.reason.count("halvorn: ") == 1 && ended.reason.contains("Login denied"))
@@ -111,7 +124,12 @@ TEST_F(FirstHour, AOneShotAlwaysEndsAndSaysWhyAnExistingFileKeepsItsGapsAndTheEx
         EXPECT_EQ(home.readFile("hvrn.ini").contains("Status=Online"), right);
     }
     EXPECT_EQ(server.page("me.html"), "Online via FTP\r\n");
-    home.writeFile("hvrn.ini", "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html" + pages);
+}
+
+TEST_F(FirstHour, AnOfflineOneShotRunsTheExitProcedure)
+{
+    home.writeFile("off.html", "<p>%status%</p>");
+    home.writeFile("hvrn.ini", "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html" + kPages);
     const Ended offline = run({"-OFFLINE"});
     EXPECT_EQ(offline.code, 0) << offline.reason.toStdString();
     EXPECT_EQ(page(), "<p>Offline</p>\r\n");
