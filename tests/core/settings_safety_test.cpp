@@ -48,23 +48,6 @@ QByteArray digest(const QString& path)
 
 } // namespace
 
-TEST_F(SettingsSafetyTest, AFailedWriteKeepsTheSettingsFileByteForByte)
-{
-    const struct {
-        const char* name;
-        Step step;
-    } rows[] = {{"write", Step::Write}, {"short write", Step::ShortWrite}, {"fsync", Step::Fsync},
-                {"close", Step::Close}, {"rename", Step::Rename}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        home.writeFile("hvrn.ini", kGoodSettings);
-        FailingFileCalls failing(row.step);
-        platform::ScopedFileCalls scoped(failing);
-        EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
-        EXPECT_EQ(home.readFile("hvrn.ini"), kGoodSettings);
-    }
-}
-
 TEST_F(SettingsSafetyTest, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
 {
     home.writeFile("hvrn.ini", kGoodSettings);

@@ -1,7 +1,6 @@
 #include "platform/WholeFile.h"
 #include "platform/doubles/FailingFileCalls.h"
 #include "support/FileBytes.h"
-#include "support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,33 +146,3 @@ TEST(WholeFile, StaleTemporariesAreRemovedAndNothingElse)
               (QStringList{QStringLiteral(".hidden"), QStringLiteral("hvrn.ini"), QStringLiteral("notes.hvtmp-1")}));
 }
 
-TEST(WholeFile, OnAFullDiskTheOldFileStaysAndTheFailureIsReported)
-{
-    SmallDisk disk(256);
-    if (!disk.available())
-        GTEST_SKIP() << disk.reason().toStdString();
-    const QString path = disk.file(QStringLiteral("hvrn.ini"));
-    const QByteArray old = "[Default]\r\nHost=ftp.example.net\r\n";
-    ASSERT_TRUE(platform::ReplaceWholeFile(path, old));
-    disk.fill();
-    platform::FileWriteError error;
-    EXPECT_FALSE(platform::ReplaceWholeFile(path, old + QByteArray(8192, 'k'), &error));
-    EXPECT_EQ(error.code, ENOSPC);
-    EXPECT_EQ(FileBytes(path), old);
-    disk.makeRoom();
-    EXPECT_TRUE(platform::ReplaceWholeFile(path, old + "Status=Online\r\n"));
-    EXPECT_EQ(FileBytes(path), old + "Status=Online\r\n");
-}
-
-TEST(WholeFile, OnAFullDiskAnAppendLeavesNoTrace)
-{
-    SmallDisk disk(256);
-    if (!disk.available())
-        GTEST_SKIP() << disk.reason().toStdString();
-    disk.fill();
-    const QString path = disk.file(QStringLiteral("Memo.txt"));
-    platform::FileWriteError error;
-    EXPECT_FALSE(platform::AppendWholeRecord(path, QByteArray(5000, 'm'), &error));
-    EXPECT_EQ(error.code, ENOSPC);
-    EXPECT_FALSE(QFile::exists(path));
-}
