@@ -15,12 +15,16 @@ struct MailMessage {
     qint32 Size = 0;
     // Body lines received, each followed by CR LF.
     QByteArray Body;
+    // The whole message as retrieved for reading (CR LF line ends).
+    QByteArray Raw;
 
     // The state before a message's header block is fetched.
     void reset(qint32 size);
     // POP1_Header: appends the line to Headers; From, Subject and Date take
     // the value of their header (later lines of the same name win).
     void addHeader(const QByteArray& name, const QByteArray& value);
+    // Headers (folded lines joined) and the start of the body from Raw.
+    void takeHeadersFromRaw();
 };
 
 // The mailbox listing, message n (1-based) in entry n. It grows to the

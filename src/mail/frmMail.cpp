@@ -235,7 +235,7 @@ void frmMail::Reply()
     cmdControl[1]->setEnabled(false);
     cmdControl[3]->setEnabled(false);
     // Nothing to delete without a message read from the server.
-    cmdControl[2]->setEnabled(!settings().chkDelOnReply && !captionIs(kNewMail) && MailMsgNo > 0);
+    cmdControl[2]->setEnabled(!settings().chkDelOnReply && !captionIs(kNewMail) && !MailMsgKey.isEmpty());
     Picture1->hide();
     SendTo->setText(lblFrom->text());
     if (!captionIs(kEmailAuthor)) {
@@ -364,7 +364,7 @@ void frmMail::deleteClicked()
     QPointer<frmMail> self(this);
     setEnabled(false);
     SmtpStatus->setText(QStringLiteral("Please Wait... Deleting Message."));
-    const bool deleted = Mail().mailbox().DeleteMessage(MailMsgNo, false);
+    const bool deleted = Mail().mailbox().DeleteMessages({MailMsgKey});
     if (!self)
         return;
     SmtpStatus->setText(deleted ? QStringLiteral("Message deleted.")

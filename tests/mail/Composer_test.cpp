@@ -13,6 +13,7 @@ class ComposerTest : public MailTest {
         InstallComposerHooks();
         Mail().settings().txtUserName = u"Anna Test"_s;
         Mail().settings().txtReturnAddress = u"anna@example.test"_s;
+        Mail().settings().smtpTls = u"off"_s; // the sink speaks plain SMTP unless a test asks for more
     }
     void TearDown() override { Mail().reset(); }
 
@@ -22,7 +23,7 @@ class ComposerTest : public MailTest {
         frmMail& c = Mail().composer();
         c.lblFrom->setText(u"Cy <cy@example.test>"_s), c.lblSubject->setText(u"Plans"_s);
         c.lblDate->setText(date), c.MessageText->setPlainText(body);
-        c.MailMsgNo = 1;
+        c.MailMsgKey = "uid-1";
         c.Read();
         return reply ? (c.Reply(), c) : c;
     }
