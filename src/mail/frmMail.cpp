@@ -370,6 +370,11 @@ void frmMail::deleteClicked()
     SmtpStatus->setText(deleted ? QStringLiteral("Message deleted.")
                                 : QStringLiteral("Error: Unable to delete message"));
     setEnabled(true);
+    // The message is gone: there is nothing left here to delete.
+    if (deleted) {
+        MailMsgKey.clear();
+        cmdControl[2]->setEnabled(false);
+    }
 }
 
 void frmMail::addAddressClicked()

@@ -263,11 +263,11 @@ QWidget* frmMailSetup::buildSecurityTab()
         QStringLiteral("Switch off only for a test server with a self-signed certificate"));
     grid->addWidget(chkTlsVerify, grid->rowCount(), 0, 1, 2);
     txtSmtpLogin = bindText(QStringLiteral("txtSmtpLogin"), &MailSettings::smtpLogin, page);
-    txtSmtpLogin->setPlaceholderText(QStringLiteral("empty: the POP3 account"));
+    txtSmtpLogin->setPlaceholderText(QStringLiteral("empty: the POP3 account (same host, encrypted)"));
     addRow(grid, label(QStringLiteral("lblSmtpLogin"), QStringLiteral("SMTP Login"), page), txtSmtpLogin);
     txtSmtpPass = bindText(QStringLiteral("txtSmtpPass"), &MailSettings::smtpPassword, page);
     txtSmtpPass->setEchoMode(QLineEdit::Password);
-    txtSmtpPass->setPlaceholderText(QStringLiteral("empty: the POP3 password"));
+    txtSmtpPass->setPlaceholderText(QStringLiteral("empty: the POP3 password (same host, encrypted)"));
     addRow(grid, label(QStringLiteral("lblSmtpPass"), QStringLiteral("SMTP Password"), page), txtSmtpPass);
     auto* hint = label(QStringLiteral("lblServerForms"),
                        QStringLiteral("Server addresses may be given as pop3s://host or smtps://host for TLS "

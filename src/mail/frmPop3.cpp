@@ -122,7 +122,7 @@ void frmPop3::buildControls()
     lMessages->verticalHeader()->setDefaultSectionSize(lMessages->fontMetrics().height() + 6);
     lMessages->horizontalHeader()->setStretchLastSection(true);
     lMessages->horizontalHeader()->resizeSection(MailListModel::FromColumn, 190);
-    lMessages->horizontalHeader()->resizeSection(MailListModel::DateColumn, 170);
+    lMessages->horizontalHeader()->resizeSection(MailListModel::DateColumn, 210);
     lMessages->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lMessages, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { mnuFile->popup(lMessages->viewport()->mapToGlobal(at)); });
