@@ -4,12 +4,11 @@
 //   mail_bench serve COUNT        prints "PORT n", serves until stdin closes
 //   mail_bench list HOST:PORT     prints "messages N" and "stall_ms N", the
 //                                 longest lateness of a 10 ms timer
+#include "StallWatch.h"
 #include "platform/Pop3Client.h"
 #include "support/MailServers.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 
 #include <cstdio>
 #include <iostream>
@@ -37,14 +36,7 @@ int serve(int count)
 
 int list(const QString& host)
 {
-    QElapsedTimer clock;
-    qint64 last = 0, worst = 0;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        worst = qMax(worst, now - last - 10);
-        last = now;
-    });
+    StallWatch watch;
     platform::Pop3Client client;
     client.host = host;
     client.user = QStringLiteral("tester");
@@ -52,15 +44,14 @@ int list(const QString& host)
     int headers = 0;
     QObject::connect(&client, &platform::Pop3Client::Header,
                      [&](const QByteArray&, const QByteArray&) { ++headers; });
-    clock.start();
-    watch.start(10);
+    watch.start();
     if (!client.connectAndLogin())
         return 2;
     for (int n = 1; n <= client.messageCount(); ++n)
         if (!client.retrieve(n))
             return 3;
     client.quit();
-    std::printf("messages %d headers %d\nstall_ms %lld\n", client.messageCount(), headers, worst);
+    std::printf("messages %d headers %d\nstall_ms %lld\n", client.messageCount(), headers, watch.worstMs());
     return 0;
 }
 

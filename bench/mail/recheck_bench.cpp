@@ -5,6 +5,7 @@
 //   recheck_bench COUNT NEW RUNS
 // prints "halvorn_ms", "curl_ms" (medians), "ratio" and "stall_ms" (the
 // longest lateness of a 10 ms timer during our checks).
+#include "StallWatch.h"
 #include "mail/MailListModel.h"
 #include "mail/MailboxSync.h"
 #include "platform/Pop3Client.h"
@@ -15,7 +16,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -93,20 +93,13 @@ int main(int argc, char** argv)
         return 3;
     QTemporaryDir dir;
     QElapsedTimer clock;
-    qint64 last = 0, worst = 0;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        worst = qMax(worst, now - last - 10);
-        last = now;
-    });
+    StallWatch watch;
     QVector<double> ours, theirs;
     for (int r = 0; r < runs; ++r) {
         for (int k = 0; k < fresh; ++k)
             server.addMessage(message(++added));
         clock.start();
-        last = 0;
-        watch.start(10);
+        watch.start();
         const bool ok = check.run(server.address(), fetched);
         watch.stop();
         ours << clock.nsecsElapsed() / 1e6;
@@ -125,6 +118,6 @@ int main(int argc, char** argv)
     }
     const double h = median(ours), c = median(theirs);
     std::printf("mailbox %d messages, %d new per check, %d runs\n", added, fresh, runs);
-    std::printf("halvorn_ms %.1f\ncurl_ms %.1f\nratio %.2f\nstall_ms %lld\n", h, c, c > 0 ? h / c : 0.0, worst);
+    std::printf("halvorn_ms %.1f\ncurl_ms %.1f\nratio %.2f\nstall_ms %lld\n", h, c, c > 0 ? h / c : 0.0, watch.worstMs());
     return 0;
 }
