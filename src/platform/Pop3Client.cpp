@@ -210,22 +210,28 @@ bool Pop3Client::connectAndLogin()
     // A plain listing logs in and brings every message's number and size;
     // UIDL follows on the same connection.
     const bool askUids = uidlRefusedBy_ != host;
-    QByteArray uidReply;
     bool uidlRefused = false;
+    QVector<qint64> sizes;
+    QVector<QByteArray> uids;
     const bool ok = perform([&](Session& s) {
         curl_easy_setopt(s.curl.handle(), CURLOPT_URL, s.baseUrl.constData());
         CURLcode result = curl_easy_perform(s.curl.handle());
-        if (result != CURLE_OK || !askUids)
+        if (result != CURLE_OK)
             return result;
-        const QByteArray sizes = s.reply;
+        // The listings of a large mailbox are read here, on the worker.
+        sizes = ParseSizeListing(s.reply, kMaxMessages);
+        if (!askUids)
+            return result;
+        QByteArray uidReply;
         uidlRefused = listUids(s, uidReply) != CURLE_OK;
         // The refusal ended the session: log in again for a listing that
         // matches the session the next commands run in.
         if (uidlRefused && !s.curl.connectionUp()) {
             s.prepare();
             result = curl_easy_perform(s.curl.handle());
-        } else {
-            s.reply = sizes;
+            sizes = ParseSizeListing(s.reply, kMaxMessages);
+        } else if (!uidlRefused) {
+            uids = ParseUidListing(uidReply, int(sizes.size()));
         }
         return result;
     });
@@ -235,12 +241,12 @@ bool Pop3Client::connectAndLogin()
     }
     if (uidlRefused)
         uidlRefusedBy_ = host;
-    sizes_ = ParseSizeListing(session_->reply, kMaxMessages);
+    sizes_ = std::move(sizes);
     for (const qint64 bytes : sizes_)
         total_ += bytes;
     count_ = int(sizes_.size());
-    if (!uidlRefused && askUids)
-        setUids(ParseUidListing(uidReply, count_));
+    if (!uids.isEmpty())
+        setUids(uids);
     return true;
 }
 
