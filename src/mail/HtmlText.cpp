@@ -163,12 +163,25 @@ class TextWriter {
         if (!out_.isEmpty() && !out_.endsWith(u' ') && !out_.endsWith(u'\n'))
             out_ += u' ';
     }
+    // A block starts on a line of its own.
     void lineEnd()
     {
-        while (out_.endsWith(u' '))
-            out_.chop(1);
-        // At most one empty line in a row.
-        if (!out_.endsWith(QStringLiteral("\n\n")) && !out_.isEmpty())
+        trimLine();
+        if (!out_.isEmpty() && !out_.endsWith(u'\n'))
+            out_ += u'\n';
+    }
+    // A paragraph has an empty line before and after it.
+    void paragraph()
+    {
+        lineEnd();
+        if (!out_.isEmpty() && !out_.endsWith(QStringLiteral("\n\n")))
+            out_ += u'\n';
+    }
+    // A line break always ends the line, but never makes more than one empty line.
+    void lineBreak()
+    {
+        trimLine();
+        if (!out_.endsWith(QStringLiteral("\n\n")))
             out_ += u'\n';
     }
     void text(const QString& t) { out_ += t; }
@@ -195,6 +208,12 @@ class TextWriter {
     QString result() const { return out_.trimmed() + u'\n'; }
 
   private:
+    void trimLine()
+    {
+        while (out_.endsWith(u' '))
+            out_.chop(1);
+    }
+
     QString out_;
     QString href_;
     qsizetype labelStart_ = 0;
@@ -237,6 +256,10 @@ QString HtmlToText(const QString& html)
                 preformatted = qMax(0, preformatted + (tag.closing ? -1 : 1));
             if (tag.name == u"a")
                 tag.closing ? writer.closeLink() : writer.openLink(tag.href);
+            else if (tag.name == u"br")
+                writer.lineBreak();
+            else if (tag.name == u"p" || tag.name == u"blockquote" || tag.name == u"table")
+                writer.paragraph();
             else if (startsLine(tag.name))
                 writer.lineEnd();
             else if (tag.name == u"td" || tag.name == u"th")
@@ -261,7 +284,7 @@ QString HtmlToText(const QString& html)
         if (isBlank(c) && preformatted == 0)
             writer.blank();
         else if (c == u'\n' || c == u'\r')
-            writer.lineEnd();
+            writer.lineBreak();
         else
             writer.text(c);
         ++i;

@@ -49,6 +49,76 @@ QString blankControls(QString text)
     return text;
 }
 
+// Searches stay within the longest word we accept, so that text full of
+// "=?" that never closes costs linear time.
+constexpr qsizetype kLongestCharset = 80;
+constexpr qsizetype kLongestEncodedText = 4096;
+// Bytes per rewritten word, so every word stays short.
+constexpr qsizetype kQWordBytes = 20;
+
+qsizetype boundedFind(const QByteArray& raw, QByteArrayView what, qsizetype from, qsizetype limit)
+{
+    return QByteArrayView(raw).first(qMin(raw.size(), from + limit)).indexOf(what, from);
+}
+
+bool hasBlankOrQuestionMark(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '?')
+            return true;
+    }
+    return false;
+}
+
+QByteArray qWords(const QByteArray& charset, const QByteArray& bytes)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    for (qsizetype start = 0; start < bytes.size(); start += kQWordBytes) {
+        out += (start > 0 ? " =?" : "=?") + charset + "?Q?";
+        for (const char c : QByteArrayView(bytes).sliced(start, qMin(kQWordBytes, bytes.size() - start))) {
+            const auto u = uchar(c);
+            if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9'))
+                out += c;
+            else
+                out += '=', out += hex[u >> 4], out += hex[u & 15];
+        }
+        out += "?=";
+    }
+    return out;
+}
+
+// GMime decodes neighbouring base64 words of one charset as one base64
+// text, so a padded word ("...w6Q=?=") ends it and the words after it are
+// lost. The same bytes as Q words decode word by word, and characters split
+// between words still join.
+QByteArray base64WordsAsQ(const QByteArray& raw)
+{
+    QByteArray out;
+    qsizetype done = 0;
+    qsizetype start = raw.indexOf("=?");
+    while (start >= 0) {
+        const qsizetype charsetEnd = boundedFind(raw, "?", start + 2, kLongestCharset);
+        const bool base64 = charsetEnd > start + 2 && charsetEnd + 2 < raw.size() &&
+                            (raw[charsetEnd + 1] | 0x20) == 'b' && raw[charsetEnd + 2] == '?';
+        const qsizetype close = base64 ? boundedFind(raw, "?=", charsetEnd + 3, kLongestEncodedText) : -1;
+        const QByteArray charset = raw.mid(start + 2, charsetEnd - start - 2);
+        const QByteArray text = close < 0 ? QByteArray() : raw.mid(charsetEnd + 3, close - charsetEnd - 3);
+        if (close < 0 || hasBlankOrQuestionMark(charset) || hasBlankOrQuestionMark(text)) {
+            start = raw.indexOf("=?", start + 2);
+            continue;
+        }
+        out += QByteArrayView(raw).sliced(done, start - done);
+        out += qWords(charset, QByteArray::fromBase64(text));
+        done = close + 2;
+        start = raw.indexOf("=?", done);
+    }
+    if (done == 0)
+        return raw;
+    out += QByteArrayView(raw).sliced(done);
+    return out;
+}
+
 } // namespace
 
 QString DisplayText(const QByteArray& bytes)
@@ -79,7 +149,7 @@ QString DecodeHeaderValue(const QByteArray& raw)
     // 8-bit bytes are made UTF-8 first (Latin-1 for invalid sequences), so
     // GMime has only the encoded words left to decode. A NUL would end its
     // C string early.
-    QByteArray utf8 = DisplayText(raw).toUtf8();
+    QByteArray utf8 = base64WordsAsQ(DisplayText(raw).toUtf8());
     utf8.replace('\0', ' ');
     return blankControls(TakeGMimeString(g_mime_utils_header_decode_text(nullptr, utf8.constData())));
 }

@@ -20,6 +20,13 @@ struct Mailbox {
     QString address;
 };
 
+// A ':' opens a group only after a name: text with an address or an angle
+// bracket before it ("a@b Bcc: c@d") is no group.
+bool opensGroup(const QString& before)
+{
+    return !before.trimmed().isEmpty() && !before.contains(u'@') && !before.contains(u'<');
+}
+
 // Where an address field's entries end: "," or ";" outside quotes,
 // comments and angle brackets; a group ("Team: a@b, c@d;") is one entry.
 QStringList addressEntries(const QString& field)
@@ -44,8 +51,8 @@ QStringList addressEntries(const QString& field)
             comment = 1;
         } else if (c == u'<' || c == u'>') {
             bracket = c == u'<';
-        } else if (c == u':' && !bracket) {
-            group = true;
+        } else if (c == u':' && !bracket && !group) {
+            group = opensGroup(entry.chopped(1));
         } else if ((c == u',' && !group && !bracket) || (c == u';' && !bracket)) {
             if (c == u',')
                 entry.chop(1);
@@ -58,13 +65,19 @@ QStringList addressEntries(const QString& field)
     return entries;
 }
 
+bool isGroup(const QString& entry)
+{
+    const qsizetype colon = entry.indexOf(u':');
+    return colon > 0 && opensGroup(entry.left(colon));
+}
+
 bool needsAddressParser(const QString& entry)
 {
     for (const QChar c : entry) {
-        if (c == u'"' || c == u'(' || c == u'<' || c == u':')
+        if (c == u'"' || c == u'(' || c == u'<')
             return true;
     }
-    return false;
+    return isGroup(entry);
 }
 
 void appendParsed(InternetAddressList* list, QList<Mailbox>& out, bool inGroup = false)
@@ -84,7 +97,7 @@ QList<Mailbox> parseMailboxes(const QString& field)
     EnsureGMime();
     QList<Mailbox> out;
     for (QString entry : addressEntries(field)) {
-        if (entry.endsWith(u';') && !entry.contains(u':'))
+        if (entry.endsWith(u';') && !isGroup(entry))
             entry.chop(1);
         if (entry.trimmed().isEmpty())
             continue;
@@ -99,7 +112,7 @@ QList<Mailbox> parseMailboxes(const QString& field)
         const GObjectPtr<InternetAddressList> list(internet_address_list_parse(nullptr, utf8.constData()));
         appendParsed(list.get(), out);
         // What GMime finds no address in is told as it was typed, never dropped.
-        if (out.size() == before && !entry.contains(u':'))
+        if (out.size() == before && !isGroup(entry))
             out.append({QString(), entry.trimmed()});
     }
     return out;

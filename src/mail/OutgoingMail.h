@@ -14,8 +14,8 @@ struct OutgoingMail {
     QString subject;
     QString text;          // MessageText + CR LF + signature
     // On a reply: the answered message's "<id>", and the thread's ids, oldest first.
-    QByteArray inReplyTo;
-    QList<QByteArray> references;
+    QByteArray inReplyTo{};
+    QList<QByteArray> references{};
 };
 
 struct PreparedMail {
