@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString shown = DecodeHeaderValue(bytes);
-    if (shown.size() > bytes.size() || shown.contains(u'\n') || shown.contains(u'\r'))
+    // Bounded: a base64 word GMime cannot read is shown in its longer Q form.
+    if (shown.size() > 3 * bytes.size() || shown.contains(u'\n') || shown.contains(u'\r'))
         std::abort();
 
     const QString typed = DisplayText(bytes);

@@ -206,6 +206,7 @@ class TextWriter {
         href_.clear();
     }
     QString result() const { return out_.trimmed() + u'\n'; }
+    qsizetype size() const { return out_.size(); }
 
   private:
     void trimLine()
@@ -231,12 +232,12 @@ qsizetype skipContent(const QString& html, qsizetype from, const QString& name)
 
 } // namespace
 
-QString HtmlToText(const QString& html)
+QString HtmlToText(const QString& html, qsizetype maxChars)
 {
     TextWriter writer;
     int preformatted = 0;
     qsizetype i = 0;
-    while (i < html.size()) {
+    while (i < html.size() && (maxChars < 0 || writer.size() <= maxChars)) {
         const QChar c = html[i];
         if (c == u'<' && html.mid(i, 4) == QStringLiteral("<!--")) {
             const qsizetype close = html.indexOf(QStringLiteral("-->"), i + 4);

@@ -53,8 +53,6 @@ QString blankControls(QString text)
 // "=?" that never closes costs linear time.
 constexpr qsizetype kLongestCharset = 80;
 constexpr qsizetype kLongestEncodedText = 4096;
-// Bytes per rewritten word, so every word stays short.
-constexpr qsizetype kQWordBytes = 20;
 
 qsizetype boundedFind(const QByteArray& raw, QByteArrayView what, qsizetype from, qsizetype limit)
 {
@@ -70,28 +68,25 @@ bool hasBlankOrQuestionMark(QByteArrayView text)
     return false;
 }
 
-QByteArray qWords(const QByteArray& charset, const QByteArray& bytes)
+QByteArray qWord(const QByteArray& charset, const QByteArray& bytes)
 {
     static const char hex[] = "0123456789ABCDEF";
-    QByteArray out;
-    for (qsizetype start = 0; start < bytes.size(); start += kQWordBytes) {
-        out += (start > 0 ? " =?" : "=?") + charset + "?Q?";
-        for (const char c : QByteArrayView(bytes).sliced(start, qMin(kQWordBytes, bytes.size() - start))) {
-            const auto u = uchar(c);
-            if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9'))
-                out += c;
-            else
-                out += '=', out += hex[u >> 4], out += hex[u & 15];
-        }
-        out += "?=";
+    QByteArray out = "=?" + charset + "?Q?";
+    for (const char c : bytes) {
+        const auto u = uchar(c);
+        if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9'))
+            out += c;
+        else
+            out += '=', out += hex[u >> 4], out += hex[u & 15];
     }
-    return out;
+    return out + "?=";
 }
 
 // GMime decodes neighbouring base64 words of one charset as one base64
 // text, so a padded word ("...w6Q=?=") ends it and the words after it are
 // lost. The same bytes as Q words decode word by word, and characters split
-// between words still join.
+// between words still join. (A word GMime cannot read stays as text, then
+// in its Q form: at most three times the length of the original.)
 QByteArray base64WordsAsQ(const QByteArray& raw)
 {
     QByteArray out;
@@ -109,7 +104,7 @@ QByteArray base64WordsAsQ(const QByteArray& raw)
             continue;
         }
         out += QByteArrayView(raw).sliced(done, start - done);
-        out += qWords(charset, QByteArray::fromBase64(text));
+        out += qWord(charset, QByteArray::fromBase64(text));
         done = close + 2;
         start = raw.indexOf("=?", done);
     }

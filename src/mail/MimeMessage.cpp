@@ -149,7 +149,7 @@ void collectLeaf(GMimePart* part, Collected& into)
     if (!attached && g_mime_content_type_is_type(type, "text", "plain")) {
         into.plain += partText(part);
     } else if (!attached && g_mime_content_type_is_type(type, "text", "html")) {
-        into.html += displayLines(HtmlToText(partText(part)));
+        into.html += displayLines(HtmlToText(partText(part), kMaxShownText));
     } else {
         addAttachment(into, FromGMime(g_mime_part_get_filename(part)), decodedContent(part));
     }
