@@ -192,24 +192,57 @@ QList<QByteArray> headerWords(const QString& text)
     return words;
 }
 
-// "Name: word word ..." folded with CR LF and a blank before the fold width.
+// A word split at its blanks outside quoted strings: an encoded display
+// name ("=?...?= =?...?=") can be folded between its encoded words.
+QList<QByteArray> foldablePieces(const QByteArray& word)
+{
+    QList<QByteArray> pieces;
+    QByteArray piece;
+    bool quoted = false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char c = word[i];
+        if (quoted && c == '\\' && i + 1 < word.size()) {
+            piece += c, piece += word[++i];
+            continue;
+        }
+        quoted = c == '"' ? !quoted : quoted;
+        if (c == ' ' && !quoted) {
+            if (!piece.isEmpty())
+                pieces.append(piece);
+            piece.clear();
+        } else {
+            piece += c;
+        }
+    }
+    if (!piece.isEmpty())
+        pieces.append(piece);
+    return pieces;
+}
+
+// "Name: word word ..." folded with CR LF and a blank before the fold width;
+// separator (its non-blank part) goes between words, not between pieces of one.
 QByteArray headerLine(const QByteArray& name, const QList<QByteArray>& words,
                       const QByteArray& separator = " ")
 {
     QByteArray out = name + ":";
     qsizetype lineLength = out.size();
+    bool first = true;
     for (qsizetype k = 0; k < words.size(); ++k) {
-        const QByteArray& w = words[k];
-        const QByteArray sep = k == 0 ? QByteArray() : separator.trimmed();
-        if (k > 0 && lineLength + sep.size() + 1 + w.size() > kFoldWidth) {
-            out += sep + "\r\n";
-            lineLength = 0;
-        } else {
-            out += sep;
-            lineLength += sep.size();
+        const QList<QByteArray> pieces = foldablePieces(words[k]);
+        for (qsizetype p = 0; p < pieces.size(); ++p) {
+            const QByteArray& w = pieces[p];
+            const QByteArray sep = first || p > 0 ? QByteArray() : separator.trimmed();
+            if (!first && lineLength + sep.size() + 1 + w.size() > kFoldWidth) {
+                out += sep + "\r\n";
+                lineLength = 0;
+            } else {
+                out += sep;
+                lineLength += sep.size();
+            }
+            out += ' ' + w;
+            lineLength += 1 + w.size();
+            first = false;
         }
-        out += ' ' + w;
-        lineLength += 1 + w.size();
     }
     return out + "\r\n";
 }

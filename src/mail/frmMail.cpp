@@ -252,6 +252,8 @@ void frmMail::Reply()
     // Nothing to delete without a message read from the server.
     cmdControl[2]->setEnabled(!settings().chkDelOnReply && !captionIs(kNewMail) && MailMsgNo > 0);
     Picture1->hide();
+    if (cmdControl[6]->text() == kShowBody)
+        headersClicked(); // the text is quoted, not the headers
     // The parsed reply addresses: a decoded name never adds a recipient.
     SendTo->setText(message_.replyField());
     Attachments->hide();

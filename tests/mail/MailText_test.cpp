@@ -160,6 +160,10 @@ TEST(OutgoingMail, AddressFieldsParseGroupsQuotesAndComments)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseAddressList(c.field), c.addresses) << c.field.toStdString();
+    // A long encoded name folds between its words.
+    const PreparedMail named = PrepareMail(mail(u"Jörg "_s.repeated(40) + u"<j@x.org>"_s), kNow);
+    for (const QByteArray& line : headerLines(named.message))
+        EXPECT_LT(line.size(), 78) << line.data();
     // The display name goes out encoded again: one recipient, the name intact.
     const PreparedMail p = PrepareMail(mail(u"\"Müller, Jörg\" <jm@corp.example>"_s), kNow);
     EXPECT_EQ(p.recipients, QStringList{u"jm@corp.example"_s});
