@@ -50,8 +50,9 @@ void AttachmentList::saveAttachment(int row)
         return;
     const MimeAttachment attachment = attachments_[row];
     TrapErrors("AttachmentList saveAttachment", [this, &attachment] {
-        const QString path = ShowSaveDialog(this, QStringLiteral("All Files (*.*)|*.*"),
-                                            QStringLiteral("Save attachment as"), ProgramDir(), attachment.name);
+        const QString path =
+            ShowSaveDialog(this, QStringLiteral("All Files (*.*)|*.*"), QStringLiteral("Save attachment as"),
+                           ProgramDir(), attachment.name);
         if (!path.isEmpty())
             SaveUserFile(path, attachment.bytes);
     });

@@ -15,16 +15,16 @@ bool isBlank(QChar c)
 const QHash<QString, char16_t>& namedEntities()
 {
     static const QHash<QString, char16_t> entities = {
-        {"amp", u'&'},     {"lt", u'<'},      {"gt", u'>'},      {"quot", u'"'},    {"apos", u'\''},
-        {"nbsp", u' '},    {"copy", 0xA9},    {"reg", 0xAE},     {"trade", 0x2122}, {"euro", 0x20AC},
-        {"pound", 0xA3},   {"yen", 0xA5},     {"cent", 0xA2},    {"sect", 0xA7},    {"deg", 0xB0},
+        {"amp", u'&'},     {"lt", u'<'},      {"gt", u'>'},       {"quot", u'"'},    {"apos", u'\''},
+        {"nbsp", u' '},    {"copy", 0xA9},    {"reg", 0xAE},      {"trade", 0x2122}, {"euro", 0x20AC},
+        {"pound", 0xA3},   {"yen", 0xA5},     {"cent", 0xA2},     {"sect", 0xA7},    {"deg", 0xB0},
         {"middot", 0xB7},  {"bull", 0x2022},  {"hellip", 0x2026}, {"ndash", 0x2013}, {"mdash", 0x2014},
-        {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C}, {"rdquo", 0x201D}, {"laquo", 0xAB},
-        {"raquo", 0xBB},   {"shy", 0xAD},     {"zwnj", 0x200C},  {"zwj", 0x200D},   {"times", 0xD7},
-        {"auml", 0xE4},    {"ouml", 0xF6},    {"uuml", 0xFC},    {"Auml", 0xC4},    {"Ouml", 0xD6},
-        {"Uuml", 0xDC},    {"szlig", 0xDF},   {"eacute", 0xE9},  {"egrave", 0xE8},  {"agrave", 0xE0},
-        {"aacute", 0xE1},  {"ccedil", 0xE7},  {"ntilde", 0xF1},  {"oacute", 0xF3},  {"iacute", 0xED},
-        {"uacute", 0xFA},  {"Eacute", 0xC9},  {"aring", 0xE5},   {"oslash", 0xF8},  {"aelig", 0xE6},
+        {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C},  {"rdquo", 0x201D}, {"laquo", 0xAB},
+        {"raquo", 0xBB},   {"shy", 0xAD},     {"zwnj", 0x200C},   {"zwj", 0x200D},   {"times", 0xD7},
+        {"auml", 0xE4},    {"ouml", 0xF6},    {"uuml", 0xFC},     {"Auml", 0xC4},    {"Ouml", 0xD6},
+        {"Uuml", 0xDC},    {"szlig", 0xDF},   {"eacute", 0xE9},   {"egrave", 0xE8},  {"agrave", 0xE0},
+        {"aacute", 0xE1},  {"ccedil", 0xE7},  {"ntilde", 0xF1},   {"oacute", 0xF3},  {"iacute", 0xED},
+        {"uacute", 0xFA},  {"Eacute", 0xC9},  {"aring", 0xE5},    {"oslash", 0xF8},  {"aelig", 0xE6},
     };
     return entities;
 }
@@ -150,9 +150,10 @@ Tag tagAt(const QString& html, qsizetype i)
 
 bool startsLine(const QString& name)
 {
-    static const QStringList blocks = {
-        "p",  "div", "br", "tr", "li", "h1",      "h2",      "h3",     "h4",     "h5",      "h6",    "table",
-        "ul", "ol",  "hr", "pre", "blockquote", "section", "article", "header", "footer", "address", "dt", "dd"};
+    static const QStringList blocks = {"p",       "div",    "br",     "tr",      "li",         "h1",
+                                       "h2",      "h3",     "h4",     "h5",      "h6",         "table",
+                                       "ul",      "ol",     "hr",     "pre",     "blockquote", "section",
+                                       "article", "header", "footer", "address", "dt",         "dd"};
     return blocks.contains(name);
 }
 
@@ -196,7 +197,8 @@ class TextWriter {
         if (href_.isEmpty())
             return;
         const QString label = out_.mid(labelStart_).trimmed();
-        const QString shown = href_.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive) ? href_.mid(7) : href_;
+        const QString shown =
+            href_.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive) ? href_.mid(7) : href_;
         if (!href_.startsWith(u'#') && label != shown && label != href_) {
             if (label.isEmpty())
                 out_ += href_;
@@ -244,7 +246,8 @@ QString HtmlToText(const QString& html, qsizetype maxChars)
             i = close < 0 ? html.size() : close + 3;
             continue;
         }
-        if (c == u'<' && i + 1 < html.size() && (html[i + 1].isLetter() || html[i + 1] == u'/' || html[i + 1] == u'!')) {
+        if (c == u'<' && i + 1 < html.size() &&
+            (html[i + 1].isLetter() || html[i + 1] == u'/' || html[i + 1] == u'!')) {
             const Tag tag = tagAt(html, i);
             if (tag.end < 0)
                 break; // a tag that never closes: the rest is no text

@@ -16,7 +16,8 @@ constexpr qsizetype kLongestMessageId = 250;
 QByteArray streamBytes(GMimeStream* stream)
 {
     const GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
-    return bytes ? QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len)) : QByteArray();
+    return bytes ? QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len))
+                 : QByteArray();
 }
 
 // The part's content with its transfer encoding undone, and, when a charset
@@ -213,7 +214,8 @@ QString decodedHeaders(const QByteArray& raw)
 {
     QString out;
     for (const auto& [name, value] : headerFields(raw))
-        out += DisplayText(name) + QStringLiteral(": ") + DecodeHeaderValue(value).trimmed() + QStringLiteral("\r\n");
+        out += DisplayText(name) + QStringLiteral(": ") + DecodeHeaderValue(value).trimmed() +
+               QStringLiteral("\r\n");
     return out;
 }
 
@@ -350,7 +352,8 @@ MimeMessage ParseMimeMessage(const QByteArray& raw)
     EnsureGMime();
     MimeMessage out;
     out.headers = decodedHeaders(raw);
-    const GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.constData(), size_t(raw.size())));
+    const GObjectPtr<GMimeStream> stream(
+        g_mime_stream_mem_new_with_buffer(raw.constData(), size_t(raw.size())));
     const GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     const GObjectPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
     if (!message) {

@@ -7,8 +7,8 @@
 
 // A file carried by a message, its transfer encoding undone.
 struct MimeAttachment {
-    QString name;      // decoded; never empty, never a path
-    QByteArray bytes;  // the decoded content
+    QString name;     // decoded; never empty, never a path
+    QByteArray bytes; // the decoded content
     qint64 size() const { return bytes.size(); }
 };
 
@@ -28,9 +28,9 @@ struct MimeMessage {
     QString text;                // the readable text, CR LF line ends, cut with kTooLongMarker
     QString headers;             // every header "Name: decoded value", CR LF after each
     QList<MimeAttachment> attachments;
-    QList<MailAddress> sender;   // the From addresses
-    QList<MailAddress> replyTo;  // Reply-To when present, else From
-    QByteArray messageId;        // "<id>", empty when absent or unusable
+    QList<MailAddress> sender;    // the From addresses
+    QList<MailAddress> replyTo;   // Reply-To when present, else From
+    QByteArray messageId;         // "<id>", empty when absent or unusable
     QList<QByteArray> references; // "<id>" each, oldest first
 
     // The addresses of replyTo joined for the composer's "To:" field.

@@ -19,16 +19,21 @@ MimeMessage fixture(const char* name)
 
 TEST(MimeMessage, ShowsTheReadableTextOfEachRealWorldMessage)
 {
-    const struct { const char* file; QString shown, absent; } cases[] = {
-        {"alternative.eml", u"Our winter sale starts today.\r\nEverything is 20 percent off until Sunday.\r\n"_s,
-         u"<b>"_s},
-        {"nested-attachments.eml", u"Hi, the report and a photo from the café are attached.\r\n"_s, u"%PDF"_s},
+    const struct {
+        const char* file;
+        QString shown, absent;
+    } cases[] = {
+        {"alternative.eml",
+         u"Our winter sale starts today.\r\nEverything is 20 percent off until Sunday.\r\n"_s, u"<b>"_s},
+        {"nested-attachments.eml", u"Hi, the report and a photo from the café are attached.\r\n"_s,
+         u"%PDF"_s},
         {"base64-utf8-subject.eml", u"Schöne Grüße,\r\nJörg\r\n"_s, u"U2No"_s},
         {"latin1-qp-subject.eml", u"La réunion a lieu à l'hôtel, près de la gare. Merci de confirmer.\r\n"_s,
          u"=E9"_s},
         {"long-headers.eml", u"Nächste Woche: Über 100 neue Beiträge – jetzt lesen!"_s, u"=C3"_s},
         {"reply-to.eml", u"Please answer to the team, not to the list.\r\n"_s, u"Reply-To"_s},
-        {"html-only.eml", u"Invoice #42\r\n\r\nDear customer,\r\nyour invoice is ready & waiting. Total: 12€ <net>"_s,
+        {"html-only.eml",
+         u"Invoice #42\r\n\r\nDear customer,\r\nyour invoice is ready & waiting. Total: 12€ <net>"_s,
          u"<p>"_s},
     };
     for (const auto& c : cases) {
@@ -41,16 +46,20 @@ TEST(MimeMessage, ShowsTheReadableTextOfEachRealWorldMessage)
 TEST(MimeMessage, HtmlOnlyMailKeepsLinksAsTextAndDropsScriptsStylesAndComments)
 {
     const QString text = fixture("html-only.eml").text;
-    for (const QString& shown : {u"See your invoice (https://billing.example/invoice/42?a=1&b=2)"_s,
-                                 u"write to help@billing.example."_s, u"Café ☺ €"_s, u"* First item\r\n* Second item"_s})
+    for (const QString& shown :
+         {u"See your invoice (https://billing.example/invoice/42?a=1&b=2)"_s,
+          u"write to help@billing.example."_s, u"Café ☺ €"_s, u"* First item\r\n* Second item"_s})
         EXPECT_TRUE(text.contains(shown)) << shown.toStdString() << " in " << text.toStdString();
-    for (const QString& dropped : {u"tracking"_s, u"color"_s, u"hidden comment"_s, u"pixel.gif"_s, u"mailto:"_s})
+    for (const QString& dropped :
+         {u"tracking"_s, u"color"_s, u"hidden comment"_s, u"pixel.gif"_s, u"mailto:"_s})
         EXPECT_FALSE(text.contains(dropped)) << dropped.toStdString();
 }
 
 TEST(HtmlText, TagsEntitiesAndLinksBecomePlainText)
 {
-    const struct { QString html, text; } cases[] = {
+    const struct {
+        QString html, text;
+    } cases[] = {
         {u"<p>a</p><p>b</p><div>c</div>d"_s, u"a\n\nb\n\nc\nd\n"_s},
         {u"x &amp;&lt;&gt;&quot;&#39;&#x41;&nbsp;y &bogus; & z"_s, u"x &<>\"'A y &bogus; & z\n"_s},
         {u"<a href='https://e.example/?q=1&amp;r=2'>go</a>"_s, u"go (https://e.example/?q=1&r=2)\n"_s},
@@ -68,7 +77,10 @@ TEST(HtmlText, TagsEntitiesAndLinksBecomePlainText)
 
 TEST(MimeMessage, DecodesSubjectAndSenderOfEachRealWorldMessage)
 {
-    const struct { const char* file; QString subject, from; } cases[] = {
+    const struct {
+        const char* file;
+        QString subject, from;
+    } cases[] = {
         {"base64-utf8-subject.eml", u"Grüße aus Köln – 東京 🎉"_s, u"Jörg Strauß <js@example.de>"_s},
         {"latin1-qp-subject.eml", u"Réunion à l'hôtel"_s, u"François Léger <fl@example.fr>"_s},
         {"last-first-sender.eml", u"Re: Budget 2027"_s, u"Müller, Jörg <jm@corp.example>"_s},
@@ -84,8 +96,13 @@ TEST(MimeMessage, DecodesSubjectAndSenderOfEachRealWorldMessage)
 
 TEST(MimeMessage, ListsAttachmentsWithDecodedNamesAndBytes)
 {
-    const struct { const char* file; QStringList names; QList<QByteArray> bytes; } cases[] = {
-        {"nested-attachments.eml", {u"report.pdf"_s, u"Café photo.png"_s},
+    const struct {
+        const char* file;
+        QStringList names;
+        QList<QByteArray> bytes;
+    } cases[] = {
+        {"nested-attachments.eml",
+         {u"report.pdf"_s, u"Café photo.png"_s},
          {MessageFile(u"attachment.pdf"_s), MessageFile(u"attachment.png"_s)}},
         {"alternative.eml", {}, {}},
         {"html-only.eml", {}, {}},
@@ -102,16 +119,26 @@ TEST(MimeMessage, ListsAttachmentsWithDecodedNamesAndBytes)
 
 TEST(MimeMessage, ReplyGoesToTheParsedAddressesWithReplyToWinning)
 {
-    const struct { QByteArray raw; QString field; QStringList addresses; } cases[] = {
-        {MessageFile(u"last-first-sender.eml"_s), u"\"Müller, Jörg\" <jm@corp.example>"_s, {u"jm@corp.example"_s}},
-        {MessageFile(u"reply-to.eml"_s), u"\"Lead, Team\" <lead@team.example>, helpdesk@team.example"_s,
+    const struct {
+        QByteArray raw;
+        QString field;
+        QStringList addresses;
+    } cases[] = {
+        {MessageFile(u"last-first-sender.eml"_s),
+         u"\"Müller, Jörg\" <jm@corp.example>"_s,
+         {u"jm@corp.example"_s}},
+        {MessageFile(u"reply-to.eml"_s),
+         u"\"Lead, Team\" <lead@team.example>, helpdesk@team.example"_s,
          {u"lead@team.example"_s, u"helpdesk@team.example"_s}},
         // Decoded text never adds a recipient.
         {"From: =?utf-8?q?evil=3Cx=40y.z=3E=2C_z=40w.v?= <real@a.example>\r\n\r\nx",
-         u"\"evil<x@y.z>, z@w.v\" <real@a.example>"_s, {u"real@a.example"_s}},
+         u"\"evil<x@y.z>, z@w.v\" <real@a.example>"_s,
+         {u"real@a.example"_s}},
         {"From: Team: a@x.example, =?utf-8?q?B=C3=B6?= <b@y.example>;\r\n\r\nx",
-         u"a@x.example, Bö <b@y.example>"_s, {u"a@x.example"_s, u"b@y.example"_s}},
-        {"From: \"Quote \\\" and \\\\\" <q@x.example>\r\n\r\nx", u"\"Quote \\\" and \\\\\" <q@x.example>"_s,
+         u"a@x.example, Bö <b@y.example>"_s,
+         {u"a@x.example"_s, u"b@y.example"_s}},
+        {"From: \"Quote \\\" and \\\\\" <q@x.example>\r\n\r\nx",
+         u"\"Quote \\\" and \\\\\" <q@x.example>"_s,
          {u"q@x.example"_s}},
         {"Subject: no sender\r\n\r\nx", QString(), {}},
     };
@@ -130,18 +157,23 @@ TEST(MimeMessage, ReplyReferencesAreTheThreadThenTheMessageId)
     QByteArray many = "References:";
     for (int i = 1; i <= 30; ++i)
         many += " <r" + QByteArray::number(i) + "@x.example>";
-    const struct { QByteArray raw; QList<QByteArray> references; } cases[] = {
+    const struct {
+        QByteArray raw;
+        QList<QByteArray> references;
+    } cases[] = {
         {MessageFile(u"last-first-sender.eml"_s),
          {"<budget-1@corp.example>", "<budget-2@home.example>", "<budget-3@corp.example>"}},
         {MessageFile(u"alternative.eml"_s), {"<sale-2026-12@shop.example>"}},
-        {"In-Reply-To: <p@x.example>\r\nMessage-ID: <c@x.example>\r\n\r\nx", {"<p@x.example>", "<c@x.example>"}},
+        {"In-Reply-To: <p@x.example>\r\nMessage-ID: <c@x.example>\r\n\r\nx",
+         {"<p@x.example>", "<c@x.example>"}},
         {"Subject: none\r\n\r\nx", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseMimeMessage(c.raw).replyReferences(), c.references) << c.raw.left(60).toStdString();
 
     // A long thread keeps its first message and the latest ones.
-    const QList<QByteArray> kept = ParseMimeMessage(many + "\r\nMessage-ID: <own@x.example>\r\n\r\nx").replyReferences();
+    const QList<QByteArray> kept =
+        ParseMimeMessage(many + "\r\nMessage-ID: <own@x.example>\r\n\r\nx").replyReferences();
     ASSERT_EQ(kept.size(), kMaxReferences);
     EXPECT_EQ(kept.first(), "<r1@x.example>");
     EXPECT_EQ(kept[kept.size() - 2], "<r30@x.example>");
@@ -154,8 +186,9 @@ TEST(MimeMessage, CutOfALongBase64BodyEndsInCleanTextAndTheMarker)
     QString full;
     while (full.size() < 2 * kMaxShownText)
         full += line;
-    const QByteArray raw = "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
-                           full.toUtf8().toBase64();
+    const QByteArray raw =
+        "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+        full.toUtf8().toBase64();
     const QString text = ParseMimeMessage(raw).text;
     const QString marker = u"\r\n"_s + kTooLongMarker + u"\r\n"_s;
     ASSERT_TRUE(text.endsWith(marker)) << text.right(80).toStdString();

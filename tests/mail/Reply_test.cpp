@@ -32,15 +32,32 @@ class ReplyTest : public MailTest {
 
 TEST_F(ReplyTest, ReplyReachesExactlyTheParsedAddressesAndKeepsTheThread)
 {
-    const struct { QByteArray raw; QStringList recipients; QString to; QByteArray inReplyTo; QList<QByteArray> references; QString quoted; } cases[] = {
-        {MessageFile(u"last-first-sender.eml"_s), {u"jm@corp.example"_s}, u"Müller, Jörg <jm@corp.example>"_s,
-         "<budget-3@corp.example>", {"<budget-1@corp.example>", "<budget-2@home.example>", "<budget-3@corp.example>"},
+    const struct {
+        QByteArray raw;
+        QStringList recipients;
+        QString to;
+        QByteArray inReplyTo;
+        QList<QByteArray> references;
+        QString quoted;
+    } cases[] = {
+        {MessageFile(u"last-first-sender.eml"_s),
+         {u"jm@corp.example"_s},
+         u"Müller, Jörg <jm@corp.example>"_s,
+         "<budget-3@corp.example>",
+         {"<budget-1@corp.example>", "<budget-2@home.example>", "<budget-3@corp.example>"},
          u"you wrote:\r\n> The numbers look fine to me.\r\n"_s},
-        {MessageFile(u"reply-to.eml"_s), {u"lead@team.example"_s, u"helpdesk@team.example"_s},
-         u"\"Lead, Team\" <lead@team.example>, helpdesk@team.example"_s, "<plan-9@lists.example>",
-         {"<plan-9@lists.example>"}, u"> Please answer to the team, not to the list.\r\n"_s},
+        {MessageFile(u"reply-to.eml"_s),
+         {u"lead@team.example"_s, u"helpdesk@team.example"_s},
+         u"\"Lead, Team\" <lead@team.example>, helpdesk@team.example"_s,
+         "<plan-9@lists.example>",
+         {"<plan-9@lists.example>"},
+         u"> Please answer to the team, not to the list.\r\n"_s},
         {"From: =?utf-8?q?evil=3Cx=40y.example=3E=2C_z=40w.example?= <real@a.example>\r\n\r\nHi\r\n",
-         {u"real@a.example"_s}, u"\"evil<x@y.example>, z@w.example\" <real@a.example>"_s, "", {}, u"> Hi\r\n"_s},
+         {u"real@a.example"_s},
+         u"\"evil<x@y.example>, z@w.example\" <real@a.example>"_s,
+         "",
+         {},
+         u"> Hi\r\n"_s},
     };
     SmtpTestServer server;
     Mail().settings().txtSendMailServer = server.address();
@@ -64,7 +81,10 @@ TEST_F(ReplyTest, ReplyReachesExactlyTheParsedAddressesAndKeepsTheThread)
 
 TEST_F(ReplyTest, ReplySubjectGetsOneRePrefix)
 {
-    const struct { QByteArray subject; QString reply; } cases[] = {
+    const struct {
+        QByteArray subject;
+        QString reply;
+    } cases[] = {
         {"Plans", u"Re: Plans"_s},
         {"Re: Budget 2027", u"Re: Budget 2027"_s},
         {"RE: shouting", u"RE: shouting"_s},
@@ -81,7 +101,10 @@ TEST_F(ReplyTest, ReplySubjectGetsOneRePrefix)
 
 TEST_F(ReplyTest, AddAddressStoresTheParsedSender)
 {
-    const struct { const char* file; QString stored; } cases[] = {
+    const struct {
+        const char* file;
+        QString stored;
+    } cases[] = {
         {"last-first-sender.eml", u"\"Müller, Jörg\" <jm@corp.example>"_s},
         {"reply-to.eml", u"Team Lead via List <list@lists.example>"_s},
     };
@@ -101,12 +124,16 @@ TEST_F(ReplyTest, SavingAnAttachmentWritesItsDecodedBytes)
     ASSERT_TRUE(list.isVisible());
     ASSERT_EQ(list.lstAttachments->count(), 2);
     EXPECT_EQ(list.lstAttachments->item(1)->text(), u"Café photo.png (82 bytes)"_s);
-    const struct { int row; const char* file; } cases[] = {{0, "attachment.pdf"}, {1, "attachment.png"}};
+    const struct {
+        int row;
+        const char* file;
+    } cases[] = {{0, "attachment.pdf"}, {1, "attachment.png"}};
     for (const auto& k : cases) {
         doubles.dialogs.setNextResult(home.file(QString::fromLatin1(k.file)));
         list.lstAttachments->setCurrentRow(k.row);
         list.cmdSaveAttachment->click();
-        EXPECT_EQ(home.readFile(QString::fromLatin1(k.file)), MessageFile(QString::fromLatin1(k.file))) << k.file;
+        EXPECT_EQ(home.readFile(QString::fromLatin1(k.file)), MessageFile(QString::fromLatin1(k.file)))
+            << k.file;
     }
     EXPECT_EQ(doubles.dialogs.shown().back().request.proposedName, u"Café photo.png"_s);
 }
@@ -135,4 +162,14 @@ TEST_F(ReplyTest, HeadersToggleShowsDecodedHeadersAndDecodedTextAgain)
     c.cmdControl_Click(6);
     EXPECT_EQ(c.MessageText->toPlainText(), text);
     EXPECT_EQ(c.cmdControl[6]->text(), u">>>"_s);
+}
+
+TEST_F(ReplyTest, ReplyFromTheHeadersViewQuotesTheText)
+{
+    frmMail& c = reading(MessageFile(u"reply-to.eml"_s));
+    c.cmdControl_Click(6);
+    c.cmdControl_Click(1);
+    const QString quoted = c.MessageText->toPlainText();
+    EXPECT_TRUE(quoted.contains(u"> Please answer to the team, not to the list.\n"_s)) << quoted.toStdString();
+    EXPECT_FALSE(quoted.contains(u"Message-ID"_s));
 }
