@@ -5,6 +5,7 @@
 #include "core/DesktopNotices.h"
 #include "core/Form1.h"
 #include "core/Logs.h"
+#include "core/ProgramDir.h"
 #include "core/ProgramError.h"
 #include "core/SettingText.h"
 #include "mail/CredentialMask.h"
@@ -18,15 +19,12 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QSet>
 
 #include <algorithm>
 
 namespace {
 
-// A hostile server could send endless header lines or bodies: keep what a
-// window can show, drop the rest.
-constexpr int kMaxHeaderBytes = 64 * 1024;
-constexpr int kMaxBodyBytes = 64 * 1024;
 // Minutes; larger intervals are taken as this (about two years).
 constexpr double kMaxIntervalMinutes = 1000000;
 
@@ -54,12 +52,16 @@ void playSound(const MailSettings& s, int index)
 } // namespace
 
 MailCheck::MailCheck(MailSettings& settings, QObject* parent)
-    : QObject(parent), settings_(settings), pop_(new platform::Pop3Client(this))
+    : QObject(parent), settings_(settings), pop_(new platform::Pop3Client(this)),
+      announced_(ProgramFile(QStringLiteral("mailseen.lst")))
 {
     Timer1.setInterval(kTickMs);
     connect(&Timer1, &QTimer::timeout, this, &MailCheck::Timer1_Timer);
-    connect(pop_, &platform::Pop3Client::Header, this, &MailCheck::onHeader);
-    connect(pop_, &platform::Pop3Client::Transfer, this, &MailCheck::onTransfer);
+    connect(pop_, &platform::Pop3Client::RetrieveProgress, this, [this](qint64 bytes) {
+        const qint64 size = pop_->messageSize(CurrentMsg);
+        if (ShowProgress && size > 0 && bytes < size)
+            emit progressChanged(int(bytes * 100 / size));
+    });
     connect(pop_, &platform::Pop3Client::PITrail, this, &MailCheck::onTrail);
     connect(pop_, &platform::Pop3Client::Error, this, &MailCheck::onError);
 }
@@ -182,8 +184,7 @@ void MailCheck::CheckMail()
 {
     MailChecking = true;
     const int previousCount = LastMailCount;
-    listing_.clear();
-    emit listingChanged();
+    // The last listing stays on screen until the new one is complete.
     if (!fieldsFilled(false)) {
         MsgBox(QStringLiteral("The Host Name, Login Name and Password fields are all required. Set them "
                               "under Advanced Settings."),
@@ -197,32 +198,34 @@ void MailCheck::CheckMail()
     const int count = pop_->messageCount();
     showListingFooter(
         QStringLiteral("Listing %1 Message(s), %2 Bytes Total...").arg(count).arg(pop_->totalSize()));
-    if (!listMessages(count))
+    if (!listMessages())
         return failCheck();
     pop_->quit();
     ownFailures_ = false;
     boxedFailures_.clear();
     showListingFooter();
-    DebugLog(QStringLiteral("[E-Mail Notify] You have %1 new messages").arg(count));
+    QVector<QByteArray> keys;
+    keys.reserve(listing_.size());
+    for (const ListingRow& row : listing_)
+        keys.append(row.Key);
+    const int fresh = announced_.freshCount(keys);
+    DebugLog(QStringLiteral("[E-Mail Notify] You have %1 messages, %2 new").arg(count).arg(fresh));
+    announced_.markAll(keys);
     MailChecking = false;
-    reportCheck(count, count > 0 ? table_[count].Date : QByteArray(), previousCount);
+    reportCheck(count, fresh, previousCount);
 }
 
-bool MailCheck::listMessages(int count)
+QString MailCheck::accountName() const
 {
-    table_.resize(0);
-    for (int n = 1; n <= count; ++n) {
-        CurrentMsg = n;
-        // The table grows with the listing: a server that claims a huge count
-        // costs time, never memory it did not send.
-        table_.resize(n);
-        table_[n].reset(qint32(std::min<qint64>(pop_->messageSize(n), INT32_MAX)));
-        pop_->lineLimit = 1;
-        if (!pop_->retrieve(n))
-            return false;
-        const MailMessage& m = table_[n];
-        listing_.append({m.From, m.Date, m.Subject, m.Size});
-    }
+    return settings_.txtHost.trimmed() + u'\n' + settings_.txtlogin.trimmed();
+}
+
+bool MailCheck::listMessages()
+{
+    QVector<ListingRow> rows;
+    if (!sync_.list(accountName(), rows))
+        return false;
+    listing_ = std::move(rows);
     emit listingChanged();
     return true;
 }
@@ -259,13 +262,12 @@ bool MailCheck::connectAndLogin(bool trimmed)
     return pop_->connectAndLogin();
 }
 
-void MailCheck::reportCheck(int count, const QByteArray& newestDate, int previousCount)
+void MailCheck::reportCheck(int count, int fresh, int previousCount)
 {
     CheckFacts facts;
     facts.manual = CheckNow;
     facts.count = count;
-    facts.newestDate = newestDate;
-    facts.lastMailDate = LastMailDate;
+    facts.fresh = fresh;
     facts.previousCount = previousCount;
     facts.launchClient = settings_.chkLnchEmail;
     facts.clientPathSet = !settings_.txtBrowser.isEmpty();
@@ -299,8 +301,6 @@ void MailCheck::applyOutcome(const CheckOutcome& o)
     // is done, and must not run again under its own box.
     if (o.clearCheckNow)
         CheckNow = false;
-    if (o.lastMailDate)
-        LastMailDate = *o.lastMailDate;
     if (o.launchEnabled)
         emit launchAvailable(*o.launchEnabled);
     if (o.sound)
@@ -321,39 +321,14 @@ void MailCheck::applyOutcome(const CheckOutcome& o)
         setMailStatus(o.status);
 }
 
-void MailCheck::forgetDeleted(QVector<int> rows)
+void MailCheck::forgetDeleted(const QVector<QByteArray>& keys)
 {
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    int removed = 0;
-    for (int row : rows) {
-        if (row < 0 || row >= listing_.size())
-            continue;
-        listing_.remove(row);
-        ++removed;
-    }
+    const QSet<QByteArray> gone(keys.begin(), keys.end());
+    const qsizetype before = listing_.size();
+    listing_.removeIf([&](const ListingRow& row) { return gone.contains(row.Key); });
+    const int removed = int(before - listing_.size());
     LastMailCount = std::max(0, LastMailCount - removed);
     emit listingChanged();
-}
-
-void MailCheck::onHeader(const QByteArray& name, const QByteArray& value)
-{
-    if (CurrentMsg < 1 || CurrentMsg > table_.count())
-        return;
-    MailMessage& m = table_[CurrentMsg];
-    if (m.Headers.size() + name.size() + value.size() < kMaxHeaderBytes)
-        m.addHeader(name, value);
-}
-
-void MailCheck::onTransfer(qint64 bytes, const QByteArray& line)
-{
-    if (CurrentMsg < 1 || CurrentMsg > table_.count())
-        return;
-    MailMessage& m = table_[CurrentMsg];
-    if (ShowProgress && m.Size > 0 && bytes < m.Size)
-        emit progressChanged(int(bytes * 100 / m.Size));
-    if (m.Body.size() < kMaxBodyBytes)
-        m.Body += line + "\r\n";
 }
 
 // The client masks credential lines itself; this second guard masks them
@@ -368,7 +343,7 @@ void MailCheck::onTrail(int direction, const QString& text)
 
 void MailCheck::onError(int number, const QString& description)
 {
-    lastError_ = {number, description.left(500)};
+    lastError_ = {number, WithTlsAdvice(number, description.left(500), QStringLiteral("POP3"))};
     if (!ownFailures_)
         MsgBox(QStringLiteral("%1: %2").arg(number).arg(lastError_.description));
 }

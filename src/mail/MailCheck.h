@@ -1,7 +1,9 @@
 #pragma once
 
+#include "mail/AnnouncedMail.h"
 #include "mail/CredentialMask.h"
 #include "mail/MailMessage.h"
+#include "mail/MailboxSync.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -17,15 +19,6 @@ class Pop3Client;
 }
 class MailSettings;
 struct CheckOutcome;
-
-// One row of the mailbox listing, as the last check or deletion left it.
-// The texts are the server's bytes; the window decodes them for display.
-struct ListingRow {
-    QByteArray From;
-    QByteArray Date;
-    QByteArray Subject;
-    qint64 Size = 0;
-};
 
 // The mail check cycle: the timer that checks the mailbox at the set
 // interval (or at once on request), the counters that decide whether mail
@@ -54,8 +47,6 @@ class MailCheck : public QObject {
     qint32 MailTicks = 0;
     // Ticks since the last local address refresh.
     qint16 SockTicks = 0;
-    // Date header of the newest message at the last new-mail report.
-    QByteArray LastMailDate;
     // Message count at the end of the previous check, lowered by deletions.
     int LastMailCount = 0;
     // Retrieval progress goes to the mailbox window (set only while reading).
@@ -65,7 +56,10 @@ class MailCheck : public QObject {
 
     MessageTable& table() { return table_; }
     platform::Pop3Client& POP1() { return *pop_; }
+    MailboxSync& sync() { return sync_; }
     const QVector<ListingRow>& listing() const { return listing_; }
+    // The messages announced as new so far (kept across restarts).
+    AnnouncedMail& announced() { return announced_; }
     // The status text under the list (Label1(1)) as last set.
     QString statusText() const { return statusText_; }
     void setStatusText(const QString& text);
@@ -78,14 +72,15 @@ class MailCheck : public QObject {
     // Hands the live settings to the client and logs in. trimmed: the check
     // trims host, login and password; reading and deleting use them as typed.
     bool connectAndLogin(bool trimmed);
-    // Removes the listing rows of messages that are gone from the server
-    // (0-based rows, any order) and lowers LastMailCount by their number.
-    void forgetDeleted(QVector<int> rows);
+    // Removes the listing rows of the messages with these keys (gone from
+    // the server) and lowers LastMailCount by their number.
+    void forgetDeleted(const QVector<QByteArray>& keys);
 
     // The outcome of a check once the listing is complete (manual when
     // CheckNow is set): boxes, sounds, tray icon, counters and captions.
-    // previousCount is LastMailCount as it stood when the check began.
-    void reportCheck(int count, const QByteArray& newestDate, int previousCount);
+    // fresh: messages never announced before; previousCount is
+    // LastMailCount as it stood when the check began.
+    void reportCheck(int count, int fresh, int previousCount);
 
     // The last error the client reported. While a caller owns failures it
     // reports them itself; otherwise each error shows "Number: Description".
@@ -120,13 +115,12 @@ class MailCheck : public QObject {
     void newMailIcon();
 
   private:
-    void onHeader(const QByteArray& name, const QByteArray& value);
-    void onTransfer(qint64 bytes, const QByteArray& line);
     void onTrail(int direction, const QString& text);
     void onError(int number, const QString& description);
     bool dueAndReady();
     bool fieldsFilled(bool sayWhich);
-    bool listMessages(int count);
+    bool listMessages();
+    QString accountName() const;
     void failCheck();
     // A failure of a check: always in the mail status and the debug log; in
     // a box when the user asked for the check, else only the first time of
@@ -140,6 +134,8 @@ class MailCheck : public QObject {
     MailSettings& settings_;
     platform::Pop3Client* pop_;
     MessageTable table_;
+    MailboxSync sync_{*pop_};
+    AnnouncedMail announced_;
     QVector<ListingRow> listing_;
     QString statusText_;
     bool tlsVerifyLogged_ = false;

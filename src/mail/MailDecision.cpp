@@ -18,7 +18,7 @@ CheckOutcome manualOutcome(const CheckFacts& f)
         }
         o.lastMailCount = 0;
         o.status = QStringLiteral("Email Status: No New Mail");
-    } else if (f.newestDate == f.lastMailDate) {
+    } else if (f.fresh == 0) {
         const QString old = QString::number(f.previousCount);
         o.box = CheckOutcome::Box::SeeOldMail;
         o.boxText = QStringLiteral("No new mail\r\nYou have ") + old +
@@ -29,7 +29,6 @@ CheckOutcome manualOutcome(const CheckFacts& f)
     } else {
         o.showMailbox = true;
         o.lastMailCount = f.count;
-        o.lastMailDate = f.newestDate;
         o.status = kNewMail;
     }
     return o;
@@ -38,11 +37,10 @@ CheckOutcome manualOutcome(const CheckFacts& f)
 CheckOutcome automaticOutcome(const CheckFacts& f)
 {
     CheckOutcome o;
-    if (f.count == 0 || f.newestDate == f.lastMailDate) {
+    if (f.count == 0 || f.fresh == 0) {
         o.status = kNoNewMail;
         return o;
     }
-    o.lastMailDate = f.newestDate;
     o.lastMailCount = f.count;
     if (f.launchClient) {
         // The user's own mail program takes over: no sound, no icon, and the

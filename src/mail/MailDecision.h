@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -9,8 +8,7 @@
 struct CheckFacts {
     bool manual = false;        // CheckNow was set
     int count = 0;              // messages on the server
-    QByteArray newestDate;      // Date of the highest-numbered message
-    QByteArray lastMailDate;    // newest Date at the last new-mail report
+    int fresh = 0;              // messages never announced before
     int previousCount = 0;      // LastMailCount when the check began
     bool launchClient = false;  // start the user's mail program on new mail
     bool clientPathSet = false; // a mail program is named
@@ -31,7 +29,6 @@ struct CheckOutcome {
     bool clearCheckNow = false;
     std::optional<bool> launchEnabled;
     std::optional<int> lastMailCount;
-    std::optional<QByteArray> lastMailDate;
     QString status; // main window's mail status caption; empty: unchanged
 };
 

@@ -24,6 +24,8 @@ struct MailMessage {
     // POP1_Header: appends the line to Headers; From, Subject and Date take
     // the value of their header (later lines of the same name win).
     void addHeader(const QByteArray& name, const QByteArray& value);
+    // Headers (folded lines joined) and the start of the body from Raw.
+    void takeHeadersFromRaw();
 };
 
 // The mailbox listing, message n (1-based) in entry n. It grows to the

@@ -54,7 +54,7 @@ SendOutcome SendOutgoingMail(const OutgoingMail& mail, const MailSettings& setti
     platform::SmtpClient smtp;
     QObject::connect(&smtp, &platform::SmtpClient::Error, &smtp, [&outcome](int number, const QString& text) {
         outcome.number = number;
-        outcome.description = text;
+        outcome.description = WithTlsAdvice(number, text, QStringLiteral("SMTP"));
     });
     smtp.host = settings.txtSendMailServer;
     smtp.user = settings.smtpUser();

@@ -5,6 +5,8 @@
 #include "core/ProgramError.h"
 #include "core/TextToBool.h"
 
+#include <curl/curl.h>
+
 namespace {
 
 const QString kMail = QStringLiteral("Mail");
@@ -62,8 +64,8 @@ void MailSettings::LoadMailSettings()
                 TextToBool(ReadIni(kSounds, soundKey(i) + QStringLiteral(" Enabled"), QStringLiteral("0")));
             txtSound[size_t(i)] = ReadIni(kSounds, soundKey(i), QString());
         }
-        pop3Tls = text(kMail, "POP3 TLS", QStringLiteral("off"));
-        smtpTls = text(kMail, "SMTP TLS", QStringLiteral("off"));
+        pop3Tls = text(kMail, "POP3 TLS", QStringLiteral("require"));
+        smtpTls = text(kMail, "SMTP TLS", QStringLiteral("require"));
         tlsVerify = flag(kMail, "TLS Verify", "True");
         smtpLogin = text(kMail, "SMTP Login");
         // LoadPass hands over the POP3 password; the SMTP one is ours alone.
@@ -103,19 +105,64 @@ void MailSettings::SaveMail()
     });
 }
 
+namespace {
+
+// Only an explicit "off" allows clear text. "try" would fall back to it,
+// password and all, where no STARTTLS is offered, so it reads as required,
+// like any other text.
+platform::MailTls mailTls(const QString& text)
+{
+    return IsMailTlsOff(text) ? platform::MailTls::Off : platform::MailTls::Require;
+}
+
+bool encrypted(const platform::MailServerAddress& address, platform::MailTls mode)
+{
+    return address.implicitTls() || mode != platform::MailTls::Off;
+}
+
+} // namespace
+
 platform::MailTls MailSettings::pop3TlsMode() const
 {
-    return platform::ParseStartTls(pop3Tls);
+    return mailTls(pop3Tls);
 }
 platform::MailTls MailSettings::smtpTlsMode() const
 {
-    return platform::ParseStartTls(smtpTls);
+    return mailTls(smtpTls);
 }
+
+bool MailSettings::lendsPop3Login() const
+{
+    const platform::MailServerAddress pop3 = platform::ParseMailServer(txtHost, QStringLiteral("pop3"));
+    const platform::MailServerAddress smtp = platform::ParseMailServer(txtSendMailServer, QStringLiteral("smtp"));
+    return pop3.valid() && smtp.valid() && pop3.host.compare(smtp.host, Qt::CaseInsensitive) == 0 &&
+           encrypted(smtp, smtpTlsMode());
+}
+
 QString MailSettings::smtpUser() const
 {
-    return smtpLogin.isEmpty() ? txtlogin.trimmed() : smtpLogin;
+    if (!smtpLogin.isEmpty())
+        return smtpLogin;
+    return smtpPassword.isEmpty() && !lendsPop3Login() ? QString() : txtlogin.trimmed();
 }
 QString MailSettings::smtpPass() const
 {
-    return smtpPassword.isEmpty() ? txtPass : smtpPassword;
+    if (!smtpPassword.isEmpty())
+        return smtpPassword;
+    return lendsPop3Login() ? txtPass : QString();
+}
+
+bool IsMailTlsOff(const QString& text)
+{
+    return text.trimmed().compare(QLatin1String("off"), Qt::CaseInsensitive) == 0;
+}
+
+QString WithTlsAdvice(int number, const QString& description, const QString& field)
+{
+    if (number != int(CURLE_USE_SSL_FAILED))
+        return description;
+    return QStringLiteral("The %1 server offers no encryption (STARTTLS), so the password was not sent. "
+                          "To allow clear text on this server, set %1 encryption to Off in Email > Setup "
+                          "(Security).")
+        .arg(field);
 }

@@ -37,11 +37,11 @@ class MailSettings : public QObject {
     // [Startup] "MailPass", scrambled; handed over by LoadPass.
     QString txtPass;
 
-    // Transport keys beyond the classic set; their defaults keep old
-    // settings files working as before (plain POP3 and SMTP, no AUTH login
-    // of its own, certificates checked).
-    QString pop3Tls = QStringLiteral("off");  // [Mail] "POP3 TLS": off, try, require
-    QString smtpTls = QStringLiteral("off");  // [Mail] "SMTP TLS": off, try, require
+    // Transport keys beyond the classic set. A file that stores a TLS
+    // choice keeps it; one without gets encryption required, so a password
+    // never crosses the network in clear text unless the user chose "off".
+    QString pop3Tls = QStringLiteral("require"); // [Mail] "POP3 TLS": off, require ("try" reads as require)
+    QString smtpTls = QStringLiteral("require"); // [Mail] "SMTP TLS": off, require ("try" reads as require)
     bool tlsVerify = true;                    // [Mail] "TLS Verify"
     QString smtpLogin;                        // [Mail] "SMTP Login"; empty: the POP3 account
     QString smtpPassword;                     // [Startup] "SMTPPass", scrambled; empty: txtPass
@@ -56,10 +56,22 @@ class MailSettings : public QObject {
     // The values as the transports want them.
     platform::MailTls pop3TlsMode() const;
     platform::MailTls smtpTlsMode() const;
+    // The SMTP login: its own, or the POP3 account's, which is lent only to
+    // the POP3 server's own host over TLS. Empty: send without AUTH.
     QString smtpUser() const;
     QString smtpPass() const;
+
+  private:
+    bool lendsPop3Login() const;
 
   signals:
     // LoadMailSettings replaced the values: views refresh their fields.
     void reloaded();
 };
+
+// A stored TLS choice that allows clear text: "off" in any letter case.
+bool IsMailTlsOff(const QString& text);
+
+// A client's error text with, for a server that offers no encryption, what
+// the user can do about it. field names the setting ("POP3" or "SMTP").
+QString WithTlsAdvice(int number, const QString& description, const QString& field);

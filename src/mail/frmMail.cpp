@@ -250,7 +250,7 @@ void frmMail::Reply()
     cmdControl[1]->setEnabled(false);
     cmdControl[3]->setEnabled(false);
     // Nothing to delete without a message read from the server.
-    cmdControl[2]->setEnabled(!settings().chkDelOnReply && !captionIs(kNewMail) && MailMsgNo > 0);
+    cmdControl[2]->setEnabled(!settings().chkDelOnReply && !captionIs(kNewMail) && !MailMsgKey.isEmpty());
     Picture1->hide();
     if (cmdControl[6]->text() == kShowBody)
         headersClicked(); // the text is quoted, not the headers
@@ -387,12 +387,17 @@ void frmMail::deleteClicked()
     QPointer<frmMail> self(this);
     setEnabled(false);
     SmtpStatus->setText(QStringLiteral("Please Wait... Deleting Message."));
-    const bool deleted = Mail().mailbox().DeleteMessage(MailMsgNo, false);
+    const bool deleted = Mail().mailbox().DeleteMessages({MailMsgKey});
     if (!self)
         return;
     SmtpStatus->setText(deleted ? QStringLiteral("Message deleted.")
                                 : QStringLiteral("Error: Unable to delete message"));
     setEnabled(true);
+    // The message is gone: there is nothing left here to delete.
+    if (deleted) {
+        MailMsgKey.clear();
+        cmdControl[2]->setEnabled(false);
+    }
 }
 
 void frmMail::addAddressClicked()

@@ -42,8 +42,9 @@ class frmMail : public QWidget {
     // Address book icons: 0 fills "To:", 1 "Copy:".
     void Image1_Click(int index);
 
-    // The number of the message shown, handed over by ReadMessage.
-    int MailMsgNo = 0;
+    // The key (unique id) of the message shown, handed over by ReadMessage:
+    // Delete acts on that message wherever the mailbox has moved it.
+    QByteArray MailMsgKey;
 
     QWidget* Picture1 = nullptr;
     QLabel* lblFrom = nullptr;

@@ -119,16 +119,16 @@ QCheckBox* frmMailSetup::bindFlag(const QString& name, const QString& caption, b
 QComboBox* frmMailSetup::bindTls(const QString& name, QString MailSettings::*field, QWidget* parent)
 {
     auto* combo = named<QComboBox>(name, parent);
-    combo->addItem(QStringLiteral("Off (plain text)"), QStringLiteral("off"));
-    combo->addItem(QStringLiteral("When the server offers it"), QStringLiteral("try"));
     combo->addItem(QStringLiteral("Required"), QStringLiteral("require"));
+    combo->addItem(QStringLiteral("Off (password readable on the network)"), QStringLiteral("off"));
     connect(combo, &QComboBox::currentIndexChanged, this, [this, combo, field] {
         if (!bindings_->refreshing)
             bindings_->settings.*field = combo->currentData().toString();
     });
     bindings_->refreshers.push_back([this, combo, field] {
-        // An unknown stored value means plain text, as the transports read it.
-        combo->setCurrentIndex(qMax(0, combo->findData((bindings_->settings.*field).trimmed().toLower())));
+        // Only "off" means plain text, as the transports read it.
+        const bool off = IsMailTlsOff(bindings_->settings.*field);
+        combo->setCurrentIndex(combo->findData(off ? QStringLiteral("off") : QStringLiteral("require")));
     });
     return combo;
 }
@@ -263,11 +263,11 @@ QWidget* frmMailSetup::buildSecurityTab()
         QStringLiteral("Switch off only for a test server with a self-signed certificate"));
     grid->addWidget(chkTlsVerify, grid->rowCount(), 0, 1, 2);
     txtSmtpLogin = bindText(QStringLiteral("txtSmtpLogin"), &MailSettings::smtpLogin, page);
-    txtSmtpLogin->setPlaceholderText(QStringLiteral("empty: the POP3 account"));
+    txtSmtpLogin->setPlaceholderText(QStringLiteral("empty: the POP3 account (same host, encrypted)"));
     addRow(grid, label(QStringLiteral("lblSmtpLogin"), QStringLiteral("SMTP Login"), page), txtSmtpLogin);
     txtSmtpPass = bindText(QStringLiteral("txtSmtpPass"), &MailSettings::smtpPassword, page);
     txtSmtpPass->setEchoMode(QLineEdit::Password);
-    txtSmtpPass->setPlaceholderText(QStringLiteral("empty: the POP3 password"));
+    txtSmtpPass->setPlaceholderText(QStringLiteral("empty: the POP3 password (same host, encrypted)"));
     addRow(grid, label(QStringLiteral("lblSmtpPass"), QStringLiteral("SMTP Password"), page), txtSmtpPass);
     auto* hint = label(QStringLiteral("lblServerForms"),
                        QStringLiteral("Server addresses may be given as pop3s://host or smtps://host for TLS "

@@ -4,6 +4,7 @@
 #include "core/ProgramError.h"
 #include "mail/MailCheck.h"
 #include "mail/MailLaunch.h"
+#include "mail/MailListModel.h"
 #include "mail/MailProgram.h"
 #include "mail/MailSettings.h"
 #include "mail/MailText.h"
@@ -19,9 +20,12 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QHash>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -32,10 +36,12 @@
 
 namespace {
 
-constexpr int kReadLineLimit = 1500;
 constexpr int kMaxReadHeaders = 4500;
 constexpr int kMaxShownBody = 45000;
 const QByteArray kTooLong = "\r\n<--- Message Too Long to Display --->";
+const QString kCheckRunning =
+    QStringLiteral("The mailbox is being checked. Please try again when the check has finished.");
+const QString kMessageGone = QStringLiteral("This message is no longer on the server");
 constexpr int kWhiteTextFrom = 48;
 
 MailCheck& check()
@@ -97,22 +103,33 @@ void frmPop3::buildMenu()
 void frmPop3::buildControls()
 {
     auto* layout = new QVBoxLayout(this);
-    Label1[0] = new QLabel(QStringLiteral(
-        " From                                                Date                       Subject"));
-    layout->addWidget(Label1[0]);
-    auto* columns = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        lMessages[size_t(i)] = new QListWidget;
-        QListWidget* list = lMessages[size_t(i)];
-        list->setObjectName(QStringLiteral("lMessages_%1").arg(i));
-        list->setSelectionMode(i == 0 ? QAbstractItemView::ExtendedSelection
-                                      : QAbstractItemView::SingleSelection);
-        list->viewport()->installEventFilter(this);
-        connect(list, &QListWidget::itemClicked, this,
-                [this, list](QListWidgetItem* item) { selectRowEverywhere(list, list->row(item)); });
-        columns->addWidget(list, i == 2 ? 2 : 1);
-    }
-    layout->addLayout(columns);
+    listModel = new MailListModel(this);
+    sortedList = new QSortFilterProxyModel(this);
+    sortedList->setSourceModel(listModel);
+    sortedList->setSortRole(MailListModel::SortRole);
+    lMessages = new QTableView;
+    lMessages->setObjectName(QStringLiteral("lMessages"));
+    lMessages->setModel(sortedList);
+    lMessages->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lMessages->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lMessages->setSortingEnabled(true);
+    lMessages->sortByColumn(-1, Qt::AscendingOrder); // server order until a heading is clicked
+    lMessages->setWordWrap(false);
+    lMessages->setShowGrid(false);
+    lMessages->verticalHeader()->hide();
+    // Fixed row heights: the view never measures thousands of rows.
+    lMessages->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lMessages->verticalHeader()->setDefaultSectionSize(lMessages->fontMetrics().height() + 6);
+    lMessages->horizontalHeader()->setStretchLastSection(true);
+    lMessages->horizontalHeader()->resizeSection(MailListModel::FromColumn, 190);
+    lMessages->horizontalHeader()->resizeSection(MailListModel::DateColumn, 210);
+    lMessages->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lMessages, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { mnuFile->popup(lMessages->viewport()->mapToGlobal(at)); });
+    connect(lMessages, &QAbstractItemView::doubleClicked, this, &frmPop3::mnuRead_Click);
+    layout->addWidget(lMessages);
+    Label1[0] = new QLabel; // the column names are the table's headings now
+    Label1[0]->hide();
     Label1[1] = new QLabel;
     Label1[1]->setTextFormat(Qt::PlainText);
     layout->addWidget(Label1[1]);
@@ -133,43 +150,55 @@ void frmPop3::buildControls()
 }
 
 // The list is a view over the check's listing; header texts come from the
-// server and are only ever shown as plain, decoded text.
+// server and are only ever shown as plain, decoded text. A new listing keeps
+// the selection of the messages still in it.
 void frmPop3::showListing()
 {
-    for (QListWidget* list : lMessages)
-        list->clear();
-    for (const ListingRow& row : check().listing()) {
-        lMessages[0]->addItem(DecodeHeaderValue(row.From));
-        lMessages[1]->addItem(DecodeHeaderValue(row.Date));
-        lMessages[2]->addItem(DecodeHeaderValue(row.Subject));
-    }
+    const QVector<QByteArray> selected = selectedKeys();
+    listModel->setListing(check().listing());
+    selectKeys(selected);
 }
 
-// The clicked column keeps its own selection (several rows in the first).
-void frmPop3::selectRowEverywhere(QListWidget* clicked, int row)
+QVector<QByteArray> frmPop3::selectedKeys() const
 {
-    for (QListWidget* list : lMessages) {
-        if (list != clicked)
-            list->setCurrentRow(row);
-    }
+    QVector<int> rows;
+    for (const QModelIndex& index : lMessages->selectionModel()->selectedRows())
+        rows.append(sortedList->mapToSource(index).row());
+    std::sort(rows.begin(), rows.end());
+    QVector<QByteArray> keys;
+    for (int row : rows)
+        keys.append(listModel->keyAt(row));
+    return keys;
 }
 
-bool frmPop3::eventFilter(QObject* watched, QEvent* event)
+void frmPop3::selectKeys(const QVector<QByteArray>& keys)
 {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        for (QListWidget* list : lMessages) {
-            if (watched == list->viewport())
-                mnuFile->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-        }
+    QItemSelection selection;
+    QModelIndex current;
+    for (const QByteArray& key : keys) {
+        const int row = listModel->rowOfKey(key);
+        if (row < 0)
+            continue;
+        current = sortedList->mapFromSource(listModel->index(row, 0));
+        selection.select(current, current.siblingAtColumn(MailListModel::ColumnCount - 1));
     }
-    return QWidget::eventFilter(watched, event);
+    QItemSelectionModel* model = lMessages->selectionModel();
+    model->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (current.isValid())
+        model->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
 }
 
-void frmPop3::setColumnsEnabled(bool enabled)
+// The message Read and Reply act on: the current row, when selected.
+const ListingRow* frmPop3::selectedRow() const
 {
-    for (QListWidget* list : lMessages)
-        list->setEnabled(enabled);
+    const QModelIndex current = lMessages->selectionModel()->currentIndex();
+    if (!current.isValid() || !lMessages->selectionModel()->isRowSelected(current.row(), {}))
+        return nullptr;
+    const QByteArray key = listModel->keyAt(sortedList->mapToSource(current).row());
+    for (const ListingRow& row : check().listing())
+        if (row.Key == key)
+            return &row;
+    return nullptr;
 }
 
 void frmPop3::cmdControl_Click(int index)
@@ -241,65 +270,104 @@ void frmPop3::reportFailure(const QString& what, const QString& title, const QSt
     DebugLog(logText + detail);
     check().POP1().quit();
     check().ownFailures(false);
-    setColumnsEnabled(true);
+    lMessages->setEnabled(true);
+}
+
+// Reading and deleting use the client the check uses: while a check runs
+// they are refused with a word, never queued behind it.
+bool frmPop3::refuseWhileChecking()
+{
+    if (!check().busy())
+        return false;
+    MsgBox(kCheckRunning, platform::MsgButtons::Ok, platform::MsgIcon::Information,
+           QStringLiteral("Mail check running"), this);
+    return true;
+}
+
+void frmPop3::tellGone(const QVector<QByteArray>& keys)
+{
+    if (keys.isEmpty())
+        return;
+    check().forgetDeleted(keys);
+    const QString text = keys.size() == 1 ? kMessageGone
+                                          : QStringLiteral("%1 of these messages are no longer on the server")
+                                                .arg(keys.size());
+    check().showListingFooter(text);
+    MsgBox(text, platform::MsgButtons::Ok, platform::MsgIcon::Information, QStringLiteral("Email Notify"), this);
 }
 
 bool frmPop3::ReadMessage(bool forReply)
 {
-    WaitCursor wait;
-    check().showListingFooter(QStringLiteral("Please Wait.. Retrieving Message."));
-    check().ownFailures(true);
-    const bool read = retrieveSelected(forReply);
-    check().showListingFooter();
-    if (read) {
+    if (refuseWhileChecking())
+        return false;
+    Found found = Found::Failed;
+    {
+        WaitCursor wait;
+        check().showListingFooter(QStringLiteral("Please Wait.. Retrieving Message."));
+        check().ownFailures(true);
+        found = retrieveSelected(forReply);
+        Dstatus->hide();
+        check().ShowProgress = false;
+    }
+    if (found == Found::Read) {
+        check().showListingFooter();
         check().POP1().quit();
         check().ownFailures(false);
-    } else {
-        reportFailure(QStringLiteral("An error occurred while reading message."),
-                      QStringLiteral("Message not read"),
-                      QStringLiteral("[E-Mail] Unable to read message.. Error: "));
+        return true;
     }
-    Dstatus->hide();
-    check().ShowProgress = false;
-    return read;
+    if (found == Found::Gone) {
+        check().POP1().quit();
+        check().ownFailures(false);
+        return false;
+    }
+    reportFailure(QStringLiteral("An error occurred while reading message."), QStringLiteral("Message not read"),
+                  QStringLiteral("[E-Mail] Unable to read message.. Error: "));
+    return false;
 }
 
-bool frmPop3::retrieveSelected(bool forReply)
+frmPop3::Found frmPop3::retrieveSelected(bool forReply)
 {
     MailCheck& c = check();
     platform::Pop3Client& pop = c.POP1();
-    if (!c.connectAndLogin(false))
-        return false;
-    const int row = lMessages[0]->currentRow();
-    const int n = row + 1;
-    c.CurrentMsg = n;
-    Mail().composer().MailMsgNo = n;
-    if (n < 1 || n > pop.messageCount()) {
-        c.recordError(err::kSubscript,
-                      QStringLiteral("No message is selected, or it is no longer on the server"));
-        return false;
+    const ListingRow* selected = selectedRow();
+    if (!selected) {
+        c.recordError(err::kSubscript, QStringLiteral("No message is selected"));
+        return Found::Failed;
     }
+    const ListingRow row = *selected;
+    if (!c.connectAndLogin(false))
+        return Found::Failed;
+    const int n = c.sync().locate(row);
+    if (n < 0)
+        return Found::Failed;
+    if (n == 0) {
+        tellGone({row.Key});
+        return Found::Gone;
+    }
+    c.CurrentMsg = n;
     if (c.table().count() < n)
         c.table().resize(n);
-    c.table()[n].reset(qint32(std::min<qint64>(pop.messageSize(n), INT32_MAX)));
-    pop.lineLimit = kReadLineLimit;
+    MailMessage& m = c.table()[n];
+    m.reset(qint32(std::min<qint64>(pop.messageSize(n), INT32_MAX)));
     c.ShowProgress = true;
     Dstatus->setValue(0);
     Dstatus->show();
-    if (!pop.retrieve(n))
-        return false;
+    if (!pop.retrieveWhole(n, m.Raw))
+        return Found::Failed;
+    m.takeHeadersFromRaw();
     QApplication::processEvents();
     const MailSettings& s = settings();
     const bool deleteNow = forReply ? s.chkDelOnReply : s.chkDelOnRead;
     if (deleteNow && !pop.remove(n))
-        return false;
+        return Found::Failed;
+    Mail().composer().MailMsgKey = row.Key;
     fillComposer(n);
     if (deleteNow) {
         pop.quit();
         if (pop.lastReply().startsWith(QLatin1String("+OK")))
-            c.forgetDeleted({row});
+            c.forgetDeleted({row.Key});
     }
-    return true;
+    return Found::Read;
 }
 
 // The composer shows the message parsed whole: the text decoded and cut to
@@ -307,8 +375,8 @@ bool frmPop3::retrieveSelected(bool forReply)
 void frmPop3::fillComposer(int msgNo)
 {
     const MailMessage& m = check().table()[msgNo];
-    // Until reading retrieves the whole message, it is put together from
-    // the header and body lines received.
+    // A message without its whole bytes (never retrieved) is put together
+    // from the header and body lines received.
     const QByteArray raw = m.Raw.isEmpty() ? m.Headers + "\r\n" + m.Body : m.Raw;
     MailGlobals& g = Mail().globals;
     g.Read = ParseMimeMessage(raw);
@@ -319,42 +387,36 @@ void frmPop3::fillComposer(int msgNo)
 
 void frmPop3::mnuDelete_Click()
 {
-    const int row = lMessages[0]->currentRow();
-    if (row < 0 || lMessages[0]->item(row)->text().isEmpty())
+    const QVector<QByteArray> keys = selectedKeys();
+    if (keys.isEmpty())
         return;
-    const bool several = lMessages[0]->selectedItems().size() > 1;
     if (settings().chkCfmDel &&
         MsgBox(QStringLiteral("Are you sure?"), platform::MsgButtons::YesNo, platform::MsgIcon::Information,
-               several ? QStringLiteral("Deleting Messages From Server")
-                       : QStringLiteral("Deleting Message From Server"),
+               keys.size() > 1 ? QStringLiteral("Deleting Messages From Server")
+                               : QStringLiteral("Deleting Message From Server"),
                this) != platform::MsgAnswer::Yes)
         return;
-    DeleteMessage(row + 1, several);
+    DeleteMessages(keys);
 }
 
-QVector<int> frmPop3::rowsToDelete(int msgNo, bool several) const
-{
-    QVector<int> rows;
-    if (!several)
-        return {msgNo - 1};
-    for (int i = 0; i < lMessages[0]->count(); ++i) {
-        if (lMessages[0]->item(i)->isSelected())
-            rows.append(i);
-    }
-    return rows;
-}
-
-// Marks the rows' messages deleted within one connection, so the numbering
-// holds, and returns the rows the server has removed once it said goodbye.
-QVector<int> frmPop3::removeOnServer(const QVector<int>& rows)
+// Marks the messages deleted within one connection, each found again by its
+// key, and returns the keys the server has removed once it said goodbye.
+// Keys of messages already gone go to gone.
+QVector<QByteArray> frmPop3::removeOnServer(const QVector<QByteArray>& keys, QVector<QByteArray>& gone)
 {
     platform::Pop3Client& pop = check().POP1();
-    QVector<int> marked;
-    for (int row : rows) {
-        check().CurrentMsg = row + 1;
-        if (pop.remove(row + 1))
-            marked.append(row);
-        else if (!pop.connected())
+    QHash<QByteArray, const ListingRow*> rows;
+    for (const ListingRow& row : check().listing())
+        rows.insert(row.Key, &row);
+    QVector<QByteArray> marked;
+    for (const QByteArray& key : keys) {
+        const ListingRow* row = rows.value(key);
+        const int n = row ? check().sync().locate(*row) : 0;
+        if (n == 0)
+            gone.append(key);
+        else if (n > 0 && pop.remove(n))
+            marked.append(key);
+        if (!pop.connected())
             break;
     }
     pop.quit();
@@ -364,20 +426,22 @@ QVector<int> frmPop3::removeOnServer(const QVector<int>& rows)
     return marked;
 }
 
-bool frmPop3::DeleteMessage(int msgNo, bool several)
+bool frmPop3::DeleteMessages(const QVector<QByteArray>& keys)
 {
-    const QVector<int> rows = rowsToDelete(msgNo, several);
-    QVector<int> gone;
+    if (keys.isEmpty() || refuseWhileChecking())
+        return false;
+    QVector<QByteArray> removed, gone;
     {
         WaitCursor wait;
-        setColumnsEnabled(false);
+        lMessages->setEnabled(false);
         check().showListingFooter(QStringLiteral("Please Wait.. Deleting Message(s)"));
         check().ownFailures(true);
         if (check().connectAndLogin(false))
-            gone = removeOnServer(rows);
+            removed = removeOnServer(keys, gone);
     }
-    check().forgetDeleted(gone);
-    if (gone.size() != rows.size() || rows.isEmpty()) {
+    check().forgetDeleted(removed);
+    tellGone(gone);
+    if (removed.size() + gone.size() != keys.size()) {
         if (check().lastError().number == 0)
             check().recordError(err::kInternal, check().POP1().lastReply().left(200));
         reportFailure(QStringLiteral("An error occurred while deleting message."),
@@ -386,7 +450,9 @@ bool frmPop3::DeleteMessage(int msgNo, bool several)
         return false;
     }
     check().ownFailures(false);
-    setColumnsEnabled(true);
+    lMessages->setEnabled(true);
+    if (removed.isEmpty())
+        return false;
     check().showListingFooter(QStringLiteral("Message(s) Deleted."));
     if (settings().chkSound[2])
         PlaySoundFile(settings().txtSound[2]);

@@ -1,6 +1,7 @@
 #include "platform/Pop3Client.h"
 
 #include "platform/CurlEasy.h"
+#include "platform/Pop3Listing.h"
 
 #include <QHash>
 #include <QSet>
@@ -17,6 +18,8 @@ constexpr int kMaxHeaders = 10000;
 // Messages fetched in advance while listing (lines per message at most).
 constexpr int kReadAhead = 32;
 constexpr int kReadAheadLineLimit = 10;
+// Retrieval progress is told at most once per this many bytes.
+constexpr qsizetype kProgressStep = 64 * 1024;
 
 QList<QByteArray> replyLines(const QByteArray& reply)
 {
@@ -68,6 +71,9 @@ struct Pop3Client::Session {
     QByteArray reply;
     QByteArray lastError; // the last "-ERR" line
     bool overflow = false;
+    // Told of the reply's growth while a whole message is retrieved (worker side).
+    std::function<void(qint64)> progress;
+    qsizetype progressToldAt = 0;
     // GUI side: the last message asked for and the ones read in advance.
     int lastRead = 0;
     int readAheadLimit = -1;
@@ -83,6 +89,10 @@ struct Pop3Client::Session {
             s.reply.append(data, qsizetype(bytes));
         else
             s.overflow = true;
+        if (s.progress && s.reply.size() - s.progressToldAt >= kProgressStep) {
+            s.progressToldAt = s.reply.size();
+            s.progress(s.reply.size());
+        }
         return bytes;
     }
 
@@ -90,6 +100,7 @@ struct Pop3Client::Session {
     {
         reply.clear();
         overflow = false;
+        progressToldAt = 0;
         lastError.clear();
         curl.clearError();
     }
@@ -171,6 +182,9 @@ bool Pop3Client::connectAndLogin()
     count_ = 0;
     total_ = 0;
     sizes_.clear();
+    uids_.clear();
+    numbers_.clear();
+    hasUids_ = false;
     const MailServerAddress address = ParseMailServer(host, QStringLiteral("pop3"));
     if (!address.valid())
         return fail(int(CURLE_URL_MALFORMAT), QStringLiteral("Bad POP3 server name: ") + address.error);
@@ -193,27 +207,79 @@ bool Pop3Client::connectAndLogin()
     if (s->curl.setMailTls(address.implicitTls(), tls, verifyPeer))
         emit PITrail(Information, kUncheckedCertificates);
 
-    // A plain listing logs in and brings every message's number and size.
-    const bool ok = perform([](Session& s) {
+    // A plain listing logs in and brings every message's number and size;
+    // UIDL follows on the same connection.
+    const bool askUids = uidlRefusedBy_ != host;
+    QByteArray uidReply;
+    bool uidlRefused = false;
+    const bool ok = perform([&](Session& s) {
         curl_easy_setopt(s.curl.handle(), CURLOPT_URL, s.baseUrl.constData());
-        return curl_easy_perform(s.curl.handle());
+        CURLcode result = curl_easy_perform(s.curl.handle());
+        if (result != CURLE_OK || !askUids)
+            return result;
+        const QByteArray sizes = s.reply;
+        uidlRefused = listUids(s, uidReply) != CURLE_OK;
+        // The refusal ended the session: log in again for a listing that
+        // matches the session the next commands run in.
+        if (uidlRefused && !s.curl.connectionUp()) {
+            s.prepare();
+            result = curl_easy_perform(s.curl.handle());
+        } else {
+            s.reply = sizes;
+        }
+        return result;
     });
     if (!ok) {
         closeSession();
         return false;
     }
-    for (const QByteArray& line : replyLines(session_->reply)) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        bool number = false, size = false;
-        fields.value(0).toInt(&number);
-        const qint64 bytes = fields.value(1).toLongLong(&size);
-        if (number && size && bytes >= 0 && sizes_.size() < kMaxMessages) {
-            sizes_.append(bytes);
-            total_ += bytes;
-        }
-    }
+    if (uidlRefused)
+        uidlRefusedBy_ = host;
+    sizes_ = ParseSizeListing(session_->reply, kMaxMessages);
+    for (const qint64 bytes : sizes_)
+        total_ += bytes;
     count_ = int(sizes_.size());
+    if (!uidlRefused && askUids)
+        setUids(ParseUidListing(uidReply, count_));
     return true;
+}
+
+void Pop3Client::setUids(const QVector<QByteArray>& uids)
+{
+    uids_ = uids;
+    numbers_.clear();
+    for (qsizetype i = 0; i < uids_.size(); ++i)
+        if (!uids_[i].isEmpty())
+            numbers_.insert(uids_[i], int(i) + 1);
+    // Ids for only some messages would leave the rest unnamed: all or none.
+    hasUids_ = count_ > 0 && numbers_.size() == count_;
+    if (!hasUids_ && count_ > 0) {
+        uids_.clear();
+        numbers_.clear();
+    }
+}
+
+QByteArray Pop3Client::uid(int n) const
+{
+    return hasUids_ && n >= 1 && n <= uids_.size() ? uids_[n - 1] : QByteArray();
+}
+
+int Pop3Client::numberOf(const QByteArray& uid) const
+{
+    const int n = numbers_.value(uid, 0);
+    return session_ && session_->deleted.contains(n) ? 0 : n;
+}
+
+CURLcode Pop3Client::listUids(Session& s, QByteArray& reply)
+{
+    s.prepare();
+    CURL* easy = s.curl.handle();
+    curl_easy_setopt(easy, CURLOPT_URL, s.baseUrl.constData());
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, "UIDL");
+    const CURLcode result = curl_easy_perform(easy);
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
+    reply = s.reply;
+    return result;
 }
 
 // One message: TOP n limit.
@@ -288,6 +354,51 @@ void Pop3Client::deliver(const Message& message)
         emit Header(name, value);
     for (const auto& [bytes, line] : message.lines)
         emit Transfer(bytes, line);
+}
+
+bool Pop3Client::headerBlocks(const QVector<int>& numbers, QVector<HeaderList>& out)
+{
+    out.clear();
+    for (const int n : numbers)
+        if (!checkNumber(n))
+            return false;
+    for (qsizetype from = 0; from < numbers.size(); from += kReadAhead) {
+        const qsizetype to = qMin(numbers.size(), from + kReadAhead);
+        QVector<Message> batch(to - from);
+        const bool ok = perform([&](Session& s) {
+            for (qsizetype k = from; k < to; ++k)
+                if (const CURLcode result = fetch(s, numbers[k], 0, batch[k - from]); result != CURLE_OK)
+                    return result;
+            return CURLE_OK;
+        });
+        if (!ok)
+            return false;
+        for (const Message& m : batch)
+            out.append(m.headers);
+    }
+    return true;
+}
+
+bool Pop3Client::retrieveWhole(int n, QByteArray& raw, bool* truncated)
+{
+    if (!checkNumber(n))
+        return false;
+    Session& s = *session_;
+    s.readAhead.clear();
+    const QByteArray url = s.baseUrl + QByteArray::number(n);
+    s.progress = [this](qint64 bytes) { worker_.post([this, bytes] { emit RetrieveProgress(bytes); }); };
+    const bool ok = perform([&url](Session& s) {
+        curl_easy_setopt(s.curl.handle(), CURLOPT_URL, url.constData());
+        return curl_easy_perform(s.curl.handle());
+    });
+    if (session_)
+        session_->progress = nullptr;
+    if (!ok)
+        return false;
+    raw = session_->reply;
+    if (truncated)
+        *truncated = session_->overflow;
+    return true;
 }
 
 bool Pop3Client::remove(int n)

@@ -4,6 +4,9 @@
 #include "platform/MailServerAddress.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPair>
 #include <QObject>
 #include <QString>
 #include <QVector>
@@ -48,6 +51,21 @@ class Pop3Client : public QObject {
     qint64 totalSize() const { return total_; }
     // Size of message n (1-based) as the server listed it; 0 when unknown.
     qint64 messageSize(int n) const;
+    // The unique ids (UIDL) taken at login: a message keeps its id while
+    // its number shifts as others are deleted. Empty when the server gave
+    // none (or gave it to two messages).
+    bool hasUids() const { return hasUids_; }
+    QByteArray uid(int n) const;
+    // The number the message with this id has in this session; 0 when gone.
+    int numberOf(const QByteArray& uid) const;
+
+    using HeaderList = QList<QPair<QByteArray, QByteArray>>;
+    // The header blocks (TOP n 0) of several messages, a few dozen per trip
+    // to the worker; out[i] belongs to numbers[i]. Fires no Header events.
+    bool headerBlocks(const QVector<int>& numbers, QVector<HeaderList>& out);
+    // The whole of message n (RETR): CR LF line ends, dot-stuffing undone,
+    // at most 16 MiB (truncated tells that the server sent more).
+    bool retrieveWhole(int n, QByteArray& raw, bool* truncated = nullptr);
 
     // Action 3: message n up to lineLimit body lines. Header(name, value)
     // fires for every header line (folded lines joined) in arrival order,
@@ -73,6 +91,8 @@ class Pop3Client : public QObject {
     void Header(const QByteArray& name, const QByteArray& value);
     void Transfer(qint64 bytes, const QByteArray& line);
     void Error(int number, const QString& description);
+    // Bytes of the message retrieveWhole() has received so far.
+    void RetrieveProgress(qint64 bytes);
 
   private:
     struct Session;
@@ -82,6 +102,8 @@ class Pop3Client : public QObject {
     bool checkNumber(int n);
     bool perform(const std::function<CURLcode(Session&)>& job);
     static CURLcode fetch(Session& s, int n, int limit, Message& message);
+    static CURLcode listUids(Session& s, QByteArray& reply);
+    void setUids(const QVector<QByteArray>& uids);
     void trailLine(Session& s, int type, const QByteArray& line);
     void deliver(const Message& message);
     void closeSession();
@@ -91,6 +113,12 @@ class Pop3Client : public QObject {
     int count_ = 0;
     qint64 total_ = 0;
     QVector<qint64> sizes_;
+    QVector<QByteArray> uids_;
+    QHash<QByteArray, int> numbers_;
+    bool hasUids_ = false;
+    // A server that refused UIDL once is not asked again (each refusal costs
+    // a second login).
+    QString uidlRefusedBy_;
     bool connected_ = false;
     bool running_ = false;
     QString lastReply_;

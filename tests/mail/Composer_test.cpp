@@ -13,6 +13,7 @@ class ComposerTest : public MailTest {
         InstallComposerHooks();
         Mail().settings().txtUserName = u"Anna Test"_s;
         Mail().settings().txtReturnAddress = u"anna@example.test"_s;
+        Mail().settings().smtpTls = u"off"_s; // the sink speaks plain SMTP unless a test asks for more
     }
     void TearDown() override { Mail().reset(); }
 
@@ -22,7 +23,7 @@ class ComposerTest : public MailTest {
         frmMail& c = Mail().composer();
         c.showMessage(ParseMimeMessage("From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: " + date.toUtf8() +
                                        "\r\n\r\n" + body.toUtf8()));
-        c.MailMsgNo = 1;
+        c.MailMsgKey = "uid-1";
         c.Read();
         return reply ? (c.Reply(), c) : c;
     }

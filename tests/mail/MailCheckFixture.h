@@ -66,6 +66,10 @@ class MailCheckFixture : public MailTest {
         s.txtHost = server.address();
         s.txtlogin = server.user();
         s.txtPass = server.password();
+        // A server with a throwaway certificate is used encrypted, the way a
+        // new settings file asks for; a plain one only by explicit choice.
+        s.pop3Tls = server.tlsPort() ? u"require"_s : u"off"_s;
+        s.tlsVerify = !server.tlsPort();
     }
     // One tick on which a check is due (a manual one when asked for).
     void dueTick(bool manual = false)
@@ -75,13 +79,22 @@ class MailCheckFixture : public MailTest {
         check().Timer1_Timer();
     }
     QString debugLog() const { return QString::fromUtf8(home.readFile(u"debug.log"_s)); }
+    // The texts of column i, top to bottom as the list shows them.
     QStringList column(int i) const
     {
         QStringList rows;
-        QListWidget* list = Mail().mailbox().lMessages[size_t(i)];
-        for (int r = 0; r < list->count(); ++r)
-            rows << list->item(r)->text();
+        const QAbstractItemModel* list = Mail().mailbox().lMessages->model();
+        for (int r = 0; r < list->rowCount(); ++r)
+            rows << list->index(r, i).data().toString();
         return rows;
+    }
+    // Selects the listing's rows (0-based, server order) as a user's clicks would.
+    void selectRows(std::initializer_list<int> rows)
+    {
+        QVector<QByteArray> keys;
+        for (int r : rows)
+            keys << check().listing().value(r).Key;
+        Mail().mailbox().selectKeys(keys);
     }
     static QByteArray message(int n, const QByteArray& extraHeaders = {},
                               const QByteArray& body = "Hello.\r\n")

@@ -31,7 +31,7 @@ TEST_F(MailSettingsTest, FreshInstallSavesEveryKeyInOrderAndEveryValueRoundTrips
     EXPECT_FALSE(settings.chkMail || settings.chkLnchEmail || settings.chkDelOnRead || settings.chkDelOnReply ||
                  settings.chkSound[0] || settings.chkSound[1] || settings.chkSound[2]);
     EXPECT_EQ(settings.txtHost + settings.txtlogin + settings.txtCount + settings.txtSig + settings.txtSound[2], "");
-    EXPECT_EQ(settings.pop3TlsMode(), platform::MailTls::Off);
+    EXPECT_EQ(settings.pop3TlsMode(), platform::MailTls::Require);
     settings.txtPass = "pop=secret\"";
     settings.SaveMail();
     EXPECT_EQ((keysOf("Mail") + keysOf("Startup") + keysOf("Sounds")).join(u'|'),
@@ -64,7 +64,8 @@ TEST_F(MailSettingsTest, FreshInstallSavesEveryKeyInOrderAndEveryValueRoundTrips
     loaded.LoadMailSettings();
     // LoadPass hands the POP3 password over, not the loader.
     EXPECT_TRUE(reloaded.count() == 1 && loaded.txtPass.isEmpty());
-    EXPECT_EQ(loaded.smtpTlsMode(), platform::MailTls::Try);
+    EXPECT_EQ(loaded.smtpTls, "try");
+    EXPECT_EQ(loaded.smtpTlsMode(), platform::MailTls::Require);
     EXPECT_EQ(loaded.smtpUser() + loaded.smtpPass(), "välue 11välue 12");
     loaded.txtPass = settings.txtPass;
     loaded.SaveMail();
@@ -72,6 +73,7 @@ TEST_F(MailSettingsTest, FreshInstallSavesEveryKeyInOrderAndEveryValueRoundTrips
     loaded.smtpLogin.clear();
     loaded.smtpPassword.clear();
     loaded.txtlogin = " pop ";
+    loaded.txtHost = loaded.txtSendMailServer = "mail.example.org";
     EXPECT_EQ(loaded.smtpUser() + loaded.smtpPass(), "popvälue 13");
 }
 
@@ -102,8 +104,8 @@ TEST_F(MailSettingsTest, EditsCountAtOnceCancelRestoresAndEveryControlDoesItsPar
     QWidget mainWindow;
     w.showSetup(&mainWindow);
     w.txtHost->setText("edited.host"), w.txtPass->setText("typed");
-    w.cboSmtpTls->setCurrentIndex(2), w.chkTlsVerify->setChecked(false);
-    EXPECT_EQ(settings.txtHost + settings.txtPass + settings.smtpTls, "edited.hosttypedrequire");
+    w.cboSmtpTls->setCurrentIndex(1), w.chkTlsVerify->setChecked(false);
+    EXPECT_EQ(settings.txtHost + settings.txtPass + settings.smtpTls, "edited.hosttypedoff");
     EXPECT_FALSE(settings.tlsVerify);
     w.close();
     EXPECT_FALSE(w.isVisible());

@@ -16,6 +16,7 @@ class ReplyTest : public MailTest {
         Mail().settings().txtUserName = u"Anna Test"_s;
         Mail().settings().txtReturnAddress = u"anna@example.test"_s;
         Mail().settings().ChkCfmMsgSent = false;
+        Mail().settings().smtpTls = u"off"_s; // the sink speaks plain SMTP
     }
     void TearDown() override { Mail().reset(); }
 

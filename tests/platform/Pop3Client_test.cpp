@@ -128,3 +128,32 @@ TEST(Pop3Client, RefusalsAreClearErrorsOneConnectionListsReadsAndDeletesStlsIsCh
     EXPECT_EQ(s.errors.size(), 1);
 }
 
+
+TEST(Pop3Client, AMessageKeepsItsUniqueIdWhenEarlierMailIsRemoved)
+{
+    Pop3Session s;
+    for (int n = 1; n <= 3; ++n)
+        s.server.addMessage("Subject: " + QByteArray::number(n) + "\r\n\r\nx\r\n");
+    ASSERT_TRUE(s.client.connectAndLogin());
+    ASSERT_TRUE(s.client.hasUids());
+    const QByteArray third = s.client.uid(3);
+    s.client.quit();
+    s.server.removeBehind(1);
+    ASSERT_TRUE(s.client.connectAndLogin());
+    EXPECT_EQ(s.client.numberOf(third), 2);
+    EXPECT_EQ(s.client.uid(2), third);
+    EXPECT_EQ(s.client.numberOf("no-such-id"), 0);
+}
+
+TEST(Pop3Client, RetrievingAWholeMessageGivesItsBytesWithDotsRestored)
+{
+    Pop3Session s;
+    const QByteArray message = "Subject: dots\r\n\r\n.leading dot\r\n..two\r\nend\r\n";
+    s.server.addMessage(message);
+    ASSERT_TRUE(s.client.connectAndLogin());
+    QByteArray raw;
+    bool truncated = true;
+    ASSERT_TRUE(s.client.retrieveWhole(1, raw, &truncated));
+    EXPECT_FALSE(truncated);
+    EXPECT_TRUE(raw.endsWith(".leading dot\r\n..two\r\nend\r\n")) << raw.toStdString();
+}

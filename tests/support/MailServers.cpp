@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMap>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -121,6 +122,73 @@ int Pop3TestServer::messageCount() const
 {
     return int(QDir(dir_.filePath(u"Maildir/new"_s)).entryList(QDir::Files).size() +
                QDir(dir_.filePath(u"Maildir/cur"_s)).entryList(QDir::Files).size());
+}
+
+namespace {
+
+// Subject lines of the files in the folders, ordered by name (the order added).
+QStringList subjectsIn(const QStringList& folders)
+{
+    QMap<QString, QString> byName;
+    for (const QString& folder : folders) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files)) {
+            const QByteArray bytes = slurp(dir.filePath(name));
+            const qsizetype at = bytes.indexOf("\nSubject: ");
+            const qsizetype end = bytes.indexOf('\r', at + 10);
+            byName.insert(name, QString::fromUtf8(at < 0 ? QByteArray() : bytes.mid(at + 10, end - at - 10)));
+        }
+    }
+    return byName.values();
+}
+
+bool removeMatching(const QStringList& folders, const QString& part)
+{
+    for (const QString& folder : folders) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files))
+            if (name.contains(part))
+                return QFile::remove(dir.filePath(name));
+    }
+    return false;
+}
+
+} // namespace
+
+QStringList Pop3TestServer::subjects() const
+{
+    return subjectsIn({dir_.filePath(u"Maildir/new"_s), dir_.filePath(u"Maildir/cur"_s)});
+}
+
+void Pop3TestServer::removeBehind(int added)
+{
+    removeMatching({dir_.filePath(u"Maildir/new"_s), dir_.filePath(u"Maildir/cur"_s)}, u".M%1P"_s.arg(added));
+}
+
+Pop3NoUidlServer::Pop3NoUidlServer()
+{
+    process_.start(u"/usr/bin/python3"_s,
+                   {QStringLiteral(HALVORN_SUPPORT_SERVERS "/pop3_no_uidl.py"), u"--dir"_s, dir_.path()});
+    while (!process_.canReadLine() && process_.waitForReadyRead(kStartMilliseconds)) {
+    }
+    const QByteArray line = process_.readLine();
+    port_ = line.startsWith("PORT ") ? line.mid(5).trimmed().toInt() : 0;
+}
+
+void Pop3NoUidlServer::addMessage(const QByteArray& rfc822)
+{
+    ++added_;
+    writeFile(dir_.filePath(u"%1.eml"_s.arg(added_, 6, 10, QLatin1Char('0'))), rfc822);
+}
+
+void Pop3NoUidlServer::removeBehind(int added)
+{
+    QFile::remove(dir_.filePath(u"%1.eml"_s.arg(added, 6, 10, QLatin1Char('0'))));
+}
+
+QStringList Pop3NoUidlServer::subjects() const
+{
+    return subjectsIn({dir_.path()});
 }
 
 void Pop3TestServer::freeze()

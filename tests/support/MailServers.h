@@ -28,6 +28,11 @@ class Pop3TestServer {
     void addMessage(const QByteArray& rfc822);
     // Messages in the Maildir right now (deleted ones are gone from disk).
     int messageCount() const;
+    // The Subject lines of the messages in the Maildir, in the order added.
+    QStringList subjects() const;
+    // Takes the added-th message (1-based) away behind the clients' backs,
+    // as a phone or webmail would.
+    void removeBehind(int added);
     // Stops answering: every server process is suspended, connections stay open.
     void freeze();
 
@@ -39,6 +44,24 @@ class Pop3TestServer {
     QProcess master_;
     int port_ = 0, tlsPort_ = 0, added_ = 0;
     bool frozen_ = false;
+};
+
+// A small POP3 server without UIDL (user "tester", password "secret")
+// serving the messages added to it, in order; DELE takes effect at QUIT.
+class Pop3NoUidlServer {
+  public:
+    Pop3NoUidlServer();
+    ~Pop3NoUidlServer() { stopProcess(process_); }
+
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
+    void addMessage(const QByteArray& rfc822);
+    void removeBehind(int added);
+    QStringList subjects() const;
+
+  private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    int port_ = 0, added_ = 0;
 };
 
 // A python SMTP server that stores every message it accepts. Recipients

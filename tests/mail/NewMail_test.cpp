@@ -1,0 +1,90 @@
+#include "MailCheckFixture.h"
+
+// What counts as new mail, and what a check costs the server, by unique id.
+class NewMail : public MailCheckFixture {
+  protected:
+    int topsSinceMark() const { return debugLog().mid(mark_).count(u"[POP3] CLIENT: TOP "_s); }
+    void mark() { mark_ = debugLog().size(); }
+    // The check cycle as a restarted program has it: the same program folder.
+    void restart()
+    {
+        Mail().reset();
+        form = std::make_unique<Form1>();
+        AttachMail(*form);
+        form->action(u"mnuMin"_s)->setChecked(true);
+        Hooks().loadMailbox();
+        check().Timer1.stop();
+        Mail().settings().chkMail = true;
+    }
+
+  private:
+    qsizetype mark_ = 0;
+};
+
+TEST_F(NewMail, ACheckOfAnUnchangedMailboxAsksForNoHeaders)
+{
+    Pop3TestServer server(true);
+    for (int n = 1; n <= 40; ++n)
+        server.addMessage(message(n));
+    useServer(server);
+    dueTick();
+    mark();
+    dueTick();
+    EXPECT_EQ(topsSinceMark(), 0);
+    EXPECT_EQ(column(2).size(), 40);
+    EXPECT_EQ(column(2).last(), u"Message 40"_s);
+}
+
+TEST_F(NewMail, OnlyNewMessagesAreAskedForTheirHeaders)
+{
+    Pop3TestServer server(true);
+    for (int n = 1; n <= 10; ++n)
+        server.addMessage(message(n));
+    useServer(server);
+    dueTick();
+    server.removeBehind(3);
+    server.addMessage(message(11));
+    server.addMessage(message(12));
+    mark();
+    dueTick();
+    EXPECT_EQ(topsSinceMark(), 2);
+    EXPECT_EQ(column(2).size(), 11);
+    EXPECT_EQ(column(2).mid(1, 2), (QStringList{u"Message 2"_s, u"Message 4"_s}));
+    EXPECT_EQ(column(2).last(), u"Message 12"_s);
+}
+
+TEST_F(NewMail, TwoMessagesWithTheSameDateAreBothNew)
+{
+    Pop3TestServer server(true);
+    server.addMessage(message(1));
+    useServer(server);
+    dueTick();
+    ASSERT_EQ(form->mailStatus->text(), u"Mail Status: New mail"_s);
+    dueTick();
+    ASSERT_EQ(form->mailStatus->text(), u"Mail Status: No New Mail"_s);
+    // The same Date to the second as the message already announced.
+    server.addMessage(message(1).replace("Subject: Message 1", "Subject: Twin"));
+    dueTick();
+    EXPECT_EQ(form->mailStatus->text(), u"Mail Status: New mail"_s);
+    EXPECT_TRUE(debugLog().contains(u"You have 2 messages, 1 new"_s));
+}
+
+TEST_F(NewMail, ARestartAnnouncesNoMailAnnouncedBefore)
+{
+    Pop3TestServer server(true);
+    for (int n = 1; n <= 3; ++n)
+        server.addMessage(message(n));
+    useServer(server);
+    dueTick();
+    ASSERT_TRUE(mailTray.present());
+    mailTray.remove();
+    restart();
+    useServer(server);
+    dueTick();
+    EXPECT_EQ(form->mailStatus->text(), u"Mail Status: No New Mail"_s);
+    EXPECT_FALSE(mailTray.present());
+    server.addMessage(message(4));
+    dueTick();
+    EXPECT_TRUE(mailTray.present());
+    EXPECT_TRUE(debugLog().contains(u"You have 4 messages, 1 new"_s));
+}
