@@ -1,5 +1,6 @@
-// Header values, header blocks and bodies come from any mail server: the
-// decoders must terminate, never crash, and keep their output bounded.
+// Header values come from any mail server: the decoder must terminate,
+// never crash, and keep its output bounded and on one line. Typed text
+// must never add a header line to an outgoing message.
 #include "mail/MailText.h"
 #include "mail/OutgoingMail.h"
 
@@ -9,27 +10,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    // The first line plays the header block, the rest the body.
-    const qsizetype split = bytes.indexOf("\n\n");
-    const QByteArray headers = split < 0 ? bytes : bytes.first(split + 1);
-    const QByteArray body = split < 0 ? QByteArray() : bytes.sliced(split + 2);
-
     const QString shown = DecodeHeaderValue(bytes);
-    if (shown.size() > bytes.size() || shown.contains(u'\n') || shown.contains(u'\r'))
-        std::abort();
-    (void)DecodeHeaderValue(HeaderValue(headers, "Subject"));
-    if (DecodeBody(headers, body).contains(QChar(0)))
-        std::abort();
-    // Whole inputs as bodies: quoted-printable never more than doubles, base64 never yields NUL.
-    if (DecodeBody("Content-Transfer-Encoding: quoted-printable\r\n", bytes).size() > 2 * bytes.size() ||
-        DecodeBody("Content-Transfer-Encoding: base64\r\n", bytes).contains(QChar(0)))
+    // Bounded: a base64 word GMime cannot read is shown in its longer Q form.
+    if (shown.size() > 3 * bytes.size() || shown.contains(u'\n') || shown.contains(u'\r'))
         std::abort();
 
-    // Typed text never adds a header line to an outgoing message.
     const QString typed = DisplayText(bytes);
-    const PreparedMail mail =
-        PrepareMail({typed, "a@b.example", "c@d.example, " + typed, typed, typed, typed},
-                    QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)));
+    OutgoingMail outgoing{typed, "a@b.example", "c@d.example, " + typed, typed, typed, typed};
+    outgoing.inReplyTo = bytes;
+    outgoing.references = bytes.split(' ');
+    const PreparedMail mail = PrepareMail(outgoing, QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)));
     const QByteArray head = mail.message.first(qMax<qsizetype>(0, mail.message.indexOf("\r\n\r\n")));
     // Every line end is CR LF, and every new line is a header we wrote or a fold.
     if (head.count('\r') != head.count("\r\n") || head.count('\n') != head.count("\r\n"))

@@ -15,7 +15,8 @@ struct MailMessage {
     qint32 Size = 0;
     // Body lines received, each followed by CR LF.
     QByteArray Body;
-    // The whole message as retrieved for reading (CR LF line ends).
+    // The whole message as retrieved: CR LF line ends, dot-stuffing undone,
+    // at most 16 MiB. What the composer parses.
     QByteArray Raw;
 
     // The state before a message's header block is fetched.

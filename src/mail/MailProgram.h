@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "mail/MimeMessage.h"
+
 #include <QPointer>
 
 class Form1;
@@ -12,8 +13,7 @@ class frmPop3;
 
 // The message being read, handed from the mailbox window to the composer.
 struct MailGlobals {
-    QByteArray ReadMsgHeaders; // at most 4500 bytes of the headers
-    QByteArray ReadMsgBody;    // at most 45000 bytes, then the cut marker
+    MimeMessage Read; // parsed from the whole message as retrieved
 };
 
 // The mail subsystem's long-lived objects. The settings and the check

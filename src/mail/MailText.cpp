@@ -1,25 +1,8 @@
+#include "mail/GMimeSupport.h"
+
 #include "mail/MailText.h"
 
-#include <QList>
-#include <QStringDecoder>
-
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Length of the valid UTF-8 sequence starting at i, 0 when there is none.
 qsizetype utf8SequenceAt(const QByteArray& bytes, qsizetype i)
@@ -66,43 +49,6 @@ QString blankControls(QString text)
     return text;
 }
 
-QByteArray decodeQ(const QByteArray& text, bool underscoreIsBlank)
-{
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '_' && underscoreIsBlank) {
-            out += ' ';
-        } else if (c == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-                   hexValue(text[i + 2]) >= 0) {
-            out += char(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-QString decodeCharset(const QByteArray& bytes, QByteArray charset)
-{
-    charset = charset.trimmed().toLower();
-    if (charset.isEmpty() || charset == "utf-8" || charset == "utf8" || charset == "us-ascii")
-        return DisplayText(bytes);
-    QStringDecoder decoder(charset.constData(), QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid())
-        return DisplayText(bytes);
-    return decoder.decode(bytes);
-}
-
-// One RFC 2047 encoded word: "=?charset?B|Q?text?=".
-struct EncodedWord {
-    qsizetype end = -1; // index past "?=", -1 when there is no word at the start
-    QByteArray charset;
-    QByteArray bytes;
-};
-
 // Searches stay within the longest word we accept, so that text full of
 // "=?" that never closes costs linear time.
 constexpr qsizetype kLongestCharset = 80;
@@ -113,41 +59,59 @@ qsizetype boundedFind(const QByteArray& raw, QByteArrayView what, qsizetype from
     return QByteArrayView(raw).first(qMin(raw.size(), from + limit)).indexOf(what, from);
 }
 
-EncodedWord encodedWordAt(const QByteArray& raw, qsizetype start)
+bool hasBlankOrQuestionMark(QByteArrayView text)
 {
-    EncodedWord word;
-    if (start + 1 >= raw.size() || raw[start] != '=' || raw[start + 1] != '?')
-        return word;
-    const qsizetype charsetEnd = boundedFind(raw, "?", start + 2, kLongestCharset);
-    if (charsetEnd < 0 || charsetEnd + 2 >= raw.size() || raw[charsetEnd + 2] != '?')
-        return word;
-    const char encoding = char(raw[charsetEnd + 1] | 0x20);
-    if (encoding != 'b' && encoding != 'q')
-        return word;
-    const qsizetype textStart = charsetEnd + 3;
-    const qsizetype close = boundedFind(raw, "?=", textStart, kLongestEncodedText);
-    if (close < 0)
-        return word;
-    const QByteArray text = raw.mid(textStart, close - textStart);
-    QByteArray charset = raw.mid(start + 2, charsetEnd - start - 2);
-    for (char c : text + charset) {
-        if (isBlank(c) || c == '?')
-            return word;
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '?')
+            return true;
     }
-    // RFC 2231 language suffix: "utf-8*en".
-    if (const qsizetype star = charset.indexOf('*'); star >= 0)
-        charset.truncate(star);
-    word.end = close + 2;
-    word.charset = charset;
-    word.bytes = encoding == 'b' ? QByteArray::fromBase64(text) : decodeQ(text, true);
-    return word;
+    return false;
 }
 
-qsizetype skipBlanks(const QByteArray& raw, qsizetype i)
+QByteArray qWord(const QByteArray& charset, const QByteArray& bytes)
 {
-    while (i < raw.size() && isBlank(raw[i]))
-        ++i;
-    return i;
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray out = "=?" + charset + "?Q?";
+    for (const char c : bytes) {
+        const auto u = uchar(c);
+        if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9'))
+            out += c;
+        else
+            out += '=', out += hex[u >> 4], out += hex[u & 15];
+    }
+    return out + "?=";
+}
+
+// GMime decodes neighbouring base64 words of one charset as one base64
+// text, so a padded word ("...w6Q=?=") ends it and the words after it are
+// lost. The same bytes as Q words decode word by word, and characters split
+// between words still join. (A word GMime cannot read stays as text, then
+// in its Q form: at most three times the length of the original.)
+QByteArray base64WordsAsQ(const QByteArray& raw)
+{
+    QByteArray out;
+    qsizetype done = 0;
+    qsizetype start = raw.indexOf("=?");
+    while (start >= 0) {
+        const qsizetype charsetEnd = boundedFind(raw, "?", start + 2, kLongestCharset);
+        const bool base64 = charsetEnd > start + 2 && charsetEnd + 2 < raw.size() &&
+                            (raw[charsetEnd + 1] | 0x20) == 'b' && raw[charsetEnd + 2] == '?';
+        const qsizetype close = base64 ? boundedFind(raw, "?=", charsetEnd + 3, kLongestEncodedText) : -1;
+        const QByteArray charset = raw.mid(start + 2, charsetEnd - start - 2);
+        const QByteArray text = close < 0 ? QByteArray() : raw.mid(charsetEnd + 3, close - charsetEnd - 3);
+        if (close < 0 || hasBlankOrQuestionMark(charset) || hasBlankOrQuestionMark(text)) {
+            start = raw.indexOf("=?", start + 2);
+            continue;
+        }
+        out += QByteArrayView(raw).sliced(done, start - done);
+        out += qWord(charset, QByteArray::fromBase64(text));
+        done = close + 2;
+        start = raw.indexOf("=?", done);
+    }
+    if (done == 0)
+        return raw;
+    out += QByteArrayView(raw).sliced(done);
+    return out;
 }
 
 } // namespace
@@ -176,146 +140,13 @@ QString DisplayText(const QByteArray& bytes)
 
 QString DecodeHeaderValue(const QByteArray& raw)
 {
-    QString out;
-    out.reserve(raw.size());
-    qsizetype i = 0;
-    qsizetype plainStart = 0;
-    while (i < raw.size()) {
-        EncodedWord word = encodedWordAt(raw, i);
-        if (word.end < 0) {
-            ++i;
-            continue;
-        }
-        out += DisplayText(raw.mid(plainStart, i - plainStart));
-        // Neighbouring words in one charset are decoded together: senders
-        // split multi-byte characters between them.
-        QByteArray bytes = word.bytes;
-        qsizetype end = word.end;
-        for (;;) {
-            const qsizetype next = skipBlanks(raw, end);
-            EncodedWord following = encodedWordAt(raw, next);
-            if (following.end < 0)
-                break;
-            if (following.charset.compare(word.charset, Qt::CaseInsensitive) != 0) {
-                out += decodeCharset(bytes, word.charset);
-                word = following;
-                bytes = following.bytes;
-            } else {
-                bytes += following.bytes;
-            }
-            end = following.end;
-        }
-        out += decodeCharset(bytes, word.charset);
-        i = plainStart = end;
-    }
-    out += DisplayText(raw.mid(plainStart));
-    return blankControls(out);
-}
-
-QByteArray HeaderValue(const QByteArray& headers, const QByteArray& name)
-{
-    const QByteArray wanted = name.trimmed().toLower();
-    qsizetype lineStart = 0;
-    while (lineStart < headers.size()) {
-        qsizetype lineEnd = headers.indexOf('\n', lineStart);
-        if (lineEnd < 0)
-            lineEnd = headers.size();
-        const QByteArray line = headers.mid(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
-        if (line.trimmed().isEmpty())
-            break; // the blank line that ends a header block
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0 || isBlank(line[0]) || line.left(colon).trimmed().toLower() != wanted)
-            continue;
-        QByteArray value = line.mid(colon + 1).trimmed();
-        // Folded continuation lines belong to the value.
-        while (lineStart < headers.size() && (headers[lineStart] == ' ' || headers[lineStart] == '\t')) {
-            qsizetype next = headers.indexOf('\n', lineStart);
-            if (next < 0)
-                next = headers.size();
-            value += ' ' + headers.mid(lineStart, next - lineStart).trimmed();
-            lineStart = next + 1;
-        }
-        return value;
-    }
-    return QByteArray();
-}
-
-namespace {
-
-QByteArray headerParameter(const QByteArray& value, const QByteArray& parameter)
-{
-    const QList<QByteArray> parts = value.split(';');
-    for (qsizetype k = 1; k < parts.size(); ++k) {
-        const QByteArray part = parts[k].trimmed();
-        const qsizetype equals = part.indexOf('=');
-        if (equals > 0 && part.left(equals).trimmed().toLower() == parameter) {
-            QByteArray result = part.mid(equals + 1).trimmed();
-            if (result.size() >= 2 && result.startsWith('"') && result.endsWith('"'))
-                result = result.mid(1, result.size() - 2);
-            return result;
-        }
-    }
-    return QByteArray();
-}
-
-QByteArray decodeQuotedPrintable(const QByteArray& body)
-{
-    QByteArray joined;
-    joined.reserve(body.size());
-    // Soft line breaks ("=" at a line end) join lines.
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        if (body[i] == '=') {
-            qsizetype k = i + 1;
-            while (k < body.size() && (body[k] == ' ' || body[k] == '\t'))
-                ++k;
-            if (k < body.size() && body[k] == '\r')
-                ++k;
-            if (k < body.size() && body[k] == '\n') {
-                i = k;
-                continue;
-            }
-        }
-        joined += body[i];
-    }
-    return decodeQ(joined, false);
-}
-
-QString normaliseLineEnds(const QString& text)
-{
-    QString out;
-    out.reserve(text.size() + text.size() / 32);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\0')
-            continue;
-        if (c == u'\r') {
-            out += u"\r\n";
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-        } else if (c == u'\n') {
-            out += u"\r\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-} // namespace
-
-QString DecodeBody(const QByteArray& headers, const QByteArray& body)
-{
-    const QByteArray encoding = HeaderValue(headers, "Content-Transfer-Encoding").trimmed().toLower();
-    QByteArray bytes;
-    if (encoding == "quoted-printable")
-        bytes = decodeQuotedPrintable(body);
-    else if (encoding == "base64")
-        bytes = QByteArray::fromBase64(body);
-    else
-        bytes = body;
-    const QByteArray charset = headerParameter(HeaderValue(headers, "Content-Type"), "charset");
-    return normaliseLineEnds(decodeCharset(bytes, charset));
+    EnsureGMime();
+    // 8-bit bytes are made UTF-8 first (Latin-1 for invalid sequences), so
+    // GMime has only the encoded words left to decode. A NUL would end its
+    // C string early.
+    QByteArray utf8 = base64WordsAsQ(DisplayText(raw).toUtf8());
+    utf8.replace('\0', ' ');
+    return blankControls(TakeGMimeString(g_mime_utils_header_decode_text(nullptr, utf8.constData())));
 }
 
 QByteArray CrLfBytes(const QString& text)

@@ -9,21 +9,11 @@
 // crash, and the output is bounded by the input's size.
 
 // A header value for display: encoded words (RFC 2047, B and Q, any
-// charset Qt knows, also split across folded lines) decoded, other bytes
+// charset, also split across folded lines) decoded by GMime, other bytes
 // read as UTF-8 with Latin-1 for invalid sequences, control characters
-// (NUL, CR, LF, TAB...) turned into blanks.
+// (NUL, CR, LF, TAB...) turned into blanks. Message bodies are read by
+// ParseMimeMessage (MimeMessage.h).
 QString DecodeHeaderValue(const QByteArray& raw);
-
-// The header value called name (case-insensitive, first occurrence) in a
-// block of "Name: value" CR LF lines such as MailMessage::Headers; empty
-// when absent.
-QByteArray HeaderValue(const QByteArray& headers, const QByteArray& name);
-
-// A message body for display: when the headers declare a quoted-printable
-// or base64 transfer encoding, the body is decoded; the text is read in
-// the declared charset (UTF-8 with Latin-1 fallback when none or unknown).
-// NULs are dropped. Line ends stay CR LF.
-QString DecodeBody(const QByteArray& headers, const QByteArray& body);
 
 // Bytes (settings, files, listing texts) shown as text: UTF-8, Latin-1 for
 // invalid sequences.

@@ -1,3 +1,5 @@
+#include "mail/GMimeSupport.h"
+
 #include "mail/OutgoingMail.h"
 
 #include "mail/MailText.h"
@@ -18,77 +20,101 @@ struct Mailbox {
     QString address;
 };
 
-// One entry of an address field, cut at "," or ";" outside quotes and
-// angle brackets: an angle-bracket address takes the words before it as its
-// name; other words are addresses.
-void parseEntry(const QString& entry, QList<Mailbox>& out)
+// A ':' opens a group only after a name: text with an address or an angle
+// bracket before it ("a@b Bcc: c@d") is no group.
+bool opensGroup(const QString& before)
 {
-    QStringList words;
-    QString word;
-    auto endWord = [&] {
-        if (!word.isEmpty())
-            words.append(word);
-        word.clear();
-    };
-    for (qsizetype i = 0; i < entry.size(); ++i) {
-        const QChar c = entry[i];
-        if (c == u'"') {
-            qsizetype k = i + 1;
-            QString quoted;
-            for (; k < entry.size() && entry[k] != u'"'; ++k) {
-                if (entry[k] == u'\\' && k + 1 < entry.size())
-                    ++k;
-                quoted += entry[k];
-            }
-            endWord();
-            words.append(quoted);
-            i = k;
+    return !before.trimmed().isEmpty() && !before.contains(u'@') && !before.contains(u'<');
+}
+
+// Where an address field's entries end: "," or ";" outside quotes,
+// comments and angle brackets; a group ("Team: a@b, c@d;") is one entry.
+QStringList addressEntries(const QString& field)
+{
+    QStringList entries;
+    QString entry;
+    bool quoted = false, bracket = false, group = false;
+    int comment = 0;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const QChar c = field[i];
+        entry += c;
+        if (quoted) {
+            if (c == u'\\' && i + 1 < field.size())
+                entry += field[++i];
+            else if (c == u'"')
+                quoted = false;
+        } else if (comment > 0) {
+            comment += c == u'(' ? 1 : c == u')' ? -1 : 0;
+        } else if (c == u'"') {
+            quoted = true;
         } else if (c == u'(') {
-            endWord();
-            int depth = 1;
-            while (++i < entry.size() && depth > 0)
-                depth += entry[i] == u'(' ? 1 : entry[i] == u')' ? -1 : 0;
-            --i;
-        } else if (c == u'<') {
-            endWord();
-            const qsizetype close = entry.indexOf(u'>', i);
-            const qsizetype end = close < 0 ? entry.size() : close;
-            out.append({words.join(u' ').simplified(), entry.mid(i + 1, end - i - 1).trimmed()});
-            words.clear();
-            i = end;
-        } else if (c.isSpace()) {
-            endWord();
-        } else {
-            word += c;
+            comment = 1;
+        } else if (c == u'<' || c == u'>') {
+            bracket = c == u'<';
+        } else if (c == u':' && !bracket && !group) {
+            group = opensGroup(entry.chopped(1));
+        } else if ((c == u',' && !group && !bracket) || (c == u';' && !bracket)) {
+            if (c == u',')
+                entry.chop(1);
+            entries.append(entry);
+            entry.clear();
+            group = false;
         }
     }
-    endWord();
-    // Words after the last angle-bracket address are addresses of their own.
-    for (const QString& w : words)
-        out.append({QString(), w});
+    entries.append(entry);
+    return entries;
+}
+
+bool isGroup(const QString& entry)
+{
+    const qsizetype colon = entry.indexOf(u':');
+    return colon > 0 && opensGroup(entry.left(colon));
+}
+
+bool needsAddressParser(const QString& entry)
+{
+    for (const QChar c : entry) {
+        if (c == u'"' || c == u'(' || c == u'<')
+            return true;
+    }
+    return isGroup(entry);
+}
+
+void appendParsed(InternetAddressList* list, QList<Mailbox>& out, bool inGroup = false)
+{
+    for (int i = 0; list && i < internet_address_list_length(list); ++i) {
+        InternetAddress* entry = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_MAILBOX(entry))
+            out.append({FromGMime(internet_address_get_name(entry)),
+                        FromGMime(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(entry)))});
+        else if (INTERNET_ADDRESS_IS_GROUP(entry) && !inGroup)
+            appendParsed(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(entry)), out, true);
+    }
 }
 
 QList<Mailbox> parseMailboxes(const QString& field)
 {
+    EnsureGMime();
     QList<Mailbox> out;
-    QString entry;
-    bool quoted = false;
-    bool bracket = false;
-    for (const QChar c : field) {
-        if (c == u'"' && !bracket)
-            quoted = !quoted;
-        else if (c == u'<' && !quoted)
-            bracket = true;
-        else if (c == u'>' && !quoted)
-            bracket = false;
-        if ((c == u',' || c == u';') && !quoted && !bracket) {
-            parseEntry(entry, out);
-            entry.clear();
-        } else {
-            entry += c;
+    for (QString entry : addressEntries(field)) {
+        if (entry.endsWith(u';') && !isGroup(entry))
+            entry.chop(1);
+        if (entry.trimmed().isEmpty())
+            continue;
+        if (!needsAddressParser(entry)) {
+            // Bare addresses, possibly several separated by blanks.
+            for (const QString& word : entry.split(u' ', Qt::SkipEmptyParts))
+                out.append({QString(), word});
+            continue;
         }
+        const qsizetype before = out.size();
+        const QByteArray utf8 = entry.toUtf8();
+        const GObjectPtr<InternetAddressList> list(internet_address_list_parse(nullptr, utf8.constData()));
+        appendParsed(list.get(), out);
+        // What GMime finds no address in is told as it was typed, never dropped.
+        if (out.size() == before && !isGroup(entry))
+            out.append({QString(), entry.trimmed()});
     }
-    parseEntry(entry, out);
     return out;
 }
 
@@ -166,32 +192,68 @@ QList<QByteArray> headerWords(const QString& text)
     return words;
 }
 
-// "Name: word word ..." folded with CR LF and a blank before the fold width.
+// A word split at its blanks outside quoted strings: an encoded display
+// name ("=?...?= =?...?=") can be folded between its encoded words.
+QList<QByteArray> foldablePieces(const QByteArray& word)
+{
+    QList<QByteArray> pieces;
+    QByteArray piece;
+    bool quoted = false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char c = word[i];
+        if (quoted && c == '\\' && i + 1 < word.size()) {
+            piece += c, piece += word[++i];
+            continue;
+        }
+        quoted = c == '"' ? !quoted : quoted;
+        if (c == ' ' && !quoted) {
+            if (!piece.isEmpty())
+                pieces.append(piece);
+            piece.clear();
+        } else {
+            piece += c;
+        }
+    }
+    if (!piece.isEmpty())
+        pieces.append(piece);
+    return pieces;
+}
+
+// "Name: word word ..." folded with CR LF and a blank before the fold width;
+// separator (its non-blank part) goes between words, not between pieces of one.
 QByteArray headerLine(const QByteArray& name, const QList<QByteArray>& words,
                       const QByteArray& separator = " ")
 {
     QByteArray out = name + ":";
     qsizetype lineLength = out.size();
+    bool first = true;
     for (qsizetype k = 0; k < words.size(); ++k) {
-        const QByteArray& w = words[k];
-        const QByteArray sep = k == 0 ? QByteArray() : separator.trimmed();
-        if (k > 0 && lineLength + sep.size() + 1 + w.size() > kFoldWidth) {
-            out += sep + "\r\n";
-            lineLength = 0;
-        } else {
-            out += sep;
-            lineLength += sep.size();
+        const QList<QByteArray> pieces = foldablePieces(words[k]);
+        for (qsizetype p = 0; p < pieces.size(); ++p) {
+            const QByteArray& w = pieces[p];
+            const QByteArray sep = first || p > 0 ? QByteArray() : separator.trimmed();
+            if (!first && lineLength + sep.size() + 1 + w.size() > kFoldWidth) {
+                out += sep + "\r\n";
+                lineLength = 0;
+            } else {
+                out += sep;
+                lineLength += sep.size();
+            }
+            out += ' ' + w;
+            lineLength += 1 + w.size();
+            first = false;
         }
-        out += ' ' + w;
-        lineLength += 1 + w.size();
     }
     return out + "\r\n";
 }
 
 QByteArray displayName(const QString& name)
 {
-    if (!isAscii(name) || name.contains(QStringLiteral("=?")))
-        return encodedWords(name).join(' ');
+    if (!isAscii(name) || name.contains(QStringLiteral("=?"))) {
+        const QByteArray utf8 = name.toUtf8();
+        const GString_ptr encoded(g_mime_utils_header_encode_phrase(nullptr, utf8.constData(), nullptr));
+        return encoded ? QByteArray(encoded.get()) : encodedWords(name).join(' ');
+    }
     QByteArray quoted = name.toLatin1();
     quoted.replace('\\', "\\\\").replace('"', "\\\"");
     return '"' + quoted + '"';
@@ -267,31 +329,42 @@ bool hasOverlongLine(const QByteArray& body)
     return false;
 }
 
-// Quoted-printable for bodies whose lines are too long for 8bit.
-QByteArray quotedPrintable(const QByteArray& body)
+// Quoted-printable by GMime, which works on LF line ends; the wire gets CR LF.
+QByteArray quotedPrintable(const QByteArray& crlfBody)
+{
+    QByteArray lines = crlfBody;
+    lines.replace("\r\n", "\n");
+    GMimeEncoding state;
+    g_mime_encoding_init_encode(&state, GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
+    QByteArray out(qsizetype(g_mime_encoding_outlen(&state, size_t(lines.size()))), Qt::Uninitialized);
+    const size_t length = g_mime_encoding_flush(&state, lines.constData(), size_t(lines.size()), out.data());
+    out.truncate(qsizetype(length));
+    return out.replace("\n", "\r\n");
+}
+
+// A thread id fit for our header: "<" printable ASCII without brackets ">".
+bool travellingId(const QByteArray& id)
+{
+    if (id.size() < 3 || id.size() > 252 || !id.startsWith('<') || !id.endsWith('>'))
+        return false;
+    for (const char c : id.mid(1, id.size() - 2)) {
+        if (uchar(c) <= 0x20 || uchar(c) >= 0x7F || c == '<' || c == '>')
+            return false;
+    }
+    return true;
+}
+
+QByteArray threadHeaders(const OutgoingMail& mail)
 {
     QByteArray out;
-    qsizetype lineLength = 0;
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        const auto c = uchar(body[i]);
-        if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n') {
-            out += "\r\n";
-            lineLength = 0;
-            ++i;
-            continue;
-        }
-        const bool lineEndFollows = i + 1 >= body.size() || body[i + 1] == '\r';
-        const bool literal =
-            (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEndFollows);
-        const QByteArray piece = literal ? QByteArray(1, char(c))
-                                         : "=" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
-        if (lineLength + piece.size() > 75) {
-            out += "=\r\n";
-            lineLength = 0;
-        }
-        out += piece;
-        lineLength += piece.size();
-    }
+    if (travellingId(mail.inReplyTo))
+        out += "In-Reply-To: " + mail.inReplyTo + "\r\n";
+    QList<QByteArray> ids;
+    for (const QByteArray& id : mail.references)
+        if (travellingId(id))
+            ids.append(id);
+    if (!ids.isEmpty())
+        out += headerLine("References", ids);
     return out;
 }
 
@@ -340,8 +413,8 @@ PreparedMail PrepareMail(const OutgoingMail& mail, const QDateTime& now)
     bool ascii = true;
     for (const char c : body)
         ascii = ascii && uchar(c) < 0x80;
-    QByteArray transfer = ascii ? "7bit" : "8bit";
-    if (hasOverlongLine(body)) {
+    QByteArray transfer = "7bit";
+    if (!ascii || hasOverlongLine(body)) {
         body = quotedPrintable(body);
         transfer = "quoted-printable";
     }
@@ -354,6 +427,7 @@ PreparedMail PrepareMail(const OutgoingMail& mail, const QDateTime& now)
     m += headerLine("Subject", headerWords(oneLine(mail.subject)));
     m += "Date: " + rfc5322Date(now) + "\r\n";
     m += "Message-ID: " + messageId(now, prepared.envelopeFrom) + "\r\n";
+    m += threadHeaders(mail);
     m += "MIME-Version: 1.0\r\n";
     m += "Content-Type: text/plain; charset=UTF-8\r\n";
     m += "Content-Transfer-Encoding: " + transfer + "\r\n";

@@ -13,6 +13,9 @@ struct OutgoingMail {
     QString copy;          // CopyTo
     QString subject;
     QString text;          // MessageText + CR LF + signature
+    // On a reply: the answered message's "<id>", and the thread's ids, oldest first.
+    QByteArray inReplyTo{};
+    QList<QByteArray> references{};
 };
 
 struct PreparedMail {
@@ -23,15 +26,18 @@ struct PreparedMail {
 };
 
 // Splits an address field into its addresses: separated by ",", ";" or
-// blanks outside quotes and angle brackets; "Name <a@b>" gives "a@b".
+// blanks outside quotes, comments and angle brackets; "Name <a@b>" gives
+// "a@b", a group "Team: a@b, c@d;" its members. Entries with quotes,
+// comments, brackets or groups are parsed by GMime.
 QStringList ParseAddressList(const QString& field);
 
 // Builds the message the SMTP client sends:
 //   From: "userName" <returnAddress>
 //   To: ..., Cc: ... (when Copy is not empty), Subject: ..., Date: (RFC 5322,
 //   from now), Message-ID, MIME-Version: 1.0,
-//   Content-Type: text/plain; charset=UTF-8, Content-Transfer-Encoding: 8bit
-//   (or 7bit for plain ASCII), X-Mailer: Halvorn v3.3.
+//   In-Reply-To and References on a reply (ids that cannot travel are dropped),
+//   Content-Type: text/plain; charset=UTF-8, Content-Transfer-Encoding: 7bit
+//   when every line is ASCII and fits, else quoted-printable, X-Mailer: Halvorn v3.3.
 // CR and LF in To, Copy, Subject and the name cannot start a header line
 // (they become blanks); non-ASCII header text is RFC 2047 encoded; every
 // line end of the text becomes CR LF. An empty or invalid recipient or

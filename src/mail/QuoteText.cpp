@@ -90,3 +90,11 @@ std::optional<QString> QuoteThroughFile(const QString& text, const QString& path
         return std::nullopt;
     return quoted.text();
 }
+
+QString ReplySubject(const QString& subject)
+{
+    const QString trimmed = subject.trimmed();
+    if (trimmed.startsWith(QLatin1String("re:"), Qt::CaseInsensitive))
+        return trimmed;
+    return QStringLiteral("Re: ") + trimmed;
+}

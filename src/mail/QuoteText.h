@@ -22,3 +22,7 @@ QString QuoteLines(const QString& text, const std::function<void()>& pump = {});
 // read back; the caller then quotes in memory.
 std::optional<QString> QuoteThroughFile(const QString& text, const QString& path,
                                         const std::function<void()>& pump = {});
+
+// The subject of an answer: "Re: " before the original, unless it already
+// starts with "Re:" (any case), so answers never stack "Re: Re:".
+QString ReplySubject(const QString& subject);

@@ -7,6 +7,7 @@
 #include "core/ProgramError.h"
 #include "core/SaveFile.h"
 #include "mail/AddressBook.h"
+#include "mail/AttachmentList.h"
 #include "mail/MailProgram.h"
 #include "mail/MailSender.h"
 #include "mail/MailSettings.h"
@@ -81,6 +82,8 @@ frmMail::frmMail()
     MessageText = named<QPlainTextEdit>(QStringLiteral("MessageText"), this);
     MessageText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(MessageText, 1);
+    Attachments = new AttachmentList(this);
+    layout->addWidget(Attachments);
     buildButtons();
     SmtpStatus = textLabel(QString(), this, QStringLiteral("SmtpStatus"));
     SmtpStatus->setToolTip(QStringLiteral("Status Bar"));
@@ -219,6 +222,18 @@ void frmMail::showComposeView(bool compose)
     composePanel_->setVisible(compose);
 }
 
+void frmMail::showMessage(const MimeMessage& message)
+{
+    message_ = message;
+    lblFrom->setText(message.from);
+    lblDate->setText(message.date);
+    lblSubject->setText(message.subject);
+    MessageText->setPlainText(message.text);
+    MessageText->moveCursor(QTextCursor::Start);
+    cmdControl[6]->setText(kShowHeaders);
+    Attachments->setAttachments(message.attachments);
+}
+
 void frmMail::Read()
 {
     cmdControl[0]->setEnabled(false);
@@ -237,10 +252,14 @@ void frmMail::Reply()
     // Nothing to delete without a message read from the server.
     cmdControl[2]->setEnabled(!settings().chkDelOnReply && !captionIs(kNewMail) && !MailMsgKey.isEmpty());
     Picture1->hide();
-    SendTo->setText(lblFrom->text());
+    if (cmdControl[6]->text() == kShowBody)
+        headersClicked(); // the text is quoted, not the headers
+    // The parsed reply addresses: a decoded name never adds a recipient.
+    SendTo->setText(message_.replyField());
+    Attachments->hide();
     if (!captionIs(kEmailAuthor)) {
         setWindowTitle(QString::fromLatin1(kSendMail));
-        Subject->setText(QStringLiteral("Re: ") + lblSubject->text());
+        Subject->setText(ReplySubject(lblSubject->text()));
         QPointer<frmMail> self(this);
         QuoteReply();
         if (!self)
@@ -290,6 +309,10 @@ bool frmMail::SendMessage()
         mail.copy = CopyTo->text();
         mail.subject = Subject->text();
         mail.text = MessageText->toPlainText() + QLatin1String("\r\n") + ReadSignature(live.txtSig);
+        if (captionIs(kSendMail)) { // an answer keeps the thread
+            mail.inReplyTo = message_.messageId;
+            mail.references = message_.replyReferences();
+        }
         outcome = SendOutgoingMail(mail, live);
     }
     // The program may have closed the window while the server was busy.
@@ -379,7 +402,11 @@ void frmMail::deleteClicked()
 
 void frmMail::addAddressClicked()
 {
-    AddressBook::Append(lblFrom->text());
+    if (message_.sender.isEmpty()) {
+        SmtpStatus->setText(QStringLiteral("No sender address to add"));
+        return;
+    }
+    AddressBook::Append(message_.sender.first().fieldText());
     SmtpStatus->setText(QStringLiteral("Address Added to AddressBook"));
 }
 
@@ -404,12 +431,12 @@ void frmMail::saveClicked()
 
 void frmMail::headersClicked()
 {
-    const MailGlobals& read = Mail().globals;
+    // Both views come decoded from the parsed message, whatever its size.
     if (cmdControl[6]->text() == kShowHeaders) {
-        MessageText->setPlainText(DisplayText(read.ReadMsgHeaders));
+        MessageText->setPlainText(message_.headers);
         cmdControl[6]->setText(kShowBody);
     } else {
-        MessageText->setPlainText(DecodeBody(read.ReadMsgHeaders, read.ReadMsgBody));
+        MessageText->setPlainText(message_.text);
         cmdControl[6]->setText(kShowHeaders);
     }
 }

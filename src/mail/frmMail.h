@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mail/MimeMessage.h"
+
 #include <QWidget>
 
 #include <array>
@@ -11,6 +13,7 @@ class QPushButton;
 class QToolButton;
 class QWidget;
 class QFrame;
+class AttachmentList;
 
 // The composer "New Mail" / "Send Mail" / "Send New Mail" / "Email Author":
 // reads a message fetched by the mailbox window, answers it, or writes a
@@ -21,6 +24,11 @@ class frmMail : public QWidget {
   public:
     frmMail();
     ~frmMail() override;
+
+    // Shows a message to read: sender, date, subject, text, attachments.
+    // Replies and "Add Address" use its parsed addresses and ids.
+    void showMessage(const MimeMessage& message);
+    const MimeMessage& shownMessage() const { return message_; }
 
     // Mode changes.
     void Read();
@@ -49,6 +57,7 @@ class frmMail : public QWidget {
     std::array<QLabel*, 2> Image1{};
     std::array<QToolButton*, 2> cmdAddressBook{};
     QPlainTextEdit* MessageText = nullptr;
+    AttachmentList* Attachments = nullptr;
     QLabel* SmtpStatus = nullptr;
     std::array<QPushButton*, 7> cmdControl{};
     std::array<QFrame*, 3> Underline{};
@@ -76,6 +85,7 @@ class frmMail : public QWidget {
     void headersClicked();
 
     QWidget* composePanel_ = nullptr;
+    MimeMessage message_;
 };
 
 // The main window's Email > Send New and the tray's Send New.

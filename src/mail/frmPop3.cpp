@@ -370,20 +370,18 @@ frmPop3::Found frmPop3::retrieveSelected(bool forReply)
     return Found::Read;
 }
 
-// The composer shows what the server sent, decoded and cut to a size a
-// text box can take.
+// The composer shows the message parsed whole: the text decoded and cut to
+// a size a text box can take, the attachments listed.
 void frmPop3::fillComposer(int msgNo)
 {
     const MailMessage& m = check().table()[msgNo];
-    frmMail& composer = Mail().composer();
-    composer.lblFrom->setText(DecodeHeaderValue(m.From));
-    composer.lblDate->setText(DecodeHeaderValue(m.Date));
-    composer.lblSubject->setText(DecodeHeaderValue(m.Subject));
+    // A message without its whole bytes (never retrieved) is put together
+    // from the header and body lines received.
+    const QByteArray raw = m.Raw.isEmpty() ? m.Headers + "\r\n" + m.Body : m.Raw;
     MailGlobals& g = Mail().globals;
-    g.ReadMsgHeaders = m.Headers.left(kMaxReadHeaders);
-    g.ReadMsgBody = m.Body.size() <= kMaxShownBody ? m.Body : m.Body.left(kMaxShownBody) + kTooLong;
-    composer.MessageText->setPlainText(DecodeBody(m.Headers, g.ReadMsgBody));
-    composer.MessageText->moveCursor(QTextCursor::Start);
+    g.Read = ParseMimeMessage(raw);
+    frmMail& composer = Mail().composer();
+    composer.showMessage(g.Read);
     composer.show();
 }
 

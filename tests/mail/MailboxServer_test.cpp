@@ -77,6 +77,9 @@ TEST_F(RealServer, ReadingAMegabyteShowsItsProgress)
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_GE(progress.last(), 90);
     EXPECT_FALSE(mailbox.Dstatus->isVisible());
+    // Cut after decoding, the marker on a line of its own.
+    EXPECT_EQ(Mail().globals.Read.text,
+              QString::fromLatin1(body.left(45000)) + u"\r\n<--- Message Too Long to Display --->\r\n"_s);
     EXPECT_TRUE(Mail().composer().MessageText->toPlainText().startsWith(u"000000 xxx"_s));
     EXPECT_EQ(server.messageCount(), 1); // reading does not delete unless asked
 }
