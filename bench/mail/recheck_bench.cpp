@@ -61,8 +61,8 @@ QString curlConfig(const QTemporaryDir& dir, const QString& url, int total, int 
 {
     QByteArray cfg = "user = \"tester:secret\"\nrequest = \"UIDL\"\nurl = \"" + url.toLatin1() + "\"\n";
     for (int n = total - fresh + 1; n <= total; ++n)
-        cfg += "--next\nuser = \"tester:secret\"\nrequest = \"TOP " + QByteArray::number(n) + " 0\"\nurl = \"" +
-               url.toLatin1() + "\"\n";
+        cfg += "--next\nuser = \"tester:secret\"\nrequest = \"TOP " + QByteArray::number(n) +
+               " 0\"\nurl = \"" + url.toLatin1() + "\"\n";
     const QString path = dir.filePath(QStringLiteral("curl.cfg"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(cfg) != cfg.size())
@@ -118,6 +118,7 @@ int main(int argc, char** argv)
     }
     const double h = median(ours), c = median(theirs);
     std::printf("mailbox %d messages, %d new per check, %d runs\n", added, fresh, runs);
-    std::printf("halvorn_ms %.1f\ncurl_ms %.1f\nratio %.2f\nstall_ms %lld\n", h, c, c > 0 ? h / c : 0.0, watch.worstMs());
+    std::printf("halvorn_ms %.1f\ncurl_ms %.1f\nratio %.2f\nstall_ms %lld\n", h, c, c > 0 ? h / c : 0.0,
+                watch.worstMs());
     return 0;
 }

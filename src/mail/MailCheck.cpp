@@ -209,6 +209,7 @@ void MailCheck::CheckMail()
     for (const ListingRow& row : listing_)
         keys.append(row.Key);
     const int fresh = announced_.freshCount(keys);
+    lastFresh_ = fresh;
     DebugLog(QStringLiteral("[E-Mail Notify] You have %1 messages, %2 new").arg(count).arg(fresh));
     announced_.markAll(keys);
     MailChecking = false;

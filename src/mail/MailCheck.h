@@ -54,7 +54,10 @@ class MailCheck : public QObject {
     // The message the POP3 events are filed under.
     int CurrentMsg = 0;
 
-    MessageTable& table() { return table_; }
+    // The message last retrieved for reading.
+    MailMessage& reading() { return reading_; }
+    // Messages the last check found that were never announced before.
+    int lastFresh() const { return lastFresh_; }
     platform::Pop3Client& POP1() { return *pop_; }
     MailboxSync& sync() { return sync_; }
     const QVector<ListingRow>& listing() const { return listing_; }
@@ -133,7 +136,8 @@ class MailCheck : public QObject {
 
     MailSettings& settings_;
     platform::Pop3Client* pop_;
-    MessageTable table_;
+    MailMessage reading_;
+    int lastFresh_ = 0;
     MailboxSync sync_{*pop_};
     AnnouncedMail announced_;
     QVector<ListingRow> listing_;

@@ -134,7 +134,8 @@ platform::MailTls MailSettings::smtpTlsMode() const
 bool MailSettings::lendsPop3Login() const
 {
     const platform::MailServerAddress pop3 = platform::ParseMailServer(txtHost, QStringLiteral("pop3"));
-    const platform::MailServerAddress smtp = platform::ParseMailServer(txtSendMailServer, QStringLiteral("smtp"));
+    const platform::MailServerAddress smtp =
+        platform::ParseMailServer(txtSendMailServer, QStringLiteral("smtp"));
     return pop3.valid() && smtp.valid() && pop3.host.compare(smtp.host, Qt::CaseInsensitive) == 0 &&
            encrypted(smtp, smtpTlsMode());
 }

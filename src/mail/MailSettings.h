@@ -16,20 +16,20 @@ class MailSettings : public QObject {
 
   public:
     // [Mail] keys, named after the settings window's fields.
-    QString txtHost;           // "Host"
-    bool chkMail = false;      // "Enabled"
-    QString txtlogin;          // "Login"
-    QString txtReturnAddress;  // "Return Address"
-    QString txtCount;          // "Interval", minutes as typed
-    QString txtBrowser;        // "Exteranl Browser" (the key as stored)
-    bool chkLnchEmail = false; // "Browser Enabled"
-    QString txtUserName;       // "User Name"
-    QString txtSendMailServer; // "SMTP Server"
-    QString txtSig;            // "Sig File"
-    bool chkDelOnRead = false;   // "Delete On Read"
-    bool chkDelOnReply = false;  // "Delete on Reply"
-    bool ChkCfmMsgSent = true;   // "Confirm Msg Sent"
-    bool chkCfmDel = true;       // "Confirm Delete"
+    QString txtHost;            // "Host"
+    bool chkMail = false;       // "Enabled"
+    QString txtlogin;           // "Login"
+    QString txtReturnAddress;   // "Return Address"
+    QString txtCount;           // "Interval", minutes as typed
+    QString txtBrowser;         // "Exteranl Browser" (the key as stored)
+    bool chkLnchEmail = false;  // "Browser Enabled"
+    QString txtUserName;        // "User Name"
+    QString txtSendMailServer;  // "SMTP Server"
+    QString txtSig;             // "Sig File"
+    bool chkDelOnRead = false;  // "Delete On Read"
+    bool chkDelOnReply = false; // "Delete on Reply"
+    bool ChkCfmMsgSent = true;  // "Confirm Msg Sent"
+    bool chkCfmDel = true;      // "Confirm Delete"
     // [Sounds] "Mail-1".."Mail-3" and their "Enabled" keys: new mail, no new
     // mail, mail deleted.
     std::array<bool, 3> chkSound{};
@@ -42,9 +42,9 @@ class MailSettings : public QObject {
     // never crosses the network in clear text unless the user chose "off".
     QString pop3Tls = QStringLiteral("require"); // [Mail] "POP3 TLS": off, require ("try" reads as require)
     QString smtpTls = QStringLiteral("require"); // [Mail] "SMTP TLS": off, require ("try" reads as require)
-    bool tlsVerify = true;                    // [Mail] "TLS Verify"
-    QString smtpLogin;                        // [Mail] "SMTP Login"; empty: the POP3 account
-    QString smtpPassword;                     // [Startup] "SMTPPass", scrambled; empty: txtPass
+    bool tlsVerify = true;                       // [Mail] "TLS Verify"
+    QString smtpLogin;                           // [Mail] "SMTP Login"; empty: the POP3 account
+    QString smtpPassword;                        // [Startup] "SMTPPass", scrambled; empty: txtPass
 
     // Fills every value from hvrn.ini (error-log name "Load E-Mail
     // Settings"); a check-mark key that is not a Boolean stops it there.

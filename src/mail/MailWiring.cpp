@@ -29,16 +29,12 @@ void showMailbox()
 // about new mail there.
 void announceNewMail()
 {
-    MailCheck& check = Mail().check();
-    const MessageTable& table = check.table();
-    if (table.count() == 0)
+    const MailCheck& check = Mail().check();
+    if (check.listing().isEmpty())
         return;
-    // The icon is put up before LastMailCount takes the new count, so it
-    // still holds the count of the check before; a newest message that
-    // replaced a deleted one is new all the same.
-    const int arrived = std::max(1, table.count() - check.LastMailCount);
-    const MailMessage& newest = table[table.count()];
-    NotifyNewMail(arrived, DecodeHeaderValue(newest.From), DecodeHeaderValue(newest.Subject));
+    const ListingRow& newest = check.listing().last();
+    NotifyNewMail(std::max(1, check.lastFresh()), DecodeHeaderValue(newest.From),
+                  DecodeHeaderValue(newest.Subject));
 }
 
 // The check cycle needs no window: it starts ticking at start-up and the

@@ -19,16 +19,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QSortFilterProxyModel>
-#include <QTableView>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -36,9 +36,6 @@
 
 namespace {
 
-constexpr int kMaxReadHeaders = 4500;
-constexpr int kMaxShownBody = 45000;
-const QByteArray kTooLong = "\r\n<--- Message Too Long to Display --->";
 const QString kCheckRunning =
     QStringLiteral("The mailbox is being checked. Please try again when the check has finished.");
 const QString kMessageGone = QStringLiteral("This message is no longer on the server");
@@ -289,11 +286,13 @@ void frmPop3::tellGone(const QVector<QByteArray>& keys)
     if (keys.isEmpty())
         return;
     check().forgetDeleted(keys);
-    const QString text = keys.size() == 1 ? kMessageGone
-                                          : QStringLiteral("%1 of these messages are no longer on the server")
-                                                .arg(keys.size());
+    const QString text =
+        keys.size() == 1
+            ? kMessageGone
+            : QStringLiteral("%1 of these messages are no longer on the server").arg(keys.size());
     check().showListingFooter(text);
-    MsgBox(text, platform::MsgButtons::Ok, platform::MsgIcon::Information, QStringLiteral("Email Notify"), this);
+    MsgBox(text, platform::MsgButtons::Ok, platform::MsgIcon::Information, QStringLiteral("Email Notify"),
+           this);
 }
 
 bool frmPop3::ReadMessage(bool forReply)
@@ -320,7 +319,8 @@ bool frmPop3::ReadMessage(bool forReply)
         check().ownFailures(false);
         return false;
     }
-    reportFailure(QStringLiteral("An error occurred while reading message."), QStringLiteral("Message not read"),
+    reportFailure(QStringLiteral("An error occurred while reading message."),
+                  QStringLiteral("Message not read"),
                   QStringLiteral("[E-Mail] Unable to read message.. Error: "));
     return false;
 }
@@ -345,23 +345,20 @@ frmPop3::Found frmPop3::retrieveSelected(bool forReply)
         return Found::Gone;
     }
     c.CurrentMsg = n;
-    if (c.table().count() < n)
-        c.table().resize(n);
-    MailMessage& m = c.table()[n];
+    MailMessage& m = c.reading();
     m.reset(qint32(std::min<qint64>(pop.messageSize(n), INT32_MAX)));
     c.ShowProgress = true;
     Dstatus->setValue(0);
     Dstatus->show();
     if (!pop.retrieveWhole(n, m.Raw))
         return Found::Failed;
-    m.takeHeadersFromRaw();
     QApplication::processEvents();
     const MailSettings& s = settings();
     const bool deleteNow = forReply ? s.chkDelOnReply : s.chkDelOnRead;
     if (deleteNow && !pop.remove(n))
         return Found::Failed;
     Mail().composer().MailMsgKey = row.Key;
-    fillComposer(n);
+    fillComposer(m);
     if (deleteNow) {
         pop.quit();
         if (pop.lastReply().startsWith(QLatin1String("+OK")))
@@ -372,14 +369,10 @@ frmPop3::Found frmPop3::retrieveSelected(bool forReply)
 
 // The composer shows the message parsed whole: the text decoded and cut to
 // a size a text box can take, the attachments listed.
-void frmPop3::fillComposer(int msgNo)
+void frmPop3::fillComposer(const MailMessage& m)
 {
-    const MailMessage& m = check().table()[msgNo];
-    // A message without its whole bytes (never retrieved) is put together
-    // from the header and body lines received.
-    const QByteArray raw = m.Raw.isEmpty() ? m.Headers + "\r\n" + m.Body : m.Raw;
     MailGlobals& g = Mail().globals;
-    g.Read = ParseMimeMessage(raw);
+    g.Read = ParseMimeMessage(m.Raw);
     frmMail& composer = Mail().composer();
     composer.showMessage(g.Read);
     composer.show();

@@ -15,6 +15,7 @@ class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
 struct ListingRow;
+struct MailMessage;
 
 // The mailbox window "Email Notify": a view over the check cycle's listing
 // (Mail().check()), with reading, replying, deleting and launching the
@@ -70,7 +71,7 @@ class frmPop3 : public QWidget {
     bool refuseWhileChecking();
     Found retrieveSelected(bool forReply);
     const ListingRow* selectedRow() const;
-    void fillComposer(int msgNo);
+    void fillComposer(const MailMessage& m);
     void tellGone(const QVector<QByteArray>& keys);
     void reportFailure(const QString& what, const QString& title, const QString& logText);
     QVector<QByteArray> removeOnServer(const QVector<QByteArray>& keys, QVector<QByteArray>& gone);

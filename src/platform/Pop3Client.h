@@ -6,8 +6,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
-#include <QPair>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <QVector>
 

@@ -54,7 +54,8 @@ QVector<QByteArray> ParseUidListing(const QByteArray& reply, int count)
         const QList<QByteArray> fields = fieldsOf(line);
         bool number = false;
         const int n = fields.value(0).toInt(&number);
-        if (!number || n < 1 || n > count || fields.size() != 2 || !isUid(fields[1]) || !uids[n - 1].isEmpty())
+        if (!number || n < 1 || n > count || fields.size() != 2 || !isUid(fields[1]) ||
+            !uids[n - 1].isEmpty())
             continue;
         if (seen.contains(fields[1]))
             shared.insert(fields[1]);

@@ -44,10 +44,8 @@ TEST_F(MailTls, ASettingsFileKeepsItsTlsChoiceAndOneWithoutGetsEncryptionRequire
         const char* stored; // nullptr: no key
         platform::MailTls mode;
     } files[] = {
-        {nullptr, platform::MailTls::Require},
-        {"off", platform::MailTls::Off},
-        {"OFF", platform::MailTls::Off},
-        {"try", platform::MailTls::Require},
+        {nullptr, platform::MailTls::Require},   {"off", platform::MailTls::Off},
+        {"OFF", platform::MailTls::Off},         {"try", platform::MailTls::Require},
         {"require", platform::MailTls::Require},
     };
     for (const auto& f : files) {

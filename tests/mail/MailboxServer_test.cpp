@@ -157,8 +157,8 @@ TEST_F(RealServer, AClickOnAHeadingSortsTheListByThatColumn)
                            "Sun, 6 Dec 2026 12:00:00 +0100 (CET)"};
     const char* subjects[] = {"b second", "C third", "a first"};
     for (int n = 0; n < 3; ++n)
-        server.addMessage("From: x@example.org\r\nDate: " + QByteArray(dates[n]) + "\r\nSubject: " +
-                          QByteArray(subjects[n]) + "\r\n\r\nText.\r\n");
+        server.addMessage("From: x@example.org\r\nDate: " + QByteArray(dates[n]) +
+                          "\r\nSubject: " + QByteArray(subjects[n]) + "\r\n\r\nText.\r\n");
     useServer(server);
     dueTick();
     QTableView* list = Mail().mailbox().lMessages;
@@ -167,7 +167,9 @@ TEST_F(RealServer, AClickOnAHeadingSortsTheListByThatColumn)
         Qt::SortOrder order;
         QStringList subjects;
     } sorts[] = {
-        {1, Qt::AscendingOrder, {u"a first"_s, u"C third"_s, u"b second"_s}}, // 7 Dec 23:00 -0500 is 8 Dec 04:00 UTC
+        {1,
+         Qt::AscendingOrder,
+         {u"a first"_s, u"C third"_s, u"b second"_s}}, // 7 Dec 23:00 -0500 is 8 Dec 04:00 UTC
         {1, Qt::DescendingOrder, {u"b second"_s, u"C third"_s, u"a first"_s}},
         {2, Qt::AscendingOrder, {u"a first"_s, u"b second"_s, u"C third"_s}},
     };

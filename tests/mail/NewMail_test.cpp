@@ -88,3 +88,20 @@ TEST_F(NewMail, ARestartAnnouncesNoMailAnnouncedBefore)
     EXPECT_TRUE(mailTray.present());
     EXPECT_TRUE(debugLog().contains(u"You have 4 messages, 1 new"_s));
 }
+
+TEST_F(NewMail, ANotificationCountsTheNewMessagesAndNamesTheNewest)
+{
+    Pop3TestServer server(true);
+    for (int n = 1; n <= 3; ++n)
+        server.addMessage(message(n));
+    useServer(server);
+    dueTick();
+    doubles.notices.shown.clear();
+    mailTray.remove();
+    server.addMessage(message(4));
+    server.addMessage(message(5));
+    dueTick();
+    ASSERT_EQ(doubles.notices.shown.size(), 1u);
+    EXPECT_EQ(doubles.notices.shown.front().summary, u"2 new mails"_s);
+    EXPECT_EQ(doubles.notices.shown.front().body, u"From Sender 5 <s5@example.org>: Message 5"_s);
+}

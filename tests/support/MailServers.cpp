@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QMap>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -25,7 +25,8 @@ constexpr int kStartMilliseconds = 15000;
 // Dovecot refuses to deliver mail as root: the mailbox belongs to "nobody".
 void giveToNobody(const QString& path)
 {
-    (void)::chown(QFile::encodeName(path).constData(), getpwnam("nobody")->pw_uid, getgrnam("nogroup")->gr_gid);
+    (void)::chown(QFile::encodeName(path).constData(), getpwnam("nobody")->pw_uid,
+                  getgrnam("nogroup")->gr_gid);
 }
 
 bool waitForListener(int port, const QProcess& process)
@@ -92,7 +93,8 @@ bool Pop3TestServer::start(bool tls)
                        .replace(u"@DIR@"_s, base)
                        .replace(u"@PORT@"_s, QString::number(port_))
                        .replace(u"@TLSPORT@"_s, QString::number(tlsPort_));
-    conf += tls ? u"ssl = yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem\n"_s.arg(base) : u"ssl = no\n"_s;
+    conf +=
+        tls ? u"ssl = yes\nssl_cert = <%1/cert.pem\nssl_key = <%1/key.pem\n"_s.arg(base) : u"ssl = no\n"_s;
     writeFile(dir_.filePath(u"dovecot.conf"_s), conf.toUtf8());
     writeFile(dir_.filePath(u"users"_s), "tester:{PLAIN}secret:::::\n");
 
@@ -232,7 +234,10 @@ SmtpTestServer::SmtpTestServer(const Options& options)
     port_ = line.startsWith("PORT ") ? line.mid(5).trimmed().toInt() : 0;
 }
 
-SmtpTestServer::~SmtpTestServer() { stopProcess(process_); }
+SmtpTestServer::~SmtpTestServer()
+{
+    stopProcess(process_);
+}
 
 QList<SmtpTestServer::Received> SmtpTestServer::received() const
 {
@@ -240,8 +245,8 @@ QList<SmtpTestServer::Received> SmtpTestServer::received() const
     const QDir dir(dir_.path());
     for (const QString& name : dir.entryList(QStringList{u"*.json"_s}, QDir::Files, QDir::Name)) {
         const QJsonObject envelope = QJsonDocument::fromJson(slurp(dir.filePath(name))).object();
-        all << Received{envelope.value(u"from"_s).toString(), {},
-                        slurp(dir.filePath(name.chopped(5) + u".eml"_s))};
+        all << Received{
+            envelope.value(u"from"_s).toString(), {}, slurp(dir.filePath(name.chopped(5) + u".eml"_s))};
         for (const QJsonValue& to : envelope.value(u"to"_s).toArray())
             all.last().recipients << to.toString();
     }
