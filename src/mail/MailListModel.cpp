@@ -20,18 +20,17 @@ void MailListModel::setListing(const QVector<ListingRow>& listing)
 {
     // Rows already shown keep their decoded texts: a check that finds a few
     // new messages decodes only those.
-    QHash<QByteArray, Row> shown;
-    shown.reserve(rows_.size());
-    for (Row& row : rows_)
-        shown.insert(row.key, std::move(row));
+    QVector<Row> shown = std::move(rows_);
+    const QHash<QByteArray, int> shownAt = std::move(rowOfKey_);
     beginResetModel();
     rows_.clear();
     rowOfKey_.clear();
     rows_.reserve(listing.size());
+    rowOfKey_.reserve(listing.size());
     for (const ListingRow& source : listing) {
-        const auto old = shown.constFind(source.Key);
+        const int old = shownAt.value(source.Key, -1);
         rowOfKey_.insert(source.Key, int(rows_.size()));
-        rows_.append(old != shown.cend() ? *old : decoded(source));
+        rows_.append(old >= 0 && !shown[old].key.isNull() ? std::move(shown[old]) : decoded(source));
     }
     endResetModel();
 }
