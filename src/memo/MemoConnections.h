@@ -6,12 +6,16 @@
 
 #include <map>
 
+typedef struct ssl_st SSL;
+
 #include <sys/socket.h>
 
 // One visitor's connection: its socket, what it sent so far and what the
 // system has not yet taken of the page going back.
 struct MemoConnection {
     enum class Stage { Collecting, Dispatched, Closing };
+    // What the visitor speaks. On a port with HTTPS the first byte decides.
+    enum class Wire { Plain, Undecided, Tls, PlainOnTlsPort };
 
     int fd = -1;
     // Unlike the index, never used twice while the server runs: a late
@@ -27,6 +31,11 @@ struct MemoConnection {
     QByteArray pending;
     // Closed by the server once the pending output is gone.
     bool closeWhenSent = false;
+    Wire wire = Wire::Plain;
+    SSL* tls = nullptr;
+    bool handshaking = false;
+    // The poller also wakes for room to write.
+    bool watchingOutput = false;
 };
 
 // The open connections by index. A new visitor gets one above the highest

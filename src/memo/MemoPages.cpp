@@ -4,6 +4,8 @@
 #include "memo/MemoText.h"
 #include "platform/UrlHost.h"
 
+#include <algorithm>
+
 namespace pages {
 namespace {
 
@@ -14,7 +16,7 @@ const QByteArray kCR = QByteArrayLiteral("\r\n");
 
 QByteArray formAction(const PageSettings& s)
 {
-    return "<P><FORM action=\"http://" + escapeText(platform::UrlHost(s.localIP)) + ':' + escapeText(s.port);
+    return (s.https ? "<P><FORM action=\"https://" : "<P><FORM action=\"http://") + escapeText(platform::UrlHost(s.localIP)) + ':' + escapeText(s.port);
 }
 
 QByteArray textAreaSize(const PageSettings& s)
@@ -25,6 +27,31 @@ QByteArray textAreaSize(const PageSettings& s)
 QByteArray errorHead(const PageSettings& s)
 {
     return responseHead() + "<HTML>\r\n<HEAD>\r\n<TITLE>Error</TITLE>\r\n</HEAD>\r\n" + bodyTag(s) + kCR;
+}
+
+// The request line's target when it is a plain path a Location may carry,
+// else the root.
+QByteArray redirectTarget(const QByteArray& request)
+{
+    constexpr qsizetype kMaxTarget = 2048;
+    const qsizetype start = request.indexOf(' ') + 1;
+    const qsizetype end = start > 0 ? request.indexOf(' ', start) : -1;
+    const QByteArray target = end > start ? request.mid(start, end - start) : QByteArray();
+    const bool plain = target.startsWith('/') && target.size() <= kMaxTarget
+                       && std::all_of(target.begin(), target.end(), [](char ch) { return ch > ' ' && ch < 0x7F; });
+    return plain ? target : QByteArrayLiteral("/");
+}
+
+// Only what a host name, an address or a port is made of reaches the header.
+QByteArray headerSafe(const QString& text)
+{
+    QByteArray safe;
+    for (const QChar ch : text)
+        if (ch.isLetterOrNumber() && ch.unicode() < 0x80)
+            safe += char(ch.unicode());
+        else if (ch == u'.' || ch == u'-' || ch == u':')
+            safe += char(ch.unicode());
+    return safe.left(300);
 }
 
 } // namespace
@@ -135,6 +162,20 @@ QByteArray notFoundPage(const PageSettings& s)
     page += "<p align=\"center\"><strong>Requested URL not found on Server.</strong></p>";
     page += memoForm(s, FormUse::NotFoundPage, QByteArray(), QByteArray());
     return page + "</body>\r\n</html>\r\n";
+}
+
+QByteArray redirectPage(const QString& host, const QString& port, const QByteArray& request)
+{
+    // A memo's POST keeps its method and body on the way (308); anything
+    // else is the plain move.
+    const bool post = request.startsWith("POST ");
+    const QByteArray location =
+        "https://" + platform::UrlHost(headerSafe(host)) + ':' + headerSafe(port) + redirectTarget(request);
+    const QByteArray body = "<HTML><HEAD><TITLE>Moved</TITLE></HEAD><BODY><A HREF=\"" + escapeText(location) + "\">"
+                            + escapeText(location) + "</A></BODY></HTML>\r\n";
+    return QByteArray(post ? "HTTP/1.0 308 Permanent Redirect\r\n" : "HTTP/1.0 301 Moved Permanently\r\n") + "Location: "
+           + location + "\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size())
+           + "\r\n\r\n" + body;
 }
 
 QByteArray followUpForm(const PageSettings& s, const QByteArray& senderName)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/MemoSettingsView.h"
+#include "memo/MemoHttpsSettings.h"
 #include "memo/MemoPages.h"
 
 #include <QObject>
@@ -60,6 +61,7 @@ public:
     QString customVariable(int index) const override;
     QString textColor() const override { return MemoTextColor; }
     QString backColor() const override { return MemoBackColor; }
+    QString httpsName() const override;
 
     QString timeoutText() const { return timeout; }
     bool memoNotice() const { return notice; }
@@ -83,6 +85,7 @@ public:
     QString MemoBackColor = QStringLiteral("#FFFFFF");
     std::array<MemoPageSetting, kMemoPageCount> pages{};
     std::array<QString, kCustomVariableCount> custom{};
+    HttpsSettings https;
 
 signals:
     // Values changed other than through the window (a load, OK, the

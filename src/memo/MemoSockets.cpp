@@ -80,6 +80,15 @@ qsizetype readSome(int fd, char* buffer, qsizetype size)
     return n;
 }
 
+qsizetype peekByte(int fd, unsigned char& byte)
+{
+    qsizetype n = 0;
+    do
+        n = ::recv(fd, &byte, 1, MSG_PEEK);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
 qsizetype sendSome(int fd, const char* data, qsizetype size)
 {
     qsizetype n = 0;
