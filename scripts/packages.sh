@@ -9,7 +9,7 @@ command -v npm >/dev/null 2>&1 || HALVORN_TEST_PACKAGES="$HALVORN_TEST_PACKAGES 
 # Line coverage only (scripts/coverage).
 HALVORN_COVERAGE_PACKAGES="gcovr"
 # Benchmarks only (bench/): timing, the load generator and the reference web server.
-HALVORN_BENCH_PACKAGES="hyperfine wrk nginx-light time"
+HALVORN_BENCH_PACKAGES="hyperfine wrk nginx-light time openssl"
 
 ensure_packages() {
   local missing=()

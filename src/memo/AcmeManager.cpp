@@ -61,7 +61,7 @@ AcmeManager::~AcmeManager()
 
 void AcmeManager::start()
 {
-    name_ = MemoCertificateName();
+    name_ = MemoSettings().httpsName();
     if (!installStored())
         planAt(nowMs());
 }

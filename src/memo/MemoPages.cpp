@@ -54,6 +54,18 @@ QByteArray headerSafe(const QString& text)
     return safe.left(300);
 }
 
+// Over TLS a page that ends only where the connection ends can be cut short
+// by anyone on the way (a forged close is not TLS's own), so a whole page
+// says its length there; over plain HTTP the bytes stay as they always were.
+QByteArray sized(const PageSettings& s, QByteArray page)
+{
+    if (!s.https)
+        return page;
+    const qsizetype headEnd = page.indexOf("\r\n\r\n");
+    const QByteArray length = "\r\nContent-Length: " + QByteArray::number(page.size() - headEnd - 4);
+    return page.insert(headEnd, length);
+}
+
 } // namespace
 
 QByteArray responseHead() { return QByteArrayLiteral("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n"); }
@@ -152,7 +164,7 @@ QByteArray busyPage(const PageSettings& s, const QByteArray& name, const QByteAr
     page += "<p align=\"left\"><font color=\"#FF0000\"><strong>Error: 5</strong></font></p>";
     page += "<p align=\"center\"><strong>MemoSever in use, Please Try again soon.</strong></p>";
     page += memoForm(s, FormUse::BusyPage, name, message);
-    return page + "</body>\r\n</HTML>" + QByteArray(20, ' ') + kCR;
+    return sized(s, page + "</body>\r\n</HTML>" + QByteArray(20, ' ') + kCR);
 }
 
 QByteArray notFoundPage(const PageSettings& s)
@@ -161,7 +173,7 @@ QByteArray notFoundPage(const PageSettings& s)
     page += "<p align=\"left\"><font color=\"#FF0000\"><strong>Error: 4</strong></font></p>";
     page += "<p align=\"center\"><strong>Requested URL not found on Server.</strong></p>";
     page += memoForm(s, FormUse::NotFoundPage, QByteArray(), QByteArray());
-    return page + "</body>\r\n</html>\r\n";
+    return sized(s, page + "</body>\r\n</html>\r\n");
 }
 
 QByteArray redirectPage(const QString& host, const QString& port, const QByteArray& request)

@@ -83,6 +83,7 @@ void MemoSetupState::LoadMemoServerSettings()
             pages[size_t(i)].file = ReadIni(kHtml, QString::fromLatin1(kPageKeys[i].file), QString());
         // Read before the server may start, which puts them in force.
         https = HttpsSettings::load();
+        refreshCertificateName();
         setMemoEnabled(flagValue(kMemo, "Enabled", "False"));
         notice = flagValue(kMemo, "Notice", "0");
         timeout = memoKey("Reply Timeout");
@@ -125,6 +126,7 @@ void MemoSetupState::SaveMemo()
         write(kSounds, QStringLiteral("Memo"), soundPath);
         if (!https.save())
             throw ProgramError(err::kPermissionDenied, IniPath());
+        refreshCertificateName();
     });
     emit changed();
 }
@@ -161,8 +163,8 @@ PageSettings MemoSetupState::pageSettings() const
     s.replyChecked = replyChecked();
     s.https = https.on();
     if (s.https)
-        s.localIP = MemoCertificateName();
+        s.localIP = certificateName_;
     return s;
 }
 
-QString MemoSetupState::httpsName() const { return https.on() ? MemoCertificateName() : QString(); }
+void MemoSetupState::refreshCertificateName() { certificateName_ = MemoCertificateName(); }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <unistd.h>
 
@@ -96,6 +97,12 @@ qsizetype sendSome(int fd, const char* data, qsizetype size)
         n = ::send(fd, data, size_t(size), MSG_NOSIGNAL);
     while (n < 0 && errno == EINTR);
     return n;
+}
+
+void sendAtOnce(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 void closeSocket(int fd)

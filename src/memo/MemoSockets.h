@@ -30,6 +30,9 @@ qsizetype peekByte(int fd, unsigned char& byte);
 // Bytes the system took, or -1 with errno set; never raises SIGPIPE.
 qsizetype sendSome(int fd, const char* data, qsizetype size);
 void closeSocket(int fd);
+// Small writes go out at once instead of waiting for the visitor's
+// acknowledgement of the one before (Nagle).
+void sendAtOnce(int fd);
 
 } // namespace memo::net
 

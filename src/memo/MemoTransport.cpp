@@ -189,7 +189,7 @@ void MemoTransport::readable(int index, MemoConnection& c)
     const quint64 key = MemoConnections::keyOf(index, c);
     for (MemoConnection* current = &c; readOnce(index, *current);) {
         current = connections_.fromKey(key, index);
-        if (!current || !current->tls || SSL_pending(current->tls) <= 0)
+        if (!current || !current->tls || SSL_has_pending(current->tls) != 1)
             break;
     }
 }
@@ -238,6 +238,10 @@ bool MemoTransport::chooseWire(int index, MemoConnection& c)
     }
     c.wire = Wire::Tls;
     c.handshaking = true;
+    // TLS writes in several small records (the session ticket, the page,
+    // the close notice): each must not wait for the acknowledgement of the
+    // one before.
+    memo::net::sendAtOnce(c.fd);
     return true;
 }
 

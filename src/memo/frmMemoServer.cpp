@@ -2,7 +2,6 @@
 
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
-#include "core/MemoSettingsView.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
@@ -155,7 +154,8 @@ bool frmMemoServer::answeredBeforeMemoRules(int index, const QByteArray& request
     if (const auto answer = https_->challengeAnswer(request)) {
         transport_->write(index, *answer);
     } else if (transport_->plainOnTlsPort(index)) {
-        transport_->write(index, pages::redirectPage(MemoCertificateName(), QString::number(transport_->port()), request));
+        transport_->write(index, pages::redirectPage(Memo().settings().pageSettings().localIP,
+                                                     QString::number(transport_->port()), request));
     } else {
         return false;
     }
