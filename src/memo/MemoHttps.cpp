@@ -1,6 +1,7 @@
 #include "memo/MemoHttps.h"
 
 #include "core/Logs.h"
+#include "core/MemoSettingsView.h"
 #include "memo/AcmeChallenges.h"
 #include "memo/AcmeManager.h"
 #include "memo/MemoHttpsReport.h"
@@ -76,9 +77,12 @@ quint16 MemoHttps::port() const { return transport_.port(); }
 
 void MemoHttps::apply(const HttpsSettings& settings)
 {
-    if (settings == settings_ && (serving_ || !settings.on()))
+    // A new Public Address is a new certificate name.
+    const QString name = MemoSettings().httpsName();
+    if (settings == settings_ && name == name_ && (serving_ || !settings.on()))
         return;
     settings_ = settings;
+    name_ = name;
     transport_.setHttps(settings.on());
     delete acme_;
     acme_ = nullptr;

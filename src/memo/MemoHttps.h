@@ -55,6 +55,7 @@ private:
 
     MemoTransport& transport_;
     HttpsSettings settings_;
+    QString name_;
     QTimer* fileCheck_ = nullptr;
     FileStamp certificateStamp_;
     FileStamp keyStamp_;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+inline constexpr char kDefaultAcmeDirectory[] = "https://acme-v02.api.letsencrypt.org/directory";
+
 // [Memo] "HTTPS" and what goes with it: whether the memo port speaks TLS and
 // where its certificate comes from.
 struct HttpsSettings {
@@ -12,7 +14,7 @@ struct HttpsSettings {
     Mode mode = Mode::Off;
     QString certificateFile;
     QString keyFile;
-    QString directoryUrl;
+    QString directoryUrl = QString::fromLatin1(kDefaultAcmeDirectory);
     QString email;
     QString caFile;
 
@@ -24,7 +26,6 @@ struct HttpsSettings {
     bool save() const;
 };
 
-inline constexpr char kDefaultAcmeDirectory[] = "https://acme-v02.api.letsencrypt.org/directory";
 
 // "off", "files" or "auto" in any letter case; anything else is off.
 HttpsSettings::Mode ParseHttpsMode(const QString& text);
