@@ -10,6 +10,14 @@ typedef struct ssl_st SSL;
 
 #include <sys/socket.h>
 
+// A visitor as the per-visitor bounds count it: IPv4 by address, IPv6 by
+// its /64 network.
+struct VisitorKey {
+    quint64 bits = 0;
+    bool ipv4 = false;
+    bool operator==(const VisitorKey&) const = default;
+};
+
 // One visitor's connection: its socket, what it sent so far and what the
 // system has not yet taken of the page going back.
 struct MemoConnection {
@@ -32,6 +40,8 @@ struct MemoConnection {
     // Closed by the server once the pending output is gone.
     bool closeWhenSent = false;
     Wire wire = Wire::Plain;
+    // The visitor's address as the per-visitor bounds count it.
+    VisitorKey visitor;
     SSL* tls = nullptr;
     bool handshaking = false;
     // The poller also wakes for room to write.
@@ -58,6 +68,11 @@ public:
     // The index of the request still collecting with the oldest last
     // activity, or 0 when there is none.
     int oldestCollecting() const;
+
+    // The handshakes in progress from visitor, and the index of the one
+    // with the oldest accept.
+    int handshakesOf(const VisitorKey& visitor, int& oldest) const;
+    static VisitorKey visitorOf(const sockaddr_storage& peer);
 
     Map::iterator begin() { return table_.begin(); }
     Map::iterator end() { return table_.end(); }

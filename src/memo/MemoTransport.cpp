@@ -238,6 +238,10 @@ bool MemoTransport::chooseWire(int index, MemoConnection& c)
     }
     c.wire = Wire::Tls;
     c.handshaking = true;
+    c.visitor = MemoConnections::visitorOf(c.peer);
+    int oldest = 0;
+    if (connections_.handshakesOf(c.visitor, oldest) > memoLimits().handshakesPerVisitor)
+        abort(oldest);
     // TLS writes in several small records (the session ticket, the page,
     // the close notice): each must not wait for the acknowledgement of the
     // one before.

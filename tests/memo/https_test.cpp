@@ -166,3 +166,21 @@ TEST_F(HttpsDescriptors, ACrowdOfStalledHandshakesCannotLockVisitorsOut)
     ASSERT_TRUE(pumpUntil([&child] { return child.state() == QProcess::NotRunning; }, 30000));
     EXPECT_TRUE((out + child.readAllStandardOutput()).contains("LOGGED 1")) << out.constData();
 }
+
+TEST_F(HttpsTest, OneVisitorsHandshakesInProgressAreBoundedTheOldestMakingRoom)
+{
+    memoLimits().handshakesPerVisitor = 3;
+    std::vector<std::unique_ptr<Visitor>> stalled;
+    for (int i = 0; i < 5; ++i) {
+        stalled.push_back(std::make_unique<Visitor>(port));
+        stalled.back()->send(QByteArray("\x16\x03\x01\x02\x00\x01", 6));
+        pumpFor(30);
+    }
+    ASSERT_TRUE(stalled[1]->waitClosed(1000));
+    EXPECT_TRUE(stalled[0]->closed);
+    for (int i = 2; i < 5; ++i)
+        EXPECT_FALSE(stalled[size_t(i)]->closed) << i;
+    // The newest handshake is always served.
+    EXPECT_TRUE(tlsExchange(memoPost("NAME=Next&MESSAGE=x&REPLY=NO")).contains("Message Received"));
+    EXPECT_TRUE(stalled[2]->closed);
+}
