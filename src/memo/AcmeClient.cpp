@@ -102,7 +102,9 @@ AcmeClient::Reply AcmeClient::fetch(const QByteArray& url, const QByteArray* pos
     curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS, long(memoLimits().acmeRequestTimeoutMs));
     curl_easy_setopt(curl_, CURLOPT_TIMEOUT_MS, long(memoLimits().acmeRequestTimeoutMs));
-    curl_easy_setopt(curl_, CURLOPT_CAINFO, caFile.isEmpty() ? nullptr : caFile.constData());
+    // In place of the system's bundle file; its certificate folder still counts.
+    if (!caFile.isEmpty())
+        curl_easy_setopt(curl_, CURLOPT_CAINFO, caFile.constData());
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, takeBody);
     curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, takeHeader);

@@ -81,8 +81,10 @@ bool AcmeManager::installStored()
 
 void AcmeManager::planAt(qint64 dueAtMs)
 {
+    // Looked at from the event loop, so an order due at once starts after
+    // the server's start is complete (the router port open among it).
     dueAtMs_ = dueAtMs;
-    check();
+    timer_->start(0);
 }
 
 void AcmeManager::planRenewal(const acme::CertificateFacts& facts)
@@ -112,6 +114,11 @@ void AcmeManager::check()
 {
     if (ordering_)
         return;
+    // An order waits for the router's answer about the memo port, since
+    // port 80 is forwarded through the same router.
+    constexpr int kRouterWaitMs = 200;
+    if (memo::routerPort().opening())
+        return timer_->start(kRouterWaitMs);
     const qint64 left = dueAtMs_ - nowMs();
     if (left <= 0)
         return order();

@@ -77,9 +77,11 @@ quint16 MemoHttps::port() const { return transport_.port(); }
 
 void MemoHttps::apply(const HttpsSettings& settings)
 {
-    // A new Public Address is a new certificate name.
+    // A new Public Address is a new certificate name. Files that did not
+    // load are tried again; an order under way is left to run.
     const QString name = MemoSettings().httpsName();
-    if (settings == settings_ && name == name_ && (serving_ || !settings.on()))
+    const bool settled = serving_ || settings.mode != HttpsSettings::Mode::Files;
+    if (settings == settings_ && name == name_ && settled)
         return;
     settings_ = settings;
     name_ = name;

@@ -240,7 +240,8 @@ bool MemoTransport::chooseWire(int index, MemoConnection& c)
     c.handshaking = true;
     c.visitor = MemoConnections::visitorOf(c.peer);
     int oldest = 0;
-    if (connections_.handshakesOf(c.visitor, oldest) > memoLimits().handshakesPerVisitor)
+    // The newest handshake always stays: it is the one the visitor waits for.
+    if (connections_.handshakesOf(c.visitor, oldest) > std::max(1, memoLimits().handshakesPerVisitor))
         abort(oldest);
     // TLS writes in several small records (the session ticket, the page,
     // the close notice): each must not wait for the acknowledgement of the

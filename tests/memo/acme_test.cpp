@@ -5,6 +5,7 @@
 #include "memo/AcmeManager.h"
 #include "memo/MemoHttps.h"
 #include "support/ServerProcess.h"
+#include "support/TestGateway.h"
 
 #include <sys/stat.h>
 
@@ -193,4 +194,24 @@ TEST_F(AcmeTest, AcmeServerDownOrSilentAtRenewalLeavesTheCurrentCertificateServi
         EXPECT_EQ(servedCertificate(port).serialNumber(), first);
         Memo().stopServer();
     }
+}
+
+TEST_F(AcmeTest, WithTheRouterPortOpenPort80IsForwardedToTheMemoPortDuringTheOrder)
+{
+    TestGateway gateway;
+    WriteIni("Memo", "Open Router Port", "True");
+    WriteIni("Memo", "UPnP Description URL", gateway.url);
+    port = freePort();
+    PebbleCa ca(home.path(), port, 3600);
+    ASSERT_TRUE(ca.ready) << ca.output.constData();
+    useAuto("memo.test", ca.directory());
+    WriteIni("Memo", "MemoServer Port", QString::number(port));
+    WriteIni("Memo", "Enabled", "True");
+    setup().LoadMemoServerSettings();
+    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000)) << log.lines.join("\n").toStdString();
+    const QStringList validation = gateway.actions().filter("ExternalPort=80 ");
+    ASSERT_EQ(validation.size(), 2) << gateway.actions().join("\n").toStdString() << log.lines.join("\n").toStdString();
+    EXPECT_TRUE(validation[0].startsWith("AddPortMapping")) << validation[0].toStdString();
+    EXPECT_TRUE(validation[0].contains(QString("InternalPort=%1 ").arg(port))) << validation[0].toStdString();
+    EXPECT_TRUE(validation[1].startsWith("DeletePortMapping")) << validation[1].toStdString();
 }
