@@ -49,6 +49,9 @@ struct AppHooks {
     // Asks for the public address again ("auto"): the router now forwards
     // the memo port and knows it.
     std::function<void()> recheckPublicAddress;
+    // The user set a new Public Address (empty: none); the memo certificate
+    // is for it.
+    std::function<void(const QString& address)> publicAddressChanged;
 
     std::function<void(const MailDraft&)> composeMail;
     // Shows the mailbox window (a new-mail notification's "Open mailbox").

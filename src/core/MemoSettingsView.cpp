@@ -1,5 +1,6 @@
 #include "core/MemoSettingsView.h"
 
+#include "core/CoreState.h"
 #include "core/Ini.h"
 #include "core/ProgramError.h"
 #include "core/TextToBool.h"
@@ -45,3 +46,18 @@ QString IniMemoSettings::customVariable(int index) const
 }
 QString IniMemoSettings::textColor() const { return memoKey("Text Color", "#000000"); }
 QString IniMemoSettings::backColor() const { return memoKey("BackGround Color", "#FFFFFF"); }
+QString IniMemoSettings::httpsName() const
+{
+    const QString mode = memoKey("HTTPS", "off").trimmed().toLower();
+    return mode == QLatin1String("files") || mode == QLatin1String("auto") ? MemoCertificateName() : QString();
+}
+
+QString MemoCertificateName()
+{
+    const QString publicAddress = ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString()).trimmed();
+    // "auto" finds an address, not a name a certificate could be had for.
+    if (!publicAddress.isEmpty() && publicAddress.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0
+        && publicAddress.size() <= 253)
+        return publicAddress;
+    return Core().LocalIP;
+}

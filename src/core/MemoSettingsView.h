@@ -17,7 +17,13 @@ public:
     virtual QString customVariable(int index) const = 0;  // txtC(0..4): %C1% .. %C5%
     virtual QString textColor() const = 0;     // MemoTextColor
     virtual QString backColor() const = 0;     // MemoBackColor
+    // The name memo forms post to over https ("HTTPS" on), else empty.
+    virtual QString httpsName() const = 0;
 };
+
+// The name the memo port's certificate is for: [StartUp] "Public Address"
+// when it names this machine, else the local address.
+QString MemoCertificateName();
 
 MemoSettingsView& MemoSettings();
 // nullptr goes back to the settings file.
@@ -35,4 +41,5 @@ public:
     QString customVariable(int index) const override;
     QString textColor() const override;
     QString backColor() const override;
+    QString httpsName() const override;
 };

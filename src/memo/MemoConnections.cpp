@@ -1,5 +1,9 @@
 #include "memo/MemoConnections.h"
 
+#include <cstring>
+
+#include <netinet/in.h>
+
 MemoConnections::Map::iterator MemoConnections::add(int fd, const sockaddr_storage& peer, qint64 now)
 {
     const auto [it, added] = table_.try_emplace(nextIndex());
@@ -48,4 +52,33 @@ int MemoConnections::oldestCollecting() const
         }
     }
     return oldest;
+}
+
+int MemoConnections::handshakesOf(const VisitorKey& visitor, int& oldest) const
+{
+    int count = 0;
+    oldest = 0;
+    // Indexes grow with accept order, so the first one found is the oldest.
+    for (const auto& [index, c] : table_) {
+        if (!c.handshaking || c.visitor != visitor)
+            continue;
+        if (count++ == 0)
+            oldest = index;
+    }
+    return count;
+}
+
+VisitorKey MemoConnections::visitorOf(const sockaddr_storage& peer)
+{
+    if (peer.ss_family == AF_INET)
+        return {reinterpret_cast<const sockaddr_in&>(peer).sin_addr.s_addr, true};
+    const in6_addr& address = reinterpret_cast<const sockaddr_in6&>(peer).sin6_addr;
+    if (IN6_IS_ADDR_V4MAPPED(&address)) {
+        quint32 v4 = 0;
+        std::memcpy(&v4, address.s6_addr + 12, sizeof v4);
+        return {v4, true};
+    }
+    quint64 network = 0;
+    std::memcpy(&network, address.s6_addr, sizeof network);
+    return {network, false};
 }

@@ -6,12 +6,24 @@
 
 #include <map>
 
+typedef struct ssl_st SSL;
+
 #include <sys/socket.h>
+
+// A visitor as the per-visitor bounds count it: IPv4 by address, IPv6 by
+// its /64 network.
+struct VisitorKey {
+    quint64 bits = 0;
+    bool ipv4 = false;
+    bool operator==(const VisitorKey&) const = default;
+};
 
 // One visitor's connection: its socket, what it sent so far and what the
 // system has not yet taken of the page going back.
 struct MemoConnection {
     enum class Stage { Collecting, Dispatched, Closing };
+    // What the visitor speaks. On a port with HTTPS the first byte decides.
+    enum class Wire { Plain, Undecided, Tls, PlainOnTlsPort };
 
     int fd = -1;
     // Unlike the index, never used twice while the server runs: a late
@@ -27,6 +39,13 @@ struct MemoConnection {
     QByteArray pending;
     // Closed by the server once the pending output is gone.
     bool closeWhenSent = false;
+    Wire wire = Wire::Plain;
+    // The visitor's address as the per-visitor bounds count it.
+    VisitorKey visitor;
+    SSL* tls = nullptr;
+    bool handshaking = false;
+    // The poller also wakes for room to write.
+    bool watchingOutput = false;
 };
 
 // The open connections by index. A new visitor gets one above the highest
@@ -49,6 +68,11 @@ public:
     // The index of the request still collecting with the oldest last
     // activity, or 0 when there is none.
     int oldestCollecting() const;
+
+    // The handshakes in progress from visitor, and the index of the one
+    // with the oldest accept.
+    int handshakesOf(const VisitorKey& visitor, int& oldest) const;
+    static VisitorKey visitorOf(const sockaddr_storage& peer);
 
     Map::iterator begin() { return table_.begin(); }
     Map::iterator end() { return table_.end(); }

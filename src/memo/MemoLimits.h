@@ -32,6 +32,19 @@ struct MemoLimits {
     // Descriptors kept free for the program's own files (Memo.txt, the logs,
     // the settings) when the connection cap is derived from the process limit.
     int descriptorReserve = 128;
+    // TLS handshakes in progress per visitor address (IPv6: per /64); the
+    // visitor's oldest one makes room for a newer.
+    int handshakesPerVisitor = 32;
+    // How often the certificate and key files are looked at for a change.
+    int certificateCheckMs = 5000;
+    // One request to the ACME server, from connecting to the last byte.
+    int acmeRequestTimeoutMs = 30 * 1000;
+    // The wait before the first retry of a failed certificate order; it
+    // doubles with every failure in a row, up to acmeRetryMaxMs.
+    int acmeRetryMs = 60 * 1000;
+    int acmeRetryMaxMs = 6 * 3600 * 1000;
+    // How long the ACME server may take to validate and to issue.
+    int acmeValidationWaitMs = 120 * 1000;
 };
 
 MemoLimits& memoLimits();

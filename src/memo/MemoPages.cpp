@@ -4,6 +4,8 @@
 #include "memo/MemoText.h"
 #include "platform/UrlHost.h"
 
+#include <algorithm>
+
 namespace pages {
 namespace {
 
@@ -14,7 +16,7 @@ const QByteArray kCR = QByteArrayLiteral("\r\n");
 
 QByteArray formAction(const PageSettings& s)
 {
-    return "<P><FORM action=\"http://" + escapeText(platform::UrlHost(s.localIP)) + ':' + escapeText(s.port);
+    return (s.https ? "<P><FORM action=\"https://" : "<P><FORM action=\"http://") + escapeText(platform::UrlHost(s.localIP)) + ':' + escapeText(s.port);
 }
 
 QByteArray textAreaSize(const PageSettings& s)
@@ -25,6 +27,43 @@ QByteArray textAreaSize(const PageSettings& s)
 QByteArray errorHead(const PageSettings& s)
 {
     return responseHead() + "<HTML>\r\n<HEAD>\r\n<TITLE>Error</TITLE>\r\n</HEAD>\r\n" + bodyTag(s) + kCR;
+}
+
+// The request line's target when it is a plain path a Location may carry,
+// else the root.
+QByteArray redirectTarget(const QByteArray& request)
+{
+    constexpr qsizetype kMaxTarget = 2048;
+    const qsizetype start = request.indexOf(' ') + 1;
+    const qsizetype end = start > 0 ? request.indexOf(' ', start) : -1;
+    const QByteArray target = end > start ? request.mid(start, end - start) : QByteArray();
+    const bool plain = target.startsWith('/') && target.size() <= kMaxTarget
+                       && std::all_of(target.begin(), target.end(), [](char ch) { return ch > ' ' && ch < 0x7F; });
+    return plain ? target : QByteArrayLiteral("/");
+}
+
+// Only what a host name, an address or a port is made of reaches the header.
+QByteArray headerSafe(const QString& text)
+{
+    QByteArray safe;
+    for (const QChar ch : text)
+        if (ch.isLetterOrNumber() && ch.unicode() < 0x80)
+            safe += char(ch.unicode());
+        else if (ch == u'.' || ch == u'-' || ch == u':')
+            safe += char(ch.unicode());
+    return safe.left(300);
+}
+
+// Over TLS a page that ends only where the connection ends can be cut short
+// by anyone on the way (a forged close is not TLS's own), so a whole page
+// says its length there; over plain HTTP the bytes stay as they always were.
+QByteArray sized(const PageSettings& s, QByteArray page)
+{
+    if (!s.https)
+        return page;
+    const qsizetype headEnd = page.indexOf("\r\n\r\n");
+    const QByteArray length = "\r\nContent-Length: " + QByteArray::number(page.size() - headEnd - 4);
+    return page.insert(headEnd, length);
 }
 
 } // namespace
@@ -125,7 +164,7 @@ QByteArray busyPage(const PageSettings& s, const QByteArray& name, const QByteAr
     page += "<p align=\"left\"><font color=\"#FF0000\"><strong>Error: 5</strong></font></p>";
     page += "<p align=\"center\"><strong>MemoSever in use, Please Try again soon.</strong></p>";
     page += memoForm(s, FormUse::BusyPage, name, message);
-    return page + "</body>\r\n</HTML>" + QByteArray(20, ' ') + kCR;
+    return sized(s, page + "</body>\r\n</HTML>" + QByteArray(20, ' ') + kCR);
 }
 
 QByteArray notFoundPage(const PageSettings& s)
@@ -134,7 +173,21 @@ QByteArray notFoundPage(const PageSettings& s)
     page += "<p align=\"left\"><font color=\"#FF0000\"><strong>Error: 4</strong></font></p>";
     page += "<p align=\"center\"><strong>Requested URL not found on Server.</strong></p>";
     page += memoForm(s, FormUse::NotFoundPage, QByteArray(), QByteArray());
-    return page + "</body>\r\n</html>\r\n";
+    return sized(s, page + "</body>\r\n</html>\r\n");
+}
+
+QByteArray redirectPage(const QString& host, const QString& port, const QByteArray& request)
+{
+    // A memo's POST keeps its method and body on the way (308); anything
+    // else is the plain move.
+    const bool post = request.startsWith("POST ");
+    const QByteArray location =
+        "https://" + platform::UrlHost(headerSafe(host)) + ':' + headerSafe(port) + redirectTarget(request);
+    const QByteArray body = "<HTML><HEAD><TITLE>Moved</TITLE></HEAD><BODY><A HREF=\"" + escapeText(location) + "\">"
+                            + escapeText(location) + "</A></BODY></HTML>\r\n";
+    return QByteArray(post ? "HTTP/1.0 308 Permanent Redirect\r\n" : "HTTP/1.0 301 Moved Permanently\r\n") + "Location: "
+           + location + "\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size())
+           + "\r\n\r\n" + body;
 }
 
 QByteArray followUpForm(const PageSettings& s, const QByteArray& senderName)

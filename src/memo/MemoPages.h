@@ -21,6 +21,8 @@ struct PageSettings {
     QString textColor;
     bool wrap = false;
     bool replyChecked = false;
+    // The forms post over https to localIP, which is then the certificate's name.
+    bool https = false;
 
     bool operator==(const PageSettings&) const = default;
 };
@@ -55,6 +57,10 @@ std::vector<QByteArray> awayPieces(const PageSettings& s, const QByteArray& send
 // Whole answers, response head included.
 QByteArray busyPage(const PageSettings& s, const QByteArray& name, const QByteArray& message);
 QByteArray notFoundPage(const PageSettings& s);
+
+// The answer to a plain-HTTP request on the HTTPS port: the same place over
+// https on host:port.
+QByteArray redirectPage(const QString& host, const QString& port, const QByteArray& request);
 
 // The value of %memo% in custom pages.
 QByteArray followUpForm(const PageSettings& s, const QByteArray& senderName);

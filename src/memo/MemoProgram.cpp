@@ -6,6 +6,7 @@
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
+#include "memo/MemoHttpsTab.h"
 #include "memo/MemoServerState.h"
 #include "memo/RouterPort.h"
 
@@ -30,6 +31,7 @@ frmMemoSetup& MemoProgram::setup()
         setup_ = new frmMemoSetup(settings());
         memo::AddRouterPortOption(*setup_);
         memo::AddServerStateLine(*setup_);
+        memo::AddHttpsTab(*setup_);
     }
     return *setup_;
 }

@@ -81,6 +81,9 @@ void MemoSetupState::LoadMemoServerSettings()
             pages[size_t(i)].enabled = flagValue(kHtml, kPageKeys[i].flag, "0");
         for (int i = 0; i < kMemoPageCount; ++i)
             pages[size_t(i)].file = ReadIni(kHtml, QString::fromLatin1(kPageKeys[i].file), QString());
+        // Read before the server may start, which puts them in force.
+        https = HttpsSettings::load();
+        refreshCertificateName();
         setMemoEnabled(flagValue(kMemo, "Enabled", "False"));
         notice = flagValue(kMemo, "Notice", "0");
         timeout = memoKey("Reply Timeout");
@@ -121,6 +124,9 @@ void MemoSetupState::SaveMemo()
         write(kMemo, QStringLiteral("MemoServer Port"), portText);
         write(kSounds, QStringLiteral("Memo Enabled"), BoolText(sound));
         write(kSounds, QStringLiteral("Memo"), soundPath);
+        if (!https.save())
+            throw ProgramError(err::kPermissionDenied, IniPath());
+        refreshCertificateName();
     });
     emit changed();
 }
@@ -155,5 +161,10 @@ PageSettings MemoSetupState::pageSettings() const
     s.textColor = MemoTextColor;
     s.wrap = wrap();
     s.replyChecked = replyChecked();
+    s.https = https.on();
+    if (s.https)
+        s.localIP = certificateName_;
     return s;
 }
+
+void MemoSetupState::refreshCertificateName() { certificateName_ = MemoCertificateName(); }

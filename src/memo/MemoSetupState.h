@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/MemoSettingsView.h"
+#include "memo/MemoHttpsSettings.h"
 #include "memo/MemoPages.h"
 
 #include <QObject>
@@ -60,6 +61,10 @@ public:
     QString customVariable(int index) const override;
     QString textColor() const override { return MemoTextColor; }
     QString backColor() const override { return MemoBackColor; }
+    QString httpsName() const override { return https.on() ? certificateName_ : QString(); }
+    // The Public Address is read again (a load, OK, a new Public Address);
+    // in between the pages use the name kept.
+    void refreshCertificateName();
 
     QString timeoutText() const { return timeout; }
     bool memoNotice() const { return notice; }
@@ -83,6 +88,7 @@ public:
     QString MemoBackColor = QStringLiteral("#FFFFFF");
     std::array<MemoPageSetting, kMemoPageCount> pages{};
     std::array<QString, kCustomVariableCount> custom{};
+    HttpsSettings https;
 
 signals:
     // Values changed other than through the window (a load, OK, the
@@ -90,6 +96,7 @@ signals:
     void changed();
 
 private:
+    QString certificateName_;
     bool memoEnabled_ = false;
     bool optionsEnabled_ = true;
     bool oneShot_ = false;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <unistd.h>
 
@@ -80,6 +81,15 @@ qsizetype readSome(int fd, char* buffer, qsizetype size)
     return n;
 }
 
+qsizetype peekByte(int fd, unsigned char& byte)
+{
+    qsizetype n = 0;
+    do
+        n = ::recv(fd, &byte, 1, MSG_PEEK);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
 qsizetype sendSome(int fd, const char* data, qsizetype size)
 {
     qsizetype n = 0;
@@ -87,6 +97,12 @@ qsizetype sendSome(int fd, const char* data, qsizetype size)
         n = ::send(fd, data, size_t(size), MSG_NOSIGNAL);
     while (n < 0 && errno == EINTR);
     return n;
+}
+
+void sendAtOnce(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 void closeSocket(int fd)

@@ -24,9 +24,15 @@ int acceptVisitor(int listenFd, sockaddr_storage& peer);
 
 // Bytes read into buffer (0 at the visitor's end), or -1 with errno set.
 qsizetype readSome(int fd, char* buffer, qsizetype size);
+// The first byte waiting on fd, left there for the next read: 1, 0 at the
+// visitor's end, or -1 with errno set.
+qsizetype peekByte(int fd, unsigned char& byte);
 // Bytes the system took, or -1 with errno set; never raises SIGPIPE.
 qsizetype sendSome(int fd, const char* data, qsizetype size);
 void closeSocket(int fd);
+// Small writes go out at once instead of waiting for the visitor's
+// acknowledgement of the one before (Nagle).
+void sendAtOnce(int fd);
 
 } // namespace memo::net
 

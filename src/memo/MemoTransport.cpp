@@ -4,6 +4,7 @@
 #include "memo/DescriptorLimit.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoSockets.h"
+#include "memo/MemoTls.h"
 
 #include <QTimer>
 
@@ -11,11 +12,14 @@
 #include <cerrno>
 #include <utility>
 #include <vector>
+#include <openssl/ssl.h>
 #include <sys/epoll.h>
 
 namespace {
 
 using Stage = MemoConnection::Stage;
+using Wire = MemoConnection::Wire;
+using memo::tls::Step;
 
 constexpr quint64 kListenerKey = 0;  // no connection has index 0
 // Descriptors left free below the count at which accepting ran out of them.
@@ -40,8 +44,10 @@ MemoTransport::MemoTransport(Handlers handlers, QObject* parent) : QObject(paren
 
 MemoTransport::~MemoTransport()
 {
-    for (auto& [index, c] : connections_)
+    for (auto& [index, c] : connections_) {
+        memo::tls::finish(c.tls, false);
         memo::net::closeSocket(c.fd);
+    }
     memo::net::closeSocket(listenFd_);
 }
 
@@ -68,6 +74,12 @@ bool MemoTransport::connected(int index) const
     return c && c->stage != Stage::Closing;
 }
 
+bool MemoTransport::plainOnTlsPort(int index) const
+{
+    const MemoConnection* c = connections_.find(index);
+    return c && c->wire == Wire::PlainOnTlsPort;
+}
+
 quint64 MemoTransport::idOf(int index) const
 {
     const MemoConnection* c = connections_.find(index);
@@ -90,6 +102,8 @@ void MemoTransport::onEvent(quint64 key, quint32 events)
     MemoConnection* c = connections_.fromKey(key, index);
     if (!c)
         return;  // closed earlier in the same batch
+    if ((events & EPOLLOUT) && c->handshaking)
+        return advanceHandshake(index, *c);
     if ((events & EPOLLOUT) && !c->pending.isEmpty()) {
         flush(index, *c);
         c = connections_.fromKey(key, index);
@@ -116,6 +130,7 @@ void MemoTransport::acceptAll()
             continue;
         }
         const auto it = connections_.add(fd, peer, now());
+        it->second.wire = https_ ? Wire::Undecided : Wire::Plain;
         poller_->watch(fd, MemoConnections::keyOf(it->first, it->second), EPOLLIN);
         handlers_.accepted(it->first);
     }
@@ -165,21 +180,129 @@ bool MemoTransport::makeRoom()
 
 void MemoTransport::readable(int index, MemoConnection& c)
 {
+    if (c.wire == Wire::Undecided && !chooseWire(index, c))
+        return;
+    if (c.handshaking)
+        return advanceHandshake(index, c);
+    // TLS may hold the rest of a record it already took from the socket,
+    // which the poller cannot see.
+    const quint64 key = MemoConnections::keyOf(index, c);
+    for (MemoConnection* current = &c; readOnce(index, *current);) {
+        current = connections_.fromKey(key, index);
+        if (!current || !current->tls || SSL_has_pending(current->tls) != 1)
+            break;
+    }
+}
+
+// False once nothing more is to be read now.
+bool MemoTransport::readOnce(int index, MemoConnection& c)
+{
     char buffer[16 * 1024];
     const qsizetype cap = memoLimits().maxRequestBytes;
     const bool collecting = c.stage == Stage::Collecting;
     // One byte over the cap tells a request that is too large.
     const qsizetype room = collecting ? std::min<qsizetype>(sizeof buffer, cap + 1 - c.request.size()) : sizeof buffer;
-    const qsizetype n = memo::net::readSome(c.fd, buffer, room);
+    const qsizetype n = receive(c, buffer, room);
     if (n < 0 && wouldBlock(errno))
-        return;
+        return false;
     if (n < 0 && errno != ECONNRESET)
         handlers_.failed(index, errno);
-    if (n <= 0)
-        return remove(index, c.stage != Stage::Closing);
+    if (n <= 0) {
+        remove(index, c.stage != Stage::Closing);
+        return false;
+    }
     // Nothing more is read into a request already answered.
     if (collecting)
         collect(index, c, buffer, n);
+    return true;
+}
+
+bool MemoTransport::chooseWire(int index, MemoConnection& c)
+{
+    unsigned char first = 0;
+    const qsizetype n = memo::net::peekByte(c.fd, first);
+    if (n < 0 && wouldBlock(errno))
+        return false;
+    if (n <= 0) {
+        remove(index, true);
+        return false;
+    }
+    if (first != memo::tls::kHandshakeRecord) {
+        c.wire = Wire::PlainOnTlsPort;
+        return true;
+    }
+    c.tls = tlsContext_ ? tlsContext_->newSession(c.fd) : nullptr;
+    if (!c.tls) {
+        abort(index);
+        return false;
+    }
+    c.wire = Wire::Tls;
+    c.handshaking = true;
+    c.visitor = MemoConnections::visitorOf(c.peer);
+    int oldest = 0;
+    // The newest handshake always stays: it is the one the visitor waits for.
+    if (connections_.handshakesOf(c.visitor, oldest) > std::max(1, memoLimits().handshakesPerVisitor))
+        abort(oldest);
+    // TLS writes in several small records (the session ticket, the page,
+    // the close notice): each must not wait for the acknowledgement of the
+    // one before.
+    memo::net::sendAtOnce(c.fd);
+    return true;
+}
+
+void MemoTransport::advanceHandshake(int index, MemoConnection& c)
+{
+    // A handshake is a request in the making: it is bound by the same idle
+    // time-out and overall deadline, and shed the same way for a newcomer.
+    c.lastActivity = now();
+    switch (memo::tls::handshake(c.tls)) {
+    case Step::Done:
+        c.handshaking = false;
+        ++handshakesDone_;
+        watchOutput(index, c, false);
+        return readable(index, c);
+    case Step::WantRead:
+        return watchOutput(index, c, false);
+    case Step::WantWrite:
+        return watchOutput(index, c, true);
+    case Step::Closed:
+    case Step::Failed:
+        return remove(index, true);
+    }
+}
+
+qsizetype MemoTransport::receive(MemoConnection& c, char* buffer, qsizetype size)
+{
+    if (!c.tls)
+        return memo::net::readSome(c.fd, buffer, size);
+    Step step = Step::Done;
+    const qsizetype n = memo::tls::read(c.tls, buffer, size, step);
+    if (n > 0)
+        return n;
+    if (step == Step::Closed)
+        return 0;
+    errno = step == Step::Failed ? ECONNRESET : EAGAIN;
+    return -1;
+}
+
+qsizetype MemoTransport::transmit(MemoConnection& c, const char* data, qsizetype size)
+{
+    if (!c.tls)
+        return memo::net::sendSome(c.fd, data, size);
+    Step step = Step::Done;
+    const qsizetype n = memo::tls::write(c.tls, data, size, step);
+    if (n > 0)
+        return n;
+    errno = step == Step::Closed || step == Step::Failed ? EPIPE : EAGAIN;
+    return -1;
+}
+
+void MemoTransport::watchOutput(int index, MemoConnection& c, bool on)
+{
+    if (c.watchingOutput == on)
+        return;
+    c.watchingOutput = on;
+    poller_->change(c.fd, MemoConnections::keyOf(index, c), on ? EPOLLIN | EPOLLOUT : EPOLLIN);
 }
 
 void MemoTransport::collect(int index, MemoConnection& c, const char* data, qsizetype size)
@@ -209,20 +332,20 @@ bool MemoTransport::write(int index, QByteArrayView text)
         c->pending += text;
         return true;
     }
-    qsizetype n = memo::net::sendSome(c->fd, text.data(), text.size());
+    qsizetype n = transmit(*c, text.data(), text.size());
     if (n < 0 && !wouldBlock(errno))
         return false;  // the visitor's close or reset arrives as an event
     n = std::max<qsizetype>(n, 0);
     if (n < text.size()) {
         c->pending = text.sliced(n).toByteArray();
-        poller_->change(c->fd, MemoConnections::keyOf(index, *c), EPOLLIN | EPOLLOUT);
+        watchOutput(index, *c, true);
     }
     return true;
 }
 
 void MemoTransport::flush(int index, MemoConnection& c)
 {
-    const qsizetype n = memo::net::sendSome(c.fd, c.pending.constData(), c.pending.size());
+    const qsizetype n = transmit(c, c.pending.constData(), c.pending.size());
     if (n < 0 && wouldBlock(errno))
         return;
     if (n < 0)
@@ -232,7 +355,7 @@ void MemoTransport::flush(int index, MemoConnection& c)
         return;
     if (c.closeWhenSent)
         return remove(index, false);
-    poller_->change(c.fd, MemoConnections::keyOf(index, c), EPOLLIN);
+    watchOutput(index, c, false);
 }
 
 void MemoTransport::close(int index)
@@ -257,7 +380,9 @@ void MemoTransport::abort(int index)
 void MemoTransport::remove(int index, bool byVisitor)
 {
     // Closing the descriptor also takes it out of the poller's set.
-    memo::net::closeSocket(connections_.find(index)->fd);
+    MemoConnection& c = *connections_.find(index);
+    memo::tls::finish(c.tls, !byVisitor && !c.handshaking);
+    memo::net::closeSocket(c.fd);
     connections_.erase(index);
     handlers_.closed(index, byVisitor);
 }

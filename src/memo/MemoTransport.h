@@ -7,6 +7,9 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
+
+class MemoTlsContext;
 
 class QTimer;
 class SocketPoller;
@@ -38,6 +41,15 @@ public:
     bool listening() const { return listenFd_ >= 0; }
     quint16 port() const { return port_; }
 
+    // With https on, a visitor whose first byte opens a TLS handshake gets
+    // TLS with the context in force at that moment (none: the handshake is
+    // refused); any other visitor is plain, for the owner to redirect.
+    void setHttps(bool on) { https_ = on; }
+    void setTlsContext(std::shared_ptr<MemoTlsContext> context) { tlsContext_ = std::move(context); }
+    bool https() const { return https_; }
+    bool plainOnTlsPort(int index) const;
+    quint64 handshakesDone() const { return handshakesDone_; }
+
     int connectionCount() const { return connections_.size(); }
     int nextIndex() const { return connections_.nextIndex(); }
     int connectionCap() const { return cap_; }
@@ -62,6 +74,12 @@ private:
     void keepDescriptorsFree();
     bool makeRoom();
     void readable(int index, MemoConnection& c);
+    bool readOnce(int index, MemoConnection& c);
+    bool chooseWire(int index, MemoConnection& c);
+    void advanceHandshake(int index, MemoConnection& c);
+    qsizetype receive(MemoConnection& c, char* buffer, qsizetype size);
+    qsizetype transmit(MemoConnection& c, const char* data, qsizetype size);
+    void watchOutput(int index, MemoConnection& c, bool on);
     void collect(int index, MemoConnection& c, const char* data, qsizetype size);
     void flush(int index, MemoConnection& c);
     void remove(int index, bool byVisitor);
@@ -77,4 +95,7 @@ private:
     long descriptorLimit_ = 0;
     int cap_ = 0;
     bool resumePending_ = false;
+    bool https_ = false;
+    std::shared_ptr<MemoTlsContext> tlsContext_;
+    quint64 handshakesDone_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "core/AppHooks.h"
 #include "core/Form1.h"
 #include "memo/MemoProgram.h"
+#include "memo/MemoHttpsOffer.h"
 #include "memo/MemoServerState.h"
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
@@ -78,6 +79,7 @@ void InstallMemoHooks()
             Memo().startServer();
     };
     hooks.memoServerProblem = [] { return memo::MemoServerProblem(); };
+    hooks.publicAddressChanged = [](const QString& address) { memo::PublicAddressChanged(address); };
     hooks.closers[QStringLiteral("frmMemoServer")] = [] { Memo().stopServer(); };
     hooks.closers[QStringLiteral("frmMemo")] = [] {
         Memo().destroyMemoWindow();

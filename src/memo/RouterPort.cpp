@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -56,8 +57,10 @@ RouterPort::RouterPort()
 
 void RouterPort::open(quint16 port)
 {
-    if (!RouterPortWanted() || mapped_)
+    if (!RouterPortWanted() || mapped_ || opening_)
         return;
+    opening_ = true;
+    const auto opened = qScopeGuard([this] { opening_ = false; });
     platform::PortMapper& mapper = platform::portMapper();
     const QString url = ReadIni(kMemo, QStringLiteral("UPnP Description URL"), QString()).trimmed();
     log(url.isEmpty() ? QStringLiteral("looking for the router") : QStringLiteral("asking the router at ") + url);

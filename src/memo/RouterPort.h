@@ -24,6 +24,8 @@ public:
     void open(quint16 port);
     void close();
     bool mapped() const { return mapped_; }
+    // The router is being asked (its answer is awaited in a local event loop).
+    bool opening() const { return opening_; }
 
 private:
     bool add(const char* verb);
@@ -33,6 +35,7 @@ private:
     QTimer renewal_;
     platform::PortMapping mapping_;
     bool mapped_ = false;
+    bool opening_ = false;
     QString lastReport_;
 };
 

@@ -6,6 +6,7 @@
 #include "core/Logs.h"
 #include "core/ProgramError.h"
 #include "core/SettingText.h"
+#include "memo/MemoHttps.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoLog.h"
 #include "memo/MemoLogQueue.h"
@@ -63,6 +64,7 @@ frmMemoServer::frmMemoServer()
     handlers.closed = [this](int index, bool byVisitor) { Connections_Close(index, byVisitor); };
     handlers.failed = [this](int index, int error) { Connections_Error(index, error); };
     transport_ = new MemoTransport(std::move(handlers), this);
+    https_ = new MemoHttps(*transport_, this);
     Form_Load();
 }
 
@@ -96,6 +98,9 @@ void frmMemoServer::Form_Load()
     }
     DebugLog(QStringLiteral("[MemoServer] Server Started"));
     DebugLog(QStringLiteral("[MemoServer] Listening on Port: ") + QString::number(transport_->port()));
+    https_->apply(setup.https);
+    // OK in Memo > Setup puts new HTTPS settings in force at once.
+    connect(&setup, &MemoSetupState::changed, this, [this] { https_->apply(Memo().settings().https); });
     lookUpAddressForPages();
 }
 
@@ -131,6 +136,8 @@ void frmMemoServer::Connections_DataArrival(int, const QByteArray& request)
 
 void frmMemoServer::requestComplete(int index, bool memo, const QByteArray& request)
 {
+    if (answeredBeforeMemoRules(index, request))
+        return;
     if (!memo) {
         SendNotFound(index);
         CloseSocket(index);
@@ -139,6 +146,21 @@ void frmMemoServer::requestComplete(int index, bool memo, const QByteArray& requ
     if (const auto line = BrowserLine(request))
         DebugLog(QStringLiteral("[Memo-Server] ") + QString::fromLatin1(*line));
     dispatch(index, request);
+}
+
+bool frmMemoServer::answeredBeforeMemoRules(int index, const QByteArray& request)
+{
+    // The ACME server's validation comes over plain HTTP, from anywhere.
+    if (const auto answer = https_->challengeAnswer(request)) {
+        transport_->write(index, *answer);
+    } else if (transport_->plainOnTlsPort(index)) {
+        transport_->write(index, pages::redirectPage(Memo().settings().pageSettings().localIP,
+                                                     QString::number(transport_->port()), request));
+    } else {
+        return false;
+    }
+    transport_->close(index);
+    return true;
 }
 
 void frmMemoServer::dispatch(int index, const QByteArray& request)

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 
+class MemoHttps;
 class MemoTransport;
 class ReplySession;
 class Transcript;
@@ -41,6 +42,7 @@ public:
     // The most connections held open, below the process's descriptor limit.
     int connectionCap() const;
     QString transcript() const;
+    MemoHttps* https() const { return https_; }
 
     // Sends text on connection index while a memo is being handled.
     void SendText(int index, const QByteArray& text);
@@ -67,6 +69,7 @@ private:
     void Connections_Close(int index, bool byVisitor);
     void Connections_Error(int index, int error);
     void requestComplete(int index, bool memo, const QByteArray& request);
+    bool answeredBeforeMemoRules(int index, const QByteArray& request);
     void dispatch(int index, const QByteArray& request);
     void HandlePacket(const QByteArray& request, int index);
     void presentMemo();
@@ -80,6 +83,7 @@ private:
     void endMemo();
 
     MemoTransport* transport_ = nullptr;
+    MemoHttps* https_ = nullptr;
     QPointer<ReplySession> session_;
     quint64 servedSerial_ = 0;
     VisitorRate rate_;

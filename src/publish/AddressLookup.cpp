@@ -1,5 +1,7 @@
 #include "publish/AddressLookup.h"
 
+#include "core/AppHooks.h"
+
 #include "core/CoreState.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
@@ -177,6 +179,8 @@ QLineEdit* AddPublicAddressField(Form1& form)
                 WriteIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"));
             else
                 WriteIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), text);
+            if (Hooks().publicAddressChanged)
+                Hooks().publicAddressChanged(text);
         });
     });
     return field;

@@ -68,6 +68,7 @@ ExpansionInputs gatherInputs(const PageRequest& request)
     in.memo.columns = memo.columns().toUtf8();
     in.memo.wrap = memo.wrap();
     in.memo.reply = memo.replyChecked();
+    in.memo.httpsName = memo.httpsName().toUtf8();
     in.now = platform::clock().now();
     in.locale = QLocale();
     return in;

@@ -110,8 +110,9 @@ QByteArray WrapAttrFor(bool wrap)
 QByteArray MemoForm(const MemoFormParts& parts)
 {
     QByteArray form;
-    form += "<P><FORM action=\"http://";
-    form += attributeText(platform::UrlHost(parts.address));
+    const bool https = !parts.httpsName.isEmpty();
+    form += https ? "<P><FORM action=\"https://" : "<P><FORM action=\"http://";
+    form += attributeText(platform::UrlHost(https ? parts.httpsName : parts.address));
     form += ':';
     form += attributeText(parts.port);
     form += "/memo/\" method=\"POST\"> <input type=\"hidden\" name=\"Site\" value=\"";

@@ -28,6 +28,7 @@ struct MemoFormParts {
     QByteArray columns;
     bool wrap = false;
     bool reply = false;
+    QByteArray httpsName{}; // with HTTPS on, the name the form posts to over https
 };
 
 // WRAP="physical" with word wrap on, else empty.

@@ -111,6 +111,17 @@ TEST(TemplateExpansion, GoldenPageChoicesCaseLineEndsBytesTimesInsertedValuesMem
 }
 
 // The page file: the same expansion fed from the settings, the clock and the template file.
+TEST(TemplateExpansion, MemoFormPostsOverHttpsToTheCertificateNameWhenHttpsIsOn)
+{
+    MemoFormParts parts{"203.0.113.7", "4175", "Home", "4", "30", true, false};
+    const QByteArray plain = MemoForm(parts);
+    parts.httpsName = "memo.example.org";
+    QByteArray https = plain;
+    https.replace("action=\"http://203.0.113.7:4175/", "action=\"https://memo.example.org:4175/");
+    EXPECT_EQ(MemoForm(parts), https);
+    EXPECT_NE(https, plain);
+}
+
 using PageFile = PublishFixture;
 
 TEST_F(PageFile, SettingsAndClockAreReadAtEachExpansionAndBadInputStopsThePage)

@@ -1,9 +1,10 @@
-// Plays the visitor: opens the page from file://, fills in the memo form,
+// Plays the visitor: opens the page (a file, or an https:// address), fills in the memo form,
 // presses Send and reports what the memo server's page shows while the test
 // answers from the memo window. Exit 77 means Chromium could not start.
 import { chromium } from 'playwright-core';
 
-const [pagePath, profileDir, expectedReply] = process.argv.slice(2);
+// Anything after the reply goes to Chromium as it is (the certificate it is to trust).
+const [pagePath, profileDir, expectedReply, ...browserArgs] = process.argv.slice(2);
 const say = (line) => process.stdout.write(line + '\n');
 
 async function bodyText(page) {
@@ -29,7 +30,7 @@ try {
     executablePath: '/usr/bin/chromium',
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run'],
+           '--disable-component-update', '--disable-sync', '--no-first-run', ...browserArgs],
     timeout: 60000,
   });
 } catch (e) {
@@ -40,7 +41,7 @@ try {
 let code = 1;
 try {
   const page = context.pages()[0] ?? (await context.newPage());
-  await page.goto('file://' + pagePath);
+  await page.goto(pagePath.startsWith('https://') ? pagePath : 'file://' + pagePath);
   await page.fill('input[name="NAME"]', 'Visitor Vic');
   await page.fill('textarea[name="MESSAGE"]', 'Are you there?\nSecond line');
   await page.selectOption('select[name="REPLY"]', 'YES');
