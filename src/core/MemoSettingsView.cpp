@@ -32,32 +32,67 @@ MemoSettingsView& MemoSettings()
     return g_view ? *g_view : fromFile;
 }
 
-void SetMemoSettingsView(MemoSettingsView* view) { g_view = view; }
+void SetMemoSettingsView(MemoSettingsView* view)
+{
+    g_view = view;
+}
 
-bool IniMemoSettings::enabled() const { return memoFlag("Enabled", "False"); }
-QString IniMemoSettings::port() const { return memoKey("MemoServer Port", "4175"); }
-QString IniMemoSettings::rows() const { return memoKey("Rows", ""); }
-QString IniMemoSettings::columns() const { return memoKey("Columns", ""); }
-bool IniMemoSettings::wrap() const { return memoFlag("Wrap", "0"); }
-bool IniMemoSettings::replyChecked() const { return memoFlag("Reply", "0"); }
+bool IniMemoSettings::enabled() const
+{
+    return memoFlag("Enabled", "False");
+}
+QString IniMemoSettings::port() const
+{
+    return memoKey("MemoServer Port", "4175");
+}
+QString IniMemoSettings::rows() const
+{
+    return memoKey("Rows", "");
+}
+QString IniMemoSettings::columns() const
+{
+    return memoKey("Columns", "");
+}
+bool IniMemoSettings::wrap() const
+{
+    return memoFlag("Wrap", "0");
+}
+bool IniMemoSettings::replyChecked() const
+{
+    return memoFlag("Reply", "0");
+}
 QString IniMemoSettings::customVariable(int index) const
 {
     return ReadIni(QStringLiteral("Custom"), QStringLiteral("C%1%").arg(index), QString());
 }
-QString IniMemoSettings::textColor() const { return memoKey("Text Color", "#000000"); }
-QString IniMemoSettings::backColor() const { return memoKey("BackGround Color", "#FFFFFF"); }
+QString IniMemoSettings::textColor() const
+{
+    return memoKey("Text Color", "#000000");
+}
+QString IniMemoSettings::backColor() const
+{
+    return memoKey("BackGround Color", "#FFFFFF");
+}
 QString IniMemoSettings::httpsName() const
 {
     const QString mode = memoKey("HTTPS", "off").trimmed().toLower();
-    return mode == QLatin1String("files") || mode == QLatin1String("auto") ? MemoCertificateName() : QString();
+    return mode == QLatin1String("files") || mode == QLatin1String("auto") ? MemoCertificateName()
+                                                                           : QString();
+}
+
+QString MemoPublicName()
+{
+    const QString publicAddress =
+        ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString()).trimmed();
+    // "auto" finds an address, not a name a certificate could be had for.
+    if (!publicAddress.isEmpty() && publicAddress.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0 &&
+        publicAddress.size() <= 253)
+        return publicAddress;
+    return QString();
 }
 
 QString MemoCertificateName()
 {
-    const QString publicAddress = ReadIni(QStringLiteral("StartUp"), QStringLiteral("Public Address"), QString()).trimmed();
-    // "auto" finds an address, not a name a certificate could be had for.
-    if (!publicAddress.isEmpty() && publicAddress.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0
-        && publicAddress.size() <= 253)
-        return publicAddress;
-    return Core().LocalIP;
+    const QString name = MemoPublicName();
+    return name.isEmpty() ? Core().LocalIP : name;
 }

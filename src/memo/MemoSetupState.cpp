@@ -25,7 +25,10 @@ const QString kHtml = QStringLiteral("html");
 const QString kCustom = QStringLiteral("Custom");
 const QString kSounds = QStringLiteral("Sounds");
 
-QString customKey(int index) { return QStringLiteral("C%1%").arg(index); }
+QString customKey(int index)
+{
+    return QStringLiteral("C%1%").arg(index);
+}
 
 QString memoKey(const char* key, const QString& defaultValue = QString())
 {
@@ -63,7 +66,10 @@ MemoSetupState::MemoSetupState()
     SetMemoSettingsView(this);
 }
 
-MemoSetupState::~MemoSetupState() { SetMemoSettingsView(nullptr); }
+MemoSetupState::~MemoSetupState()
+{
+    SetMemoSettingsView(nullptr);
+}
 
 void MemoSetupState::LoadSounds()
 {
@@ -93,8 +99,10 @@ void MemoSetupState::LoadMemoServerSettings()
         rowsText = memoKey("Rows");
         Memo().setAway(awayValue(memoKey("Away", QStringLiteral("false"))));
         portText = memoKey("MemoServer Port", QStringLiteral("4175"));
-        MemoTextColor = ReadIni(QStringLiteral("MEMO"), QStringLiteral("Text Color"), QStringLiteral("#000000"));
-        MemoBackColor = ReadIni(QStringLiteral("MEMO"), QStringLiteral("BackGround Color"), QStringLiteral("#FFFFFF"));
+        MemoTextColor =
+            ReadIni(QStringLiteral("MEMO"), QStringLiteral("Text Color"), QStringLiteral("#000000"));
+        MemoBackColor =
+            ReadIni(QStringLiteral("MEMO"), QStringLiteral("BackGround Color"), QStringLiteral("#FFFFFF"));
         if (ColorPic(MemoTextColor).isEmpty() || ColorPic(MemoBackColor).isEmpty())
             throw ProgramError(err::kTypeMismatch, QStringLiteral("not a memo colour"));
     });
@@ -147,7 +155,10 @@ void MemoSetupState::setMemoEnabled(bool on)
         Memo().stopServer();
 }
 
-QString MemoSetupState::customVariable(int index) const { return ReadIni(kCustom, customKey(index), QString()); }
+QString MemoSetupState::customVariable(int index) const
+{
+    return ReadIni(kCustom, customKey(index), QString());
+}
 
 PageSettings MemoSetupState::pageSettings() const
 {
@@ -163,8 +174,19 @@ PageSettings MemoSetupState::pageSettings() const
     s.replyChecked = replyChecked();
     s.https = https.on();
     if (s.https)
-        s.localIP = certificateName_;
+        s.localIP = certificateName();
     return s;
 }
 
-void MemoSetupState::refreshCertificateName() { certificateName_ = MemoCertificateName(); }
+void MemoSetupState::refreshCertificateName()
+{
+    publicName_ = MemoPublicName();
+}
+
+// Without a Public Address the local address names the server; it is read
+// when asked for, since it is only known once the address lookup is done
+// and changes with the network.
+QString MemoSetupState::certificateName() const
+{
+    return publicName_.isEmpty() ? Core().LocalIP : publicName_;
+}

@@ -16,8 +16,8 @@ enum MemoPage { PageAway = 0, PageBusy = 1, PageMemo = 2, PageHeader = 3, PageFo
 inline constexpr int kCustomVariableCount = 5;
 
 struct MemoPageSetting {
-    bool enabled = false;  // chkhtml(i)
-    QString file;          // txtHtml(i)
+    bool enabled = false; // chkhtml(i)
+    QString file;         // txtHtml(i)
 };
 
 // The live memo settings for the whole run: the memo server and page
@@ -27,7 +27,7 @@ struct MemoPageSetting {
 class MemoSetupState : public QObject, public MemoSettingsView {
     Q_OBJECT
 
-public:
+  public:
     MemoSetupState();
     ~MemoSetupState() override;
 
@@ -61,10 +61,11 @@ public:
     QString customVariable(int index) const override;
     QString textColor() const override { return MemoTextColor; }
     QString backColor() const override { return MemoBackColor; }
-    QString httpsName() const override { return https.on() ? certificateName_ : QString(); }
+    QString httpsName() const override { return https.on() ? certificateName() : QString(); }
     // The Public Address is read again (a load, OK, a new Public Address);
     // in between the pages use the name kept.
     void refreshCertificateName();
+    QString certificateName() const;
 
     QString timeoutText() const { return timeout; }
     bool memoNotice() const { return notice; }
@@ -90,13 +91,13 @@ public:
     std::array<QString, kCustomVariableCount> custom{};
     HttpsSettings https;
 
-signals:
+  signals:
     // Values changed other than through the window (a load, OK, the
     // chkMemo reaction): the window shows them again.
     void changed();
 
-private:
-    QString certificateName_;
+  private:
+    QString publicName_;
     bool memoEnabled_ = false;
     bool optionsEnabled_ = true;
     bool oneShot_ = false;

@@ -14,11 +14,13 @@
 TEST_F(HttpsTest, TlsVisitorGetsThePagesWithFormsPostingOverHttps)
 {
     const QByteArray notFound = tlsExchange("GET /nothing HTTP/1.1\r\nHost: localhost\r\n\r\n");
-    QByteArray expected = errorPage("4", "Requested URL not found on Server.",
-                                    form("localhost:" + QByteArray::number(port), "\"\"").replace("http://", "https://"))
-                          + "</html>\r\n";
+    QByteArray expected =
+        errorPage("4", "Requested URL not found on Server.",
+                  form("localhost:" + QByteArray::number(port), "\"\"").replace("http://", "https://")) +
+        "</html>\r\n";
     // A whole page says its length over TLS.
-    expected.insert(kHead.size() - 2, "Content-Length: " + QByteArray::number(expected.size() - kHead.size()) + "\r\n");
+    expected.insert(kHead.size() - 2,
+                    "Content-Length: " + QByteArray::number(expected.size() - kHead.size()) + "\r\n");
     EXPECT_EQ(notFound, expected);
     const QByteArray memo = tlsExchange(memoPost("NAME=Tia&MESSAGE=over+tls&REPLY=NO"));
     EXPECT_EQ(memo, kHead + opening() + kNoReplyBlock);
@@ -69,7 +71,8 @@ TEST_F(HttpsTest, CertificateFilesThatDoNotMakeAPairKeepTheCurrentOneServing)
     ASSERT_TRUE(makeCertificate(home.path(), "other", "DNS:localhost"));
     QFile::remove(home.file("first-key.pem"));
     QFile::copy(home.file("other-key.pem"), home.file("first-key.pem"));
-    ASSERT_TRUE(pumpUntil([this] { return log.contains("the key file holds no key that fits the certificate"); }));
+    ASSERT_TRUE(
+        pumpUntil([this] { return log.contains("the key file holds no key that fits the certificate"); }));
     TlsVisitor v(port, trusted("first"));
     EXPECT_TRUE(v.encrypted) << v.socket.errorString().toStdString();
     EXPECT_EQ(v.serial(), serialOf("first"));
@@ -81,7 +84,7 @@ TEST_F(HttpsTest, StalledHandshakeIsClosedWhileOthersAreServed)
 {
     memoLimits().idleTimeoutMs = 400;
     Visitor stalled(port);
-    stalled.send("\x16\x03\x01\x02\x00\x01");  // the start of a ClientHello, and no more
+    stalled.send("\x16\x03\x01\x02\x00\x01"); // the start of a ClientHello, and no more
     EXPECT_TRUE(tlsExchange(memoPost("NAME=Next&MESSAGE=x&REPLY=NO")).contains("Message Received"));
     ASSERT_TRUE(stalled.waitClosed(3000));
     EXPECT_EQ(stalled.received, "");
@@ -127,7 +130,7 @@ using HttpsDescriptors = HttpsTest;
 
 TEST_F(HttpsDescriptors, ACrowdOfStalledHandshakesCannotLockVisitorsOut)
 {
-    if (qEnvironmentVariableIsSet("MEMO_TLS_CHILD")) {  // the child: serves until the memo is logged
+    if (qEnvironmentVariableIsSet("MEMO_TLS_CHILD")) { // the child: serves until the memo is logged
         std::setvbuf(stdout, nullptr, _IONBF, 0);
         memoLimits().idleTimeoutMs = memoLimits().requestDeadlineMs = 120000;
         // The parent's certificate, which its visitor trusts.
@@ -137,10 +140,11 @@ TEST_F(HttpsDescriptors, ACrowdOfStalledHandshakesCannotLockVisitorsOut)
         setup().LoadMemoServerSettings();
         Memo().restartServer();
         std::printf("PORT %d CAP %d\n", server()->listeningPort(), server()->connectionCap());
-        std::printf("LOGGED %d\n", int(pumpUntil([this] { return memoLog().contains("Name: Legit"); }, 30000)));
+        std::printf("LOGGED %d\n",
+                    int(pumpUntil([this] { return memoLog().contains("Name: Legit"); }, 30000)));
         return;
     }
-    const rlimit low{200, 400};  // for the child
+    const rlimit low{200, 400}; // for the child
     QProcess child;
     child.setChildProcessModifier([&low] { ::setrlimit(RLIMIT_NOFILE, &low); });
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -183,4 +187,17 @@ TEST_F(HttpsTest, OneVisitorsHandshakesInProgressAreBoundedTheOldestMakingRoom)
     // The newest handshake is always served.
     EXPECT_TRUE(tlsExchange(memoPost("NAME=Next&MESSAGE=x&REPLY=NO")).contains("Message Received"));
     EXPECT_TRUE(stalled[2]->closed);
+}
+
+TEST_F(HttpsTest, WithoutAPublicAddressTheLocalAddressOfTheMomentNamesTheServer)
+{
+    WriteIni("StartUp", "Public Address", "");
+    Memo().settings().refreshCertificateName();
+    for (const char* address : {"192.0.2.9", "192.0.2.10"}) {
+        Core().LocalIP = QString::fromLatin1(address); // found after start-up, then changed
+        const QByteArray answer = exchange("GET / HTTP/1.0\r\n\r\n");
+        EXPECT_TRUE(answer.contains("\r\nLocation: https://" + QByteArray(address) + ':' +
+                                    QByteArray::number(port) + "/\r\n"))
+            << answer.constData();
+    }
 }
