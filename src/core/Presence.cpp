@@ -88,8 +88,12 @@ void Presence::useLogind(platform::Logind* logind)
 void Presence::reloadSettings()
 {
     settings_ = PresenceSettings::read();
-    if (monitor_)
-        monitor_->setIdleThreshold(qint64(settings_.awayAfterMinutes) * 60 * 1000);
+    const qint64 thresholdMs = qint64(settings_.awayAfterMinutes) * 60 * 1000;
+    // A watch already set for this time stays: re-arming it would restart it.
+    if (monitor_ && thresholdMs != thresholdMs_) {
+        thresholdMs_ = thresholdMs;
+        monitor_->setIdleThreshold(thresholdMs);
+    }
     if (logind_ && settings_.offlineWhileAsleep)
         logind_->takeSleepLock();
     else if (logind_)

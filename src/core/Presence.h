@@ -80,6 +80,7 @@ private:
     QString backend_;
     AwayReason reason_ = AwayReason::Present;
     bool asleep_ = false;
+    qint64 thresholdMs_ = -1;
     QTimer confirm_;
 };
 

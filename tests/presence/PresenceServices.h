@@ -173,16 +173,22 @@ public:
 
 public slots:
     QDBusObjectPath GetSessionByPID(uint) { return QDBusObjectPath(kSessionPath); }
-    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why, const QString& mode)
+    // The reply goes out here, so no copy of the descriptor stays in this
+    // process: only the taker's copy keeps the lock.
+    void Inhibit(const QString& what, const QString& who, const QString& why, const QString& mode,
+                 const QDBusMessage& call)
     {
         inhibitCalls << QStringList{what, who, why, mode}.join(QLatin1Char('|'));
         int ends[2];
         if (::pipe(ends) != 0)
-            return {};
+            return;
         lockEnds_.append(ends[0]);
-        QDBusUnixFileDescriptor given(ends[1]);
+        call.setDelayedReply(true);
+        {
+            QDBusMessage reply = call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])));
+            bus_.send(reply);
+        }
         ::close(ends[1]);
-        return given;
     }
 
 private:

@@ -7,6 +7,7 @@
 #include "memo/MemoProgram.h"
 #include "memo/MemoSetupState.h"
 #include "memo/MemoWiring.h"
+#include "memo/frmMemoServer.h"
 #include "platform/Logind.h"
 #include "support/ProgramRun.h"
 #include "support/PublishFixture.h"
@@ -34,6 +35,8 @@ class PresenceTest : public PublishFixture {
         InstallMemoHooks();
         AttachMemo(*form);
         home.writeFile("on.html", "%status%");
+        WriteIni("StartUp", "RemoveComments", "True");
+        mainAction("mnucredits")->setChecked(false);
         twoLocalProfiles();
         for (int i = 0; i < 2; ++i)
             form->autoWindow()->lstProfiles->item(i)->setSelected(true);
@@ -56,7 +59,7 @@ class PresenceTest : public PublishFixture {
         StartPresence(*form, *presence, session.client(), system.client());
         ASSERT_TRUE(waitFor([this] { return !presence->backendText().isEmpty(); }));
     }
-    QByteArray page(const QString& profile) const { return sitePage(profile + ".html"); }
+    QByteArray page(const QString& profile) const { return sitePage(profile + ".html").trimmed(); }
     bool pagesRead(const QByteArray& status)
     {
         return waitFor([&] { return page("Default") == status && page("Site") == status; });
@@ -141,7 +144,7 @@ TEST_F(PresenceTest, ALockedScreenTakesThePagesOfflineAndTheUnlockBringsThemBack
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);
-        start();
+        start(quick(300));
         ASSERT_EQ(presence->backendText(), "freedesktop screen saver");
         ASSERT_TRUE(waitFor([&] { return logind().sessionKnown(); }));
         c.lock(true);
@@ -158,7 +161,7 @@ TEST_F(PresenceTest, SleepPublishesOfflineBeforeTheLockIsReleasedAndTheResumeRep
 {
     FakeLogind login(system.service());
     start();
-    ASSERT_TRUE(waitFor([&] { return login.locksHeld() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return logind().holdsSleepLock() && login.locksHeld() == 1; }));
     EXPECT_EQ(login.inhibitCalls, QStringList{"sleep|Halvorn|Publishing the offline status page|delay"});
     login.prepareForSleep(true);
     ASSERT_TRUE(waitFor([&] { return login.locksHeld() == 0; }));
@@ -185,7 +188,7 @@ TEST_F(PresenceTest, WhatTheUserSetsByHandWhileAwayIsKeptOnReturn)
 
     // A page published by hand: presence brings back only the other.
     awayBy("Offline");
-    start();
+    start(quick(300));
     goIdleAndBack([&] {
         ASSERT_TRUE(pagesRead("Offline"));
         form->selectProfile("Site");
