@@ -55,6 +55,7 @@ public:
     bool automatic() const { return monitor_ != nullptr; }
     bool asleep() const { return asleep_; }
     PresenceEffects& effects() { return effects_; }
+    const PresenceEffects& effectsView() const { return effects_; }
     // True when presence keeps this profile offline: nothing else brings it back meanwhile.
     bool holdsOffline(const QString& profile) const;
 

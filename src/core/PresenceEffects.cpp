@@ -153,8 +153,10 @@ bool PresenceEffects::publish(const QString& profile, bool online)
     form_.Combo1->setEnabled(true);
     const bool published = Hooks().publishResult && Hooks().publishResult().isEmpty();
     if (!published) {
-        // Tried again at the next change or the address check.
+        // Tried again at the next change or the address check; a page that
+        // did not go out does not count against the spacing.
         owed_ = true;
+        lastPublishMs_.remove(profile);
         DebugLog(QStringLiteral("[HVRN] Presence could not publish %1 for %2")
                      .arg(online ? QStringLiteral("Online") : QStringLiteral("Offline"), profile));
     }

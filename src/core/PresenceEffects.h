@@ -26,6 +26,8 @@ public:
     // Profiles this took offline and has not yet brought back.
     QStringList takenOffline() const;
     bool owesPublish() const { return owed_; }
+    // Away mode is on because presence switched it on, not the user.
+    bool awayModeIsOurs() const { return awaySetHere_; }
 
 private:
     void applyAwayMode();

@@ -60,15 +60,28 @@ void MutterIdleMonitor::removeWatch(uint* slot)
 {
     if (*slot == 0)
         return;
-    bus_.call(mutterCall(QStringLiteral("RemoveWatch"), {*slot}), QDBus::NoBlock);
+    sendRemove(*slot);
     *slot = 0;
 }
 
+void MutterIdleMonitor::sendRemove(uint id) { bus_.send(mutterCall(QStringLiteral("RemoveWatch"), {id})); }
+
 void MutterIdleMonitor::setIdleThreshold(qint64 ms)
 {
+    const quint64 generation = ++idleGeneration_;
     removeWatch(&idleWatch_);
-    if (ms > 0)
-        addWatch(QStringLiteral("AddIdleWatch"), {QVariant::fromValue(quint64(ms))}, &idleWatch_);
+    if (ms <= 0)
+        return;
+    callAsync<uint>(bus_, this, mutterCall(QStringLiteral("AddIdleWatch"), {QVariant::fromValue(quint64(ms))}),
+                    [this, generation](const QDBusPendingReply<uint>& reply) {
+                        if (reply.isError())
+                            return;
+                        // Another time was asked for while this watch was being added.
+                        if (generation != idleGeneration_)
+                            sendRemove(reply.value());
+                        else
+                            idleWatch_ = reply.value();
+                    });
 }
 
 void MutterIdleMonitor::watchForActivity()

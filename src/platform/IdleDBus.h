@@ -26,10 +26,12 @@ private slots:
 private:
     void addWatch(const QString& method, const QVariantList& arguments, uint* slot);
     void removeWatch(uint* slot);
+    void sendRemove(uint id);
 
     QDBusConnection bus_;
     uint idleWatch_ = 0;
     uint activeWatch_ = 0;
+    quint64 idleGeneration_ = 0;
     bool activeAsked_ = false;
 };
 

@@ -44,6 +44,22 @@ void Logind::start()
         const QDBusPendingReply<QDBusObjectPath> reply = *w;
         if (!reply.isError())
             listenToSession(reply.value().path());
+        else
+            findSessionOfUser();
+    });
+}
+
+void Logind::findSessionOfUser()
+{
+    // Started outside the session's processes (a user service): "auto" is
+    // the user's own graphical session.
+    const QDBusMessage call = managerCall(QStringLiteral("GetSession"), {QStringLiteral("auto")});
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QDBusObjectPath> reply = *w;
+        if (!reply.isError())
+            listenToSession(reply.value().path());
     });
 }
 
@@ -57,6 +73,7 @@ void Logind::listenToSession(const QString& path)
 
 void Logind::takeSleepLock()
 {
+    lockWanted_ = true;
     if (!bus_.isConnected() || lockFd_ >= 0 || lockAsked_)
         return;
     lockAsked_ = true;
@@ -73,6 +90,11 @@ void Logind::takeSleepLock()
         const int fd = reply.isError() ? -1 : ::fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
         if (fd < 0)
             return;
+        // Let go while the answer was on its way: the lock is not kept.
+        if (!lockWanted_) {
+            ::close(fd);
+            return;
+        }
         lockFd_ = fd;
         emit sleepLockHeld();
     });
@@ -80,6 +102,7 @@ void Logind::takeSleepLock()
 
 void Logind::releaseSleepLock()
 {
+    lockWanted_ = false;
     if (lockFd_ < 0)
         return;
     ::close(lockFd_);

@@ -38,11 +38,13 @@ private slots:
     void sleepSignal(bool sleeping) { emit prepareForSleep(sleeping); }
 
 private:
+    void findSessionOfUser();
     void listenToSession(const QString& path);
 
     QDBusConnection bus_;
     int lockFd_ = -1;
     bool lockAsked_ = false;
+    bool lockWanted_ = false;
     bool sessionKnown_ = false;
 };
 

@@ -69,6 +69,7 @@ public:
     }
     int activeWatchCount() const { return int(activeWatches_.size()); }
     int idleWatchCount() const { return int(idleWatches_.size()); }
+    QList<quint64> idleWatchIntervals() const { return idleWatches_.values(); }
 
 public slots:
     quint64 GetIdletime() { return quint64(idleMs_); }

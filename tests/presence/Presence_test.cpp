@@ -4,16 +4,19 @@
 #include "core/Presence.h"
 #include "core/PresenceWiring.h"
 #include "core/TrayIcon.h"
+#include "core/frmPresence.h"
 #include "memo/MemoProgram.h"
 #include "memo/MemoSetupState.h"
 #include "memo/MemoWiring.h"
 #include "memo/frmMemoServer.h"
 #include "platform/Logind.h"
+#include "publish/ConnectionWatch.h"
 #include "support/ProgramRun.h"
 #include "support/PublishFixture.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QtWidgets>
 
 namespace {
 
@@ -243,4 +246,49 @@ TEST_F(PresenceTest, WithoutAnyBackendPresenceStaysManualAndTheOptionsItemSaysWh
     EXPECT_EQ(mainAction("mnuPresence")->toolTip(), why);
     EXPECT_EQ(debugLog().count(why), 1);
     EXPECT_FALSE(presence->automatic());
+}
+
+TEST_F(PresenceTest, OkInThePresenceWindowStoresTheSettingsAndPresenceFollowsThemAtOnce)
+{
+    FakeIdleMonitor mutter(session.service());
+    FakeLogind login(system.service());
+    start();
+    ASSERT_TRUE(waitFor([&] { return mutter.idleWatchCount() == 1 && login.locksHeld() == 1; }));
+    mainAction("mnuPresence")->trigger();
+    auto* window = form->findChild<frmPresence*>("frmPresence");
+    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_EQ(window->lblBackend->text(), "Detected by the GNOME idle monitor");
+    EXPECT_EQ(window->spnMinutes->value(), 10);
+    window->spnMinutes->setValue(0);
+    window->cboWhenAway->setCurrentText("Offline");
+    window->chkAsleep->setChecked(false);
+    window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+
+    EXPECT_EQ(ini("StartUp", "Away After Minutes") + '|' + ini("StartUp", "When Away") + '|' +
+                  ini("StartUp", "Offline While Asleep"),
+              "0|Offline|False");
+    EXPECT_TRUE(waitFor([&] { return mutter.idleWatchCount() == 0; }));
+    EXPECT_TRUE(waitFor([&] { return login.locksHeld() == 0; }))
+        << "0 minutes: no idle watch; no sleep lock while sleep keeps the pages";
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(PresenceTest, AFailedPublishIsNotifiedAndTriedAgainAtTheAddressCheck)
+{
+    FakeLogind login(system.service());
+    awayBy("Offline");
+    start();
+    ASSERT_TRUE(waitFor([&] { return logind().sessionKnown(); }));
+    WriteIni("Site", "Host", "file:///no/such/folder");
+    login.sessionSignal("Lock");
+    ASSERT_TRUE(captionIs("Away (locked)"));
+    EXPECT_TRUE(waitFor([&] { return page("Default") == "Offline"; }));
+    ASSERT_EQ(doubles.notices.shown.size(), 1u);
+    EXPECT_TRUE(doubles.notices.shown[0].body.startsWith("Profile Site: ")) << doubles.notices.shown[0].body.toStdString();
+    EXPECT_EQ(page("Site"), "Online");
+
+    WriteIni("Site", "Host", "file://" + site.path());
+    Timer3_Timer(*form);
+    EXPECT_EQ(page("Site"), "Offline");
+    EXPECT_EQ(doubles.notices.shown.size(), 1u);
 }
