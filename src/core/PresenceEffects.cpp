@@ -17,6 +17,9 @@ namespace {
 
 // A publish that cannot start now (another upload runs) is tried again after this.
 constexpr int kBusyRetryMs = 2000;
+// The login manager holds sleep back only a few seconds: an upload still
+// running then is aborted, and the profiles not reached are left for later.
+constexpr int kSleepPublishLimitMs = 4000;
 
 QString profileStatus(const QString& profile) { return ReadIni(profile, QStringLiteral("Status"), QString()); }
 
@@ -85,6 +88,15 @@ void PresenceEffects::applyProfiles(bool urgent)
         return;
     applying_ = true;
     owed_ = false;
+    if (urgent)
+        sleepDeadline_.setRemainingTime(kSleepPublishLimitMs);
+    else
+        sleepDeadline_ = QDeadlineTimer(QDeadlineTimer::Forever);
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, this, [this] { form_.cmdAbort->click(); });
+    if (urgent)
+        limit.start(kSleepPublishLimitMs);
     const QString shown = form_.Combo1->currentText();
     if (wantOffline_) {
         const frmAuto& list = *form_.autoWindow();
@@ -140,6 +152,10 @@ bool PresenceEffects::spaced(const QString& profile, bool urgent)
 
 bool PresenceEffects::publish(const QString& profile, bool online)
 {
+    if (sleepDeadline_.hasExpired()) {
+        owed_ = true;
+        return false;
+    }
     lastPublishMs_[profile] = clock_.elapsed();
     DebugLog(QStringLiteral("[HVRN] Presence publishes %1 for %2")
                  .arg(online ? QStringLiteral("Online") : QStringLiteral("Offline"), profile));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
@@ -52,5 +53,6 @@ private:
     QSet<QString> byHand_;
     QHash<QString, qint64> lastPublishMs_;
     QElapsedTimer clock_;
+    QDeadlineTimer sleepDeadline_{QDeadlineTimer::Forever};
     QTimer later_;
 };
