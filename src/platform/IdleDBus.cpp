@@ -129,10 +129,26 @@ void ScreenSaverIdleMonitor::queryIdle(std::function<void(qint64 ms)> answer)
 {
     const QDBusMessage call =
         QDBusMessage::createMethodCall(kSaverService, kSaverPath, kSaverService, QStringLiteral("GetSessionIdleTime"));
-    callAsync<uint>(bus_, this, call, [answer](const QDBusPendingReply<uint>& reply) {
-        // The interface answers in seconds.
-        answer(reply.isError() ? -1 : qint64(reply.value()) * 1000);
+    callAsync<uint>(bus_, this, call, [this, answer](const QDBusPendingReply<uint>& reply) {
+        answer(reply.isError() ? -1 : toMs(reply.value()));
     });
+}
+
+qint64 ScreenSaverIdleMonitor::toMs(uint raw)
+{
+    // The interface is meant to answer in seconds, yet some desktops answer
+    // in milliseconds. How fast the answer grows tells which; until then the
+    // user counts as just active, so nobody is made away by a misreading.
+    if (msPerUnit_ == 0) {
+        const qint64 elapsedMs = sinceLast_.isValid() ? sinceLast_.elapsed() : 0;
+        if (sinceLast_.isValid() && raw > lastRaw_ && elapsedMs >= 500)
+            msPerUnit_ = qint64(raw - lastRaw_) * 1000 > elapsedMs * 20 ? 1 : 1000;
+        lastRaw_ = raw;
+        sinceLast_.start();
+        if (msPerUnit_ == 0)
+            return 0;
+    }
+    return qint64(raw) * msPerUnit_;
 }
 
 } // namespace platform

@@ -2,6 +2,8 @@
 
 #include "platform/IdleMonitor.h"
 
+#include <QElapsedTimer>
+
 namespace platform {
 
 // GNOME's idle monitor (X11 and Wayland): the compositor itself tells when
@@ -51,7 +53,12 @@ private slots:
     void activeChanged(bool active);
 
 private:
+    qint64 toMs(uint raw);
+
     QDBusConnection bus_;
+    qint64 msPerUnit_ = 0;
+    uint lastRaw_ = 0;
+    QElapsedTimer sinceLast_;
 };
 
 } // namespace platform
