@@ -13,6 +13,8 @@ const QString kSaverService = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 // A service that is slow to answer counts as absent, and costs no more than this.
 constexpr int kCallTimeoutMs = 3000;
+// Idle answers this far apart tell seconds from milliseconds.
+constexpr qint64 kUnitProbeMs = 1500;
 
 template <class Reply, class Take>
 void callAsync(QDBusConnection& bus, QObject* owner, const QDBusMessage& call, Take take)
@@ -141,10 +143,13 @@ qint64 ScreenSaverIdleMonitor::toMs(uint raw)
     // user counts as just active, so nobody is made away by a misreading.
     if (msPerUnit_ == 0) {
         const qint64 elapsedMs = sinceLast_.isValid() ? sinceLast_.elapsed() : 0;
-        if (sinceLast_.isValid() && raw > lastRaw_ && elapsedMs >= 500)
+        if (sinceLast_.isValid() && raw > lastRaw_ && elapsedMs >= kUnitProbeMs)
             msPerUnit_ = qint64(raw - lastRaw_) * 1000 > elapsedMs * 20 ? 1 : 1000;
-        lastRaw_ = raw;
-        sinceLast_.start();
+        // The measure starts again only after input, which set the answer back.
+        if (!sinceLast_.isValid() || raw < lastRaw_) {
+            lastRaw_ = raw;
+            sinceLast_.start();
+        }
         if (msPerUnit_ == 0)
             return 0;
     }

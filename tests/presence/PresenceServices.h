@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QObject>
 #include <QProcess>
@@ -123,12 +124,20 @@ public:
                   << locked);
     }
     uint idleSeconds = 0;
+    // Answers with the time since this was started, in this many milliseconds per unit.
+    void growIdle(int msPerUnit)
+    {
+        msPerUnit_ = msPerUnit;
+        since_.start();
+    }
 
 public slots:
-    uint GetSessionIdleTime() { return idleSeconds; }
+    uint GetSessionIdleTime() { return since_.isValid() ? uint(since_.elapsed() / msPerUnit_) : idleSeconds; }
 
 private:
     QDBusConnection bus_;
+    QElapsedTimer since_;
+    int msPerUnit_ = 1000;
 };
 
 // The login manager: one session that locks and unlocks, sleep that comes

@@ -9,6 +9,7 @@
 #include "memo/MemoSetupState.h"
 #include "memo/MemoWiring.h"
 #include "memo/frmMemoServer.h"
+#include "platform/IdleDBus.h"
 #include "platform/Logind.h"
 #include "publish/ConnectionWatch.h"
 #include "support/ProgramRun.h"
@@ -291,4 +292,22 @@ TEST_F(PresenceTest, AFailedPublishIsNotifiedAndTriedAgainAtTheAddressCheck)
     Timer3_Timer(*form);
     EXPECT_EQ(page("Site"), "Offline");
     EXPECT_EQ(doubles.notices.shown.size(), 1u);
+}
+
+TEST(ScreenSaverIdle, TheIdleTimeIsReadInTheUnitTheDesktopAnswersIn)
+{
+    for (const int msPerUnit : {1000, 1}) {
+        SCOPED_TRACE(msPerUnit);
+        PrivateBus bus("saver-units");
+        FakeScreenSaver saver(bus.service());
+        platform::ScreenSaverIdleMonitor monitor(bus.client(), 100, nullptr);
+        QElapsedTimer idleFor;
+        qint64 toldAfterMs = -1;
+        QObject::connect(&monitor, &platform::IdleMonitor::idle, [&] { toldAfterMs = idleFor.elapsed(); });
+        saver.growIdle(msPerUnit);
+        idleFor.start();
+        monitor.setIdleThreshold(1500);
+        EXPECT_TRUE(waitFor([&] { return toldAfterMs >= 0; }));
+        EXPECT_GE(toldAfterMs, 1400) << "idle told before the user was idle that long";
+    }
 }
