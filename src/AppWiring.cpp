@@ -1,6 +1,7 @@
 #include "AppWiring.h"
 
 #include "core/DesktopNotices.h"
+#include "core/PresenceWiring.h"
 #include "core/WriteTrouble.h"
 #include "publish/PublishWiring.h"
 #include "mail/ComposerWiring.h"
@@ -26,4 +27,5 @@ void AttachSubsystems(Form1& form)
     AttachComposer(form);
     AttachDesktopNotices(form);
     AttachWriteTrouble(form);
+    AttachPresence(form);
 }

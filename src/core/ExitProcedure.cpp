@@ -7,6 +7,7 @@
 #include "core/Loaders.h"
 #include "core/Logs.h"
 #include "core/ProgramDir.h"
+#include "core/Presence.h"
 #include "core/ProgramError.h"
 #include "core/frmAuto.h"
 #include "core/frmDebug.h"
@@ -71,7 +72,10 @@ Decision askAndPublishOffline(Form1& form, ExitTrigger trigger)
 void saveState(Form1& form)
 {
     SaveProfile(form);
-    WriteIni(QStringLiteral("Memo"), QStringLiteral("Away"), BoolText(checked(form, "mnuAway")));
+    // Away mode that presence switched on ends with the run: the user never chose it.
+    const Presence* presence = CurrentPresence();
+    const bool autoAway = presence && presence->effectsView().awayModeIsOurs();
+    WriteIni(QStringLiteral("Memo"), QStringLiteral("Away"), BoolText(checked(form, "mnuAway") && !autoAway));
     WriteIni(QStringLiteral("StartUp"), QStringLiteral("HTML Editor"), form.txtHtml->text());
     WriteIni(QStringLiteral("StartUp"), QStringLiteral("Status"), Core().CurrentStatus);
 }

@@ -250,7 +250,7 @@ void Form1::cmd_Exit_Click(ExitTrigger trigger) { RunExitProcedure(*this, trigge
 
 void Form1::setStatusCaption(const QString& caption)
 {
-    if (lbStatus->text() == caption && SSPStatus->text() == caption)
+    if (lbStatus->text() == caption && SSPStatus->text() == shownStatus())
         return;
     lbStatus->setText(caption);
     refreshStatusDisplay();
@@ -271,11 +271,23 @@ void Form1::refreshStatusDisplay()
 {
     tray_->SysTrayMod();
     const QString caption = lbStatus->text();
-    const bool online = caption == QLatin1String("Online");
+    const bool online = caption == QLatin1String("Online") && presenceCaption_.isEmpty();
     SSPStatus->setStyleSheet(QStringLiteral("color: %1;").arg(
         QLatin1String(online ? kOnlineColour : kOfflineColour)));
-    SSPStatus->setText(caption);
+    SSPStatus->setText(shownStatus());
+    setWindowTitle(presenceCaption_.isEmpty() ? QStringLiteral("Halvorn")
+                                              : QStringLiteral("Halvorn - ") + presenceCaption_);
 }
+
+void Form1::setPresenceCaption(const QString& caption)
+{
+    if (presenceCaption_ == caption)
+        return;
+    presenceCaption_ = caption;
+    refreshStatusDisplay();
+}
+
+QString Form1::shownStatus() const { return presenceCaption_.isEmpty() ? lbStatus->text() : presenceCaption_; }
 
 void Form1::selectProfile(const QString& name)
 {

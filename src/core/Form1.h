@@ -44,6 +44,10 @@ public:
     void setStatusCaption(const QString& caption);
     QString statusCaption() const;
     void refreshStatusDisplay();
+    // "Away (idle)" or "Away (locked)" while presence has made the program
+    // away by itself; shown instead of the caption in panel, title and tray.
+    void setPresenceCaption(const QString& caption);
+    QString shownStatus() const;
     // The mail status panel; the tray tip carries it as a second line.
     void setMailStatus(const QString& text);
 
@@ -118,4 +122,5 @@ private:
     bool exiting_ = false;
     bool ended_ = false;
     bool inTrayEvent_ = false;
+    QString presenceCaption_;
 };

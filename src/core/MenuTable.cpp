@@ -45,7 +45,7 @@ const std::vector<MenuSpec>& MainMenuTable()
                       {"mnuAutoDisconnect", "Auto &Disconnect", {}, true, false, true, false},
                       separator(), check("mnuRestore", "&Reconnect on Disconnect"), separator(),
                       check("mnuMin", "&Minimize to System Tray"),
-                      check("mnuNotify", "Desktop &Notifications", true)}});
+                      check("mnuNotify", "Desktop &Notifications", true), item("mnuPresence", "Presen&ce")}});
         t.push_back({"mnuProfile", "&Profile",
                      {item("mnuadd", "&Add"), item("mnudel", "&Delete"), item("mnuSave", "&Save")}});
         t.push_back({"mnuEmail", "&Email",

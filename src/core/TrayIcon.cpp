@@ -26,7 +26,7 @@ QString TrayIcon::tipFor(const QString& caption)
 QString TrayIcon::tip() const
 {
     const QString mail = form_.mailStatus->text();
-    const QString status = tipFor(form_.statusCaption());
+    const QString status = tipFor(form_.shownStatus());
     return mail.isEmpty() ? status : status + u'\n' + mail.left(kMailLineChars);
 }
 

@@ -3,6 +3,7 @@
 #include "core/CoreState.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
+#include "core/Presence.h"
 #include "core/ProgramError.h"
 #include "core/frmAuto.h"
 #include "publish/AddressLookup.h"
@@ -21,6 +22,10 @@ void Timer3_Timer(Form1& form)
 {
     TrapErrors("Timer3_Timer", [&] {
         form.Timer3->stop();
+        Presence* presence = CurrentPresence();
+        // What presence could not publish at its last change is tried again here.
+        if (presence && presence->effects().owesPublish())
+            presence->effects().retry();
         if (Core().ExitAfterUpload || !MainAction(form, "mnuGoOnline")->isChecked())
             return;
         RefreshPublicAddress(kRecentCheckMs);
@@ -30,7 +35,8 @@ void Timer3_Timer(Form1& form)
         const frmAuto& list = *form.autoWindow();
         const QStringList names = list.names();
         for (int i = 0; i < names.size(); ++i) {
-            if (!list.isSelected(i))
+            // Presence keeps it offline until the user is back.
+            if (!list.isSelected(i) || (presence && presence->holdsOffline(names[i])))
                 continue;
             if (Publisher* publisher = CurrentPublisher())
                 publisher->ProfileDirty = false;

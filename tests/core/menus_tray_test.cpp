@@ -36,7 +36,7 @@ TEST_F(MenusTest, TheMenusAreThoseOfAFirstStart)
         "&File: mnuOnline1=&Online[Ctrl+O]|mnuOffline1=Off&line[Ctrl+L]|~mnuAbort=&Abort[F9]|-|mnuExit1=E&xit[Ctrl+X]",
         "&Options: *mnucredits=&Show Credits|-|mnuSelPro=Select &Profiles|mnuGoOnline=Auto &Online|*mnuGoOffline="
         "&Offline on Exit|mnuPrompt=Prompt Offline on &Exit|(mnuAutoDisconnect=Auto &Disconnect)|-|mnuRestore="
-        "&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|*mnuNotify=Desktop &Notifications",
+        "&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|*mnuNotify=Desktop &Notifications|mnuPresence=Presen&ce",
         "&Profile: mnuadd=&Add|mnudel=&Delete|mnuSave=&Save",
         "&Email: mnuEmailCheck=&Check|mnuEmailSend=Send &New|-|mnuMailSetup=&Setup",
         "&Memo: mnuAway=&Away|mnuViewM=&View Log|mnuRestart=&Restart|-|mnuMemoSetup=&Setup",
