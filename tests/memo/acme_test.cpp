@@ -99,6 +99,14 @@ protected:
         WriteIni("Memo", "ACME CA File", home.file("pebble-cert.pem"));
         WriteIni("Memo", "ACME Email", "owner@memo.test");
     }
+    // The memo server on port with certificates for name from the CA at directory.
+    void startAuto(const QString& name, const QString& directory)
+    {
+        useAuto(name, directory);
+        WriteIni("Memo", "MemoServer Port", QString::number(port));
+        WriteIni("Memo", "Enabled", "True");
+        setup().LoadMemoServerSettings();
+    }
     int certificatesInstalled() const { return int(log.lines.filter("certificate in force from a new ACME").size()); }
 };
 
@@ -107,10 +115,7 @@ TEST_F(AcmeTest, AutoModeGetsACertificateForThePublicAddressAndServesIt)
     port = freePort();
     PebbleCa ca(home.path(), port, 3600);
     ASSERT_TRUE(ca.ready) << ca.output.constData();
-    useAuto("memo.test", ca.directory());
-    WriteIni("Memo", "MemoServer Port", QString::number(port));
-    WriteIni("Memo", "Enabled", "True");
-    setup().LoadMemoServerSettings();
+    startAuto("memo.test", ca.directory());
     ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000)) << log.lines.join("\n").toStdString();
     const QSslCertificate served = servedCertificate(port);
     EXPECT_TRUE(served.subjectAlternativeNames().values(QSsl::DnsEntry).contains("memo.test"));
@@ -126,10 +131,7 @@ TEST_F(AcmeTest, ShortLivedCertificateIsRenewedWhileAConnectedVisitorStaysServed
     port = freePort();
     PebbleCa ca(home.path(), port, 12);
     ASSERT_TRUE(ca.ready) << ca.output.constData();
-    useAuto("memo.test", ca.directory());
-    WriteIni("Memo", "MemoServer Port", QString::number(port));
-    WriteIni("Memo", "Enabled", "True");
-    setup().LoadMemoServerSettings();
+    startAuto("memo.test", ca.directory());
     ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000)) << log.lines.join("\n").toStdString();
     const QByteArray first = servedCertificate(port).serialNumber();
     TlsVisitor connected(port, {}, "memo.test");
@@ -146,10 +148,7 @@ TEST_F(AcmeTest, ValidationOfANameThatIsNotOursFailsAndIsToldAndRetried)
     port = freePort();
     PebbleCa ca(home.path(), port, 3600);
     ASSERT_TRUE(ca.ready) << ca.output.constData();
-    useAuto("elsewhere.test", ca.directory());
-    WriteIni("Memo", "MemoServer Port", QString::number(port));
-    WriteIni("Memo", "Enabled", "True");
-    setup().LoadMemoServerSettings();
+    startAuto("elsewhere.test", ca.directory());
     ASSERT_TRUE(pumpUntil([this] { return log.contains("ACME: no certificate for elsewhere.test: validation"); }, 30000))
         << log.lines.join("\n").toStdString();
     ASSERT_EQ(doubles.notices.shown.size(), 1u);
@@ -204,10 +203,7 @@ TEST_F(AcmeTest, WithTheRouterPortOpenPort80IsForwardedToTheMemoPortDuringTheOrd
     port = freePort();
     PebbleCa ca(home.path(), port, 3600);
     ASSERT_TRUE(ca.ready) << ca.output.constData();
-    useAuto("memo.test", ca.directory());
-    WriteIni("Memo", "MemoServer Port", QString::number(port));
-    WriteIni("Memo", "Enabled", "True");
-    setup().LoadMemoServerSettings();
+    startAuto("memo.test", ca.directory());
     ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000)) << log.lines.join("\n").toStdString();
     const QStringList validation = gateway.actions().filter("ExternalPort=80 ");
     ASSERT_EQ(validation.size(), 2) << gateway.actions().join("\n").toStdString() << log.lines.join("\n").toStdString();
