@@ -1,7 +1,8 @@
 #include "platform/IdleDBus.h"
 
+#include "platform/DBusAsync.h"
+
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
 namespace platform {
@@ -19,12 +20,7 @@ constexpr qint64 kUnitProbeMs = 1500;
 template <class Reply, class Take>
 void callAsync(QDBusConnection& bus, QObject* owner, const QDBusMessage& call, Take take)
 {
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kCallTimeoutMs), owner);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner, [take](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusPendingReply<Reply> reply = *w;
-        take(reply);
-    });
+    CallDBusAsync<Reply>(bus, owner, call, kCallTimeoutMs, take);
 }
 
 QDBusMessage mutterCall(const QString& method, const QVariantList& arguments = {})
@@ -36,7 +32,10 @@ QDBusMessage mutterCall(const QString& method, const QVariantList& arguments = {
 
 } // namespace
 
-MutterIdleMonitor::MutterIdleMonitor(const QDBusConnection& bus, QObject* parent) : IdleMonitor(parent), bus_(bus) {}
+MutterIdleMonitor::MutterIdleMonitor(const QDBusConnection& bus, QObject* parent)
+    : IdleMonitor(parent), bus_(bus)
+{
+}
 
 MutterIdleMonitor::~MutterIdleMonitor()
 {
@@ -66,7 +65,10 @@ void MutterIdleMonitor::removeWatch(uint* slot)
     *slot = 0;
 }
 
-void MutterIdleMonitor::sendRemove(uint id) { bus_.send(mutterCall(QStringLiteral("RemoveWatch"), {id})); }
+void MutterIdleMonitor::sendRemove(uint id)
+{
+    bus_.send(mutterCall(QStringLiteral("RemoveWatch"), {id}));
+}
 
 void MutterIdleMonitor::setIdleThreshold(qint64 ms)
 {
@@ -74,7 +76,8 @@ void MutterIdleMonitor::setIdleThreshold(qint64 ms)
     removeWatch(&idleWatch_);
     if (ms <= 0)
         return;
-    callAsync<uint>(bus_, this, mutterCall(QStringLiteral("AddIdleWatch"), {QVariant::fromValue(quint64(ms))}),
+    callAsync<uint>(bus_, this,
+                    mutterCall(QStringLiteral("AddIdleWatch"), {QVariant::fromValue(quint64(ms))}),
                     [this, generation](const QDBusPendingReply<uint>& reply) {
                         if (reply.isError())
                             return;
@@ -125,12 +128,15 @@ void ScreenSaverIdleMonitor::listenForLock()
                  SLOT(activeChanged(bool)));
 }
 
-void ScreenSaverIdleMonitor::activeChanged(bool active) { emit lockChanged(active); }
+void ScreenSaverIdleMonitor::activeChanged(bool active)
+{
+    emit lockChanged(active);
+}
 
 void ScreenSaverIdleMonitor::queryIdle(std::function<void(qint64 ms)> answer)
 {
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(kSaverService, kSaverPath, kSaverService, QStringLiteral("GetSessionIdleTime"));
+    const QDBusMessage call = QDBusMessage::createMethodCall(kSaverService, kSaverPath, kSaverService,
+                                                             QStringLiteral("GetSessionIdleTime"));
     callAsync<uint>(bus_, this, call, [this, answer](const QDBusPendingReply<uint>& reply) {
         answer(reply.isError() ? -1 : toMs(reply.value()));
     });

@@ -1,8 +1,9 @@
 #include "platform/Logind.h"
 
+#include "platform/DBusAsync.h"
+
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
 
@@ -29,7 +30,10 @@ QDBusMessage managerCall(const QString& method, const QVariantList& arguments)
 
 Logind::Logind(const QDBusConnection& systemBus, QObject* parent) : QObject(parent), bus_(systemBus) {}
 
-Logind::~Logind() { releaseSleepLock(); }
+Logind::~Logind()
+{
+    releaseSleepLock();
+}
 
 void Logind::start()
 {
@@ -38,15 +42,13 @@ void Logind::start()
     bus_.connect(kService, kManagerPath, kManager, QStringLiteral("PrepareForSleep"), this,
                  SLOT(sleepSignal(bool)));
     const QDBusMessage call = managerCall(QStringLiteral("GetSessionByPID"), {uint(::getpid())});
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusPendingReply<QDBusObjectPath> reply = *w;
-        if (!reply.isError())
-            listenToSession(reply.value().path());
-        else
-            findSessionOfUser();
-    });
+    CallDBusAsync<QDBusObjectPath>(bus_, this, call, kCallTimeoutMs,
+                                   [this](const QDBusPendingReply<QDBusObjectPath>& reply) {
+                                       if (!reply.isError())
+                                           listenToSession(reply.value().path());
+                                       else
+                                           findSessionOfUser();
+                                   });
 }
 
 void Logind::findSessionOfUser()
@@ -54,13 +56,11 @@ void Logind::findSessionOfUser()
     // Started outside the session's processes (a user service): "auto" is
     // the user's own graphical session.
     const QDBusMessage call = managerCall(QStringLiteral("GetSession"), {QStringLiteral("auto")});
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusPendingReply<QDBusObjectPath> reply = *w;
-        if (!reply.isError())
-            listenToSession(reply.value().path());
-    });
+    CallDBusAsync<QDBusObjectPath>(bus_, this, call, kCallTimeoutMs,
+                                   [this](const QDBusPendingReply<QDBusObjectPath>& reply) {
+                                       if (!reply.isError())
+                                           listenToSession(reply.value().path());
+                                   });
 }
 
 void Logind::listenToSession(const QString& path)
@@ -78,26 +78,24 @@ void Logind::takeSleepLock()
         return;
     lockAsked_ = true;
     const QDBusMessage call =
-        managerCall(QStringLiteral("Inhibit"), {QStringLiteral("sleep"), QStringLiteral("Halvorn"),
-                                                QStringLiteral("Publishing the offline status page"),
-                                                QStringLiteral("delay")});
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        lockAsked_ = false;
-        w->deleteLater();
-        const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *w;
-        // Our own copy: the reply's copy goes with the watcher.
-        const int fd = reply.isError() ? -1 : ::fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
-        if (fd < 0)
-            return;
-        // Let go while the answer was on its way: the lock is not kept.
-        if (!lockWanted_) {
-            ::close(fd);
-            return;
-        }
-        lockFd_ = fd;
-        emit sleepLockHeld();
-    });
+        managerCall(QStringLiteral("Inhibit"),
+                    {QStringLiteral("sleep"), QStringLiteral("Halvorn"),
+                     QStringLiteral("Publishing the offline status page"), QStringLiteral("delay")});
+    CallDBusAsync<QDBusUnixFileDescriptor>(
+        bus_, this, call, kCallTimeoutMs, [this](const QDBusPendingReply<QDBusUnixFileDescriptor>& reply) {
+            lockAsked_ = false;
+            // Our own copy: the reply's copy goes with the watcher.
+            const int fd = reply.isError() ? -1 : ::fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
+            if (fd < 0)
+                return;
+            // Let go while the answer was on its way: the lock is not kept.
+            if (!lockWanted_) {
+                ::close(fd);
+                return;
+            }
+            lockFd_ = fd;
+            emit sleepLockHeld();
+        });
 }
 
 void Logind::releaseSleepLock()
