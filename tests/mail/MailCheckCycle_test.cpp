@@ -5,7 +5,7 @@ using CheckCycle = MailCheckFixture;
 
 // Every way a finished check can be reported, from the counters and
 // settings it starts with to what the user sees and what is remembered.
-TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCaseARequestWaitsAndTicksCountToTheInterval)
+TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
 {
     struct Row {
         const char* name;
@@ -69,10 +69,12 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCaseARequestWaitsAndTicksC
         EXPECT_FALSE(check().CheckNow);
         EXPECT_TRUE(!r.tray || mailbox.cmdControl[0]->isEnabled() == !s.txtBrowser.isEmpty());
     }
-    // A requested check waits while checking is off or the machine is off line,
-    // and runs on the first tick that allows it. The interval as typed decides
-    // the tick of the first check; an unusable one becomes "10". Empty account
-    // fields are named one by one.
+}
+
+// A requested check waits while checking is off or the machine is off line,
+// and runs on the first tick that allows it.
+TEST_F(CheckCycle, ARequestedCheckWaitsForCheckingOnAndAUsableAddress)
+{
     int lookups = 0, refreshes = 0;
     Hooks().startSock = [&] { ++lookups; };
     Hooks().updateSock = [&] { ++refreshes; };
@@ -95,7 +97,11 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCaseARequestWaitsAndTicksC
     check().Timer1_Timer();
     ASSERT_EQ(doubles.boxes.shown().size(), 1u); // the account is still empty
     EXPECT_FALSE(check().CheckNow);
+}
 
+// The interval as typed decides the tick of the first check; an unusable one becomes "10".
+TEST_F(CheckCycle, TheFirstCheckIsDueAfterTheIntervalAsTyped)
+{
     const struct { const char *typed, *after; int minutes; } intervals[] = {
         {"", "10", 10}, {"0", "10", 10}, {"abc", "10", 10}, {"-4", "10", 10}, {" 3 min", " 3 min", 3}};
     for (const auto& i : intervals) {
@@ -110,6 +116,11 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCaseARequestWaitsAndTicksC
         EXPECT_EQ(ticks, i.minutes * 12);
         EXPECT_EQ(Mail().settings().txtCount, QString::fromLatin1(i.after));
     }
+}
+
+TEST_F(CheckCycle, EmptyAccountFieldsAreNamedOneByOne)
+{
+    MailSettings& s = Mail().settings();
     const std::pair<QString*, const char*> blanks[] = {{&s.txtHost, "POP3 Host Name Required"},
                                                        {&s.txtlogin, "POP3 Login Name Required"},
                                                        {&s.txtPass, "POP3 Password Required"}};
