@@ -11,7 +11,7 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
         const char* name;
         bool manual;
         int count;
-        int fresh; // messages never announced before
+        int fresh;                        // messages never announced before
         bool launch, newSound, noneSound; // the settings
         const char* clientPath;
         MsgAnswer answer;
@@ -22,7 +22,8 @@ TEST_F(CheckCycle, TheReportOfAFinishedCheckFollowsItsCase)
     };
     const auto Ok = MsgAnswer::Ok, Yes = MsgAnswer::Yes, No = MsgAnswer::No;
     const char* oldMail = "No new mail\r\nYou have 3 old messages\r\n\r\nWould you like to see old mail?";
-    const char *eNone = "Email Status: No New Mail", *eOld = "Email Status: No New Mail, You have 3 old messages",
+    const char *eNone = "Email Status: No New Mail",
+               *eOld = "Email Status: No New Mail, You have 3 old messages",
                *mNone = "Mail Status: No New Mail", *mNew = "Mail Status: New mail";
     const Row rows[] = {
         {"manual empty, sound", 1, 0, 0, 0, 1, 1, "", Ok, "", "/snd/none.wav", 0, 0, 0, 0, eNone},
@@ -102,7 +103,10 @@ TEST_F(CheckCycle, ARequestedCheckWaitsForCheckingOnAndAUsableAddress)
 // The interval as typed decides the tick of the first check; an unusable one becomes "10".
 TEST_F(CheckCycle, TheFirstCheckIsDueAfterTheIntervalAsTyped)
 {
-    const struct { const char *typed, *after; int minutes; } intervals[] = {
+    const struct {
+        const char *typed, *after;
+        int minutes;
+    } intervals[] = {
         {"", "10", 10}, {"0", "10", 10}, {"abc", "10", 10}, {"-4", "10", 10}, {" 3 min", " 3 min", 3}};
     for (const auto& i : intervals) {
         SCOPED_TRACE(i.typed);

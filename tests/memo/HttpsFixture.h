@@ -12,11 +12,12 @@
 inline bool makeCertificate(const QString& folder, const QString& stem, const QString& altNames, int days = 2)
 {
     QProcess openssl;
-    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes", "-days",
-                              QString::number(days), "-subj", "/CN=Halvorn test " + stem, "-addext",
-                              "subjectAltName=" + altNames, "-keyout", folder + "/" + stem + "-key.pem", "-out",
-                              folder + "/" + stem + "-cert.pem"});
-    return openssl.waitForFinished(20000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256",
+                              "-nodes", "-days", QString::number(days), "-subj", "/CN=Halvorn test " + stem,
+                              "-addext", "subjectAltName=" + altNames, "-keyout",
+                              folder + "/" + stem + "-key.pem", "-out", folder + "/" + stem + "-cert.pem"});
+    return openssl.waitForFinished(20000) && openssl.exitStatus() == QProcess::NormalExit &&
+           openssl.exitCode() == 0;
 }
 
 struct TlsVisitor {
@@ -30,8 +31,10 @@ struct TlsVisitor {
         socket.setSslConfiguration(configuration);
         QObject::connect(&socket, &QSslSocket::encrypted, [this] { encrypted = true; });
         QObject::connect(&socket, &QSslSocket::readyRead, [this] { received += socket.readAll(); });
-        QObject::connect(&socket, &QSslSocket::disconnected, [this] { received += socket.readAll(), closed = true; });
-        QObject::connect(&socket, &QSslSocket::errorOccurred, [this](QAbstractSocket::SocketError) { closed = true; });
+        QObject::connect(&socket, &QSslSocket::disconnected,
+                         [this] { received += socket.readAll(), closed = true; });
+        QObject::connect(&socket, &QSslSocket::errorOccurred,
+                         [this](QAbstractSocket::SocketError) { closed = true; });
         socket.connectToHostEncrypted("127.0.0.1", port, name);
         pumpUntil([this] { return encrypted || closed; });
     }
@@ -40,8 +43,14 @@ struct TlsVisitor {
         socket.write(bytes);
         socket.flush();
     }
-    bool waitClosed(int ms = 5000) { return pumpUntil([this] { return closed; }, ms); }
-    bool waitFor(const QByteArray& part, int ms = 5000) { return pumpUntil([&] { return received.contains(part); }, ms); }
+    bool waitClosed(int ms = 5000)
+    {
+        return pumpUntil([this] { return closed; }, ms);
+    }
+    bool waitFor(const QByteArray& part, int ms = 5000)
+    {
+        return pumpUntil([&] { return received.contains(part); }, ms);
+    }
     QByteArray serial() const { return socket.peerCertificate().serialNumber(); }
 
     QSslSocket socket;
@@ -53,7 +62,7 @@ struct TlsVisitor {
 // The server runs on a free port with HTTPS from the files "first-*.pem",
 // made for localhost, which is also the Public Address.
 class HttpsTest : public MemoTest {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(makeCertificate(home.path(), "first", "DNS:localhost,IP:127.0.0.1"));
@@ -63,7 +72,8 @@ protected:
         WriteIni("Memo", "Certificate File", home.file("first-cert.pem"));
         WriteIni("Memo", "Key File", home.file("first-key.pem"));
         ASSERT_TRUE(startServer() > 0);
-        ASSERT_TRUE(log.contains("[MemoServer] HTTPS: certificate loaded from")) << log.lines.join("\n").toStdString();
+        ASSERT_TRUE(log.contains("[MemoServer] HTTPS: certificate loaded from"))
+            << log.lines.join("\n").toStdString();
     }
 
     QList<QSslCertificate> trusted(const QString& stem) const
@@ -71,6 +81,20 @@ protected:
         return QSslCertificate::fromPath(home.file(stem + "-cert.pem"));
     }
     QByteArray serialOf(const QString& stem) const { return trusted(stem).value(0).serialNumber(); }
+
+    // Replaces the "first" pair on disk with a new "second" one, as a
+    // renewal would, and waits until the server has loaded it.
+    bool replaceFiles()
+    {
+        if (!makeCertificate(home.path(), "second", "DNS:localhost"))
+            return false;
+        for (const char* part : {"cert", "key"}) {
+            QFile::remove(home.file(QStringLiteral("first-%1.pem").arg(QLatin1String(part))));
+            QFile::copy(home.file(QStringLiteral("second-%1.pem").arg(QLatin1String(part))),
+                        home.file(QStringLiteral("first-%1.pem").arg(QLatin1String(part))));
+        }
+        return pumpUntil([this] { return log.lines.filter("certificate loaded from").size() == 2; });
+    }
 
     // One TLS visitor sends a whole request; what came back once the server closed.
     QByteArray tlsExchange(const QByteArray& request, const QString& stem = "first")

@@ -46,20 +46,20 @@ TEST_F(HttpsTest, PlainVisitorOnTheTlsPortIsRedirectedToHttps)
     EXPECT_EQ(memosLogged(), 0);
 }
 
-TEST_F(HttpsTest, ReplacedCertificateFilesServeNewVisitorsWithoutDroppingTheConnectedOne)
+TEST_F(HttpsTest, ReplacedCertificateFilesServeNewVisitors)
+{
+    ASSERT_TRUE(replaceFiles());
+    TlsVisitor next(port, trusted("second"));
+    EXPECT_TRUE(next.encrypted) << next.socket.errorString().toStdString();
+    EXPECT_EQ(next.serial(), serialOf("second"));
+}
+
+TEST_F(HttpsTest, AVisitorConnectedBeforeTheCertificateChangesIsStillServed)
 {
     TlsVisitor connected(port, trusted("first"));
     ASSERT_TRUE(connected.encrypted);
     connected.send("POST /memo/ HTTP/1.0\r\nContent-Length: 30\r\n\r\nNAME=Early");
-    ASSERT_TRUE(makeCertificate(home.path(), "second", "DNS:localhost"));
-    QFile::remove(home.file("first-cert.pem"));
-    QFile::remove(home.file("first-key.pem"));
-    QFile::copy(home.file("second-cert.pem"), home.file("first-cert.pem"));
-    QFile::copy(home.file("second-key.pem"), home.file("first-key.pem"));
-    ASSERT_TRUE(pumpUntil([this] { return log.lines.filter("certificate loaded from").size() == 2; }));
-    TlsVisitor next(port, trusted("second"));
-    EXPECT_TRUE(next.encrypted) << next.socket.errorString().toStdString();
-    EXPECT_EQ(next.serial(), serialOf("second"));
+    ASSERT_TRUE(replaceFiles());
     connected.send("&MESSAGE=late&REPLY=NO");
     ASSERT_TRUE(connected.waitClosed());
     EXPECT_TRUE(connected.received.contains("Message Received"));
