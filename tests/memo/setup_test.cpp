@@ -24,8 +24,8 @@ TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
     frmMemoSetup& w = setup();
     w.LoadSounds();
     w.LoadMemoServerSettings();
-    EXPECT_EQ((QStringList{w.txtMemoPort->text(), w.settings().MemoTextColor, w.settings().MemoBackColor, w.Timeout->text(),
-                           w.txtRow->text(), w.txtColumn->text()}),
+    EXPECT_EQ((QStringList{w.txtMemoPort->text(), w.settings().MemoTextColor, w.settings().MemoBackColor,
+                           w.Timeout->text(), w.txtRow->text(), w.txtColumn->text()}),
               (QStringList{"4175", "#000000", "#FFFFFF", "", "", ""}));
     bool anyOn = w.chkMemo->isChecked() || w.chkMemoSound->isChecked() || w.cmdMemoBrowse->isEnabled();
     for (size_t i = 0; i < kMemoPageCount; ++i)
@@ -33,8 +33,12 @@ TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
     EXPECT_FALSE(anyOn);
     EXPECT_EQ(server(), nullptr);
     EXPECT_FALSE(Memo().away());
-    for (const auto& [stored, expected] : {std::pair{"True", true}, {"TRUE", true}, {"1", true}, {"False", false},
-                                           {"0", false}, {"junk", false}}) {
+    for (const auto& [stored, expected] : {std::pair{"True", true},
+                                           {"TRUE", true},
+                                           {"1", true},
+                                           {"False", false},
+                                           {"0", false},
+                                           {"junk", false}}) {
         WriteIni("Memo", "Away", stored);
         w.LoadMemoServerSettings();
         EXPECT_EQ(Memo().away(), expected) << stored;
@@ -45,7 +49,8 @@ TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
     EXPECT_EQ(w.settings().MemoTextColor, "#000080");
     EXPECT_TRUE(errorLog().contains("in Load MemoServer Settings"));
     EXPECT_TRUE(w.txtHtml[1]->isEnabled()); // the per-page reaction ran when the box changed
-    for (const auto& [key, value] : {std::pair{"Text Color", "#000000"}, {"Notice", "maybe"}, {"Reply Timeout", "77"}})
+    for (const auto& [key, value] :
+         {std::pair{"Text Color", "#000000"}, {"Notice", "maybe"}, {"Reply Timeout", "77"}})
         WriteIni("Memo", key, value);
     w.LoadMemoServerSettings();
     EXPECT_TRUE(errorLog().contains("13 in Load MemoServer Settings"));
@@ -56,7 +61,8 @@ TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
 // shows them, and its edits and Cancel work on the same settings.
 TEST_F(SetupTest, SettingsLiveWithoutTheWindowWhichShowsThemWhenFirstShown)
 {
-    WriteIni("Memo", "Reply Timeout", "45"), WriteIni("Sounds", "Memo Enabled", "True"), WriteIni("Memo", "Wrap", "1");
+    WriteIni("Memo", "Reply Timeout", "45"), WriteIni("Sounds", "Memo Enabled", "True"),
+        WriteIni("Memo", "Wrap", "1");
     Memo().settings().LoadSounds();
     Memo().settings().LoadMemoServerSettings();
     EXPECT_EQ(Memo().setupWindow(), nullptr);
@@ -76,7 +82,8 @@ TEST_F(SetupTest, EditsCountAtOnceSaveWritesEverySettingAndCancelReloads)
 {
     WriteIni("Custom", "C4%", "labelled five");
     frmMemoSetup& w = setup();
-    EXPECT_EQ(w.txtC[4]->text() + '|' + w.txtC[2]->text(), "labelled five|"); // read when the window is created
+    EXPECT_EQ(w.txtC[4]->text() + '|' + w.txtC[2]->text(),
+              "labelled five|"); // read when the window is created
     w.LoadMemoServerSettings();
     w.txtRow->setText("9");
     w.ChkReply->setChecked(true);
@@ -87,22 +94,36 @@ TEST_F(SetupTest, EditsCountAtOnceSaveWritesEverySettingAndCancelReloads)
     // chkhtml_0 has no file: it is saved as off.
     for (QCheckBox* box : {w.chkhtml[0], w.chkhtml[3], w.ChkWrap, w.chkMemoSound})
         box->setChecked(true);
-    const std::pair<QLineEdit*, const char*> texts[] = {
-        {w.txtHtml[3], "head.html"}, {w.txtC[0], "first"}, {w.txtC[4], "fifth"}, {w.Timeout, "45"},
-        {w.txtRow, "4"}, {w.txtColumn, "60"}, {w.txtMemoPort, "5000"}, {w.PlayMemoSound, "/s/memo.wav"}};
+    const std::pair<QLineEdit*, const char*> texts[] = {{w.txtHtml[3], "head.html"},
+                                                        {w.txtC[0], "first"},
+                                                        {w.txtC[4], "fifth"},
+                                                        {w.Timeout, "45"},
+                                                        {w.txtRow, "4"},
+                                                        {w.txtColumn, "60"},
+                                                        {w.txtMemoPort, "5000"},
+                                                        {w.PlayMemoSound, "/s/memo.wav"}};
     for (const auto& [box, text] : texts)
         box->setText(text);
     w.foreColor->pick(4);
     w.SaveMemo();
     EXPECT_EQ(MemoSettings().customVariable(1), "unsaved");
     EXPECT_FALSE(w.chkhtml[0]->isChecked());
-    const char* stored[][3] = {
-        {"html", "away value", "False"},     {"html", "header value", "True"},  {"html", "header", "head.html"},
-        {"html", "timeout", ""},             {"Custom", "C0%", "first"},        {"Custom", "C4%", "fifth"},
-        {"Memo", "Enabled", "False"},        {"Memo", "Reply Timeout", "45"},   {"Memo", "Wrap", "True"},
-        {"Memo", "Rows", "4"},               {"Memo", "Columns", "60"},         {"Memo", "Text Color", "#800040"},
-        {"Memo", "BackGround Color", "#FFFFFF"}, {"Memo", "MemoServer Port", "5000"},
-        {"Sounds", "Memo Enabled", "True"},  {"Sounds", "Memo", "/s/memo.wav"}};
+    const char* stored[][3] = {{"html", "away value", "False"},
+                               {"html", "header value", "True"},
+                               {"html", "header", "head.html"},
+                               {"html", "timeout", ""},
+                               {"Custom", "C0%", "first"},
+                               {"Custom", "C4%", "fifth"},
+                               {"Memo", "Enabled", "False"},
+                               {"Memo", "Reply Timeout", "45"},
+                               {"Memo", "Wrap", "True"},
+                               {"Memo", "Rows", "4"},
+                               {"Memo", "Columns", "60"},
+                               {"Memo", "Text Color", "#800040"},
+                               {"Memo", "BackGround Color", "#FFFFFF"},
+                               {"Memo", "MemoServer Port", "5000"},
+                               {"Sounds", "Memo Enabled", "True"},
+                               {"Sounds", "Memo", "/s/memo.wav"}};
     for (const auto& [section, key, value] : stored)
         EXPECT_EQ(ReadIni(section, key, "<absent>"), value) << section << " " << key;
     w.show();
@@ -129,8 +150,8 @@ TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
     EXPECT_TRUE(setup().Timeout->isEnabled());
     setup().chkMemo->setChecked(false);
     EXPECT_EQ(server(), nullptr);
-    EXPECT_FALSE(setup().Timeout->isEnabled() || setup().txtMemoPort->isEnabled()
-                 || setup().foreColor->dropButton()->isEnabled());
+    EXPECT_FALSE(setup().Timeout->isEnabled() || setup().txtMemoPort->isEnabled() ||
+                 setup().foreColor->dropButton()->isEnabled());
     // In one-shot mode the box is only ticked.
     setup().setOneShot(true);
     setup().LoadMemoServerSettings();
@@ -141,14 +162,15 @@ TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
     EXPECT_EQ(server(), nullptr);
 }
 
-TEST_F(SetupTest, ColourDropDownsPickStoredTextsAndThePortBoxTakesDigitsUpToJustAbove65000)
+TEST_F(SetupTest, ColourDropDownsPickTheStoredColourTexts)
 {
     frmMemoSetup& w = setup();
     w.show();
     ColorSelect& fore = *w.foreColor;
     fore.dropButton()->click();
     EXPECT_TRUE(fore.palette()->isVisible());
-    QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
+                      {});
     QCoreApplication::sendEvent(fore.cell(1), &click);
     EXPECT_FALSE(fore.palette()->isVisible());
     EXPECT_EQ(w.settings().MemoTextColor, "#0000A0");
@@ -159,13 +181,19 @@ TEST_F(SetupTest, ColourDropDownsPickStoredTextsAndThePortBoxTakesDigitsUpToJust
     w.backColor_->pick(14);
     EXPECT_EQ(w.settings().MemoBackColor, "#FFFF00");
     EXPECT_EQ(w.settings().pageSettings().backColor, "#FFFF00");
+}
+
+TEST_F(SetupTest, ThePortBoxTakesDigitsUpToJustAbove65000)
+{
+    frmMemoSetup& w = setup();
+    w.show();
     QLineEdit* box = w.txtMemoPort;
     box->clear();
     // Key, its text, and the box afterwards; ^V is a paste by keyboard.
     const std::tuple<int, const char*, const char*> keys[] = {
-        {Qt::Key_6, "6", "6"}, {Qt::Key_5, "5", "65"}, {Qt::Key_0, "0", "650"}, {Qt::Key_0, "0", "6500"},
-        {Qt::Key_A, "a", "6500"}, {Qt::Key_1, "1", "65001"}, {Qt::Key_2, "2", "65001"}, {Qt::Key_V, "\x16", "65001"},
-        {Qt::Key_Backspace, "\b", "6500"}};
+        {Qt::Key_6, "6", "6"},     {Qt::Key_5, "5", "65"},       {Qt::Key_0, "0", "650"},
+        {Qt::Key_0, "0", "6500"},  {Qt::Key_A, "a", "6500"},     {Qt::Key_1, "1", "65001"},
+        {Qt::Key_2, "2", "65001"}, {Qt::Key_V, "\x16", "65001"}, {Qt::Key_Backspace, "\b", "6500"}};
     for (const auto& [key, text, expected] : keys)
         EXPECT_EQ((type(box, key, text), box->text()), expected) << text;
 }
@@ -182,7 +210,8 @@ TEST_F(SetupTest, BrowseSoundAndEditButtons)
     ASSERT_EQ(doubles.dialogs.shown().size(), 2u);
     const auto& asked = doubles.dialogs.shown()[0].request;
     EXPECT_EQ((QStringList{asked.title, asked.startDirectory, asked.qtFilter}),
-              (QStringList{"Select file", home.path(), "HTML Files (*.html *.htm);;Text (*.txt);;All Files (*.*)"}));
+              (QStringList{"Select file", home.path(),
+                           "HTML Files (*.html *.htm);;Text (*.txt);;All Files (*.*)"}));
     doubles.dialogs.setNextResult("/s/ding.wav");
     w.cmdMemoBrowse_Click();
     EXPECT_EQ(w.PlayMemoSound->text(), "/s/ding.wav");
@@ -208,8 +237,9 @@ TEST_F(SetupTest, BrowseSoundAndEditButtons)
     QStringList texts;
     for (const auto& box : doubles.boxes.shown())
         texts.append(box.text);
-    ASSERT_EQ(texts, (QStringList{"Error: Program doesn't Exist!", "Please fill in the blanks.. Filename Required",
-                                  "Error: HTML file doesn't Exist!"}));
+    ASSERT_EQ(texts,
+              (QStringList{"Error: Program doesn't Exist!", "Please fill in the blanks.. Filename Required",
+                           "Error: HTML file doesn't Exist!"}));
     EXPECT_EQ(doubles.boxes.shown()[2].title, "Halvorn");
     home.writeFile("memo.html", "<p>x</p>");
     w.cmdEdit_Click(2);
@@ -218,16 +248,31 @@ TEST_F(SetupTest, BrowseSoundAndEditButtons)
     EXPECT_EQ(doubles.desktop.started[0].arguments, QStringList{home.file("memo.html")});
 }
 
-using RouterPortTest = MemoTest;
+// The gateway's record of mapping and removing the memo port.
+class RouterPortTest : public MemoTest {
+  protected:
+    QString mapping() const
+    {
+        return QString("AddPortMapping Enabled=1 ExternalPort=%1 InternalClient=127.0.0.1 "
+                       "InternalPort=%1 LeaseDuration=2 PortMappingDescription=Halvorn memo "
+                       "server Protocol=TCP RemoteHost=")
+            .arg(port);
+    }
+    QString removal() const
+    {
+        return QString("DeletePortMapping ExternalPort=%1 Protocol=TCP RemoteHost=").arg(port);
+    }
+};
 
 static void useGateway(const QString& url, const char* wanted = "True")
 {
     for (const auto& [key, value] : {std::pair<QString, QString>{"Open Router Port", wanted},
-                                     {"UPnP Description URL", url}, {"UPnP Lease Seconds", "2"}})
+                                     {"UPnP Description URL", url},
+                                     {"UPnP Lease Seconds", "2"}})
         WriteIni("Memo", key, value);
 }
 
-TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServerARefusalIsReportedOnce)
+TEST_F(RouterPortTest, TheOptionMapsTheMemoPortAndRenewsItWhileTheServerRuns)
 {
     TestGateway gateway;
     useGateway(gateway.url, "False");
@@ -235,20 +280,26 @@ TEST_F(RouterPortTest, TheOptionMapsThePortWhichIsRenewedAndFollowsTheServerARef
     EXPECT_TRUE(gateway.actions().isEmpty()) << "off by default";
     setup().findChild<QCheckBox*>("chkUPnP")->setChecked(true);
     EXPECT_EQ(ReadIni("Memo", "Open Router Port", QString()), "True");
-    const QString mapping = QString("AddPortMapping Enabled=1 ExternalPort=%1 InternalClient=127.0.0.1 "
-                                    "InternalPort=%1 LeaseDuration=2 PortMappingDescription=Halvorn memo "
-                                    "server Protocol=TCP RemoteHost=")
-                                .arg(port);
-    EXPECT_EQ(gateway.actions().join(u'\n').toStdString(), mapping.toStdString());
+    EXPECT_EQ(gateway.actions().join(u'\n').toStdString(), mapping().toStdString());
     // Renewed at half the lease while the server runs.
     EXPECT_TRUE(pumpUntil([&] { return gateway.actions().filter("AddPort").size() >= 3; }, 4000));
-    const QString removal = QString("DeletePortMapping ExternalPort=%1 Protocol=TCP RemoteHost=").arg(port);
+}
+
+TEST_F(RouterPortTest, TheMappingFollowsTheServersRestartAndStop)
+{
+    TestGateway gateway;
+    useGateway(gateway.url);
+    startServer();
     const qsizetype before = gateway.actions().size();
     Memo().restartServer();
-    EXPECT_EQ(gateway.actions().mid(before).join(u'\n').toStdString(), (removal + u'\n' + mapping).toStdString());
+    EXPECT_EQ(gateway.actions().mid(before).join(u'\n').toStdString(),
+              (removal() + u'\n' + mapping()).toStdString());
     Memo().stopServer();
-    EXPECT_EQ(gateway.actions().last(), removal);
-    // A refused or missing gateway is reported once, and the server runs.
+    EXPECT_EQ(gateway.actions().last(), removal());
+}
+
+TEST_F(RouterPortTest, ARefusedOrMissingGatewayIsReportedOnceAndTheServerRuns)
+{
     TestGateway conflict({"--conflict"});
     const std::pair<QString, const char*> cases[] = {
         {conflict.url, "already forwarded to another machine (718)"},
