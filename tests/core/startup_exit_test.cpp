@@ -3,7 +3,7 @@
 #include "core/frmAuto.h"
 
 class StartUpTest : public CoreTest {
-protected:
+  protected:
     void SetUp() override
     {
         CoreTest::SetUp();
@@ -40,25 +40,42 @@ protected:
     QStringList steps, closed, uploads;
 };
 
-TEST_F(StartUpTest, RunsTheStepsInOrderShowsTheStoredStatusInItsColourAndMatchesSwitchesWholeInAnyCase)
+// Three profiles, the second missing, marked for Auto Update in two spellings.
+const QByteArray kProfiles = "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=3\r\n1=alpha\r\n3=gamma\r\n"
+                             "[gamma]\r\nauto=1\r\nStatus=online\r\n[alpha]\r\nStatus=Online\r\n";
+
+TEST_F(StartUpTest, RunsTheStepsInOrder)
 {
     Form1& f = start();
     EXPECT_EQ(steps, QStringList({"LoadSounds", "AddLaunch", "LoadMailSettings", "LoadMemoServerSettings",
                                   "LoadMailbox"}));
     EXPECT_TRUE(f.isVisible() && f.Timer3->isActive() && !Core().ExitAfterUpload);
-    // An empty stored status is Offline in red; Online is green.
+}
+
+// An empty stored status is Offline in red; Online is green.
+TEST_F(StartUpTest, ShowsTheStoredStatusInItsColour)
+{
     using Look = std::tuple<const char*, const char*, const char*>;
-    for (const auto& [stored, shown, colour] : {Look{"", "Offline", "#FF0000"}, Look{"Online", "Online", "#008000"}}) {
+    for (const auto& [stored, shown, colour] :
+         {Look{"", "Offline", "#FF0000"}, Look{"Online", "Online", "#008000"}}) {
         WriteIni("Default", "Status", stored);
         Form1& g = start();
         EXPECT_EQ(Core().CurrentStatus + '|' + g.SSPStatus->text(), QString(shown) + '|' + shown);
         EXPECT_TRUE(g.SSPStatus->styleSheet().contains(colour));
     }
-    // Switches are matched whole and in any case.
+}
+
+TEST_F(StartUpTest, CommandLineSwitchesMatchWholeInAnyCase)
+{
     home.writeFile("hvrn.ini", "[Default]\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n");
-    const struct { const char* commandLine; QStringList uploads; bool minimised; } cases[] = {
-        {"-ONLINE", {"Default:Online:on.html"}, true}, {"-offline", {"Default:Offline:off.html"}, true},
-        {"-min -online", {}, false}, {"-Min", {}, true}};
+    const struct {
+        const char* commandLine;
+        QStringList uploads;
+        bool minimised;
+    } cases[] = {{"-ONLINE", {"Default:Online:on.html"}, true},
+                 {"-offline", {"Default:Offline:off.html"}, true},
+                 {"-min -online", {}, false},
+                 {"-Min", {}, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.commandLine);
         steps.clear();
@@ -70,32 +87,41 @@ TEST_F(StartUpTest, RunsTheStepsInOrderShowsTheStoredStatusInItsColourAndMatches
     }
 }
 
-TEST_F(StartUpTest, LoadsEverySettingIntoItsControlABadCheckMarkStopsOnlyThatLoaderAndProfilesLoadWithGaps)
+TEST_F(StartUpTest, LoadsEverySettingIntoItsControl)
 {
     SaveStoredPassword("Default", "pass", "ftp secret");
-    home.writeFile("hvrn.ini", home.readFile("hvrn.ini") +
-                   "Host=ftp.example.test\r\nHTML ONline=on.html\r\nLast Update=Online 12/1/26\r\n"
-                   "[StartUp]\r\nHTML Editor=/usr/bin/mousepad\r\nCredits=0\r\nSystray=-1\r\n[Debug]\r\n"
-                   "Enabled=True\r\n[DialUp]\r\nReconnect=1\r\nAuto Offline=False\r\nPrompt on Exit=true\r\n");
+    home.writeFile(
+        "hvrn.ini",
+        home.readFile("hvrn.ini") +
+            "Host=ftp.example.test\r\nHTML ONline=on.html\r\nLast Update=Online 12/1/26\r\n"
+            "[StartUp]\r\nHTML Editor=/usr/bin/mousepad\r\nCredits=0\r\nSystray=-1\r\n[Debug]\r\n"
+            "Enabled=True\r\n[DialUp]\r\nReconnect=1\r\nAuto Offline=False\r\nPrompt on Exit=true\r\n");
     Form1& f = start();
-    EXPECT_EQ(QStringList({f.txtHost->text(), f.File1->text(), f.txtPass->text(), f.lastUpdate->text(),
-                           f.txtHtml->text()}),
-              QStringList({"ftp.example.test", "on.html", "ftp secret", "Online 12/1/26", "/usr/bin/mousepad"}));
-    EXPECT_TRUE(!checked("mnucredits") && !checked("mnuGoOffline") && checked("mnuMin") && checked("mnuRestore") &&
-                checked("mnuPrompt"));
+    EXPECT_EQ(
+        QStringList(
+            {f.txtHost->text(), f.File1->text(), f.txtPass->text(), f.lastUpdate->text(), f.txtHtml->text()}),
+        QStringList({"ftp.example.test", "on.html", "ftp secret", "Online 12/1/26", "/usr/bin/mousepad"}));
+    EXPECT_TRUE(!checked("mnucredits") && !checked("mnuGoOffline") && checked("mnuMin") &&
+                checked("mnuRestore") && checked("mnuPrompt"));
     EXPECT_TRUE(f.debugWindow()->displayDisabled() && f.Timer2->isActive());
-    // A bad check mark stops only that loader.
+}
+
+TEST_F(StartUpTest, ABadCheckMarkStopsOnlyThatLoader)
+{
     home.writeFile("hvrn.ini", "[StartUp]\r\nHTML Editor=ed\r\nCredits=maybe\r\nSystray=1\r\n"
                                "[DialUp]\r\nPrompt on Exit=1\r\n[Startup]\r\nDebugLog=True\r\n");
     Form1& g = start();
     EXPECT_EQ(g.txtHtml->text(), "ed");
-    EXPECT_TRUE(checked("mnucredits") && !checked("mnuMin") && !checked("mnuPrompt")); // initial state, never reached
+    EXPECT_TRUE(checked("mnucredits") && !checked("mnuMin") &&
+                !checked("mnuPrompt")); // initial state, never reached
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 13 in LoadStartup\r\n");
     EXPECT_EQ(doubles.boxes.shown().size(), 1u);
     EXPECT_TRUE(g.isVisible() && steps.contains("AddLaunch")); // the next loader still ran
-    // Profiles load with their gaps and auto marks; option items store their marks.
-    home.writeFile("hvrn.ini", "[Default]\r\nAUTO=1\r\n[Profile]\r\nCount=3\r\n1=alpha\r\n3=gamma\r\n"
-                               "[gamma]\r\nauto=1\r\nStatus=online\r\n[alpha]\r\nStatus=Online\r\n");
+}
+
+TEST_F(StartUpTest, ProfilesLoadWithTheirGapsAndAutoMarks)
+{
+    home.writeFile("hvrn.ini", kProfiles);
     Form1& h = start();
     const frmAuto& list = *h.autoWindow();
     EXPECT_EQ(list.names(), QStringList({"Default", "alpha", "gamma"}));
@@ -105,30 +131,51 @@ TEST_F(StartUpTest, LoadsEverySettingIntoItsControlABadCheckMarkStopsOnlyThatLoa
     const QString alpha = h.SSPStatus->text();
     h.selectProfile("gamma"); // a status stored in lower case is not "Online"
     EXPECT_EQ(alpha + '|' + h.SSPStatus->text(), "Online|Offline");
-    // Option items store their marks; with a profile marked, Auto Online needs no list to pick from.
+}
+
+// With a profile marked, Auto Online needs no list to pick from.
+TEST_F(StartUpTest, OptionItemsStoreTheirMarks)
+{
+    home.writeFile("hvrn.ini", kProfiles);
+    Form1& h = start();
     h.action("mnuRestore")->trigger();
     EXPECT_TRUE(h.Timer2->isActive());
-    const struct { const char *item, *section, *key, *stored; } marks[] = {
-        {"mnuRestore", "DialUp", "Reconnect", "False"}, {"mnuGoOnline", "DialUp", "Auto Online", "True"},
-        {"mnuPrompt", "DialUp", "Prompt on Exit", "True"}, {"mnucredits", "StartUp", "Credits", "False"}};
+    const struct {
+        const char *item, *section, *key, *stored;
+    } marks[] = {{"mnuRestore", "DialUp", "Reconnect", "False"},
+                 {"mnuGoOnline", "DialUp", "Auto Online", "True"},
+                 {"mnuPrompt", "DialUp", "Prompt on Exit", "True"},
+                 {"mnucredits", "StartUp", "Credits", "False"}};
     for (const auto& [item, section, key, stored] : marks) {
         h.action(item)->trigger();
         EXPECT_EQ(ReadIni(section, key, ""), stored) << item;
     }
     EXPECT_FALSE(h.Timer2->isActive());
-    // Marking a profile in the auto list stores only that profile's mark.
+}
+
+TEST_F(StartUpTest, MarkingAProfileInTheAutoListStoresOnlyItsMark)
+{
+    home.writeFile("hvrn.ini", kProfiles);
+    Form1& h = start();
     h.autoWindow()->lstProfiles->item(1)->setSelected(true);
     h.autoWindow()->lstProfiles_Click(1);
     EXPECT_EQ(ReadIni("alpha", "Auto", "") + '|' + ReadIni("Default", "Auto", "<none>"), "True|1");
 }
 
-TEST_F(StartUpTest, ExitSavesStateAndAwayWhichIsNoStatusDeletesThePageAndClosesWindowsInOrder)
+TEST_F(StartUpTest, AwayIsMirroredInBothMenus)
 {
     Form1& f = start();
-    for (bool on : {true, false, true}) { // mirrored in both menus
+    for (bool on : {true, false, true}) {
         f.action(on ? "mnuAway2" : "mnuAway")->trigger();
         EXPECT_TRUE(checked("mnuAway") == on && checked("mnuAway2") == on);
     }
+}
+
+// Away is no status: it is saved, and Offline on Exit has nothing online to take down.
+TEST_F(StartUpTest, ExitSavesTheStateAndClosesTheWindowsInOrder)
+{
+    Form1& f = start();
+    f.action("mnuAway")->trigger();
     f.txtHtml->setText("/usr/bin/gedit");
     f.txtHost->setText("edited.host");
     f.txtPass->setText("pw");
@@ -141,9 +188,9 @@ TEST_F(StartUpTest, ExitSavesStateAndAwayWhichIsNoStatusDeletesThePageAndClosesW
               QStringList({"True", "/usr/bin/gedit", "Offline", "edited.host"}));
     EXPECT_EQ(LoadStoredPassword("Default", "pass"), "pw");
     EXPECT_FALSE(home.readFile("hvrn.ini").contains("pw\r\n"));
-    EXPECT_EQ(closed, QStringList({"frmMemoServer", "frmConfig", "frmMailSetup", "frmAbout",
-                                   "frmAddAddress", "frmMail", "frmMemo", "frmPop3"}));
-    EXPECT_TRUE(uploads.isEmpty());  // Offline on Exit, but nothing was online
+    EXPECT_EQ(closed, QStringList({"frmMemoServer", "frmConfig", "frmMailSetup", "frmAbout", "frmAddAddress",
+                                   "frmMail", "frmMemo", "frmPop3"}));
+    EXPECT_TRUE(uploads.isEmpty()); // Offline on Exit, but nothing was online
 }
 
 TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitWhatTheQuestionsAnswersDoAndNoSecondExit)
@@ -151,19 +198,40 @@ TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitWhatTheQuestionsAnswersDoAndNoSe
     const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n",
                      asked = "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n";
     using A = platform::MsgAnswer;
-    const struct { const char* what; QByteArray ini; ExitTrigger trigger; A answer; QStringList uploads;
-        size_t boxes; } cases[] = {
+    const struct {
+        const char* what;
+        QByteArray ini;
+        ExitTrigger trigger;
+        A answer;
+        QStringList uploads;
+        size_t boxes;
+    } cases[] = {
         {"prompt, Yes: selected online profiles only",
-         asked + "HTML OFFline=d-off.html\r\n" + three + "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
-         ExitTrigger::User, A::Yes, {"Default:Offline:d-off.html"}, 1},
-        {"prompt, Cancel: keeps running; the close box asks again, No exits unpublished", asked, ExitTrigger::User, A::Cancel, {}, 1},
+         asked + "HTML OFFline=d-off.html\r\n" + three +
+             "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
+         ExitTrigger::User,
+         A::Yes,
+         {"Default:Offline:d-off.html"},
+         1},
+        {"prompt, Cancel: keeps running; the close box asks again, No exits unpublished",
+         asked,
+         ExitTrigger::User,
+         A::Cancel,
+         {},
+         1},
         {"offline on exit: every listed profile that is online",
          "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Offline\r\n" + three +
              "[a]\r\nStatus=Online\r\n[b]\r\nStatus=Online\r\nAUTO=1\r\n",
-         ExitTrigger::User, A::Yes, {"a:Offline:", "b:Offline:"}, 0},
+         ExitTrigger::User,
+         A::Yes,
+         {"a:Offline:", "b:Offline:"},
+         0},
         {"prompt with nothing selected falls back to offline on exit",
          "[DialUp]\r\nPrompt on Exit=1\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n",
-         ExitTrigger::User, A::Yes, {"Default:Offline:"}, 0},
+         ExitTrigger::User,
+         A::Yes,
+         {"Default:Offline:"},
+         0},
         {"a signal asks nothing", asked, ExitTrigger::Signal, A::Yes, {"Default:Offline:"}, 0},
     };
     for (const auto& c : cases) {
@@ -195,7 +263,7 @@ TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitWhatTheQuestionsAnswersDoAndNoSe
     int exits = 0;
     QObject::connect(&g, &Form1::programEnded, [&] { ++exits; });
     Hooks().uploadFile = [&](const QString&, const QString&) {
-        g.cmd_Exit_Click();  // the user clicks Exit again while the upload waits
+        g.cmd_Exit_Click(); // the user clicks Exit again while the upload waits
         g.close();
     };
     g.cmd_Exit_Click();
