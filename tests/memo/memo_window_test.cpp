@@ -113,7 +113,7 @@ protected:
     NotificationBus notices;
 };
 
-TEST_F(BusNoticeTest, ReplyOnTheNotificationRestoresAMinimisedMemoWindowWhileTheVisitorWaits)
+TEST_F(BusNoticeTest, ReplyOnTheNotificationBringsBackAMinimisedMemoWindow)
 {
     QDBusConnection bus = notices.serve();
     const struct {
