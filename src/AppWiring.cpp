@@ -2,6 +2,7 @@
 
 #include "core/DesktopNotices.h"
 #include "core/PresenceWiring.h"
+#include "core/StartAtLogin.h"
 #include "core/WriteTrouble.h"
 #include "publish/PublishWiring.h"
 #include "mail/ComposerWiring.h"
@@ -28,4 +29,5 @@ void AttachSubsystems(Form1& form)
     AttachDesktopNotices(form);
     AttachWriteTrouble(form);
     AttachPresence(form);
+    AttachStartAtLogin(form);
 }

@@ -9,9 +9,14 @@
 #include "core/SingleInstance.h"
 #include "core/StartUp.h"
 #include "core/StartupTrace.h"
+#include "platform/AppId.h"
+#include "platform/InstallLayout.h"
+#include "platform/WaveOutput.h"
 #include "platform/WholeFile.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
@@ -62,6 +67,19 @@ const char* const kUsage =
     "\n"
     "Settings and logs live in $HALVORN_HOME, else ~/.local/share/halvorn.\n";
 
+// Where an installation's parts were found: the first thing to look at
+// when sounds are beeps or Help shows nothing.
+void printVersion(int argc, char** argv)
+{
+    const QCoreApplication app(argc, argv);
+    const auto shown = [](const QString& path) {
+        return (QFileInfo::exists(path) ? path : path + QStringLiteral(" (missing)")).toLocal8Bit();
+    };
+    const QString module = QDir(platform::SoundModuleDir()).filePath(QString::fromLatin1(platform::kSoundModuleFile));
+    std::printf("Halvorn Version 3.3  (build %d)\nManual: %s\nSound module: %s\n", BuildNumber(),
+                shown(platform::ShippedManualPath()).constData(), shown(module).constData());
+}
+
 // --help and --version answer without opening a window.
 bool answeredInformationSwitch(int argc, char** argv)
 {
@@ -72,7 +90,7 @@ bool answeredInformationSwitch(int argc, char** argv)
             return true;
         }
         if (arg == "--version") {
-            std::printf("Halvorn Version 3.3  (build %d)\n", BuildNumber());
+            printVersion(argc, argv);
             return true;
         }
     }
@@ -107,6 +125,7 @@ int main(int argc, char** argv)
     const bool headless = chooseOffscreenWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvorn"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
     QApplication::setQuitOnLastWindowClosed(false);
     TraceStartupStep("QApplication");
     EnsureProgramDir();

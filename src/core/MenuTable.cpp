@@ -44,7 +44,7 @@ const std::vector<MenuSpec>& MainMenuTable()
                       check("mnuPrompt", "Prompt Offline on &Exit"),
                       {"mnuAutoDisconnect", "Auto &Disconnect", {}, true, false, true, false},
                       separator(), check("mnuRestore", "&Reconnect on Disconnect"), separator(),
-                      check("mnuMin", "&Minimize to System Tray"),
+                      check("mnuMin", "&Minimize to System Tray"), check("mnuStartLogin", "Start at &Login"),
                       check("mnuNotify", "Desktop &Notifications", true), item("mnuPresence", "Presen&ce")}});
         t.push_back({"mnuProfile", "&Profile",
                      {item("mnuadd", "&Add"), item("mnudel", "&Delete"), item("mnuSave", "&Save")}});

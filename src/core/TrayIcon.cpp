@@ -11,11 +11,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QString>
+#include <QTimer>
 
 namespace {
 constexpr int kTipField = 64;  // including the terminating zero
 // The mail line comes from a server's reply: keep the tip readable.
 constexpr int kMailLineChars = 120;
+// How often, and for how long, a missing tray is looked for again.
+constexpr int kTrayLookMs = 2000;
+constexpr int kTrayLooks = 90;
 }
 
 QString TrayIcon::tipFor(const QString& caption)
@@ -49,13 +53,46 @@ void TrayIcon::GoSystemTray()
             updateWindowIcon();
             tray.add(form_.windowIcon(), tip());
             if (!tray.present())
-                noteMissingTray();
+                waitForTray();
         } else {
             tray.remove();
             if (form_.isMinimized() && !form_.isVisible())
                 form_.showMinimized();
         }
     });
+}
+
+// At login the panel that holds the tray often starts after the program:
+// the icon goes there as soon as it appears, and a window started minimised
+// then hides into it.
+void TrayIcon::waitForTray()
+{
+    noteMissingTray();
+    trayLooks_ = 0;
+    if (!trayWait_) {
+        trayWait_ = new QTimer(&form_);
+        trayWait_->setInterval(kTrayLookMs);
+        QObject::connect(trayWait_, &QTimer::timeout, &form_, [this] { lookForTray(); });
+    }
+    trayWait_->start();
+}
+
+void TrayIcon::lookForTray()
+{
+    auto& tray = platform::trayArea();
+    if (!optionOn() || tray.present() || ++trayLooks_ > kTrayLooks) {
+        trayWait_->stop();
+        return;
+    }
+    if (!tray.available())
+        return;
+    trayWait_->stop();
+    GoSystemTray();
+    if (!tray.present())
+        return;
+    form_.action(QStringLiteral("mnuMin"))->setToolTip(QString());
+    if (form_.isMinimized())
+        form_.hide();
 }
 
 void TrayIcon::noteMissingTray()

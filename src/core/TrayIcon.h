@@ -2,6 +2,7 @@
 
 class Form1;
 class QString;
+class QTimer;
 
 // Keeps the notification-area icon in step with the published status and
 // the "Minimize to System Tray" option.
@@ -29,7 +30,13 @@ private:
     // Without a notification area the option cannot hide the window: says so once.
     void noteMissingTray();
 
+    // Looks for a tray that appears later, for a few minutes.
+    void waitForTray();
+    void lookForTray();
+
     bool missingTrayNoted_ = false;
+    QTimer* trayWait_ = nullptr;
+    int trayLooks_ = 0;
 
     Form1& form_;
 };

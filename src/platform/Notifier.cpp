@@ -1,5 +1,6 @@
 #include "platform/Notifier.h"
 
+#include "platform/AppId.h"
 #include "platform/Override.h"
 #include "platform/TrayArea.h"
 
@@ -39,8 +40,11 @@ public:
         QStringList actions;
         if (n.onAction)
             actions << kActionKey << n.actionLabel;
-        call << QStringLiteral("Halvorn") << uint(0) << QString() << n.summary << n.body.toHtmlEscaped()
-             << actions << QVariantMap() << int(-1);
+        // The desktop-entry hint lets the desktop group the notice under the
+        // installed program and honour its per-program settings.
+        const QVariantMap hints{{QStringLiteral("desktop-entry"), QString::fromLatin1(kAppId)}};
+        call << QStringLiteral("Halvorn") << uint(0) << QString::fromLatin1(kAppId) << n.summary
+             << n.body.toHtmlEscaped() << actions << hints << int(-1);
         auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, n](QDBusPendingCallWatcher* w) {
             w->deleteLater();

@@ -20,12 +20,6 @@ std::function<void(const QString&)>& soundNotice()
 
 void setSoundNotice(std::function<void(const QString&)> notice) { soundNotice() = std::move(notice); }
 
-QString SoundModuleDir()
-{
-    const QString fromEnvironment = qEnvironmentVariable("HALVORN_MODULE_DIR");
-    return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
-}
-
 ModuleSoundDevice::ModuleSoundDevice(QString moduleDir) : moduleDir_(std::move(moduleDir)) {}
 
 // The module's objects are destroyed; the module itself stays mapped.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/InstallLayout.h"
+
 #include <QString>
 
 #include <functional>
@@ -10,9 +12,6 @@ class QLibrary;
 namespace platform {
 
 class WaveOutput;
-
-// $HALVORN_MODULE_DIR when set, else the program's own directory.
-QString SoundModuleDir();
 
 class SoundDevice {
 public:

@@ -8,11 +8,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-QString ShippedManualPath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/manual/index.html");
-}
-
 QString HelpContentsPath(const QString& manualPath)
 {
     const QString own = ProgramFile(QStringLiteral("HVRN.HLP"));

@@ -2,6 +2,8 @@
 #include "core/StatusIcons.h"
 #include "core/TrayIcon.h"
 
+#include <QtCore/qtestsupport_core.h>
+
 // One menu as the user meets it: name=caption per item, [shortcut], * when
 // checked, ~ when disabled, (...) when hidden, "-" for a separator.
 static QString shown(QMenu* menu)
@@ -36,7 +38,7 @@ TEST_F(MenusTest, TheMenusAreThoseOfAFirstStart)
         "&File: mnuOnline1=&Online[Ctrl+O]|mnuOffline1=Off&line[Ctrl+L]|~mnuAbort=&Abort[F9]|-|mnuExit1=E&xit[Ctrl+X]",
         "&Options: *mnucredits=&Show Credits|-|mnuSelPro=Select &Profiles|mnuGoOnline=Auto &Online|*mnuGoOffline="
         "&Offline on Exit|mnuPrompt=Prompt Offline on &Exit|(mnuAutoDisconnect=Auto &Disconnect)|-|mnuRestore="
-        "&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|*mnuNotify=Desktop &Notifications|mnuPresence=Presen&ce",
+        "&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|mnuStartLogin=Start at &Login|*mnuNotify=Desktop &Notifications|mnuPresence=Presen&ce",
         "&Profile: mnuadd=&Add|mnudel=&Delete|mnuSave=&Save",
         "&Email: mnuEmailCheck=&Check|mnuEmailSend=Send &New|-|mnuMailSetup=&Setup",
         "&Memo: mnuAway=&Away|mnuViewM=&View Log|mnuRestart=&Restart|-|mnuMemoSetup=&Setup",
@@ -91,6 +93,21 @@ TEST_F(MenusTest, TheTrayBringsTheWindowBackButNotWhileItsMenuIsOpen)
         back[0] == 'O' ? form.action("mnuOpen")->trigger() : doubles.tray.send(platform::kTrayLeftDoubleClick);
         EXPECT_TRUE(form.isVisible() && !form.isMinimized());
     }
+}
+
+// At login the panel holding the tray may start after the program.
+TEST_F(MenusTest, AWindowStartedMinimisedGoesIntoATrayThatAppearsLater)
+{
+    doubles.tray.isAvailable = false;
+    Form1 form;
+    form.action("mnuMin")->trigger();
+    form.showMinimized();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(doubles.tray.present());
+    doubles.tray.isAvailable = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doubles.tray.present(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 1000)) << "the window hides into the tray";
+    EXPECT_FALSE(form.action("mnuMin")->toolTip().contains("no notification area"));
 }
 
 // The real notification area, which no test machine has (nor GNOME by default).

@@ -1,6 +1,7 @@
 #include "CoreFixture.h"
 #include "core/DesktopNotices.h"
 
+#include "platform/AppId.h"
 #include "support/NotificationBus.h"
 
 #include <QtCore/qtestsupport_core.h>
@@ -26,6 +27,26 @@ TEST_F(BusNotices, WithoutAServiceTheTrayShowsABalloon)
     NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }));
     EXPECT_EQ(doubles.tray.balloons, QStringList{u"2 new mails|From Cy: Yo"_s});
+}
+
+// At login the notification service may come up after the program.
+TEST_F(BusNotices, AServiceThatComesUpAfterTheProgramGetsTheNextNotice)
+{
+    NotifyNewMail(1, u"Bob"_s, u"Hi"_s);
+    QTest::qWait(100);
+    notices.serve();
+    NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 1; }));
+    EXPECT_EQ(service.calls.first().first(), u"2 new mails"_s);
+}
+
+TEST_F(BusNotices, EveryNoticeNamesTheProgramsDesktopEntry)
+{
+    notices.serve();
+    NotifyNewMail(1, u"Bob"_s, u"Hi"_s);
+    NotifyTrouble(u"Halvorn could not save x"_s, u"disk full"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.calls.size() == 2; }));
+    EXPECT_EQ(service.desktopEntries, QStringList(2, QString::fromLatin1(kAppId)));
 }
 
 TEST_F(BusNotices, EachActionOpensItsOwnWindowAndAnUnknownIdNone)

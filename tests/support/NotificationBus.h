@@ -18,14 +18,16 @@ class RecordingService : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public slots:
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
-                const QStringList& actions, const QVariantMap&, int)
+                const QStringList& actions, const QVariantMap& hints, int)
     {
         calls.append(QStringList{summary, body} + actions);
+        desktopEntries.append(hints.value(QStringLiteral("desktop-entry")).toString());
         return uint(calls.size() + 40);
     }
 
 public:
     QList<QStringList> calls; // summary, body, actions...
+    QStringList desktopEntries; // each call's desktop-entry hint
     // The id Notify returned for the last call.
     uint lastId() const { return uint(calls.size() + 40); }
 };
