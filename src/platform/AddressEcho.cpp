@@ -1,7 +1,7 @@
 #include "platform/AddressEcho.h"
 
 #include "platform/CurlEasy.h"
-#include "platform/OffGuiThread.h"
+#include "platform/WorkerThread.h"
 #include "platform/Override.h"
 
 #include <curl/curl.h>
@@ -54,11 +54,13 @@ public:
     EchoAnswer fetch(const QString& url, int timeoutMs) override
     {
         EchoAnswer answer;
-        RunOffGuiThread([&] { answer = get(url.toUtf8(), timeoutMs); });
+        worker_.run([&] { answer = get(url.toUtf8(), timeoutMs); });
         return answer;
     }
 
 private:
+    WorkerThread worker_;
+
     static EchoAnswer get(const QByteArray& url, int timeoutMs)
     {
         EchoAnswer answer;

@@ -1,6 +1,6 @@
 #include "platform/PortMapper.h"
 
-#include "platform/OffGuiThread.h"
+#include "platform/WorkerThread.h"
 #include "platform/Override.h"
 
 #include <miniupnpc/miniupnpc.h>
@@ -30,7 +30,7 @@ public:
     GatewayResult findGateway(const QString& descriptionUrl) override
     {
         GatewayResult result;
-        RunOffGuiThread([&] { result = find(descriptionUrl.toUtf8()); });
+        worker_.run([&] { result = find(descriptionUrl.toUtf8()); });
         return result;
     }
 
@@ -115,7 +115,7 @@ private:
     GatewayResult command(Call&& call)
     {
         GatewayResult result;
-        RunOffGuiThread([&] {
+        worker_.run([&] {
             std::lock_guard lock(mutex_);
             if (!found_) {
                 result = {false, -1, QStringLiteral("no UPnP gateway")};
@@ -147,6 +147,7 @@ private:
     std::set<quint16> mappedPorts_; // under mutex_
     // Read on the GUI thread while a gateway call may hold the mutex.
     std::atomic<bool> forwarding_{false};
+    WorkerThread worker_; // last: joined before the rest goes
 };
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "platform/SoundDevice.h"
 
+#include "platform/LazyLibrary.h"
 #include "platform/Override.h"
 #include "platform/WaveOutput.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLibrary>
 
 namespace platform {
 namespace {
@@ -22,7 +22,8 @@ void setSoundNotice(std::function<void(const QString&)> notice) { soundNotice() 
 
 ModuleSoundDevice::ModuleSoundDevice(QString moduleDir) : moduleDir_(std::move(moduleDir)) {}
 
-// The module's objects are destroyed; the module itself stays mapped.
+// The module's objects are destroyed; the module itself stays mapped, as
+// every late-opened library does.
 ModuleSoundDevice::~ModuleSoundDevice() = default;
 
 WaveOutput* ModuleSoundDevice::output()
@@ -30,13 +31,15 @@ WaveOutput* ModuleSoundDevice::output()
     if (tried_)
         return output_.get();
     tried_ = true;
-    library_ = new QLibrary(QDir(moduleDir_).filePath(QString::fromLatin1(kSoundModuleFile)));
-    auto create = reinterpret_cast<CreateWaveOutput>(library_->resolve(kCreateWaveOutputSymbol));
-    if (create)
+    const QString path = QDir(moduleDir_).filePath(QString::fromLatin1(kSoundModuleFile));
+    library_ = std::make_unique<LazyLibrary>(path.toStdString());
+    if (auto create = bind<CreateWaveOutput>(*library_, kCreateWaveOutputSymbol))
         output_.reset(create());
-    if (!output_ && soundNotice())
-        soundNotice()(QStringLiteral("[Sound] No sound module (") + library_->errorString() +
-                      QStringLiteral("): sounds are beeps"));
+    if (output_ || !soundNotice())
+        return output_.get();
+    const std::string why = library_->openError();
+    soundNotice()(QStringLiteral("[Sound] No sound module (%1): sounds are beeps")
+                      .arg(why.empty() ? path + QStringLiteral(" has no wave output") : QString::fromStdString(why)));
     return output_.get();
 }
 

@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 
-class QLibrary;
 
 namespace platform {
 
+class LazyLibrary;
 class WaveOutput;
 
 class SoundDevice {
@@ -49,7 +49,7 @@ private:
 
     QString moduleDir_;
     bool tried_ = false;
-    QLibrary* library_ = nullptr;  // never unloaded: sounds may still play
+    std::unique_ptr<LazyLibrary> library_;
     std::unique_ptr<WaveOutput> output_;
 };
 

@@ -1,7 +1,5 @@
 #include "platform/WorkerThread.h"
 
-#include "platform/OffGuiThread.h"
-
 #include <QEventLoop>
 #include <QMetaObject>
 
@@ -29,9 +27,11 @@ void WorkerThread::run(const std::function<void()>& work, const std::function<vo
 {
     std::unique_lock<std::mutex> guard(lock_);
     if (call_) {
-        // Asked again from inside the wait for the first call.
+        // Asked again from inside the wait for the first call: a second
+        // thread for the nested call, joined when it is done.
         guard.unlock();
-        RunOffGuiThread(work, endedEarly);
+        WorkerThread nested;
+        nested.run(work, endedEarly);
         return;
     }
     if (!thread_.joinable())
@@ -49,7 +49,8 @@ void WorkerThread::run(const std::function<void()>& work, const std::function<vo
         guard.lock();
         if (!call.worked) {
             guard.unlock();
-            endedEarly();
+            if (endedEarly)
+                endedEarly();
             guard.lock();
         }
     }

@@ -7,12 +7,15 @@
 
 namespace platform {
 
-// One thread kept for a component's blocking calls, parked between them. A
-// thread started per call waits behind every runnable task on a busy
-// machine before its first instruction; a parked one that is woken runs at
-// once. run() behaves as RunOffGuiThread: the caller waits in a local event
-// loop, and when that wait ends first (the application quits) endedEarly
-// runs before the call is waited for.
+// The way the program waits for a blocking call off the GUI thread: one
+// thread kept for a component's calls, parked between them. A thread
+// started per call waits behind every runnable task on a busy machine
+// before its first instruction; a parked one that is woken runs at once.
+// run() hands the call over and waits in a local event loop, so windows,
+// timers and sockets keep working meanwhile. The call must bound its own
+// duration (time-outs): the caller waits for it. When the wait ends first
+// (the application quits), endedEarly runs before the call is waited for,
+// so it can tell the call to return promptly.
 class WorkerThread {
   public:
     WorkerThread() = default;
@@ -20,7 +23,7 @@ class WorkerThread {
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
 
-    void run(const std::function<void()>& work, const std::function<void()>& endedEarly);
+    void run(const std::function<void()>& work, const std::function<void()>& endedEarly = {});
 
   private:
     struct Call;
