@@ -5,6 +5,7 @@
 #include "core/FirstStart.h"
 #include "core/Form1.h"
 #include "core/LeanStyle.h"
+#include "core/MainWindowWiring.h"
 #include "core/ProgramDir.h"
 #include "core/SingleInstance.h"
 #include "core/StartUp.h"
@@ -144,6 +145,7 @@ int main(int argc, char** argv)
     }
 
     QApplication::setStyle(new LeanStyle(QApplication::style()->name()));
+    InstallMainWindowParts();
     InstallSubsystemHooks();
     TraceStartupStep("hooks installed");
     Form1 form;

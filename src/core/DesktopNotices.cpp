@@ -5,7 +5,7 @@
 #include "core/Ini.h"
 #include "core/Logs.h"
 #include "core/TextToBool.h"
-#include "core/TrayIcon.h"
+#include "core/StatusTray.h"
 
 #include <QAction>
 #include <QPointer>

@@ -2,16 +2,13 @@
 
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
-#include "core/DialUpOptions.h"
-#include "core/ExitProcedure.h"
 #include "core/Ini.h"
-#include "core/Loaders.h"
 #include "core/Logs.h"
+#include "core/MainWindowParts.h"
 #include "core/MenuBuilder.h"
 #include "core/NamedWidget.h"
 #include "core/ProgramError.h"
-#include "core/StartUp.h"
-#include "core/TrayIcon.h"
+#include "core/StatusTray.h"
 #include "core/frmAuto.h"
 #include "core/frmDebug.h"
 #include "platform/MessageBoxes.h"
@@ -70,7 +67,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     trayMenu_ = BuildTrayMenu(this);
     debugWindow_ = new frmDebug(this);
     autoWindow_ = new frmAuto(this);
-    tray_ = std::make_unique<TrayIcon>(*this);
+    tray_ = MainWindowPartsInUse().makeTray(*this);
     platform::trayArea().setMouseHandler([this](int message) { trayMessage(message); });
     connectCoreActions();
 }
@@ -211,7 +208,7 @@ void Form1::connectCoreActions()
     connect(cmd_Offline, &QPushButton::clicked, this, [this] { cmd_Offline_Click(); });
     connect(cmd_Exit, &QPushButton::clicked, this, [this] { cmd_Exit_Click(); });
     connect(Combo1, &QComboBox::activated, this, [this] { combo1_Click(); });
-    ConnectDialUpOptions(*this);
+    MainWindowPartsInUse().connectOptions(*this);
     // Each firing stops the timer: the address check runs once per arming.
     connect(Timer3, &QTimer::timeout, this, [this] {
         Timer3->stop();
@@ -228,7 +225,7 @@ void Form1::flipAway(QAction* clicked)
     action(QStringLiteral("mnuAway2"))->setChecked(away);
 }
 
-void Form1::startUp(const QString& commandLine) { RunStartUp(*this, commandLine); }
+void Form1::startUp(const QString& commandLine) { MainWindowPartsInUse().startUp(*this, commandLine); }
 
 void Form1::cmd_Online_Click()
 {
@@ -246,7 +243,7 @@ void Form1::cmd_Offline_Click()
         DebugLog(QStringLiteral("[HVRN] Publishing is not available in this build"));
 }
 
-void Form1::cmd_Exit_Click(ExitTrigger trigger) { RunExitProcedure(*this, trigger); }
+void Form1::cmd_Exit_Click(ExitTrigger trigger) { MainWindowPartsInUse().exit(*this, trigger); }
 
 void Form1::setStatusCaption(const QString& caption)
 {
@@ -302,7 +299,7 @@ void Form1::combo1_Click()
     emit profileLoading();
     const QString name = Combo1->currentText();
     if (!name.isEmpty())
-        LoadProfileData(*this, name);
+        MainWindowPartsInUse().loadProfile(*this, name);
 }
 
 void Form1::trayMessage(int message)

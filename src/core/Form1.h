@@ -14,7 +14,7 @@ class QPushButton;
 class QTimer;
 class frmAuto;
 class frmDebug;
-class TrayIcon;
+class StatusTray;
 
 enum class ExitTrigger {
     User,    // menu, button, window close: may ask "Go Offline before exiting?"
@@ -62,7 +62,7 @@ public:
 
     frmDebug* debugWindow() const { return debugWindow_; }
     frmAuto* autoWindow() const { return autoWindow_; }
-    TrayIcon* tray() const { return tray_.get(); }
+    StatusTray* tray() const { return tray_.get(); }
     QMenu* trayMenu() const { return trayMenu_; }
 
     // Form_MouseMove: a tray mouse message (515 double click, 517 right up).
@@ -117,7 +117,7 @@ private:
 
     frmDebug* debugWindow_ = nullptr;
     frmAuto* autoWindow_ = nullptr;
-    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<StatusTray> tray_;
     QMenu* trayMenu_ = nullptr;
     bool exiting_ = false;
     bool ended_ = false;

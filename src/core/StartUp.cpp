@@ -8,7 +8,7 @@
 #include "core/ProgramDirCheck.h"
 #include "core/ProgramError.h"
 #include "core/StartupTrace.h"
-#include "core/TrayIcon.h"
+#include "core/StatusTray.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,28 +1,25 @@
 #pragma once
 
+#include "core/StatusTray.h"
+
 class Form1;
 class QString;
 class QTimer;
 
 // Keeps the notification-area icon in step with the published status and
 // the "Minimize to System Tray" option.
-class TrayIcon {
+class TrayIcon final : public StatusTray {
 public:
     explicit TrayIcon(Form1& form) : form_(form) {}
 
-    // Adds the icon when the option is on, else removes it.
-    void GoSystemTray();
-    // Brings tip and icon up to date; removes the icon when the option is off.
-    void SysTrayMod();
-    // Minimised with the option on: hide into the tray.
-    void windowStateChanged();
-    // Back from the tray (double click, "Open").
-    void restoreWindow();
+    void GoSystemTray() override;
+    void SysTrayMod() override;
+    void windowStateChanged() override;
+    void restoreWindow() override;
+    QString tip() const override;
 
     // "Status:" + caption, cut to the classic 64-character field.
     static QString tipFor(const QString& caption);
-    // The status tip, with the mail status panel's text as a second line.
-    QString tip() const;
 
 private:
     bool optionOn() const;

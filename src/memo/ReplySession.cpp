@@ -8,11 +8,11 @@
 #include "memo/MemoProgram.h"
 #include "memo/MemoSetupState.h"
 #include "memo/MemoText.h"
+#include "memo/ReplyChannel.h"
 #include "memo/frmMemo.h"
-#include "memo/frmMemoServer.h"
 
-ReplySession::ReplySession(frmMemoServer& server, int index, quint64 serial)
-    : QObject(&server), server_(server), index_(index), serial_(serial), connection_(server.connectionIdOf(index))
+ReplySession::ReplySession(ReplyChannel& server, int index, quint64 serial)
+    : QObject(server.owner()), server_(server), index_(index), serial_(serial), connection_(server.connectionIdOf(index))
 {
     timer_.setInterval(memoLimits().replyTickMs);
     connect(&timer_, &QTimer::timeout, this, &ReplySession::tick);
@@ -50,7 +50,7 @@ void ReplySession::start()
         send(text);
         g.ReplyCountdown = memo::toInt16(LeadingNumber(setup.timeoutText()));
         g.ReplySent = false;
-        server_.RemoteClosed = false;
+        server_.clearRemoteClosed();
         g.MemoReply.clear();
         interimSent_ = false;
         timer_.start();
@@ -77,11 +77,11 @@ void ReplySession::tick()
         if (page(PageHeader))
             send(server_.ReadHTML(Memo().settings().pageFile(PageHeader)));
         else
-            send(pages::interimPiece(server_.SenderName));
+            send(pages::interimPiece(server_.senderName()));
         g.ReplyTyping = false;
     }
     frmMemo* window = Memo().memoWindow();
-    if (server_.RemoteClosed) {
+    if (server_.remoteClosed()) {
         if (window)
             window->showRemoteClosed();
     } else {
@@ -98,7 +98,7 @@ void ReplySession::endWait()
     timer_.stop();
     MemoGlobals& g = Memo().globals;
     Memo().destroyMemoWindow();
-    server_.RemoteClosed = false;
+    server_.clearRemoteClosed();
     if (!g.MemoReply.isEmpty() && g.ReplyCountdown >= 0) {
         sendClosing();
         return;

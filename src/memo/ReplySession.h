@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
-class frmMemoServer;
+class ReplyChannel;
 
 // The memo page of one handled memo from the response head to the closed
 // connection, with the reply wait in the middle. The wait ticks once per
@@ -13,7 +13,7 @@ class ReplySession : public QObject {
     Q_OBJECT
 
 public:
-    ReplySession(frmMemoServer& server, int index, quint64 serial);
+    ReplySession(ReplyChannel& server, int index, quint64 serial);
 
     // Sends the head and the opening; then either the closing at once or,
     // when a reply is wanted, the wait.
@@ -34,7 +34,7 @@ private:
     void finish();
     bool page(int index) const;
 
-    frmMemoServer& server_;
+    ReplyChannel& server_;
     int index_;
     quint64 serial_;
     quint64 connection_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "memo/MemoPages.h"
+#include "memo/ReplyChannel.h"
 #include "memo/VisitorRate.h"
 
 #include <QByteArray>
@@ -16,7 +17,7 @@ class Transcript;
 // The memo server: an invisible object that owns the memo port's sockets.
 // Creating it starts the server, destroying it stops it. One memo is handled
 // at a time; every other complete memo meanwhile gets the busy page.
-class frmMemoServer : public QObject {
+class frmMemoServer : public QObject, public ReplyChannel {
     Q_OBJECT
 
 public:
@@ -52,14 +53,18 @@ public:
     // The reply wait's access to its own visitor, named by index and
     // connection id: dropped once the memo no longer holds Busy (the visitor
     // vanished, or a newer memo took over).
-    quint64 connectionIdOf(int index) const;
-    void sendFor(quint64 serial, int index, quint64 connection, const QByteArray& text);
-    void closeFor(quint64 serial, int index, quint64 connection);
-    void sessionFinished(ReplySession* session);
+    quint64 connectionIdOf(int index) const override;
+    void sendFor(quint64 serial, int index, quint64 connection, const QByteArray& text) override;
+    void closeFor(quint64 serial, int index, quint64 connection) override;
+    void sessionFinished(ReplySession* session) override;
+    bool remoteClosed() const override { return RemoteClosed; }
+    void clearRemoteClosed() override { RemoteClosed = false; }
+    QByteArray senderName() const override { return SenderName; }
+    QObject* owner() override { return this; }
 
     // A custom page of the memo settings with the variables replaced;
     // reading errors are logged.
-    QByteArray ReadHTML(const QString& fileName);
+    QByteArray ReadHTML(const QString& fileName) override;
 
 private:
     void Form_Load();

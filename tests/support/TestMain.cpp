@@ -1,5 +1,6 @@
 // Every test binary runs with a QApplication on the offscreen platform, so
 // widgets, timers and sockets behave as in the program.
+#include "core/MainWindowWiring.h"
 #include "core/WriteTrouble.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    InstallMainWindowParts();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new ForgetToldFailures);
     return RUN_ALL_TESTS();

@@ -409,8 +409,7 @@ TEST_F(Desktop, AboutOpensModallyWithLinksWaveFilesNeedADeviceHelpOpensTheManual
     mnuContents_Click(manual);
     home.writeFile("HVRN.HLP", "help");
     mnuContents_Click(manual);
-    EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{QCoreApplication::applicationDirPath() + "/manual/index.html",
-                                                            manual, home.file("HVRN.HLP")}));
+    EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{platform::ShippedManualPath(), manual, home.file("HVRN.HLP")}));
     // The missing manual is noted, but the viewer is still asked.
     EXPECT_TRUE(debugText().contains("[HVRN] Help file not found: " + manual));
     // A file that nothing can open is told, naming it.

@@ -1,0 +1,7 @@
+#include "core/MainWindowParts.h"
+
+MainWindowParts& MainWindowPartsInUse()
+{
+    static MainWindowParts parts;
+    return parts;
+}
