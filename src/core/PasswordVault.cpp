@@ -80,6 +80,7 @@ struct PasswordVault::Answer {
     KeyringAnswer access;
     QList<StoredSecret> found;
     QList<StoredSecret> moved; // lines of hvrn.ini now in the keyring, read back equal
+    int notMoved = 0;          // lines the keyring refused or gave back otherwise
 };
 
 PasswordVault::PasswordVault(QObject* parent)
@@ -120,9 +121,12 @@ void PasswordVault::ask()
         answer->access = store->readAll(answer->found);
         if (answer->access.access != KeyringAccess::Open)
             return;
-        for (const StoredSecret& line : lines)
+        for (const StoredSecret& line : lines) {
             if (store->storeVerified(line).access == KeyringAccess::Open)
                 answer->moved.append(line);
+            else
+                ++answer->notMoved;
+        }
     };
     if (oneShot_) {
         worker_->run(work, [store = store_] { store->cancel(); });
@@ -147,7 +151,9 @@ void PasswordVault::take(const Answer& answer)
     removeMovedLines(answer);
     if (!ReadIni(kStartup, kTold, QString()).isEmpty())
         WriteIni(kStartup, kTold);
-    DebugLog(QStringLiteral("[Keyring] Passwords are in the keyring (%1 moved from hvrn.ini)").arg(answer.moved.size()));
+    DebugLog(QStringLiteral("[Keyring] Passwords are in the keyring (%1 moved from hvrn.ini, %2 left there)")
+                 .arg(answer.moved.size())
+                 .arg(answer.notMoved));
     settle();
     emit passwordsArrived();
 }
@@ -201,10 +207,12 @@ void PasswordVault::settle()
     emit settledNow();
 }
 
-// Told once per run, and remembered in hvrn.ini until the keyring is used again.
+// Told once per run, and remembered in hvrn.ini until the keyring is used
+// again. A one-shot run (cron, a script) has nobody watching and may end
+// before a notification is out: the next start with a window tells.
 void PasswordVault::tellFallbackOnce(const QString& reason)
 {
-    if (told_ || TextToBool(ReadIni(kStartup, kTold, QStringLiteral("False"))))
+    if (oneShot_ || told_ || TextToBool(ReadIni(kStartup, kTold, QStringLiteral("False"))))
         return;
     told_ = true;
     WriteIni(kStartup, kTold, BoolText(true));

@@ -6,6 +6,8 @@
 #include <libsecret/secret.h>
 #pragma pop_macro("signals")
 
+#include <QFileInfo>
+
 #include <optional>
 
 namespace platform {
@@ -68,6 +70,12 @@ QString attribute(GHashTable* attributes, const char* name)
     return QString::fromUtf8(static_cast<const char*>(g_hash_table_lookup(attributes, name)));
 }
 
+bool sessionBusKnown()
+{
+    return !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
+           QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus"));
+}
+
 QString secretText(SecretValue* value)
 {
     gsize length = 0;
@@ -84,6 +92,12 @@ struct SecretStore::Glib {
     // The service with a session open, or the answer why there is none.
     Service open(KeyringAnswer& answer) const
     {
+        // Without a session bus GDBus would start one for the X display
+        // (dbus-launch), which outlives the program.
+        if (!sessionBusKnown()) {
+            answer = {KeyringAccess::NoService, QStringLiteral("no session bus")};
+            return nullptr;
+        }
         Error e;
         Service service(
             secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION, cancellable, &e.error));

@@ -79,20 +79,20 @@ bool WorkerThread::post(std::function<void()> work, QObject* receiver, std::func
     return true;
 }
 
-void WorkerThread::finishPosted(std::unique_lock<std::mutex>& guard)
+void WorkerThread::finishPosted()
 {
-    std::unique_ptr<Call> call = std::move(posted_);
-    call_ = nullptr;
-    guard.unlock();
-    // The receiver is looked at on the GUI thread, where it could be deleted.
+    // Queued before the thread counts as free, so that it comes before the
+    // answer of any call posted next. The receiver is looked at on the GUI
+    // thread, where it could be deleted.
     if (QCoreApplication* app = QCoreApplication::instance())
         QMetaObject::invokeMethod(
-            app, [receiver = call->receiver, done = std::move(call->done)] {
+            app, [receiver = posted_->receiver, done = std::move(posted_->done)] {
                 if (receiver)
                     done();
             },
             Qt::QueuedConnection);
-    guard.lock();
+    posted_.reset();
+    call_ = nullptr;
     changed_.notify_all();
 }
 
@@ -108,7 +108,7 @@ void WorkerThread::serve()
         (*call.work)();
         guard.lock();
         if (!call.loop) {
-            finishPosted(guard);
+            finishPosted();
             continue;
         }
         call.worked = true;

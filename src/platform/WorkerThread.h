@@ -32,7 +32,7 @@ class WorkerThread {
   private:
     struct Call;
     void serve();
-    void finishPosted(std::unique_lock<std::mutex>& guard);
+    void finishPosted(); // with lock_ held
 
     std::mutex lock_;
     std::condition_variable changed_;
