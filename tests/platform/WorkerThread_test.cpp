@@ -31,8 +31,8 @@ TEST(WorkerThread, CallsRunOnOneParkedThreadAndOnlyAQuittingApplicationEndsTheWa
 
 TEST(WorkerThread, APostedCallAnswersOnTheGuiThreadOnlyWhileItsReceiverLives)
 {
-    platform::WorkerThread worker;
     for (const bool receiverStays : {true, false}) {
+        platform::WorkerThread worker;
         auto receiver = std::make_unique<QObject>();
         std::atomic<bool> release{false};
         std::thread::id workedOn, answeredOn;
