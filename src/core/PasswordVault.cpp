@@ -24,7 +24,10 @@ PasswordVault* g_vault = nullptr;
 const QString kStartup = QStringLiteral("Startup");
 const QString kTold = QStringLiteral("Keyring Told");
 
-QString idOf(const QString& section, const QString& key) { return section.toLower() + u'\n' + key.toLower(); }
+QString idOf(const QString& section, const QString& key)
+{
+    return section.toLower() + u'\n' + key.toLower();
+}
 
 // One spelling per entry in the keyring, whatever letter case a caller used
 // (hvrn.ini's names are not case-sensitive, the keyring's attributes are).
@@ -61,16 +64,21 @@ QList<StoredSecret> passwordLinesInIni()
 // bus may be up before the keyring daemon.
 int serviceWaitMs()
 {
-    const int seconds = ReadIni(QStringLiteral("StartUp"), QStringLiteral("Keyring Wait Seconds"), QStringLiteral("120")).toInt();
+    const int seconds =
+        ReadIni(QStringLiteral("StartUp"), QStringLiteral("Keyring Wait Seconds"), QStringLiteral("120"))
+            .toInt();
     return std::clamp(seconds, 0, 600) * 1000;
 }
 
 QString fallbackWords(const KeyringAnswer& answer)
 {
     switch (answer.access) {
-    case KeyringAccess::NoService: return QStringLiteral("no keyring service is running");
-    case KeyringAccess::Locked: return QStringLiteral("the keyring stayed locked");
-    default: return QStringLiteral("the keyring answered: ") + NoticeText(answer.reason, 200);
+    case KeyringAccess::NoService:
+        return QStringLiteral("no keyring service is running");
+    case KeyringAccess::Locked:
+        return QStringLiteral("the keyring stayed locked");
+    default:
+        return QStringLiteral("the keyring answered: ") + NoticeText(answer.reason, 200);
     }
 }
 
@@ -98,7 +106,10 @@ PasswordVault::~PasswordVault()
     worker_.reset(); // joins a call still running, which the cancel ends promptly
 }
 
-PasswordVault* PasswordVault::current() { return g_vault; }
+PasswordVault* PasswordVault::current()
+{
+    return g_vault;
+}
 
 void PasswordVault::start(bool wait)
 {
@@ -186,8 +197,9 @@ void PasswordVault::watchForService(int remainingMs)
 {
     if (watcher_)
         return;
-    watcher_ = new QDBusServiceWatcher(QStringLiteral("org.freedesktop.secrets"), QDBusConnection::sessionBus(),
-                                       QDBusServiceWatcher::WatchForRegistration, this);
+    watcher_ =
+        new QDBusServiceWatcher(QStringLiteral("org.freedesktop.secrets"), QDBusConnection::sessionBus(),
+                                QDBusServiceWatcher::WatchForRegistration, this);
     connect(watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { ask(); });
     QTimer::singleShot(remainingMs, this, [this] {
         // An ask still running decides for itself when its answer comes.
@@ -216,7 +228,8 @@ void PasswordVault::tellFallbackOnce(const QString& reason)
         return;
     told_ = true;
     WriteIni(kStartup, kTold, BoolText(true));
-    const QString text = QStringLiteral("Passwords are kept scrambled in hvrn.ini, not in the keyring: ") + reason;
+    const QString text =
+        QStringLiteral("Passwords are kept scrambled in hvrn.ini, not in the keyring: ") + reason;
     DebugLog(QStringLiteral("[Keyring] ") + text);
     ShowInStatusLine(text);
     NotifyTrouble(QStringLiteral("Passwords not in the keyring"), text);

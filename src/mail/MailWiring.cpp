@@ -74,7 +74,8 @@ void InstallMailHooks()
     hooks.setMailPassword = [](const QString& password) { Mail().settings().txtPass = password; };
     hooks.fillEmptyMailPasswords = [] {
         MailSettings& settings = Mail().settings();
-        for (auto [password, key] : {std::pair{&settings.txtPass, "MailPass"}, std::pair{&settings.smtpPassword, "SMTPPass"}})
+        for (auto [password, key] :
+             {std::pair{&settings.txtPass, "MailPass"}, std::pair{&settings.smtpPassword, "SMTPPass"}})
             if (password->isEmpty())
                 *password = LoadStoredPassword(QStringLiteral("Startup"), QString::fromLatin1(key));
     };

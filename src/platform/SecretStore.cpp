@@ -99,8 +99,8 @@ struct SecretStore::Glib {
             return nullptr;
         }
         Error e;
-        Service service(
-            secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION, cancellable, &e.error));
+        Service service(secret_service_open_sync(SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION,
+                                                 cancellable, &e.error));
         if (!service)
             answer = {KeyringAccess::NoService, e.text("no keyring service")};
         return service;
@@ -110,9 +110,8 @@ struct SecretStore::Glib {
     KeyringAnswer unlockDefault(SecretService* service) const
     {
         Error e;
-        Collection collection(
-            secret_collection_for_alias_sync(service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE,
-                                             cancellable, &e.error));
+        Collection collection(secret_collection_for_alias_sync(
+            service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, cancellable, &e.error));
         if (!collection)
             return {KeyringAccess::Failed, e.text("the keyring has no default collection")};
         if (!secret_collection_get_locked(collection.get()))
@@ -132,11 +131,12 @@ struct SecretStore::Glib {
             return !e.error;
         }
         const QByteArray bytes = secret.password.toUtf8();
-        const QByteArray label = QStringLiteral("Halvorn password [%1] %2").arg(secret.section, secret.key).toUtf8();
+        const QByteArray label =
+            QStringLiteral("Halvorn password [%1] %2").arg(secret.section, secret.key).toUtf8();
         SecretValue* value = secret_value_new(bytes.constData(), bytes.size(), "text/plain");
-        const gboolean stored = secret_service_store_sync(service, passwordSchema(), attributes.table,
-                                                          SECRET_COLLECTION_DEFAULT, label.constData(), value,
-                                                          cancellable, &e.error);
+        const gboolean stored =
+            secret_service_store_sync(service, passwordSchema(), attributes.table, SECRET_COLLECTION_DEFAULT,
+                                      label.constData(), value, cancellable, &e.error);
         secret_value_unref(value);
         return stored;
     }
@@ -144,7 +144,8 @@ struct SecretStore::Glib {
     std::optional<QString> lookup(SecretService* service, const StoredSecret& secret, Error& e) const
     {
         const Attributes attributes(secret.section, secret.key);
-        SecretValue* value = secret_service_lookup_sync(service, passwordSchema(), attributes.table, cancellable, &e.error);
+        SecretValue* value =
+            secret_service_lookup_sync(service, passwordSchema(), attributes.table, cancellable, &e.error);
         if (e.error)
             return std::nullopt;
         if (!value)
@@ -159,7 +160,10 @@ SecretStore::SecretStore() : glib_(std::make_unique<Glib>()) {}
 
 SecretStore::~SecretStore() = default;
 
-void SecretStore::cancel() { g_cancellable_cancel(glib_->cancellable); }
+void SecretStore::cancel()
+{
+    g_cancellable_cancel(glib_->cancellable);
+}
 
 KeyringAnswer SecretStore::readAll(QList<StoredSecret>& found)
 {
@@ -172,9 +176,9 @@ KeyringAnswer SecretStore::readAll(QList<StoredSecret>& found)
         return answer;
     Error e;
     const Attributes mine{QString(), QString()};
-    GList* items = secret_service_search_sync(service.get(), passwordSchema(), mine.table,
-                                              SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS),
-                                              glib_->cancellable, &e.error);
+    GList* items = secret_service_search_sync(
+        service.get(), passwordSchema(), mine.table,
+        SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS), glib_->cancellable, &e.error);
     if (e.error)
         return {KeyringAccess::Failed, e.text("")};
     for (GList* at = items; at; at = at->next) {

@@ -34,7 +34,10 @@ constexpr const char* kBusConfig = R"(<!DOCTYPE busconfig PUBLIC
 
 const char* const kTold = "Passwords not in the keyring";
 
-QByteArray scrambled(const char* password) { return escapeStoredBytes(Encrypt(password)); }
+QByteArray scrambled(const char* password)
+{
+    return escapeStoredBytes(Encrypt(password));
+}
 
 class Keyring : public ::testing::Test {
   protected:
@@ -47,7 +50,8 @@ class Keyring : public ::testing::Test {
         ASSERT_TRUE(config.open(QIODevice::WriteOnly) && config.write(kBusConfig) > 0);
         config.close();
         bus.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
-        while (!bus.canReadLine() && bus.waitForReadyRead(10000)) {}
+        while (!bus.canReadLine() && bus.waitForReadyRead(10000)) {
+        }
         address = QString::fromUtf8(bus.readLine()).trimmed();
         ASSERT_FALSE(address.isEmpty());
         env = QProcessEnvironment::systemEnvironment();
@@ -56,11 +60,14 @@ class Keyring : public ::testing::Test {
         for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "XDG_DATA_HOME"})
             env.insert(name, session.path());
         QDBusConnection notices = QDBusConnection::connectToBus(address, "keyring-notices");
-        ASSERT_TRUE(notices.registerObject("/org/freedesktop/Notifications", &recorder, QDBusConnection::ExportAllSlots) &&
+        ASSERT_TRUE(notices.registerObject("/org/freedesktop/Notifications", &recorder,
+                                           QDBusConnection::ExportAllSlots) &&
                     notices.registerService("org.freedesktop.Notifications"));
     }
     void TearDown() override
     {
+        qputenv("HALVORN_KEYRING", "off"); // as the test main left it
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
         QDBusConnection::disconnectFromBus("keyring-notices");
         for (QProcess* process : {&keyring, &bus})
             if (process->state() != QProcess::NotRunning)
@@ -76,7 +83,8 @@ class Keyring : public ::testing::Test {
         keyring.closeWriteChannel();
         QDBusConnection probe = QDBusConnection::connectToBus(address, "keyring-probe");
         ASSERT_TRUE(ProgramRun::waitUntil(
-            [&] { return probe.interface()->isServiceRegistered("org.freedesktop.secrets").value(); }, 10000));
+            [&] { return probe.interface()->isServiceRegistered("org.freedesktop.secrets").value(); },
+            10000));
         QDBusConnection::disconnectFromBus("keyring-probe");
     }
     QString secretTool(const QStringList& arguments, const QByteArray& input = {})
@@ -95,14 +103,17 @@ class Keyring : public ::testing::Test {
     }
     void putInKeyring(const QString& section, const QString& key, const QByteArray& password)
     {
-        secretTool({"store", "--label=test", "application", "halvorn", "section", section, "key", key}, password);
+        secretTool({"store", "--label=test", "application", "halvorn", "section", section, "key", key},
+                   password);
     }
     void lockKeyring()
     {
-        QDBusMessage lock = QDBusMessage::createMethodCall("org.freedesktop.secrets", "/org/freedesktop/secrets",
-                                                           "org.freedesktop.Secret.Service", "Lock");
-        lock << QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath("/org/freedesktop/secrets/collection/login")});
-        ASSERT_EQ(QDBusConnection(QStringLiteral("keyring-notices")).call(lock).type(), QDBusMessage::ReplyMessage);
+        QDBusMessage lock = QDBusMessage::createMethodCall(
+            "org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.Secret.Service", "Lock");
+        lock << QVariant::fromValue(
+            QList<QDBusObjectPath>{QDBusObjectPath("/org/freedesktop/secrets/collection/login")});
+        ASSERT_EQ(QDBusConnection(QStringLiteral("keyring-notices")).call(lock).type(),
+                  QDBusMessage::ReplyMessage);
     }
     // The program on this bus; windowed runs end when stopped.
     std::unique_ptr<ProgramRun> program(const QStringList& arguments = {})
@@ -125,9 +136,11 @@ class Keyring : public ::testing::Test {
     {
         home.writeFile("on.html", "%status% with a password");
         home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\nKeyring Wait Seconds=0\r\n"
-                                   "[Default]\r\nHost=" + server.address().toUtf8() +
+                                   "[Default]\r\nHost=" +
+                                       server.address().toUtf8() +
                                        "\r\nLogin=tester\r\nRemoteDir=public_html\r\nRemoteFile=index.html"
-                                       "\r\nHTML ONline=on.html\r\n" + profile);
+                                       "\r\nHTML ONline=on.html\r\n" +
+                                       profile);
     }
     QByteArray ini() const { return home.readFile("hvrn.ini"); }
     // This process's own vault talks to the test's keyring.
@@ -135,11 +148,6 @@ class Keyring : public ::testing::Test {
     {
         qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
         qunsetenv("HALVORN_KEYRING");
-    }
-    void stopUsingKeyringHere()
-    {
-        qputenv("HALVORN_KEYRING", "off");
-        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
 
     TempHome home;
@@ -205,7 +213,6 @@ TEST_F(Keyring, APasswordSavedFromTheMailSetupLandsInTheKeyringNotTheIni)
         settings.smtpPassword = "typed smtp";
         settings.SaveMail();
     }
-    stopUsingKeyringHere();
     EXPECT_EQ(inKeyring("Startup", "MailPass"), "typed pop");
     EXPECT_EQ(inKeyring("Startup", "SMTPPass"), "typed smtp");
     EXPECT_FALSE(ini().contains("Pass=")) << ini().toStdString();
@@ -217,7 +224,8 @@ TEST_F(Keyring, AMailCheckLogsInWithThePasswordFromTheKeyring)
     startKeyring();
     Pop3TestServer server(true);
     ASSERT_TRUE(server.started());
-    server.addMessage("From: a@example.org\r\nSubject: Kept\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nHi\r\n");
+    server.addMessage(
+        "From: a@example.org\r\nSubject: Kept\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\n\r\nHi\r\n");
     putInKeyring("Startup", "MailPass", server.password().toUtf8());
     home.writeFile("hvrn.ini", "[Mail]\r\nEnabled=True\r\nTLS Verify=False\r\nLogin=tester\r\nHost=" +
                                    server.address().toUtf8() + "\r\n");
@@ -237,7 +245,6 @@ TEST_F(Keyring, AMailCheckLogsInWithThePasswordFromTheKeyring)
     form.reset();
     Hooks() = AppHooks{};
     Core() = CoreState{};
-    stopUsingKeyringHere();
 }
 
 TEST_F(Keyring, WithoutAServiceTheScrambledPasswordIsUsedAndToldOnce)
@@ -245,7 +252,9 @@ TEST_F(Keyring, WithoutAServiceTheScrambledPasswordIsUsedAndToldOnce)
     FtpTestServer server;
     ASSERT_GT(server.port(), 0);
     publishTo(server, "pass=" + scrambled("secret") + "\r\n");
-    const auto decided = [&](int runs) { return home.readFile("debug.log").count("[Keyring] Not used") == runs; };
+    const auto decided = [&](int runs) {
+        return home.readFile("debug.log").count("[Keyring] Not used") == runs;
+    };
 
     for (int run = 1; run <= 2; ++run) {
         const auto windowed = program();
@@ -272,7 +281,8 @@ TEST_F(Keyring, ALockedKeyringKeepsTheIniPasswordAndTells)
 
     const auto run = program();
     EXPECT_TRUE(ProgramRun::waitUntil([&] { return toldCount() == 1; }, 20000));
-    EXPECT_TRUE(ini().contains("MailPass=" + scrambled("pop")) && ini().contains("pass=" + scrambled("secret")))
+    EXPECT_TRUE(ini().contains("MailPass=" + scrambled("pop")) &&
+                ini().contains("pass=" + scrambled("secret")))
         << ini().toStdString();
     EXPECT_TRUE(home.readFile("debug.log").contains("[Keyring] Not used: the keyring stayed locked"));
     EXPECT_EQ(inKeyring("Default", "pass"), "");
