@@ -1,9 +1,9 @@
 # Shared by scripts/run and scripts/test: the Debian packages Halvorn needs,
 # installed only when missing.
 
-HALVORN_BUILD_PACKAGES="cmake ninja-build g++ pkg-config git qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev libssl-dev libminiupnpc-dev libgmime-3.0-dev libxss-dev"
+HALVORN_BUILD_PACKAGES="cmake ninja-build g++ pkg-config git qt6-base-dev qt6-multimedia-dev libcurl4-openssl-dev libssl-dev libminiupnpc-dev libgmime-3.0-dev libxss-dev libsecret-1-dev"
 # Test-only: GoogleTest and the real servers the tests start on free ports.
-HALVORN_TEST_PACKAGES="libgtest-dev libgmock-dev desktop-file-utils appstream libglib2.0-bin man-db dpkg-dev file lintian python3 python3-pyftpdlib python3-openssl openssl pebble openssh-server curl chromium nodejs dovecot-pop3d python3-aiosmtpd dbus-daemon xvfb xdotool"
+HALVORN_TEST_PACKAGES="libgtest-dev libgmock-dev desktop-file-utils appstream libglib2.0-bin man-db dpkg-dev file lintian python3 python3-pyftpdlib python3-openssl openssl pebble openssh-server curl chromium nodejs dovecot-pop3d python3-aiosmtpd dbus-daemon xvfb xdotool gnome-keyring libsecret-tools"
 # Some nodejs builds bring npm along and conflict with Debian's npm package.
 command -v npm >/dev/null 2>&1 || HALVORN_TEST_PACKAGES="$HALVORN_TEST_PACKAGES npm"
 # The Debian package only (scripts/package): dependencies and the checker.

@@ -29,6 +29,8 @@ struct AppHooks {
     std::function<void()> loadMailbox;
     // LoadPass hands the unscrambled mail password to the mail settings window.
     std::function<void(const QString& password)> setMailPassword;
+    // The keyring's passwords arrived after start-up: empty mail passwords take theirs.
+    std::function<void()> fillEmptyMailPasswords;
 
     // Publishes the selected profile: template path and "Online"/"Offline".
     std::function<void(const QString& templatePath, const QString& status)> uploadFile;

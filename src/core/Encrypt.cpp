@@ -1,7 +1,11 @@
 #include "core/Encrypt.h"
 
 #include "core/Ini.h"
+#include "core/PasswordVault.h"
 #include "core/SettingText.h"
+
+#include <QEventLoop>
+#include <QTimer>
 
 #include <array>
 
@@ -108,13 +112,54 @@ QByteArray unescapeStoredBytes(const QByteArray& stored)
     return out;
 }
 
+std::optional<QString> IniStoredPassword(const QString& section, const QString& key)
+{
+    // A stored value never holds a bare NUL, so this default means "no line".
+    const QByteArray absent(1, '\0');
+    const QByteArray stored = ReadIniBytes(section, key, absent);
+    if (stored == absent)
+        return std::nullopt;
+    return decodeSettingText(Encrypt(unescapeStoredBytes(stored)));
+}
+
 QString LoadStoredPassword(const QString& section, const QString& key)
 {
-    const QByteArray stored = ReadIniBytes(section, key, QByteArray());
-    return decodeSettingText(Encrypt(unescapeStoredBytes(stored)));
+    if (const std::optional<QString> line = IniStoredPassword(section, key))
+        return *line;
+    const PasswordVault* vault = PasswordVault::current();
+    return vault ? vault->cached(section, key).value_or(QString()) : QString();
 }
 
 bool SaveStoredPassword(const QString& section, const QString& key, const QString& password)
 {
+    PasswordVault* vault = PasswordVault::current();
+    if (vault && vault->save(section, key, password))
+        return !IniStoredPassword(section, key) || WriteIni(section, key);
     return WriteIniBytes(section, key, escapeStoredBytes(Encrypt(encodeSettingText(password))));
+}
+
+void ForgetStoredPassword(const QString& section, const QString& key)
+{
+    if (PasswordVault* vault = PasswordVault::current())
+        vault->save(section, key, QString());
+}
+
+bool StoredPasswordsSettled()
+{
+    const PasswordVault* vault = PasswordVault::current();
+    return !vault || vault->settled();
+}
+
+void WaitForStoredPasswords()
+{
+    PasswordVault* vault = PasswordVault::current();
+    if (!vault || vault->settled())
+        return;
+    // The keyring's answer is bounded by the D-Bus time-out, but an unlock
+    // prompt waits for the user: the upload goes on with what it has.
+    constexpr int kLongestWaitMs = 30000;
+    QEventLoop loop;
+    QObject::connect(vault, &PasswordVault::settledNow, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kLongestWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
 }

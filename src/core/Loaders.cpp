@@ -5,6 +5,7 @@
 #include "core/Encrypt.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
+#include "core/PasswordVault.h"
 #include "core/ProgramError.h"
 #include "core/TextToBool.h"
 #include "core/frmAuto.h"
@@ -124,6 +125,21 @@ void LoadPass(Form1& form)
         if (Hooks().setMailPassword)
             Hooks().setMailPassword(mail);
     });
+}
+
+void StartPasswordVault(Form1& form, bool oneShot)
+{
+    if (form.findChild<PasswordVault*>())
+        return;
+    auto* vault = new PasswordVault(&form);
+    // What was typed meanwhile stays; only empty fields take the keyring's passwords.
+    QObject::connect(vault, &PasswordVault::passwordsArrived, &form, [&form] {
+        if (form.txtPass->text().isEmpty())
+            form.txtPass->setText(LoadStoredPassword(form.Combo1->currentText(), QStringLiteral("pass")));
+        if (Hooks().fillEmptyMailPasswords)
+            Hooks().fillEmptyMailPasswords();
+    });
+    vault->start(oneShot);
 }
 
 void SaveProfile(Form1& form)

@@ -10,6 +10,10 @@ void LoadProfiles(Form1& form);
 void LoadProfileData(Form1& form, const QString& profile);
 void LoadStartup(Form1& form);
 void LoadPass(Form1& form);
+// Asks the desktop keyring for the stored passwords (see PasswordVault);
+// a one-shot run waits for the answer, a windowed one fills the password
+// fields when it arrives.
+void StartPasswordVault(Form1& form, bool oneShot);
 
 // Profile > Save: writes the selected profile's fields to its section.
 void SaveProfile(Form1& form);

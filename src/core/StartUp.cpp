@@ -34,6 +34,8 @@ void runLoaders(Form1& form)
     call(Hooks().loadSounds);
     LoadProfiles(form);
     LoadStartup(form);
+    // After LoadStartup, so that what the keyring answers can reach debug.log.
+    StartPasswordVault(form, Core().OneShot);
     LoadPass(form);
     call(Hooks().addLaunch);
 }

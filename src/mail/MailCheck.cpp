@@ -3,6 +3,7 @@
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
 #include "core/DesktopNotices.h"
+#include "core/Encrypt.h"
 #include "core/Form1.h"
 #include "core/Logs.h"
 #include "core/ProgramDir.h"
@@ -140,6 +141,9 @@ bool MailCheck::dueAndReady()
     // A check, read or deletion has the client, or the user has not yet
     // answered a failure: the check waits for it.
     if (busy() || failureBoxOpen_)
+        return false;
+    // The keyring's passwords are still on their way: a later tick checks.
+    if (!StoredPasswordsSettled())
         return false;
     MailTicks = 0;
     if (worthLookingUpAgain(Core().LocalIP) && Hooks().startSock)

@@ -2,6 +2,7 @@
 
 #include "core/AppHooks.h"
 #include "core/DesktopNotices.h"
+#include "core/Encrypt.h"
 #include "core/Form1.h"
 #include "mail/MailCheck.h"
 #include "mail/MailProgram.h"
@@ -71,6 +72,13 @@ void InstallMailHooks()
     hooks.loadMailbox = loadMailbox;
     hooks.showMailbox = showMailbox;
     hooks.setMailPassword = [](const QString& password) { Mail().settings().txtPass = password; };
+    hooks.fillEmptyMailPasswords = [] {
+        MailSettings& settings = Mail().settings();
+        for (auto [password, key] :
+             {std::pair{&settings.txtPass, "MailPass"}, std::pair{&settings.smtpPassword, "SMTPPass"}})
+            if (password->isEmpty())
+                *password = LoadStoredPassword(QStringLiteral("Startup"), QString::fromLatin1(key));
+    };
     hooks.closers[QStringLiteral("frmPop3")] = closeMailbox;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/WorkerThread.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 
@@ -7,10 +8,15 @@ namespace platform {
 
 struct WorkerThread::Call {
     const std::function<void()>* work;
-    QEventLoop* loop;
+    QEventLoop* loop; // null for a posted call
+    std::function<void()> ownWork = {};
+    QPointer<QObject> receiver = {};
+    std::function<void()> done = {};
     bool worked = false;   // the work has returned
     bool finished = false; // and the thread is done with this call
 };
+
+WorkerThread::WorkerThread() = default;
 
 WorkerThread::~WorkerThread()
 {
@@ -58,6 +64,39 @@ void WorkerThread::run(const std::function<void()>& work, const std::function<vo
     call_ = nullptr;
 }
 
+bool WorkerThread::post(std::function<void()> work, QObject* receiver, std::function<void()> done)
+{
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (call_)
+            return false;
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { serve(); });
+        posted_ = std::make_unique<Call>(Call{nullptr, nullptr, std::move(work), receiver, std::move(done)});
+        posted_->work = &posted_->ownWork;
+        call_ = posted_.get();
+    }
+    changed_.notify_all();
+    return true;
+}
+
+void WorkerThread::finishPosted()
+{
+    // Queued before the thread counts as free, so that it comes before the
+    // answer of any call posted next. The receiver is looked at on the GUI
+    // thread, where it could be deleted.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [receiver = posted_->receiver, done = std::move(posted_->done)] {
+                if (receiver)
+                    done();
+            },
+            Qt::QueuedConnection);
+    posted_.reset();
+    call_ = nullptr;
+    changed_.notify_all();
+}
+
 void WorkerThread::serve()
 {
     std::unique_lock<std::mutex> guard(lock_);
@@ -69,6 +108,10 @@ void WorkerThread::serve()
         guard.unlock();
         (*call.work)();
         guard.lock();
+        if (!call.loop) {
+            finishPosted();
+            continue;
+        }
         call.worked = true;
         guard.unlock();
         // Queued before the call counts as finished: the loop outlives it.

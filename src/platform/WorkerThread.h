@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QPointer>
+
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -18,20 +21,27 @@ namespace platform {
 // so it can tell the call to return promptly.
 class WorkerThread {
   public:
-    WorkerThread() = default;
+    WorkerThread();
     ~WorkerThread();
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
 
     void run(const std::function<void()>& work, const std::function<void()>& endedEarly = {});
+    // Hands work over and returns at once; done then runs on the GUI
+    // thread, and not at all once receiver (a GUI-thread object) is gone. Nobody waits, so a
+    // call already on the thread makes this one false (nothing is done).
+    bool post(std::function<void()> work, QObject* receiver, std::function<void()> done);
 
   private:
     struct Call;
     void serve();
+    void finishPosted(); // with lock_ held
 
     std::mutex lock_;
     std::condition_variable changed_;
     Call* call_ = nullptr; // the call handed over and not yet finished
+    // A posted call is owned here until the thread is done with it.
+    std::unique_ptr<Call> posted_;
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -1,5 +1,6 @@
 #include "publish/Profiles.h"
 
+#include "core/Encrypt.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
 #include "core/Loaders.h"
@@ -142,6 +143,7 @@ void mnudel_Click(Form1& form)
         for (int s = 1; s <= count; ++s) {
             if (ReadIni(kProfile, QString::number(s), QString()) == name) {
                 WriteIni(kProfile, QString::number(s));
+                ForgetStoredPassword(name, QStringLiteral("pass"));
                 WriteIni(name);
                 form.Combo1->removeItem(form.Combo1->currentIndex());
                 break;

@@ -2,6 +2,7 @@
 
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
+#include "core/Encrypt.h"
 #include "core/ExitProcedure.h"
 #include "core/Form1.h"
 #include "core/Ini.h"
@@ -106,6 +107,8 @@ void Publisher::UploadFile(const QString& path, const QString& status)
     outcome_ = Outcome::None;
     reason_.clear();
     uploading_ = true;
+    // Right after start-up the keyring's answer may still be on its way.
+    WaitForStoredPasswords();
     takeProfile();
     const bool ok = TrapErrors("UploadFile", [&] { upload(path, status); });
     if (!ok) {

@@ -1,9 +1,11 @@
 #include "platform/WorkerThread.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 
 TEST(WorkerThread, CallsRunOnOneParkedThreadAndOnlyAQuittingApplicationEndsTheWaitEarly)
@@ -25,4 +27,30 @@ TEST(WorkerThread, CallsRunOnOneParkedThreadAndOnlyAQuittingApplicationEndsTheWa
     EXPECT_NE(inner, std::thread::id());
     EXPECT_FALSE(threads.count(inner) || inner == std::this_thread::get_id());
     EXPECT_EQ(endedEarly, 0);
+}
+
+TEST(WorkerThread, APostedCallAnswersOnTheGuiThreadOnlyWhileItsReceiverLives)
+{
+    for (const bool receiverStays : {true, false}) {
+        platform::WorkerThread worker;
+        auto receiver = std::make_unique<QObject>();
+        std::atomic<bool> release{false};
+        std::thread::id workedOn, answeredOn;
+        ASSERT_TRUE(worker.post(
+            [&] {
+                workedOn = std::this_thread::get_id();
+                while (!release)
+                    std::this_thread::yield();
+            },
+            receiver.get(), [&] { answeredOn = std::this_thread::get_id(); }));
+        EXPECT_FALSE(worker.post([] {}, receiver.get(), [] {})); // one call at a time, nobody waits
+        if (!receiverStays)
+            receiver.reset();
+        release = true;
+        for (int i = 0; i < 500 && !worker.post([] {}, nullptr, [] {}); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        QCoreApplication::processEvents();
+        EXPECT_NE(workedOn, std::this_thread::get_id());
+        EXPECT_EQ(answeredOn, receiverStays ? std::this_thread::get_id() : std::thread::id());
+    }
 }
