@@ -8,6 +8,7 @@
 #include "memo/frmMemoSetup.h"
 #include "memo/MemoHttpsTab.h"
 #include "memo/MemoServerState.h"
+#include "memo/MemoSetupState.h"
 #include "memo/RouterPort.h"
 
 #include <QAction>
@@ -20,8 +21,16 @@ MemoProgram& Memo()
 
 MemoSetupState& MemoProgram::settings()
 {
-    if (!settings_)
+    if (!settings_) {
         settings_ = new MemoSetupState;
+        QObject::connect(settings_, &MemoSetupState::awayRead, [this](bool away) { setAway(away); });
+        QObject::connect(settings_, &MemoSetupState::serverSwitched, [this](bool on) {
+            if (on)
+                startServer();
+            else
+                stopServer();
+        });
+    }
     return *settings_;
 }
 

@@ -6,7 +6,6 @@
 #include "core/SettingText.h"
 #include "core/TextToBool.h"
 #include "memo/MemoColors.h"
-#include "memo/MemoProgram.h"
 
 namespace {
 
@@ -97,7 +96,7 @@ void MemoSetupState::LoadMemoServerSettings()
         wrapText = flagValue(kMemo, "Wrap", "0");
         columnsText = memoKey("Columns");
         rowsText = memoKey("Rows");
-        Memo().setAway(awayValue(memoKey("Away", QStringLiteral("false"))));
+        emit awayRead(awayValue(memoKey("Away", QStringLiteral("false"))));
         portText = memoKey("MemoServer Port", QStringLiteral("4175"));
         MemoTextColor =
             ReadIni(QStringLiteral("MEMO"), QStringLiteral("Text Color"), QStringLiteral("#000000"));
@@ -149,10 +148,7 @@ void MemoSetupState::setMemoEnabled(bool on)
         return;
     optionsEnabled_ = on;
     emit changed();
-    if (on)
-        Memo().startServer();
-    else
-        Memo().stopServer();
+    emit serverSwitched(on);
 }
 
 QString MemoSetupState::customVariable(int index) const

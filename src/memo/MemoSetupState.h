@@ -95,6 +95,11 @@ class MemoSetupState : public QObject, public MemoSettingsView {
     // Values changed other than through the window (a load, OK, the
     // chkMemo reaction): the window shows them again.
     void changed();
+    // The stored away mode, read by LoadMemoServerSettings.
+    void awayRead(bool away);
+    // The chkMemo reaction outside one-shot mode: the server is to start
+    // (true) or stop. The memo program, which owns the server, acts on it.
+    void serverSwitched(bool on);
 
   private:
     QString publicName_;
