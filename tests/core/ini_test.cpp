@@ -58,6 +58,16 @@ TEST(CheckMarks, AcceptWordsAndNumbersOnly)
     }
 }
 
+// A switch the user never set, or one damaged by hand, keeps the program's choice.
+TEST_F(IniTest, AMissingOrDamagedSwitchReadsAsItsDefault)
+{
+    WriteIni("StartUp", "Damaged", "maybe");
+    for (const bool defaultValue : {true, false}) {
+        EXPECT_EQ(ReadIniFlag("StartUp", "Damaged", defaultValue), defaultValue);
+        EXPECT_EQ(ReadIniFlag("StartUp", "Missing", defaultValue), defaultValue);
+    }
+}
+
 TEST_F(IniTest, EachChangeTouchesOnlyItsLinesAndEndsThemWithCrLf)
 {
     const struct { QByteArray before; std::function<void()> change; QByteArray after; } cases[] = {

@@ -139,7 +139,7 @@ TEST_F(CheckCycle, EmptyAccountFieldsAreNamedOneByOne)
     }
 }
 
-TEST_F(CheckCycle, NewMailIsAnnouncedAndTheFailureToldWhenTheMailProgramDoesNotStart)
+TEST_F(CheckCycle, AMailProgramThatDoesNotStartIsToldAndTheMailStillAnnounced)
 {
     MailSettings& s = Mail().settings();
     s.chkLnchEmail = true;

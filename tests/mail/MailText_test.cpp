@@ -66,7 +66,7 @@ TEST(OutgoingMail, LineBreaksInFieldsCannotAddHeaders)
     }
 }
 
-TEST(OutgoingMail, NonAsciiTextIsEncodedAndFoldedAndAddressesParse)
+TEST(OutgoingMail, NonAsciiTextIsEncodedFoldedAndReadsBackWhole)
 {
     const QString subject = u"Grüße aus Köln, 東京 und 🎉 "_s.repeated(6).trimmed();
     OutgoingMail m = mail(u"Jörg Müller <jm@example.net>"_s, subject, u"Grüße\n"_s + QString(1500, u'x'));
@@ -85,10 +85,10 @@ TEST(OutgoingMail, NonAsciiTextIsEncodedAndFoldedAndAddressesParse)
     // Text that is not ASCII, or a line too long for 7bit, goes out quoted-printable and reads back whole.
     EXPECT_TRUE(headers.contains("\r\nContent-Transfer-Encoding: quoted-printable\r\n"));
     EXPECT_EQ(back.text, m.text.replace(u"\n"_s, u"\r\n"_s) + u"\r\n"_s);
+}
 
-    SCOPED_TRACE("address fields parse, and what is no address is refused");
-    EXPECT_EQ(ParseAddressList(u"Ann <a@x.org>, b@y.org; \"Doe, John\" <j@z.org> c@w.org (Carl) d@v.org"_s),
-              QStringList({"a@x.org", "b@y.org", "j@z.org", "c@w.org", "d@v.org"}));
+TEST(OutgoingMail, AFieldThatIsNoAddressIsRefused)
+{
     // To, Copy, return address: each row has one field that is no address.
     const char* refused[][3] = {{"", "", "a@x.org"},
                                 {"  ,; ", "", "a@x.org"},
@@ -104,11 +104,10 @@ TEST(OutgoingMail, NonAsciiTextIsEncodedAndFoldedAndAddressesParse)
     }
 }
 
-TEST(OutgoingMail, SevenBitOnlyForAsciiLinesThatFitElseQuotedPrintable)
+TEST(OutgoingMail, AsciiGoesOutSevenBitUnlessALineIsTooLong)
 {
     const struct { QString text; QByteArray transfer; } cases[] = {
-        {u"Hi there\n.\n"_s, "7bit"},
-        {u"Grüße"_s, "quoted-printable"},
+        // Plain ASCII and a non-ASCII word: ComposerTest, through the SMTP server.
         {QString(1500, u'x'), "quoted-printable"},
         {u"a = b\t\nend "_s, "7bit"},
     };
@@ -121,37 +120,34 @@ TEST(OutgoingMail, SevenBitOnlyForAsciiLinesThatFitElseQuotedPrintable)
     }
 }
 
-TEST(OutgoingMail, RepliesCarryInReplyToAndReferencesThatCanTravel)
+// A good thread, and none: ReplyTest, through the SMTP server.
+TEST(OutgoingMail, ThreadIdsThatCannotTravelAreDropped)
 {
-    QList<QByteArray> thread;
-    for (int i = 0; i < 8; ++i)
-        thread << "<thread-message-" + QByteArray::number(i) + "@lists.example>";
-    const struct { QByteArray inReplyTo; QList<QByteArray> references; QByteArray headers; } cases[] = {
-        {"<p@x.example>", {"<r@x.example>", "<p@x.example>"},
-         "In-Reply-To: <p@x.example>\r\nReferences: <r@x.example> <p@x.example>\r\n"},
-        {"<bad id@x>", {"no-brackets@x", "<ok@x>", "<a\r\nBcc: e@x>"}, "References: <ok@x>\r\n"},
-        {"", {}, ""},
-    };
-    for (const auto& c : cases) {
-        OutgoingMail m = mail(u"b@x.org"_s);
-        m.inReplyTo = c.inReplyTo, m.references = c.references;
-        const QByteArray message = PrepareMail(m, kNow).message;
-        // Between the Message-ID line and MIME-Version.
-        const qsizetype idLineEnd = message.indexOf("\r\n", message.indexOf("Message-ID: ")) + 2;
-        EXPECT_EQ(message.mid(idLineEnd, message.indexOf("MIME-Version:") - idLineEnd), c.headers);
-    }
     OutgoingMail m = mail(u"b@x.org"_s);
-    m.references = thread;
-    const PreparedMail long_ = PrepareMail(m, kNow);
-    EXPECT_EQ(ParseMimeMessage(long_.message).references, thread);
-    for (const QByteArray& line : headerLines(long_.message))
+    m.inReplyTo = "<bad id@x>", m.references = {"no-brackets@x", "<ok@x>", "<a\r\nBcc: e@x>"};
+    const QByteArray message = PrepareMail(m, kNow).message;
+    // Between the Message-ID line and MIME-Version.
+    const qsizetype idLineEnd = message.indexOf("\r\n", message.indexOf("Message-ID: ")) + 2;
+    EXPECT_EQ(message.mid(idLineEnd, message.indexOf("MIME-Version:") - idLineEnd), "References: <ok@x>\r\n");
+}
+
+TEST(OutgoingMail, ALongThreadIsFoldedIntoShortLines)
+{
+    OutgoingMail m = mail(u"b@x.org"_s);
+    for (int i = 0; i < 8; ++i)
+        m.references << "<thread-message-" + QByteArray::number(i) + "@lists.example>";
+    const PreparedMail p = PrepareMail(m, kNow);
+    EXPECT_EQ(ParseMimeMessage(p.message).references, m.references);
+    for (const QByteArray& line : headerLines(p.message))
         EXPECT_LT(line.size(), 78) << line.data();
 }
 
-TEST(OutgoingMail, AddressFieldsParseGroupsQuotesAndComments)
+TEST(OutgoingMail, AddressFieldsParseWithGroupsQuotesAndComments)
 {
     const struct { QString field; QStringList addresses; } cases[] = {
         {u"Team: a@x.org, \"Doe, John\" <j@z.org>;, c@w.org"_s, {"a@x.org", "j@z.org", "c@w.org"}},
+        {u"Ann <a@x.org>, b@y.org; \"Doe, John\" <j@z.org> c@w.org (Carl) d@v.org"_s,
+         {"a@x.org", "b@y.org", "j@z.org", "c@w.org", "d@v.org"}},
         {u"\"Müller, Jörg\" <jm@corp.example>"_s, {"jm@corp.example"}},
         {u"=?iso-8859-1?Q?M=FCller=2C_J=F6rg?= <jm@corp.example>"_s, {"jm@corp.example"}},
         {u"jm@corp.example (Müller, Jörg); b@y.org"_s, {"jm@corp.example", "b@y.org"}},
@@ -164,11 +160,6 @@ TEST(OutgoingMail, AddressFieldsParseGroupsQuotesAndComments)
     const PreparedMail named = PrepareMail(mail(u"Jörg "_s.repeated(40) + u"<j@x.org>"_s), kNow);
     for (const QByteArray& line : headerLines(named.message))
         EXPECT_LT(line.size(), 78) << line.data();
-    // The display name goes out encoded again: one recipient, the name intact.
-    const PreparedMail p = PrepareMail(mail(u"\"Müller, Jörg\" <jm@corp.example>"_s), kNow);
-    EXPECT_EQ(p.recipients, QStringList{u"jm@corp.example"_s});
-    EXPECT_EQ(ParseMimeMessage(p.message).headers.section(u"\r\nTo: "_s, 1).section(u"\r\n"_s, 0, 0),
-              u"Müller, Jörg <jm@corp.example>"_s);
 }
 
 } // namespace

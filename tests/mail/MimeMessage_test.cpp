@@ -17,32 +17,6 @@ MimeMessage fixture(const char* name)
     return ParseMimeMessage(MessageFile(QString::fromLatin1(name)));
 }
 
-TEST(MimeMessage, ShowsTheReadableTextOfEachRealWorldMessage)
-{
-    const struct {
-        const char* file;
-        QString shown, absent;
-    } cases[] = {
-        {"alternative.eml",
-         u"Our winter sale starts today.\r\nEverything is 20 percent off until Sunday.\r\n"_s, u"<b>"_s},
-        {"nested-attachments.eml", u"Hi, the report and a photo from the café are attached.\r\n"_s,
-         u"%PDF"_s},
-        {"base64-utf8-subject.eml", u"Schöne Grüße,\r\nJörg\r\n"_s, u"U2No"_s},
-        {"latin1-qp-subject.eml", u"La réunion a lieu à l'hôtel, près de la gare. Merci de confirmer.\r\n"_s,
-         u"=E9"_s},
-        {"long-headers.eml", u"Nächste Woche: Über 100 neue Beiträge – jetzt lesen!"_s, u"=C3"_s},
-        {"reply-to.eml", u"Please answer to the team, not to the list.\r\n"_s, u"Reply-To"_s},
-        {"html-only.eml",
-         u"Invoice #42\r\n\r\nDear customer,\r\nyour invoice is ready & waiting. Total: 12€ <net>"_s,
-         u"<p>"_s},
-    };
-    for (const auto& c : cases) {
-        const QString text = fixture(c.file).text;
-        EXPECT_TRUE(text.contains(c.shown)) << c.file << ": " << text.toStdString();
-        EXPECT_FALSE(text.contains(c.absent)) << c.file;
-    }
-}
-
 TEST(MimeMessage, HtmlOnlyMailKeepsLinksAsTextAndDropsScriptsStylesAndComments)
 {
     const QString text = fixture("html-only.eml").text;
@@ -75,65 +49,14 @@ TEST(HtmlText, TagsEntitiesAndLinksBecomePlainText)
         EXPECT_EQ(HtmlToText(c.html), c.text) << c.html.toStdString();
 }
 
-TEST(MimeMessage, DecodesSubjectAndSenderOfEachRealWorldMessage)
-{
-    const struct {
-        const char* file;
-        QString subject, from;
-    } cases[] = {
-        {"base64-utf8-subject.eml", u"Grüße aus Köln – 東京 🎉"_s, u"Jörg Strauß <js@example.de>"_s},
-        {"latin1-qp-subject.eml", u"Réunion à l'hôtel"_s, u"François Léger <fl@example.fr>"_s},
-        {"last-first-sender.eml", u"Re: Budget 2027"_s, u"Müller, Jörg <jm@corp.example>"_s},
-        {"long-headers.eml", u"Wöchentliche Übersicht"_s, u"Digest <digest@lists.example>"_s},
-        {"alternative.eml", u"Winter sale starts today"_s, u"Shop News <news@shop.example>"_s},
-    };
-    for (const auto& c : cases) {
-        const MimeMessage m = fixture(c.file);
-        EXPECT_EQ(m.subject, c.subject) << c.file;
-        EXPECT_EQ(m.from, c.from) << c.file;
-    }
-}
-
-TEST(MimeMessage, ListsAttachmentsWithDecodedNamesAndBytes)
-{
-    const struct {
-        const char* file;
-        QStringList names;
-        QList<QByteArray> bytes;
-    } cases[] = {
-        {"nested-attachments.eml",
-         {u"report.pdf"_s, u"Café photo.png"_s},
-         {MessageFile(u"attachment.pdf"_s), MessageFile(u"attachment.png"_s)}},
-        {"alternative.eml", {}, {}},
-        {"html-only.eml", {}, {}},
-    };
-    for (const auto& c : cases) {
-        QStringList names;
-        QList<QByteArray> bytes;
-        for (const MimeAttachment& a : fixture(c.file).attachments)
-            names << a.name, bytes << a.bytes;
-        EXPECT_EQ(names, c.names) << c.file;
-        EXPECT_EQ(bytes, c.bytes) << c.file;
-    }
-}
-
-TEST(MimeMessage, ReplyGoesToTheParsedAddressesWithReplyToWinning)
+// Reply-To winning, a quoted comma and a decoded one: ReplyTest, through a real server.
+TEST(MimeMessage, ReplyGoesToEveryAddressOfAGroupAndToAQuotedName)
 {
     const struct {
         QByteArray raw;
         QString field;
         QStringList addresses;
     } cases[] = {
-        {MessageFile(u"last-first-sender.eml"_s),
-         u"\"Müller, Jörg\" <jm@corp.example>"_s,
-         {u"jm@corp.example"_s}},
-        {MessageFile(u"reply-to.eml"_s),
-         u"\"Lead, Team\" <lead@team.example>, helpdesk@team.example"_s,
-         {u"lead@team.example"_s, u"helpdesk@team.example"_s}},
-        // Decoded text never adds a recipient.
-        {"From: =?utf-8?q?evil=3Cx=40y.z=3E=2C_z=40w.v?= <real@a.example>\r\n\r\nx",
-         u"\"evil<x@y.z>, z@w.v\" <real@a.example>"_s,
-         {u"real@a.example"_s}},
         {"From: Team: a@x.example, =?utf-8?q?B=C3=B6?= <b@y.example>;\r\n\r\nx",
          u"a@x.example, Bö <b@y.example>"_s,
          {u"a@x.example"_s, u"b@y.example"_s}},
@@ -161,8 +84,6 @@ TEST(MimeMessage, ReplyReferencesAreTheThreadThenTheMessageId)
         QByteArray raw;
         QList<QByteArray> references;
     } cases[] = {
-        {MessageFile(u"last-first-sender.eml"_s),
-         {"<budget-1@corp.example>", "<budget-2@home.example>", "<budget-3@corp.example>"}},
         {MessageFile(u"alternative.eml"_s), {"<sale-2026-12@shop.example>"}},
         {"In-Reply-To: <p@x.example>\r\nMessage-ID: <c@x.example>\r\n\r\nx",
          {"<p@x.example>", "<c@x.example>"}},

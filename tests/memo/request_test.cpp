@@ -3,6 +3,7 @@
 #include "MemoFixture.h"
 
 #include "memo/MemoRequest.h"
+#include "memo/MemoText.h"
 #include "memo/RequestScanner.h"
 
 #include <gmock/gmock.h>
@@ -11,7 +12,7 @@ using namespace ::testing;
 
 using V = RequestScanner::Verdict;
 
-TEST(DecodeCGI, GoodInputDecodesOnceBadEscapesRaiseTheDecoderError)
+TEST(DecodeCGI, GoodInputDecodesOnce)
 {
     // No second decoding; "+" from an escape stays; one digit at the end; lower-case digits.
     const std::pair<const char*, QByteArray> cases[] = {
@@ -20,7 +21,10 @@ TEST(DecodeCGI, GoodInputDecodesOnceBadEscapesRaiseTheDecoderError)
         {"%FF%00", QByteArray("\xFF\x00", 2)}};
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(DecodeCGI(input), expected) << input;
-    // Bad escapes raise the decoder error.
+}
+
+TEST(DecodeCGI, ABadEscapeRaisesTheDecoderError)
+{
     for (const char* input : {"100%", "%", "%G1", "%%", "a%1G", "%x", "ok%2%"})
         EXPECT_THAT([input] { DecodeCGI(input); },
                     Throws<ProgramError>(AllOf(Property(&ProgramError::number, kUrlDecodeError),
@@ -29,7 +33,7 @@ TEST(DecodeCGI, GoodInputDecodesOnceBadEscapesRaiseTheDecoderError)
             << input;
 }
 
-TEST(ExtractMemo, TheFieldsOfGoodRequestsMissingOrMalformedOnesAndTheBrowserLine)
+TEST(ExtractMemo, TheFieldsOfAGoodRequestAreTakenWherePlaced)
 {
     // The request, then the site, sender, text and reply wish taken from it.
     const std::tuple<QByteArray, QByteArray, QByteArray, QByteArray, bool> cases[] = {
@@ -50,13 +54,19 @@ TEST(ExtractMemo, TheFieldsOfGoodRequestsMissingOrMalformedOnesAndTheBrowserLine
         EXPECT_EQ(std::tie(m.fields.webSite, m.fields.sender, m.fields.text, m.fields.replyWanted),
                   std::tie(site, sender, text, reply));
     }
-    // Missing fields are told; malformed ones throw.
+}
+
+TEST(ExtractMemo, AMissingFieldIsToldAndAMalformedOneThrows)
+{
     EXPECT_EQ(ExtractMemo(memoPost("MESSAGE=hi&REPLY=YES")).outcome, MemoExtract::NoName);
     EXPECT_EQ(ExtractMemo("MESSAGE=x&REPLY=NO&NAME=late").outcome, MemoExtract::NoMessage);
     // Bad escapes and a site after the name are refused through the server (server_robustness_test).
     for (const char* request : {"Site=Home&REPLY=YES&NAME=Ann&MESSAGE=x", "NAMEMESSAGE&REPLY"})
         EXPECT_THROW(ExtractMemo(request), ProgramError) << request;
-    // The browser line: the User-Agent line without control characters.
+}
+
+TEST(BrowserLine, IsTheUserAgentLineWithoutControlCharacters)
+{
     EXPECT_EQ(BrowserLine("POST /memo/ HTTP/1.1\r\nuser-AGENT: Test/1.0\r\nHost: x\r\n\r\n"),
               QByteArray("user-AGENT: Test/1.0"));
     EXPECT_FALSE(BrowserLine("POST / HTTP/1.0\r\n\r\n").has_value());
@@ -64,6 +74,20 @@ TEST(ExtractMemo, TheFieldsOfGoodRequestsMissingOrMalformedOnesAndTheBrowserLine
     // A bare line feed would start a forged line in debug.log.
     EXPECT_EQ(BrowserLine("User-Agent: a\n[Memo-Server] Received Memo #9\x1B\x7F\t\r\n"),
               QByteArray("User-Agent: a[Memo-Server] Received Memo #9"));
+}
+
+TEST(FieldCut, AFieldOverItsLimitIsCutToItNeverInsideACharacter)
+{
+    const QByteArray a511(511, 'a'), e = "\xC3\xA9";
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {"", ""},
+        {a511 + 'b', a511 + 'b'},         // exactly the limit
+        {a511 + "bc", a511 + 'b'},        // one byte over
+        {a511 + e, a511},                 // a character across the limit
+        {e.repeated(300), e.repeated(256)},
+    };
+    for (const auto& [field, kept] : cases)
+        EXPECT_EQ(memo::cutText(field, 512), kept) << field.size();
 }
 
 // The verdict on text arriving byte by byte; one other than Collecting
@@ -101,7 +125,10 @@ TEST(RequestScanner, CompleteNotFoundOrStillCollecting)
         EXPECT_EQ(RequestScanner().update(text), verdict);
         EXPECT_TRUE(!byteByByte || scanByteByByte(text) == verdict);
     }
-    // Words split across arrivals are found.
+}
+
+TEST(RequestScanner, WordsSplitAcrossArrivalsAreFound)
+{
     RequestScanner scanner;
     EXPECT_EQ(scanner.update("POST / HTTP/1.0\r\n\r\nNAME=a&MESS"), V::Collecting);
     EXPECT_EQ(scanner.update("POST / HTTP/1.0\r\n\r\nNAME=a&MESSAGE=b&REP"), V::Collecting);

@@ -9,7 +9,7 @@ namespace {
 
 // The filter to Qt's form, and "every file" matching names without an
 // extension too, are proven on the real dialog below.
-TEST(FileDialogs, FiltersBecomeQtFiltersAnswersPlainPathsAndTheRealDialogsTakeTheRequestAndGiveTheChoice)
+TEST(FileDialogs, FiltersTakeQtsFormAndAnswersArePlainPaths)
 {
     using Rule = QString (*)(const QString&);
     const Rule convert = ConvertDialogFilter, match = platform::NameFilterForMatching, clean = CleanDialogResult;
@@ -34,7 +34,12 @@ TEST(FileDialogs, FiltersBecomeQtFiltersAnswersPlainPathsAndTheRealDialogsTakeTh
         {clean, longest, longest}, {clean, longest + 'a', ""}, {clean, QString(300, ' '), ""}};
     for (const auto& c : cases)
         EXPECT_EQ(c.rule(c.given), c.expected) << c.given.toStdString();
-    // The real dialogs, driven offscreen: the first one shown is cancelled, every later one accepted.
+}
+
+// Driven offscreen: the first one shown is cancelled, every later one accepted.
+// Saving asks before creating the file and offers the name again on No.
+TEST(FileDialogs, TheRealDialogsShowTheRequestAndGiveTheChoice)
+{
     QTemporaryDir dir;
     const QString file = dir.filePath("tool"); // no extension: "*.*" must still show it
     ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
@@ -64,7 +69,6 @@ TEST(FileDialogs, FiltersBecomeQtFiltersAnswersPlainPathsAndTheRealDialogsTakeTh
                                  QDir(dir.path()).absolutePath()}));
     EXPECT_EQ(ShowOpenDialog(nullptr, "All files (*.*)|*.*", "Pick", dir.path()), file);
 
-    // Saving asks before creating the file and offers the name again on No.
     seen.clear();
     const QString expected = dir.filePath("HVRNbug.txt");
     EXPECT_EQ(ShowSaveDialog(nullptr, "Text files (*.txt)|*.txt", "Save DebugLog As", dir.path(), "HVRNbug.txt"),

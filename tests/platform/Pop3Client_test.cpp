@@ -39,25 +39,30 @@ struct Pop3Session {
 
 } // namespace
 
-// A refused login and bad addresses are clear errors; then one connection
-// lists, reads (headers unfolded, body lines up to the line limit) and
-// deletes, and deleted messages leave the server at QUIT, not before.
-TEST(Pop3Client, RefusalsAreClearErrorsOneConnectionListsReadsAndDeletesStlsIsCheckedAndAFrozenServerCostsATimeOut)
-{
-    Pop3Session s(true);
-    ASSERT_TRUE(s.client.connectAndLogin()) << s.errors.join(u'\n').toStdString();
-    EXPECT_EQ(s.client.messageCount() + s.client.totalSize(), 0); // an empty mailbox
-    s.client.quit();
-    const QByteArray longLine(200000, 'L');
+// A first message with folded headers, 8-bit bytes, a dotted and a very
+// long line, then 249 small ones; their sizes as the server counts them.
+struct FilledMailbox : Pop3Session {
+    FilledMailbox() : Pop3Session(true)
+    {
+        server.addMessage(first);
+        sizes << 0 << first.size();
+        for (int i = 2; i <= 250; ++i) {
+            const QByteArray mail = "Subject: number " + QByteArray::number(i) + "\r\n\r\n" + QByteArray(i, 'x');
+            server.addMessage(mail + "\r\n");
+            sizes << mail.size() + 2;
+        }
+    }
+    const QByteArray longLine = QByteArray(200000, 'L');
     const QByteArray first = "From: Ann <ann@example.org>\r\nSubject: folded\r\n  across\tlines\r\n"
                              "X-Eight: caf\xe9 \xff\r\n\r\n.dotted\r\n" + longLine + "\r\n\r\nlast\r\n";
-    s.server.addMessage(first);
-    QList<qint64> sizes{0, first.size()};
-    for (int i = 2; i <= 250; ++i) {
-        const QByteArray mail = "Subject: number " + QByteArray::number(i) + "\r\n\r\n" + QByteArray(i, 'x');
-        s.server.addMessage(mail + "\r\n");
-        sizes << mail.size() + 2;
-    }
+    const QByteArrayList headers{"From: Ann <ann@example.org>", "Subject: folded  across\tlines",
+                                 "X-Eight: caf\xe9 \xff"};
+    QList<qint64> sizes;
+};
+
+TEST(Pop3Client, ARefusedLoginIsOneClearErrorAndThePasswordNeverReachesTheTrail)
+{
+    Pop3Session s(true);
     s.client.password = u"wrong-password"_s;
     EXPECT_FALSE(s.client.connectAndLogin());
     ASSERT_EQ(s.errors.size(), 1);
@@ -69,38 +74,57 @@ TEST(Pop3Client, RefusalsAreClearErrorsOneConnectionListsReadsAndDeletesStlsIsCh
     for (const QString& line : s.trail)
         EXPECT_FALSE(line.contains(u"wrong-password"_s) || line.contains(wire)) << line.toStdString();
     EXPECT_TRUE(s.trail.filter(u"**********"_s).size() >= 1) << s.trail.join(u'\n').toStdString();
+}
+
+TEST(Pop3Client, AnUnusableAddressIsOneError)
+{
+    Pop3Session s;
     for (const QString& host : {u"bad host"_s, u"imap://127.0.0.1"_s, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort())}) {
         s.client.host = host;
         s.errors.clear();
         EXPECT_FALSE(s.client.connectAndLogin());
         EXPECT_EQ(s.errors.size(), 1) << host.toStdString();
     }
+}
 
-    s.client.host = s.server.address(), s.client.password = s.server.password();
-    s.trail.clear(), s.errors.clear();
-    ASSERT_TRUE(s.client.connectAndLogin());
+TEST(Pop3Client, OneConnectionListsEveryMessageWithItsSize)
+{
+    FilledMailbox s;
+    ASSERT_TRUE(s.client.connectAndLogin()) << s.errors.join(u'\n').toStdString();
     ASSERT_EQ(s.client.messageCount(), 250);
     qint64 total = 0;
     for (int i = 1; i <= 250; ++i) {
-        EXPECT_EQ(s.client.messageSize(i), sizes[i]);
-        total += sizes[i];
+        EXPECT_EQ(s.client.messageSize(i), s.sizes[i]);
+        total += s.sizes[i];
         EXPECT_TRUE(i == 1 || s.fetch(i) == QByteArrayList{"Subject: number " + QByteArray::number(i)}) << i;
     }
     EXPECT_EQ(s.client.totalSize(), total);
-    const QByteArrayList headers{"From: Ann <ann@example.org>", "Subject: folded  across\tlines",
-                                 "X-Eight: caf\xe9 \xff"};
-    const QByteArrayList lines{".dotted", longLine, "", "last"};
+}
+
+TEST(Pop3Client, HeadersAreUnfoldedAndBodyLinesStopAtTheLineLimit)
+{
+    FilledMailbox s;
+    ASSERT_TRUE(s.client.connectAndLogin());
+    const QByteArrayList lines{".dotted", s.longLine, "", "last"};
     for (int limit : {0, 1, 3, 1500}) {
         s.client.lineLimit = limit;
-        EXPECT_EQ(s.fetch(1), headers);
+        EXPECT_EQ(s.fetch(1), s.headers);
         EXPECT_EQ(s.body, lines.mid(0, limit)) << limit;
     }
     // Message numbers the server does not have fail, and the session goes on.
     for (int missing : {0, 251})
         EXPECT_TRUE(s.fetch(missing) == QByteArrayList{"failed"} && !s.errors.isEmpty()) << missing;
+    EXPECT_EQ(s.fetch(1), s.headers);
+}
+
+TEST(Pop3Client, DeletedMessagesLeaveTheServerAtQuitNotBefore)
+{
+    FilledMailbox s;
+    ASSERT_TRUE(s.client.connectAndLogin());
+    ASSERT_EQ(s.fetch(1), s.headers);
     ASSERT_TRUE(s.client.remove(2) && s.client.remove(4) && s.client.remove(250));
     EXPECT_EQ(s.fetch(2), QByteArrayList{"failed"}); // deleted, though it was read
-    EXPECT_EQ(s.fetch(1), headers);
+    EXPECT_EQ(s.fetch(1), s.headers);
     EXPECT_EQ(s.server.messageCount(), 250);
     s.errors.clear();
     s.client.quit();
@@ -108,26 +132,35 @@ TEST(Pop3Client, RefusalsAreClearErrorsOneConnectionListsReadsAndDeletesStlsIsCh
     EXPECT_EQ(s.trail.count(u"2 Connected."_s), 1);
     EXPECT_EQ(s.trail.last(), u"2 Disconnected."_s);
     EXPECT_TRUE(s.client.lastReply().startsWith(u"+OK"_s)) << s.client.lastReply().toStdString();
+}
 
-    // STLS checks certificates unless told not to; then a server frozen after
-    // the login costs a time-out. (Frozen before the login:
-    // RealServer.ChecksListEveryMessage...; POP3S: RealServer.DeletingRemoves...AndPop3sWorks.)
+// POP3S: RealServer.Pop3sChecksTheServersCertificate...
+TEST(Pop3Client, StlsChecksTheCertificateUnlessToldNotTo)
+{
+    FilledMailbox s;
     s.client.tls = MailTls::Require, s.client.timeouts = {2, 2};
     for (bool verify : {true, false}) {
         s.client.verifyPeer = verify;
         s.trail.clear();
-        EXPECT_EQ(s.client.connectAndLogin() && s.fetch(1) == headers, !verify) << s.trail.join(u'\n').toStdString();
+        EXPECT_EQ(s.client.connectAndLogin() && s.fetch(1) == s.headers, !verify) << s.trail.join(u'\n').toStdString();
         EXPECT_EQ(s.trail.filter(u"not checked"_s).size(), verify ? 0 : 1); // TLS was spoken either way
     }
+}
+
+// Frozen before the login: RealServer.AServerThatStopsAnswering...
+TEST(Pop3Client, AServerFrozenAfterTheLoginCostsATimeOut)
+{
+    Pop3Session s;
+    s.server.addMessage("Subject: one\r\n\r\nx\r\n");
+    s.client.timeouts = {2, 2};
+    ASSERT_TRUE(s.client.connectAndLogin());
     s.server.freeze();
-    s.errors.clear();
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(s.client.retrieve(1));
     EXPECT_LT(clock.elapsed(), 8000);
     EXPECT_EQ(s.errors.size(), 1);
 }
-
 
 TEST(Pop3Client, AMessageKeepsItsUniqueIdWhenEarlierMailIsRemoved)
 {

@@ -41,7 +41,7 @@ struct SmtpSession {
 
 } // namespace
 
-TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnectionAndBadNamesAndRecipientsAreRefused)
+TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
 {
     const struct {
         SmtpTestServer::Options server;
@@ -73,8 +73,12 @@ TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnectionAndBadName
         EXPECT_TRUE(s.trail.contains(u"2 Connected."_s));
         EXPECT_TRUE(s.client.lastReply().startsWith(u"221"_s)) << s.client.lastReply().toStdString();
     }
-    // A refused recipient, a wrong password and a dead server are met by the
-    // composer's tests (ComposerTest.FailuresKeepTheMessage...); these are refused here.
+}
+
+// A refused recipient, a wrong password and a dead server are met by the
+// composer's tests (ComposerTest.AFailedSendKeepsTheMessageAndSaysWhy).
+TEST(SmtpClient, ABadServerNameOrRecipientIsRefusedBeforeAnythingIsSent)
+{
     SmtpTestServer server;
     for (const auto& [host, recipient, expected] :
          {std::tuple(u"smtp://bad host"_s, u"bob@example.org"_s, u"Bad SMTP server name"_s),

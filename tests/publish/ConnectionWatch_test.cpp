@@ -1,4 +1,3 @@
-#include "platform/PortMapper.h"
 #include "publish/AddressLookup.h"
 #include "publish/AddressWatch.h"
 #include "publish/ConnectionWatch.h"
@@ -7,22 +6,34 @@
 #include "support/ProgramRun.h"
 #include "support/PublicAddressFixture.h"
 #include "support/PublishFixture.h"
-#include "support/TestGateway.h"
 
 #include <QtNetwork>
 
-using Watch = PublishFixture;
-
-TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailuresAndTheListSaves)
-{
-    const auto published = [this](const char* name) { return QFile::exists(site.filePath(name)); };
-    const auto watchOnce = [&] {
+// Default and Site, Site marked Auto Update and selected, Auto Online on.
+class Watch : public PublishFixture {
+  protected:
+    void SetUp() override
+    {
+        PublishFixture::SetUp();
+        WriteIni("Site", "AUTO", "True");
+        twoLocalProfiles();
+        mainAction("mnuGoOnline")->setChecked(true);
+    }
+    bool published(const char* name) const { return QFile::exists(site.filePath(name)); }
+    bool watchOnce()
+    {
         Timer3_Timer(*form);
         return published("Site.html");
-    };
-    const auto waitForSite = [&] { return ProgramRun::waitUntil([&] { return published("Site.html"); }, 10000); };
-    WriteIni("Site", "AUTO", "True");
-    twoLocalProfiles();
+    }
+    bool waitForSite()
+    {
+        return ProgramRun::waitUntil([&] { return published("Site.html"); }, 10000);
+    }
+};
+
+TEST_F(Watch, OnlySelectedStaleProfilesArePublishedWhenOnlineWithAnAddress)
+{
+    mainAction("mnuGoOnline")->setChecked(false);
     EXPECT_FALSE(watchOnce()); // Auto Online is off
     EXPECT_EQ(hosts.forwardLookups, 0);
 
@@ -49,8 +60,12 @@ TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailu
     EXPECT_EQ(ini("Site", "Status"), "Online");
     QFile::remove(site.filePath("Site.html"));
     EXPECT_FALSE(watchOnce());
+}
 
-    // The periodic refresh finds a new address: the profile goes out again at once.
+TEST_F(Watch, ANewAddressFoundByThePeriodicRefreshRepublishesAtOnce)
+{
+    WriteIni("Site", "Status", "Online");
+    WriteIni("Site", "Current IP", "192.0.2.7");
     StartSock(*form);
     form->Timer3->stop();
     UpdateSock(*form);
@@ -59,10 +74,11 @@ TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailu
     UpdateSock(*form);
     EXPECT_TRUE(waitForSite());
     EXPECT_EQ(form->IP->text() + '|' + ini("Site", "Current IP"), "192.0.2.99|192.0.2.99");
+}
 
-    // Timer3 runs the check once and stops itself; a failed profile stops no other.
-    QFile::remove(site.filePath("Site.html"));
-    WriteIni("Site", "Status", "Offline");
+// Timer3 runs the check once and stops itself.
+TEST_F(Watch, AFailedAutomaticPublishIsNotifiedAndStopsNoOtherProfile)
+{
     WriteIni("Default", "AUTO", "True");
     WriteIni("Default", "Host", "file:///no/such/folder");
     LoadProfiles(*form);
@@ -70,16 +86,18 @@ TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailu
     form->Timer3->start();
     EXPECT_TRUE(waitForSite());
     EXPECT_FALSE(published("Default.html") || form->Timer3->isActive());
-    // Only the failed automatic publish is notified; by hand the status line tells.
     ASSERT_EQ(doubles.notices.shown.size(), 1u);
     const platform::Notification& n = doubles.notices.shown.back();
     EXPECT_EQ(n.summary + '|' + n.actionLabel, "Status page not published|Open Halvorn");
     EXPECT_TRUE(n.body.startsWith("Profile Default: ") && n.body.size() > 17) << n.body.toStdString();
+    // By hand the status line tells instead.
     form->selectProfile("Default");
     form->cmd_Online_Click();
     EXPECT_TRUE(def("Status") == "<none>" && doubles.notices.shown.size() == 1u);
+}
 
-    // The auto list saves every selection change, but loading writes nothing.
+TEST_F(Watch, TheAutoListSavesEverySelectionChangeAndLoadingWritesNothing)
+{
     QListWidget* list = form->autoWindow()->lstProfiles;
     QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, {}),
         all(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
@@ -96,9 +114,9 @@ TEST_F(Watch, PublishesSelectedStaleProfilesWhenOnlineWithAnAddressNotifiesFailu
 
 using AddressLookup = PublishFixture;
 
-TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAPublicAddressAndUnusableAddresses)
+TEST_F(AddressLookup, SampleTemplatesAreWrittenOnlyWhereMissing)
 {
-    // The sample templates are written once, at start, and use the main variables.
+    // Written once, at start, with the main variables.
     EXPECT_TRUE(home.exists("off.html"));
     for (const char* token : {"%status%", "%time%", "%date%", "%ip%", "%memo%"})
         EXPECT_TRUE(home.readFile("on.html").contains(token)) << token;
@@ -108,18 +126,22 @@ TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAPublicAdd
     EXPECT_EQ(home.readFile("on.html"), "mine");
     EXPECT_EQ(home.readFile("off.html"), SampleOfflineTemplate());
     EXPECT_EQ(WriteSampleTemplates(), 0);
+}
 
-    // One interface: the forward address is kept, no other addresses to list.
+TEST_F(AddressLookup, TheForwardAddressIsKeptAndAReverseNameThatIsNoHostNameIgnored)
+{
     hosts.interfaces = {"192.0.2.7"};
     StartSock(*form);
     EXPECT_EQ(Core().LocalIP + ' ' + Core().LocalHostName, "192.0.2.7 testhost.example");
     EXPECT_FALSE(debugLog().contains("Other Addresses") || debugLog().contains("using the interface"));
-    hosts.reverse["192.0.2.7"] = "<b>x</b>"; // no host name: ignored
+    hosts.reverse["192.0.2.7"] = "<b>x</b>";
     StartSock(*form);
     EXPECT_TRUE(Core().LocalHostName == "testhost" && form->IP->textFormat() == Qt::PlainText &&
                 form->ftpStatus->textFormat() == Qt::PlainText);
+}
 
-    // A public address, when set, is advertised instead.
+TEST_F(AddressLookup, AGivenPublicAddressIsAdvertisedAndAnUnsafeOneRefused)
+{
     EXPECT_EQ(AdvertisedAddress(), "192.0.2.7");
     auto* field = form->findChild<QLineEdit*>("txtPublicAddress");
     ASSERT_NE(field, nullptr);
@@ -127,21 +149,20 @@ TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAPublicAdd
     emit field->editingFinished();
     EXPECT_EQ(ini("StartUp", "Public Address"), "me.dyn.example");
     EXPECT_EQ(AdvertisedAddress(), "me.dyn.example");
+    fillProfile("file://" + site.path(), QString());
+    form->cmd_Online_Click();
+    EXPECT_TRUE(sitePage("index.html").contains("Online at me.dyn.example"));
+    EXPECT_EQ(def("Current IP"), "me.dyn.example");
 
     field->setText("<script>");
     emit field->editingFinished();
     EXPECT_EQ(field->text(), "me.dyn.example");
     WriteIni("StartUp", "Public Address", "x\"onload=y");
     EXPECT_EQ(AdvertisedAddress(), "192.0.2.7"); // a damaged setting is ignored
+}
 
-    WriteIni("StartUp", "Public Address", "me.dyn.example");
-    fillProfile("file://" + site.path(), QString());
-    form->cmd_Online_Click();
-    EXPECT_TRUE(sitePage("index.html").contains("Online at me.dyn.example"));
-    EXPECT_EQ(def("Current IP"), "me.dyn.example");
-
-    // A loopback address falls back to the first interface.
-    WriteIni("StartUp", "Public Address", QString());
+TEST_F(AddressLookup, ALoopbackAddressFallsBackToTheFirstInterface)
+{
     hosts.forward["testhost"] = {"127.0.1.1"};
     hosts.interfaces = {"10.0.0.5", "192.168.1.9", "fd00::5"};
     hosts.reverse["10.0.0.5"] = "box.lan";
@@ -153,8 +174,10 @@ TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAPublicAdd
          QStringList{"using the interface address 10.0.0.5", "Local Address: 10.0.0.5",
                      "Other Addresses: 192.168.1.9 fd00::5", "Local Hostname: box.lan", QString(60, '-')})
         EXPECT_TRUE(log.contains(line)) << line.toStdString();
+}
 
-    // Loopback, unspecified and broadcast addresses are unusable.
+TEST(UnusableAddress, LoopbackUnspecifiedAndBroadcastAddressesAreUnusable)
+{
     for (const char* bad :
          {"", "127.0.0.1", "127.0.1.1", "127.255.0.9", "::1", "0.0.0.0", "255.255.255.255", "::"})
         EXPECT_TRUE(IsUnusableAddress(bad)) << bad;
@@ -162,20 +185,9 @@ TEST_F(AddressLookup, SampleTemplatesTheLoopbackFallbackTheReverseNameAPublicAdd
         EXPECT_FALSE(IsUnusableAddress(good)) << good;
 }
 
-TEST_F(PublicAddressTest, OneGlobalAddressOrTheRoutersIsTakenFailuresKeepItAndAChangeRepublishes)
+// The router's address while it forwards the memo port: PublishAsks (PublicAddress_test).
+TEST_F(PublicAddressTest, AChangedPublicAddressRepublishesTheAutoProfiles)
 {
-    // The router's address comes first while it forwards the memo port.
-    TestGateway router({"--external", "198.51.100.77"});
-    ASSERT_TRUE(platform::portMapper().findGateway(router.url).ok);
-    ASSERT_TRUE(platform::portMapper().addMapping({4175, 4175, "192.0.2.7", "test", 60}).ok);
-    body = "203.0.113.50";
-    EXPECT_TRUE(RefreshPublicAddress());
-    EXPECT_EQ(AdvertisedAddress(), "198.51.100.77");
-    EXPECT_EQ(requests, 0);
-    router.stop();
-    EXPECT_TRUE(RefreshPublicAddress());
-    EXPECT_EQ(AdvertisedAddress(), "203.0.113.50");
-
     WriteIni("Site", "AUTO", "True");
     twoLocalProfiles();
     mainAction("mnuGoOnline")->setChecked(true);
@@ -192,9 +204,10 @@ TEST_F(PublicAddressTest, OneGlobalAddressOrTheRoutersIsTakenFailuresKeepItAndAC
     WriteIni("StartUp", "Public Address", QString());
     EXPECT_FALSE(CheckPublicAddress(*form));
     EXPECT_EQ(AdvertisedAddress(), "192.0.2.7");
+}
 
-    // Only one global address is taken from the echo service.
-    WriteIni("StartUp", "Public Address", "auto");
+TEST_F(PublicAddressTest, OnlyOneGlobalAddressIsTakenFromTheEchoService)
+{
     const QList<QByteArray> rejected =
         QByteArray("<html>198.51.100.8</html>|198.51.100.8 198.51.100.9|198.51.100|10.1.2.3|172.16.5.5|"
                    "192.168.0.9|100.64.1.1|127.0.0.1|169.254.3.3|::ffff:10.0.0.1|fe80::1|fd12::1|::1|" +
@@ -212,8 +225,10 @@ TEST_F(PublicAddressTest, OneGlobalAddressOrTheRoutersIsTakenFailuresKeepItAndAC
     // Once per kind until an answer is good again.
     for (const QString kind : {"(not one address)", "(not a public address)", "(answer too long)"})
         EXPECT_EQ(debugLog().count(kind), 2) << kind.toStdString();
+}
 
-    // Slow, silent, broken or missing services keep the address.
+TEST_F(PublicAddressTest, ASlowSilentBrokenOrMissingServiceKeepsTheAddress)
+{
     body = "198.51.100.7";
     delayMs = 500;
     EXPECT_TRUE(RefreshPublicAddress());

@@ -2,7 +2,7 @@
 // through the publisher in Publisher_test.cpp.
 #include "support/FtpTestServer.h"
 
-TEST(FtpClientSession, HostTextsAndTheirMeaningAndRefusalsAndBrokenServersBecomeOneErrorEvent)
+TEST(FtpHost, EachHostTextNamesItsServerOrIsRefused)
 {
     using platform::ParseFtpHost;
     const std::pair<const char*, const char*> good[] = {{"ftp.example.net", "ftp://ftp.example.net:21"},
@@ -23,7 +23,10 @@ TEST(FtpClientSession, HostTextsAndTheirMeaningAndRefusalsAndBrokenServersBecome
     for (const char* bad : {"", "h:0", "h:65536", "h:x", "gopher://h", "ftp://u@h", "ftp://h/dir",
                             "file://rel", "a b", "h\r\nUSER x", "[::1", "bad!name"})
         EXPECT_FALSE(ParseFtpHost(bad).valid()) << bad;
+}
 
+TEST(FtpClientSession, EveryRefusalOrBrokenServerBecomesOneErrorEvent)
+{
     const QString closedPort = u"127.0.0.1:%1"_s.arg(FreeLoopbackPort());
     // error -1: any one error; seen / unseen: a trail line prefix that must (not) be there.
     const struct {

@@ -34,17 +34,20 @@ class Profiles : public PublishFixture {
     }
 };
 
-TEST_F(Profiles, AddRefusesDefaultAndDuplicatesReusesSlotsDeleteAsksBrowseFillsAndEditOpensTheTemplate)
+TEST_F(Profiles, AnAddedProfileIsListedEverywhereAndSelected)
 {
     add("Home");
     ASSERT_EQ(doubles.boxes.asked().size(), 1u);
-    EXPECT_EQ(doubles.boxes.asked()[0].title + '|' + doubles.boxes.asked()[0].prompt,
-              "Add New WebServer to list|Please Enter WebServer Profile Name");
     EXPECT_EQ(comboItems() + form->autoWindow()->names(),
               QStringList({"Default", "Home", "Default", "Home"}));
     EXPECT_EQ(QStringList({form->Combo1->currentText(), slot("Count"), slot("1")}),
               QStringList({"Home", "1", "Home"}));
     EXPECT_FALSE(form->autoWindow()->isSelected(1));
+}
+
+TEST_F(Profiles, AddRefusesDefaultAnExistingNameAndABadOne)
+{
+    add("Home");
     for (const auto& [refused, message] :
          {std::pair("dEfAuLt", "Can't use 'Default' as a Profile"), {"HOME", "Profile Already Exists"}}) {
         add(refused);
@@ -54,14 +57,21 @@ TEST_F(Profiles, AddRefusesDefaultAndDuplicatesReusesSlotsDeleteAsksBrowseFillsA
     add("bad]name");
     add(QString()); // cancelled
     EXPECT_TRUE(boxes().size() == 1u && comboItems().size() == 2);
+}
 
+TEST_F(Profiles, AnAddedProfileTakesTheFirstFreeSlot)
+{
     setSlots("3", {"A", "", "C"});
     add("B");
     EXPECT_EQ(QStringList({slot("2"), slot("Count")}), QStringList({"B", "3"}));
     setSlots("3", {"A", "B", ""});
     add("D");
     EXPECT_EQ(QStringList({slot("4"), slot("3"), slot("Count")}), QStringList({"D", "<none>", "4"}));
-    // Selecting a profile clears the edited mark, editing sets it.
+}
+
+TEST_F(Profiles, SelectingAProfileClearsTheEditedMarkAndEditingSetsIt)
+{
+    setSlots("1", {"A"});
     WriteIni("A", "Host", "h");
     publisher().ProfileDirty = true;
     form->selectProfile("A"); // the loading changes txtHost
@@ -70,9 +80,10 @@ TEST_F(Profiles, AddRefusesDefaultAndDuplicatesReusesSlotsDeleteAsksBrowseFillsA
     EXPECT_FALSE(publisher().ProfileDirty);
     form->txtRemoteFile->setText("x.html");
     EXPECT_TRUE(publisher().ProfileDirty);
+}
 
-    // Delete removes slot and section after confirmation.
-    doubles.boxes.clear();
+TEST_F(Profiles, DeleteAsksThenRemovesSlotAndSection)
+{
     setSlots("2", {"Work", "Home"});
     form->selectProfile("Work");
     form->txtHost->setText("ftp.work.example");
@@ -94,31 +105,32 @@ TEST_F(Profiles, AddRefusesDefaultAndDuplicatesReusesSlotsDeleteAsksBrowseFillsA
     // A profile of the same name later starts empty, in the freed slot.
     add("Work");
     EXPECT_EQ(form->txtHost->text() + '|' + slot("1"), "|Work");
+}
 
-    doubles.boxes.clear();
+TEST_F(Profiles, DefaultCannotBeDeleted)
+{
     form->selectProfile("Default");
     mainAction("mnudel")->trigger();
     expectOneBox("You can't delete Default", "Warning");
+}
 
-    // Browse buttons fill their fields; Edit opens the template in the editor or the desktop default.
-    doubles.boxes.clear();
+TEST_F(Profiles, BrowseButtonsFillTheirFieldsUnlessCancelled)
+{
     const std::tuple<QPushButton*, QLineEdit*, QString> browse[] = {
         {form->Search1, form->File1, "/srv/on.html"},
         {form->Search2, form->File2, "/srv/off.html"},
         {form->Search2, form->File2, QString()},
         {form->cmd_change, form->txtHtml, "/usr/bin/ed"}};
-    QStringList titles;
     for (const auto& [button, field, chosen] : browse) {
         if (!chosen.isEmpty()) // else cancelled: the field keeps its text
             doubles.dialogs.setNextResult(chosen);
         button->click();
         EXPECT_EQ(field->text(), chosen.isEmpty() ? "/srv/off.html" : chosen);
-        titles << doubles.dialogs.shown().back().request.title;
     }
-    EXPECT_EQ(titles.join('|'),
-              "Select Offline HTML|Select Offline HTML|Select Offline HTML|Browse for HTML Editor");
-    EXPECT_TRUE(doubles.dialogs.shown()[0].request.qtFilter.contains("*.html *.htm"));
+}
 
+TEST_F(Profiles, EditOpensTheTemplateInTheEditorOrElseTheDesktopDefault)
+{
     home.writeFile("editor.sh", "#!/bin/sh\n");
     home.writeFile("mine.html", "x");
     form->File1->setText("mine.html");
@@ -127,10 +139,15 @@ TEST_F(Profiles, AddRefusesDefaultAndDuplicatesReusesSlotsDeleteAsksBrowseFillsA
     ASSERT_EQ(doubles.desktop.started.size(), 1u);
     EXPECT_EQ(QStringList{doubles.desktop.started[0].program} + doubles.desktop.started[0].arguments,
               QStringList({home.file("editor.sh"), home.file("mine.html")}));
-
     form->txtHtml->clear();
     form->cmd_Edit_0->click();
     EXPECT_EQ(doubles.desktop.opened, std::vector<QString>{home.file("mine.html")});
+}
+
+TEST_F(Profiles, EditSaysWhatIsMissingAndOpensNothing)
+{
+    home.writeFile("mine.html", "x");
+    form->File1->setText("mine.html");
     form->txtHtml->setText("/no/such/editor");
     form->cmd_Edit_0->click();
     EXPECT_EQ(boxes().back().text, "Error: Program doesn't Exist!");
@@ -141,5 +158,5 @@ TEST_F(Profiles, AddRefusesDefaultAndDuplicatesReusesSlotsDeleteAsksBrowseFillsA
     form->File2->setText("gone.html");
     form->cmd_Edit_1->click();
     EXPECT_EQ(boxes().back().text, "Error: HTML file doesn't Exist!");
-    EXPECT_EQ(doubles.desktop.opened.size(), 1u);
+    EXPECT_TRUE(doubles.desktop.opened.empty() && doubles.desktop.started.empty());
 }

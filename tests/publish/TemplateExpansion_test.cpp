@@ -25,17 +25,20 @@ QByteArray expand(const QByteArray& tpl, const ExpansionInputs& in = sampleInput
 
 } // namespace
 
-TEST(TemplateExpansion, GoldenPageChoicesCaseLineEndsBytesTimesInsertedValuesMemoFormAndAHugePage)
+TEST(TemplateExpansion, TheGoldenPageHasEveryTokenWithItsValueAndTheGeneratorBlock)
 {
-    // Every token with its value, the generator block and the credits footer, byte for byte.
     const auto golden = [](const char* name) { return slurp(HALVORN_GOLDEN_DIR "/" + QString(name)); };
     EXPECT_EQ(expand(golden("all_tokens.tpl"), sampleInputs(), PageOptions()), golden("all_tokens.expected"));
     EXPECT_EQ(expand("", sampleInputs(), {false, false}), GeneratorBlock());
     EXPECT_EQ(expand("x", sampleInputs(), {true, true}), "x\r\n" + CreditsFooter());
     EXPECT_EQ(expand("", sampleInputs(), {true, false}), "");
+}
 
-    // Tokens match without regard to case, every occurrence. Lines end at CR or CR LF only; a token
-    // split across lines stays as it is. Other bytes pass through untouched. Template and page in turn:
+// Tokens match without regard to case, every occurrence. Lines end at CR or
+// CR LF only; a token split across lines stays as it is. Other bytes pass
+// through untouched.
+TEST(TemplateExpansion, EachTemplateBecomesItsPage)
+{
     const QList<QByteArray> cases =
         QByteArray("%IP% %Ip% %iP%|192.0.2.7 192.0.2.7 192.0.2.7\r\n|<HTML><Html>x|  x\r\n|"
                    "%c1%%c1%|oneone\r\n|%STATUS% %Status%|Online Online\r\n|"
@@ -47,42 +50,66 @@ TEST(TemplateExpansion, GoldenPageChoicesCaseLineEndsBytesTimesInsertedValuesMem
         EXPECT_EQ(expand(cases[i]), cases[i + 1]) << cases[i].toPercentEncoding().constData();
     EXPECT_EQ(expand(QByteArray("\x00\xff\xfe%ip%\x80\x00", 9)),
               QByteArray("\x00\xff\376192.0.2.7\x80\x00\r\n", 16));
+}
 
-    // Times around midnight and noon; inserted values are searched only for later tokens.
+TEST(TemplateExpansion, TimesReadRightAroundMidnightAndNoon)
+{
     ExpansionInputs in = sampleInputs();
     in.now = QDateTime(QDate(2027, 1, 3), QTime(0, 5, 2));
     EXPECT_EQ(expand("%time%|%24time%|%date%|%mm/dd/yy%", in),
               "12:05 AM|00:05:02|Sunday, Jan 3 2027|01/03/27\r\n");
     in.now = QDateTime(QDate(2027, 1, 3), QTime(12, 59, 0));
     EXPECT_EQ(expand("%time%", in), "12:59 PM\r\n");
-    in = sampleInputs();
-    in.custom[0] = "%status% and %ip% and %lowday%";
-    EXPECT_EQ(expand("%c1%", in), "Online and %ip% and Saturday\r\n");
-    // A value holding its own token is inserted once, not forever.
-    in.custom[0] = "<%c1%>";
-    EXPECT_EQ(expand("%c1% %c1%", in), "<%c1%> <%c1%>\r\n");
-    in.hostName = "%dns%%dns%";
-    EXPECT_EQ(expand("%dns%", in), "%dns%%dns%\r\n");
-    // %ip% comes first, so an address holding %dns% gets it replaced.
-    in.address = "a%dns%";
-    EXPECT_EQ(expand("%ip%", in), "a%dns%%dns%\r\n");
+}
 
-    // Wrap off with reply on: the golden page; the other settings: PageFile below.
+TEST(TemplateExpansion, AnInsertedValueIsSearchedOnlyForLaterTokens)
+{
+    const struct {
+        const char* row;
+        QByteArray ExpansionInputs::*field;
+        QByteArray value;
+        QByteArray tpl, page;
+    } rows[] = {
+        {"later tokens only", nullptr, "%status% and %ip% and %lowday%", "%c1%", "Online and %ip% and Saturday\r\n"},
+        {"its own token once", nullptr, "<%c1%>", "%c1% %c1%", "<%c1%> <%c1%>\r\n"},
+        {"its own token twice", &ExpansionInputs::hostName, "%dns%%dns%", "%dns%", "%dns%%dns%\r\n"},
+        // %ip% comes first, so an address holding %dns% gets it replaced.
+        {"%ip% before %dns%", &ExpansionInputs::address, "a%dns%", "%ip%", "ahalvorn.test\r\n"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.row);
+        ExpansionInputs in = sampleInputs();
+        (r.field ? in.*r.field : in.custom[0]) = r.value;
+        EXPECT_EQ(expand(r.tpl, in), r.page);
+    }
+}
+
+// Wrap off with reply on: the golden page; the other settings: PageFile below.
+TEST(TemplateExpansion, AnIpv6AddressIsBracketedInTheMemoForm)
+{
+    // Else its colons would read as the port.
     MemoFormParts parts{"2001:db8::1", "4175", "Home", "4", "30", true, false};
-    // An IPv6 address is bracketed, or its colons would read as the port.
     EXPECT_TRUE(MemoForm(parts).startsWith("<P><FORM action=\"http://[2001:db8::1]:4175/memo/\""));
-    // A profile name cannot break out of its attribute.
-    parts.profile = "a\"><script>x</script>&";
+}
+
+TEST(TemplateExpansion, AProfileNameCannotBreakOutOfTheMemoFormAttribute)
+{
+    MemoFormParts parts{"192.0.2.7", "4175", "a\"><script>x</script>&", "4", "30", true, false};
     EXPECT_TRUE(MemoForm(parts).contains("value=\"a&quot;&gt;&lt;script&gt;x&lt;/script&gt;&amp;\""));
     EXPECT_FALSE(MemoForm(parts).contains("<script>"));
-    // Offline, in any case, the memo is one blank.
-    in = sampleInputs();
+}
+
+TEST(TemplateExpansion, OfflineInAnyCaseTheMemoIsOneBlank)
+{
+    ExpansionInputs in = sampleInputs();
     for (const char* offline : {"Offline", "OFFLINE"}) {
         in.status = offline;
         EXPECT_EQ(expand("[%memo%][%status%]", in), "[ ][" + QByteArray(offline) + "]\r\n");
     }
+}
 
-    // A huge page stops at its limit before the memory is taken.
+TEST(TemplateExpansion, AHugePageStopsAtItsLimitBeforeTheMemoryIsTaken)
+{
     PageOptions o{true, false, 64 * 1024};
     const QByteArray line = QByteArray("%memo%").repeated(1000);
     EXPECT_THROW(expand(line, sampleInputs(), o), ProgramError);
@@ -124,7 +151,7 @@ TEST(TemplateExpansion, MemoFormPostsOverHttpsToTheCertificateNameWhenHttpsIsOn)
 
 using PageFile = PublishFixture;
 
-TEST_F(PageFile, SettingsAndClockAreReadAtEachExpansionAndBadInputStopsThePage)
+TEST_F(PageFile, BadInputStopsThePageAndKeepsTheOldOne)
 {
     const auto expand = [this](const QByteArray& templ) {
         home.writeFile("t.html", templ);
@@ -143,7 +170,16 @@ TEST_F(PageFile, SettingsAndClockAreReadAtEachExpansionAndBadInputStopsThePage)
     } catch (const ProgramError& e) {
         EXPECT_EQ(e.number(), err::kFileNotFound);
     }
+}
 
+TEST_F(PageFile, TheSettingsAndTheClockAreReadAtEachExpansion)
+{
+    const auto expand = [this](const QByteArray& templ) {
+        home.writeFile("t.html", templ);
+        ExpandTemplate({home.file("t.html"), "Online", "Home", false});
+        return home.readFile("$$tmp$$");
+    };
+    WriteIni("StartUp", "RemoveComments", "1");
     WriteIni("Custom", "C0%", "first");
     WriteIni("Custom", "C4%", "fifth");
     for (const auto& [key, value] :

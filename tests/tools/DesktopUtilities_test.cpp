@@ -335,9 +335,9 @@ TEST_F(Editor, TheMainMenuOpensItModalAndAMemoOnlyHidesItTheTrayOpensOneNonModal
 
 using Desktop = Tools;
 
-TEST_F(Desktop, AboutOpensModallyWithLinksWaveFilesNeedADeviceHelpOpensTheManualOrTheHelpFileAndFailuresAreTold)
+// About opens modally beside the main window with links that turn blue and open.
+TEST_F(Desktop, AboutOpensModallyAndEveryEndingDestroysIt)
 {
-    // About opens modally beside the main window with links that turn blue and open; every ending destroys it.
     form->move(300, 200);
     auto look = [](LinkLabel* l) {
         const QMap<int, QString> shapes{{Qt::PointingHandCursor, "hand"}, {Qt::ArrowCursor, "arrow"}};
@@ -384,8 +384,11 @@ TEST_F(Desktop, AboutOpensModallyWithLinksWaveFilesNeedADeviceHelpOpensTheManual
         EXPECT_TRUE(about.isNull());
         EXPECT_EQ(::AboutWindow(), nullptr);
     }
-    doubles.desktop.opened.clear();
-    // A wave file without a device beeps (also proved by the memo and mail set-up tests).
+}
+
+// Also proved by the memo and mail set-up tests.
+TEST_F(Desktop, AWaveFileWithoutASoundDeviceBeeps)
+{
     AlertBeep(); // no device: a plain beep
     doubles.sound.outputs = 1;
     PlaySoundFile("/snd/missing.wav");
@@ -395,6 +398,10 @@ TEST_F(Desktop, AboutOpensModallyWithLinksWaveFilesNeedADeviceHelpOpensTheManual
     EXPECT_EQ(doubles.sound.played.join(',') +
                   QStringLiteral(" beeps %1 alerts %2").arg(doubles.sound.beeps).arg(doubles.sound.exclamations),
               "/snd/missing.wav beeps 2 alerts 1");
+}
+
+TEST_F(Desktop, BrowsingForASoundFileFillsTheFieldUnlessCancelled)
+{
     QLineEdit field("/old/ding.wav");
     EXPECT_FALSE(BrowseSoundFile(nullptr, &field, "/home/u"));
     EXPECT_EQ(field.text(), "/old/ding.wav");
@@ -404,6 +411,10 @@ TEST_F(Desktop, AboutOpensModallyWithLinksWaveFilesNeedADeviceHelpOpensTheManual
     EXPECT_EQ(BrowseSoundFile(nullptr, QStringLiteral("/kept.wav")), "/kept.wav");
     const QString asking = "open|Select sound file|Wav files (*.wav);;All files (*.*)|";
     EXPECT_EQ(asked(), QStringList({asking + "/home/u|", asking + '|', asking + '|'}));
+}
+
+TEST_F(Desktop, HelpOpensTheManualOrElseTheHelpFile)
+{
     form->action("mnuContents")->trigger();
     const QString manual = home.file("manual/index.html");
     mnuContents_Click(manual);
@@ -412,7 +423,11 @@ TEST_F(Desktop, AboutOpensModallyWithLinksWaveFilesNeedADeviceHelpOpensTheManual
     EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{platform::ShippedManualPath(), manual, home.file("HVRN.HLP")}));
     // The missing manual is noted, but the viewer is still asked.
     EXPECT_TRUE(debugText().contains("[HVRN] Help file not found: " + manual));
-    // A file that nothing can open is told, naming it.
+}
+
+TEST_F(Desktop, AFileThatNothingCanOpenIsToldByName)
+{
+    home.writeFile("HVRN.HLP", "help");
     doubles.desktop.succeed = false;
     home.writeFile("Memo.txt", "memo");
     home.writeFile("on.html", "page");
