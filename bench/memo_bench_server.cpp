@@ -4,8 +4,8 @@
 // given seconds it prints the longest stall and ends.
 #include "core/CoreState.h"
 #include "memo/MemoProgram.h"
-#include "memo/frmMemoServer.h"
 #include "memo/MemoSetupState.h"
+#include "memo/frmMemoServer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

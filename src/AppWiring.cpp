@@ -4,10 +4,10 @@
 #include "core/PresenceWiring.h"
 #include "core/StartAtLogin.h"
 #include "core/WriteTrouble.h"
-#include "publish/PublishWiring.h"
 #include "mail/ComposerWiring.h"
 #include "mail/MailWiring.h"
 #include "memo/MemoWiring.h"
+#include "publish/PublishWiring.h"
 #include "tools/ToolsWiring.h"
 
 void InstallSubsystemHooks()

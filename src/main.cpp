@@ -76,7 +76,8 @@ void printVersion(int argc, char** argv)
     const auto shown = [](const QString& path) {
         return (QFileInfo::exists(path) ? path : path + QStringLiteral(" (missing)")).toLocal8Bit();
     };
-    const QString module = QDir(platform::SoundModuleDir()).filePath(QString::fromLatin1(platform::kSoundModuleFile));
+    const QString module =
+        QDir(platform::SoundModuleDir()).filePath(QString::fromLatin1(platform::kSoundModuleFile));
     std::printf("Halvorn Version 3.3  (build %d)\nManual: %s\nSound module: %s\n", BuildNumber(),
                 shown(platform::ShippedManualPath()).constData(), shown(module).constData());
 }

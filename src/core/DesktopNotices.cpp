@@ -4,8 +4,8 @@
 #include "core/Form1.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
-#include "core/TextToBool.h"
 #include "core/StatusTray.h"
+#include "core/TextToBool.h"
 
 #include <QAction>
 #include <QPointer>
@@ -64,7 +64,8 @@ void NotifyNewMail(int count, const QString& sender, const QString& subject)
         return;
     platform::Notification n;
     n.summary = count == 1 ? QStringLiteral("1 new mail") : QStringLiteral("%1 new mails").arg(count);
-    n.body = QStringLiteral("From %1: %2").arg(NoticeText(sender, kSenderChars), NoticeText(subject, kSubjectChars));
+    n.body = QStringLiteral("From %1: %2")
+                 .arg(NoticeText(sender, kSenderChars), NoticeText(subject, kSubjectChars));
     n.actionLabel = QStringLiteral("Open mailbox");
     n.onAction = [] {
         if (Hooks().showMailbox)

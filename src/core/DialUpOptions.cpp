@@ -14,7 +14,7 @@ namespace {
 struct Option {
     const char* action;
     const char* key;
-    bool offersProfileList;  // shows the Auto Update list first when nothing is selected
+    bool offersProfileList; // shows the Auto Update list first when nothing is selected
 };
 
 const Option kOptions[] = {
@@ -41,7 +41,8 @@ void ConnectDialUpOptions(Form1& form)
                     else
                         form.Timer2->stop();
                 }
-                WriteIni(QStringLiteral("DialUp"), QString::fromLatin1(option.key), BoolText(action->isChecked()));
+                WriteIni(QStringLiteral("DialUp"), QString::fromLatin1(option.key),
+                         BoolText(action->isChecked()));
             });
         });
     }
@@ -49,7 +50,8 @@ void ConnectDialUpOptions(Form1& form)
     QObject::connect(form.Timer2, &QTimer::timeout, &form, [] {
         static bool told = false;
         if (!told)
-            DebugLog(QStringLiteral("[HVRN] Reconnect on Disconnect: no dial-up reconnect prompt to watch on this system"));
+            DebugLog(QStringLiteral(
+                "[HVRN] Reconnect on Disconnect: no dial-up reconnect prompt to watch on this system"));
         told = true;
     });
 }

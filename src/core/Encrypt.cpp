@@ -16,8 +16,8 @@ namespace {
 const QByteArray& scrambleKey()
 {
     static const QByteArray key = [] {
-        constexpr std::array<int, 15> codes{72, 118, 114, 110, 35, 75, 101, 121, 33,
-                                            55, 113, 90, 64, 112, 51};
+        constexpr std::array<int, 15> codes{72, 118, 114, 110, 35, 75,  101, 121,
+                                            33, 55,  113, 90,  64, 112, 51};
         QByteArray k;
         for (int code : codes)
             k += char(code);
@@ -33,28 +33,44 @@ constexpr char kEscape = char(0x9C);
 char codeFor(char byte)
 {
     switch (byte) {
-    case '\0': return '0';
-    case '\r': return 'r';
-    case '\n': return 'n';
-    case ' ': return 's';
-    case '\t': return 't';
-    case '"': return 'q';
-    case kEscape: return 'e';
-    default: return 0;
+    case '\0':
+        return '0';
+    case '\r':
+        return 'r';
+    case '\n':
+        return 'n';
+    case ' ':
+        return 's';
+    case '\t':
+        return 't';
+    case '"':
+        return 'q';
+    case kEscape:
+        return 'e';
+    default:
+        return 0;
     }
 }
 
 std::optional<char> byteFor(char code)
 {
     switch (code) {
-    case '0': return '\0';
-    case 'r': return '\r';
-    case 'n': return '\n';
-    case 's': return ' ';
-    case 't': return '\t';
-    case 'q': return '"';
-    case 'e': return kEscape;
-    default: return std::nullopt;
+    case '0':
+        return '\0';
+    case 'r':
+        return '\r';
+    case 'n':
+        return '\n';
+    case 's':
+        return ' ';
+    case 't':
+        return '\t';
+    case 'q':
+        return '"';
+    case 'e':
+        return kEscape;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -63,9 +79,17 @@ bool mustEscape(const QByteArray& raw, qsizetype i)
     const char c = raw[i];
     const bool atEnd = i == 0 || i == raw.size() - 1;
     switch (c) {
-    case '\0': case '\r': case '\n': case kEscape: return true;
-    case ' ': case '\t': case '"': return atEnd;
-    default: return false;
+    case '\0':
+    case '\r':
+    case '\n':
+    case kEscape:
+        return true;
+    case ' ':
+    case '\t':
+    case '"':
+        return atEnd;
+    default:
+        return false;
     }
 }
 

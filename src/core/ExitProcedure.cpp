@@ -6,8 +6,8 @@
 #include "core/Ini.h"
 #include "core/Loaders.h"
 #include "core/Logs.h"
-#include "core/ProgramDir.h"
 #include "core/Presence.h"
+#include "core/ProgramDir.h"
 #include "core/ProgramError.h"
 #include "core/frmAuto.h"
 #include "core/frmDebug.h"
@@ -24,7 +24,10 @@ namespace {
 
 bool g_running = false;
 
-bool checked(Form1& form, const char* name) { return form.action(QString::fromLatin1(name))->isChecked(); }
+bool checked(Form1& form, const char* name)
+{
+    return form.action(QString::fromLatin1(name))->isChecked();
+}
 
 // Publishes "Offline" for the listed profiles (all, or only the selected
 // ones) whose last published status is "Online".
@@ -96,7 +99,10 @@ void closeWindows(Form1& form)
 
 } // namespace
 
-bool ExitProcedureRunning() { return g_running; }
+bool ExitProcedureRunning()
+{
+    return g_running;
+}
 
 void RunExitProcedure(Form1& form, ExitTrigger trigger)
 {

@@ -11,6 +11,6 @@ bool ExitProcedureRunning();
 
 // The windows closed at exit, in order, before the main window.
 inline constexpr const char* kExitWindowOrder[] = {
-    "frmMemoServer", "frmDebug", "frmConfig", "frmAuto", "frmMailSetup",
-    "frmAbout",      "frmAddAddress", "frmMail", "frmMemo", "frmPop3",
+    "frmMemoServer", "frmDebug",      "frmConfig", "frmAuto", "frmMailSetup",
+    "frmAbout",      "frmAddAddress", "frmMail",   "frmMemo", "frmPop3",
 };

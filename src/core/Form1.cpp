@@ -77,7 +77,10 @@ Form1::~Form1()
     platform::trayArea().setMouseHandler(nullptr);
 }
 
-QAction* Form1::action(const QString& name) const { return findChild<QAction*>(name); }
+QAction* Form1::action(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
 
 void Form1::buildControls()
 {
@@ -187,9 +190,7 @@ void Form1::connectCoreActions()
     on("mnuExit", [this] { cmd_Exit_Click(); });
     on("mnuAway", [this] { flipAway(action(QStringLiteral("mnuAway"))); });
     on("mnuAway2", [this] { flipAway(action(QStringLiteral("mnuAway2"))); });
-    on("mnuOpen", [this] {
-        TrapErrors("MnuOpen", [this] { tray_->restoreWindow(); });
-    });
+    on("mnuOpen", [this] { TrapErrors("MnuOpen", [this] { tray_->restoreWindow(); }); });
     on("mnuMin", [this] {
         tray_->GoSystemTray();
         WriteIni(QStringLiteral("StartUp"), QStringLiteral("Systray"),
@@ -225,7 +226,10 @@ void Form1::flipAway(QAction* clicked)
     action(QStringLiteral("mnuAway2"))->setChecked(away);
 }
 
-void Form1::startUp(const QString& commandLine) { MainWindowPartsInUse().startUp(*this, commandLine); }
+void Form1::startUp(const QString& commandLine)
+{
+    MainWindowPartsInUse().startUp(*this, commandLine);
+}
 
 void Form1::cmd_Online_Click()
 {
@@ -243,7 +247,10 @@ void Form1::cmd_Offline_Click()
         DebugLog(QStringLiteral("[HVRN] Publishing is not available in this build"));
 }
 
-void Form1::cmd_Exit_Click(ExitTrigger trigger) { MainWindowPartsInUse().exit(*this, trigger); }
+void Form1::cmd_Exit_Click(ExitTrigger trigger)
+{
+    MainWindowPartsInUse().exit(*this, trigger);
+}
 
 void Form1::setStatusCaption(const QString& caption)
 {
@@ -253,7 +260,10 @@ void Form1::setStatusCaption(const QString& caption)
     refreshStatusDisplay();
 }
 
-QString Form1::statusCaption() const { return lbStatus->text(); }
+QString Form1::statusCaption() const
+{
+    return lbStatus->text();
+}
 
 void Form1::setMailStatus(const QString& text)
 {
@@ -269,8 +279,8 @@ void Form1::refreshStatusDisplay()
     tray_->SysTrayMod();
     const QString caption = lbStatus->text();
     const bool online = caption == QLatin1String("Online") && presenceCaption_.isEmpty();
-    SSPStatus->setStyleSheet(QStringLiteral("color: %1;").arg(
-        QLatin1String(online ? kOnlineColour : kOfflineColour)));
+    SSPStatus->setStyleSheet(
+        QStringLiteral("color: %1;").arg(QLatin1String(online ? kOnlineColour : kOfflineColour)));
     SSPStatus->setText(shownStatus());
     setWindowTitle(presenceCaption_.isEmpty() ? QStringLiteral("Halvorn")
                                               : QStringLiteral("Halvorn - ") + presenceCaption_);
@@ -284,7 +294,10 @@ void Form1::setPresenceCaption(const QString& caption)
     refreshStatusDisplay();
 }
 
-QString Form1::shownStatus() const { return presenceCaption_.isEmpty() ? lbStatus->text() : presenceCaption_; }
+QString Form1::shownStatus() const
+{
+    return presenceCaption_.isEmpty() ? lbStatus->text() : presenceCaption_;
+}
 
 void Form1::selectProfile(const QString& name)
 {

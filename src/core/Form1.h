@@ -17,8 +17,8 @@ class frmDebug;
 class StatusTray;
 
 enum class ExitTrigger {
-    User,    // menu, button, window close: may ask "Go Offline before exiting?"
-    Signal,  // SIGTERM/SIGINT: no question can be answered
+    User,   // menu, button, window close: may ask "Go Offline before exiting?"
+    Signal, // SIGTERM/SIGINT: no question can be answered
 };
 
 // The main window: owns the program's life, the published status and the
@@ -27,7 +27,7 @@ enum class ExitTrigger {
 class Form1 : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -99,17 +99,17 @@ public:
     QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
 
-signals:
+  signals:
     // Emitted before a profile's fields are loaded into the window.
     void profileLoading();
     // The exit procedure has closed everything; the program ends with code.
     void programEnded(int exitCode);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void connectCoreActions();
     void flipAway(QAction* clicked);

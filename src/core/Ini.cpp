@@ -36,7 +36,9 @@ SettingsRead readSettings(const QString& path)
     if (info.isDir())
         return {{}, QStringLiteral("it is a folder, not a file")};
     if (info.size() > kSettingsFileLimit)
-        return {{}, QStringLiteral("it is %1 MB long; settings take a few kilobytes").arg(info.size() / (1024 * 1024))};
+        return {{},
+                QStringLiteral("it is %1 MB long; settings take a few kilobytes")
+                    .arg(info.size() / (1024 * 1024))};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, QStringLiteral("it cannot be read (%1)").arg(file.errorString())};
@@ -64,7 +66,8 @@ bool modify(const std::function<QByteArray(const QByteArray&)>& change)
     // A file that could not be read is never replaced by one made from
     // nothing: that would throw away whatever it held.
     if (!before.trouble.isEmpty()) {
-        TellWriteFailure(path, err::kPathAccess, QStringLiteral("the settings file is left alone because ") + before.trouble);
+        TellWriteFailure(path, err::kPathAccess,
+                         QStringLiteral("the settings file is left alone because ") + before.trouble);
         return false;
     }
     const QByteArray after = change(before.bytes);
@@ -75,21 +78,27 @@ bool modify(const std::function<QByteArray(const QByteArray&)>& change)
 
 } // namespace
 
-QString IniPath() { return ProgramFile(QStringLiteral("hvrn.ini")); }
+QString IniPath()
+{
+    return ProgramFile(QStringLiteral("hvrn.ini"));
+}
 
-QString SettingsFileTrouble() { return readSettings(IniPath()).trouble; }
+QString SettingsFileTrouble()
+{
+    return readSettings(IniPath()).trouble;
+}
 
 QByteArray ReadIniBytes(const QString& section, const QString& key, const QByteArray& defaultValue)
 {
-    const auto value = ini::lookup(readSettings(IniPath()).bytes, encodeSettingText(section),
-                                   encodeSettingText(key));
+    const auto value =
+        ini::lookup(readSettings(IniPath()).bytes, encodeSettingText(section), encodeSettingText(key));
     return ini::cutToReadLimit(value ? *value : defaultValue);
 }
 
 QString ReadIni(const QString& section, const QString& key, const QString& defaultValue)
 {
-    const auto value = ini::lookup(readSettings(IniPath()).bytes, encodeSettingText(section),
-                                   encodeSettingText(key));
+    const auto value =
+        ini::lookup(readSettings(IniPath()).bytes, encodeSettingText(section), encodeSettingText(key));
     if (!value)
         return defaultValue.left(ini::kReadLimit);
     return decodeSettingText(ini::cutToReadLimit(*value));

@@ -40,4 +40,7 @@ bool WriteIni(const QString& section, const QString& key);
 bool WriteIni(const QString& section);
 
 // "True"/"False", the words every check-mark setting is written as.
-inline QString BoolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+inline QString BoolText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}

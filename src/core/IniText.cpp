@@ -8,7 +8,10 @@
 namespace ini {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 QByteArrayView trimmed(QByteArrayView text)
 {
@@ -21,7 +24,10 @@ QByteArrayView trimmed(QByteArrayView text)
     return text.sliced(begin, end - begin);
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 bool sameName(QByteArrayView a, QByteArrayView b)
 {
@@ -41,7 +47,10 @@ QByteArrayView sectionName(QByteArrayView header)
     return trimmed(close < 0 ? inner : inner.first(close));
 }
 
-bool isHeader(QByteArrayView trimmedLine) { return !trimmedLine.isEmpty() && trimmedLine[0] == '['; }
+bool isHeader(QByteArrayView trimmedLine)
+{
+    return !trimmedLine.isEmpty() && trimmedLine[0] == '[';
+}
 
 struct KeyLine {
     QByteArrayView name;
@@ -68,8 +77,7 @@ QByteArrayView unquoted(QByteArrayView value)
 
 // Calls visit(line) for every line without its CR LF / LF ending; stops when
 // visit returns false.
-template <class Visit>
-void forEachLine(QByteArrayView file, Visit&& visit)
+template <class Visit> void forEachLine(QByteArrayView file, Visit&& visit)
 {
     const char* data = file.data();
     qsizetype pos = 0;
@@ -166,8 +174,7 @@ QList<QByteArray> owned(const QList<QByteArrayView>& lines)
 
 } // namespace
 
-std::optional<QByteArray> lookup(const QByteArray& file, const QByteArray& section,
-                                 const QByteArray& key)
+std::optional<QByteArray> lookup(const QByteArray& file, const QByteArray& section, const QByteArray& key)
 {
     const QByteArrayView wantSection = trimmed(section);
     const QByteArrayView wantKey = trimmed(key);

@@ -14,8 +14,7 @@ inline constexpr int kReadLimit = 254;
 
 // The raw stored value (trimmed, unquoted, not yet cut to kReadLimit), or
 // nullopt when the section or key does not exist.
-std::optional<QByteArray> lookup(const QByteArray& file, const QByteArray& section,
-                                 const QByteArray& key);
+std::optional<QByteArray> lookup(const QByteArray& file, const QByteArray& section, const QByteArray& key);
 
 // The file with one key set; the section is created when missing. CR, LF and
 // NUL in the value are dropped so that a value can never break a line.

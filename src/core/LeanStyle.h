@@ -8,7 +8,7 @@
 // plugin (and libjpeg behind one of them): a drawn chevron keeps that scan
 // out of start-up.
 class LeanStyle : public QProxyStyle {
-public:
+  public:
     explicit LeanStyle(const QString& baseStyleName) : QProxyStyle(baseStyleName) {}
 
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,

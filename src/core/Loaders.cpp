@@ -30,12 +30,9 @@ struct FieldKey {
 
 // The profile keys that map one-to-one onto main-window text fields.
 const FieldKey kProfileFields[] = {
-    {&Form1::txtHost, "Host"},
-    {&Form1::txtlogin, "Login"},
-    {&Form1::txtDir, "RemoteDir"},
-    {&Form1::txtRemoteFile, "RemoteFile"},
-    {&Form1::File1, "HTML ONline"},
-    {&Form1::File2, "HTML OFFline"},
+    {&Form1::txtHost, "Host"},      {&Form1::txtlogin, "Login"},
+    {&Form1::txtDir, "RemoteDir"},  {&Form1::txtRemoteFile, "RemoteFile"},
+    {&Form1::File1, "HTML ONline"}, {&Form1::File2, "HTML OFFline"},
 };
 
 void readProfileFields(Form1& form, const QString& section)
@@ -98,8 +95,8 @@ void LoadStartup(Form1& form)
     TrapErrors("LoadStartup", [&] {
         form.debugWindow()->setDisabledMark(
             TextToBool(ReadIni(QStringLiteral("Debug"), QStringLiteral("Enabled"), QStringLiteral("False"))));
-        Core().DebugToFile =
-            TextToBool(ReadIni(QStringLiteral("Startup"), QStringLiteral("DebugLog"), QStringLiteral("False")));
+        Core().DebugToFile = TextToBool(
+            ReadIni(QStringLiteral("Startup"), QStringLiteral("DebugLog"), QStringLiteral("False")));
         form.txtHtml->setText(ReadIni(QStringLiteral("StartUp"), QStringLiteral("HTML Editor"), QString()));
         setCheck(form, "mnucredits", QStringLiteral("StartUp"), "Credits", QStringLiteral("1"));
         setCheck(form, "mnuMin", QStringLiteral("StartUp"), "Systray", QStringLiteral("0"));

@@ -3,8 +3,8 @@
 #include "core/CoreState.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
-#include "platform/Clock.h"
 #include "core/WriteTrouble.h"
+#include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WholeFile.h"
 
@@ -31,7 +31,10 @@ void appendLine(const QString& fileName, const QString& line, platform::Sync syn
 
 } // namespace
 
-void SetDebugWindowSink(DebugWindowSink* sink) { g_sink = sink; }
+void SetDebugWindowSink(DebugWindowSink* sink)
+{
+    g_sink = sink;
+}
 
 void ClearDebugWindowSink(DebugWindowSink* sink)
 {
@@ -39,7 +42,10 @@ void ClearDebugWindowSink(DebugWindowSink* sink)
         g_sink = nullptr;
 }
 
-QString DebugStamp() { return QLatin1Char('[') + time12(platform::clock().now()) + QLatin1Char(']'); }
+QString DebugStamp()
+{
+    return QLatin1Char('[') + time12(platform::clock().now()) + QLatin1Char(']');
+}
 
 void DebugLog(const QString& message)
 {
@@ -84,8 +90,8 @@ void LogError(int number, const QString& procedure, ErrorNotice notice)
         if (notice != ErrorNotice::Box || number == err::kNonModalWhileModal || g_errorBoxOpen)
             return;
         g_errorBoxOpen = true;
-        MsgBox(ProgramErrorText(number, procedure), platform::MsgButtons::Ok,
-               platform::MsgIcon::Question, QStringLiteral("Program Error"));
+        MsgBox(ProgramErrorText(number, procedure), platform::MsgButtons::Ok, platform::MsgIcon::Question,
+               QStringLiteral("Program Error"));
         g_errorBoxOpen = false;
     } catch (...) {
         // Called from inside error handlers: nothing may escape.
@@ -93,4 +99,7 @@ void LogError(int number, const QString& procedure, ErrorNotice notice)
     }
 }
 
-void LogError(int number, const QString& procedure) { LogError(number, procedure, ErrorNotice::Box); }
+void LogError(int number, const QString& procedure)
+{
+    LogError(number, procedure, ErrorNotice::Box);
+}

@@ -4,7 +4,7 @@
 
 // Where debug lines go besides debug.log: the debug window registers itself.
 class DebugWindowSink {
-public:
+  public:
     virtual ~DebugWindowSink() = default;
     // True while the window's Disable check mark is set.
     virtual bool displayDisabled() const = 0;
@@ -19,8 +19,8 @@ void ClearDebugWindowSink(DebugWindowSink* sink);
 void DebugLog(const QString& message);
 
 enum class ErrorNotice {
-    Box,      // the "Program Error" box, unless error 401
-    LogOnly,  // errors caused by remote input: no box a visitor could raise
+    Box,     // the "Program Error" box, unless error 401
+    LogOnly, // errors caused by remote input: no box a visitor could raise
 };
 
 // Appends the error to error.log and tells the user; 0 does nothing. At most
@@ -28,7 +28,7 @@ enum class ErrorNotice {
 void LogError(int number, const QString& procedure, ErrorNotice notice);
 
 // The line formats, exposed for the logs' own tests and for the debug window.
-QString DebugStamp();              // "[03:07:09 PM]"
+QString DebugStamp(); // "[03:07:09 PM]"
 QString ErrorLogLine(int number, const QString& procedure);
 QString ProgramErrorText(int number, const QString& procedure);
 

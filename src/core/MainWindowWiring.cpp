@@ -14,6 +14,8 @@ void InstallMainWindowParts()
     parts.startUp = RunStartUp;
     parts.exit = RunExitProcedure;
     parts.loadProfile = LoadProfileData;
-    parts.makeTray = [](Form1& form) -> std::unique_ptr<StatusTray> { return std::make_unique<TrayIcon>(form); };
+    parts.makeTray = [](Form1& form) -> std::unique_ptr<StatusTray> {
+        return std::make_unique<TrayIcon>(form);
+    };
     parts.connectOptions = ConnectDialUpOptions;
 }

@@ -7,8 +7,8 @@
 // The main window's menu tree and the tray pop-up menu as data, so the
 // builder and the tests read the same table.
 struct MenuItemSpec {
-    const char* name;      // objectName; nullptr for an unnamed separator
-    const char* caption;   // nullptr marks a separator
+    const char* name;    // objectName; nullptr for an unnamed separator
+    const char* caption; // nullptr marks a separator
     QKeySequence shortcut = {};
     bool checkable = false;
     bool checked = false;

@@ -27,17 +27,19 @@ PresenceSettings PresenceSettings::read()
     bool ok = false;
     const int minutes = ReadIni(kSection, kMinutesKey, QString()).trimmed().toInt(&ok);
     s.awayAfterMinutes = ok ? std::clamp(minutes, 0, kMaxMinutes) : 10;
-    s.offlineWhenAway =
-        ReadIni(kSection, kWhenAwayKey, QString()).trimmed().compare(QLatin1String("Offline"), Qt::CaseInsensitive) == 0;
+    s.offlineWhenAway = ReadIni(kSection, kWhenAwayKey, QString())
+                            .trimmed()
+                            .compare(QLatin1String("Offline"), Qt::CaseInsensitive) == 0;
     s.offlineWhileAsleep = ReadIniFlag(kSection, kAsleepKey, true);
     return s;
 }
 
 bool PresenceSettings::save() const
 {
-    return WriteIniValues({{kSection, kMinutesKey, QString::number(awayAfterMinutes)},
-                           {kSection, kWhenAwayKey, offlineWhenAway ? QStringLiteral("Offline") : QStringLiteral("Away")},
-                           {kSection, kAsleepKey, BoolText(offlineWhileAsleep)}});
+    return WriteIniValues(
+        {{kSection, kMinutesKey, QString::number(awayAfterMinutes)},
+         {kSection, kWhenAwayKey, offlineWhenAway ? QStringLiteral("Offline") : QStringLiteral("Away")},
+         {kSection, kAsleepKey, BoolText(offlineWhileAsleep)}});
 }
 
 Presence::Presence(Form1& form, const PresenceTimings& timings, QObject* parent)
@@ -56,7 +58,10 @@ Presence::~Presence()
         g_presence = nullptr;
 }
 
-Presence* CurrentPresence() { return g_presence; }
+Presence* CurrentPresence()
+{
+    return g_presence;
+}
 
 void Presence::useMonitor(platform::IdleMonitor* monitor, const QString& whyNone)
 {

@@ -13,7 +13,7 @@ class Form1;
 
 // The presence settings, in [StartUp].
 struct PresenceSettings {
-    int awayAfterMinutes = 10; // 0: no auto-away when idle
+    int awayAfterMinutes = 10;    // 0: no auto-away when idle
     bool offlineWhenAway = false; // "When Away": Offline, else Away (the memo server's away mode)
     bool offlineWhileAsleep = true;
 
@@ -37,7 +37,7 @@ enum class AwayReason { Present, Idle, Locked };
 class Presence : public QObject {
     Q_OBJECT
 
-public:
+  public:
     Presence(Form1& form, const PresenceTimings& timings, QObject* parent);
     ~Presence() override;
 
@@ -59,10 +59,10 @@ public:
     // True when presence keeps this profile offline: nothing else brings it back meanwhile.
     bool holdsOffline(const QString& profile) const;
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void lockChanged(bool locked);
     void wentIdle();
     void inputCame();

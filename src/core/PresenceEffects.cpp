@@ -21,7 +21,10 @@ constexpr int kBusyRetryMs = 2000;
 // running then is aborted, and the profiles not reached are left for later.
 constexpr int kSleepPublishLimitMs = 4000;
 
-QString profileStatus(const QString& profile) { return ReadIni(profile, QStringLiteral("Status"), QString()); }
+QString profileStatus(const QString& profile)
+{
+    return ReadIni(profile, QStringLiteral("Status"), QString());
+}
 
 } // namespace
 
@@ -32,11 +35,13 @@ PresenceEffects::PresenceEffects(Form1& form, int spacingMs, QObject* parent)
     later_.setSingleShot(true);
     connect(&later_, &QTimer::timeout, this, &PresenceEffects::retry);
     for (const char* name : {"mnuOnline1", "mnuOffline1", "mnuOnline", "mnuOffline"})
-        connect(form.action(QString::fromLatin1(name)), &QAction::triggered, this, &PresenceEffects::noteHandPublish);
+        connect(form.action(QString::fromLatin1(name)), &QAction::triggered, this,
+                &PresenceEffects::noteHandPublish);
     connect(form.cmd_Online, &QPushButton::clicked, this, &PresenceEffects::noteHandPublish);
     connect(form.cmd_Offline, &QPushButton::clicked, this, &PresenceEffects::noteHandPublish);
     for (const char* name : {"mnuAway", "mnuAway2"})
-        connect(form.action(QString::fromLatin1(name)), &QAction::triggered, this, &PresenceEffects::noteHandAway);
+        connect(form.action(QString::fromLatin1(name)), &QAction::triggered, this,
+                &PresenceEffects::noteHandAway);
 }
 
 void PresenceEffects::want(bool awayMode, bool offline, bool urgent)
@@ -50,7 +55,10 @@ void PresenceEffects::want(bool awayMode, bool offline, bool urgent)
         endAwayPeriod();
 }
 
-void PresenceEffects::retry() { applyProfiles(false); }
+void PresenceEffects::retry()
+{
+    applyProfiles(false);
+}
 
 QStringList PresenceEffects::takenOffline() const
 {

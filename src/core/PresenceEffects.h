@@ -17,7 +17,7 @@ class Form1;
 class PresenceEffects : public QObject {
     Q_OBJECT
 
-public:
+  public:
     PresenceEffects(Form1& form, int spacingMs, QObject* parent);
 
     // The state presence wants. urgent (sleep) does not wait for the spacing.
@@ -30,7 +30,7 @@ public:
     // Away mode is on because presence switched it on, not the user.
     bool awayModeIsOurs() const { return awaySetHere_; }
 
-private:
+  private:
     void applyAwayMode();
     void applyProfiles(bool urgent);
     void takeOffline(const QString& profile, bool urgent);

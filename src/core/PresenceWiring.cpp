@@ -39,7 +39,8 @@ void showWindow(Form1& form, Presence& presence)
 
 } // namespace
 
-void StartPresence(Form1& form, Presence& presence, const QDBusConnection& session, const QDBusConnection& system)
+void StartPresence(Form1& form, Presence& presence, const QDBusConnection& session,
+                   const QDBusConnection& system)
 {
     QPointer<Presence> guard(&presence);
     platform::FindIdleMonitor(session, &presence, platform::kIdlePollMs,

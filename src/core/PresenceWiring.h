@@ -14,4 +14,5 @@ Presence* MakePresence(Form1& form, const PresenceTimings& timings);
 
 // Looks for the idle backend on session and follows the login manager on
 // system; every call is asynchronous, the answers come later.
-void StartPresence(Form1& form, Presence& presence, const QDBusConnection& session, const QDBusConnection& system);
+void StartPresence(Form1& form, Presence& presence, const QDBusConnection& session,
+                   const QDBusConnection& system);

@@ -10,6 +10,12 @@ QString ProgramDir()
     return QDir::homePath() + QStringLiteral("/.local/share/halvorn");
 }
 
-QString ProgramFile(const QString& name) { return ProgramDir() + QLatin1Char('/') + name; }
+QString ProgramFile(const QString& name)
+{
+    return ProgramDir() + QLatin1Char('/') + name;
+}
 
-bool EnsureProgramDir() { return QDir().mkpath(ProgramDir()); }
+bool EnsureProgramDir()
+{
+    return QDir().mkpath(ProgramDir());
+}

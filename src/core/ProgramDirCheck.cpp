@@ -23,7 +23,8 @@ namespace {
 // every permission check yet still cannot write a read-only mount.
 QString writeProbeFailure(const QString& dir)
 {
-    const QByteArray probe = QFile::encodeName(dir + QStringLiteral("/.hvtmp-probe-") + QString::number(::getpid()));
+    const QByteArray probe =
+        QFile::encodeName(dir + QStringLiteral("/.hvtmp-probe-") + QString::number(::getpid()));
     const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return QString::fromLocal8Bit(std::strerror(errno));
@@ -49,8 +50,9 @@ QStringList ProgramDirProblems()
                         .arg(dir, failure);
     const QString settings = SettingsFileTrouble();
     if (!settings.isEmpty())
-        problems << QStringLiteral("Halvorn cannot use its settings file %1: %2. It runs with default settings "
-                                   "and leaves that file as it is; move it away to start with fresh settings.")
+        problems << QStringLiteral(
+                        "Halvorn cannot use its settings file %1: %2. It runs with default settings "
+                        "and leaves that file as it is; move it away to start with fresh settings.")
                         .arg(QDir::toNativeSeparators(IniPath()), settings);
     return problems;
 }

@@ -5,9 +5,9 @@
 #include <new>
 
 ProgramError::ProgramError(int number, const QString& detail)
-    : std::runtime_error((ErrorDescription(number) +
-                          (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail))
-                             .toStdString()),
+    : std::runtime_error(
+          (ErrorDescription(number) + (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail))
+              .toStdString()),
       number_(number)
 {
 }

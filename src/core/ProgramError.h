@@ -27,11 +27,11 @@ inline constexpr int kNonModalWhileModal = 401;
 } // namespace err
 
 class ProgramError : public std::runtime_error {
-public:
+  public:
     explicit ProgramError(int number, const QString& detail = QString());
     int number() const { return number_; }
 
-private:
+  private:
     int number_;
 };
 
@@ -42,13 +42,11 @@ int ErrorNumberOf(const std::exception_ptr& error);
 
 // Runs body; an exception it throws is logged under procedure and swallowed,
 // the way every procedure traps its own errors. Returns false on error.
-template <class Body>
-bool TrapErrors(const char* procedure, Body&& body);
+template <class Body> bool TrapErrors(const char* procedure, Body&& body);
 
 void LogError(int number, const QString& procedure);
 
-template <class Body>
-bool TrapErrors(const char* procedure, Body&& body)
+template <class Body> bool TrapErrors(const char* procedure, Body&& body)
 {
     try {
         body();

@@ -9,7 +9,10 @@ QString decodeSettingText(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
-QByteArray encodeSettingText(const QString& text) { return text.toUtf8(); }
+QByteArray encodeSettingText(const QString& text)
+{
+    return text.toUtf8();
+}
 
 double LeadingNumber(QStringView text)
 {

@@ -41,7 +41,7 @@ class SingleInstance : public QObject {
 
     QString socketPath_;
     QString lockPath_;
-    int lockFd_ = -1;  // held open, and so locked, until the process ends
+    int lockFd_ = -1; // held open, and so locked, until the process ends
     int listenFd_ = -1;
     QSocketNotifier* listening_ = nullptr;
     Handler handler_;

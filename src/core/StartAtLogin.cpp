@@ -60,9 +60,11 @@ bool writeEntry()
     platform::FileWriteError error;
     const bool folder = QDir().mkpath(folderPath);
     const bool written =
-        folder && platform::ReplaceWholeFile(path, entryText(QCoreApplication::applicationFilePath()), &error, 0644);
+        folder &&
+        platform::ReplaceWholeFile(path, entryText(QCoreApplication::applicationFilePath()), &error, 0644);
     if (!folder)
-        error.text = QStringLiteral("the folder %1 could not be made").arg(QDir::toNativeSeparators(folderPath));
+        error.text =
+            QStringLiteral("the folder %1 could not be made").arg(QDir::toNativeSeparators(folderPath));
     return ReportWriteOutcome(path, written, error);
 }
 
@@ -81,15 +83,24 @@ bool removeEntry()
 
 QString AutostartEntryPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart/") +
-           QString::fromLatin1(kAppId) + QStringLiteral(".desktop");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/") + QString::fromLatin1(kAppId) + QStringLiteral(".desktop");
 }
 
-bool StartsAtLogin() { return QFile::exists(AutostartEntryPath()); }
+bool StartsAtLogin()
+{
+    return QFile::exists(AutostartEntryPath());
+}
 
-bool SetStartAtLogin(bool on) { return on ? writeEntry() : removeEntry(); }
+bool SetStartAtLogin(bool on)
+{
+    return on ? writeEntry() : removeEntry();
+}
 
-QString AutostartExecLine(const QString& binary) { return quotedArgument(binary) + QStringLiteral(" -min"); }
+QString AutostartExecLine(const QString& binary)
+{
+    return quotedArgument(binary) + QStringLiteral(" -min");
+}
 
 void AttachStartAtLogin(Form1& form)
 {

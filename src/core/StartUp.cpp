@@ -65,9 +65,9 @@ void applySwitch(Form1& form, CommandSwitch sw)
 // exits non-zero with the reason on stderr.
 void failOneShot(Form1& form)
 {
-    const QString why = Core().LastError.isEmpty()
-                            ? QStringLiteral("the page was not published")
-                            : QStringLiteral("start-up failed: ") + Core().LastError + QStringLiteral("; see error.log");
+    const QString why = Core().LastError.isEmpty() ? QStringLiteral("the page was not published")
+                                                   : QStringLiteral("start-up failed: ") + Core().LastError +
+                                                         QStringLiteral("; see error.log");
     std::fprintf(stderr, "halvorn: %s\n", why.toLocal8Bit().constData());
     std::fflush(stderr);
     Core().ExitCode = 1;

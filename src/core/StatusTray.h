@@ -5,7 +5,7 @@
 // The notification-area icon as the main window drives it: kept in step
 // with the published status and the "Minimize to System Tray" option.
 class StatusTray {
-public:
+  public:
     virtual ~StatusTray() = default;
 
     // Adds the icon when the option is on, else removes it.

@@ -14,13 +14,13 @@
 #include <QTimer>
 
 namespace {
-constexpr int kTipField = 64;  // including the terminating zero
+constexpr int kTipField = 64; // including the terminating zero
 // The mail line comes from a server's reply: keep the tip readable.
 constexpr int kMailLineChars = 120;
 // How often, and for how long, a missing tray is looked for again.
 constexpr int kTrayLookMs = 2000;
 constexpr int kTrayLooks = 90;
-}
+} // namespace
 
 QString TrayIcon::tipFor(const QString& caption)
 {
@@ -34,7 +34,10 @@ QString TrayIcon::tip() const
     return mail.isEmpty() ? status : status + u'\n' + mail.left(kMailLineChars);
 }
 
-bool TrayIcon::optionOn() const { return form_.action(QStringLiteral("mnuMin"))->isChecked(); }
+bool TrayIcon::optionOn() const
+{
+    return form_.action(QStringLiteral("mnuMin"))->isChecked();
+}
 
 void TrayIcon::updateWindowIcon()
 {
@@ -129,7 +132,8 @@ void TrayIcon::windowStateChanged()
     if (!optionOn() || !form_.isMinimized() || !platform::trayArea().present())
         return;
     QMetaObject::invokeMethod(
-        &form_, [this] {
+        &form_,
+        [this] {
             if (form_.isMinimized() && optionOn())
                 form_.hide();
         },

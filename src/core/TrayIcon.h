@@ -9,7 +9,7 @@ class QTimer;
 // Keeps the notification-area icon in step with the published status and
 // the "Minimize to System Tray" option.
 class TrayIcon final : public StatusTray {
-public:
+  public:
     explicit TrayIcon(Form1& form) : form_(form) {}
 
     void GoSystemTray() override;
@@ -21,7 +21,7 @@ public:
     // "Status:" + caption, cut to the classic 64-character field.
     static QString tipFor(const QString& caption);
 
-private:
+  private:
     bool optionOn() const;
     void updateWindowIcon();
     // Without a notification area the option cannot hide the window: says so once.

@@ -22,9 +22,15 @@ QSet<QString> g_told;
 // Telling writes the logs, which may fail in turn and want telling.
 bool g_telling = false;
 
-QString folderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
+QString folderOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
+}
 
-bool alreadyTold(const QString& path) { return g_told.contains(path) || g_told.contains(folderOf(path)); }
+bool alreadyTold(const QString& path)
+{
+    return g_told.contains(path) || g_told.contains(folderOf(path));
+}
 
 } // namespace
 
@@ -86,7 +92,10 @@ bool ReportWriteOutcome(const QString& path, bool written, const platform::FileW
     return written;
 }
 
-void MarkFolderTold(const QString& folder) { g_told.insert(QFileInfo(folder).absoluteFilePath()); }
+void MarkFolderTold(const QString& folder)
+{
+    g_told.insert(QFileInfo(folder).absoluteFilePath());
+}
 
 void AttachWriteTrouble(Form1& form)
 {

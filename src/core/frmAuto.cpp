@@ -34,7 +34,10 @@ frmAuto::frmAuto(QWidget* owner) : QDialog(owner)
     });
 }
 
-bool frmAuto::anySelected() const { return !lstProfiles->selectedItems().isEmpty(); }
+bool frmAuto::anySelected() const
+{
+    return !lstProfiles->selectedItems().isEmpty();
+}
 
 QStringList frmAuto::names() const
 {
@@ -57,7 +60,7 @@ void frmAuto::lstProfiles_Click(int index)
         if (!item)
             return;
         const bool selected = item->isSelected();
-        bool stored = !selected;  // an unreadable value is rewritten
+        bool stored = !selected; // an unreadable value is rewritten
         try {
             stored = TextToBool(ReadIni(item->text(), QStringLiteral("Auto"), BoolText(false)));
         } catch (const ProgramError&) {

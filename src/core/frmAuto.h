@@ -8,7 +8,7 @@ class QListWidget;
 class frmAuto : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmAuto(QWidget* owner);
 
     QListWidget* lstProfiles = nullptr;
@@ -20,6 +20,6 @@ public:
 
     void lstProfiles_Click(int index);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 };

@@ -63,11 +63,20 @@ frmDebug::frmDebug(QWidget* owner) : QWidget(owner, Qt::Window)
     SetDebugWindowSink(this);
 }
 
-frmDebug::~frmDebug() { ClearDebugWindowSink(this); }
+frmDebug::~frmDebug()
+{
+    ClearDebugWindowSink(this);
+}
 
-bool frmDebug::displayDisabled() const { return mnuDisable->isChecked(); }
+bool frmDebug::displayDisabled() const
+{
+    return mnuDisable->isChecked();
+}
 
-void frmDebug::setDisabledMark(bool disabled) { mnuDisable->setChecked(disabled); }
+void frmDebug::setDisabledMark(bool disabled)
+{
+    mnuDisable->setChecked(disabled);
+}
 
 void frmDebug::appendText(const QString& text)
 {
@@ -128,10 +137,8 @@ void frmDebug::mnuEmail_Click()
         draft.to = kSupportAddress;
         draft.subject = QStringLiteral("HVRN: Help (DebugLog)");
         draft.body = QStringLiteral("Date: ") + c.toString(now.date(), QStringLiteral("M/d/yyyy")) +
-                     QStringLiteral("\r\nTime: ") +
-                     c.toString(now.time(), QStringLiteral("h:mm:ss AP")) +
-                     QStringLiteral("\r\n\r\nVersion 3.3 build(%1)\r\n\r\n").arg(BuildNumber()) +
-                     text_;
+                     QStringLiteral("\r\nTime: ") + c.toString(now.time(), QStringLiteral("h:mm:ss AP")) +
+                     QStringLiteral("\r\n\r\nVersion 3.3 build(%1)\r\n\r\n").arg(BuildNumber()) + text_;
         Hooks().composeMail(draft);
     });
 }

@@ -12,7 +12,7 @@ class QTimer;
 class frmDebug : public QWidget, public DebugWindowSink {
     Q_OBJECT
 
-public:
+  public:
     explicit frmDebug(QWidget* owner);
     ~frmDebug() override;
 
@@ -29,11 +29,11 @@ public:
     void mnuDisable_Click();
     void mnuClose_Click();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void trimText();
     void scheduleRefresh();
     void refreshView();

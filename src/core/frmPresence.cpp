@@ -55,7 +55,7 @@ void frmPresence::showSettings()
     cboWhenAway->setCurrentIndex(s.offlineWhenAway ? 1 : 0);
     chkAsleep->setChecked(s.offlineWhileAsleep);
     const QString backend = presence_.backendText();
-    lblBackend->setText(backend.isEmpty() ? QStringLiteral("Looking for idle and lock detection...")
+    lblBackend->setText(backend.isEmpty()       ? QStringLiteral("Looking for idle and lock detection...")
                         : presence_.automatic() ? QStringLiteral("Detected by the ") + backend
                                                 : backend);
 }

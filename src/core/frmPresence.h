@@ -12,7 +12,7 @@ class Presence;
 class frmPresence : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     frmPresence(Presence& presence, QWidget* owner);
 
     QSpinBox* spnMinutes = nullptr;
@@ -25,6 +25,6 @@ public:
     // OK: stores the fields and lets presence follow them.
     void saveSettings();
 
-private:
+  private:
     Presence& presence_;
 };

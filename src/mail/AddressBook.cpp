@@ -68,7 +68,8 @@ void Append(const QString& line)
     const int count = storedCount();
     if (count >= kMostEntries)
         return;
-    platform::userStore().set(platform::kUserStoreApplication, kLineSection, QString::number(count + 1), line);
+    platform::userStore().set(platform::kUserStoreApplication, kLineSection, QString::number(count + 1),
+                              line);
     setCount(count + 1);
 }
 

@@ -4,7 +4,10 @@ namespace {
 
 const QString kHidden = QStringLiteral("**********");
 
-QString commandOf(const QString& line) { return line.section(QLatin1Char(' '), 0, 0).toUpper(); }
+QString commandOf(const QString& line)
+{
+    return line.section(QLatin1Char(' '), 0, 0).toUpper();
+}
 
 } // namespace
 
@@ -28,7 +31,8 @@ QString CredentialMask::shown(int direction, const QString& line)
         inAuthExchange_ = true;
         const QString mechanism = line.section(QLatin1Char(' '), 1, 1);
         const bool initialResponse = !line.section(QLatin1Char(' '), 2).isEmpty();
-        return QStringLiteral("AUTH ") + mechanism + (initialResponse ? QLatin1Char(' ') + kHidden : QString());
+        return QStringLiteral("AUTH ") + mechanism +
+               (initialResponse ? QLatin1Char(' ') + kHidden : QString());
     }
     return line;
 }

@@ -8,11 +8,11 @@
 // is touched, so a password such as "OK" cannot be read off the log by
 // where it was blanked.
 class CredentialMask {
-public:
+  public:
     enum Direction { Client = 0, Server = 1, Information = 2 };
 
     QString shown(int direction, const QString& line);
 
-private:
+  private:
     bool inAuthExchange_ = false;
 };

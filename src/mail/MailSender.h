@@ -13,7 +13,7 @@ QString ReadSignature(const QString& typedPath);
 
 struct SendOutcome {
     bool sent = false;
-    int number = 0;      // the error, when not sent
+    int number = 0; // the error, when not sent
     QString description;
 };
 

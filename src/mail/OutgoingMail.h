@@ -12,7 +12,7 @@ struct OutgoingMail {
     QString to;            // SendTo: one or several addresses
     QString copy;          // CopyTo
     QString subject;
-    QString text;          // MessageText + CR LF + signature
+    QString text; // MessageText + CR LF + signature
     // On a reply: the answered message's "<id>", and the thread's ids, oldest first.
     QByteArray inReplyTo{};
     QList<QByteArray> references{};

@@ -72,7 +72,8 @@ frmMail::frmMail()
     setWindowFlag(Qt::Window);
     setWindowTitle(QString::fromLatin1(kNewMail));
     // A hovered button shows its caption in blue, the others stay black.
-    setStyleSheet(QStringLiteral("QPushButton:enabled { color: black; } QPushButton:enabled:hover { color: blue; }"));
+    setStyleSheet(
+        QStringLiteral("QPushButton:enabled { color: black; } QPushButton:enabled:hover { color: blue; }"));
 
     auto* layout = new QVBoxLayout(this);
     buildHeaderPanel();

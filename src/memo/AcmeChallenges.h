@@ -9,7 +9,7 @@
 // The HTTP-01 answers an order in progress waits to have fetched: written by
 // the ACME client's thread, read by the memo server as requests arrive.
 class AcmeChallenges {
-public:
+  public:
     void put(const QByteArray& token, const QByteArray& keyAuthorization)
     {
         const std::lock_guard guard(lock_);
@@ -27,7 +27,7 @@ public:
         return it == answers_.constEnd() ? std::nullopt : std::optional<QByteArray>(*it);
     }
 
-private:
+  private:
     mutable std::mutex lock_;
     QHash<QByteArray, QByteArray> answers_;
 };

@@ -25,7 +25,7 @@ size_t takeBody(char* data, size_t size, size_t count, void* user)
     AcmeClient::Reply& reply = *static_cast<Transfer*>(user)->reply;
     const size_t bytes = size * count;
     if (reply.body.size() + qsizetype(bytes) > kMaxReplyBytes)
-        return 0;  // ends the transfer
+        return 0; // ends the transfer
     reply.body.append(data, qsizetype(bytes));
     return bytes;
 }
@@ -54,16 +54,23 @@ int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return static_cast<Transfer*>(user)->abort->load() ? 1 : 0;
 }
 
-QByteArray compact(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact); }
+QByteArray compact(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
 
-QByteArray urlOf(const QJsonObject& object, const char* key) { return object.value(QLatin1String(key)).toString().toUtf8(); }
+QByteArray urlOf(const QJsonObject& object, const char* key)
+{
+    return object.value(QLatin1String(key)).toString().toUtf8();
+}
 
 // The server's problem document in words, for the log and the user.
 QString problemText(const AcmeClient::Reply& reply)
 {
     const QJsonObject problem = reply.json();
     const QString detail = problem.value(QLatin1String("detail")).toString().left(300);
-    const QString type = problem.value(QLatin1String("type")).toString().section(QLatin1Char(':'), -1).left(60);
+    const QString type =
+        problem.value(QLatin1String("type")).toString().section(QLatin1Char(':'), -1).left(60);
     if (detail.isEmpty())
         return QStringLiteral("HTTP status %1").arg(reply.status);
     return QStringLiteral("%1 (%2)").arg(detail, type);
@@ -71,9 +78,13 @@ QString problemText(const AcmeClient::Reply& reply)
 
 } // namespace
 
-QJsonObject AcmeClient::Reply::json() const { return QJsonDocument::fromJson(body).object(); }
+QJsonObject AcmeClient::Reply::json() const
+{
+    return QJsonDocument::fromJson(body).object();
+}
 
-AcmeClient::AcmeClient(AcmeOrderSettings settings, acme::Key accountKey, std::shared_ptr<AcmeChallenges> challenges,
+AcmeClient::AcmeClient(AcmeOrderSettings settings, acme::Key accountKey,
+                       std::shared_ptr<AcmeChallenges> challenges,
                        std::shared_ptr<const std::atomic<bool>> abort, Progress progress)
     : settings_(std::move(settings)), accountKey_(std::move(accountKey)), challenges_(std::move(challenges)),
       abort_(std::move(abort)), progress_(std::move(progress))
@@ -165,8 +176,9 @@ AcmeClient::Reply AcmeClient::post(const QByteArray& url, const std::optional<QJ
         const QByteArray body = signedBody(url, payload);
         nonce_.clear();
         reply = fetch(url, &body, false);
-        const bool badNonce = reply.status == 400
-                              && reply.json().value(QLatin1String("type")).toString().endsWith(QLatin1String("badNonce"));
+        const bool badNonce =
+            reply.status == 400 &&
+            reply.json().value(QLatin1String("type")).toString().endsWith(QLatin1String("badNonce"));
         if (!badNonce)
             break;
     }
@@ -192,7 +204,8 @@ bool AcmeClient::expect(const Reply& reply, const QString& step, QString& proble
 
 bool AcmeClient::pause(int seconds) const
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(std::clamp(seconds, 1, kMaxPauseSeconds));
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::seconds(std::clamp(seconds, 1, kMaxPauseSeconds));
     while (std::chrono::steady_clock::now() < until) {
         if (abort_->load())
             return false;
@@ -236,7 +249,8 @@ bool AcmeClient::useAccount(QString& problem)
 
 std::optional<QJsonObject> AcmeClient::pollUntil(const QByteArray& url, const QString& what, QString& problem)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(memoLimits().acmeValidationWaitMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(memoLimits().acmeValidationWaitMs);
     for (;;) {
         const Reply reply = post(url, std::nullopt);
         if (!expect(reply, what, problem))
@@ -249,7 +263,8 @@ std::optional<QJsonObject> AcmeClient::pollUntil(const QByteArray& url, const QS
             for (const QJsonValue challenge : object.value(QLatin1String("challenges")).toArray()) {
                 const QJsonObject error = challenge.toObject().value(QLatin1String("error")).toObject();
                 if (!error.isEmpty()) {
-                    problem = QStringLiteral("%1 failed: %2").arg(what, error.value(QLatin1String("detail")).toString().left(300));
+                    problem = QStringLiteral("%1 failed: %2")
+                                  .arg(what, error.value(QLatin1String("detail")).toString().left(300));
                     return std::nullopt;
                 }
             }
@@ -287,8 +302,9 @@ bool AcmeClient::authorize(const QByteArray& authorizationUrl, QString& problem)
     challenges_->put(token, token + '.' + acme::thumbprint(accountKey_.get()));
     progress_(QStringLiteral("validating %1 over HTTP").arg(settings_.name));
     const Reply started = post(urlOf(httpChallenge, "url"), QJsonObject());
-    const bool valid = expect(started, QStringLiteral("challenge"), problem)
-                       && pollUntil(authorizationUrl, QStringLiteral("validation of ") + settings_.name, problem);
+    const bool valid =
+        expect(started, QStringLiteral("challenge"), problem) &&
+        pollUntil(authorizationUrl, QStringLiteral("validation of ") + settings_.name, problem);
     challenges_->remove(token);
     return valid;
 }
@@ -297,14 +313,16 @@ std::optional<AcmeIssued> AcmeClient::finalizeOrder(const QJsonObject& order, co
                                                     QString& problem)
 {
     acme::Key certificateKey = acme::newKey();
-    const QByteArray request = certificateKey ? acme::certificateRequest(certificateKey.get(), settings_.name) : QByteArray();
+    const QByteArray request =
+        certificateKey ? acme::certificateRequest(certificateKey.get(), settings_.name) : QByteArray();
     if (request.isEmpty()) {
         problem = QStringLiteral("no certificate request could be made for ") + settings_.name;
         return std::nullopt;
     }
     progress_(QStringLiteral("asking for the certificate"));
     const Reply finalized =
-        post(urlOf(order, "finalize"), QJsonObject{{QStringLiteral("csr"), QString::fromLatin1(acme::base64Url(request))}});
+        post(urlOf(order, "finalize"),
+             QJsonObject{{QStringLiteral("csr"), QString::fromLatin1(acme::base64Url(request))}});
     if (!expect(finalized, QStringLiteral("finalisation"), problem))
         return std::nullopt;
     std::optional<QJsonObject> done = finalized.json();
@@ -325,7 +343,8 @@ std::optional<AcmeIssued> AcmeClient::issue(QString& problem)
     const QString type = acme::isIpAddress(settings_.name) ? QStringLiteral("ip") : QStringLiteral("dns");
     const QJsonObject identifier{{QStringLiteral("type"), type}, {QStringLiteral("value"), settings_.name}};
     progress_(QStringLiteral("ordering a certificate for ") + settings_.name);
-    const Reply ordered = post(newOrderUrl_, QJsonObject{{QStringLiteral("identifiers"), QJsonArray{identifier}}});
+    const Reply ordered =
+        post(newOrderUrl_, QJsonObject{{QStringLiteral("identifiers"), QJsonArray{identifier}}});
     if (!expect(ordered, QStringLiteral("order"), problem))
         return std::nullopt;
     const QJsonObject order = ordered.json();

@@ -18,9 +18,9 @@ class AcmeChallenges;
 // What one certificate order needs.
 struct AcmeOrderSettings {
     QString directoryUrl;
-    QString email;   // optional contact
-    QString caFile;  // extra trust for the ACME server's HTTPS
-    QString name;    // a DNS name or an IP address
+    QString email;  // optional contact
+    QString caFile; // extra trust for the ACME server's HTTPS
+    QString name;   // a DNS name or an IP address
 };
 
 struct AcmeIssued {
@@ -34,7 +34,7 @@ struct AcmeIssued {
 // call blocks: it runs on a worker thread, each request bounded by its own
 // time-out and by the abort flag.
 class AcmeClient {
-public:
+  public:
     using Progress = std::function<void(const QString& text)>;
 
     AcmeClient(AcmeOrderSettings settings, acme::Key accountKey, std::shared_ptr<AcmeChallenges> challenges,
@@ -52,11 +52,11 @@ public:
         QByteArray location;
         QByteArray nonce;
         int retryAfterSeconds = -1;
-        QString failure;  // the transfer itself failed
+        QString failure; // the transfer itself failed
         QJsonObject json() const;
     };
 
-private:
+  private:
     Reply fetch(const QByteArray& url, const QByteArray* postBody, bool headOnly);
     Reply post(const QByteArray& url, const std::optional<QJsonObject>& payload);
     QByteArray signedBody(const QByteArray& url, const std::optional<QJsonObject>& payload);
@@ -64,7 +64,8 @@ private:
     bool useAccount(QString& problem);
     bool authorize(const QByteArray& authorizationUrl, QString& problem);
     std::optional<QJsonObject> pollUntil(const QByteArray& url, const QString& what, QString& problem);
-    std::optional<AcmeIssued> finalizeOrder(const QJsonObject& order, const QByteArray& orderUrl, QString& problem);
+    std::optional<AcmeIssued> finalizeOrder(const QJsonObject& order, const QByteArray& orderUrl,
+                                            QString& problem);
     bool pause(int seconds) const;
     bool expect(const Reply& reply, const QString& step, QString& problem) const;
 

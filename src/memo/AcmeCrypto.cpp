@@ -21,8 +21,7 @@ namespace {
 
 constexpr int kCoordinateBytes = 32;
 
-template <class T, void (*Free)(T*)>
-struct Freer {
+template <class T, void (*Free)(T*)> struct Freer {
     void operator()(T* p) const { Free(p); }
 };
 using Bio = std::unique_ptr<BIO, Freer<BIO, BIO_free_all>>;
@@ -42,7 +41,8 @@ QByteArray bioBytes(BIO* bio)
 QByteArray paddedNumber(const BIGNUM* number)
 {
     QByteArray bytes(kCoordinateBytes, 0);
-    if (BN_bn2binpad(number, reinterpret_cast<unsigned char*>(bytes.data()), kCoordinateBytes) != kCoordinateBytes)
+    if (BN_bn2binpad(number, reinterpret_cast<unsigned char*>(bytes.data()), kCoordinateBytes) !=
+        kCoordinateBytes)
         return QByteArray();
     return bytes;
 }
@@ -67,7 +67,8 @@ qint64 secondsOf(const ASN1_TIME* time)
 bool addAltName(X509_REQ* request, const QString& name)
 {
     const QByteArray value = (isIpAddress(name) ? "IP:" : "DNS:") + name.toUtf8();
-    X509_EXTENSION* extension = X509V3_EXT_conf_nid(nullptr, nullptr, NID_subject_alt_name, value.constData());
+    X509_EXTENSION* extension =
+        X509V3_EXT_conf_nid(nullptr, nullptr, NID_subject_alt_name, value.constData());
     if (!extension)
         return false;
     STACK_OF(X509_EXTENSION)* extensions = sk_X509_EXTENSION_new_null();
@@ -79,7 +80,10 @@ bool addAltName(X509_REQ* request, const QString& name)
 
 } // namespace
 
-void KeyFree::operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
+void KeyFree::operator()(EVP_PKEY* key) const
+{
+    EVP_PKEY_free(key);
+}
 
 QByteArray base64Url(const QByteArray& bytes)
 {
@@ -91,7 +95,10 @@ bool isIpAddress(const QString& name)
     return !platform::IpAddress::parse(name).isNull();
 }
 
-Key newKey() { return Key(EVP_EC_gen("P-256")); }
+Key newKey()
+{
+    return Key(EVP_EC_gen("P-256"));
+}
 
 QByteArray privateKeyPem(EVP_PKEY* key)
 {
@@ -104,7 +111,8 @@ QByteArray privateKeyPem(EVP_PKEY* key)
 Key keyFromPem(const QByteArray& pem)
 {
     const Bio bio(BIO_new_mem_buf(pem.constData(), int(pem.size())));
-    Key key(bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, [](char*, int, int, void*) { return 0; }, nullptr)
+    Key key(bio ? PEM_read_bio_PrivateKey(
+                      bio.get(), nullptr, [](char*, int, int, void*) { return 0; }, nullptr)
                 : nullptr);
     ERR_clear_error();
     if (!key || !EVP_PKEY_is_a(key.get(), "EC"))
@@ -127,7 +135,8 @@ QByteArray thumbprint(EVP_PKEY* key)
     const QByteArray canonical = QJsonDocument(jwk(key)).toJson(QJsonDocument::Compact);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
-    if (EVP_Digest(canonical.constData(), size_t(canonical.size()), digest, &size, EVP_sha256(), nullptr) != 1)
+    if (EVP_Digest(canonical.constData(), size_t(canonical.size()), digest, &size, EVP_sha256(), nullptr) !=
+        1)
         return QByteArray();
     return base64Url(QByteArray(reinterpret_cast<const char*>(digest), int(size)));
 }
@@ -136,9 +145,9 @@ QByteArray signEs256(EVP_PKEY* key, const QByteArray& data)
 {
     const DigestContext context(EVP_MD_CTX_new());
     size_t size = 0;
-    if (!context || EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, key) != 1
-        || EVP_DigestSign(context.get(), nullptr, &size, reinterpret_cast<const unsigned char*>(data.constData()),
-                          size_t(data.size())) != 1)
+    if (!context || EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, key) != 1 ||
+        EVP_DigestSign(context.get(), nullptr, &size,
+                       reinterpret_cast<const unsigned char*>(data.constData()), size_t(data.size())) != 1)
         return QByteArray();
     QByteArray der(int(size), 0);
     if (EVP_DigestSign(context.get(), reinterpret_cast<unsigned char*>(der.data()), &size,
@@ -166,8 +175,8 @@ QByteArray certificateRequest(EVP_PKEY* key, const QString& name)
     if (!isIpAddress(name) && utf8.size() <= 64)
         X509_NAME_add_entry_by_txt(X509_REQ_get_subject_name(request.get()), "CN", MBSTRING_UTF8,
                                    reinterpret_cast<const unsigned char*>(utf8.constData()), -1, -1, 0);
-    if (!addAltName(request.get(), name) || X509_REQ_set_pubkey(request.get(), key) != 1
-        || X509_REQ_sign(request.get(), key, EVP_sha256()) <= 0) {
+    if (!addAltName(request.get(), name) || X509_REQ_set_pubkey(request.get(), key) != 1 ||
+        X509_REQ_sign(request.get(), key, EVP_sha256()) <= 0) {
         ERR_clear_error();
         return QByteArray();
     }
@@ -189,8 +198,8 @@ std::optional<CertificateFacts> certificateFacts(const QByteArray& chainPem, con
     facts.notAfter = secondsOf(X509_get0_notAfter(certificate.get()));
     const QByteArray utf8 = name.toUtf8();
     facts.coversName = isIpAddress(name) ? X509_check_ip_asc(certificate.get(), utf8.constData(), 0) == 1
-                                         : X509_check_host(certificate.get(), utf8.constData(), size_t(utf8.size()), 0,
-                                                           nullptr) == 1;
+                                         : X509_check_host(certificate.get(), utf8.constData(),
+                                                           size_t(utf8.size()), 0, nullptr) == 1;
     return facts;
 }
 

@@ -40,7 +40,7 @@ bool isIpAddress(const QString& name);
 
 // What the server certificate at the head of a PEM chain says.
 struct CertificateFacts {
-    qint64 notBefore = 0;  // seconds since the epoch
+    qint64 notBefore = 0; // seconds since the epoch
     qint64 notAfter = 0;
     bool coversName = false;
 };

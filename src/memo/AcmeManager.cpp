@@ -25,11 +25,23 @@ constexpr qsizetype kMaxPemBytes = 1024 * 1024;
 constexpr qint64 kLongestWaitMs = 3600 * 1000;
 constexpr quint16 kValidationPort = 80;
 
-QString accountFile() { return ProgramFile(QStringLiteral("memo-acme-account.pem")); }
-QString keyFile() { return ProgramFile(QStringLiteral("memo-acme-key.pem")); }
-QString certificateFile() { return ProgramFile(QStringLiteral("memo-acme-cert.pem")); }
+QString accountFile()
+{
+    return ProgramFile(QStringLiteral("memo-acme-account.pem"));
+}
+QString keyFile()
+{
+    return ProgramFile(QStringLiteral("memo-acme-key.pem"));
+}
+QString certificateFile()
+{
+    return ProgramFile(QStringLiteral("memo-acme-cert.pem"));
+}
 
-qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+qint64 nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
 
 using memo::HttpsTopic;
 
@@ -102,11 +114,13 @@ void AcmeManager::planRenewal(const acme::CertificateFacts& facts)
 void AcmeManager::retryLater(const QString& problem)
 {
     const MemoLimits& limits = memoLimits();
-    const qint64 wait = std::min<qint64>(qint64(limits.acmeRetryMs) << std::min(failures_, 20), limits.acmeRetryMaxMs);
+    const qint64 wait =
+        std::min<qint64>(qint64(limits.acmeRetryMs) << std::min(failures_, 20), limits.acmeRetryMaxMs);
     ++failures_;
-    memo::ReportHttpsTrouble(
-        QStringLiteral("no certificate for %1: %2; trying again in %3 s").arg(name_, problem).arg(wait / 1000),
-        HttpsTopic::Acme);
+    memo::ReportHttpsTrouble(QStringLiteral("no certificate for %1: %2; trying again in %3 s")
+                                 .arg(name_, problem)
+                                 .arg(wait / 1000),
+                             HttpsTopic::Acme);
     planAt(nowMs() + wait);
 }
 
@@ -155,15 +169,17 @@ void AcmeManager::order()
     const HttpsSettings& s = https_.settings();
     AcmeOrderSettings settings{s.directoryUrl, s.email, s.caFile, name_};
     auto progress = [this](const QString& text) {
-        QMetaObject::invokeMethod(this, [text] { memo::ReportHttps(text, HttpsTopic::Acme); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [text] { memo::ReportHttps(text, HttpsTopic::Acme); }, Qt::QueuedConnection);
     };
-    worker_ = std::thread([this, settings, key = std::move(key), challenges = https_.challenges(), abort = abort_,
-                           progress]() mutable {
+    worker_ = std::thread([this, settings, key = std::move(key), challenges = https_.challenges(),
+                           abort = abort_, progress]() mutable {
         AcmeClient client(settings, std::move(key), challenges, abort, progress);
         QString problem;
         std::optional<AcmeIssued> issued = client.issue(problem);
         QMetaObject::invokeMethod(
-            this, [this, issued = std::move(issued), problem] { finished(issued, problem); }, Qt::QueuedConnection);
+            this, [this, issued = std::move(issued), problem] { finished(issued, problem); },
+            Qt::QueuedConnection);
     });
 }
 
@@ -197,8 +213,9 @@ void AcmeManager::openValidationPort()
                                   QStringLiteral("Halvorn memo certificate check"), 900};
     const platform::GatewayResult result = mapper.addMapping(mapping);
     portMapped_ = result.ok;
-    memo::ReportHttps(result.ok ? QStringLiteral("router forwards TCP port 80 to the memo port for the validation")
-                                : QStringLiteral("the router refused TCP port 80: ") + result.text,
+    memo::ReportHttps(result.ok
+                          ? QStringLiteral("router forwards TCP port 80 to the memo port for the validation")
+                          : QStringLiteral("the router refused TCP port 80: ") + result.text,
                       HttpsTopic::Acme);
 }
 

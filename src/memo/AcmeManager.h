@@ -21,7 +21,7 @@ class QTimer;
 // Files in the program directory, mode 0600: memo-acme-account.pem (the
 // account key), memo-acme-key.pem and memo-acme-cert.pem.
 class AcmeManager : public QObject {
-public:
+  public:
     AcmeManager(MemoHttps& https, QObject* parent);
     ~AcmeManager() override;
 
@@ -30,7 +30,7 @@ public:
     // Wall-clock milliseconds at which the next order is due; 0 while one runs.
     qint64 dueAtMs() const { return dueAtMs_; }
 
-private:
+  private:
     bool installStored();
     void planAt(qint64 dueAtMs);
     void planRenewal(const acme::CertificateFacts& facts);

@@ -15,10 +15,10 @@ constexpr int kCell = 16;
 // The palette's one-pixel frame: white on the left and top, black on the
 // right and bottom.
 class PaletteFrame final : public QFrame {
-public:
+  public:
     using QFrame::QFrame;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override
     {
         QFrame::paintEvent(event);

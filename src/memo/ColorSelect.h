@@ -14,7 +14,7 @@ class QPushButton;
 class ColorSelect : public QObject {
     Q_OBJECT
 
-public:
+  public:
     // prefix names the controls: "Fore" gives pbForeColor, CmdDropForeColor,
     // PctForeColorSelect and LblForeColor_0 .. LblForeColor_15.
     ColorSelect(const QString& prefix, QWidget* window, QWidget* swatchParent);
@@ -31,13 +31,13 @@ public:
     // Cell index clicked: the swatch takes its colour, the palette closes.
     void pick(int index);
 
-signals:
+  signals:
     void picked(int index);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void togglePalette();
 
     QWidget* window_;

@@ -11,24 +11,39 @@ enum Extra { None = 0, Unquoted = 1, Percent = 2 };
 const char* reference(char16_t c, int extra)
 {
     switch (c) {
-    case '&': return "&amp;";
-    case '<': return "&lt;";
-    case '>': return "&gt;";
-    case '"': return "&quot;";
-    case '\'': return "&#39;";
-    default: break;
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    case '\'':
+        return "&#39;";
+    default:
+        break;
     }
     if (extra & Unquoted) {
         switch (c) {
-        case ' ': return "&#32;";
-        case '\t': return "&#9;";
-        case '\n': return "&#10;";
-        case '\f': return "&#12;";
-        case '\r': return "&#13;";
-        case '=': return "&#61;";
-        case '`': return "&#96;";
-        case '\0': return "&#0;";
-        default: break;
+        case ' ':
+            return "&#32;";
+        case '\t':
+            return "&#9;";
+        case '\n':
+            return "&#10;";
+        case '\f':
+            return "&#12;";
+        case '\r':
+            return "&#13;";
+        case '=':
+            return "&#61;";
+        case '`':
+            return "&#96;";
+        case '\0':
+            return "&#0;";
+        default:
+            break;
         }
     }
     if ((extra & Percent) && c == '%')
@@ -66,10 +81,25 @@ QByteArray escaped(const QString& text, int extra)
 
 } // namespace
 
-QByteArray escapeText(const QByteArray& bytes) { return escaped(bytes, None); }
-QByteArray escapeText(const QString& text) { return escaped(text, None); }
-QByteArray escapeUnquoted(const QByteArray& bytes) { return escaped(bytes, Unquoted); }
-QByteArray escapeUnquoted(const QString& text) { return escaped(text, Unquoted); }
-QByteArray escapeTokenSafe(const QByteArray& bytes) { return escaped(bytes, Unquoted | Percent); }
+QByteArray escapeText(const QByteArray& bytes)
+{
+    return escaped(bytes, None);
+}
+QByteArray escapeText(const QString& text)
+{
+    return escaped(text, None);
+}
+QByteArray escapeUnquoted(const QByteArray& bytes)
+{
+    return escaped(bytes, Unquoted);
+}
+QByteArray escapeUnquoted(const QString& text)
+{
+    return escaped(text, Unquoted);
+}
+QByteArray escapeTokenSafe(const QByteArray& bytes)
+{
+    return escaped(bytes, Unquoted | Percent);
+}
 
 } // namespace memo

@@ -46,7 +46,8 @@ int MemoConnections::oldestCollecting() const
     int oldest = 0;
     qint64 oldestActivity = 0;
     for (const auto& [index, c] : table_) {
-        if (c.stage == MemoConnection::Stage::Collecting && (oldest == 0 || c.lastActivity < oldestActivity)) {
+        if (c.stage == MemoConnection::Stage::Collecting &&
+            (oldest == 0 || c.lastActivity < oldestActivity)) {
             oldest = index;
             oldestActivity = c.lastActivity;
         }

@@ -51,7 +51,7 @@ struct MemoConnection {
 // The open connections by index. A new visitor gets one above the highest
 // index present, so an index comes back only after the highest slot left.
 class MemoConnections {
-public:
+  public:
     using Map = std::map<int, MemoConnection>;
 
     // A new entry for fd; its index is the entry's key.
@@ -77,7 +77,7 @@ public:
     Map::iterator begin() { return table_.begin(); }
     Map::iterator end() { return table_.end(); }
 
-private:
+  private:
     Map table_;
     quint64 lastId_ = 0;
 };

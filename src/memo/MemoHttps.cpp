@@ -24,7 +24,8 @@ const QByteArray kChallengePath = QByteArrayLiteral("/.well-known/acme-challenge
 
 bool isTokenCharacter(char ch)
 {
-    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '-' || ch == '_';
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '-' ||
+           ch == '_';
 }
 
 // The token of "GET /.well-known/acme-challenge/TOKEN HTTP/1.x", if the
@@ -50,7 +51,8 @@ FileStamp FileStamp::of(const QString& path)
     struct stat info {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
         return FileStamp();
-    return {qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, qint64(info.st_size), quint64(info.st_ino)};
+    return {qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, qint64(info.st_size),
+            quint64(info.st_ino)};
 }
 
 std::optional<QByteArray> ReadSmallFile(const QString& path, qsizetype limit)
@@ -73,7 +75,10 @@ MemoHttps::MemoHttps(MemoTransport& transport, QObject* parent)
 
 MemoHttps::~MemoHttps() = default;
 
-quint16 MemoHttps::port() const { return transport_.port(); }
+quint16 MemoHttps::port() const
+{
+    return transport_.port();
+}
 
 void MemoHttps::apply(const HttpsSettings& settings)
 {
@@ -133,7 +138,8 @@ void MemoHttps::checkFiles()
     if (!chain || !pem) {
         if (!toldAlready)
             memo::ReportHttpsTrouble(
-                QStringLiteral("the certificate file \"%1\" or key file \"%2\" cannot be read (at most 1 MiB each)")
+                QStringLiteral(
+                    "the certificate file \"%1\" or key file \"%2\" cannot be read (at most 1 MiB each)")
                     .arg(settings_.certificateFile.left(200), settings_.keyFile.left(200)));
         failedStamps_ = {certificate, key};
         return;
@@ -160,6 +166,6 @@ std::optional<QByteArray> MemoHttps::challengeAnswer(const QByteArray& request) 
     const std::optional<QByteArray> answer = token.isEmpty() ? std::nullopt : challenges_->find(token);
     if (!answer)
         return std::nullopt;
-    return "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-           + QByteArray::number(answer->size()) + "\r\n\r\n" + *answer;
+    return "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+           QByteArray::number(answer->size()) + "\r\n\r\n" + *answer;
 }

@@ -30,7 +30,7 @@ struct FileStamp {
 // the answers to the ACME server's HTTP-01 challenges, which go out before
 // any memo rule.
 class MemoHttps : public QObject {
-public:
+  public:
     MemoHttps(MemoTransport& transport, QObject* parent);
     ~MemoHttps() override;
 
@@ -50,7 +50,7 @@ public:
 
     AcmeManager* acme() const { return acme_; }
 
-private:
+  private:
     void checkFiles();
 
     MemoTransport& transport_;

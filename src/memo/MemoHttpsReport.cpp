@@ -16,8 +16,9 @@ QString g_lastTrouble;
 void tell(const QString& text, HttpsTopic topic)
 {
     const QString shown = text.left(400);
-    DebugLog((topic == HttpsTopic::Acme ? QStringLiteral("[MemoServer] ACME: ") : QStringLiteral("[MemoServer] HTTPS: "))
-             + shown);
+    DebugLog((topic == HttpsTopic::Acme ? QStringLiteral("[MemoServer] ACME: ")
+                                        : QStringLiteral("[MemoServer] HTTPS: ")) +
+             shown);
     if (Form1* form = Memo().mainWindow())
         form->ftpStatus->setText(QStringLiteral("Memo HTTPS: ") + shown);
 }

@@ -26,7 +26,6 @@ struct HttpsSettings {
     bool save() const;
 };
 
-
 // "off", "files" or "auto" in any letter case; anything else is off.
 HttpsSettings::Mode ParseHttpsMode(const QString& text);
 QString HttpsModeText(HttpsSettings::Mode mode);

@@ -25,9 +25,12 @@ const Field kFields[] = {
     {"txtCertificateFile", "Certificate file:", &HttpsSettings::certificateFile,
      "PEM file with the certificate and its chain; reloaded when it changes"},
     {"txtKeyFile", "Key file:", &HttpsSettings::keyFile, "PEM file with the certificate's private key"},
-    {"txtAcmeDirectory", "ACME directory:", &HttpsSettings::directoryUrl, "The certificate authority's directory URL"},
-    {"txtAcmeEmail", "ACME e-mail:", &HttpsSettings::email, "Optional: where the authority may write about expiry"},
-    {"txtAcmeCa", "ACME CA file:", &HttpsSettings::caFile, "Optional: extra trusted CA (PEM) for a test authority"},
+    {"txtAcmeDirectory", "ACME directory:", &HttpsSettings::directoryUrl,
+     "The certificate authority's directory URL"},
+    {"txtAcmeEmail", "ACME e-mail:", &HttpsSettings::email,
+     "Optional: where the authority may write about expiry"},
+    {"txtAcmeCa", "ACME CA file:", &HttpsSettings::caFile,
+     "Optional: extra trusted CA (PEM) for a test authority"},
 };
 
 void showMode(QComboBox& modes, QList<QLineEdit*>& fields, Mode mode)
@@ -49,9 +52,10 @@ void AddHttpsTab(frmMemoSetup& setup)
     modes->addItems({QStringLiteral("Off (plain HTTP)"), QStringLiteral("My certificate files"),
                      QStringLiteral("Automatic certificate (ACME)")});
     form->addRow(QStringLiteral("HTTPS:"), modes);
-    auto* note = new QLabel(QStringLiteral("The certificate is for the Public Address. Automatic certificates need "
-                                           "port 80 to reach the memo port for the check."),
-                            page);
+    auto* note =
+        new QLabel(QStringLiteral("The certificate is for the Public Address. Automatic certificates need "
+                                  "port 80 to reach the memo port for the check."),
+                   page);
     note->setWordWrap(true);
     form->addRow(note);
     auto fields = std::make_shared<QList<QLineEdit*>>();
@@ -62,8 +66,9 @@ void AddHttpsTab(frmMemoSetup& setup)
         edit->setMaxLength(1024);
         form->addRow(QLatin1String(field.label), edit);
         fields->append(edit);
-        QObject::connect(edit, &QLineEdit::textEdited, edit,
-                         [&state, value = field.value](const QString& text) { state.https.*value = text.trimmed(); });
+        QObject::connect(
+            edit, &QLineEdit::textEdited, edit,
+            [&state, value = field.value](const QString& text) { state.https.*value = text.trimmed(); });
     }
     QObject::connect(modes, &QComboBox::activated, modes, [&state, modes, fields](int index) {
         state.https.mode = Mode(index);

@@ -30,7 +30,8 @@ QByteArray field(const QByteArray& bytes)
             newLine();
             continue;
         }
-        if (c == '-' && out.size() == lineStart && lineStart > 0 && bytes.mid(i, kSeparator.size()) == kSeparator)
+        if (c == '-' && out.size() == lineStart && lineStart > 0 &&
+            bytes.mid(i, kSeparator.size()) == kSeparator)
             out += ' ';
         out += c;
     }
@@ -39,7 +40,10 @@ QByteArray field(const QByteArray& bytes)
 
 } // namespace
 
-QString MemoLogPath() { return ProgramFile(QStringLiteral("Memo.txt")); }
+QString MemoLogPath()
+{
+    return ProgramFile(QStringLiteral("Memo.txt"));
+}
 
 QByteArray MemoLogRecord(const QDateTime& when, const QByteArray& webSite, const QByteArray& sender,
                          const QByteArray& text)
@@ -54,7 +58,10 @@ QByteArray MemoLogRecord(const QDateTime& when, const QByteArray& webSite, const
     return record;
 }
 
-QByteArray MemoLogReplyLine(const QByteArray& reply) { return "Your Reply: " + field(reply) + "\r\n"; }
+QByteArray MemoLogReplyLine(const QByteArray& reply)
+{
+    return "Your Reply: " + field(reply) + "\r\n";
+}
 
 bool AppendMemoLog(const QByteArray& bytes, platform::FileWriteError* error)
 {

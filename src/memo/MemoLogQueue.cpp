@@ -52,9 +52,9 @@ QString MemoLogQueue::waitingText() const
 {
     if (waiting_.empty())
         return QString();
-    QString text = waiting_.size() == 1 ? QStringLiteral("1 memo is waiting to be saved to Memo.txt")
-                                        : QStringLiteral("%1 memos are waiting to be saved to Memo.txt")
-                                              .arg(waiting_.size());
+    QString text = waiting_.size() == 1
+                       ? QStringLiteral("1 memo is waiting to be saved to Memo.txt")
+                       : QStringLiteral("%1 memos are waiting to be saved to Memo.txt").arg(waiting_.size());
     if (lost_ > 0)
         text += QStringLiteral(", %1 could not be kept").arg(lost_);
     return text + QStringLiteral(" (") + lastError_ + QLatin1Char(')');

@@ -15,7 +15,7 @@
 class MemoLogQueue : public QObject {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kMaxRecords = 1000;
     static constexpr qsizetype kMaxBytes = 1024 * 1024;
     static constexpr int kRetryMs = 30 * 1000;
@@ -39,7 +39,7 @@ public:
     // The sentence the user sees while records wait (empty otherwise).
     QString waitingText() const;
 
-private:
+  private:
     void keepWithinLimits();
     void tellWaiting();
     void tellSaved(int saved);

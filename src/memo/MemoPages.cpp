@@ -16,7 +16,8 @@ const QByteArray kCR = QByteArrayLiteral("\r\n");
 
 QByteArray formAction(const PageSettings& s)
 {
-    return (s.https ? "<P><FORM action=\"https://" : "<P><FORM action=\"http://") + escapeText(platform::UrlHost(s.localIP)) + ':' + escapeText(s.port);
+    return (s.https ? "<P><FORM action=\"https://" : "<P><FORM action=\"http://") +
+           escapeText(platform::UrlHost(s.localIP)) + ':' + escapeText(s.port);
 }
 
 QByteArray textAreaSize(const PageSettings& s)
@@ -37,8 +38,9 @@ QByteArray redirectTarget(const QByteArray& request)
     const qsizetype start = request.indexOf(' ') + 1;
     const qsizetype end = start > 0 ? request.indexOf(' ', start) : -1;
     const QByteArray target = end > start ? request.mid(start, end - start) : QByteArray();
-    const bool plain = target.startsWith('/') && target.size() <= kMaxTarget
-                       && std::all_of(target.begin(), target.end(), [](char ch) { return ch > ' ' && ch < 0x7F; });
+    const bool plain =
+        target.startsWith('/') && target.size() <= kMaxTarget &&
+        std::all_of(target.begin(), target.end(), [](char ch) { return ch > ' ' && ch < 0x7F; });
     return plain ? target : QByteArrayLiteral("/");
 }
 
@@ -68,9 +70,15 @@ QByteArray sized(const PageSettings& s, QByteArray page)
 
 } // namespace
 
-QByteArray responseHead() { return QByteArrayLiteral("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n"); }
+QByteArray responseHead()
+{
+    return QByteArrayLiteral("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n");
+}
 
-QByteArray wrapAttr(bool wrap) { return wrap ? QByteArrayLiteral("WRAP=\"physical\"") : QByteArray(); }
+QByteArray wrapAttr(bool wrap)
+{
+    return wrap ? QByteArrayLiteral("WRAP=\"physical\"") : QByteArray();
+}
 
 QByteArray bodyTag(const PageSettings& s)
 {
@@ -81,8 +89,9 @@ QByteArray submitLine(bool yesSelected, bool noBreakSpace)
 {
     QByteArray line = noBreakSpace ? QByteArray("<INPUT type=submit value=\"Send\"> \xA0Wait For Reply ")
                                    : QByteArray("<INPUT type=submit value=\"Send\">  Wait For Reply ");
-    line += yesSelected ? "<select name=\"REPLY\" size=\"1\"><option selected>YES</option><option>NO</option>"
-                        : "<select name=\"REPLY\" size=\"1\"><option>YES</option><option selected>NO</option>";
+    line += yesSelected
+                ? "<select name=\"REPLY\" size=\"1\"><option selected>YES</option><option>NO</option>"
+                : "<select name=\"REPLY\" size=\"1\"><option>YES</option><option selected>NO</option>";
     line += "</select></FORM></P>";
     return line;
 }
@@ -90,8 +99,8 @@ QByteArray submitLine(bool yesSelected, bool noBreakSpace)
 std::vector<QByteArray> opening(const PageSettings& s)
 {
     QByteArray first = "<HTML>\r\n<HEAD>\r\n<TITLE>MEMO SENT</TITLE>\r\n</HEAD>\r\n" + bodyTag(s) + kCR;
-    first += "<H1>Waiting for a reply.</H1><P>Waiting a maximum of " + escapeText(s.timeout)
-             + " seconds.<hr size=\"1\"></P>" + kCR;
+    first += "<H1>Waiting for a reply.</H1><P>Waiting a maximum of " + escapeText(s.timeout) +
+             " seconds.<hr size=\"1\"></P>" + kCR;
     return {first, QByteArray(500, ' ') + kCR};
 }
 
@@ -135,8 +144,8 @@ QByteArray noReplyBlock()
 
 QByteArray interimPiece(const QByteArray& senderName)
 {
-    return "\r\n<P><H2>Hello, " + escapeText(senderName)
-           + "</H2>\r\n<FONT SIZE=+1>Replying to message now...</FONT><hr size=\"1\"></P><P></P>\r\n";
+    return "\r\n<P><H2>Hello, " + escapeText(senderName) +
+           "</H2>\r\n<FONT SIZE=+1>Replying to message now...</FONT><hr size=\"1\"></P><P></P>\r\n";
 }
 
 std::vector<QByteArray> awayPieces(const PageSettings& s, const QByteArray& sender)
@@ -183,11 +192,12 @@ QByteArray redirectPage(const QString& host, const QString& port, const QByteArr
     const bool post = request.startsWith("POST ");
     const QByteArray location =
         "https://" + platform::UrlHost(headerSafe(host)) + ':' + headerSafe(port) + redirectTarget(request);
-    const QByteArray body = "<HTML><HEAD><TITLE>Moved</TITLE></HEAD><BODY><A HREF=\"" + escapeText(location) + "\">"
-                            + escapeText(location) + "</A></BODY></HTML>\r\n";
-    return QByteArray(post ? "HTTP/1.0 308 Permanent Redirect\r\n" : "HTTP/1.0 301 Moved Permanently\r\n") + "Location: "
-           + location + "\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size())
-           + "\r\n\r\n" + body;
+    const QByteArray body = "<HTML><HEAD><TITLE>Moved</TITLE></HEAD><BODY><A HREF=\"" + escapeText(location) +
+                            "\">" + escapeText(location) + "</A></BODY></HTML>\r\n";
+    return QByteArray(post ? "HTTP/1.0 308 Permanent Redirect\r\n" : "HTTP/1.0 301 Moved Permanently\r\n") +
+           "Location: " + location +
+           "\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
+           body;
 }
 
 QByteArray followUpForm(const PageSettings& s, const QByteArray& senderName)

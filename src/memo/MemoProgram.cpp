@@ -3,13 +3,13 @@
 #include "memo/MemoLogQueue.h"
 
 #include "core/Form1.h"
-#include "memo/frmMemo.h"
-#include "memo/frmMemoServer.h"
-#include "memo/frmMemoSetup.h"
 #include "memo/MemoHttpsTab.h"
 #include "memo/MemoServerState.h"
 #include "memo/MemoSetupState.h"
 #include "memo/RouterPort.h"
+#include "memo/frmMemo.h"
+#include "memo/frmMemoServer.h"
+#include "memo/frmMemoSetup.h"
 
 #include <QAction>
 
@@ -45,8 +45,14 @@ frmMemoSetup& MemoProgram::setup()
     return *setup_;
 }
 
-frmMemoServer* MemoProgram::server() const { return server_.data(); }
-frmMemo* MemoProgram::memoWindow() const { return memo_.data(); }
+frmMemoServer* MemoProgram::server() const
+{
+    return server_.data();
+}
+frmMemo* MemoProgram::memoWindow() const
+{
+    return memo_.data();
+}
 
 void MemoProgram::startServer()
 {
@@ -78,7 +84,10 @@ frmMemo& MemoProgram::memoWindowCreated()
     return *memo_;
 }
 
-void MemoProgram::destroyMemoWindow() { delete memo_.data(); }
+void MemoProgram::destroyMemoWindow()
+{
+    delete memo_.data();
+}
 
 bool MemoProgram::away() const
 {

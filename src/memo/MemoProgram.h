@@ -28,7 +28,7 @@ struct MemoGlobals {
 // server object while the server runs, and the memo window while a memo is
 // shown. The settings window is created the first time it is needed.
 class MemoProgram {
-public:
+  public:
     MemoGlobals globals;
 
     void attach(Form1* form) { mainWindow_ = form; }
@@ -64,14 +64,14 @@ public:
     // between tests).
     void reset();
 
-private:
+  private:
     Form1* mainWindow_ = nullptr;
     MemoSetupState* settings_ = nullptr;
     frmMemoSetup* setup_ = nullptr;
     QPointer<frmMemoServer> server_;
     QPointer<frmMemo> memo_;
     MemoLogQueue* memoLog_ = nullptr;
-    bool away_ = false;  // used when no main window is attached
+    bool away_ = false; // used when no main window is attached
 };
 
 MemoProgram& Memo();

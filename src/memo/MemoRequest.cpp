@@ -133,7 +133,7 @@ std::optional<QByteArray> BrowserLine(const QByteArray& request)
     if (u == 0)
         return std::nullopt;
     const QByteArray rest = mid(request, u);
-    const qsizetype k = rest.indexOf('\r') + 1;  // 0 when there is no CR
+    const qsizetype k = rest.indexOf('\r') + 1; // 0 when there is no CR
     // Control characters (a bare line feed above all) would forge log lines.
     QByteArray line = mid(request, u, k + 1);
     line.removeIf([](char c) { return (c >= 0 && c < ' ') || c == 0x7F; });

@@ -19,16 +19,16 @@ inline constexpr int kUrlDecodeError = 65001;
 QByteArray DecodeCGI(const QByteArray& text);
 
 struct MemoFields {
-    QByteArray webSite;  // undecoded, "unknown" without a Site field
+    QByteArray webSite; // undecoded, "unknown" without a Site field
     QByteArray sender;
     QByteArray text;
     bool replyWanted = false;
 };
 
 enum class MemoExtract {
-    Memo,       // fields are set
-    NoName,     // no "NAME" anywhere
-    NoMessage,  // no "MESSAGE" after "NAME"
+    Memo,      // fields are set
+    NoName,    // no "NAME" anywhere
+    NoMessage, // no "MESSAGE" after "NAME"
 };
 
 struct ExtractedMemo {

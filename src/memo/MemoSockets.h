@@ -40,7 +40,7 @@ void sendAtOnce(int fd);
 // thing the GUI thread's event loop watches: adding or dropping a visitor
 // costs the event loop nothing, and one wake-up delivers every ready socket.
 class SocketPoller : public QObject {
-public:
+  public:
     // Called with the key a socket was watched under and the epoll events.
     using Handler = std::function<void(quint64 key, quint32 events)>;
 
@@ -52,7 +52,7 @@ public:
     // events 0 keeps the socket in the set without waking for it.
     bool change(int fd, quint64 key, quint32 events);
 
-private:
+  private:
     void drain();
 
     Handler handler_;

@@ -9,7 +9,10 @@
 namespace memo {
 namespace {
 
-char upperByte(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+char upperByte(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 
 } // namespace
 
@@ -64,7 +67,7 @@ QByteArray mid(const QByteArray& text, qsizetype start)
 
 qint16 toInt16(double value)
 {
-    const double rounded = std::nearbyint(value);  // the default rounding mode ties to even
+    const double rounded = std::nearbyint(value); // the default rounding mode ties to even
     if (!(rounded >= -32768.0 && rounded <= 32767.0))
         throw ProgramError(err::kOverflow);
     return qint16(rounded);

@@ -7,9 +7,9 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -18,9 +18,15 @@ namespace {
 // OpenSSL's own socket BIO writes with plain send(), which raises SIGPIPE
 // when a visitor resets the connection; this one goes through the memo
 // server's own socket calls instead.
-int socketOf(BIO* bio) { return int(reinterpret_cast<intptr_t>(BIO_get_data(bio))); }
+int socketOf(BIO* bio)
+{
+    return int(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
+}
 
-bool wouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK; }
+bool wouldBlock()
+{
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+}
 
 int bioWrite(BIO* bio, const char* data, int size)
 {
@@ -40,7 +46,10 @@ int bioRead(BIO* bio, char* buffer, int size)
     return int(n);
 }
 
-long bioControl(BIO*, int command, long, void*) { return command == BIO_CTRL_FLUSH ? 1 : 0; }
+long bioControl(BIO*, int command, long, void*)
+{
+    return command == BIO_CTRL_FLUSH ? 1 : 0;
+}
 
 int bioCreate(BIO* bio)
 {
@@ -66,7 +75,10 @@ struct BioFree {
 };
 using MemoryBio = std::unique_ptr<BIO, BioFree>;
 
-MemoryBio memoryBio(const QByteArray& pem) { return MemoryBio(BIO_new_mem_buf(pem.constData(), int(pem.size()))); }
+MemoryBio memoryBio(const QByteArray& pem)
+{
+    return MemoryBio(BIO_new_mem_buf(pem.constData(), int(pem.size())));
+}
 
 // The leaf first, then whatever intermediates follow it.
 bool useChain(SSL_CTX* ctx, const QByteArray& pem)
@@ -86,7 +98,7 @@ bool useChain(SSL_CTX* ctx, const QByteArray& pem)
             return false;
         }
     }
-    ERR_clear_error();  // the end of the PEM text reads as an error
+    ERR_clear_error(); // the end of the PEM text reads as an error
     return used;
 }
 
@@ -94,7 +106,8 @@ bool useKey(SSL_CTX* ctx, const QByteArray& pem)
 {
     MemoryBio bio = memoryBio(pem);
     // A passphrase prompt would block: keys with one are refused.
-    EVP_PKEY* key = bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, [](char*, int, int, void*) { return 0; }, nullptr)
+    EVP_PKEY* key = bio ? PEM_read_bio_PrivateKey(
+                              bio.get(), nullptr, [](char*, int, int, void*) { return 0; }, nullptr)
                         : nullptr;
     if (!key)
         return false;
@@ -109,13 +122,13 @@ SSL_CTX* serverContext()
     if (!ctx)
         return nullptr;
     SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
-    SSL_CTX_set_options(ctx, SSL_OP_NO_RENEGOTIATION | SSL_OP_CIPHER_SERVER_PREFERENCE | SSL_OP_NO_COMPRESSION
-                                 | SSL_OP_IGNORE_UNEXPECTED_EOF);
+    SSL_CTX_set_options(ctx, SSL_OP_NO_RENEGOTIATION | SSL_OP_CIPHER_SERVER_PREFERENCE |
+                                 SSL_OP_NO_COMPRESSION | SSL_OP_IGNORE_UNEXPECTED_EOF);
     // The page's remainder may move when more is queued behind it; idle
     // visitors hold no record buffers. The chain goes out as the file has
     // it, instead of being built again from the trust store per handshake.
-    SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER
-                              | SSL_MODE_RELEASE_BUFFERS | SSL_MODE_NO_AUTO_CHAIN);
+    SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER |
+                              SSL_MODE_RELEASE_BUFFERS | SSL_MODE_NO_AUTO_CHAIN);
     static const unsigned char kSessionContext[] = "memo";
     // A record's header and body, and the records after it, in one read.
     SSL_CTX_set_read_ahead(ctx, 1);
@@ -128,8 +141,8 @@ SSL_CTX* serverContext()
 
 } // namespace
 
-std::shared_ptr<MemoTlsContext> MemoTlsContext::fromPem(const QByteArray& certificateChain, const QByteArray& key,
-                                                        QString& problem)
+std::shared_ptr<MemoTlsContext> MemoTlsContext::fromPem(const QByteArray& certificateChain,
+                                                        const QByteArray& key, QString& problem)
 {
     ERR_clear_error();
     SSL_CTX* ctx = serverContext();
@@ -150,7 +163,10 @@ std::shared_ptr<MemoTlsContext> MemoTlsContext::fromPem(const QByteArray& certif
     return nullptr;
 }
 
-MemoTlsContext::~MemoTlsContext() { SSL_CTX_free(ctx_); }
+MemoTlsContext::~MemoTlsContext()
+{
+    SSL_CTX_free(ctx_);
+}
 
 SSL* MemoTlsContext::newSession(int fd) const
 {
@@ -179,7 +195,7 @@ Step stepAfter(SSL* ssl, int result)
     case SSL_ERROR_WANT_WRITE:
         return Step::WantWrite;
     case SSL_ERROR_ZERO_RETURN:
-    case SSL_ERROR_SYSCALL:  // the visitor's end or reset
+    case SSL_ERROR_SYSCALL: // the visitor's end or reset
         ERR_clear_error();
         return Step::Closed;
     default:
@@ -188,7 +204,10 @@ Step stepAfter(SSL* ssl, int result)
     }
 }
 
-int clampedSize(qsizetype size) { return int(std::min<qsizetype>(size, INT_MAX)); }
+int clampedSize(qsizetype size)
+{
+    return int(std::min<qsizetype>(size, INT_MAX));
+}
 
 } // namespace
 

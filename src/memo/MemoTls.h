@@ -14,7 +14,7 @@ typedef struct ssl_ctx_st SSL_CTX;
 // be replaced (a renewed certificate) while older visitors finish on the old
 // one.
 class MemoTlsContext {
-public:
+  public:
     // nullptr with problem set when the PEM texts do not make a usable pair.
     static std::shared_ptr<MemoTlsContext> fromPem(const QByteArray& certificateChain, const QByteArray& key,
                                                    QString& problem);
@@ -26,7 +26,7 @@ public:
     // ran out. Its socket I/O never raises SIGPIPE.
     SSL* newSession(int fd) const;
 
-private:
+  private:
     explicit MemoTlsContext(SSL_CTX* ctx) : ctx_(ctx) {}
     SSL_CTX* ctx_;
 };

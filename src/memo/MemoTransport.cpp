@@ -10,10 +10,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <utility>
-#include <vector>
 #include <openssl/ssl.h>
 #include <sys/epoll.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -21,17 +21,24 @@ using Stage = MemoConnection::Stage;
 using Wire = MemoConnection::Wire;
 using memo::tls::Step;
 
-constexpr quint64 kListenerKey = 0;  // no connection has index 0
+constexpr quint64 kListenerKey = 0; // no connection has index 0
 // Descriptors left free below the count at which accepting ran out of them.
 constexpr int kDescriptorHeadroom = 16;
 
-bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+bool wouldBlock(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK;
+}
 
-bool outOfDescriptors(int error) { return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM; }
+bool outOfDescriptors(int error)
+{
+    return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+}
 
 } // namespace
 
-MemoTransport::MemoTransport(Handlers handlers, QObject* parent) : QObject(parent), handlers_(std::move(handlers))
+MemoTransport::MemoTransport(Handlers handlers, QObject* parent)
+    : QObject(parent), handlers_(std::move(handlers))
 {
     descriptorLimit_ = RaiseDescriptorLimit();
     cap_ = ConnectionCap(descriptorLimit_, memoLimits());
@@ -101,7 +108,7 @@ void MemoTransport::onEvent(quint64 key, quint32 events)
     int index = 0;
     MemoConnection* c = connections_.fromKey(key, index);
     if (!c)
-        return;  // closed earlier in the same batch
+        return; // closed earlier in the same batch
     if ((events & EPOLLOUT) && c->handshaking)
         return advanceHandshake(index, *c);
     if ((events & EPOLLOUT) && !c->pending.isEmpty()) {
@@ -201,7 +208,8 @@ bool MemoTransport::readOnce(int index, MemoConnection& c)
     const qsizetype cap = memoLimits().maxRequestBytes;
     const bool collecting = c.stage == Stage::Collecting;
     // One byte over the cap tells a request that is too large.
-    const qsizetype room = collecting ? std::min<qsizetype>(sizeof buffer, cap + 1 - c.request.size()) : sizeof buffer;
+    const qsizetype room =
+        collecting ? std::min<qsizetype>(sizeof buffer, cap + 1 - c.request.size()) : sizeof buffer;
     const qsizetype n = receive(c, buffer, room);
     if (n < 0 && wouldBlock(errno))
         return false;
@@ -311,7 +319,9 @@ void MemoTransport::collect(int index, MemoConnection& c, const char* data, qsiz
     c.lastActivity = now();
     const qsizetype cap = memoLimits().maxRequestBytes;
     if (c.request.size() > cap) {
-        DebugLog(QStringLiteral("[Memo-Server] Request on connection %1 exceeds %2 bytes; closed").arg(index).arg(cap));
+        DebugLog(QStringLiteral("[Memo-Server] Request on connection %1 exceeds %2 bytes; closed")
+                     .arg(index)
+                     .arg(cap));
         return abort(index);
     }
     handlers_.arrived(index, c.request);
@@ -334,7 +344,7 @@ bool MemoTransport::write(int index, QByteArrayView text)
     }
     qsizetype n = transmit(*c, text.data(), text.size());
     if (n < 0 && !wouldBlock(errno))
-        return false;  // the visitor's close or reset arrives as an event
+        return false; // the visitor's close or reset arrives as an event
     n = std::max<qsizetype>(n, 0);
     if (n < text.size()) {
         c->pending = text.sliced(n).toByteArray();
@@ -393,8 +403,8 @@ void MemoTransport::sweep()
     const MemoLimits& limits = memoLimits();
     std::vector<int> expired;
     for (const auto& [index, c] : connections_) {
-        if (c.stage == Stage::Collecting
-            && (t - c.lastActivity > limits.idleTimeoutMs || t - c.acceptedAt > limits.requestDeadlineMs))
+        if (c.stage == Stage::Collecting &&
+            (t - c.lastActivity > limits.idleTimeoutMs || t - c.acceptedAt > limits.requestDeadlineMs))
             expired.push_back(index);
         else if (c.stage == Stage::Closing && t - c.closedAt > limits.closeLingerMs)
             expired.push_back(index);

@@ -21,7 +21,7 @@ class SocketPoller;
 // close). It collects each request until the scanner has a verdict and
 // hands it over; what to answer is the owner's business.
 class MemoTransport : public QObject {
-public:
+  public:
     struct Handlers {
         std::function<void(int index)> accepted;
         // Everything received so far on index, after each arrival.
@@ -67,7 +67,7 @@ public:
     void close(int index);
     void abort(int index);
 
-private:
+  private:
     void onEvent(quint64 key, quint32 events);
     void acceptAll();
     void acceptFailed(int error);

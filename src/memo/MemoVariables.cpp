@@ -8,8 +8,8 @@
 #include "memo/HtmlEscape.h"
 #include "memo/MemoLimits.h"
 #include "memo/MemoProgram.h"
-#include "memo/MemoText.h"
 #include "memo/MemoSetupState.h"
+#include "memo/MemoText.h"
 #include "platform/Clock.h"
 
 #include <QDir>
@@ -19,7 +19,10 @@
 
 namespace memo {
 
-QString time12(const QDateTime& when) { return QLocale::c().toString(when.time(), QStringLiteral("hh:mm AP")); }
+QString time12(const QDateTime& when)
+{
+    return QLocale::c().toString(when.time(), QStringLiteral("hh:mm AP"));
+}
 QString longDate(const QDateTime& when)
 {
     return QLocale::c().toString(when.date(), QStringLiteral("dddd, MMM d yyyy"));
@@ -133,7 +136,8 @@ QByteArray ReadMemoPage(const QString& fileName, const QByteArray& senderName)
     in.now = platform::clock().now();
     in.localHostName = Core().LocalHostName;
     for (int i = 0; i < 5; ++i)
-        in.custom[size_t(i)] = ReadIniBytes(QStringLiteral("Custom"), QStringLiteral("C%1%").arg(i), QByteArray());
+        in.custom[size_t(i)] =
+            ReadIniBytes(QStringLiteral("Custom"), QStringLiteral("C%1%").arg(i), QByteArray());
     in.reply = Memo().globals.MemoReply;
     in.senderName = senderName;
     const CustomPage page = ReadCustomPage(fileName, BuildMemoTokens(in));

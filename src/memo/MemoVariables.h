@@ -23,9 +23,9 @@ struct MemoTokenInputs {
     PageSettings settings;
     QDateTime now;
     QString localHostName;
-    std::array<QByteArray, 5> custom;  // [Custom] "C0%" .. "C4%"
-    QString reply;                     // MemoReply
-    QByteArray senderName;             // SenderName, as the visitor sent it
+    std::array<QByteArray, 5> custom; // [Custom] "C0%" .. "C4%"
+    QString reply;                    // MemoReply
+    QByteArray senderName;            // SenderName, as the visitor sent it
 };
 
 MemoTokenTable BuildMemoTokens(const MemoTokenInputs& in);
@@ -36,7 +36,7 @@ QByteArray ReplaceMemoTokens(const QByteArray& line, const MemoTokenTable& table
 
 struct CustomPage {
     QByteArray text;
-    int error = 0;  // the error that cut the reading short, 0 when none
+    int error = 0; // the error that cut the reading short, 0 when none
 };
 
 // A custom page file with the variables replaced, every line ended by CR LF.
@@ -50,6 +50,6 @@ QByteArray ReadMemoPage(const QString& fileName, const QByteArray& senderName);
 
 // The time and date texts of the variables.
 namespace memo {
-QString time12(const QDateTime& when);  // "hh:mm AMPM"
+QString time12(const QDateTime& when);   // "hh:mm AMPM"
 QString longDate(const QDateTime& when); // "dddd, mmm d yyyy"
 } // namespace memo

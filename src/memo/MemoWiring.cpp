@@ -2,8 +2,8 @@
 
 #include "core/AppHooks.h"
 #include "core/Form1.h"
-#include "memo/MemoProgram.h"
 #include "memo/MemoHttpsOffer.h"
+#include "memo/MemoProgram.h"
 #include "memo/MemoServerState.h"
 #include "memo/frmMemo.h"
 #include "memo/frmMemoServer.h"
@@ -13,9 +13,9 @@
 #include "core/Logs.h"
 #include "core/ProgramError.h"
 #include "core/SaveFile.h"
+#include "memo/MemoLogQueue.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
-#include "memo/MemoLogQueue.h"
 
 #include <QAction>
 #include <QDir>
@@ -29,8 +29,9 @@ namespace {
 bool saveWaitingMemosElsewhere(const MemoLogQueue& queue)
 {
     for (;;) {
-        const auto answer = MsgBox(queue.waitingText() + QStringLiteral(".\r\n\r\nSave them to another file?"),
-                                   platform::MsgButtons::YesNo, platform::MsgIcon::Exclamation);
+        const auto answer =
+            MsgBox(queue.waitingText() + QStringLiteral(".\r\n\r\nSave them to another file?"),
+                   platform::MsgButtons::YesNo, platform::MsgIcon::Exclamation);
         if (answer != platform::MsgAnswer::Yes)
             return false;
         const QString path = ShowSaveDialog(nullptr, QStringLiteral("Text files (*.txt)|*.txt"),
@@ -51,7 +52,8 @@ void flushMemoLogAtExit()
         return;
     if (!Core().OneShot && !Core().Unattended && saveWaitingMemosElsewhere(*queue))
         return;
-    const QString text = QStringLiteral("at exit, ") + queue->waitingText() + QStringLiteral(": they are lost");
+    const QString text =
+        QStringLiteral("at exit, ") + queue->waitingText() + QStringLiteral(": they are lost");
     DebugLog(QStringLiteral("[MemoServer] ") + text);
     std::fprintf(stderr, "halvorn: %s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);

@@ -10,7 +10,7 @@ class ReplySession;
 // the page files and the memo's sender. The server implements it, so the
 // session does not depend on the server's whole window.
 class ReplyChannel {
-public:
+  public:
     virtual quint64 connectionIdOf(int index) const = 0;
     // Both do nothing once the connection is no longer the session's.
     virtual void sendFor(quint64 serial, int index, quint64 connection, const QByteArray& text) = 0;
@@ -24,6 +24,6 @@ public:
     // The QObject the session lives under.
     virtual QObject* owner() = 0;
 
-protected:
+  protected:
     ~ReplyChannel() = default;
 };

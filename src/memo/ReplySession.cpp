@@ -12,13 +12,17 @@
 #include "memo/frmMemo.h"
 
 ReplySession::ReplySession(ReplyChannel& server, int index, quint64 serial)
-    : QObject(server.owner()), server_(server), index_(index), serial_(serial), connection_(server.connectionIdOf(index))
+    : QObject(server.owner()), server_(server), index_(index), serial_(serial),
+      connection_(server.connectionIdOf(index))
 {
     timer_.setInterval(memoLimits().replyTickMs);
     connect(&timer_, &QTimer::timeout, this, &ReplySession::tick);
 }
 
-bool ReplySession::page(int index) const { return Memo().settings().pageEnabled(index); }
+bool ReplySession::page(int index) const
+{
+    return Memo().settings().pageEnabled(index);
+}
 
 void ReplySession::send(const QByteArray& text)
 {

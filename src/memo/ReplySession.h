@@ -12,7 +12,7 @@ class ReplyChannel;
 class ReplySession : public QObject {
     Q_OBJECT
 
-public:
+  public:
     ReplySession(ReplyChannel& server, int index, quint64 serial);
 
     // Sends the head and the opening; then either the closing at once or,
@@ -24,7 +24,7 @@ public:
     // Nothing more is sent; the memo window goes.
     void abandon();
 
-private:
+  private:
     void tick();
     void endWait();
     // The end of the page, and whether the connection closes after it.

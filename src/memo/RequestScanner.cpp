@@ -22,7 +22,7 @@ qint64 parseLength(const QByteArray& value)
     for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
         length = length * 10 + (value[i] - '0');
         if (length > (qint64(1) << 40))
-            break;  // far beyond any size cap; the cap ends it
+            break; // far beyond any size cap; the cap ends it
     }
     return length;
 }

@@ -12,13 +12,13 @@
 // text is scanned once, not again on every arrival, so a request that trickles
 // in byte by byte costs no more than one that comes at once.
 class RequestScanner {
-public:
+  public:
     enum class Verdict { Collecting, Complete, NotFound };
 
     // text: everything received so far; earlier calls saw a prefix of it.
     Verdict update(const QByteArray& text);
 
-private:
+  private:
     void scanHeaders(const QByteArray& text);
 
     qsizetype scanned_ = 0;
@@ -27,7 +27,7 @@ private:
     bool post_ = false;
     bool get_ = false;
     bool lineEnd_ = false;
-    qsizetype bodyStart_ = -1;  // after the blank line that ends the headers
+    qsizetype bodyStart_ = -1; // after the blank line that ends the headers
     qint64 contentLength_ = 0;
     bool lengthGiven_ = false;
 };

@@ -27,7 +27,10 @@ constexpr int kDefaultLeaseSeconds = 3600;
 constexpr int kMinLeaseSeconds = 2;
 constexpr int kMaxLeaseSeconds = 7 * 24 * 3600;
 
-void log(const QString& text) { DebugLog(QStringLiteral("[MemoServer] UPnP: ") + text); }
+void log(const QString& text)
+{
+    DebugLog(QStringLiteral("[MemoServer] UPnP: ") + text);
+}
 
 int leaseSeconds()
 {
@@ -63,7 +66,8 @@ void RouterPort::open(quint16 port)
     const auto opened = qScopeGuard([this] { opening_ = false; });
     platform::PortMapper& mapper = platform::portMapper();
     const QString url = ReadIni(kMemo, QStringLiteral("UPnP Description URL"), QString()).trimmed();
-    log(url.isEmpty() ? QStringLiteral("looking for the router") : QStringLiteral("asking the router at ") + url);
+    log(url.isEmpty() ? QStringLiteral("looking for the router")
+                      : QStringLiteral("asking the router at ") + url);
     const platform::GatewayResult found = mapper.findGateway(url);
     if (!found.ok) {
         report(QStringLiteral("no router found (%1)").arg(found.text));
@@ -139,9 +143,11 @@ void AddRouterPortOption(frmMemoSetup& setup)
     auto* grid = qobject_cast<QGridLayout*>(setup.chkMemo->parentWidget()->layout());
     if (!grid)
         return;
-    auto* option = new QCheckBox(QStringLiteral("Open the port on my router (UPnP)"), setup.chkMemo->parentWidget());
+    auto* option =
+        new QCheckBox(QStringLiteral("Open the port on my router (UPnP)"), setup.chkMemo->parentWidget());
     option->setObjectName(QStringLiteral("chkUPnP"));
-    option->setToolTip(QStringLiteral("Lets visitors on the internet reach the memo server behind a home router"));
+    option->setToolTip(
+        QStringLiteral("Lets visitors on the internet reach the memo server behind a home router"));
     option->setChecked(RouterPortWanted());
     grid->addWidget(option, grid->rowCount(), 0, 1, 3);
     QObject::connect(option, &QCheckBox::toggled, option, [](bool on) {

@@ -18,7 +18,7 @@ namespace memo {
 class RouterPort : public QObject {
     Q_OBJECT
 
-public:
+  public:
     RouterPort();
 
     void open(quint16 port);
@@ -27,7 +27,7 @@ public:
     // The router is being asked (its answer is awaited in a local event loop).
     bool opening() const { return opening_; }
 
-private:
+  private:
     bool add(const char* verb);
     void renew();
     void report(const QString& text);

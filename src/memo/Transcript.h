@@ -16,15 +16,15 @@ void TrimTranscript(QString& text);
 class Transcript : public QObject {
     Q_OBJECT
 
-public:
+  public:
     explicit Transcript(QObject* parent);
     void add(const QString& text);
     const QString& text() const { return text_; }
 
-signals:
+  signals:
     void changed(const QString& text);
 
-private:
+  private:
     QString text_;
     QTimer refresh_;
 };

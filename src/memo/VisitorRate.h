@@ -12,7 +12,7 @@ class IpAddress;
 // minute. An IPv6 visitor is counted by its /64 network, which one
 // household or one machine usually owns whole.
 class VisitorRate {
-public:
+  public:
     // True, and counted, when the memo from address at nowMs is within
     // perMinute; false when the address has used up its minute.
     bool admit(const platform::IpAddress& address, qint64 nowMs, int perMinute);
@@ -20,7 +20,7 @@ public:
     void prune(qint64 nowMs);
     qsizetype addresses() const { return seen_.size(); }
 
-private:
+  private:
     static QByteArray key(const platform::IpAddress& address);
     QHash<QByteArray, QList<qint64>> seen_;
 };

@@ -121,7 +121,8 @@ frmMemo::frmMemo()
         }
     }
     applyOnTop();
-    lbltime->setText(QLocale::c().toString(platform::clock().now(), QStringLiteral("ddd MMM dd, yyyy  h:mm AP")));
+    lbltime->setText(
+        QLocale::c().toString(platform::clock().now(), QStringLiteral("ddd MMM dd, yyyy  h:mm AP")));
 
     connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
     connect(txtReply, &QPlainTextEdit::textChanged, this, [this] { txtReply_Change(); });
@@ -132,8 +133,8 @@ frmMemo::frmMemo()
 void frmMemo::present(const QString& timeoutText)
 {
     const MemoGlobals& g = Memo().globals;
-    setWindowTitle(QStringLiteral("You received a Memo from your ") + memo::shownText(g.MemoWebSite)
-                   + QStringLiteral(" webpage."));
+    setWindowTitle(QStringLiteral("You received a Memo from your ") + memo::shownText(g.MemoWebSite) +
+                   QStringLiteral(" webpage."));
     txtTime->setText(numberText(timeoutText));
     txtMemo->setPlainText(memo::shownText(g.MemoText).left(kShownMemoChars));
     {
@@ -157,7 +158,10 @@ void frmMemo::present(const QString& timeoutText)
     txtTime->setText(reply ? numberText(timeoutText) : QStringLiteral("00"));
 }
 
-void frmMemo::showCountdown(int seconds) { txtTime->setText(QString::number(seconds)); }
+void frmMemo::showCountdown(int seconds)
+{
+    txtTime->setText(QString::number(seconds));
+}
 
 void frmMemo::showRemoteClosed()
 {

@@ -14,7 +14,7 @@ class QPushButton;
 class frmMemo : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     frmMemo();
 
     // Fills the window for the memo in Memo().globals and shows it.
@@ -37,10 +37,10 @@ public:
     QPushButton* cmd_Close = nullptr;
     QCheckBox* Check1 = nullptr;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void applyOnTop();
     void Check1_Click();
     void txtReply_Change();

@@ -57,7 +57,9 @@ frmMemoServer::frmMemoServer()
     Text1->setObjectName(QStringLiteral("Text1"));
     MemoTransport::Handlers handlers;
     handlers.accepted = [this](int index) { Listen_ConnectionRequest(index); };
-    handlers.arrived = [this](int index, const QByteArray& request) { Connections_DataArrival(index, request); };
+    handlers.arrived = [this](int index, const QByteArray& request) {
+        Connections_DataArrival(index, request);
+    };
     handlers.complete = [this](int index, RequestScanner::Verdict verdict, const QByteArray& request) {
         requestComplete(index, verdict == RequestScanner::Verdict::Complete, request);
     };
@@ -79,7 +81,8 @@ frmMemoServer::~frmMemoServer()
 void frmMemoServer::Form_Load()
 {
     MemoSetupState& setup = Memo().settings();
-    const QString portText = ReadIni(QStringLiteral("Memo"), QStringLiteral("MemoServer Port"), QStringLiteral("4175"));
+    const QString portText =
+        ReadIni(QStringLiteral("Memo"), QStringLiteral("MemoServer Port"), QStringLiteral("4175"));
     setup.setPort(portText);
     const double port = LeadingNumber(portText);
     if (!(port >= 1 && port <= 65535)) {
@@ -112,7 +115,9 @@ void frmMemoServer::lookUpAddressForPages()
     // as the first address check is, so the window is never kept waiting for
     // a resolver. A one-shot run's upload looks it up itself.
     constexpr int kAfterStartUpMs = 1000;
-    const auto needed = [] { return IsUnusableAddress(Core().LocalIP) && Hooks().startSock && !Core().OneShot; };
+    const auto needed = [] {
+        return IsUnusableAddress(Core().LocalIP) && Hooks().startSock && !Core().OneShot;
+    };
     if (needed())
         QTimer::singleShot(kAfterStartUpMs, this, [needed] {
             if (needed())
@@ -120,14 +125,35 @@ void frmMemoServer::lookUpAddressForPages()
         });
 }
 
-bool frmMemoServer::listening() const { return transport_->listening(); }
-quint16 frmMemoServer::listeningPort() const { return transport_->port(); }
-int frmMemoServer::connectionCount() const { return transport_->connectionCount(); }
-int frmMemoServer::nextIndex() const { return transport_->nextIndex(); }
-int frmMemoServer::connectionCap() const { return transport_->connectionCap(); }
-quint64 frmMemoServer::connectionIdOf(int index) const { return transport_->idOf(index); }
+bool frmMemoServer::listening() const
+{
+    return transport_->listening();
+}
+quint16 frmMemoServer::listeningPort() const
+{
+    return transport_->port();
+}
+int frmMemoServer::connectionCount() const
+{
+    return transport_->connectionCount();
+}
+int frmMemoServer::nextIndex() const
+{
+    return transport_->nextIndex();
+}
+int frmMemoServer::connectionCap() const
+{
+    return transport_->connectionCap();
+}
+quint64 frmMemoServer::connectionIdOf(int index) const
+{
+    return transport_->idOf(index);
+}
 
-void frmMemoServer::Listen_ConnectionRequest(int index) { addTranscript(QStringLiteral("Connection %1\r\n").arg(index)); }
+void frmMemoServer::Listen_ConnectionRequest(int index)
+{
+    addTranscript(QStringLiteral("Connection %1\r\n").arg(index));
+}
 
 void frmMemoServer::Connections_DataArrival(int, const QByteArray& request)
 {
@@ -176,7 +202,10 @@ void frmMemoServer::dispatch(int index, const QByteArray& request)
     HandlePacket(request, index);
 }
 
-void frmMemoServer::endMemo() { Busy = false; }
+void frmMemoServer::endMemo()
+{
+    Busy = false;
+}
 
 bool frmMemoServer::admitVisitor(int index)
 {
@@ -210,7 +239,8 @@ void frmMemoServer::HandlePacket(const QByteArray& request, int index)
         g.MemoText = memo::cutText(memo.fields.text, limits.maxMessageBytes);
         g.ReplyWanted = memo.fields.replyWanted;
         // A memo that cannot be logged yet is kept, still shown and answered.
-        Memo().memoLog().append(MemoLogRecord(platform::clock().now(), g.MemoWebSite, g.MemoSender, g.MemoText));
+        Memo().memoLog().append(
+            MemoLogRecord(platform::clock().now(), g.MemoWebSite, g.MemoSender, g.MemoText));
         const bool away = Memo().away();
         if ((setup.memoNotice() || g.ReplyWanted) && !away)
             presentMemo();
@@ -367,13 +397,19 @@ void frmMemoServer::Connections_Close(int index, bool byVisitor)
 void frmMemoServer::Connections_Error(int index, int error)
 {
     AlertBeep();
-    DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(error) + QStringLiteral(" on connection ")
-             + QString::number(index));
+    DebugLog(QStringLiteral("[Memo-Server] Error: ") + QString::number(error) +
+             QStringLiteral(" on connection ") + QString::number(index));
 }
 
-QByteArray frmMemoServer::ReadHTML(const QString& fileName) { return ReadMemoPage(fileName, SenderName); }
+QByteArray frmMemoServer::ReadHTML(const QString& fileName)
+{
+    return ReadMemoPage(fileName, SenderName);
+}
 
-QString frmMemoServer::transcript() const { return Text1->text(); }
+QString frmMemoServer::transcript() const
+{
+    return Text1->text();
+}
 
 void frmMemoServer::addTranscript(const QString& text)
 {

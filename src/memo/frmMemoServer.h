@@ -20,7 +20,7 @@ class Transcript;
 class frmMemoServer : public QObject, public ReplyChannel {
     Q_OBJECT
 
-public:
+  public:
     frmMemoServer();
     ~frmMemoServer() override;
 
@@ -66,7 +66,7 @@ public:
     // reading errors are logged.
     QByteArray ReadHTML(const QString& fileName) override;
 
-private:
+  private:
     void Form_Load();
     void lookUpAddressForPages();
     void Listen_ConnectionRequest(int index);

@@ -14,8 +14,8 @@
 #include "memo/MemoProgram.h"
 #include "platform/Desktop.h"
 #include "platform/FileDialogs.h"
-#include "tools/Sounds.h"
 #include "platform/MessageBoxes.h"
+#include "tools/Sounds.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -33,8 +33,8 @@
 
 namespace {
 
-constexpr const char* kPageCaptions[kMemoPageCount] = {"Away Mode",         "Memo Server Busy", "Memo Before Reply",
-                                                      "Memo Header",       "Memo Footer",      "Timeout"};
+constexpr const char* kPageCaptions[kMemoPageCount] = {"Away Mode",   "Memo Server Busy", "Memo Before Reply",
+                                                       "Memo Header", "Memo Footer",      "Timeout"};
 
 QCheckBox* check(const char* name, const char* caption, QWidget* parent, const char* tip = nullptr)
 {
@@ -183,7 +183,8 @@ void frmMemoSetup::CreateColorSelect(QWidget* swatchParent, QWidget* foreRow, QW
         l->addStretch();
     }
     connect(foreColor, &ColorSelect::picked, this, [this](int i) { settings_.MemoTextColor = HtmlColor(i); });
-    connect(backColor_, &ColorSelect::picked, this, [this](int i) { settings_.MemoBackColor = HtmlColor(i); });
+    connect(backColor_, &ColorSelect::picked, this,
+            [this](int i) { settings_.MemoBackColor = HtmlColor(i); });
     foreColor->setSwatchIndex(0);
     backColor_->setSwatchIndex(15);
 }
@@ -250,7 +251,8 @@ void frmMemoSetup::showSettings()
     txtMemoPort->setText(s.portText);
     chkMemoSound->setChecked(s.sound);
     PlayMemoSound->setText(s.soundPath);
-    for (auto [select, text] : {std::pair{foreColor, s.MemoTextColor}, std::pair{backColor_, s.MemoBackColor}}) {
+    for (auto [select, text] :
+         {std::pair{foreColor, s.MemoTextColor}, std::pair{backColor_, s.MemoBackColor}}) {
         if (const QString index = ColorPic(text); !index.isEmpty())
             select->setSwatchIndex(index.toInt());
     }
@@ -310,9 +312,9 @@ void frmMemoSetup::MemoCheckUpdate()
 {
     TrapErrors("MemoCheck", [this] {
         const bool on = settings_.optionsEnabled();
-        for (QWidget* w : std::initializer_list<QWidget*>{cmdMemoPlay, cmdMemoBrowse, chkMemoNotice, ChkReply, Timeout,
-                                                          txtColumn, txtRow, ChkWrap, chkMemoSound, txtMemoPort,
-                                                          PlayMemoSound})
+        for (QWidget* w : std::initializer_list<QWidget*>{cmdMemoPlay, cmdMemoBrowse, chkMemoNotice, ChkReply,
+                                                          Timeout, txtColumn, txtRow, ChkWrap, chkMemoSound,
+                                                          txtMemoPort, PlayMemoSound})
             w->setEnabled(on);
         for (QLabel* l : optionLabels)
             l->setEnabled(on);
@@ -321,7 +323,10 @@ void frmMemoSetup::MemoCheckUpdate()
     });
 }
 
-void frmMemoSetup::chkhtml_Click(int index) { applyPageState(index); }
+void frmMemoSetup::chkhtml_Click(int index)
+{
+    applyPageState(index);
+}
 
 void frmMemoSetup::applyPageState(int index)
 {
@@ -358,8 +363,9 @@ void frmMemoSetup::cmdControl_Click(int index)
 
 void frmMemoSetup::cmdBrw_Click(int index)
 {
-    const QString file = ShowOpenDialog(this, QStringLiteral("HTML Files|*.html;*.htm|Text (*.txt)|*.txt|All Files (*.*)|*.*"),
-                                        QStringLiteral("Select file"), ProgramDir());
+    const QString file =
+        ShowOpenDialog(this, QStringLiteral("HTML Files|*.html;*.htm|Text (*.txt)|*.txt|All Files (*.*)|*.*"),
+                       QStringLiteral("Select file"), ProgramDir());
     if (!file.isEmpty())
         txtHtml[size_t(index)]->setText(file);
 }
@@ -367,7 +373,9 @@ void frmMemoSetup::cmdBrw_Click(int index)
 void frmMemoSetup::cmdEdit_Click(int index)
 {
     const Form1* form = Memo().mainWindow();
-    const QString editor = form ? form->txtHtml->text() : ReadIni(QStringLiteral("StartUp"), QStringLiteral("HTML Editor"), QString());
+    const QString editor = form
+                               ? form->txtHtml->text()
+                               : ReadIni(QStringLiteral("StartUp"), QStringLiteral("HTML Editor"), QString());
     if (editor.isEmpty() || !QFileInfo(editor).isFile()) {
         MsgBox(QStringLiteral("Error: Program doesn't Exist!"));
         return;
@@ -385,9 +393,15 @@ void frmMemoSetup::cmdEdit_Click(int index)
     OpenForUser(this, path, editor);
 }
 
-void frmMemoSetup::cmdMemoBrowse_Click() { BrowseSoundFile(this, PlayMemoSound, ProgramDir()); }
+void frmMemoSetup::cmdMemoBrowse_Click()
+{
+    BrowseSoundFile(this, PlayMemoSound, ProgramDir());
+}
 
-void frmMemoSetup::cmdMemoPlay_Click() { PlaySoundFile(settings_.soundPath); }
+void frmMemoSetup::cmdMemoPlay_Click()
+{
+    PlaySoundFile(settings_.soundPath);
+}
 
 void frmMemoSetup::closeEvent(QCloseEvent* event)
 {

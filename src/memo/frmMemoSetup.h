@@ -19,7 +19,7 @@ class QTabWidget;
 class frmMemoSetup : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit frmMemoSetup(MemoSetupState& settings);
     ~frmMemoSetup() override;
 
@@ -65,11 +65,11 @@ public:
     // The labels that follow the memo server's enabled state.
     QList<QLabel*> optionLabels;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* buildOptionsTab();
     QWidget* buildHtmlTab();
     QWidget* buildVariablesTab();
@@ -81,5 +81,5 @@ private:
     bool portKeyAccepted(const QKeyEvent& key) const;
 
     MemoSetupState& settings_;
-    bool showing_ = false;  // showSettings() is filling the fields
+    bool showing_ = false; // showSettings() is filling the fields
 };

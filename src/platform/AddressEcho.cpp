@@ -1,8 +1,8 @@
 #include "platform/AddressEcho.h"
 
 #include "platform/CurlEasy.h"
-#include "platform/WorkerThread.h"
 #include "platform/Override.h"
+#include "platform/WorkerThread.h"
 
 #include <curl/curl.h>
 
@@ -50,7 +50,7 @@ QString failureKind(CURLcode code, bool tooLong)
 }
 
 class CurlAddressEcho final : public AddressEcho {
-public:
+  public:
     EchoAnswer fetch(const QString& url, int timeoutMs) override
     {
         EchoAnswer answer;
@@ -58,7 +58,7 @@ public:
         return answer;
     }
 
-private:
+  private:
     WorkerThread worker_;
 
     static EchoAnswer get(const QByteArray& url, int timeoutMs)
@@ -97,6 +97,9 @@ private:
 
 } // namespace
 
-AddressEcho& addressEcho() { return resolve<AddressEcho, CurlAddressEcho>(); }
+AddressEcho& addressEcho()
+{
+    return resolve<AddressEcho, CurlAddressEcho>();
+}
 
 } // namespace platform

@@ -16,7 +16,7 @@ struct EchoAnswer {
 
 // Asks a web service which address our requests come from.
 class AddressEcho {
-public:
+  public:
     virtual ~AddressEcho() = default;
     // Returns when the answer is in or timeoutMs has passed. Bodies longer
     // than kMaxEchoBody fail as "answer too long".

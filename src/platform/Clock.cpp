@@ -5,11 +5,14 @@
 namespace platform {
 namespace {
 class SystemClock final : public Clock {
-public:
+  public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 } // namespace
 
-Clock& clock() { return resolve<Clock, SystemClock>(); }
+Clock& clock()
+{
+    return resolve<Clock, SystemClock>();
+}
 
 } // namespace platform

@@ -6,7 +6,7 @@ namespace platform {
 
 // Source of the current local time, so that time-stamped output is testable.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
 };

@@ -18,7 +18,8 @@ QString LoginFieldProblem(const QString& user, const QString& password)
 {
     for (const auto& [text, field] : {std::pair{&user, "login name"}, std::pair{&password, "password"}})
         if (HasControlCharacters(*text))
-            return QStringLiteral("The %1 holds control characters: please type it again").arg(QLatin1String(field));
+            return QStringLiteral("The %1 holds control characters: please type it again")
+                .arg(QLatin1String(field));
     return QString();
 }
 
@@ -162,7 +163,8 @@ bool CurlEasy::setMailTls(bool implicitTls, MailTls startTls, bool verifyPeer)
 void CurlEasy::setStartTls(StartTls startTls)
 {
     if (startTls != StartTls::Off)
-        curl_easy_setopt(easy_, CURLOPT_USE_SSL, long(startTls == StartTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
+        curl_easy_setopt(easy_, CURLOPT_USE_SSL,
+                         long(startTls == StartTls::Try ? CURLUSESSL_TRY : CURLUSESSL_ALL));
 }
 
 QString CurlEasy::describe(CURLcode result) const

@@ -11,7 +11,7 @@ namespace platform {
 namespace {
 
 class QtDesktop final : public Desktop {
-public:
+  public:
     bool open(const QString& pathOrUrl) override
     {
         QUrl url(pathOrUrl);
@@ -20,8 +20,7 @@ public:
         return QDesktopServices::openUrl(url);
     }
 
-    bool start(const QString& program, const QStringList& arguments,
-               const QString& workingDirectory) override
+    bool start(const QString& program, const QStringList& arguments, const QString& workingDirectory) override
     {
         return QProcess::startDetached(program, arguments, workingDirectory);
     }
@@ -29,7 +28,10 @@ public:
 
 } // namespace
 
-Desktop& desktop() { return resolve<Desktop, QtDesktop>(); }
+Desktop& desktop()
+{
+    return resolve<Desktop, QtDesktop>();
+}
 
 QStringList splitCommandLine(const QString& commandLine)
 {

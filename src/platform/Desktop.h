@@ -7,7 +7,7 @@ namespace platform {
 
 // Opening files and addresses with their default action, and starting programs.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     // A local path or a URL ("mailto:", "http:", "file:"). Returns false when
     // the desktop refused the request.

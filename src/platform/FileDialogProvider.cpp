@@ -20,7 +20,7 @@ QString NameFilterForMatching(const QString& qtFilter)
 namespace {
 
 class QtFileDialogs final : public FileDialogProvider {
-public:
+  public:
     QString open(QWidget* owner, const FileDialogRequest& request) override
     {
         QFileDialog dialog(owner, request.title, request.startDirectory,
@@ -46,7 +46,7 @@ public:
         }
     }
 
-private:
+  private:
     static QString chosen(QFileDialog& dialog)
     {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -67,6 +67,9 @@ private:
 
 } // namespace
 
-FileDialogProvider& fileDialogs() { return resolve<FileDialogProvider, QtFileDialogs>(); }
+FileDialogProvider& fileDialogs()
+{
+    return resolve<FileDialogProvider, QtFileDialogs>();
+}
 
 } // namespace platform

@@ -37,8 +37,7 @@ QString trimBlanks(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-platform::FileDialogRequest request(const QString& filter, const QString& title,
-                                    const QString& startDir)
+platform::FileDialogRequest request(const QString& filter, const QString& title, const QString& startDir)
 {
     platform::FileDialogRequest r;
     r.title = title;
@@ -82,14 +81,13 @@ QString CleanDialogResult(const QString& answer)
     return cleaned;
 }
 
-QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title,
-                       const QString& startDir)
+QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, const QString& startDir)
 {
     return CleanDialogResult(platform::fileDialogs().open(owner, request(filter, title, startDir)));
 }
 
-QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title,
-                       const QString& startDir, const QString& proposedName)
+QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, const QString& startDir,
+                       const QString& proposedName)
 {
     platform::FileDialogRequest r = request(filter, title, startDir);
     r.proposedName = trimBlanks(proposedName.left(kDialogPathLimit));

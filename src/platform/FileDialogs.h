@@ -8,10 +8,9 @@ class QWidget;
 // "Description|pattern|Description|pattern[|]", a pattern possibly listing
 // several with ";" ("*.html;*.htm"). Both return the chosen full path, or an
 // empty text when the user cancels or the dialog fails.
-QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title,
-                       const QString& startDir);
-QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title,
-                       const QString& startDir, const QString& proposedName);
+QString ShowOpenDialog(QWidget* owner, const QString& filter, const QString& title, const QString& startDir);
+QString ShowSaveDialog(QWidget* owner, const QString& filter, const QString& title, const QString& startDir,
+                       const QString& proposedName);
 
 // "HTML Files|*.html;*.htm|All Files (*.*)|*.*" becomes
 // "HTML Files (*.html *.htm);;All Files (*.*)". A description that already

@@ -455,9 +455,10 @@ bool FtpClient::localStore()
     if (worker_.aborted())
         return false;
     if (!failure.isEmpty())
-        return failWith(int(CURLE_WRITE_ERROR), failure.startsWith(QLatin1String("cannot "))
-                                                    ? QStringLiteral("C") + failure.mid(1)
-                                                    : QStringLiteral("Cannot write %1: %2").arg(path, failure));
+        return failWith(int(CURLE_WRITE_ERROR),
+                        failure.startsWith(QLatin1String("cannot "))
+                            ? QStringLiteral("C") + failure.mid(1)
+                            : QStringLiteral("Cannot write %1: %2").arg(path, failure));
     emit PITrail(Information, QStringLiteral("Stored %1 bytes in %2").arg(total).arg(path));
     emit EndTransfer();
     emit TransferConfirmed();

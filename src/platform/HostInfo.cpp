@@ -26,8 +26,7 @@ constexpr int kLookupTimeoutMs = 8000;
 // Runs a resolver call on a thread of its own while the caller's events keep
 // flowing. The system resolver cannot be cancelled, so a call that outlasts
 // the time-out is left to finish alone and its answer is dropped.
-template <class Result, class Call>
-Result resolveOffGuiThread(Call call)
+template <class Result, class Call> Result resolveOffGuiThread(Call call)
 {
     struct Shared {
         std::mutex lock;

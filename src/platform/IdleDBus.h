@@ -11,7 +11,7 @@ namespace platform {
 class MutterIdleMonitor final : public IdleMonitor {
     Q_OBJECT
 
-public:
+  public:
     MutterIdleMonitor(const QDBusConnection& bus, QObject* parent);
     ~MutterIdleMonitor() override;
 
@@ -22,10 +22,10 @@ public:
     // Subscribes to WatchFired once the monitor is known to answer.
     void listenForWatches();
 
-private slots:
+  private slots:
     void watchFired(uint id);
 
-private:
+  private:
     void addWatch(const QString& method, const QVariantList& arguments, uint* slot);
     void removeWatch(uint* slot);
     void sendRemove(uint id);
@@ -42,17 +42,17 @@ private:
 class ScreenSaverIdleMonitor final : public PolledIdleMonitor {
     Q_OBJECT
 
-public:
+  public:
     ScreenSaverIdleMonitor(const QDBusConnection& bus, int pollMs, QObject* parent);
 
     QString name() const override { return QStringLiteral("freedesktop screen saver"); }
     void queryIdle(std::function<void(qint64 ms)> answer) override;
     void listenForLock();
 
-private slots:
+  private slots:
     void activeChanged(bool active);
 
-private:
+  private:
     qint64 toMs(uint raw);
 
     QDBusConnection bus_;

@@ -15,7 +15,7 @@ namespace platform {
 class IdleMonitor : public QObject {
     Q_OBJECT
 
-public:
+  public:
     using QObject::QObject;
 
     // The backend as the debug log names it ("GNOME idle monitor").
@@ -27,7 +27,7 @@ public:
     // How long the input has been left alone, or -1 when the desktop did not say.
     virtual void queryIdle(std::function<void(qint64 ms)> answer) = 0;
 
-signals:
+  signals:
     void idle();
     void active();
     void lockChanged(bool locked);
@@ -38,13 +38,13 @@ signals:
 class PolledIdleMonitor : public IdleMonitor {
     Q_OBJECT
 
-public:
+  public:
     PolledIdleMonitor(int pollMs, QObject* parent);
 
     void setIdleThreshold(qint64 ms) override;
     void watchForActivity() override;
 
-private:
+  private:
     void poll();
     void take(qint64 idleMs);
 

@@ -41,7 +41,7 @@ struct X11Calls {
 };
 
 class X11IdleMonitor final : public PolledIdleMonitor {
-public:
+  public:
     X11IdleMonitor(const X11Calls& calls, Display* display, int pollMs, QObject* parent)
         : PolledIdleMonitor(pollMs, parent), calls_(calls), display_(display), info_(calls.allocInfo())
     {
@@ -65,7 +65,7 @@ public:
         answer(qint64(info_->idle));
     }
 
-private:
+  private:
     X11Calls calls_;
     Display* display_;
     XScreenSaverInfo* info_;

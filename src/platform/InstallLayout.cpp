@@ -30,7 +30,8 @@ QString SoundModuleDir()
 
 QString ShippedManualPath()
 {
-    return ProgramPartPath(QStringLiteral("manual/index.html"), QStringLiteral(HALVORN_MANUAL_SUBDIR "/index.html"));
+    return ProgramPartPath(QStringLiteral("manual/index.html"),
+                           QStringLiteral(HALVORN_MANUAL_SUBDIR "/index.html"));
 }
 
 } // namespace platform

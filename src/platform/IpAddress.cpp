@@ -81,7 +81,7 @@ bool IpAddress::isUnspecified() const
 bool IpAddress::isLinkLocal() const
 {
     if (family_ == Family::V4)
-        return v4_ >> 16 == 0xA9FE; // 169.254.0.0/16
+        return v4_ >> 16 == 0xA9FE;                                            // 169.254.0.0/16
     return family_ == Family::V6 && v6_[0] == 0xFE && (v6_[1] & 0xC0) == 0x80; // fe80::/10
 }
 

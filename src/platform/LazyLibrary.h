@@ -11,7 +11,7 @@ namespace platform {
 // that a session which never uses them should not pay. Never closed: what
 // it handed out may still run.
 class LazyLibrary {
-public:
+  public:
     // A soname ("libcurl.so.4") or a path to a module.
     explicit LazyLibrary(std::string name) : name_(std::move(name)) {}
 
@@ -21,7 +21,7 @@ public:
     // Why the library could not be opened; empty when it was.
     std::string openError();
 
-private:
+  private:
     void open();
 
     const std::string name_;
@@ -30,8 +30,7 @@ private:
     std::string openError_;
 };
 
-template <class Function>
-Function bind(LazyLibrary& library, const char* name)
+template <class Function> Function bind(LazyLibrary& library, const char* name)
 {
     return reinterpret_cast<Function>(library.symbol(name));
 }

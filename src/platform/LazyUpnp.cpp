@@ -64,17 +64,18 @@ int UPNP_GetExternalIPAddress(const char* controlURL, const char* servicetype, c
     return real ? real(controlURL, servicetype, extIpAdd) : UPNPCOMMAND_UNKNOWN_ERROR;
 }
 
-int UPNP_AddPortMapping(const char* controlURL, const char* servicetype, const char* extPort, const char* inPort,
-                        const char* inClient, const char* desc, const char* proto, const char* remoteHost,
-                        const char* leaseDuration)
+int UPNP_AddPortMapping(const char* controlURL, const char* servicetype, const char* extPort,
+                        const char* inPort, const char* inClient, const char* desc, const char* proto,
+                        const char* remoteHost, const char* leaseDuration)
 {
     HALVORN_UPNP_BIND(UPNP_AddPortMapping);
-    return real ? real(controlURL, servicetype, extPort, inPort, inClient, desc, proto, remoteHost, leaseDuration)
+    return real ? real(controlURL, servicetype, extPort, inPort, inClient, desc, proto, remoteHost,
+                       leaseDuration)
                 : UPNPCOMMAND_UNKNOWN_ERROR;
 }
 
-int UPNP_DeletePortMapping(const char* controlURL, const char* servicetype, const char* extPort, const char* proto,
-                           const char* remoteHost)
+int UPNP_DeletePortMapping(const char* controlURL, const char* servicetype, const char* extPort,
+                           const char* proto, const char* remoteHost)
 {
     HALVORN_UPNP_BIND(UPNP_DeletePortMapping);
     return real ? real(controlURL, servicetype, extPort, proto, remoteHost) : UPNPCOMMAND_UNKNOWN_ERROR;

@@ -12,7 +12,7 @@ namespace platform {
 class Logind final : public QObject {
     Q_OBJECT
 
-public:
+  public:
     Logind(const QDBusConnection& systemBus, QObject* parent);
     ~Logind() override;
 
@@ -26,18 +26,18 @@ public:
     // The session's Lock and Unlock are followed.
     bool sessionKnown() const { return sessionKnown_; }
 
-signals:
+  signals:
     void lockChanged(bool locked);
     void prepareForSleep(bool sleeping);
     void sessionFound(const QString& path);
     void sleepLockHeld();
 
-private slots:
+  private slots:
     void sessionLock() { emit lockChanged(true); }
     void sessionUnlock() { emit lockChanged(false); }
     void sleepSignal(bool sleeping) { emit prepareForSleep(sleeping); }
 
-private:
+  private:
     void findSessionOfUser();
     void listenToSession(const QString& path);
 

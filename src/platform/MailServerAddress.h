@@ -16,7 +16,7 @@ struct MailServerAddress {
     QString scheme; // "pop3", "pop3s", "smtp" or "smtps"
     QString host;   // without brackets
     int port = 0;
-    QString error;  // why the text is not a server address; empty when valid
+    QString error; // why the text is not a server address; empty when valid
 
     bool valid() const { return error.isEmpty(); }
     bool implicitTls() const { return scheme.endsWith(u's'); }

@@ -26,7 +26,7 @@ struct InputBoxRequest {
 
 // Modal message and input boxes. Tests replace this with a scripted double.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual MsgAnswer show(QWidget* owner, const MsgBoxRequest& request) = 0;
     // std::nullopt when the user cancels.
@@ -40,11 +40,9 @@ MessageBoxes& messageBoxes();
 // The program's name is the title of every box unless a caller gives another.
 inline const QString kProgramName = QStringLiteral("Halvorn");
 
-platform::MsgAnswer MsgBox(const QString& text,
-                           platform::MsgButtons buttons = platform::MsgButtons::Ok,
+platform::MsgAnswer MsgBox(const QString& text, platform::MsgButtons buttons = platform::MsgButtons::Ok,
                            platform::MsgIcon icon = platform::MsgIcon::None,
-                           const QString& title = kProgramName,
-                           QWidget* owner = nullptr);
+                           const QString& title = kProgramName, QWidget* owner = nullptr);
 
 // Empty text on Cancel, like the classic input box.
 QString InputBox(const QString& prompt, const QString& title = kProgramName,

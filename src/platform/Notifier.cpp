@@ -25,7 +25,7 @@ constexpr size_t kMaxPending = 32;
 class BusNotifier final : public QObject, public Notifier {
     Q_OBJECT
 
-public:
+  public:
     explicit BusNotifier(const QDBusConnection& bus) : bus_(bus)
     {
         bus_.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
@@ -36,7 +36,8 @@ public:
 
     void notify(const Notification& n) override
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
         QStringList actions;
         if (n.onAction)
             actions << kActionKey << n.actionLabel;
@@ -61,7 +62,7 @@ public:
         });
     }
 
-private slots:
+  private slots:
     void actionInvoked(uint id, const QString& key)
     {
         const auto it = pending_.find(id);
@@ -74,7 +75,7 @@ private slots:
 
     void closed(uint id, uint /*reason*/) { pending_.erase(id); }
 
-private:
+  private:
     static void fallBack(const Notification& n)
     {
         TrayArea& tray = trayArea();
@@ -87,7 +88,7 @@ private:
 };
 
 class SessionNotifier final : public Notifier {
-public:
+  public:
     void notify(const Notification& n) override
     {
         if (!real_)
@@ -95,15 +96,21 @@ public:
         real_->notify(n);
     }
 
-private:
+  private:
     std::unique_ptr<Notifier> real_;
 };
 
 } // namespace
 
-std::unique_ptr<Notifier> MakeBusNotifier(const QDBusConnection& bus) { return std::make_unique<BusNotifier>(bus); }
+std::unique_ptr<Notifier> MakeBusNotifier(const QDBusConnection& bus)
+{
+    return std::make_unique<BusNotifier>(bus);
+}
 
-Notifier& notifier() { return resolve<Notifier, SessionNotifier>(); }
+Notifier& notifier()
+{
+    return resolve<Notifier, SessionNotifier>();
+}
 
 } // namespace platform
 

@@ -12,7 +12,7 @@ namespace platform {
 // One desktop notification, with at most one action button.
 struct Notification {
     QString summary;
-    QString body;  // plain text; markup characters are escaped on the way
+    QString body; // plain text; markup characters are escaped on the way
     QString actionLabel;
     std::function<void()> onAction;
 };
@@ -21,7 +21,7 @@ struct Notification {
 // runs later on the GUI thread when the user picks it. Without a
 // notification service the tray balloon is used when a tray icon exists.
 class Notifier {
-public:
+  public:
     virtual ~Notifier() = default;
     virtual void notify(const Notification& notification) = 0;
 };

@@ -1,7 +1,7 @@
 #include "platform/PortMapper.h"
 
-#include "platform/WorkerThread.h"
 #include "platform/Override.h"
+#include "platform/WorkerThread.h"
 
 #include <miniupnpc/miniupnpc.h>
 #include <miniupnpc/upnpcommands.h>
@@ -24,7 +24,7 @@ QString errorText(int code)
 }
 
 class MiniUpnpMapper final : public PortMapper {
-public:
+  public:
     ~MiniUpnpMapper() override { forget(); }
 
     GatewayResult findGateway(const QString& descriptionUrl) override
@@ -48,10 +48,9 @@ public:
         const QByteArray description = m.description.toUtf8();
         const QByteArray lease = QByteArray::number(m.leaseSeconds);
         const GatewayResult result = command([&] {
-            const int code =
-                UPNP_AddPortMapping(urls_.controlURL, data_.first.servicetype, external.constData(),
-                                    internal.constData(), client.constData(), description.constData(), kTcp,
-                                    nullptr, lease.constData());
+            const int code = UPNP_AddPortMapping(
+                urls_.controlURL, data_.first.servicetype, external.constData(), internal.constData(),
+                client.constData(), description.constData(), kTcp, nullptr, lease.constData());
             if (code == UPNPCOMMAND_SUCCESS)
                 mappedPorts_.insert(m.externalPort);
             forwarding_ = !mappedPorts_.empty();
@@ -67,8 +66,8 @@ public:
             // Whatever the gateway answers, the forwarding is no longer counted on.
             mappedPorts_.erase(externalPort);
             forwarding_ = !mappedPorts_.empty();
-            return UPNP_DeletePortMapping(urls_.controlURL, data_.first.servicetype, external.constData(), kTcp,
-                                          nullptr);
+            return UPNP_DeletePortMapping(urls_.controlURL, data_.first.servicetype, external.constData(),
+                                          kTcp, nullptr);
         });
     }
 
@@ -77,14 +76,13 @@ public:
     QString externalAddress() override
     {
         char address[64] = {};
-        const GatewayResult result = command([&] {
-            return UPNP_GetExternalIPAddress(urls_.controlURL, data_.first.servicetype, address);
-        });
+        const GatewayResult result = command(
+            [&] { return UPNP_GetExternalIPAddress(urls_.controlURL, data_.first.servicetype, address); });
         address[sizeof address - 1] = 0;
         return result.ok ? QString::fromLatin1(address) : QString();
     }
 
-private:
+  private:
     GatewayResult find(const QByteArray& descriptionUrl)
     {
         std::lock_guard lock(mutex_);
@@ -111,8 +109,7 @@ private:
         return {true, 0, QString()};
     }
 
-    template <class Call>
-    GatewayResult command(Call&& call)
+    template <class Call> GatewayResult command(Call&& call)
     {
         GatewayResult result;
         worker_.run([&] {
@@ -122,7 +119,8 @@ private:
                 return;
             }
             const int code = call();
-            result = {code == UPNPCOMMAND_SUCCESS, code, code == UPNPCOMMAND_SUCCESS ? QString() : errorText(code)};
+            result = {code == UPNPCOMMAND_SUCCESS, code,
+                      code == UPNPCOMMAND_SUCCESS ? QString() : errorText(code)};
         });
         return result;
     }
@@ -152,6 +150,9 @@ private:
 
 } // namespace
 
-PortMapper& portMapper() { return resolve<PortMapper, MiniUpnpMapper>(); }
+PortMapper& portMapper()
+{
+    return resolve<PortMapper, MiniUpnpMapper>();
+}
 
 } // namespace platform

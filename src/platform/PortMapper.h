@@ -26,7 +26,7 @@ inline constexpr int kMappingConflict = 718;
 // The home router's port forwarding (UPnP Internet Gateway Device). Every
 // call returns when the gateway has answered or timed out.
 class PortMapper {
-public:
+  public:
     virtual ~PortMapper() = default;
     // Finds the gateway, through its description URL when one is given,
     // else by discovery on the local network. Forgets any earlier gateway.

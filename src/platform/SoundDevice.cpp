@@ -18,7 +18,10 @@ std::function<void(const QString&)>& soundNotice()
 
 } // namespace
 
-void setSoundNotice(std::function<void(const QString&)> notice) { soundNotice() = std::move(notice); }
+void setSoundNotice(std::function<void(const QString&)> notice)
+{
+    soundNotice() = std::move(notice);
+}
 
 ModuleSoundDevice::ModuleSoundDevice(QString moduleDir) : moduleDir_(std::move(moduleDir)) {}
 
@@ -38,8 +41,9 @@ WaveOutput* ModuleSoundDevice::output()
     if (output_ || !soundNotice())
         return output_.get();
     const std::string why = library_->openError();
-    soundNotice()(QStringLiteral("[Sound] No sound module (%1): sounds are beeps")
-                      .arg(why.empty() ? path + QStringLiteral(" has no wave output") : QString::fromStdString(why)));
+    soundNotice()(
+        QStringLiteral("[Sound] No sound module (%1): sounds are beeps")
+            .arg(why.empty() ? path + QStringLiteral(" has no wave output") : QString::fromStdString(why)));
     return output_.get();
 }
 
@@ -57,10 +61,19 @@ void ModuleSoundDevice::playAsync(const QString& wavePath)
         beep();
 }
 
-void ModuleSoundDevice::beep() { QApplication::beep(); }
+void ModuleSoundDevice::beep()
+{
+    QApplication::beep();
+}
 // The desktop has no separate exclamation sound that Qt can reach.
-void ModuleSoundDevice::exclamation() { QApplication::beep(); }
+void ModuleSoundDevice::exclamation()
+{
+    QApplication::beep();
+}
 
-SoundDevice& soundDevice() { return resolve<SoundDevice, ModuleSoundDevice>(); }
+SoundDevice& soundDevice()
+{
+    return resolve<SoundDevice, ModuleSoundDevice>();
+}
 
 } // namespace platform

@@ -7,14 +7,13 @@
 #include <functional>
 #include <memory>
 
-
 namespace platform {
 
 class LazyLibrary;
 class WaveOutput;
 
 class SoundDevice {
-public:
+  public:
     virtual ~SoundDevice() = default;
     virtual int waveOutputCount() = 0;
     // Returns at once; the sound plays on.
@@ -33,7 +32,7 @@ void setSoundNotice(std::function<void(const QString&)> notice);
 // the first wave-device count or sound. Without the module there is no wave
 // device, so every sound is the beep.
 class ModuleSoundDevice final : public SoundDevice {
-public:
+  public:
     explicit ModuleSoundDevice(QString moduleDir = SoundModuleDir());
     ~ModuleSoundDevice() override;
 
@@ -44,7 +43,7 @@ public:
 
     bool moduleLoaded() const { return output_ != nullptr; }
 
-private:
+  private:
     WaveOutput* output();
 
     QString moduleDir_;

@@ -12,7 +12,7 @@ namespace platform {
 namespace {
 
 class QtTrayArea final : public TrayArea {
-public:
+  public:
     bool available() override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
     void add(const QIcon& icon, const QString& tip) override
@@ -47,7 +47,7 @@ public:
             icon_->showMessage(title, text);
     }
 
-private:
+  private:
     void forward(QSystemTrayIcon::ActivationReason reason)
     {
         if (!handler_)
@@ -62,7 +62,8 @@ private:
     // click time also make a right double click.
     void rightClick()
     {
-        const bool second = lastRight_.isValid() && lastRight_.elapsed() <= QApplication::doubleClickInterval();
+        const bool second =
+            lastRight_.isValid() && lastRight_.elapsed() <= QApplication::doubleClickInterval();
         lastRight_.start();
         handler_(kTrayRightButtonUp);
         if (second && handler_) {
@@ -80,7 +81,10 @@ TrayArea* g_mailOverride = nullptr;
 
 } // namespace
 
-TrayArea& trayArea() { return resolve<TrayArea, QtTrayArea>(); }
+TrayArea& trayArea()
+{
+    return resolve<TrayArea, QtTrayArea>();
+}
 
 TrayArea& mailTrayArea()
 {
@@ -95,6 +99,9 @@ ScopedMailTrayOverride::ScopedMailTrayOverride(TrayArea& replacement) : previous
     g_mailOverride = &replacement;
 }
 
-ScopedMailTrayOverride::~ScopedMailTrayOverride() { g_mailOverride = previous_; }
+ScopedMailTrayOverride::~ScopedMailTrayOverride()
+{
+    g_mailOverride = previous_;
+}
 
 } // namespace platform

@@ -11,7 +11,7 @@ namespace platform {
 // numbers: 515 left double click, 517 right button released, 518 right
 // double click (after the 517 of its second click).
 class TrayArea {
-public:
+  public:
     virtual ~TrayArea() = default;
     virtual bool available() = 0;
     virtual void add(const QIcon& icon, const QString& tip) = 0;
@@ -35,13 +35,13 @@ TrayArea& trayArea();
 TrayArea& mailTrayArea();
 
 class ScopedMailTrayOverride {
-public:
+  public:
     explicit ScopedMailTrayOverride(TrayArea& replacement);
     ~ScopedMailTrayOverride();
     ScopedMailTrayOverride(const ScopedMailTrayOverride&) = delete;
     ScopedMailTrayOverride& operator=(const ScopedMailTrayOverride&) = delete;
 
-private:
+  private:
     TrayArea* previous_;
 };
 

@@ -31,10 +31,14 @@ FileStamp stampOf(const QString& path)
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
-    return {qint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return {qint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-QString keyPath(const QString& section, const QString& key) { return section + QLatin1Char('/') + key; }
+QString keyPath(const QString& section, const QString& key)
+{
+    return section + QLatin1Char('/') + key;
+}
 
 QByteArray readRaw(const QString& path)
 {
@@ -82,7 +86,7 @@ std::optional<KeyValues> parse(const QString& besidePath, const QByteArray& byte
 // put in place whole: QSettings' own save can leave a cut file when the
 // disk fills up.
 class QSettingsStore final : public UserStore {
-public:
+  public:
     QString get(const QString& application, const QString& section, const QString& key,
                 const QString& defaultValue) override
     {
@@ -104,7 +108,7 @@ public:
         return true;
     }
 
-private:
+  private:
     struct Cached {
         FileStamp stamp;
         KeyValues values;
@@ -153,7 +157,8 @@ private:
         if (result && parse(path, *result) == expected)
             return result;
         error->code = code ? code : EIO;
-        error->text = QStringLiteral("cannot write %1: the disk may be full").arg(QDir::toNativeSeparators(path));
+        error->text =
+            QStringLiteral("cannot write %1: the disk may be full").arg(QDir::toNativeSeparators(path));
         return std::nullopt;
     }
 
@@ -162,6 +167,9 @@ private:
 
 } // namespace
 
-UserStore& userStore() { return resolve<UserStore, QSettingsStore>(); }
+UserStore& userStore()
+{
+    return resolve<UserStore, QSettingsStore>();
+}
 
 } // namespace platform

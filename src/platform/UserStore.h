@@ -10,16 +10,16 @@ namespace platform {
 // The per-user application settings store, addressed by application,
 // section and key ("Ostrevan\HVRN", "Utility", "0Item").
 class UserStore {
-public:
+  public:
     struct Change {
         QString section;
         QString key;
-        std::optional<QString> value;  // none removes the key
+        std::optional<QString> value; // none removes the key
     };
 
     virtual ~UserStore() = default;
-    virtual QString get(const QString& application, const QString& section,
-                        const QString& key, const QString& defaultValue = QString()) = 0;
+    virtual QString get(const QString& application, const QString& section, const QString& key,
+                        const QString& defaultValue = QString()) = 0;
     // Makes every change in one replacement of the application's file, so
     // they land together or not at all; false when the file could not be
     // written (it is then as it was).

@@ -8,7 +8,7 @@ namespace platform {
 // (halvorn_sound.so) so that the audio stack is loaded at the first sound,
 // not at start-up.
 class WaveOutput {
-public:
+  public:
     virtual ~WaveOutput() = default;
     virtual int deviceCount() = 0;
     // Returns at once; the sound plays on.

@@ -17,14 +17,35 @@
 
 namespace platform {
 
-int FileCalls::open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-ssize_t FileCalls::write(int fd, const void* data, size_t size) { return ::write(fd, data, size); }
-int FileCalls::fsync(int fd) { return ::fsync(fd); }
-int FileCalls::close(int fd) { return ::close(fd); }
-int FileCalls::rename(const char* from, const char* to) { return ::rename(from, to); }
-int FileCalls::ftruncate(int fd, off_t size) { return ::ftruncate(fd, size); }
+int FileCalls::open(const char* path, int flags, mode_t mode)
+{
+    return ::open(path, flags, mode);
+}
+ssize_t FileCalls::write(int fd, const void* data, size_t size)
+{
+    return ::write(fd, data, size);
+}
+int FileCalls::fsync(int fd)
+{
+    return ::fsync(fd);
+}
+int FileCalls::close(int fd)
+{
+    return ::close(fd);
+}
+int FileCalls::rename(const char* from, const char* to)
+{
+    return ::rename(from, to);
+}
+int FileCalls::ftruncate(int fd, off_t size)
+{
+    return ::ftruncate(fd, size);
+}
 
-FileCalls& fileCalls() { return resolve<FileCalls, FileCalls>(); }
+FileCalls& fileCalls()
+{
+    return resolve<FileCalls, FileCalls>();
+}
 
 namespace {
 
@@ -34,8 +55,9 @@ bool fail(FileWriteError* error, int code, const QString& what, const QString& p
 {
     if (error) {
         error->code = code;
-        error->text = QStringLiteral("cannot %1 %2: %3")
-                          .arg(what, QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(code)));
+        error->text =
+            QStringLiteral("cannot %1 %2: %3")
+                .arg(what, QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(code)));
     }
     return false;
 }
@@ -72,8 +94,8 @@ int createTemporary(FileCalls& calls, const QString& target, mode_t mode, QStrin
 {
     for (int attempt = 0; attempt < 8; ++attempt) {
         *name = TemporaryNameBeside(target);
-        const int fd = calls.open(QFile::encodeName(*name).constData(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const int fd =
+            calls.open(QFile::encodeName(*name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -118,7 +140,10 @@ WholeFileWriter::WholeFileWriter(const QString& path, mode_t newFileMode)
 {
 }
 
-WholeFileWriter::~WholeFileWriter() { discard(); }
+WholeFileWriter::~WholeFileWriter()
+{
+    discard();
+}
 
 bool WholeFileWriter::failed(int code, const QString& what)
 {
@@ -214,7 +239,10 @@ bool AppendWholeRecord(const QString& path, const QByteArray& bytes, FileWriteEr
     return fail(error, code, QStringLiteral("write"), path);
 }
 
-void SetWriteReport(WriteReport report) { writeReport() = std::move(report); }
+void SetWriteReport(WriteReport report)
+{
+    writeReport() = std::move(report);
+}
 
 void ReportWrite(const QString& path, const FileWriteError* error)
 {
@@ -232,8 +260,8 @@ QString TemporaryNameBeside(const QString& path)
 int RemoveStaleTemporaries(const QString& folder)
 {
     QDir dir(folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral(".*") + kTemporaryMark + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = dir.entryList({QStringLiteral(".*") + kTemporaryMark + QLatin1Char('*')},
+                                            QDir::Files | QDir::Hidden | QDir::System);
     int removed = 0;
     for (const QString& name : names)
         removed += dir.remove(name) ? 1 : 0;

@@ -12,7 +12,7 @@ namespace platform {
 // The system calls a durable write is made of. Tests replace them with a
 // double that fails a chosen call, as a full or failing disk would.
 class FileCalls {
-public:
+  public:
     virtual ~FileCalls() = default;
     virtual int open(const char* path, int flags, mode_t mode);
     virtual ssize_t write(int fd, const void* data, size_t size);
@@ -35,7 +35,7 @@ struct FileWriteError {
 // until commit() has put every byte on disk and renamed the temporary over
 // it. Destroyed without commit(), it leaves path as it was.
 class WholeFileWriter {
-public:
+  public:
     explicit WholeFileWriter(const QString& path, mode_t newFileMode = 0666);
     ~WholeFileWriter();
     WholeFileWriter(const WholeFileWriter&) = delete;
@@ -47,7 +47,7 @@ public:
     // Why the last call failed.
     const FileWriteError& error() const { return error_; }
 
-private:
+  private:
     void discard();
     bool failed(int code, const QString& what);
 

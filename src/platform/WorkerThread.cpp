@@ -87,7 +87,8 @@ void WorkerThread::finishPosted()
     // thread, where it could be deleted.
     if (QCoreApplication* app = QCoreApplication::instance())
         QMetaObject::invokeMethod(
-            app, [receiver = posted_->receiver, done = std::move(posted_->done)] {
+            app,
+            [receiver = posted_->receiver, done = std::move(posted_->done)] {
                 if (receiver)
                     done();
             },

@@ -5,11 +5,11 @@
 #include "core/ProgramError.h"
 #include "publish/AddressLookup.h"
 #include "publish/AddressWatch.h"
-#include "publish/FailureNotice.h"
 #include "publish/ConnectionWatch.h"
+#include "publish/FailureNotice.h"
 #include "publish/Profiles.h"
-#include "publish/Publisher.h"
 #include "publish/PublicAddress.h"
+#include "publish/Publisher.h"
 #include "publish/SampleTemplates.h"
 
 #include <QAction>

@@ -85,8 +85,9 @@ Publisher::~Publisher()
 
 void Publisher::takeProfile()
 {
-    profile_ = {form_.Combo1->currentText(), form_.txtHost->text().trimmed(), form_.txtlogin->text(),
-                form_.txtPass->text(),       form_.txtDir->text(),           form_.txtRemoteFile->text()};
+    profile_ = {form_.Combo1->currentText(), form_.txtHost->text().trimmed(),
+                form_.txtlogin->text(),      form_.txtPass->text(),
+                form_.txtDir->text(),        form_.txtRemoteFile->text()};
 }
 
 void Publisher::lockProfileCommands(bool locked)

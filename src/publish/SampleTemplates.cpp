@@ -1,8 +1,8 @@
 #include "publish/SampleTemplates.h"
 
 #include "core/Logs.h"
-#include "core/SaveFile.h"
 #include "core/ProgramDir.h"
+#include "core/SaveFile.h"
 
 #include <QFile>
 #include <QStringList>

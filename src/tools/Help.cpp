@@ -1,9 +1,9 @@
 #include "tools/Help.h"
 
 #include "core/Logs.h"
+#include "core/OpenForUser.h"
 #include "core/ProgramDir.h"
 #include "core/ProgramError.h"
-#include "core/OpenForUser.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -7,19 +7,27 @@ namespace {
 
 const QString kSection = QStringLiteral("Utility");
 
-QString key(int slot, const char* suffix) { return QString::number(slot) + QLatin1String(suffix); }
+QString key(int slot, const char* suffix)
+{
+    return QString::number(slot) + QLatin1String(suffix);
+}
 
 QString get(int slot, const char* suffix)
 {
-    return platform::userStore().get(platform::kUserStoreApplication, kSection, key(slot, suffix),
-                                     QString());
+    return platform::userStore().get(platform::kUserStoreApplication, kSection, key(slot, suffix), QString());
 }
 
 } // namespace
 
-QString LaunchSlotTitle(int slot) { return get(slot, "Item"); }
+QString LaunchSlotTitle(int slot)
+{
+    return get(slot, "Item");
+}
 
-LaunchSlot ReadLaunchSlot(int slot) { return {get(slot, "Item"), get(slot, "Path")}; }
+LaunchSlot ReadLaunchSlot(int slot)
+{
+    return {get(slot, "Item"), get(slot, "Path")};
+}
 
 void StoreLaunchSlot(int slot, const QString& title, const QString& path)
 {
@@ -35,4 +43,7 @@ int FindLaunchSlot(const QString& title)
     return -1;
 }
 
-int LowestFreeLaunchSlot() { return FindLaunchSlot(QString()); }
+int LowestFreeLaunchSlot()
+{
+    return FindLaunchSlot(QString());
+}

@@ -152,7 +152,10 @@ void ShowLaunchEditor(Form1& form, bool modal)
     g_editor->exec();
 }
 
-frmConfig* LaunchEditor() { return g_editor; }
+frmConfig* LaunchEditor()
+{
+    return g_editor;
+}
 
 void CloseLaunchEditor()
 {

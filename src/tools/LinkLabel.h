@@ -7,19 +7,19 @@
 class LinkLabel : public QLabel {
     Q_OBJECT
 
-public:
+  public:
     explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
     bool hovered() const { return hovered_; }
     void setHovered(bool hovered);
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     bool hovered_ = false;
 };

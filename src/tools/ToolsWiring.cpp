@@ -1,13 +1,13 @@
 #include "tools/ToolsWiring.h"
 
 #include "core/AppHooks.h"
-#include "core/Logs.h"
 #include "core/Form1.h"
+#include "core/Logs.h"
 #include "core/MenuTable.h"
+#include "platform/SoundDevice.h"
 #include "tools/Help.h"
 #include "tools/Launcher.h"
 #include "tools/frmAbout.h"
-#include "platform/SoundDevice.h"
 
 #include <QAction>
 #include <QPointer>

@@ -27,7 +27,10 @@ QLabel* label(const QString& text, const char* name = nullptr)
 
 } // namespace
 
-QString VersionLabel(int build) { return QStringLiteral("Version 3.3  (build %1)").arg(build); }
+QString VersionLabel(int build)
+{
+    return QStringLiteral("Version 3.3  (build %1)").arg(build);
+}
 
 frmAbout::frmAbout(QWidget* main) : QDialog(main), main_(main)
 {
@@ -80,9 +83,15 @@ frmAbout::frmAbout(QWidget* main) : QDialog(main), main_(main)
     raise();
 }
 
-void frmAbout::lblEmail_Click() { platform::desktop().open(QStringLiteral("mailto:") + kSupportAddress); }
+void frmAbout::lblEmail_Click()
+{
+    platform::desktop().open(QStringLiteral("mailto:") + kSupportAddress);
+}
 
-void frmAbout::lblWeb_Click() { platform::desktop().open(kAboutWebAddress); }
+void frmAbout::lblWeb_Click()
+{
+    platform::desktop().open(kAboutWebAddress);
+}
 
 void frmAbout::Command1_Click()
 {
@@ -112,7 +121,10 @@ void ShowAboutWindow(QWidget* main)
         about->deleteLater();
 }
 
-frmAbout* AboutWindow() { return g_about; }
+frmAbout* AboutWindow()
+{
+    return g_about;
+}
 
 void CloseAboutWindow()
 {

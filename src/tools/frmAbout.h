@@ -16,7 +16,7 @@ inline const QString kAboutWebAddress = QStringLiteral("https://halvorn.example.
 class frmAbout : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmAbout(QWidget* main);
 
     void Command1_Click();
@@ -28,7 +28,7 @@ public:
     LinkLabel* lblWeb = nullptr;
     QPushButton* Command1 = nullptr;
 
-private:
+  private:
     QWidget* main_;
 };
 

@@ -66,8 +66,14 @@ void frmConfig::done(int result)
     deleteLater();
 }
 
-int frmConfig::heightWithPanel() { return TwipsToPixels(2460); }
-int frmConfig::heightWithoutPanel() { return TwipsToPixels(2820); }
+int frmConfig::heightWithPanel()
+{
+    return TwipsToPixels(2460);
+}
+int frmConfig::heightWithoutPanel()
+{
+    return TwipsToPixels(2820);
+}
 
 void frmConfig::buildControls()
 {
@@ -144,7 +150,10 @@ void frmConfig::AddProgram()
     showPanel(QStringLiteral("Add Program"));
 }
 
-void frmConfig::EditProgram() { showPanel(QStringLiteral("Edit Program")); }
+void frmConfig::EditProgram()
+{
+    showPanel(QStringLiteral("Edit Program"));
+}
 
 void frmConfig::cmd_Control_Click(int index)
 {
@@ -175,9 +184,9 @@ void frmConfig::offerFile(const QString& path)
 
 void frmConfig::cmdAdd_Click()
 {
-    const QString path = ShowOpenDialog(this,
-                                        QStringLiteral("Excutable files (*.exe)|*.exe|All files (*.*)|*.*"),
-                                        QStringLiteral("Select Program to add"), ProgramDir());
+    const QString path =
+        ShowOpenDialog(this, QStringLiteral("Excutable files (*.exe)|*.exe|All files (*.*)|*.*"),
+                       QStringLiteral("Select Program to add"), ProgramDir());
     if (!path.isEmpty())
         offerFile(path);
 }

@@ -14,7 +14,7 @@ class QPushButton;
 class frmConfig : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmConfig(Form1& main);
 
     // Heights with and without the Add/Edit panel.
@@ -47,12 +47,12 @@ public:
 
     void done(int result) override;
 
-protected:
+  protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void showPanel(const QString& caption);
     void hidePanel();

@@ -8,15 +8,20 @@
 
 #include <QDir>
 #include <QLocalSocket>
+#include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 // How a run ended; reason is our own stderr line, not the toolkit's warnings.
-struct Ended { bool finished = false; int code = -1; QString reason; QByteArray out; };
+struct Ended {
+    bool finished = false;
+    int code = -1;
+    QString reason;
+    QByteArray out;
+};
 
 class FirstHour : public ::testing::Test {
   protected:
@@ -32,9 +37,12 @@ class FirstHour : public ::testing::Test {
             program.process().setProcessEnvironment(env);
         }
         program.start(arguments);
-        Ended ended{program.waitForExit(timeoutMs), program.process().exitCode(), {},
+        Ended ended{program.waitForExit(timeoutMs),
+                    program.process().exitCode(),
+                    {},
                     program.process().readAllStandardOutput()};
-        for (const QString& line : QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n'))
+        for (const QString& line :
+             QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n'))
             if (line.startsWith("halvorn: "))
                 ended.reason += line;
         return ended;
@@ -47,7 +55,8 @@ class FirstHour : public ::testing::Test {
     QByteArray siteHost() const { return "file://" + site.path().toUtf8(); }
     // The templates of a profile, with the page kept free of comments and credits.
     static constexpr const char* kPages =
-        "\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\n[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n";
+        "\r\nHTML ONline=on.html\r\nHTML "
+        "OFFline=off.html\r\n[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n";
 
     TempHome home;
     QTemporaryDir site;
@@ -84,18 +93,22 @@ TEST_F(FirstHour, AFirstOneShotWithoutADisplayWritesAWorkingStarterSet)
                                    QByteArray("ROWS=5 COLS=40 "), QByteArray("\xA0Wait For Reply"),
                                    QByteArray("<option selected>YES</option>"), QByteArray("I am Online")})
         EXPECT_TRUE(published.contains(part)) << part.toStdString() << published.toStdString();
-    EXPECT_EQ(ReadIni("Memo", "Reply Timeout", "<none>") + '|' + ReadIni("Memo", "Enabled", "<none>"), "120|True");
+    EXPECT_EQ(ReadIni("Memo", "Reply Timeout", "<none>") + '|' + ReadIni("Memo", "Enabled", "<none>"),
+              "120|True");
 }
 
 TEST_F(FirstHour, AOneShotWithSettingsItCannotUseEndsAndSaysWhy)
 {
-    const QByteArray profile = "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
+    const QByteArray profile =
+        "[Default]\r\nHost=" + siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\n";
     home.writeFile("on.html", "%status%");
-    const struct { QByteArray ini; const char* reason; } cases[] = {
-        {profile + "[StartUp]\r\nCredits=maybe\r\n",
-         "halvorn: start-up failed: error 13 (Type mismatch) in LoadStartup; see error.log"},
-        {profile + "Login=me\r\npass=" + escapeStoredBytes(Encrypt("\x01\x02pw")) + "\r\n",
-         "halvorn: Default: The password holds control characters: please type it again"}};
+    const struct {
+        QByteArray ini;
+        const char* reason;
+    } cases[] = {{profile + "[StartUp]\r\nCredits=maybe\r\n",
+                  "halvorn: start-up failed: error 13 (Type mismatch) in LoadStartup; see error.log"},
+                 {profile + "Login=me\r\npass=" + escapeStoredBytes(Encrypt("\x01\x02pw")) + "\r\n",
+                  "halvorn: Default: The password holds control characters: please type it again"}};
     for (const auto& c : cases) {
         home.writeFile("hvrn.ini", c.ini);
         const Ended ended = run({"-online"});
@@ -115,11 +128,13 @@ TEST_F(FirstHour, TheOneShotExitCodeFollowsTheServersConfirmation)
     QTemporaryDir runtime; // a private runtime folder holds the single-instance socket
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     for (const auto& [password, right] : {std::pair("secret", true), {"wrong", false}}) {
-        home.writeFile("hvrn.ini", "[Default]\r\nHost=" + server.address().toUtf8() + "\r\nLogin=tester\r\npass=" +
-                                       escapeStoredBytes(Encrypt(password)) + "\r\nRemoteDir=public_html\r\nRemoteFile=me.html" + kPages);
+        home.writeFile("hvrn.ini", "[Default]\r\nHost=" + server.address().toUtf8() +
+                                       "\r\nLogin=tester\r\npass=" + escapeStoredBytes(Encrypt(password)) +
+                                       "\r\nRemoteDir=public_html\r\nRemoteFile=me.html" + kPages);
         const Ended ended = run({"-online"});
         EXPECT_EQ(ended.code, right ? 0 : 1) << ended.reason.toStdString();
-        EXPECT_TRUE(right ? ended.reason.isEmpty() : ended.reason.count("halvorn: ") == 1 && ended.reason.contains("Login denied"))
+        EXPECT_TRUE(right ? ended.reason.isEmpty()
+                          : ended.reason.count("halvorn: ") == 1 && ended.reason.contains("Login denied"))
             << ended.reason.toStdString();
         EXPECT_EQ(home.readFile("hvrn.ini").contains("Status=Online"), right);
     }
@@ -143,9 +158,11 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     const QByteArray memoPort = QByteArray::number(probe.serverPort());
     probe.close();
-    home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" +
-                                   siteHost() + "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n" +
-                                   "[Memo]\r\nEnabled=True\r\nMemoServer Port=" + memoPort + "\r\n");
+    home.writeFile(
+        "hvrn.ini",
+        "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" + siteHost() +
+            "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n" +
+            "[Memo]\r\nEnabled=True\r\nMemoServer Port=" + memoPort + "\r\n");
     home.writeFile("on.html", "%status%");
     home.writeFile("$$tmp$$", "left over page");
     QTemporaryDir runtime;
@@ -155,7 +172,8 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     ASSERT_TRUE(ProgramRun::waitUntil(
         [&] { return home.readFile("debug.log").contains("[HVRN] All Settings Loaded"); }, 30000));
     // Before any upload the memo server's forms already post to the machine's address.
-    ASSERT_TRUE(ProgramRun::waitUntil([&] { return home.readFile("debug.log").contains("Local Address: "); }, 30000));
+    ASSERT_TRUE(
+        ProgramRun::waitUntil([&] { return home.readFile("debug.log").contains("Local Address: "); }, 30000));
     QTcpSocket visitor;
     visitor.connectToHost(QHostAddress::LocalHost, memoPort.toUShort());
     ASSERT_TRUE(visitor.waitForConnected(5000)) << visitor.errorString().toStdString();
@@ -163,7 +181,8 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     while (visitor.waitForReadyRead(5000)) {
     }
     const QByteArray notFound = visitor.readAll();
-    EXPECT_TRUE(notFound.contains(":" + memoPort + "/memo/\"") && !notFound.contains("http://:")) << notFound.toStdString();
+    EXPECT_TRUE(notFound.contains(":" + memoPort + "/memo/\"") && !notFound.contains("http://:"))
+        << notFound.toStdString();
 
     // Only this user may reach the hand-over socket. A caller that says
     // nothing holds up no later start; one that says too much is dropped.

@@ -9,8 +9,9 @@
 
 namespace {
 
-const QByteArray kSettings = "[Default]\r\nHost=ftp.example.net\r\nLogin=ann\r\npass=\x05\x11\r\nStatus=Online\r\n"
-                             "[Memo]\r\nEnabled=False\r\n[StartUp]\r\nHTML Editor=/usr/bin/false\r\n";
+const QByteArray kSettings =
+    "[Default]\r\nHost=ftp.example.net\r\nLogin=ann\r\npass=\x05\x11\r\nStatus=Online\r\n"
+    "[Memo]\r\nEnabled=False\r\n[StartUp]\r\nHTML Editor=/usr/bin/false\r\n";
 
 } // namespace
 

@@ -31,16 +31,20 @@ Outcome run(const QString& program, const QStringList& arguments, int timeoutMs 
             QString::fromUtf8(process.readAll())};
 }
 
-bool have(const QString& tool) { return !QStandardPaths::findExecutable(tool).isEmpty(); }
+bool have(const QString& tool)
+{
+    return !QStandardPaths::findExecutable(tool).isEmpty();
+}
 
 const QString kId = QString::fromLatin1(kAppId);
 
 class Installed : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
-        const Outcome install = run(QStringLiteral(HALVORN_CMAKE),
-                                    {u"--install"_s, QStringLiteral(HALVORN_BUILD_DIR), u"--prefix"_s, prefix.path()});
+        const Outcome install =
+            run(QStringLiteral(HALVORN_CMAKE),
+                {u"--install"_s, QStringLiteral(HALVORN_BUILD_DIR), u"--prefix"_s, prefix.path()});
         ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
     }
     QString file(const QString& relative) const { return prefix.filePath(relative); }
@@ -57,18 +61,18 @@ TEST_F(Installed, TheInstalledBinaryFindsItsSoundModuleAndManual)
     const QString module = file(u"lib/halvorn/"_s + QString::fromLatin1(platform::kSoundModuleFile));
     EXPECT_TRUE(version.output.contains(u"Manual: "_s + file(u"share/halvorn/manual/index.html"_s) + u'\n'))
         << version.output.toStdString();
-    EXPECT_TRUE(version.output.contains(u"Sound module: "_s + module + u'\n')) << version.output.toStdString();
+    EXPECT_TRUE(version.output.contains(u"Sound module: "_s + module + u'\n'))
+        << version.output.toStdString();
     QLibrary loaded(module);
     EXPECT_TRUE(loaded.resolve(platform::kCreateWaveOutputSymbol)) << loaded.errorString().toStdString();
 }
 
 TEST_F(Installed, TheDesktopFilesAreNamedAfterTheProgramsId)
 {
-    const QString files[] = {u"share/applications/"_s + kId + u".desktop"_s,
-                             u"share/metainfo/"_s + kId + u".metainfo.xml"_s,
-                             u"share/icons/hicolor/scalable/apps/"_s + kId + u".svg"_s,
-                             u"share/icons/hicolor/symbolic/apps/"_s + kId + u"-symbolic.svg"_s,
-                             u"share/man/man1/halvorn.1.gz"_s};
+    const QString files[] = {
+        u"share/applications/"_s + kId + u".desktop"_s, u"share/metainfo/"_s + kId + u".metainfo.xml"_s,
+        u"share/icons/hicolor/scalable/apps/"_s + kId + u".svg"_s,
+        u"share/icons/hicolor/symbolic/apps/"_s + kId + u"-symbolic.svg"_s, u"share/man/man1/halvorn.1.gz"_s};
     for (const QString& name : files)
         EXPECT_TRUE(QFileInfo::exists(file(name))) << name.toStdString();
     QFile entry(file(files[0]));
@@ -80,9 +84,13 @@ TEST_F(Installed, TheDesktopFilesAreNamedAfterTheProgramsId)
 
 TEST_F(Installed, TheDesktopEntryAndMetainfoPassTheirValidators)
 {
-    const struct { QString tool; QStringList arguments; } checks[] = {
+    const struct {
+        QString tool;
+        QStringList arguments;
+    } checks[] = {
         {u"desktop-file-validate"_s, {file(u"share/applications/"_s + kId + u".desktop"_s)}},
-        {u"appstreamcli"_s, {u"validate"_s, u"--no-net"_s, file(u"share/metainfo/"_s + kId + u".metainfo.xml"_s)}},
+        {u"appstreamcli"_s,
+         {u"validate"_s, u"--no-net"_s, file(u"share/metainfo/"_s + kId + u".metainfo.xml"_s)}},
     };
     for (const auto& check : checks) {
         SCOPED_TRACE(check.tool.toStdString());

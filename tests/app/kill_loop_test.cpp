@@ -37,30 +37,35 @@ bool memoServerListens(quint16 port)
 }
 
 class KillLoop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         port = quint16(FreeLoopbackPort());
-        settings = "[Default]\r\nHost=file://" + site.path().toUtf8() +
-                   "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\nAUTO=True\r\n"
-                   "[Memo]\r\nEnabled=True\r\nMemoServer Port=" + QByteArray::number(port) +
-                   "\r\nReply=False\r\n";
+        settings =
+            "[Default]\r\nHost=file://" + site.path().toUtf8() +
+            "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=off.html\r\nAUTO=True\r\n"
+            "[Memo]\r\nEnabled=True\r\nMemoServer Port=" +
+            QByteArray::number(port) + "\r\nReply=False\r\n";
         ASSERT_TRUE(PutFileBytes(home.file("hvrn.ini"), settings));
-        ASSERT_TRUE(PutFileBytes(home.file("on.html"), "<html>" + kPageStart + "I am %status% at %24time%" + QByteArray(20000, '.') + kPageEnd));
-        ASSERT_TRUE(PutFileBytes(home.file("off.html"), "<html>" + kPageStart + "I am %status%" + QByteArray(30000, ',') + kPageEnd));
+        ASSERT_TRUE(PutFileBytes(home.file("on.html"), "<html>" + kPageStart + "I am %status% at %24time%" +
+                                                           QByteArray(20000, '.') + kPageEnd));
+        ASSERT_TRUE(PutFileBytes(home.file("off.html"), "<html>" + kPageStart + "I am %status%" +
+                                                            QByteArray(30000, ',') + kPageEnd));
     }
 
     // What the files hold after a kill; empty when all is whole.
     QString damage() const
     {
         const QByteArray ini = FileBytes(home.file("hvrn.ini"), {});
-        if (!ini.startsWith("[Default]\r\nHost=file://") || !ini.contains("MemoServer Port=" + QByteArray::number(port)))
+        if (!ini.startsWith("[Default]\r\nHost=file://") ||
+            !ini.contains("MemoServer Port=" + QByteArray::number(port)))
             return "hvrn.ini lost its profile or memo settings: " + QString::fromUtf8(ini.left(200));
         if (!ini.endsWith("\r\n"))
             return QStringLiteral("hvrn.ini ends in the middle of a line");
         const QByteArray page = FileBytes(site.filePath("index.html"), {});
         if (!page.isEmpty() && (!page.contains(kPageStart) || !page.trimmed().endsWith("</html>")))
-            return QStringLiteral("index.html is half written (%1 bytes): ").arg(page.size()) + QString::fromUtf8(page.left(120) + " ... " + page.right(60));
+            return QStringLiteral("index.html is half written (%1 bytes): ").arg(page.size()) +
+                   QString::fromUtf8(page.left(120) + " ... " + page.right(60));
         const QByteArray memos = FileBytes(home.file("Memo.txt"), {});
         const QByteArray separator = "----------\r\n";
         for (qsizetype at = 0; at < memos.size();) {
@@ -92,7 +97,8 @@ TEST_F(KillLoop, EveryFileIsOldOrNewAfterAKillAtAnyMoment)
     for (; kills < kKills && elapsed.elapsed() < kTimeBoundMs; ++kills) {
         ProgramRun program(home.path());
         program.start();
-        ASSERT_TRUE(ProgramRun::waitUntil([&] { return memoServerListens(port); }, 20000)) << "kill " << kills;
+        ASSERT_TRUE(ProgramRun::waitUntil([&] { return memoServerListens(port); }, 20000))
+            << "kill " << kills;
         ProgramRun handOver(home.path());
         handOver.start({random.bounded(2) ? QStringLiteral("-online") : QStringLiteral("-offline")});
         QTcpSocket visitor;
@@ -109,8 +115,10 @@ TEST_F(KillLoop, EveryFileIsOldOrNewAfterAKillAtAnyMoment)
     }
     EXPECT_GE(kills, 20) << "too few kills within the time bound";
     std::printf("%d kills in %lld ms\n", kills, static_cast<long long>(elapsed.elapsed()));
-    EXPECT_TRUE(FileBytes(home.file("Memo.txt"), {}).contains("Message: kill loop memo")) << "no memo was ever saved";
-    EXPECT_TRUE(FileBytes(site.filePath("index.html"), {}).contains(kPageStart)) << "no page was ever published";
+    EXPECT_TRUE(FileBytes(home.file("Memo.txt"), {}).contains("Message: kill loop memo"))
+        << "no memo was ever saved";
+    EXPECT_TRUE(FileBytes(site.filePath("index.html"), {}).contains(kPageStart))
+        << "no page was ever published";
 }
 
 TEST_F(KillLoop, ANewStartClearsTheTemporariesAKillLeftBehind)

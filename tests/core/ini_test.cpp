@@ -9,7 +9,10 @@ const QString kNone = QStringLiteral("<none>");
 
 TEST_F(IniTest, AKeyReadsBackWhateverWroteTheFile)
 {
-    const struct { QByteArray file; const char *section, *key, *expected; } cases[] = {
+    const struct {
+        QByteArray file;
+        const char *section, *key, *expected;
+    } cases[] = {
         // Names ignore case and surrounding blanks.
         {"[ startup ]\r\n  Credits =  0  \r\n[Default]\r\nauto=True\r\n", " STARTUP ", " credits ", "0"},
         // Missing file, section or key give the default; an empty value is a value.
@@ -21,9 +24,11 @@ TEST_F(IniTest, AKeyReadsBackWhateverWroteTheFile)
         {"[s]\r\na= \"quoted value\" \r\n", "s", "a", "quoted value"},
         {"[s]\r\nb=\"only left\r\n", "s", "b", "\"only left"},
         {"[s]\r\nc=in \"the\" middle\r\n", "s", "c", "in \"the\" middle"},
-        {"[s]\r\nd=\"\"\r\n", "s", "d", ""}, {"[s]\r\ne=\t tabbed\t\r\n", "s", "e", "tabbed"},
+        {"[s]\r\nd=\"\"\r\n", "s", "d", ""},
+        {"[s]\r\ne=\t tabbed\t\r\n", "s", "e", "tabbed"},
         // Files from other programs: LF only, odd spacing, comments, garbage lines.
-        {"; by hand\n\n   [Profile]   \n Count   =   3\ngarbage line\n  3 = gamma  \n", "profile", "3", "gamma"},
+        {"; by hand\n\n   [Profile]   \n Count   =   3\ngarbage line\n  3 = gamma  \n", "profile", "3",
+         "gamma"},
         {"[Profile]\n1=alpha\n", "Profile", "2", "<none>"},
         // Only the first section of a name counts.
         {"[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n", "a", "y", "<none>"}};
@@ -38,7 +43,7 @@ TEST_F(IniTest, LongValuesAreCutTo254BytesNeverInsideACharacter)
     home.writeFile("hvrn.ini", "[s]\r\nk=" + QByteArray(300, 'x') + "\r\n");
     EXPECT_EQ(ReadIni("s", "k", kNone), QString(254, 'x'));
     EXPECT_EQ(ReadIniBytes("s", "k", "").size(), 254);
-    ASSERT_TRUE(WriteIni("s", "u", QString(100, QChar(0x20AC))));  // three bytes each
+    ASSERT_TRUE(WriteIni("s", "u", QString(100, QChar(0x20AC)))); // three bytes each
     EXPECT_EQ(ReadIni("s", "u", kNone), QString(84, QChar(0x20AC)));
 }
 
@@ -70,18 +75,37 @@ TEST_F(IniTest, AMissingOrDamagedSwitchReadsAsItsDefault)
 
 TEST_F(IniTest, EachChangeTouchesOnlyItsLinesAndEndsThemWithCrLf)
 {
-    const struct { QByteArray before; std::function<void()> change; QByteArray after; } cases[] = {
-        {"", [] { WriteIni("StartUp", "Credits", "True"); WriteIni("Startup", "Systray", "False"); WriteIni("DialUp", "Reconnect", "True"); },
+    const struct {
+        QByteArray before;
+        std::function<void()> change;
+        QByteArray after;
+    } cases[] = {
+        {"",
+         [] {
+             WriteIni("StartUp", "Credits", "True");
+             WriteIni("Startup", "Systray", "False");
+             WriteIni("DialUp", "Reconnect", "True");
+         },
          "[StartUp]\r\nCredits=True\r\nSystray=False\r\n\r\n[DialUp]\r\nReconnect=True\r\n"},
         // A key is replaced in place; a new one goes to the end of its section.
-        {"; comment\n[A]\nAuto=False\nother = keep me \n\n[B]\nx=1\n", [] { WriteIni("a", "AUTO", "True"); WriteIni("A", "New", "v"); },
+        {"; comment\n[A]\nAuto=False\nother = keep me \n\n[B]\nx=1\n",
+         [] {
+             WriteIni("a", "AUTO", "True");
+             WriteIni("A", "New", "v");
+         },
          "; comment\r\n[A]\r\nAuto=True\r\nother = keep me \r\nNew=v\r\n\r\n[B]\r\nx=1\r\n"},
         // Keys and whole sections are deleted; deleting what is not there changes nothing.
         {"[Profile]\r\nCount=3\r\n1=a\r\n2=b\r\n[b]\r\nHost=h\r\nLogin=l\r\n[c]\r\nx=1\r\n",
-         [] { WriteIni("Profile", "2"); WriteIni("B"); WriteIni("Nowhere"); WriteIni("c", "nokey"); },
+         [] {
+             WriteIni("Profile", "2");
+             WriteIni("B");
+             WriteIni("Nowhere");
+             WriteIni("c", "nokey");
+         },
          "[Profile]\r\nCount=3\r\n1=a\r\n[c]\r\nx=1\r\n"},
         // Line breaks in a value cannot add lines.
-        {"", [] { WriteIni("s", "k", "first\r\n[Injected]\r\nevil=1"); }, "[s]\r\nk=first[Injected]evil=1\r\n"},
+        {"", [] { WriteIni("s", "k", "first\r\n[Injected]\r\nevil=1"); },
+         "[s]\r\nk=first[Injected]evil=1\r\n"},
     };
     for (const auto& c : cases) {
         QFile::remove(home.file("hvrn.ini"));
@@ -122,14 +146,15 @@ TEST_F(IniTest, StoredPasswordsOfEveryByteValueRoundTripThroughTheFile)
 {
     EXPECT_EQ(Encrypt(""), "");
     const QByteArray key = Encrypt(QByteArray(30, '\0')); // XOR with zero shows the key, twice over
-    EXPECT_EQ(key.left(15), key.mid(15, 15)); // its bytes are pinned by the typed-out value below
+    EXPECT_EQ(key.left(15), key.mid(15, 15));             // its bytes are pinned by the typed-out value below
     // A password equal to the key scrambles to all NULs. Every byte value
     // 1-255 is covered in two halves, each within the 254-byte read limit.
     QByteArray lowBytes, highBytes;
     for (int b = 1; b <= 255; ++b)
         (b < 128 ? lowBytes : highBytes) += char(b);
-    std::vector<QByteArray> values{lowBytes, highBytes, key.left(15), " lead", "trail ",
-                                   "\"quoted\"", "\r\n", "\t", QByteArray(1, char(0x9C))};
+    std::vector<QByteArray> values{lowBytes, highBytes, key.left(15),
+                                   " lead",  "trail ",  "\"quoted\"",
+                                   "\r\n",   "\t",      QByteArray(1, char(0x9C))};
     QRandomGenerator random(20261207);
     for (int round = 0; round < 300; ++round) {
         QByteArray raw;
@@ -157,7 +182,8 @@ TEST_F(IniTest, PasswordsStoredByEarlierRunsStillLoad)
     // A password as users' files hold it (NULs and an end blank escaped),
     // typed out rather than computed: a changed key or key position would
     // make every stored password unreadable.
-    const QByteArray stored = "[Default]\r\npass=" + QByteArray::fromHex("9c309c30521de0e2060b4443512a379c73") + "\r\n";
+    const QByteArray stored =
+        "[Default]\r\npass=" + QByteArray::fromHex("9c309c30521de0e2060b4443512a379c73") + "\r\n";
     home.writeFile("hvrn.ini", stored);
     EXPECT_EQ(LoadStoredPassword("Default", "pass"), QStringLiteral("Hv sécret pwP"));
     QFile::remove(home.file("hvrn.ini"));

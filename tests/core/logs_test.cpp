@@ -10,8 +10,10 @@ TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesT
     DebugLog("[HVRN] All Settings Loaded");
     doubles.clock.set(QDateTime(QDate(2026, 1, 2), QTime(0, 5, 6)));
     DebugLog("second");
-    EXPECT_EQ(home.readFile("debug.log"), "[03:07:09 PM]\t[HVRN] All Settings Loaded\r\n[12:05:06 AM]\tsecond\r\n");
-    EXPECT_EQ(form.debugWindow()->text(), "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n");
+    EXPECT_EQ(home.readFile("debug.log"),
+              "[03:07:09 PM]\t[HVRN] All Settings Loaded\r\n[12:05:06 AM]\tsecond\r\n");
+    EXPECT_EQ(form.debugWindow()->text(),
+              "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n");
     Core().DebugToFile = false;
     DebugLog("window only");
     // The window's Disable item stops the window, not the file, and is stored.
@@ -21,13 +23,15 @@ TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesT
     DebugLog("file only");
     const QString window = form.debugWindow()->text();
     EXPECT_TRUE(window.contains("window only") && !window.contains("file only"));
-    EXPECT_TRUE(home.readFile("debug.log").contains("file only") && !home.readFile("debug.log").contains("window only"));
+    EXPECT_TRUE(home.readFile("debug.log").contains("file only") &&
+                !home.readFile("debug.log").contains("window only"));
     // Save writes the window's text to the chosen file; Cancel writes nothing.
     doubles.dialogs.setNextResult(home.file("saved.txt"));
     form.debugWindow()->mnuSave_Click();
     ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
     const auto& r = doubles.dialogs.shown().front().request;
-    EXPECT_EQ(r.title + '|' + r.proposedName + '|' + r.startDirectory, "Save DebugLog As|HVRNbug.txt|" + home.path());
+    EXPECT_EQ(r.title + '|' + r.proposedName + '|' + r.startDirectory,
+              "Save DebugLog As|HVRNbug.txt|" + home.path());
     const QByteArray saved = "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n"
                              "[12:05:06 AM]  window only\r\n\r\n";
     EXPECT_EQ(home.readFile("saved.txt"), saved);
@@ -37,7 +41,7 @@ TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesT
 
 // A box whose display raises more errors, as events run while it is open.
 class ReentrantBoxes final : public platform::MessageBoxes {
-public:
+  public:
     platform::MsgAnswer show(QWidget*, const platform::MsgBoxRequest&) override
     {
         ++shown;

@@ -34,19 +34,25 @@ TEST_F(MenusTest, TheMenusAreThoseOfAFirstStart)
             all << QStringLiteral("(%1%2=)").arg(prefix).arg(i);
         return all.join('|');
     };
-    EXPECT_EQ(menus, QStringList({
-        "&File: mnuOnline1=&Online[Ctrl+O]|mnuOffline1=Off&line[Ctrl+L]|~mnuAbort=&Abort[F9]|-|mnuExit1=E&xit[Ctrl+X]",
-        "&Options: *mnucredits=&Show Credits|-|mnuSelPro=Select &Profiles|mnuGoOnline=Auto &Online|*mnuGoOffline="
-        "&Offline on Exit|mnuPrompt=Prompt Offline on &Exit|(mnuAutoDisconnect=Auto &Disconnect)|-|mnuRestore="
-        "&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|mnuStartLogin=Start at &Login|*mnuNotify=Desktop &Notifications|mnuPresence=Presen&ce",
-        "&Profile: mnuadd=&Add|mnudel=&Delete|mnuSave=&Save",
-        "&Email: mnuEmailCheck=&Check|mnuEmailSend=Send &New|-|mnuMailSetup=&Setup",
-        "&Memo: mnuAway=&Away|mnuViewM=&View Log|mnuRestart=&Restart|-|mnuMemoSetup=&Setup",
-        "&Launch: " + freeSlots("Item_") + "|(-)|mnuCustom=&Customize Launch",
-        "&Help: mnuContents=Contents[F1]|-|mnuDebug=&Debug Window|-|mnuhvrn=&About"}));
-    EXPECT_EQ(shown(form.trayMenu()), ": mnuOpen=Open|-|mnuCheckMail=Check Mail|mnuMailSend=Send New|-|mnuOnline=Online|"
-                                      "mnuOffline=Offline|mnuAway2=Away|(mnuMemo2=Memo)|(mnuPrograms=&Launch)|-|" +
-                                          freeSlots("mnuitem_") + "|(mnuCustom1=&Customize Launch)|(-)|mnuExit=E&xit");
+    EXPECT_EQ(menus, QStringList(
+                         {"&File: "
+                          "mnuOnline1=&Online[Ctrl+O]|mnuOffline1=Off&line[Ctrl+L]|~mnuAbort=&Abort[F9]|-|"
+                          "mnuExit1=E&xit[Ctrl+X]",
+                          "&Options: *mnucredits=&Show Credits|-|mnuSelPro=Select &Profiles|mnuGoOnline=Auto "
+                          "&Online|*mnuGoOffline="
+                          "&Offline on Exit|mnuPrompt=Prompt Offline on &Exit|(mnuAutoDisconnect=Auto "
+                          "&Disconnect)|-|mnuRestore="
+                          "&Reconnect on Disconnect|-|mnuMin=&Minimize to System Tray|mnuStartLogin=Start at "
+                          "&Login|*mnuNotify=Desktop &Notifications|mnuPresence=Presen&ce",
+                          "&Profile: mnuadd=&Add|mnudel=&Delete|mnuSave=&Save",
+                          "&Email: mnuEmailCheck=&Check|mnuEmailSend=Send &New|-|mnuMailSetup=&Setup",
+                          "&Memo: mnuAway=&Away|mnuViewM=&View Log|mnuRestart=&Restart|-|mnuMemoSetup=&Setup",
+                          "&Launch: " + freeSlots("Item_") + "|(-)|mnuCustom=&Customize Launch",
+                          "&Help: mnuContents=Contents[F1]|-|mnuDebug=&Debug Window|-|mnuhvrn=&About"}));
+    EXPECT_EQ(shown(form.trayMenu()),
+              ": mnuOpen=Open|-|mnuCheckMail=Check Mail|mnuMailSend=Send New|-|mnuOnline=Online|"
+              "mnuOffline=Offline|mnuAway2=Away|(mnuMemo2=Memo)|(mnuPrograms=&Launch)|-|" +
+                  freeSlots("mnuitem_") + "|(mnuCustom1=&Customize Launch)|(-)|mnuExit=E&xit");
     EXPECT_EQ(shown(form.action("mnuMemo2")->menu()), "Memo: mnuViewM2=&View Log|mnuRestart2=&Restart");
     EXPECT_EQ(form.trayMenu()->defaultAction(), form.action("mnuOpen"));
 }
@@ -81,8 +87,8 @@ TEST_F(MenusTest, TheTrayBringsTheWindowBackButNotWhileItsMenuIsOpen)
     });
     doubles.tray.send(platform::kTrayRightButtonUp);
     EXPECT_TRUE(popupOpened && !form.isVisible());
-    for (const auto& [back, minimiseFirst] : {std::pair{"double click", true}, {"double click while shown", false},
-                                              {"Open", true}}) {
+    for (const auto& [back, minimiseFirst] :
+         {std::pair{"double click", true}, {"double click while shown", false}, {"Open", true}}) {
         SCOPED_TRACE(back);
         if (minimiseFirst) {
             form.show();
@@ -90,7 +96,8 @@ TEST_F(MenusTest, TheTrayBringsTheWindowBackButNotWhileItsMenuIsOpen)
             QCoreApplication::processEvents();
             EXPECT_FALSE(form.isVisible());
         }
-        back[0] == 'O' ? form.action("mnuOpen")->trigger() : doubles.tray.send(platform::kTrayLeftDoubleClick);
+        back[0] == 'O' ? form.action("mnuOpen")->trigger()
+                       : doubles.tray.send(platform::kTrayLeftDoubleClick);
         EXPECT_TRUE(form.isVisible() && !form.isMinimized());
     }
 }

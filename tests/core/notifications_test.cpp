@@ -8,7 +8,7 @@
 
 // A private session bus started for the test, with the notifier on it.
 class BusNotices : public ::testing::Test {
-protected:
+  protected:
     BusNotices() { AttachDesktopNotices(form); }
     ~BusNotices() override { Hooks() = AppHooks{}; }
 
@@ -22,7 +22,8 @@ protected:
 TEST_F(BusNotices, WithoutAServiceTheTrayShowsABalloon)
 {
     NotifyNewMail(1, u"Bob"_s, u"Hi"_s);
-    EXPECT_FALSE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }, 300)) << "no tray, no balloon";
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }, 300))
+        << "no tray, no balloon";
     doubles.tray.add(QIcon(), u"tip"_s);
     NotifyNewMail(2, u"Cy"_s, u"Yo"_s);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !doubles.tray.balloons.isEmpty(); }));
@@ -54,17 +55,24 @@ TEST_F(BusNotices, EachActionOpensItsOwnWindowAndAnUnknownIdNone)
     QDBusConnection bus = notices.serve();
     int mailboxShown = 0;
     Hooks().showMailbox = [&] { ++mailboxShown; };
-    const struct { std::function<void()> notify; QStringList call; std::function<bool()> opened; } cases[] = {
+    const struct {
+        std::function<void()> notify;
+        QStringList call;
+        std::function<bool()> opened;
+    } cases[] = {
         {[] { NotifyNewMail(3, u"Ann <ann@example.net>"_s, u"Tea &\tcake"_s); },
-         u"3 new mails|From Ann &lt;ann@example.net&gt;: Tea &amp; cake|default-action|Open mailbox"_s.split(u'|'),
+         u"3 new mails|From Ann &lt;ann@example.net&gt;: Tea &amp; cake|default-action|Open mailbox"_s.split(
+             u'|'),
          [&] { return mailboxShown == 1; }},
         {[] { NotifyPublishFailed(u"Site"_s, u"530 Login incorrect."_s); },
-         u"Status page not published|Profile Site: 530 Login incorrect.|default-action|Open Halvorn"_s.split(u'|'),
+         u"Status page not published|Profile Site: 530 Login incorrect.|default-action|Open Halvorn"_s.split(
+             u'|'),
          [&] { return form.isVisible(); }},
     };
     for (const auto& c : cases) {
         c.notify();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !service.calls.isEmpty() && service.calls.last() == c.call; }));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !service.calls.isEmpty() && service.calls.last() == c.call; }));
         const uint id = uint(service.calls.size() + 40);
         for (uint sent : {id + 1, id})
             notices.invokeAction(bus, sent);
@@ -83,4 +91,3 @@ TEST_F(BusNotices, TheMenuItemSwitchesThemOff)
     NotifyNewMail(4, u"Di"_s, u"Later"_s);
     EXPECT_FALSE(QTest::qWaitFor([&] { return service.calls.size() > 1; }, 500));
 }
-

@@ -14,7 +14,7 @@ namespace {
 const QByteArray kGoodSettings = "[Default]\r\nHost=ftp.example.net\r\npass=x\r\n[Memo]\r\nEnabled=True\r\n";
 
 class SettingsSafetyTest : public CoreTest {
-protected:
+  protected:
     void SetUp() override
     {
         CoreTest::SetUp();
@@ -58,7 +58,8 @@ TEST_F(SettingsSafetyTest, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
         EXPECT_FALSE(WriteIni("Memo", "Away", "False"));
     }
     EXPECT_EQ(noticesAbout("hvrn.ini"), 1);
-    EXPECT_TRUE(form->ftpStatus->text().startsWith("Could not save hvrn.ini")) << form->ftpStatus->text().toStdString();
+    EXPECT_TRUE(form->ftpStatus->text().startsWith("Could not save hvrn.ini"))
+        << form->ftpStatus->text().toStdString();
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 61 in Save hvrn.ini\r\n");
 
     ASSERT_TRUE(WriteIni("StartUp", "Status", "Offline"));

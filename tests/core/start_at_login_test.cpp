@@ -9,7 +9,7 @@
 // Options > Start at Login against a private XDG_CONFIG_HOME; the entry is
 // read back by the desktop's own tools (desktop-file-validate, gio launch).
 class StartAtLoginTest : public CoreTest {
-protected:
+  protected:
     StartAtLoginTest() { qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit()); }
     ~StartAtLoginTest() override { qunsetenv("XDG_CONFIG_HOME"); }
 
@@ -54,7 +54,8 @@ TEST_F(StartAtLoginTest, TheEntryIsAValidDesktopEntryForThisBinaryMinimised)
     EXPECT_EQ(validate.exitCode(), 0) << validate.readAll().toStdString();
     QFile file(entry());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("\nExec=" + AutostartExecLine(QCoreApplication::applicationFilePath()).toUtf8() + '\n'));
+    EXPECT_TRUE(file.readAll().contains(
+        "\nExec=" + AutostartExecLine(QCoreApplication::applicationFilePath()).toUtf8() + '\n'));
 }
 
 // gio starts a desktop entry the way the session does at login: the program
@@ -78,7 +79,8 @@ TEST_F(StartAtLoginTest, TheExecLineStartsTheBinaryItNamesWithMin)
         const QString desktop = config.filePath(u"probe.desktop"_s);
         QFile probe(desktop);
         ASSERT_TRUE(probe.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        probe.write("[Desktop Entry]\nType=Application\nName=Probe\nExec=" + AutostartExecLine(binary).toUtf8() + "\n");
+        probe.write("[Desktop Entry]\nType=Application\nName=Probe\nExec=" +
+                    AutostartExecLine(binary).toUtf8() + "\n");
         probe.close();
         QProcess::execute(u"gio"_s, {u"launch"_s, desktop});
         ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(seen).size() > 0; }, 5000));

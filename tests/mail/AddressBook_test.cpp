@@ -7,7 +7,8 @@ class AddressBookTest : public MailTest {
     QString count() { return doubles.store.get("Ostrevan", "HVRN", "AddressBook", "missing"); }
     QString line(int key)
     {
-        return doubles.store.get(platform::kUserStoreApplication, "AddressBook", QString::number(key), "missing");
+        return doubles.store.get(platform::kUserStoreApplication, "AddressBook", QString::number(key),
+                                 "missing");
     }
 };
 
@@ -37,7 +38,8 @@ TEST_F(AddressBookTest, TheWindowAddsRemovesAndPicksForTheFieldItWasOpenedFor)
         std::vector<std::pair<int, QString>> picks;
         QWidget composer;
         composer.move(100, 100);
-        frmAddAddress w(target, [&](int t, const QString& l) { picks.emplace_back(t, l); }, &composer);
+        frmAddAddress w(
+            target, [&](int t, const QString& l) { picks.emplace_back(t, l); }, &composer);
         EXPECT_TRUE(w.windowTitle() == "Address Book" && w.isModal() && w.Text3->isHidden());
         EXPECT_EQ(w.pos(), QPoint(133, 166));
         ASSERT_EQ(w.List2->count(), listed);
@@ -65,7 +67,8 @@ TEST_F(AddressBookTest, TheWindowHandsBackOnlyWhatTheUserChose)
 {
     AddressBook::Save({"Ann <a@x.org>"});
     QString picked = "none";
-    frmAddAddress w(0, [&](int, const QString& l) { picked = l; }, nullptr);
+    frmAddAddress w(
+        0, [&](int, const QString& l) { picked = l; }, nullptr);
     w.cmdControl[3]->click();
     w.cmdControl[1]->click();
     EXPECT_EQ(picked + count() + QString::number(w.result()), "none10");

@@ -21,8 +21,8 @@ class ComposerTest : public MailTest {
     frmMail& read(const QString& date, const QString& body, bool reply = false)
     {
         frmMail& c = Mail().composer();
-        c.showMessage(ParseMimeMessage("From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: " + date.toUtf8() +
-                                       "\r\n\r\n" + body.toUtf8()));
+        c.showMessage(ParseMimeMessage("From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: " +
+                                       date.toUtf8() + "\r\n\r\n" + body.toUtf8()));
         c.MailMsgKey = "uid-1";
         c.Read();
         return reply ? (c.Reply(), c) : c;
@@ -66,7 +66,8 @@ X-Mailer: Halvorn v3.3
 TEST_F(ComposerTest, AMessageArrivesExactlyAsWritten)
 {
     SmtpTestServer server;
-    frmMail& c = newMail(u"Bo <bo@example.test>, dee@example.test"_s, u"Hello"_s, u"First\nSecond\r\n.\rend"_s);
+    frmMail& c =
+        newMail(u"Bo <bo@example.test>, dee@example.test"_s, u"Hello"_s, u"First\nSecond\r\n.\rend"_s);
     c.CopyTo->setText(u"cy@example.test"_s);
     EXPECT_EQ(
         sentThrough(server, c),
@@ -102,8 +103,10 @@ TEST_F(ComposerTest, HostileFieldsCannotAddHeadersOrRecipients)
     EXPECT_EQ(sent.recipients.join(u' '), u"bo@example.test dee@example.test cy@example.test"_s);
     EXPECT_FALSE(data.contains("\r\nBcc:") || data.contains("Grüße") || data.contains("Åsa"))
         << data.constData();
-    EXPECT_TRUE(data.contains("Content-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: quoted-printable\r\n") &&
-                data.endsWith("\r\n\r\ncaf=C3=A9\r\n.hidden\r\n..two\r\n"))
+    EXPECT_TRUE(
+        data.contains(
+            "Content-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: quoted-printable\r\n") &&
+        data.endsWith("\r\n\r\ncaf=C3=A9\r\n.hidden\r\n..two\r\n"))
         << data.constData();
     EXPECT_FALSE(QByteArray(data).replace("\r\n", "").contains('\n')) << "bare line feed";
 }
@@ -137,7 +140,8 @@ TEST_F(ComposerTest, AFailedSendKeepsTheMessageAndSaysWhy)
                   k.smtpFailure ? u"Message not sent|An error occurred while sending message.\r\nError |"
                                   u"Error: Unable to send message"_s
                                 : kProgramName + u"|Please complete the 'To:' field before sending.|"_s);
-        EXPECT_TRUE(box.icon == platform::MsgIcon::Information && box.text.contains(k.why)) << box.text.toStdString();
+        EXPECT_TRUE(box.icon == platform::MsgIcon::Information && box.text.contains(k.why))
+            << box.text.toStdString();
         EXPECT_EQ(debug.text().contains(u"[E-Mail] Unable to send message.. Error: "_s), k.smtpFailure);
         EXPECT_FALSE(debug.text().contains(u"wrong-Pw7"_s));
     }
@@ -161,7 +165,10 @@ TEST_F(ComposerTest, ALoginOverStartTlsSendsAndLeavesNoDialogueInTheLog)
 
 TEST_F(ComposerTest, AReplyQuotesTheTextWhateverTheDateAndLeavesNoScratchFile)
 {
-    const struct { QString date, body, quoted; bool tmpBlocked; } cases[] = {
+    const struct {
+        QString date, body, quoted;
+        bool tmpBlocked;
+    } cases[] = {
         {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", false},
         {"Fri, ", "x", "On , you wrote:\n> x\n", false},
         {"Sat,", "", "On , you wrote:\n> \n", false},
@@ -210,8 +217,10 @@ TEST_F(ComposerTest, EmailAuthorOpensAReportMailWithTheDebugText)
 
 TEST_F(ComposerTest, CloseShowsTheMailboxOnlyForAnsweredMail)
 {
-    for (const auto& [caption, mailboxShown] : {std::pair{"New Mail", true}, {"Send Mail", true},
-                                                {"Send New Mail", false}, {"Email Author", false}}) {
+    for (const auto& [caption, mailboxShown] : {std::pair{"New Mail", true},
+                                                {"Send Mail", true},
+                                                {"Send New Mail", false},
+                                                {"Email Author", false}}) {
         frmMail& w = Mail().composer();
         w.setWindowTitle(QLatin1String(caption));
         w.cmdControl_Click(4);

@@ -28,9 +28,12 @@ TEST_F(MailSettingsTest, AFreshInstallLoadsTheDefaults)
     settings.ChkCfmMsgSent = false, settings.chkSound[1] = true;
     settings.LoadMailSettings();
     EXPECT_TRUE(settings.ChkCfmMsgSent && settings.chkCfmDel && settings.tlsVerify);
-    EXPECT_FALSE(settings.chkMail || settings.chkLnchEmail || settings.chkDelOnRead || settings.chkDelOnReply ||
-                 settings.chkSound[0] || settings.chkSound[1] || settings.chkSound[2]);
-    EXPECT_EQ(settings.txtHost + settings.txtlogin + settings.txtCount + settings.txtSig + settings.txtSound[2], "");
+    EXPECT_FALSE(settings.chkMail || settings.chkLnchEmail || settings.chkDelOnRead ||
+                 settings.chkDelOnReply || settings.chkSound[0] || settings.chkSound[1] ||
+                 settings.chkSound[2]);
+    EXPECT_EQ(settings.txtHost + settings.txtlogin + settings.txtCount + settings.txtSig +
+                  settings.txtSound[2],
+              "");
     EXPECT_EQ(settings.pop3TlsMode(), platform::MailTls::Require);
 }
 
@@ -53,14 +56,15 @@ TEST_F(MailSettingsTest, SavingWritesEveryKeyInOrderAndNoPasswordInClear)
 TEST_F(MailSettingsTest, EveryValueRoundTripsThroughTheFile)
 {
     int n = 0;
-    for (QString* text : {&settings.txtHost, &settings.txtlogin, &settings.txtReturnAddress, &settings.txtCount,
-                          &settings.txtBrowser, &settings.txtUserName, &settings.txtSendMailServer,
-                          &settings.txtSig, &settings.txtSound[0], &settings.txtSound[2], &settings.smtpLogin,
-                          &settings.smtpPassword, &settings.txtPass})
+    for (QString* text :
+         {&settings.txtHost, &settings.txtlogin, &settings.txtReturnAddress, &settings.txtCount,
+          &settings.txtBrowser, &settings.txtUserName, &settings.txtSendMailServer, &settings.txtSig,
+          &settings.txtSound[0], &settings.txtSound[2], &settings.smtpLogin, &settings.smtpPassword,
+          &settings.txtPass})
         *text = u"välue %1"_s.arg(++n);
     settings.pop3Tls = "require", settings.smtpTls = "try";
-    for (bool* flag : {&settings.chkMail, &settings.chkLnchEmail, &settings.chkDelOnReply, &settings.chkSound[1],
-                       &settings.tlsVerify, &settings.ChkCfmMsgSent})
+    for (bool* flag : {&settings.chkMail, &settings.chkLnchEmail, &settings.chkDelOnReply,
+                       &settings.chkSound[1], &settings.tlsVerify, &settings.ChkCfmMsgSent})
         *flag = !*flag;
     settings.SaveMail();
     const QByteArray saved = home.readFile("hvrn.ini");
@@ -152,7 +156,8 @@ TEST_F(MailSetupWindow, BrowseButtonsFillTheirFieldsFromTheirDialogs)
     doubles.dialogs.setNextResult("/snd/new.wav"), w.cmdMailBrowse[1]->click();
     doubles.dialogs.setNextResult("/bin/reader"), w.cmd_mail->click();
     w.cmdBrowseSig->click(); // cancelled
-    EXPECT_EQ(settings.txtSound[1] + settings.txtBrowser + settings.txtSig, "/snd/new.wav/bin/reader/old/sig.txt");
+    EXPECT_EQ(settings.txtSound[1] + settings.txtBrowser + settings.txtSig,
+              "/snd/new.wav/bin/reader/old/sig.txt");
     const auto& shown = doubles.dialogs.shown();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].request.title + shown[0].request.qtFilter,

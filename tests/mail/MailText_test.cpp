@@ -1,7 +1,7 @@
 // Mail text both ways. What a mail server sends, made readable: encoded
 // header words and charsets (hostile bytes are replayed by
-// fuzz/mail_text_fuzz.cpp; whole messages are MimeMessage_test's). And the bytes handed to the SMTP client: header
-// lines, encodings, line ends, refused input and the addresses the envelope gets.
+// fuzz/mail_text_fuzz.cpp; whole messages are MimeMessage_test's). And the bytes handed to the SMTP client:
+// header lines, encodings, line ends, refused input and the addresses the envelope gets.
 #include "mail/MailText.h"
 #include "mail/MimeMessage.h"
 #include "mail/OutgoingMail.h"
@@ -16,7 +16,10 @@ namespace {
 
 TEST(MailText, HeaderValuesDecode)
 {
-    const struct { QByteArray raw; QString shown; } cases[] = {
+    const struct {
+        QByteArray raw;
+        QString shown;
+    } cases[] = {
         {"=?UTF-8?B?w6TDtsO8?=", u"äöü"_s},
         {"=?iso-8859-1?q?caf=E9_cr=E8me?=", u"café crème"_s},
         // Neighbours separated by blanks or a fold are one text, even when a
@@ -81,7 +84,8 @@ TEST(OutgoingMail, NonAsciiTextIsEncodedFoldedAndReadsBackWhole)
     const MimeMessage back = ParseMimeMessage(p.message);
     EXPECT_EQ(back.subject, subject) << back.subject.toStdString() << "\n" << headers.toStdString();
     EXPECT_EQ(back.from, "Zoë <ann@example.org>");
-    EXPECT_TRUE(back.headers.contains(u"\r\nTo: Jörg Müller <jm@example.net>\r\n"_s)) << back.headers.toStdString();
+    EXPECT_TRUE(back.headers.contains(u"\r\nTo: Jörg Müller <jm@example.net>\r\n"_s))
+        << back.headers.toStdString();
     // Text that is not ASCII, or a line too long for 7bit, goes out quoted-printable and reads back whole.
     EXPECT_TRUE(headers.contains("\r\nContent-Transfer-Encoding: quoted-printable\r\n"));
     EXPECT_EQ(back.text, m.text.replace(u"\n"_s, u"\r\n"_s) + u"\r\n"_s);
@@ -106,7 +110,10 @@ TEST(OutgoingMail, AFieldThatIsNoAddressIsRefused)
 
 TEST(OutgoingMail, AsciiGoesOutSevenBitUnlessALineIsTooLong)
 {
-    const struct { QString text; QByteArray transfer; } cases[] = {
+    const struct {
+        QString text;
+        QByteArray transfer;
+    } cases[] = {
         // Plain ASCII and a non-ASCII word: ComposerTest, through the SMTP server.
         {QString(1500, u'x'), "quoted-printable"},
         {u"a = b\t\nend "_s, "7bit"},
@@ -115,8 +122,8 @@ TEST(OutgoingMail, AsciiGoesOutSevenBitUnlessALineIsTooLong)
         const PreparedMail p = PrepareMail(mail(u"b@x.org"_s, u"s"_s, c.text), kNow);
         EXPECT_TRUE(p.message.contains("\r\nContent-Transfer-Encoding: " + c.transfer + "\r\n"))
             << c.text.left(20).toStdString();
-        EXPECT_EQ(ParseMimeMessage(p.message).text, QString(c.text).replace(u"\n"_s, u"\r\n"_s) +
-                                                        (c.text.endsWith(u'\n') ? u""_s : u"\r\n"_s));
+        EXPECT_EQ(ParseMimeMessage(p.message).text,
+                  QString(c.text).replace(u"\n"_s, u"\r\n"_s) + (c.text.endsWith(u'\n') ? u""_s : u"\r\n"_s));
     }
 }
 
@@ -144,7 +151,10 @@ TEST(OutgoingMail, ALongThreadIsFoldedIntoShortLines)
 
 TEST(OutgoingMail, AddressFieldsParseWithGroupsQuotesAndComments)
 {
-    const struct { QString field; QStringList addresses; } cases[] = {
+    const struct {
+        QString field;
+        QStringList addresses;
+    } cases[] = {
         {u"Team: a@x.org, \"Doe, John\" <j@z.org>;, c@w.org"_s, {"a@x.org", "j@z.org", "c@w.org"}},
         {u"Ann <a@x.org>, b@y.org; \"Doe, John\" <j@z.org> c@w.org (Carl) d@v.org"_s,
          {"a@x.org", "b@y.org", "j@z.org", "c@w.org", "d@v.org"}},

@@ -51,14 +51,16 @@ TEST_F(ReadRealMail, ReadingShowsEachMessageRetrievedWholeAsReadableText)
         const char* file;
         QString shown, absent;
     } cases[] = {
-        {"alternative.eml", u"Our winter sale starts today.\nEverything is 20 percent off until Sunday.\n"_s, u"<b>"_s},
+        {"alternative.eml", u"Our winter sale starts today.\nEverything is 20 percent off until Sunday.\n"_s,
+         u"<b>"_s},
         {"nested-attachments.eml", u"Hi, the report and a photo from the café are attached.\n"_s, u"%PDF"_s},
         {"base64-utf8-subject.eml", u"Schöne Grüße,\nJörg\n"_s, u"U2No"_s},
-        {"latin1-qp-subject.eml", u"La réunion a lieu à l'hôtel, près de la gare. Merci de confirmer.\n"_s, u"=E9"_s},
+        {"latin1-qp-subject.eml", u"La réunion a lieu à l'hôtel, près de la gare. Merci de confirmer.\n"_s,
+         u"=E9"_s},
         {"long-headers.eml", u"Nächste Woche: Über 100 neue Beiträge – jetzt lesen!"_s, u"=C3"_s},
         {"reply-to.eml", u"Please answer to the team, not to the list.\n"_s, u"Reply-To"_s},
-        {"html-only.eml", u"Invoice #42\n\nDear customer,\nyour invoice is ready & waiting. Total: 12€ <net>"_s,
-         u"<p>"_s},
+        {"html-only.eml",
+         u"Invoice #42\n\nDear customer,\nyour invoice is ready & waiting. Total: 12€ <net>"_s, u"<p>"_s},
     };
     for (const auto& c : cases)
         server.addMessage(MessageFile(QString::fromLatin1(c.file)));

@@ -171,6 +171,7 @@ TEST_F(ReplyTest, ReplyFromTheHeadersViewQuotesTheText)
     c.cmdControl_Click(6);
     c.cmdControl_Click(1);
     const QString quoted = c.MessageText->toPlainText();
-    EXPECT_TRUE(quoted.contains(u"> Please answer to the team, not to the list.\n"_s)) << quoted.toStdString();
+    EXPECT_TRUE(quoted.contains(u"> Please answer to the team, not to the list.\n"_s))
+        << quoted.toStdString();
     EXPECT_FALSE(quoted.contains(u"Message-ID"_s));
 }

@@ -22,7 +22,7 @@
 #include <gtest/gtest.h>
 
 class CapturedDebugLog final : public DebugWindowSink {
-public:
+  public:
     bool displayDisabled() const override { return false; }
     void appendText(const QString& text) override { lines.append(text); }
     bool contains(const QString& part) const { return !lines.filter(part).isEmpty(); }
@@ -40,7 +40,10 @@ inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
     return true;
 }
 
-inline void pumpFor(int ms) { pumpUntil([] { return false; }, ms); }
+inline void pumpFor(int ms)
+{
+    pumpUntil([] { return false; }, ms);
+}
 inline quint16 freePort()
 {
     QTcpServer probe;
@@ -53,7 +56,8 @@ struct Visitor {
     explicit Visitor(quint16 port)
     {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
-        QObject::connect(&socket, &QTcpSocket::disconnected, [this] { received += socket.readAll(), closed = true; });
+        QObject::connect(&socket, &QTcpSocket::disconnected,
+                         [this] { received += socket.readAll(), closed = true; });
         socket.connectToHost(QHostAddress::LocalHost, port);
         pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; });
     }
@@ -62,8 +66,14 @@ struct Visitor {
         socket.write(bytes);
         socket.flush();
     }
-    bool waitClosed(int ms = 5000) { return pumpUntil([this] { return closed; }, ms); }
-    bool waitFor(const QByteArray& part, int ms = 5000) { return pumpUntil([&] { return received.contains(part); }, ms); }
+    bool waitClosed(int ms = 5000)
+    {
+        return pumpUntil([this] { return closed; }, ms);
+    }
+    bool waitFor(const QByteArray& part, int ms = 5000)
+    {
+        return pumpUntil([&] { return received.contains(part); }, ms);
+    }
 
     QTcpSocket socket;
     QByteArray received;
@@ -72,17 +82,20 @@ struct Visitor {
 
 inline QByteArray memoPost(const QByteArray& body, const QByteArray& extraHeaders = "")
 {
-    return "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: MemoTest/1.0\r\n" + extraHeaders
-           + "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
-           + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    return "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: MemoTest/1.0\r\n" + extraHeaders +
+           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
 class MemoTest : public ::testing::Test {
-protected:
+  protected:
     MemoTest()
     {
         // Short limits; every test's visitor is 127.0.0.1, so the per-visitor limit is raised.
-        memoLimits() = {.idleTimeoutMs = 2000, .requestDeadlineMs = 10000, .closeLingerMs = 2000, .replyTickMs = 50,
+        memoLimits() = {.idleTimeoutMs = 2000,
+                        .requestDeadlineMs = 10000,
+                        .closeLingerMs = 2000,
+                        .replyTickMs = 50,
                         .memosPerVisitorPerMinute = 1000};
         SetDebugWindowSink(&log);
         Core().LocalIP = "127.0.0.1", Core().LocalHostName = "testhost", Core().DebugToFile = false;
@@ -100,9 +113,12 @@ protected:
     quint16 startServer(const QString& timeout = "30")
     {
         port = freePort();
-        for (const auto& [key, value] : {std::pair<QString, QString>{"MemoServer Port", QString::number(port)},
-                                         {"Reply Timeout", timeout}, {"Rows", "5"}, {"Columns", "75"},
-                                         {"Enabled", "True"}})
+        for (const auto& [key, value] :
+             {std::pair<QString, QString>{"MemoServer Port", QString::number(port)},
+              {"Reply Timeout", timeout},
+              {"Rows", "5"},
+              {"Columns", "75"},
+              {"Enabled", "True"}})
             WriteIni("Memo", key, value);
         setup().LoadMemoServerSettings();
         return port;
@@ -156,7 +172,7 @@ protected:
 
 // The server runs on a free loopback port from the start.
 class ServedMemoTest : public MemoTest {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(startServer() > 0); }
 };
 
@@ -170,69 +186,78 @@ inline PageSettings pageSettings()
 
 const QByteArray kHead = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
 const QByteArray kBody = "<BODY BGCOLOR=\"#FFFFFF\" TEXT=\"#000000\">";
-const QByteArray kSubmitNo = "<INPUT type=submit value=\"Send\">  Wait For Reply <select name=\"REPLY\" size=\"1\">"
-                             "<option>YES</option><option selected>NO</option></select></FORM></P>";
-const QByteArray kSubmitYes = "<INPUT type=submit value=\"Send\">  Wait For Reply <select name=\"REPLY\" size=\"1\">"
-                              "<option selected>YES</option><option>NO</option></select></FORM></P>";
+const QByteArray kSubmitNo =
+    "<INPUT type=submit value=\"Send\">  Wait For Reply <select name=\"REPLY\" size=\"1\">"
+    "<option>YES</option><option selected>NO</option></select></FORM></P>";
+const QByteArray kSubmitYes =
+    "<INPUT type=submit value=\"Send\">  Wait For Reply <select name=\"REPLY\" size=\"1\">"
+    "<option selected>YES</option><option>NO</option></select></FORM></P>";
 const QByteArray kNoReplyBlock =
     "<p align=center>&nbsp;</p>\r\n<p align=center>&nbsp;</p>\r\n<p align=center>&nbsp;</p>\r\n"
     "<p align=center><font size=5><strong>Message Received</strong></font></p>\r\n</body>\r\n</html>\r\n";
 
 // The submit line of custom pages: a no-break space before "Wait".
-inline QByteArray withNbsp(QByteArray submit) { return submit.replace("\">  Wait", "\"> \xA0Wait"); }
+inline QByteArray withNbsp(QByteArray submit)
+{
+    return submit.replace("\">  Wait", "\"> \xA0Wait");
+}
 
 inline QByteArray opening(const QByteArray& timeout = "30")
 {
-    return "<HTML>\r\n<HEAD>\r\n<TITLE>MEMO SENT</TITLE>\r\n</HEAD>\r\n" + kBody
-           + "\r\n<H1>Waiting for a reply.</H1><P>Waiting a maximum of " + timeout + " seconds.<hr size=\"1\"></P>\r\n"
-           + QByteArray(500, ' ') + "\r\n";
+    return "<HTML>\r\n<HEAD>\r\n<TITLE>MEMO SENT</TITLE>\r\n</HEAD>\r\n" + kBody +
+           "\r\n<H1>Waiting for a reply.</H1><P>Waiting a maximum of " + timeout +
+           " seconds.<hr size=\"1\"></P>\r\n" + QByteArray(500, ' ') + "\r\n";
 }
 
 // The memo form; `value` is the prefill exactly as written after VALUE=.
 inline QByteArray form(const QByteArray& host, const QByteArray& value, const QByteArray& message = "",
                        const QByteArray& wrap = "", const QByteArray& submit = kSubmitNo)
 {
-    return "<P><FORM action=\"http://" + host + "/memo/\" method=\"POST\">From: <INPUT TYPE=\"text\" NAME=\"NAME\" VALUE="
-           + value + " MAXLENGTH=40><BR>\r\n<TEXTAREA ROWS=5 COLS=75 " + wrap + " NAME=\"MESSAGE\">" + message
-           + "</TEXTAREA><BR>\r\n" + submit + "\r\n";
+    return "<P><FORM action=\"http://" + host +
+           "/memo/\" method=\"POST\">From: <INPUT TYPE=\"text\" NAME=\"NAME\" VALUE=" + value +
+           " MAXLENGTH=40><BR>\r\n<TEXTAREA ROWS=5 COLS=75 " + wrap + " NAME=\"MESSAGE\">" + message +
+           "</TEXTAREA><BR>\r\n" + submit + "\r\n";
 }
 
 inline QByteArray replyBlock(const QByteArray& host, const QByteArray& reply, const QByteArray& name,
                              const QByteArray& wrap = "", const QByteArray& submit = kSubmitNo)
 {
-    return "<FONT SIZE=+1>\r\n<P>Reply: </P>" + reply + "\r\n</FONT>\r\n<hr size=\"1\">\r\n</FONT>\r\n"
-           + form(host, "\"" + name + "\"", "", wrap, submit);
+    return "<FONT SIZE=+1>\r\n<P>Reply: </P>" + reply + "\r\n</FONT>\r\n<hr size=\"1\">\r\n</FONT>\r\n" +
+           form(host, "\"" + name + "\"", "", wrap, submit);
 }
 
 inline QByteArray errorPage(const QByteArray& number, const QByteArray& text, const QByteArray& form)
 {
-    return kHead + "<HTML>\r\n<HEAD>\r\n<TITLE>Error</TITLE>\r\n</HEAD>\r\n" + kBody
-           + "\r\n<p align=\"left\"><font color=\"#FF0000\"><strong>Error: " + number
-           + "</strong></font></p><p align=\"center\"><strong>" + text + "</strong></p>" + form + "</body>\r\n";
+    return kHead + "<HTML>\r\n<HEAD>\r\n<TITLE>Error</TITLE>\r\n</HEAD>\r\n" + kBody +
+           "\r\n<p align=\"left\"><font color=\"#FF0000\"><strong>Error: " + number +
+           "</strong></font></p><p align=\"center\"><strong>" + text + "</strong></p>" + form + "</body>\r\n";
 }
 
 inline QByteArray busyPage(const QByteArray& host, const QByteArray& value, const QByteArray& message)
 {
-    return errorPage("5", "MemoSever in use, Please Try again soon.", form(host, value, message)) + "</HTML>"
-           + QByteArray(20, ' ') + "\r\n";
+    return errorPage("5", "MemoSever in use, Please Try again soon.", form(host, value, message)) +
+           "</HTML>" + QByteArray(20, ' ') + "\r\n";
 }
 
 inline QByteArray awayPage(const QByteArray& name)
 {
-    return "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\ncontent=\"text/html; charset=iso-8859-1\">\r\n"
-           "<title>Memo Received</title>\r\n</head>\r\n"
-           + kBody + "<p>Hello, " + name
-           + "</p>\r\n<p>I am currently in away mode. </p>\r\n"
-             "<p>Your memo has been logged and I will read it when I get a chance.</p>\r\n"
-             "<p>&nbsp;</p>\r\n</body>\r\n</html>\r\n";
+    return "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\ncontent=\"text/html; "
+           "charset=iso-8859-1\">\r\n"
+           "<title>Memo Received</title>\r\n</head>\r\n" +
+           kBody + "<p>Hello, " + name +
+           "</p>\r\n<p>I am currently in away mode. </p>\r\n"
+           "<p>Your memo has been logged and I will read it when I get a chance.</p>\r\n"
+           "<p>&nbsp;</p>\r\n</body>\r\n</html>\r\n";
 }
 
 // The form that custom pages get for %memo%.
 inline QByteArray followUpForm(const QByteArray& host, const QByteArray& name)
 {
-    return "<P><FORM action=\"http://" + host
-           + "/memo/\" method=\"POST\"> <input type=\"hidden\" name=\"Site\" value=\"Reply\"> From: <INPUT "
-             "TYPE=\"text\" NAME=\"NAME\" VALUE= \""
-           + name + "\" MAXLENGTH=40><BR>\r\n<TEXTAREA MAXLENGTH=256 ROWS=5 COLS=75  NAME=\"MESSAGE\"></TEXTAREA><BR>\r\n"
-           + withNbsp(kSubmitNo) + "\r\n";
+    return "<P><FORM action=\"http://" + host +
+           "/memo/\" method=\"POST\"> <input type=\"hidden\" name=\"Site\" value=\"Reply\"> From: <INPUT "
+           "TYPE=\"text\" NAME=\"NAME\" VALUE= \"" +
+           name +
+           "\" MAXLENGTH=40><BR>\r\n<TEXTAREA MAXLENGTH=256 ROWS=5 COLS=75  "
+           "NAME=\"MESSAGE\"></TEXTAREA><BR>\r\n" +
+           withNbsp(kSubmitNo) + "\r\n";
 }

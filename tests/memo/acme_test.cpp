@@ -20,18 +20,18 @@ struct PebbleCa {
         dnsPort = freePort();
         managementPort = freePort();
         challtestsrv.start("pebble-challtestsrv",
-                           {"-defaultIPv4", "", "-defaultIPv6", "", "-dns01", "127.0.0.1:" + QString::number(dnsPort),
-                            "-http01", "", "-https01", "", "-tlsalpn01", "", "-management",
-                            "127.0.0.1:" + QString::number(managementPort)});
+                           {"-defaultIPv4", "", "-defaultIPv6", "", "-dns01",
+                            "127.0.0.1:" + QString::number(dnsPort), "-http01", "", "-https01", "",
+                            "-tlsalpn01", "", "-management", "127.0.0.1:" + QString::number(managementPort)});
         acmePort = freePort();
-        const QJsonObject config{{"pebble", QJsonObject{{"listenAddress", "127.0.0.1:" + QString::number(acmePort)},
-                                                        {"managementListenAddress",
-                                                         "127.0.0.1:" + QString::number(freePort())},
-                                                        {"certificate", folder + "/pebble-cert.pem"},
-                                                        {"privateKey", folder + "/pebble-key.pem"},
-                                                        {"httpPort", memoPort},
-                                                        {"tlsPort", freePort()},
-                                                        {"certificateValidityPeriod", validitySeconds}}}};
+        const QJsonObject config{
+            {"pebble", QJsonObject{{"listenAddress", "127.0.0.1:" + QString::number(acmePort)},
+                                   {"managementListenAddress", "127.0.0.1:" + QString::number(freePort())},
+                                   {"certificate", folder + "/pebble-cert.pem"},
+                                   {"privateKey", folder + "/pebble-key.pem"},
+                                   {"httpPort", memoPort},
+                                   {"tlsPort", freePort()},
+                                   {"certificateValidityPeriod", validitySeconds}}}};
         QFile file(folder + "/pebble.json");
         file.open(QIODevice::WriteOnly);
         file.write(QJsonDocument(config).toJson());
@@ -42,9 +42,10 @@ struct PebbleCa {
         environment.insert("PEBBLE_AUTHZREUSE", "0");
         pebble.setProcessEnvironment(environment);
         pebble.setProcessChannelMode(QProcess::MergedChannels);
-        pebble.start("pebble", {"-config", folder + "/pebble.json", "-dnsserver", "127.0.0.1:" + QString::number(dnsPort)});
-        ready = pumpUntil([this] { return (output += pebble.readAll()).contains("Listening on"); }, 15000)
-                && addName("memo.test");
+        pebble.start("pebble", {"-config", folder + "/pebble.json", "-dnsserver",
+                                "127.0.0.1:" + QString::number(dnsPort)});
+        ready = pumpUntil([this] { return (output += pebble.readAll()).contains("Listening on"); }, 15000) &&
+                addName("memo.test");
     }
     ~PebbleCa()
     {
@@ -77,7 +78,8 @@ QSslCertificate servedCertificate(quint16 port)
     QSslSocket socket;
     socket.setPeerVerifyMode(QSslSocket::VerifyNone);
     socket.connectToHostEncrypted("127.0.0.1", port, "memo.test");
-    pumpUntil([&socket] { return socket.isEncrypted() || socket.state() == QAbstractSocket::UnconnectedState; });
+    pumpUntil(
+        [&socket] { return socket.isEncrypted() || socket.state() == QAbstractSocket::UnconnectedState; });
     return socket.peerCertificate();
 }
 
@@ -90,7 +92,7 @@ int modeOf(const QString& path)
 } // namespace
 
 class AcmeTest : public MemoTest {
-protected:
+  protected:
     void useAuto(const QString& name, const QString& directory)
     {
         WriteIni("StartUp", "Public Address", name);
@@ -107,7 +109,10 @@ protected:
         WriteIni("Memo", "Enabled", "True");
         setup().LoadMemoServerSettings();
     }
-    int certificatesInstalled() const { return int(log.lines.filter("certificate in force from a new ACME").size()); }
+    int certificatesInstalled() const
+    {
+        return int(log.lines.filter("certificate in force from a new ACME").size());
+    }
 };
 
 TEST_F(AcmeTest, AutoModeGetsACertificateForThePublicAddressAndServesIt)
@@ -116,7 +121,8 @@ TEST_F(AcmeTest, AutoModeGetsACertificateForThePublicAddressAndServesIt)
     PebbleCa ca(home.path(), port, 3600);
     ASSERT_TRUE(ca.ready) << ca.output.constData();
     startAuto("memo.test", ca.directory());
-    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000)) << log.lines.join("\n").toStdString();
+    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000))
+        << log.lines.join("\n").toStdString();
     const QSslCertificate served = servedCertificate(port);
     EXPECT_TRUE(served.subjectAlternativeNames().values(QSsl::DnsEntry).contains("memo.test"));
     EXPECT_TRUE(served.issuerDisplayName().contains("Pebble")) << served.issuerDisplayName().toStdString();
@@ -132,12 +138,14 @@ TEST_F(AcmeTest, ShortLivedCertificateIsRenewedWhileAConnectedVisitorStaysServed
     PebbleCa ca(home.path(), port, 12);
     ASSERT_TRUE(ca.ready) << ca.output.constData();
     startAuto("memo.test", ca.directory());
-    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000)) << log.lines.join("\n").toStdString();
+    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000))
+        << log.lines.join("\n").toStdString();
     const QByteArray first = servedCertificate(port).serialNumber();
     TlsVisitor connected(port, {}, "memo.test");
     ASSERT_TRUE(connected.encrypted);
     // Renewal is due with four of the twelve seconds left.
-    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 2; }, 30000)) << log.lines.join("\n").toStdString();
+    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 2; }, 30000))
+        << log.lines.join("\n").toStdString();
     EXPECT_NE(servedCertificate(port).serialNumber(), first);
     connected.send(memoPost("NAME=Kept&MESSAGE=renewed&REPLY=NO"));
     EXPECT_TRUE(connected.waitFor("Message Received"));
@@ -149,7 +157,8 @@ TEST_F(AcmeTest, ValidationOfANameThatIsNotOursFailsAndIsToldAndRetried)
     PebbleCa ca(home.path(), port, 3600);
     ASSERT_TRUE(ca.ready) << ca.output.constData();
     startAuto("elsewhere.test", ca.directory());
-    ASSERT_TRUE(pumpUntil([this] { return log.contains("ACME: no certificate for elsewhere.test: validation"); }, 30000))
+    ASSERT_TRUE(pumpUntil(
+        [this] { return log.contains("ACME: no certificate for elsewhere.test: validation"); }, 30000))
         << log.lines.join("\n").toStdString();
     ASSERT_EQ(doubles.notices.shown.size(), 1u);
     EXPECT_EQ(doubles.notices.shown.front().summary, "Memo certificate not renewed");
@@ -159,7 +168,7 @@ TEST_F(AcmeTest, ValidationOfANameThatIsNotOursFailsAndIsToldAndRetried)
 TEST_F(AcmeTest, AcmeServerDownOrSilentAtRenewalLeavesTheCurrentCertificateServing)
 {
     memoLimits().acmeRequestTimeoutMs = 1000;
-    QTcpServer silent;  // accepts and never answers
+    QTcpServer silent; // accepts and never answers
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
     const struct {
         bool down;
@@ -178,12 +187,14 @@ TEST_F(AcmeTest, AcmeServerDownOrSilentAtRenewalLeavesTheCurrentCertificateServi
         WriteIni("Memo", "Enabled", "True");
         setup().LoadMemoServerSettings();
         Memo().restartServer();
-        ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000)) << log.lines.join("\n").toStdString();
+        ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000))
+            << log.lines.join("\n").toStdString();
         const QByteArray first = servedCertificate(port).serialNumber();
         if (down) {
             ca.reset();
         } else {
-            setup().settings().https.directoryUrl = "https://127.0.0.1:" + QString::number(silent.serverPort()) + "/dir";
+            setup().settings().https.directoryUrl =
+                "https://127.0.0.1:" + QString::number(silent.serverPort()) + "/dir";
             setup().SaveMemo();
         }
         // Renewal is due with three of the nine seconds left.
@@ -204,9 +215,11 @@ TEST_F(AcmeTest, WithTheRouterPortOpenPort80IsForwardedToTheMemoPortDuringTheOrd
     PebbleCa ca(home.path(), port, 3600);
     ASSERT_TRUE(ca.ready) << ca.output.constData();
     startAuto("memo.test", ca.directory());
-    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000)) << log.lines.join("\n").toStdString();
+    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000))
+        << log.lines.join("\n").toStdString();
     const QStringList validation = gateway.actions().filter("ExternalPort=80 ");
-    ASSERT_EQ(validation.size(), 2) << gateway.actions().join("\n").toStdString() << log.lines.join("\n").toStdString();
+    ASSERT_EQ(validation.size(), 2) << gateway.actions().join("\n").toStdString()
+                                    << log.lines.join("\n").toStdString();
     EXPECT_TRUE(validation[0].startsWith("AddPortMapping")) << validation[0].toStdString();
     EXPECT_TRUE(validation[0].contains(QString("InternalPort=%1 ").arg(port))) << validation[0].toStdString();
     EXPECT_TRUE(validation[1].startsWith("DeletePortMapping")) << validation[1].toStdString();

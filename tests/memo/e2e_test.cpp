@@ -9,7 +9,7 @@
 #endif
 
 class BrowserEndToEnd : public MemoTest {
-protected:
+  protected:
     // The browser script and its one npm dependency, set up in the build tree.
     void SetUp() override
     {
@@ -40,8 +40,9 @@ protected:
         browser.setProcessChannelMode(QProcess::MergedChannels);
         QByteArray output;
         QObject::connect(&browser, &QProcess::readyRead, [&] { output += browser.readAll(); });
-        browser.start("node", QStringList{scriptDir + "/memo_e2e.mjs", page, home.file("chromium-profile"), reply}
-                                  + browserArgs);
+        browser.start("node",
+                      QStringList{scriptDir + "/memo_e2e.mjs", page, home.file("chromium-profile"), reply} +
+                          browserArgs);
         ASSERT_TRUE(browser.waitForStarted());
         auto finished = [&] { return browser.state() == QProcess::NotRunning; };
 
@@ -53,9 +54,11 @@ protected:
         EXPECT_EQ(window->txtName->text(), "Visitor Vic");
         EXPECT_EQ(window->windowTitle(), windowTitle);
         EXPECT_EQ(Memo().globals.MemoText, "Are you there?\r\nSecond line");
-        ASSERT_TRUE(pumpUntil([&] { return output.contains("OPENING") || finished(); }, 30000)) << output.toStdString();
+        ASSERT_TRUE(pumpUntil([&] { return output.contains("OPENING") || finished(); }, 30000))
+            << output.toStdString();
         window->txtReply->setPlainText(reply);
-        ASSERT_TRUE(pumpUntil([&] { return output.contains("INTERIM") || finished(); }, 30000)) << output.toStdString();
+        ASSERT_TRUE(pumpUntil([&] { return output.contains("INTERIM") || finished(); }, 30000))
+            << output.toStdString();
         window->cmd_Send->click();
         ASSERT_TRUE(pumpUntil(finished, 60000)) << output.toStdString();
         EXPECT_EQ(browser.exitCode(), 0) << output.toStdString();
@@ -71,12 +74,14 @@ TEST_F(BrowserEndToEnd, VisitorGetsTheTypedReplyInChromium)
     startServer("60");
     ASSERT_TRUE(server()->listening());
     // The published page's memo form, as page expansion writes it.
-    home.writeFile("status.html", QByteArray(R"(<html><head><title>My status</title></head><body><h1>Online</h1>
+    home.writeFile("status.html",
+                   QByteArray(R"(<html><head><title>My status</title></head><body><h1>Online</h1>
 <FORM action="http://127.0.0.1:PORT/memo/" method="POST"><input type="hidden" name="Site" value="Home">
 From: <INPUT TYPE="text" NAME="NAME" MAXLENGTH=40><BR>
 <TEXTAREA MAXLENGTH=256 ROWS=5 COLS=75 NAME="MESSAGE"></TEXTAREA><BR>
 <INPUT type=submit value="Send">  Wait For Reply <select name="REPLY" size="1"><option>YES</option><option selected>NO</option>
-</select></FORM></body></html>)").replace("PORT", QByteArray::number(port)));
+</select></FORM></body></html>)")
+                       .replace("PORT", QByteArray::number(port)));
     visitAndReply(home.file("status.html"), "You received a Memo from your Home webpage.");
 }
 
@@ -91,12 +96,14 @@ TEST_F(BrowserEndToEnd, VisitorOnAnHttpsPageGetsTheTypedReplyOverTls)
     ASSERT_TRUE(server()->listening());
     // The test's browser profile trusts the test certificate's key, and only it.
     QProcess spki;
-    spki.start("bash", {"-c", "openssl x509 -in \"$0\" -pubkey -noout | openssl pkey -pubin -outform der"
-                              " | openssl dgst -sha256 -binary | base64",
+    spki.start("bash", {"-c",
+                        "openssl x509 -in \"$0\" -pubkey -noout | openssl pkey -pubin -outform der"
+                        " | openssl dgst -sha256 -binary | base64",
                         home.file("memo-cert.pem")});
     ASSERT_TRUE(spki.waitForFinished(20000) && spki.exitCode() == 0);
     const QString pin = QString::fromLatin1(spki.readAllStandardOutput().trimmed());
     // The memo server's own page over https, whose form posts back to it over https.
-    visitAndReply("https://localhost:" + QString::number(port) + "/", "You received a Memo from your unknown webpage.",
+    visitAndReply("https://localhost:" + QString::number(port) + "/",
+                  "You received a Memo from your unknown webpage.",
                   {"--ignore-certificate-errors-spki-list=" + pin});
 }

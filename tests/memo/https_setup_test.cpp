@@ -11,7 +11,7 @@ TEST_F(HttpsSetup, TheTabEditsTheHttpsSettingsWhichOkSavesAndCancelRestores)
 {
     auto* modes = setup().findChild<QComboBox*>("cboHttps");
     ASSERT_TRUE(modes);
-    EXPECT_EQ(modes->currentIndex(), 0);  // off without the key
+    EXPECT_EQ(modes->currentIndex(), 0); // off without the key
     auto* email = setup().findChild<QLineEdit*>("txtAcmeEmail");
     EXPECT_FALSE(email->isEnabled());
     modes->setCurrentIndex(2);
@@ -19,13 +19,13 @@ TEST_F(HttpsSetup, TheTabEditsTheHttpsSettingsWhichOkSavesAndCancelRestores)
     EXPECT_TRUE(email->isEnabled());
     email->setText("owner@example.org");
     emit email->textEdited(email->text());
-    setup().cmdControl_Click(0);  // OK
+    setup().cmdControl_Click(0); // OK
     EXPECT_EQ(ReadIni("Memo", "HTTPS", ""), "auto");
     EXPECT_EQ(ReadIni("Memo", "ACME Email", ""), "owner@example.org");
     EXPECT_EQ(ReadIni("Memo", "ACME Directory URL", ""), "https://acme-v02.api.letsencrypt.org/directory");
     modes->setCurrentIndex(1);
     emit modes->activated(1);
-    setup().cmdControl_Click(1);  // Cancel
+    setup().cmdControl_Click(1); // Cancel
     EXPECT_EQ(modes->currentIndex(), 2);
     EXPECT_EQ(Memo().settings().https.mode, HttpsSettings::Mode::Auto);
 }
@@ -35,7 +35,8 @@ TEST_F(HttpsSetup, TheFirstDnsNameAsPublicAddressOffersToSwitchHttpsOn)
     const struct {
         QString address;
         bool offered;
-    } cases[] = {{"203.0.113.7", false}, {"auto", false}, {"memo.example.org", true}, {"other.example.org", false}};
+    } cases[] = {
+        {"203.0.113.7", false}, {"auto", false}, {"memo.example.org", true}, {"other.example.org", false}};
     for (const auto& [address, offered] : cases) {
         doubles.boxes.clear();
         doubles.boxes.setNextAnswer(platform::MsgAnswer::No);

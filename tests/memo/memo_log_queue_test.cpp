@@ -1,10 +1,10 @@
 #include "MemoFixture.h"
+#include "core/AppHooks.h"
 #include "core/Form1.h"
 #include "core/WriteTrouble.h"
 #include "memo/MemoLog.h"
 #include "memo/MemoLogQueue.h"
 #include "memo/MemoWiring.h"
-#include "core/AppHooks.h"
 #include "platform/doubles/FailingFileCalls.h"
 #include "support/SmallDisk.h"
 
@@ -13,10 +13,13 @@ using Step = FailingFileCalls::Step;
 
 namespace {
 
-QByteArray record(int n) { return "----------\r\nMessage: memo " + QByteArray::number(n) + "\r\n"; }
+QByteArray record(int n)
+{
+    return "----------\r\nMessage: memo " + QByteArray::number(n) + "\r\n";
+}
 
 class MemoLogQueueTest : public MemoTest {
-protected:
+  protected:
     void SetUp() override
     {
         form = std::make_unique<Form1>();
@@ -91,10 +94,12 @@ TEST_F(MemoLogQueueTest, WaitingRecordsAreBoundedAndWhatIsGivenUpIsTold)
             queue.append(QByteArray(row.size, 'a' + n % 26));
         EXPECT_EQ(queue.waitingRecords(), row.waiting);
         EXPECT_EQ(queue.lostRecords(), row.records - row.waiting);
-        EXPECT_TRUE(queue.waitingText().contains(QString::number(row.records - row.waiting) + " could not be kept"));
+        EXPECT_TRUE(
+            queue.waitingText().contains(QString::number(row.records - row.waiting) + " could not be kept"));
         failing.heal();
         ASSERT_TRUE(queue.flush());
-        EXPECT_TRUE(memoLog().endsWith(QByteArray(row.size, 'a' + (row.records - 1) % 26))) << "the newest is kept";
+        EXPECT_TRUE(memoLog().endsWith(QByteArray(row.size, 'a' + (row.records - 1) % 26)))
+            << "the newest is kept";
         QFile::remove(home.file("Memo.txt"));
     }
 }
@@ -128,7 +133,7 @@ TEST_F(FullDiskMemoTest, AMemoOnAFullDiskIsAnsweredKeptAndSavedOnceThereIsRoom)
 
 // Memo.txt made a folder: it cannot take a record, while any other file can.
 class MemoExitTest : public MemoLogQueueTest {
-protected:
+  protected:
     void SetUp() override
     {
         MemoLogQueueTest::SetUp();

@@ -6,7 +6,7 @@
 #include "support/NotificationBus.h"
 
 class MemoWindowTest : public MemoTest {
-protected:
+  protected:
     frmMemo& showMemo(const QByteArray& sender, const QByteArray& text, bool reply)
     {
         Memo().globals = {"Home", sender, text, reply, {}, {}, {}, {}};
@@ -57,14 +57,16 @@ TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecordAndTheLogIsViewed
 {
     ViewMemoLog(nullptr);
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(doubles.boxes.shown()[0].title + ": " + doubles.boxes.shown()[0].text, "Halvorn: Error: File does Exist!");
+    EXPECT_EQ(doubles.boxes.shown()[0].title + ": " + doubles.boxes.shown()[0].text,
+              "Halvorn: Error: File does Exist!");
     EXPECT_TRUE(doubles.desktop.opened.empty());
     EXPECT_FALSE(home.exists("Memo.txt"));
     const QDateTime when(QDate(2026, 12, 5), QTime(15, 7, 9));
-    EXPECT_EQ(MemoLogRecord(when, "Home", "Ann", "one\r\n----------\r\nDate: fake\nName: x\rlast"),
-              "----------\r\nDate: " + QLocale::system().toString(when.date(), QLocale::ShortFormat).toUtf8()
-                  + "   Time: 3:07 PM\r\nWebSite: Home\r\nName: Ann\r\n"
-                    "Message: one\r\n ----------\r\nDate: fake\r\nName: x\r\nlast\r\n");
+    EXPECT_EQ(
+        MemoLogRecord(when, "Home", "Ann", "one\r\n----------\r\nDate: fake\nName: x\rlast"),
+        "----------\r\nDate: " + QLocale::system().toString(when.date(), QLocale::ShortFormat).toUtf8() +
+            "   Time: 3:07 PM\r\nWebSite: Home\r\nName: Ann\r\n"
+            "Message: one\r\n ----------\r\nDate: fake\r\nName: x\r\nlast\r\n");
     EXPECT_EQ(MemoLogReplyLine("a\n----------"), "Your Reply: a\r\n ----------\r\n");
     home.writeFile("Memo.txt", "earlier\r\n");
     ASSERT_TRUE(AppendMemoLog("first\r\n", nullptr));
@@ -79,10 +81,11 @@ using Notices = ServedMemoTest;
 TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
 {
     // The form sent, away or not, and the notice's summary and body.
-    const std::tuple<QByteArray, bool, QString, QString> cases[] = {{"NAME=Ann&MESSAGE=Hi+there&REPLY=NO", false, "Memo from Ann", "Hi there"},
-                 {"NAME=%3Cb%3EBob&MESSAGE=" + QByteArray(300, 'x') + "&REPLY=YES", false,
-                  "Memo from <b>Bob (waiting for your reply)", QString(119, u'x') + QChar(0x2026)},
-                 {"NAME=&MESSAGE=gone&REPLY=YES", true, "Memo from a visitor", "gone"}};
+    const std::tuple<QByteArray, bool, QString, QString> cases[] = {
+        {"NAME=Ann&MESSAGE=Hi+there&REPLY=NO", false, "Memo from Ann", "Hi there"},
+        {"NAME=%3Cb%3EBob&MESSAGE=" + QByteArray(300, 'x') + "&REPLY=YES", false,
+         "Memo from <b>Bob (waiting for your reply)", QString(119, u'x') + QChar(0x2026)},
+        {"NAME=&MESSAGE=gone&REPLY=YES", true, "Memo from a visitor", "gone"}};
     for (size_t i = 0; const auto& [form, away, summary, body] : cases) {
         Memo().setAway(away);
         Visitor visitor(port);
@@ -107,7 +110,7 @@ TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
 // The notification service on a private bus, so the action comes the way
 // the desktop sends it.
 class BusNoticeTest : public MemoTest {
-protected:
+  protected:
     // Ticks are short in tests: 600 of them keep the visitor waiting for 30 s.
     void SetUp() override { ASSERT_TRUE(startServer("600") > 0); }
     NotificationBus notices;

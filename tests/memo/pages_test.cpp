@@ -29,9 +29,10 @@ TEST(PagesEscaping, VisitorAndSettingsTextCannotAddMarkupTheUserReplyGoesOutAsWr
     EXPECT_TRUE(busy.contains(">&lt;/TEXTAREA&gt;&lt;script&gt;</TEXTAREA>"));
     EXPECT_FALSE(busy.contains("<script>"));
     // The busy page's VALUE= is unquoted: a name cannot add attributes there.
-    EXPECT_TRUE(pages::busyPage(pageSettings(), "a onfocus=alert(1) x=`y`\t\"z\"<>", "")
-                    .contains("VALUE=a&#32;onfocus&#61;alert(1)&#32;x&#61;&#96;y&#96;&#9;&quot;z&quot;&lt;&gt; "
-                              "MAXLENGTH=40>"));
+    EXPECT_TRUE(
+        pages::busyPage(pageSettings(), "a onfocus=alert(1) x=`y`\t\"z\"<>", "")
+            .contains("VALUE=a&#32;onfocus&#61;alert(1)&#32;x&#61;&#96;y&#96;&#9;&quot;z&quot;&lt;&gt; "
+                      "MAXLENGTH=40>"));
     // Token-safe values cannot spell a variable.
     EXPECT_EQ(memo::escapeTokenSafe("%reply%<"), "&#37;reply&#37;&lt;");
     // An IPv6 address is bracketed where it becomes a URL.
@@ -48,13 +49,15 @@ TEST(PagesEscaping, VisitorAndSettingsTextCannotAddMarkupTheUserReplyGoesOutAsWr
     EXPECT_TRUE(pages::notFoundPage(s).contains("ROWS=5&#32;onclick&#61;x COLS=75"));
     EXPECT_TRUE(pages::opening(s)[0].contains("maximum of &lt;b&gt;30&lt;/b&gt; seconds"));
     // In eight bits: Latin-1 as is, beyond it a character reference.
-    const QByteArray block = pages::replyBlock(pageSettings(), QString::fromUtf8("<b>f\xC3\xBCr</b> \xE2\x82\xAC"), "A");
+    const QByteArray block =
+        pages::replyBlock(pageSettings(), QString::fromUtf8("<b>f\xC3\xBCr</b> \xE2\x82\xAC"), "A");
     EXPECT_TRUE(block.contains("<P>Reply: </P><b>f\xFCr</b> &#8364;\r\n"));
 }
 
 static MemoTokenTable tokens(const QString& reply = {}, const QByteArray& sender = "Ann")
 {
-    return BuildMemoTokens({pageSettings(), QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)), {}, {}, reply, sender});
+    return BuildMemoTokens(
+        {pageSettings(), QDateTime(QDate(2026, 12, 5), QTime(15, 7, 9)), {}, {}, reply, sender});
 }
 
 // All twenty tokens in a custom page are checked as the visitor receives
@@ -78,7 +81,8 @@ TEST(CustomPageFile, LinesEndAtCrCrLfOrLfEachGetsCrLfAndHugeOnesAreCut)
     EXPECT_EQ(missing.error, 0);
     EXPECT_EQ(ReadCustomPage(QString(), tokens()).text, "");
     home.writeFile("p.html", "<p>Hi %SENDERNAME%</p>\r\nsecond\rthird\nlast");
-    EXPECT_EQ(ReadCustomPage(home.file("p.html"), tokens()).text, "<p>Hi Ann</p>\r\nsecond\r\nthird\r\nlast\r\n");
+    EXPECT_EQ(ReadCustomPage(home.file("p.html"), tokens()).text,
+              "<p>Hi Ann</p>\r\nsecond\r\nthird\r\nlast\r\n");
     home.writeFile("q.html", "one\r\n\r\ntwo\r\n");
     EXPECT_EQ(ReadCustomPage(home.file("q.html"), tokens()).text, "one\r\n\r\ntwo\r\n");
     // Huge files and expansions are cut.

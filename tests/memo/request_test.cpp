@@ -16,9 +16,9 @@ TEST(DecodeCGI, GoodInputDecodesOnce)
 {
     // No second decoding; "+" from an escape stays; one digit at the end; lower-case digits.
     const std::pair<const char*, QByteArray> cases[] = {
-        {"", ""}, {"Hello+there%21", "Hello there!"}, {"a%25b", "a%b"}, {"1%2B1", "1+1"}, {"%4", "\x04"},
-        {"Line1%0D%0ALine2", "Line1\r\nLine2"}, {"x%4a", "xJ"}, {"++", "  "}, {"%2525", "%25"},
-        {"%FF%00", QByteArray("\xFF\x00", 2)}};
+        {"", ""},         {"Hello+there%21", "Hello there!"},     {"a%25b", "a%b"}, {"1%2B1", "1+1"},
+        {"%4", "\x04"},   {"Line1%0D%0ALine2", "Line1\r\nLine2"}, {"x%4a", "xJ"},   {"++", "  "},
+        {"%2525", "%25"}, {"%FF%00", QByteArray("\xFF\x00", 2)}};
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(DecodeCGI(input), expected) << input;
 }
@@ -26,10 +26,11 @@ TEST(DecodeCGI, GoodInputDecodesOnce)
 TEST(DecodeCGI, ABadEscapeRaisesTheDecoderError)
 {
     for (const char* input : {"100%", "%", "%G1", "%%", "a%1G", "%x", "ok%2%"})
-        EXPECT_THAT([input] { DecodeCGI(input); },
-                    Throws<ProgramError>(AllOf(Property(&ProgramError::number, kUrlDecodeError),
-                                               Property(&ProgramError::what,
-                                                        HasSubstr("Invalid data passed to UrlDecode() function.")))))
+        EXPECT_THAT(
+            [input] { DecodeCGI(input); },
+            Throws<ProgramError>(AllOf(
+                Property(&ProgramError::number, kUrlDecodeError),
+                Property(&ProgramError::what, HasSubstr("Invalid data passed to UrlDecode() function.")))))
             << input;
 }
 
@@ -39,12 +40,15 @@ TEST(ExtractMemo, TheFieldsOfAGoodRequestAreTakenWherePlaced)
     const std::tuple<QByteArray, QByteArray, QByteArray, QByteArray, bool> cases[] = {
         {memoPost("NAME=Ann&MESSAGE=Line1%0D%0ALine2&REPLY=YES"), "unknown", "Ann", "Line1\r\nLine2", true},
         {memoPost("site=Work&name=Bob+B&message=a%25b&reply=yes"), "Work", "Bob B", "a%b", true},
-        {memoPost("Site=My+Home%21&NAME=A&MESSAGE=B&REPLY=NO"), "My+Home%21", "A", "B", false}, // site not decoded
+        {memoPost("Site=My+Home%21&NAME=A&MESSAGE=B&REPLY=NO"), "My+Home%21", "A", "B",
+         false}, // site not decoded
         // Every browser post carries "Sec-Fetch-Site"; some carry more: the cuts do not shift.
-        {memoPost("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES", "Sec-Fetch-Site: cross-site\r\nX-Username: visitor\r\n"),
+        {memoPost("Site=Home&NAME=Ann&MESSAGE=Hi&REPLY=YES",
+                  "Sec-Fetch-Site: cross-site\r\nX-Username: visitor\r\n"),
          "Home", "Ann", "Hi", true},
         // A body without the fields: the whole request is searched.
-        {"GET /memo/?Site=Web&NAME=Bo&MESSAGE=x&REPLY=NO HTTP/1.1\r\nSec-Fetch-Site: none\r\n\r\n", "Web", "Bo", "x", false},
+        {"GET /memo/?Site=Web&NAME=Bo&MESSAGE=x&REPLY=NO HTTP/1.1\r\nSec-Fetch-Site: none\r\n\r\n", "Web",
+         "Bo", "x", false},
         {QByteArray("NAME=a\0b&MESSAGE=\xFF\x01%00&REPLY=NO", 31), "unknown", QByteArray("a\0b", 3),
          QByteArray("\xFF\x01\0", 3), false}};
     for (const auto& [request, site, sender, text, reply] : cases) {
@@ -81,9 +85,9 @@ TEST(FieldCut, AFieldOverItsLimitIsCutToItNeverInsideACharacter)
     const QByteArray a511(511, 'a'), e = "\xC3\xA9";
     const std::pair<QByteArray, QByteArray> cases[] = {
         {"", ""},
-        {a511 + 'b', a511 + 'b'},         // exactly the limit
-        {a511 + "bc", a511 + 'b'},        // one byte over
-        {a511 + e, a511},                 // a character across the limit
+        {a511 + 'b', a511 + 'b'},  // exactly the limit
+        {a511 + "bc", a511 + 'b'}, // one byte over
+        {a511 + e, a511},          // a character across the limit
         {e.repeated(300), e.repeated(256)},
     };
     for (const auto& [field, kept] : cases)

@@ -42,8 +42,10 @@ TEST_F(ServerGolden, MemoWithATypedReply)
     w->txtReply->insertPlainText("Hi\nthere"); // lines go out ending in CR LF
     w->cmd_Send->click();
     ASSERT_TRUE(v->waitClosed());
-    EXPECT_EQ(v->received, kHead + opening() + "\r\n<P><H2>Hello, Ann</H2>\r\n<FONT SIZE=+1>Replying to message now...</FONT>"
-                               "<hr size=\"1\"></P><P></P>\r\n" + replyBlock(host(), "Hi\r\nthere", "Ann"));
+    EXPECT_EQ(v->received, kHead + opening() +
+                               "\r\n<P><H2>Hello, Ann</H2>\r\n<FONT SIZE=+1>Replying to message now...</FONT>"
+                               "<hr size=\"1\"></P><P></P>\r\n" +
+                               replyBlock(host(), "Hi\r\nthere", "Ann"));
     EXPECT_EQ(Memo().memoWindow(), nullptr);
     EXPECT_FALSE(server()->Busy);
     EXPECT_TRUE(memoLog().endsWith("Message: Hi\r\nYour Reply: Hi\r\nthere\r\n"));
@@ -69,7 +71,8 @@ TEST_F(ServerGolden, AwayPagesWithNoWaitBehindThemThenBusyPagesDuringAWait)
     // escape empties only its own field.
     EXPECT_EQ(exchange("POST / HTTP/1.0\r\n\r\nNAME=B+b&MESSAGE=Hel%3Clo&REPLY=NO\r\n"),
               busyPage(host(), "B&#32;b", "Hel&lt;lo"));
-    EXPECT_EQ(exchange("POST / HTTP/1.0\r\n\r\nNAME=%G1&MESSAGE=ok&REPLY=NO\r\n"), busyPage(host(), "\"\"", "ok"));
+    EXPECT_EQ(exchange("POST / HTTP/1.0\r\n\r\nNAME=%G1&MESSAGE=ok&REPLY=NO\r\n"),
+              busyPage(host(), "\"\"", "ok"));
     customPage(PageBusy, "busy.html", "<p>Busy, try at %24time%</p>");
     EXPECT_EQ(exchange(memoPost("NAME=C&MESSAGE=x&REPLY=NO")), kHead + "<p>Busy, try at 15:07:09</p>\r\n");
     EXPECT_FALSE(first->closed);
@@ -89,15 +92,16 @@ TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariablesThenHeaderAndFooterPage
                "%timeout%|%mm/dd/yy%|%mm-dd-yy%|%mmmddyyyy%|%shwday%|%lowday%\r\n%memo%\r\n");
     setup().chkMemoNotice->setChecked(true);
     EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=NO")),
-              kHead
-                  + "127.0.0.1|03:07 PM|testhost|Saturday, Dec 5 2026|15:07:09|v1|v2|v3|v4|v5|||Ann|30|"
-                    "12/05/26|12-05-26|Dec 05, 2026|Sat|Saturday\r\n"
-                  + followUpForm(host(), "Ann") + "\r\n" + kNoReplyBlock);
+              kHead +
+                  "127.0.0.1|03:07 PM|testhost|Saturday, Dec 5 2026|15:07:09|v1|v2|v3|v4|v5|||Ann|30|"
+                  "12/05/26|12-05-26|Dec 05, 2026|Sat|Saturday\r\n" +
+                  followUpForm(host(), "Ann") + "\r\n" + kNoReplyBlock);
     // A page larger than the socket takes at once still goes out whole before the close.
     memoLimits().maxPageFileBytes = 8 << 20;
     const QByteArray big(8 << 20, 'b');
     customPage(PageMemo, "big.html", big);
-    EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=NO"), 30000), kHead + big + "\r\n" + kNoReplyBlock);
+    EXPECT_EQ(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=NO"), 30000),
+              kHead + big + "\r\n" + kNoReplyBlock);
     // The memo window popped up because of the notice setting.
     ASSERT_NE(Memo().memoWindow(), nullptr);
     EXPECT_FALSE(Memo().memoWindow()->cmd_Send->isEnabled());
@@ -115,8 +119,8 @@ TEST_F(ServerGolden, CustomMemoPageWithAllTwentyVariablesThenHeaderAndFooterPage
         Memo().memoWindow()->cmd_Send->click();
         ASSERT_TRUE(v->waitClosed());
         // Without the footer the page ends after the interim piece.
-        EXPECT_EQ(v->received, kHead + opening() + "<h2>Typing for Ann</h2>\r\n"
-                                   + (footer ? "<p>Reply: %reply% <b>ok</b></p>\r\n\r\n\r\n" : ""));
+        EXPECT_EQ(v->received, kHead + opening() + "<h2>Typing for Ann</h2>\r\n" +
+                                   (footer ? "<p>Reply: %reply% <b>ok</b></p>\r\n\r\n\r\n" : ""));
     }
 }
 
@@ -138,7 +142,8 @@ TEST_F(ServerGolden, CloseAnswersThenANewWaitStartsEmptyAndTimesOut)
     auto late = postMemo();
     // The first tick comes with the opening; the rest one per tick.
     QStringList shown{Memo().memoWindow()->txtTime->text()};
-    QObject::connect(Memo().memoWindow()->txtTime, &QLineEdit::textChanged, [&](const QString& t) { shown << t; });
+    QObject::connect(Memo().memoWindow()->txtTime, &QLineEdit::textChanged,
+                     [&](const QString& t) { shown << t; });
     ASSERT_TRUE(late->waitClosed());
     EXPECT_EQ(shown, (QStringList{"1", "0", "-1"}));
     EXPECT_EQ(late->received, kHead + opening("2") + replyBlock(host(), "Timeout, No reply", "Ann"));

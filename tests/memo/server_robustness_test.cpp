@@ -41,7 +41,8 @@ TEST_F(ServerRobustness, JunkHugeTricklingAndSilentRequests)
     for (int i = 0; i < 4096; ++i)
         junk[i] = char((i * 7919) & 0xFF);
     EXPECT_TRUE(exchange(junk).contains("Requested URL not found on Server."));
-    EXPECT_TRUE(exchange(memoPost(QByteArray("NAME=a\0b&MESSAGE=x%00y\0&REPLY=NO", 32))).contains("Message Received"));
+    EXPECT_TRUE(exchange(memoPost(QByteArray("NAME=a\0b&MESSAGE=x%00y\0&REPLY=NO", 32)))
+                    .contains("Message Received"));
     EXPECT_TRUE(memoLog().contains(QByteArray("Name: a\0b\r\nMessage: x\0y\0\r\n", 26)));
     Visitor big(port);
     big.send("POST /memo/ HTTP/1.0\r\nContent-Length: 10485760\r\n\r\nNAME=x&MESSAGE=");
@@ -70,7 +71,8 @@ TEST_F(ServerRobustness, OneVisitorCannotFillTheDiskOrOwnTheScreen)
     memoLimits().memosPerVisitorPerMinute = MemoLimits().memosPerVisitorPerMinute;
     setup().chkMemoNotice->setChecked(true);
     // 40 KiB per memo arrive; the form allows 40 and 256 characters.
-    const QByteArray huge = "NAME=x" + QByteArray("%C3%A9").repeated(2000) + "&MESSAGE=" + QByteArray(30000, 'M');
+    const QByteArray huge =
+        "NAME=x" + QByteArray("%C3%A9").repeated(2000) + "&MESSAGE=" + QByteArray(30000, 'M');
     for (int i = 0; i < 10; ++i)
         ASSERT_TRUE(exchange(memoPost(huge + "&REPLY=NO")).contains("Message Received")) << i;
     // The sender is cut before a character, not inside one.
@@ -93,7 +95,8 @@ TEST_F(ServerRobustness, RejectedRequestsAndAnOverlongTimeoutAreClosedWithoutABo
         {"NAME=%G1&MESSAGE=x&REPLY=YES", "65001 in Memo - HandlePacket"},
         {"NAME=A&MESSAGE=%%&REPLY=NO", "65001 in Memo - HandlePacket"},
         {"NAME=Ann&Site=Home&MESSAGE=x&REPLY=NO", "5 in Memo - HandlePacket"},
-        {"MESSAGE=x&REPLY=NO", nullptr}, {"MESSAGE=x&REPLY=NO&NAME=Late", nullptr}};
+        {"MESSAGE=x&REPLY=NO", nullptr},
+        {"MESSAGE=x&REPLY=NO&NAME=Late", nullptr}};
     for (const auto& [body, error] : rejected) {
         SCOPED_TRACE(body);
         const qsizetype before = error ? errorLog().count(error) : 0;
@@ -108,13 +111,16 @@ TEST_F(ServerRobustness, RejectedRequestsAndAnOverlongTimeoutAreClosedWithoutABo
     EXPECT_EQ(Memo().memoWindow(), nullptr);
     EXPECT_EQ(memosLogged(), 1);
     // A header line holding "name" before the body does not shift the fields.
-    EXPECT_TRUE(exchange("POST /memo/ HTTP/1.1\r\nReferer: http://x/?name=me&site=a\r\nContent-Length: 28\r\n\r\n"
-                         "NAME=Ann&MESSAGE=Hi&REPLY=NO", 1000)
-                    .contains("Message Received"));
+    EXPECT_TRUE(
+        exchange("POST /memo/ HTTP/1.1\r\nReferer: http://x/?name=me&site=a\r\nContent-Length: 28\r\n\r\n"
+                 "NAME=Ann&MESSAGE=Hi&REPLY=NO",
+                 1000)
+            .contains("Message Received"));
     EXPECT_TRUE(memoLog().contains("WebSite: unknown\r\nName: Ann\r\nMessage: Hi\r\n"));
     // A time-out too large for the countdown closes the connection after the opening.
     setup().Timeout->setText("40000");
-    EXPECT_TRUE(exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")).contains("Waiting a maximum of 40000 seconds."));
+    EXPECT_TRUE(
+        exchange(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES")).contains("Waiting a maximum of 40000 seconds."));
     EXPECT_TRUE(errorLog().contains("6 in SendHTML"));
     EXPECT_FALSE(server()->Busy);
     EXPECT_TRUE(doubles.boxes.shown().empty());
@@ -146,7 +152,8 @@ TEST_F(ServerRobustness, VisitorClosingOrResettingDuringTheWait)
     ::setsockopt(int(reset->socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     reset->socket.abort();
     ASSERT_TRUE(pumpUntil([] {
-        return Memo().memoWindow() && Memo().memoWindow()->Label2->text() == "Error: Connection Closed by Remote";
+        return Memo().memoWindow() &&
+               Memo().memoWindow()->Label2->text() == "Error: Connection Closed by Remote";
     }));
     EXPECT_FALSE(server()->Busy);
     // A new memo that waits takes the window over from the lost one.
@@ -205,7 +212,8 @@ TEST_F(ServerRobustness, TranscriptOnlyWithDebugToFileCappedAndRedrawnAFewTimesA
     Core().DebugToFile = true;
     int redraws = 0;
     QString shown;
-    QObject::connect(server()->Text1, &Transcript::changed, [&](const QString& text) { ++redraws, shown = text; });
+    QObject::connect(server()->Text1, &Transcript::changed,
+                     [&](const QString& text) { ++redraws, shown = text; });
     QElapsedTimer clock;
     clock.start();
     // Fifty slow senders, each arrival a change of the transcript.
@@ -232,7 +240,8 @@ using Descriptors = MemoTest;
 static long cpuTicks(qint64 pid)
 {
     QFile stat(QString("/proc/%1/stat").arg(pid));
-    const QList<QByteArray> fields = stat.open(QIODevice::ReadOnly) ? stat.readAll().split(' ') : QList<QByteArray>();
+    const QList<QByteArray> fields =
+        stat.open(QIODevice::ReadOnly) ? stat.readAll().split(' ') : QList<QByteArray>();
     return fields.value(13).toLong() + fields.value(14).toLong();
 }
 
@@ -244,7 +253,8 @@ TEST_F(Descriptors, ACrowdOfIdleConnectionsCannotLockVisitorsOut)
         memoLimits().idleTimeoutMs = memoLimits().requestDeadlineMs = 120000;
         startServer();
         std::printf("PORT %d CAP %d\n", port, server()->connectionCap());
-        std::printf("LOGGED %d\n", int(pumpUntil([this] { return memoLog().contains("Name: Legit"); }, 30000)));
+        std::printf("LOGGED %d\n",
+                    int(pumpUntil([this] { return memoLog().contains("Name: Legit"); }, 30000)));
         return;
     }
     RaiseDescriptorLimit();
@@ -257,7 +267,8 @@ TEST_F(Descriptors, ACrowdOfIdleConnectionsCannotLockVisitorsOut)
         qputenv("MEMO_CHILD_RESERVE", QByteArray::number(reserve)); // the child inherits it
         child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Descriptors.*"});
         QByteArray out;
-        ASSERT_TRUE(pumpUntil([&] { return (out += child.readAllStandardOutput()).contains("CAP "); }, 20000));
+        ASSERT_TRUE(
+            pumpUntil([&] { return (out += child.readAllStandardOutput()).contains("CAP "); }, 20000));
         const QByteArray line = out.mid(out.indexOf("PORT "));
         const QList<QByteArray> words = line.left(line.indexOf('\n')).split(' ');
         const quint16 childPort = quint16(words[1].toInt());

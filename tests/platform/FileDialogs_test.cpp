@@ -12,9 +12,13 @@ namespace {
 TEST(FileDialogs, FiltersTakeQtsFormAndAnswersArePlainPaths)
 {
     using Rule = QString (*)(const QString&);
-    const Rule convert = ConvertDialogFilter, match = platform::NameFilterForMatching, clean = CleanDialogResult;
+    const Rule convert = ConvertDialogFilter, match = platform::NameFilterForMatching,
+               clean = CleanDialogResult;
     const QString longest = '/' + QString(kDialogPathLimit - 1, 'a');
-    const struct { Rule rule; QString given, expected; } cases[] = {
+    const struct {
+        Rule rule;
+        QString given, expected;
+    } cases[] = {
         // With or without the final bar, the same dialog filter.
         {convert, "Text (*.txt)|*.txt|All Files (*.*)|*.*|", "Text (*.txt);;All Files (*.*)"},
         {convert, "Wav files (*.wav)|*.wav|All files (*.*)|*.*", "Wav files (*.wav);;All files (*.*)"},
@@ -23,7 +27,9 @@ TEST(FileDialogs, FiltersTakeQtsFormAndAnswersArePlainPaths)
         {convert, "Web (*.html *.htm)|*.html;*.htm|", "Web (*.html *.htm)"},
         {convert, "Pages (*.htm)|*.html", "Pages (*.htm) (*.html)"},
         // A description without patterns is dropped; patterns without one show themselves.
-        {convert, "", ""}, {convert, "|", ""}, {convert, "||", ""},
+        {convert, "", ""},
+        {convert, "|", ""},
+        {convert, "||", ""},
         {convert, "Text|*.txt|Lonely", "Text (*.txt)"},
         {convert, "|*.log; *.txt;", "(*.log *.txt)"},
         {match, "Mixed (*.html *.*);;Text (*.txt)", "Mixed (*.html *);;Text (*.txt)"},
@@ -31,7 +37,9 @@ TEST(FileDialogs, FiltersTakeQtsFormAndAnswersArePlainPaths)
         // Answers lose blanks at both ends and the NUL tail; overlong ones are refused.
         {clean, "  /home/u/a b.txt   ", "/home/u/a b.txt"},
         {clean, "/tmp/x.wav" + QString(QChar(u'\0')) + "rest of buffer", "/tmp/x.wav"},
-        {clean, longest, longest}, {clean, longest + 'a', ""}, {clean, QString(300, ' '), ""}};
+        {clean, longest, longest},
+        {clean, longest + 'a', ""},
+        {clean, QString(300, ' '), ""}};
     for (const auto& c : cases)
         EXPECT_EQ(c.rule(c.given), c.expected) << c.given.toStdString();
 }
@@ -71,8 +79,9 @@ TEST(FileDialogs, TheRealDialogsShowTheRequestAndGiveTheChoice)
 
     seen.clear();
     const QString expected = dir.filePath("HVRNbug.txt");
-    EXPECT_EQ(ShowSaveDialog(nullptr, "Text files (*.txt)|*.txt", "Save DebugLog As", dir.path(), "HVRNbug.txt"),
-              expected);
+    EXPECT_EQ(
+        ShowSaveDialog(nullptr, "Text files (*.txt)|*.txt", "Save DebugLog As", dir.path(), "HVRNbug.txt"),
+        expected);
     EXPECT_EQ(seen, QStringList(2, expected));
     ASSERT_EQ(boxes.shown().size(), 2u);
     EXPECT_TRUE(boxes.shown()[0].text.startsWith(expected));

@@ -14,23 +14,28 @@ TEST(IpAddress, LiteralsParseToOneFormAndEverythingElseIsRefused)
     const struct {
         QString text, canonical; // canonical empty: not an address
         bool loopback = false, unspecified = false, linkLocal = false;
-    } cases[] = {
-        {"192.0.2.7", "192.0.2.7", false, false, false},
-        {" 127.0.1.1\n", "127.0.1.1", true, false, false},
-        {"0.0.0.0", "0.0.0.0", false, true, false},
-        {"169.254.3.3", "169.254.3.3", false, false, true},
-        {"2001:DB8:0:0::1", "2001:db8::1", false, false, false},
-        {"::1", "::1", true, false, false},
-        {"::", "::", false, true, false},
-        {"fe80::1", "fe80::1", false, false, true},
-        {"febf::1", "febf::1", false, false, true},
-        {"fec0::1", "fec0::1", false, false, false},
-        // A dual-stack socket's IPv4 visitor is the IPv4 address.
-        {"::ffff:10.0.0.1", "10.0.0.1", false, false, false},
-        {"::ffff:127.0.0.1", "127.0.0.1", true, false, false},
-        {"", {}}, {"198.51.100", {}}, {"256.1.1.1", {}}, {"1.2.3.4.5", {}}, {"[::1]", {}},
-        {"fe80::1%eth0", {}}, {"home.example.net", {}}, {"1:2:3:4:5:6:7:8:9", {}},
-        {QString(46, u'1'), {}}};
+    } cases[] = {{"192.0.2.7", "192.0.2.7", false, false, false},
+                 {" 127.0.1.1\n", "127.0.1.1", true, false, false},
+                 {"0.0.0.0", "0.0.0.0", false, true, false},
+                 {"169.254.3.3", "169.254.3.3", false, false, true},
+                 {"2001:DB8:0:0::1", "2001:db8::1", false, false, false},
+                 {"::1", "::1", true, false, false},
+                 {"::", "::", false, true, false},
+                 {"fe80::1", "fe80::1", false, false, true},
+                 {"febf::1", "febf::1", false, false, true},
+                 {"fec0::1", "fec0::1", false, false, false},
+                 // A dual-stack socket's IPv4 visitor is the IPv4 address.
+                 {"::ffff:10.0.0.1", "10.0.0.1", false, false, false},
+                 {"::ffff:127.0.0.1", "127.0.0.1", true, false, false},
+                 {"", {}},
+                 {"198.51.100", {}},
+                 {"256.1.1.1", {}},
+                 {"1.2.3.4.5", {}},
+                 {"[::1]", {}},
+                 {"fe80::1%eth0", {}},
+                 {"home.example.net", {}},
+                 {"1:2:3:4:5:6:7:8:9", {}},
+                 {QString(46, u'1'), {}}};
     for (const auto& c : cases) {
         const IpAddress address = IpAddress::parse(c.text);
         EXPECT_EQ(address.toString(), c.canonical) << c.text.toStdString();

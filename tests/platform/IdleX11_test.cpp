@@ -26,7 +26,7 @@ bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 8000)
 
 // An X server of its own on the first free display number.
 class VirtualDisplay {
-public:
+  public:
     VirtualDisplay()
     {
         for (int number = 87; number < 120 && name.isEmpty(); ++number) {
@@ -34,8 +34,10 @@ public:
                 QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
                 continue;
             const QString candidate = QStringLiteral(":%1").arg(number);
-            server_.start(QStringLiteral("Xvfb"), {candidate, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-            if (pumpUntil([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }, 5000))
+            server_.start(QStringLiteral("Xvfb"),
+                          {candidate, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            if (pumpUntil([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); },
+                          5000))
                 name = candidate;
             else
                 stop();
@@ -50,12 +52,13 @@ public:
     // xdotool moves the pointer: input the server counts.
     void movePointer(int x) const
     {
-        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(x), QStringLiteral("10")});
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("mousemove"), QString::number(x), QStringLiteral("10")});
     }
 
     QString name;
 
-private:
+  private:
     QProcess server_;
 };
 

@@ -47,14 +47,16 @@ struct FilledMailbox : Pop3Session {
         server.addMessage(first);
         sizes << 0 << first.size();
         for (int i = 2; i <= 250; ++i) {
-            const QByteArray mail = "Subject: number " + QByteArray::number(i) + "\r\n\r\n" + QByteArray(i, 'x');
+            const QByteArray mail =
+                "Subject: number " + QByteArray::number(i) + "\r\n\r\n" + QByteArray(i, 'x');
             server.addMessage(mail + "\r\n");
             sizes << mail.size() + 2;
         }
     }
     const QByteArray longLine = QByteArray(200000, 'L');
     const QByteArray first = "From: Ann <ann@example.org>\r\nSubject: folded\r\n  across\tlines\r\n"
-                             "X-Eight: caf\xe9 \xff\r\n\r\n.dotted\r\n" + longLine + "\r\n\r\nlast\r\n";
+                             "X-Eight: caf\xe9 \xff\r\n\r\n.dotted\r\n" +
+                             longLine + "\r\n\r\nlast\r\n";
     const QByteArrayList headers{"From: Ann <ann@example.org>", "Subject: folded  across\tlines",
                                  "X-Eight: caf\xe9 \xff"};
     QList<qint64> sizes;
@@ -79,7 +81,8 @@ TEST(Pop3Client, ARefusedLoginIsOneClearErrorAndThePasswordNeverReachesTheTrail)
 TEST(Pop3Client, AnUnusableAddressIsOneError)
 {
     Pop3Session s;
-    for (const QString& host : {u"bad host"_s, u"imap://127.0.0.1"_s, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort())}) {
+    for (const QString& host :
+         {u"bad host"_s, u"imap://127.0.0.1"_s, u"127.0.0.1:%1"_s.arg(FreeLoopbackPort())}) {
         s.client.host = host;
         s.errors.clear();
         EXPECT_FALSE(s.client.connectAndLogin());
@@ -142,7 +145,8 @@ TEST(Pop3Client, StlsChecksTheCertificateUnlessToldNotTo)
     for (bool verify : {true, false}) {
         s.client.verifyPeer = verify;
         s.trail.clear();
-        EXPECT_EQ(s.client.connectAndLogin() && s.fetch(1) == s.headers, !verify) << s.trail.join(u'\n').toStdString();
+        EXPECT_EQ(s.client.connectAndLogin() && s.fetch(1) == s.headers, !verify)
+            << s.trail.join(u'\n').toStdString();
         EXPECT_EQ(s.trail.filter(u"not checked"_s).size(), verify ? 0 : 1); // TLS was spoken either way
     }
 }

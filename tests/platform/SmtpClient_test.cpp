@@ -26,7 +26,8 @@ struct SmtpSession {
         client.verifyPeer = false;
         QObject::connect(&client, &platform::SmtpClient::PITrail,
                          [this](int type, const QString& text) { trail << u"%1 %2"_s.arg(type).arg(text); });
-        QObject::connect(&client, &platform::SmtpClient::Error, [this](int, const QString& t) { errors << t; });
+        QObject::connect(&client, &platform::SmtpClient::Error,
+                         [this](int, const QString& t) { errors << t; });
     }
     bool send()
     {
@@ -47,8 +48,10 @@ TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
         SmtpTestServer::Options server;
         QString user;
         MailTls tls;
-    } cases[] = {{{}, {}, MailTls::Off}, {{Tls::StartTls, {}, {}}, {}, MailTls::Require},
-                 {{Tls::Implicit, {}, {}}, {}, MailTls::Off}, {{Tls::Off, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Off},
+    } cases[] = {{{}, {}, MailTls::Off},
+                 {{Tls::StartTls, {}, {}}, {}, MailTls::Require},
+                 {{Tls::Implicit, {}, {}}, {}, MailTls::Off},
+                 {{Tls::Off, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Off},
                  {{Tls::StartTls, u"joe"_s, u"pa55"_s}, u"joe"_s, MailTls::Try},
                  {{}, u"joe"_s, MailTls::Off}}; // a server without AUTH takes the mail without a login
     const QString wire = QString::fromLatin1(QByteArray("\0joe\0pa55", 9).toBase64());
@@ -63,10 +66,9 @@ TEST(SmtpClient, TheMessageArrivesByteForByteOverEveryKindOfConnection)
                   u"ann@example.org>bob@example.org carol@example.org"_s);
         EXPECT_EQ(received[0].data, kMessage);
         // The server's own line: a port such as 35235 shows "235 " in libcurl's notes too.
-        const qsizetype accepted = std::count_if(s.trail.begin(), s.trail.end(),
-                                                 [](const QString& line) { return line.startsWith(u"1 235 "_s); });
-        EXPECT_EQ(accepted, c.server.user.isEmpty() ? 0 : 1)
-            << s.trail.join(u'\n').toStdString();
+        const qsizetype accepted = std::count_if(
+            s.trail.begin(), s.trail.end(), [](const QString& line) { return line.startsWith(u"1 235 "_s); });
+        EXPECT_EQ(accepted, c.server.user.isEmpty() ? 0 : 1) << s.trail.join(u'\n').toStdString();
         EXPECT_EQ(s.trail.filter(u"STARTTLS"_s).isEmpty(), c.tls == MailTls::Off);
         for (const QString& line : s.trail)
             EXPECT_FALSE(line.contains(u"pa55"_s) || line.contains(wire)) << line.toStdString();

@@ -25,7 +25,10 @@ QTemporaryDir& configHome()
     return *dir;
 }
 
-QString storeFile(const QString& organisation) { return configHome().filePath(organisation + "/HVRN.ini"); }
+QString storeFile(const QString& organisation)
+{
+    return configHome().filePath(organisation + "/HVRN.ini");
+}
 
 platform::UserStore& store()
 {
@@ -37,8 +40,14 @@ platform::UserStore& store()
 
 TEST(UserStore, ValuesReadBackAsWrittenWhateverTheyHold)
 {
-    const char* values[] = {"Müller, Jörg <jm@corp.example>", "\"quoted\"", "@String(not a variant)",
-                            "back\\slash", "  blanks at the ends  ", "semi;colon", "", "line\nbreak"};
+    const char* values[] = {"Müller, Jörg <jm@corp.example>",
+                            "\"quoted\"",
+                            "@String(not a variant)",
+                            "back\\slash",
+                            "  blanks at the ends  ",
+                            "semi;colon",
+                            "",
+                            "line\nbreak"};
     const QString app = "Tricky\\HVRN";
     for (int i = 0; i < int(std::size(values)); ++i) {
         SCOPED_TRACE(values[i]);
@@ -46,7 +55,8 @@ TEST(UserStore, ValuesReadBackAsWrittenWhateverTheyHold)
     }
     for (int i = 0; i < int(std::size(values)); ++i) {
         SCOPED_TRACE(values[i]);
-        EXPECT_EQ(store().get(app, "AddressBook", QString::number(i), "<none>"), QString::fromUtf8(values[i]));
+        EXPECT_EQ(store().get(app, "AddressBook", QString::number(i), "<none>"),
+                  QString::fromUtf8(values[i]));
         QSettings plain(storeFile("Tricky"), QSettings::IniFormat);
         EXPECT_EQ(plain.value("AddressBook/" + QString::number(i)).toString(), QString::fromUtf8(values[i]))
             << "the file must stay readable as before";
@@ -87,7 +97,8 @@ TEST(UserStore, SeveralChangesLandInOneReplacement)
     const QByteArray before = FileBytes(storeFile("Batch"));
     platform::FailingFileCalls failing(platform::FailingFileCalls::Step::Rename);
     platform::ScopedFileCalls scoped(failing);
-    EXPECT_FALSE(store().apply(app, {{"AddressBook", "0", std::nullopt}, {"AddressBook", "2", QString("Cy")}}));
+    EXPECT_FALSE(
+        store().apply(app, {{"AddressBook", "0", std::nullopt}, {"AddressBook", "2", QString("Cy")}}));
     EXPECT_EQ(FileBytes(storeFile("Batch")), before);
     EXPECT_EQ(store().get(app, "AddressBook", "0"), "Ann <ann@example.net>");
 }

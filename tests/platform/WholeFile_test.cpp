@@ -17,7 +17,10 @@ using Step = FailingFileCalls::Step;
 
 namespace {
 
-void writeRaw(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(PutFileBytes(path, bytes)); }
+void writeRaw(const QString& path, const QByteArray& bytes)
+{
+    ASSERT_TRUE(PutFileBytes(path, bytes));
+}
 
 QStringList namesIn(const QString& folder)
 {
@@ -49,21 +52,20 @@ void forEachFailingStep(const std::vector<FailingStep>& steps, const QString& na
 }
 
 const std::vector<FailingStep> kReplaceSteps = {
-    {"create", Step::Open},     {"write", Step::Write},  {"short write", Step::ShortWrite},
-    {"fsync", Step::Fsync},     {"close", Step::Close},  {"rename", Step::Rename},
+    {"create", Step::Open}, {"write", Step::Write}, {"short write", Step::ShortWrite},
+    {"fsync", Step::Fsync}, {"close", Step::Close}, {"rename", Step::Rename},
 };
 
 } // namespace
 
 TEST(WholeFile, ReplaceLeavesTheOldFileByteForByteWhenAnyStepFails)
 {
-    forEachFailingStep(kReplaceSteps, "hvrn.ini", "[StartUp]\r\nStatus=Online\r\n",
-                       [](const QString& path) {
-                           platform::FileWriteError error;
-                           EXPECT_FALSE(platform::ReplaceWholeFile(path, QByteArray(20000, 'n'), &error));
-                           EXPECT_EQ(error.code, ENOSPC);
-                           EXPECT_TRUE(error.text.contains(path)) << error.text.toStdString();
-                       });
+    forEachFailingStep(kReplaceSteps, "hvrn.ini", "[StartUp]\r\nStatus=Online\r\n", [](const QString& path) {
+        platform::FileWriteError error;
+        EXPECT_FALSE(platform::ReplaceWholeFile(path, QByteArray(20000, 'n'), &error));
+        EXPECT_EQ(error.code, ENOSPC);
+        EXPECT_TRUE(error.text.contains(path)) << error.text.toStdString();
+    });
 }
 
 TEST(WholeFile, ReplaceWritesTheNewBytesAndLeavesNoTemporary)
@@ -108,8 +110,8 @@ TEST(WholeFile, ReplaceThroughALinkChangesTheTargetAndKeepsTheLink)
 
 TEST(WholeFile, AppendThatFailsLeavesTheFileAsItWas)
 {
-    forEachFailingStep({{"write", Step::Write}, {"short write", Step::ShortWrite}, {"fsync", Step::Fsync}}, "Memo.txt",
-                       "----------\r\nfirst\r\n", [](const QString& path) {
+    forEachFailingStep({{"write", Step::Write}, {"short write", Step::ShortWrite}, {"fsync", Step::Fsync}},
+                       "Memo.txt", "----------\r\nfirst\r\n", [](const QString& path) {
                            EXPECT_FALSE(platform::AppendWholeRecord(path, QByteArray(5000, 'm')));
                        });
 }
@@ -142,7 +144,6 @@ TEST(WholeFile, StaleTemporariesAreRemovedAndNothingElse)
     writeRaw(dir.filePath(QStringLiteral(".hidden")), "mine");
     writeRaw(dir.filePath(QStringLiteral("notes.hvtmp-1")), "mine too");
     EXPECT_EQ(platform::RemoveStaleTemporaries(dir.path()), 2);
-    EXPECT_EQ(namesIn(dir.path()),
-              (QStringList{QStringLiteral(".hidden"), QStringLiteral("hvrn.ini"), QStringLiteral("notes.hvtmp-1")}));
+    EXPECT_EQ(namesIn(dir.path()), (QStringList{QStringLiteral(".hidden"), QStringLiteral("hvrn.ini"),
+                                                QStringLiteral("notes.hvtmp-1")}));
 }
-

@@ -16,12 +16,13 @@
 
 // A dbus-daemon of its own; stopped with the object.
 class PrivateBus {
-public:
+  public:
     explicit PrivateBus(const QString& connectionName) : name_(connectionName)
     {
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-        while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10000)) {}
+        daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                      QStringLiteral("--print-address=1")});
+        while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10000)) {
+        }
         address = QString::fromUtf8(daemon_.readLine()).trimmed();
     }
     ~PrivateBus()
@@ -31,12 +32,18 @@ public:
         daemon_.kill();
         daemon_.waitForFinished();
     }
-    QDBusConnection client() { return QDBusConnection::connectToBus(address, name_ + QStringLiteral("-client")); }
-    QDBusConnection service() { return QDBusConnection::connectToBus(address, name_ + QStringLiteral("-service")); }
+    QDBusConnection client()
+    {
+        return QDBusConnection::connectToBus(address, name_ + QStringLiteral("-client"));
+    }
+    QDBusConnection service()
+    {
+        return QDBusConnection::connectToBus(address, name_ + QStringLiteral("-service"));
+    }
 
     QString address;
 
-private:
+  private:
     QString name_;
     QProcess daemon_;
 };
@@ -45,10 +52,11 @@ private:
 class FakeIdleMonitor : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.gnome.Mutter.IdleMonitor")
-public:
+  public:
     explicit FakeIdleMonitor(QDBusConnection bus) : bus_(bus)
     {
-        bus_.registerObject(QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), this, QDBusConnection::ExportAllSlots);
+        bus_.registerObject(QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), this,
+                            QDBusConnection::ExportAllSlots);
         bus_.registerService(QStringLiteral("org.gnome.Mutter.IdleMonitor"));
     }
     // The user has left the input alone for ms: every watch it reaches fires.
@@ -72,7 +80,7 @@ public:
     int idleWatchCount() const { return int(idleWatches_.size()); }
     QList<quint64> idleWatchIntervals() const { return idleWatches_.values(); }
 
-public slots:
+  public slots:
     quint64 GetIdletime() { return quint64(idleMs_); }
     uint AddIdleWatch(quint64 interval)
     {
@@ -90,7 +98,7 @@ public slots:
         activeWatches_.removeAll(id);
     }
 
-private:
+  private:
     void fire(uint id)
     {
         bus_.send(QDBusMessage::createSignal(QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
@@ -110,10 +118,11 @@ private:
 class FakeScreenSaver : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-public:
+  public:
     explicit FakeScreenSaver(QDBusConnection bus) : bus_(bus)
     {
-        bus_.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), this, QDBusConnection::ExportAllSlots);
+        bus_.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), this,
+                            QDBusConnection::ExportAllSlots);
         bus_.registerService(QStringLiteral("org.freedesktop.ScreenSaver"));
     }
     void setLocked(bool locked)
@@ -131,10 +140,10 @@ public:
         since_.start();
     }
 
-public slots:
+  public slots:
     uint GetSessionIdleTime() { return since_.isValid() ? uint(since_.elapsed() / msPerUnit_) : idleSeconds; }
 
-private:
+  private:
     QDBusConnection bus_;
     QElapsedTimer since_;
     int msPerUnit_ = 1000;
@@ -145,7 +154,7 @@ private:
 class FakeLogind : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
-public:
+  public:
     explicit FakeLogind(QDBusConnection bus) : bus_(bus)
     {
         bus_.registerObject(kManagerPath, this, QDBusConnection::ExportAllSlots);
@@ -181,7 +190,7 @@ public:
     int locksGiven() const { return int(lockEnds_.size()); }
     QStringList inhibitCalls;
 
-public slots:
+  public slots:
     QDBusObjectPath GetSessionByPID(uint) { return QDBusObjectPath(kSessionPath); }
     // The reply goes out here, so no copy of the descriptor stays in this
     // process: only the taker's copy keeps the lock.
@@ -201,7 +210,7 @@ public slots:
         ::close(ends[1]);
     }
 
-private:
+  private:
     const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
     const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/_31");
     QDBusConnection bus_;

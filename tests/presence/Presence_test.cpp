@@ -26,7 +26,10 @@ PresenceTimings quick(int spacingMs = 60000)
     return PresenceTimings{.returnConfirmMs = 200, .publishSpacingMs = spacingMs, .idlePollMs = 100};
 }
 
-bool waitFor(const std::function<bool()>& condition, int ms = 8000) { return ProgramRun::waitUntil(condition, ms); }
+bool waitFor(const std::function<bool()>& condition, int ms = 8000)
+{
+    return ProgramRun::waitUntil(condition, ms);
+}
 
 } // namespace
 
@@ -96,8 +99,10 @@ class PresenceTest : public PublishFixture {
         QObject::connect(&socket, &QTcpSocket::readyRead, [&] { received += socket.readAll(); });
         socket.connectToHost(QHostAddress::LocalHost, memoPort);
         const QByteArray body = "NAME=Ann&MESSAGE=Hi&REPLY=NO";
-        socket.write("POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-                     "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        socket.write(
+            "POST /memo/ HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+            "Content-Length: " +
+            QByteArray::number(body.size()) + "\r\n\r\n" + body);
         waitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; });
         return received + socket.readAll();
     }
@@ -285,7 +290,8 @@ TEST_F(PresenceTest, AFailedPublishIsNotifiedAndTriedAgainAtTheAddressCheck)
     ASSERT_TRUE(captionIs("Away (locked)"));
     EXPECT_TRUE(waitFor([&] { return page("Default") == "Offline"; }));
     ASSERT_EQ(doubles.notices.shown.size(), 1u);
-    EXPECT_TRUE(doubles.notices.shown[0].body.startsWith("Profile Site: ")) << doubles.notices.shown[0].body.toStdString();
+    EXPECT_TRUE(doubles.notices.shown[0].body.startsWith("Profile Site: "))
+        << doubles.notices.shown[0].body.toStdString();
     EXPECT_EQ(page("Site"), "Online");
 
     WriteIni("Site", "Host", "file://" + site.path());

@@ -24,9 +24,10 @@ TEST(ProgramPresence, TheProgramFindsItsBackendsOnTheBusesItIsGivenAndNamesTheBa
     program.process().setProcessEnvironment(env);
     program.start();
     const auto debugLog = [&] { return QString::fromUtf8(home.readFile("debug.log")); };
-    EXPECT_TRUE(ProgramRun::waitUntil([&] { return login.locksHeld() == 1 && mutter.idleWatchCount() == 1; }, 15000));
-    EXPECT_TRUE(ProgramRun::waitUntil([&] { return debugLog().contains("Presence follows the GNOME idle monitor"); },
-                                      5000));
+    EXPECT_TRUE(
+        ProgramRun::waitUntil([&] { return login.locksHeld() == 1 && mutter.idleWatchCount() == 1; }, 15000));
+    EXPECT_TRUE(ProgramRun::waitUntil(
+        [&] { return debugLog().contains("Presence follows the GNOME idle monitor"); }, 5000));
     // Ten idle minutes are asked for, the default.
     EXPECT_EQ(mutter.idleWatchIntervals(), QList<quint64>{600000});
     program.terminate();

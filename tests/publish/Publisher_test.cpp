@@ -350,9 +350,11 @@ TEST_F(NoNetwork, ALocalFolderIsPublishedAndTheStatusLineSaysWhyTheAddressIsMiss
     form->txtlogin->clear(), form->txtPass->clear();
     form->cmd_Online_Click();
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Published);
-    EXPECT_TRUE(sitePage("index.html").contains("<p>Online at 127.0.1.1</p>")) << sitePage("index.html").toStdString();
-    EXPECT_EQ(form->ftpStatus->text(), "Status: Default is now Online, without a network address: the host name "
-                                       "testhost leads only to 127.0.1.1 and no network interface has an address");
+    EXPECT_TRUE(sitePage("index.html").contains("<p>Online at 127.0.1.1</p>"))
+        << sitePage("index.html").toStdString();
+    EXPECT_EQ(form->ftpStatus->text(),
+              "Status: Default is now Online, without a network address: the host name "
+              "testhost leads only to 127.0.1.1 and no network interface has an address");
     EXPECT_EQ(def("Status"), "Online");
 }
 
@@ -361,8 +363,9 @@ TEST_F(NoNetwork, AnFtpUploadThatCannotGoAheadSaysWhyInTheStatusLine)
     fillProfile("127.0.0.1:1"); // never contacted
     form->cmd_Online_Click();
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Stopped);
-    EXPECT_EQ(form->ftpStatus->text(), "Error: Online not published, no network address: the host name testhost "
-                                       "cannot be found and no network interface has an address");
+    EXPECT_EQ(form->ftpStatus->text(),
+              "Error: Online not published, no network address: the host name testhost "
+              "cannot be found and no network interface has an address");
     expectNothingRecorded();
 }
 

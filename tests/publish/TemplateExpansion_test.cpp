@@ -70,7 +70,8 @@ TEST(TemplateExpansion, AnInsertedValueIsSearchedOnlyForLaterTokens)
         QByteArray value;
         QByteArray tpl, page;
     } rows[] = {
-        {"later tokens only", nullptr, "%status% and %ip% and %lowday%", "%c1%", "Online and %ip% and Saturday\r\n"},
+        {"later tokens only", nullptr, "%status% and %ip% and %lowday%", "%c1%",
+         "Online and %ip% and Saturday\r\n"},
         {"its own token once", nullptr, "<%c1%>", "%c1% %c1%", "<%c1%> <%c1%>\r\n"},
         {"its own token twice", &ExpansionInputs::hostName, "%dns%%dns%", "%dns%", "%dns%%dns%\r\n"},
         // %ip% comes first, so an address holding %dns% gets it replaced.

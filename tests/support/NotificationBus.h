@@ -16,7 +16,7 @@
 class RecordingService : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public slots:
+  public slots:
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap& hints, int)
     {
@@ -25,8 +25,8 @@ public slots:
         return uint(calls.size() + 40);
     }
 
-public:
-    QList<QStringList> calls; // summary, body, actions...
+  public:
+    QList<QStringList> calls;   // summary, body, actions...
     QStringList desktopEntries; // each call's desktop-entry hint
     // The id Notify returned for the last call.
     uint lastId() const { return uint(calls.size() + 40); }
@@ -35,14 +35,16 @@ public:
 // A private session bus started for one test, with the program's notifier
 // on it; the recording service joins when a test calls serve().
 class NotificationBus {
-public:
+  public:
     NotificationBus()
     {
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-        while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10000)) {}
+        daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                      QStringLiteral("--print-address=1")});
+        while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10000)) {
+        }
         address = QString::fromUtf8(daemon_.readLine()).trimmed();
-        notifier = platform::MakeBusNotifier(QDBusConnection::connectToBus(address, QStringLiteral("client")));
+        notifier =
+            platform::MakeBusNotifier(QDBusConnection::connectToBus(address, QStringLiteral("client")));
         override_ = std::make_unique<platform::ScopedOverride<platform::Notifier>>(*notifier);
     }
     ~NotificationBus()
@@ -75,7 +77,7 @@ public:
     std::unique_ptr<platform::Notifier> notifier;
     RecordingService service;
 
-private:
+  private:
     QProcess daemon_;
     std::unique_ptr<platform::ScopedOverride<platform::Notifier>> override_;
 };

@@ -3,8 +3,8 @@
 #include "platform/doubles/FakeClock.h"
 #include "platform/doubles/FakeTrayArea.h"
 #include "platform/doubles/MemoryUserStore.h"
-#include "platform/doubles/RecordingNotifier.h"
 #include "platform/doubles/RecordingDesktop.h"
+#include "platform/doubles/RecordingNotifier.h"
 #include "platform/doubles/RecordingSoundDevice.h"
 #include "platform/doubles/ScriptedFileDialogs.h"
 #include "platform/doubles/ScriptedMessageBoxes.h"
@@ -23,8 +23,7 @@ struct PlatformDoubles {
     platform::FakeTrayArea tray;
     platform::RecordingNotifier notices;
 
-    template <class... Services>
-    using Overrides = std::tuple<platform::ScopedOverride<Services>...>;
+    template <class... Services> using Overrides = std::tuple<platform::ScopedOverride<Services>...>;
     Overrides<platform::Clock, platform::MessageBoxes, platform::FileDialogProvider, platform::Desktop,
               platform::UserStore, platform::SoundDevice, platform::TrayArea, platform::Notifier>
         overrides{clock, boxes, dialogs, desktop, store, sound, tray, notices};

@@ -9,7 +9,7 @@
 
 // Runs the real halvorn binary offscreen with $HALVORN_HOME set to home.
 class ProgramRun {
-public:
+  public:
     explicit ProgramRun(const QString& home)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -47,6 +47,6 @@ public:
 
     QProcess& process() { return process_; }
 
-private:
+  private:
     QProcess process_;
 };

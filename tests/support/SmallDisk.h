@@ -13,7 +13,7 @@
 // Mounting needs root, which CI has; elsewhere available() is false and
 // reason() says why, for the test's skip message.
 class SmallDisk {
-public:
+  public:
     explicit SmallDisk(int kilobytes = 512)
     {
         if (::geteuid() != 0) {
@@ -21,9 +21,9 @@ public:
             return;
         }
         const int status = QProcess::execute(
-            QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                      QStringLiteral("size=%1k,mode=0755").arg(kilobytes), QStringLiteral("tmpfs"),
-                                      dir_.path()});
+            QStringLiteral("mount"),
+            {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+             QStringLiteral("size=%1k,mode=0755").arg(kilobytes), QStringLiteral("tmpfs"), dir_.path()});
         mounted_ = status == 0;
         if (!mounted_)
             reason_ = QStringLiteral("mount -t tmpfs failed (%1)").arg(status);
@@ -57,13 +57,14 @@ public:
     // Nothing can be written any more, as on a read-only mount.
     bool makeReadOnly()
     {
-        return mounted_ && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"),
-                                                                       dir_.path()}) == 0;
+        return mounted_ &&
+               QProcess::execute(QStringLiteral("mount"),
+                                 {QStringLiteral("-o"), QStringLiteral("remount,ro"), dir_.path()}) == 0;
     }
     // Gives the space back.
     void makeRoom() { QFile::remove(file(QStringLiteral(".filler"))); }
 
-private:
+  private:
     QTemporaryDir dir_;
     bool mounted_ = false;
     QString reason_;

@@ -6,7 +6,7 @@
 // A fresh program directory for one test: $HALVORN_HOME points at it for the
 // test's lifetime (members make it non-copyable).
 class TempHome {
-public:
+  public:
     TempHome() { qputenv("HALVORN_HOME", dir_.path().toLocal8Bit()); }
     ~TempHome() { hadPrevious_ ? qputenv("HALVORN_HOME", previous_) : qunsetenv("HALVORN_HOME"); }
 
@@ -25,7 +25,7 @@ public:
     }
     bool exists(const QString& name) const { return QFile::exists(file(name)); }
 
-private:
+  private:
     QTemporaryDir dir_;
     QByteArray previous_ = qgetenv("HALVORN_HOME");
     bool hadPrevious_ = qEnvironmentVariableIsSet("HALVORN_HOME");

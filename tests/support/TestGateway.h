@@ -9,17 +9,20 @@
 // with the object. actions() are the SOAP actions it answered so far.
 // setExternalAddress() changes the internet address it reports from then on.
 class TestGateway {
-public:
+  public:
     explicit TestGateway(const QStringList& options = {})
     {
         const qsizetype given = options.indexOf(QStringLiteral("--external"));
         setExternalAddress(given >= 0 && given + 1 < options.size() ? options[given + 1]
-                                                                     : QStringLiteral("198.51.100.77"));
+                                                                    : QStringLiteral("198.51.100.77"));
         process_.start(QStringLiteral("/usr/bin/python3"),
                        QStringList{QStringLiteral(HALVORN_UPNP_GATEWAY), QStringLiteral("--external-file"),
-                                   externalFile()} + options);
-        while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {}
-        url = QStringLiteral("http://127.0.0.1:%1/rootDesc.xml").arg(QString::fromUtf8(process_.readLine()).trimmed());
+                                   externalFile()} +
+                           options);
+        while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
+        }
+        url = QStringLiteral("http://127.0.0.1:%1/rootDesc.xml")
+                  .arg(QString::fromUtf8(process_.readLine()).trimmed());
     }
     ~TestGateway() { stop(); }
     QString url;
@@ -42,7 +45,7 @@ public:
         return actions_;
     }
 
-private:
+  private:
     QString externalFile() const { return dir_.filePath(QStringLiteral("external")); }
 
     QTemporaryDir dir_;

@@ -1,3 +1,15 @@
+#include "core/AppHooks.h"
+#include "core/BuildInfo.h"
+#include "core/Form1.h"
+#include "core/Ini.h"
+#include "core/ProgramDir.h"
+#include "core/frmDebug.h"
+#include "memo/MemoLog.h"
+#include "memo/frmMemo.h"
+#include "memo/frmMemoSetup.h"
+#include "publish/Profiles.h"
+#include "support/PlatformDoubles.h"
+#include "support/TempHome.h"
 #include "tools/Help.h"
 #include "tools/LaunchSlots.h"
 #include "tools/Launcher.h"
@@ -6,18 +18,6 @@
 #include "tools/ToolsWiring.h"
 #include "tools/frmAbout.h"
 #include "tools/frmConfig.h"
-#include "memo/MemoLog.h"
-#include "memo/frmMemo.h"
-#include "memo/frmMemoSetup.h"
-#include "publish/Profiles.h"
-#include "core/AppHooks.h"
-#include "core/BuildInfo.h"
-#include "core/Form1.h"
-#include "core/Ini.h"
-#include "core/ProgramDir.h"
-#include "core/frmDebug.h"
-#include "support/PlatformDoubles.h"
-#include "support/TempHome.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -55,7 +55,8 @@ class Tools : public ::testing::Test {
     {
         home.writeFile(name, "#!/bin/sh\n");
         if (executable)
-            QFile::setPermissions(home.file(name), QFile::permissions(home.file(name)) | QFileDevice::ExeOwner);
+            QFile::setPermissions(home.file(name),
+                                  QFile::permissions(home.file(name)) | QFileDevice::ExeOwner);
         return home.file(name);
     }
     // Stores the entries in slots 0, 1, ... and fills the menus from them,
@@ -95,7 +96,8 @@ class Tools : public ::testing::Test {
     QString storedSlot(int slot) const
     {
         const QString key = QStringLiteral("Ostrevan\\HVRN/Utility/%1").arg(slot), no = "<absent>";
-        return doubles.store.values.value(key + "Item", no) + '|' + doubles.store.values.value(key + "Path", no);
+        return doubles.store.values.value(key + "Item", no) + '|' +
+               doubles.store.values.value(key + "Path", no);
     }
     // Each file dialog shown so far as "kind|title|filter|start folder|proposed name".
     QStringList asked() const
@@ -119,8 +121,17 @@ TEST_F(Launcher, StartUpShowsUsedSlotsOnlyProgramsRunDocumentsAndAddressesOpenAn
 {
     const QString tool = makeFile("tool.sh", true), doc = makeFile("plan.txt", false);
     // The lower slot's file starts for a repeated title; a bare name is looked up on PATH.
-    launcher({{}, {"Tool", tool}, {"R&D plan", doc}, {"Site", "https://example.org/"}, {"Nothing", {}},
-              {"Tool", makeFile("other.sh", true)}, {}, {}, {}, {"Shell", "sh"}}, true); // the tenth slot
+    launcher({{},
+              {"Tool", tool},
+              {"R&D plan", doc},
+              {"Site", "https://example.org/"},
+              {"Nothing", {}},
+              {"Tool", makeFile("other.sh", true)},
+              {},
+              {},
+              {},
+              {"Shell", "sh"}},
+             true); // the tenth slot
     EXPECT_EQ(menus(), "-,Tool,R&&D plan,Site,Nothing,Tool,-,-,-,Shell");
     for (int slot : {1, 2, 3, 4, 5, 9})
         item(slot)->trigger();
@@ -128,7 +139,9 @@ TEST_F(Launcher, StartUpShowsUsedSlotsOnlyProgramsRunDocumentsAndAddressesOpenAn
     trayItem(5)->trigger();
     QStringList started;
     for (const auto& start : doubles.desktop.started)
-        started << (start.program == tool ? "tool" : QFileInfo(start.program).isAbsolute() ? start.program.section('/', -1) : start.program) +
+        started << (start.program == tool                   ? "tool"
+                    : QFileInfo(start.program).isAbsolute() ? start.program.section('/', -1)
+                                                            : start.program) +
                        start.arguments.join(' ') + start.workingDirectory;
     EXPECT_EQ(started, QStringList({"tool", "tool", "sh", "tool", "tool"}));
     EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{doc, "https://example.org/"}));
@@ -140,8 +153,10 @@ TEST_F(Launcher, StartUpShowsUsedSlotsOnlyProgramsRunDocumentsAndAddressesOpenAn
 TEST_F(Launcher, AMissingFileIsToldARefusalLoggedAndFreeOrUnknownItemsStartNothing)
 {
     // A title cleared by an edit leaves the old path stored.
-    launcher({{"Gone", home.file("gone.bin")}, {"Refused", makeFile("odd.xyz", false)},
-              {{}, makeFile("old.txt", false)}, {"Renamed", makeFile("r.txt", false)}});
+    launcher({{"Gone", home.file("gone.bin")},
+              {"Refused", makeFile("odd.xyz", false)},
+              {{}, makeFile("old.txt", false)},
+              {"Renamed", makeFile("r.txt", false)}});
     // The menu still says "Renamed"; titles must match exactly, case too.
     StoreLaunchSlot(3, "renamed", "/r");
     for (int slot : {2, 3, 42, 0})
@@ -237,7 +252,8 @@ TEST_F(Editor, AddAsksForAFileAndFillsTheLowestFreeSlotCancelNoTitleAndAnElevent
     save("P9");
     item(9)->trigger();
     ASSERT_EQ(doubles.desktop.started.size(), 1u);
-    EXPECT_EQ(storedSlot(9) + '|' + doubles.desktop.started[0].program, "P9|" + home.file("p9.sh") + '|' + home.file("p9.sh"));
+    EXPECT_EQ(storedSlot(9) + '|' + doubles.desktop.started[0].program,
+              "P9|" + home.file("p9.sh") + '|' + home.file("p9.sh"));
     const auto ten = doubles.store.values;
     editor->offerFile("/eleven");
     save("Eleven");
@@ -279,7 +295,8 @@ TEST_F(Editor, EditKeepsTheSlotADropOffersItsFirstFileOrReplacesTheEditedPathAnd
     settle();
     EXPECT_EQ(shows(), "Add Program 164 [|" + first + "] {Second,Renamed}");
     save("Dropped");
-    EXPECT_EQ(storedSlot(0) + ' ' + menus(), "Dropped|" + first + " Dropped,Second,Renamed mnuspace4 mnuspace5");
+    EXPECT_EQ(storedSlot(0) + ' ' + menus(),
+              "Dropped|" + first + " Dropped,Second,Renamed mnuspace4 mnuspace5");
     editor->lstName->setCurrentRow(2); // "Renamed"
     editor->cmd_Control[2]->click();
     save({});
@@ -365,7 +382,8 @@ TEST_F(Desktop, AboutOpensModallyAndEveryEndingDestroysIt)
                 QStringList texts;
                 for (QLabel* label : about->findChildren<QLabel*>())
                     texts.append(label->text());
-                const QRegularExpression headings("^(Halvorn|Places I can be reached on the Internet|Email:|Web:)$");
+                const QRegularExpression headings(
+                    "^(Halvorn|Places I can be reached on the Internet|Email:|Web:)$");
                 EXPECT_EQ(texts.filter(headings).size(), 4) << texts.join('|').toStdString();
                 QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
                 QApplication::sendEvent(about->lblEmail, &enter);
@@ -395,9 +413,10 @@ TEST_F(Desktop, AWaveFileWithoutASoundDeviceBeeps)
     AlertBeep();
     doubles.sound.outputs = 0; // the device went away
     PlaySoundFile("/snd/memo.wav");
-    EXPECT_EQ(doubles.sound.played.join(',') +
-                  QStringLiteral(" beeps %1 alerts %2").arg(doubles.sound.beeps).arg(doubles.sound.exclamations),
-              "/snd/missing.wav beeps 2 alerts 1");
+    EXPECT_EQ(
+        doubles.sound.played.join(',') +
+            QStringLiteral(" beeps %1 alerts %2").arg(doubles.sound.beeps).arg(doubles.sound.exclamations),
+        "/snd/missing.wav beeps 2 alerts 1");
 }
 
 TEST_F(Desktop, BrowsingForASoundFileFillsTheFieldUnlessCancelled)
@@ -420,7 +439,8 @@ TEST_F(Desktop, HelpOpensTheManualOrElseTheHelpFile)
     mnuContents_Click(manual);
     home.writeFile("HVRN.HLP", "help");
     mnuContents_Click(manual);
-    EXPECT_EQ(doubles.desktop.opened, (std::vector<QString>{platform::ShippedManualPath(), manual, home.file("HVRN.HLP")}));
+    EXPECT_EQ(doubles.desktop.opened,
+              (std::vector<QString>{platform::ShippedManualPath(), manual, home.file("HVRN.HLP")}));
     // The missing manual is noted, but the viewer is still asked.
     EXPECT_TRUE(debugText().contains("[HVRN] Help file not found: " + manual));
 }
@@ -437,7 +457,10 @@ TEST_F(Desktop, AFileThatNothingCanOpenIsToldByName)
     frmMemoSetup setup(settings);
     setup.txtHtml[0]->setText("on.html");
     const QString page = home.file("on.html");
-    const struct { std::function<void()> click; QString told; } clicks[] = {
+    const struct {
+        std::function<void()> click;
+        QString told;
+    } clicks[] = {
         {[&] { form->action("mnuContents")->trigger(); }, "No program could open " + home.file("HVRN.HLP")},
         {[&] { ViewMemoLog(form.get()); }, "No program could open " + MemoLogPath()},
         {[&] { publish::cmd_Edit_Click(*form, 0); }, "No program could open " + page},

@@ -11,7 +11,7 @@ namespace platform {
 // does, and passes every other call to the system. A short write puts half
 // the bytes on disk before the disk "fills up".
 class FailingFileCalls final : public FileCalls {
-public:
+  public:
     enum class Step { None, Open, Write, ShortWrite, Fsync, Close, Rename };
 
     explicit FailingFileCalls(Step step, int code = ENOSPC) : step_(step), code_(code) {}
@@ -47,7 +47,7 @@ public:
     // The disk has room again.
     void heal() { step_ = Step::None; }
 
-private:
+  private:
     int refuse()
     {
         errno = code_;

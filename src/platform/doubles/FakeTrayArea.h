@@ -7,7 +7,7 @@
 namespace platform {
 
 class FakeTrayArea final : public TrayArea {
-public:
+  public:
     bool available() override { return isAvailable; }
     // Like the real area: no icon where no tray can show one.
     void add(const QIcon& icon, const QString& tip) override
@@ -42,10 +42,10 @@ public:
     int adds = 0;
     QIcon lastIcon;
     QString lastTip;
-    QStringList balloons;  // "title|text"
+    QStringList balloons; // "title|text"
     std::function<void(int)> handler;
 
-private:
+  private:
     bool present_ = false;
 };
 

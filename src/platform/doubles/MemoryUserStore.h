@@ -7,7 +7,7 @@
 namespace platform {
 
 class MemoryUserStore final : public UserStore {
-public:
+  public:
     QString get(const QString& application, const QString& section, const QString& key,
                 const QString& defaultValue) override
     {

@@ -7,7 +7,7 @@
 namespace platform {
 
 class RecordingDesktop final : public Desktop {
-public:
+  public:
     struct Start {
         QString program;
         QStringList arguments;
@@ -19,8 +19,7 @@ public:
         opened.push_back(pathOrUrl);
         return succeed;
     }
-    bool start(const QString& program, const QStringList& arguments,
-               const QString& workingDirectory) override
+    bool start(const QString& program, const QStringList& arguments, const QString& workingDirectory) override
     {
         started.push_back({program, arguments, workingDirectory});
         return succeed;

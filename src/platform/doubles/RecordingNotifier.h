@@ -7,7 +7,7 @@
 namespace platform {
 
 class RecordingNotifier final : public Notifier {
-public:
+  public:
     void notify(const Notification& notification) override { shown.push_back(notification); }
 
     // Picks the action of the last notification, as the user would.

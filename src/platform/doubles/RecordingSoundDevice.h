@@ -7,7 +7,7 @@
 namespace platform {
 
 class RecordingSoundDevice final : public SoundDevice {
-public:
+  public:
     int waveOutputCount() override { return outputs; }
     void playAsync(const QString& wavePath) override { played.append(wavePath); }
     void beep() override { ++beeps; }

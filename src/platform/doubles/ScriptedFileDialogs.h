@@ -9,7 +9,7 @@ namespace platform {
 
 // Answers dialogs from a queue; an empty queue means the user cancelled.
 class ScriptedFileDialogs final : public FileDialogProvider {
-public:
+  public:
     enum class Kind { Open, Save };
     struct Shown {
         Kind kind;
@@ -22,7 +22,7 @@ public:
     QString open(QWidget*, const FileDialogRequest& request) override { return take(Kind::Open, request); }
     QString save(QWidget*, const FileDialogRequest& request) override { return take(Kind::Save, request); }
 
-private:
+  private:
     QString take(Kind kind, const FileDialogRequest& request)
     {
         shown_.push_back({kind, request});

@@ -11,9 +11,12 @@ MsgAnswer ScriptedMessageBoxes::show(QWidget*, const MsgBoxRequest& request)
         return answer;
     }
     switch (request.buttons) {
-    case MsgButtons::Ok: return MsgAnswer::Ok;
-    case MsgButtons::YesNo: return MsgAnswer::No;
-    default: return MsgAnswer::Cancel;
+    case MsgButtons::Ok:
+        return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+        return MsgAnswer::No;
+    default:
+        return MsgAnswer::Cancel;
     }
 }
 

@@ -10,7 +10,7 @@ namespace platform {
 // Records every box and answers from a queue. With the queue empty a box
 // gets its safest answer (OK, else Cancel, else No) and an input box is cancelled.
 class ScriptedMessageBoxes final : public MessageBoxes {
-public:
+  public:
     void setNextAnswer(MsgAnswer answer) { answers_.push_back(answer); }
     // std::nullopt answers Cancel.
     void setNextInput(const std::optional<QString>& text)
@@ -20,14 +20,18 @@ public:
 
     const std::vector<MsgBoxRequest>& shown() const { return shown_; }
     const std::vector<InputBoxRequest>& asked() const { return asked_; }
-    void clear() { shown_.clear(); asked_.clear(); }
+    void clear()
+    {
+        shown_.clear();
+        asked_.clear();
+    }
 
     MsgAnswer show(QWidget* owner, const MsgBoxRequest& request) override;
     std::optional<QString> input(QWidget* owner, const InputBoxRequest& request) override;
 
-private:
+  private:
     std::deque<MsgAnswer> answers_;
-    std::deque<std::pair<bool, QString>> inputs_;  // answered?, text
+    std::deque<std::pair<bool, QString>> inputs_; // answered?, text
     std::vector<MsgBoxRequest> shown_;
     std::vector<InputBoxRequest> asked_;
 };

@@ -11,7 +11,7 @@
 namespace {
 
 class QtWaveOutput final : public platform::WaveOutput {
-public:
+  public:
     int deviceCount() override { return int(QMediaDevices::audioOutputs().size()); }
 
     void play(const QString& wavePath) override
@@ -24,7 +24,7 @@ public:
         effect_->play();
     }
 
-private:
+  private:
     std::unique_ptr<QSoundEffect> effect_;
 };
 

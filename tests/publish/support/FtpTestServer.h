@@ -28,7 +28,8 @@ class FtpTestServer {
         process_.start("/usr/bin/python3",
                        QStringList{HALVORN_TEST_SERVERS "/ftp_server.py", "--root", root_.path()} + options);
         QElapsedTimer wait;
-        for (wait.start(); port_ == 0 && wait.elapsed() < 15000 && process_.state() != QProcess::NotRunning;) {
+        for (wait.start();
+             port_ == 0 && wait.elapsed() < 15000 && process_.state() != QProcess::NotRunning;) {
             process_.waitForReadyRead(200);
             readLines();
         }

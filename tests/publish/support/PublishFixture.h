@@ -46,7 +46,10 @@ class PublishFixture : public ::testing::Test {
     }
 
     Publisher& publisher() { return *CurrentPublisher(); }
-    QAction* mainAction(const char* name) { return form->findChild<QAction*>(name, Qt::FindDirectChildrenOnly); }
+    QAction* mainAction(const char* name)
+    {
+        return form->findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+    }
     QString debugLog() const { return QString::fromUtf8(home.readFile("debug.log")); }
     QString ini(const QString& section, const QString& key) const { return ReadIni(section, key, "<none>"); }
     QString def(const QString& key) const { return ini("Default", key); }
