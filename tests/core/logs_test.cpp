@@ -3,7 +3,7 @@
 
 using LogsTest = CoreTest;
 
-TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesToAFile)
+TEST_F(LogsTest, DebugLinesGoToTheFileAndTheWindowWithTheirTime)
 {
     Form1 form;
     Core().DebugToFile = true;
@@ -14,6 +14,11 @@ TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesT
               "[03:07:09 PM]\t[HVRN] All Settings Loaded\r\n[12:05:06 AM]\tsecond\r\n");
     EXPECT_EQ(form.debugWindow()->text(),
               "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n");
+}
+
+TEST_F(LogsTest, TheFileAndTheWindowEachFollowTheirOwnSwitch)
+{
+    Form1 form;
     Core().DebugToFile = false;
     DebugLog("window only");
     // The window's Disable item stops the window, not the file, and is stored.
@@ -25,17 +30,22 @@ TEST_F(LogsTest, DebugLinesGoToFileAndWindowEachByItsOwnSwitchAndTheWindowSavesT
     EXPECT_TRUE(window.contains("window only") && !window.contains("file only"));
     EXPECT_TRUE(home.readFile("debug.log").contains("file only") &&
                 !home.readFile("debug.log").contains("window only"));
-    // Save writes the window's text to the chosen file; Cancel writes nothing.
+}
+
+TEST_F(LogsTest, SaveWritesTheWindowsTextToTheChosenFileAndCancelNothing)
+{
+    Form1 form;
+    DebugLog("first");
+    DebugLog("second");
     doubles.dialogs.setNextResult(home.file("saved.txt"));
     form.debugWindow()->mnuSave_Click();
     ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
     const auto& r = doubles.dialogs.shown().front().request;
     EXPECT_EQ(r.title + '|' + r.proposedName + '|' + r.startDirectory,
               "Save DebugLog As|HVRNbug.txt|" + home.path());
-    const QByteArray saved = "[03:07:09 PM]  [HVRN] All Settings Loaded\r\n[12:05:06 AM]  second\r\n"
-                             "[12:05:06 AM]  window only\r\n\r\n";
+    const QByteArray saved = "[03:07:09 PM]  first\r\n[03:07:09 PM]  second\r\n\r\n";
     EXPECT_EQ(home.readFile("saved.txt"), saved);
-    form.debugWindow()->mnuSave_Click();
+    form.debugWindow()->mnuSave_Click(); // cancelled
     EXPECT_EQ(home.readFile("saved.txt"), saved);
 }
 

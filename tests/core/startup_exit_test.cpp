@@ -193,7 +193,7 @@ TEST_F(StartUpTest, ExitSavesTheStateAndClosesTheWindowsInOrder)
     EXPECT_TRUE(uploads.isEmpty()); // Offline on Exit, but nothing was online
 }
 
-TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitWhatTheQuestionsAnswersDoAndNoSecondExit)
+TEST_F(StartUpTest, TheExitPublishesOfflineToTheProfilesItsSettingsAndTheAnswerChoose)
 {
     const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n",
                      asked = "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n";
@@ -257,7 +257,10 @@ TEST_F(StartUpTest, WhichProfilesGoOfflineAtExitWhatTheQuestionsAnswersDoAndNoSe
         // Offline on Exit gives the selector back.
         EXPECT_TRUE(c.trigger != ExitTrigger::User || c.boxes != 0 || f.Combo1->isEnabled());
     }
-    // An exit request during an exit upload is ignored.
+}
+
+TEST_F(StartUpTest, AnExitAskedForDuringTheExitUploadIsIgnored)
+{
     home.writeFile("hvrn.ini", "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n");
     Form1& g = start();
     int exits = 0;

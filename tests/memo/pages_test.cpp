@@ -18,7 +18,7 @@ TEST(Pages, VariantsByteForByte)
               replyBlock("10.1.2.3:4175", "Hi", "Ann", "WRAP=\"physical\"", kSubmitYes));
 }
 
-TEST(PagesEscaping, VisitorAndSettingsTextCannotAddMarkupTheUserReplyGoesOutAsWritten)
+TEST(PagesEscaping, VisitorTextCannotAddMarkupToAnyPage)
 {
     const QByteArray evil = "<script>x</script>\"'&";
     const QByteArray safe = "&lt;script&gt;x&lt;/script&gt;&quot;&#39;&amp;";
@@ -33,14 +33,23 @@ TEST(PagesEscaping, VisitorAndSettingsTextCannotAddMarkupTheUserReplyGoesOutAsWr
         pages::busyPage(pageSettings(), "a onfocus=alert(1) x=`y`\t\"z\"<>", "")
             .contains("VALUE=a&#32;onfocus&#61;alert(1)&#32;x&#61;&#96;y&#96;&#9;&quot;z&quot;&lt;&gt; "
                       "MAXLENGTH=40>"));
-    // Token-safe values cannot spell a variable.
+}
+
+TEST(PagesEscaping, TokenSafeValuesCannotSpellAVariable)
+{
     EXPECT_EQ(memo::escapeTokenSafe("%reply%<"), "&#37;reply&#37;&lt;");
-    // An IPv6 address is bracketed where it becomes a URL.
+    EXPECT_TRUE(pages::followUpForm(pageSettings(), "%ip%").contains("VALUE= \"&#37;ip&#37;\""));
+}
+
+TEST(PagesEscaping, AnIpv6AddressIsBracketedWhereItBecomesAUrl)
+{
     PageSettings v6 = pageSettings();
     v6.localIP = "2001:db8::1";
     EXPECT_TRUE(pages::notFoundPage(v6).contains("<FORM action=\"http://[2001:db8::1]:4175/memo/\""));
-    EXPECT_TRUE(pages::followUpForm(pageSettings(), "%ip%").contains("VALUE= \"&#37;ip&#37;\""));
-    // Settings texts are escaped too, but the user's reply goes out as written.
+}
+
+TEST(PagesEscaping, SettingsTextsCannotAddMarkup)
+{
     PageSettings s = pageSettings();
     s.backColor = "\"><script>";
     s.rows = "5 onclick=x";
@@ -48,7 +57,11 @@ TEST(PagesEscaping, VisitorAndSettingsTextCannotAddMarkupTheUserReplyGoesOutAsWr
     EXPECT_EQ(pages::bodyTag(s), "<BODY BGCOLOR=\"&quot;&gt;&lt;script&gt;\" TEXT=\"#000000\">");
     EXPECT_TRUE(pages::notFoundPage(s).contains("ROWS=5&#32;onclick&#61;x COLS=75"));
     EXPECT_TRUE(pages::opening(s)[0].contains("maximum of &lt;b&gt;30&lt;/b&gt; seconds"));
-    // In eight bits: Latin-1 as is, beyond it a character reference.
+}
+
+// In eight bits: Latin-1 as is, beyond it a character reference.
+TEST(PagesEscaping, TheUsersReplyGoesOutAsWritten)
+{
     const QByteArray block =
         pages::replyBlock(pageSettings(), QString::fromUtf8("<b>f\xC3\xBCr</b> \xE2\x82\xAC"), "A");
     EXPECT_TRUE(block.contains("<P>Reply: </P><b>f\xFCr</b> &#8364;\r\n"));
