@@ -20,7 +20,7 @@ inline bool makeCertificate(const QString& folder, const QString& stem, const QS
            openssl.exitCode() == 0;
 }
 
-struct TlsVisitor {
+struct TlsVisitor : VisitorOn<QSslSocket> {
     // With nothing trusted, the server's certificate is not checked.
     TlsVisitor(quint16 port, const QList<QSslCertificate>& trusted, const QString& name = "localhost")
     {
@@ -30,33 +30,14 @@ struct TlsVisitor {
             configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
         socket.setSslConfiguration(configuration);
         QObject::connect(&socket, &QSslSocket::encrypted, [this] { encrypted = true; });
-        QObject::connect(&socket, &QSslSocket::readyRead, [this] { received += socket.readAll(); });
-        QObject::connect(&socket, &QSslSocket::disconnected,
-                         [this] { received += socket.readAll(), closed = true; });
         QObject::connect(&socket, &QSslSocket::errorOccurred,
                          [this](QAbstractSocket::SocketError) { closed = true; });
         socket.connectToHostEncrypted("127.0.0.1", port, name);
         pumpUntil([this] { return encrypted || closed; });
     }
-    void send(const QByteArray& bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
-    bool waitClosed(int ms = 5000)
-    {
-        return pumpUntil([this] { return closed; }, ms);
-    }
-    bool waitFor(const QByteArray& part, int ms = 5000)
-    {
-        return pumpUntil([&] { return received.contains(part); }, ms);
-    }
     QByteArray serial() const { return socket.peerCertificate().serialNumber(); }
 
-    QSslSocket socket;
-    QByteArray received;
     bool encrypted = false;
-    bool closed = false;
 };
 
 // The server runs on a free port with HTTPS from the files "first-*.pem",

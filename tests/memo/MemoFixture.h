@@ -51,15 +51,14 @@ inline quint16 freePort()
     return probe.serverPort();
 }
 
-// A visitor on loopback.
-struct Visitor {
-    explicit Visitor(quint16 port)
+// What every test visitor does with its socket: collects what arrives and
+// notices the close.
+template <class Socket> struct VisitorOn {
+    VisitorOn()
     {
-        QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
-        QObject::connect(&socket, &QTcpSocket::disconnected,
+        QObject::connect(&socket, &Socket::readyRead, [this] { received += socket.readAll(); });
+        QObject::connect(&socket, &Socket::disconnected,
                          [this] { received += socket.readAll(), closed = true; });
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; });
     }
     void send(const QByteArray& bytes)
     {
@@ -75,9 +74,18 @@ struct Visitor {
         return pumpUntil([&] { return received.contains(part); }, ms);
     }
 
-    QTcpSocket socket;
+    Socket socket;
     QByteArray received;
     bool closed = false;
+};
+
+// A visitor on loopback.
+struct Visitor : VisitorOn<QTcpSocket> {
+    explicit Visitor(quint16 port)
+    {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState || closed; });
+    }
 };
 
 inline QByteArray memoPost(const QByteArray& body, const QByteArray& extraHeaders = "")

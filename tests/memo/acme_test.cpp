@@ -113,16 +113,27 @@ class AcmeTest : public MemoTest {
     {
         return int(log.lines.filter("certificate in force from a new ACME").size());
     }
+    // A CA whose certificates live lifetimeSeconds, validating on a free memo port.
+    void startCa(int lifetimeSeconds)
+    {
+        port = freePort();
+        ca = std::make_unique<PebbleCa>(home.path(), port, lifetimeSeconds);
+        ASSERT_TRUE(ca->ready) << ca->output.constData();
+    }
+    void waitForCertificates(int count)
+    {
+        ASSERT_TRUE(pumpUntil([this, count] { return certificatesInstalled() == count; }, 30000))
+            << log.lines.join("\n").toStdString();
+    }
+
+    std::unique_ptr<PebbleCa> ca;
 };
 
 TEST_F(AcmeTest, AutoModeGetsACertificateForThePublicAddressAndServesIt)
 {
-    port = freePort();
-    PebbleCa ca(home.path(), port, 3600);
-    ASSERT_TRUE(ca.ready) << ca.output.constData();
-    startAuto("memo.test", ca.directory());
-    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000))
-        << log.lines.join("\n").toStdString();
+    ASSERT_NO_FATAL_FAILURE(startCa(3600));
+    startAuto("memo.test", ca->directory());
+    ASSERT_NO_FATAL_FAILURE(waitForCertificates(1));
     const QSslCertificate served = servedCertificate(port);
     EXPECT_TRUE(served.subjectAlternativeNames().values(QSsl::DnsEntry).contains("memo.test"));
     EXPECT_TRUE(served.issuerDisplayName().contains("Pebble")) << served.issuerDisplayName().toStdString();
@@ -134,18 +145,14 @@ TEST_F(AcmeTest, AutoModeGetsACertificateForThePublicAddressAndServesIt)
 TEST_F(AcmeTest, ShortLivedCertificateIsRenewedWhileAConnectedVisitorStaysServed)
 {
     memoLimits().idleTimeoutMs = 60000;
-    port = freePort();
-    PebbleCa ca(home.path(), port, 12);
-    ASSERT_TRUE(ca.ready) << ca.output.constData();
-    startAuto("memo.test", ca.directory());
-    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000))
-        << log.lines.join("\n").toStdString();
+    ASSERT_NO_FATAL_FAILURE(startCa(12));
+    startAuto("memo.test", ca->directory());
+    ASSERT_NO_FATAL_FAILURE(waitForCertificates(1));
     const QByteArray first = servedCertificate(port).serialNumber();
     TlsVisitor connected(port, {}, "memo.test");
     ASSERT_TRUE(connected.encrypted);
     // Renewal is due with four of the twelve seconds left.
-    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 2; }, 30000))
-        << log.lines.join("\n").toStdString();
+    ASSERT_NO_FATAL_FAILURE(waitForCertificates(2));
     EXPECT_NE(servedCertificate(port).serialNumber(), first);
     connected.send(memoPost("NAME=Kept&MESSAGE=renewed&REPLY=NO"));
     EXPECT_TRUE(connected.waitFor("Message Received"));
@@ -153,10 +160,8 @@ TEST_F(AcmeTest, ShortLivedCertificateIsRenewedWhileAConnectedVisitorStaysServed
 
 TEST_F(AcmeTest, ValidationOfANameThatIsNotOursFailsAndIsToldAndRetried)
 {
-    port = freePort();
-    PebbleCa ca(home.path(), port, 3600);
-    ASSERT_TRUE(ca.ready) << ca.output.constData();
-    startAuto("elsewhere.test", ca.directory());
+    ASSERT_NO_FATAL_FAILURE(startCa(3600));
+    startAuto("elsewhere.test", ca->directory());
     ASSERT_TRUE(pumpUntil(
         [this] { return log.contains("ACME: no certificate for elsewhere.test: validation"); }, 30000))
         << log.lines.join("\n").toStdString();
@@ -179,16 +184,10 @@ TEST_F(AcmeTest, AcmeServerDownOrSilentAtRenewalLeavesTheCurrentCertificateServi
         for (const char* file : {"memo-acme-key.pem", "memo-acme-cert.pem"})
             QFile::remove(home.file(file));
         log.lines.clear();
-        port = freePort();
-        auto ca = std::make_unique<PebbleCa>(home.path(), port, 9);
-        ASSERT_TRUE(ca->ready) << ca->output.constData();
-        useAuto("memo.test", ca->directory());
-        WriteIni("Memo", "MemoServer Port", QString::number(port));
-        WriteIni("Memo", "Enabled", "True");
-        setup().LoadMemoServerSettings();
+        ASSERT_NO_FATAL_FAILURE(startCa(9));
+        startAuto("memo.test", ca->directory());
         Memo().restartServer();
-        ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000))
-            << log.lines.join("\n").toStdString();
+        ASSERT_NO_FATAL_FAILURE(waitForCertificates(1));
         const QByteArray first = servedCertificate(port).serialNumber();
         if (down) {
             ca.reset();
@@ -211,12 +210,9 @@ TEST_F(AcmeTest, WithTheRouterPortOpenPort80IsForwardedToTheMemoPortDuringTheOrd
     TestGateway gateway;
     WriteIni("Memo", "Open Router Port", "True");
     WriteIni("Memo", "UPnP Description URL", gateway.url);
-    port = freePort();
-    PebbleCa ca(home.path(), port, 3600);
-    ASSERT_TRUE(ca.ready) << ca.output.constData();
-    startAuto("memo.test", ca.directory());
-    ASSERT_TRUE(pumpUntil([this] { return certificatesInstalled() == 1; }, 30000))
-        << log.lines.join("\n").toStdString();
+    ASSERT_NO_FATAL_FAILURE(startCa(3600));
+    startAuto("memo.test", ca->directory());
+    ASSERT_NO_FATAL_FAILURE(waitForCertificates(1));
     const QStringList validation = gateway.actions().filter("ExternalPort=80 ");
     ASSERT_EQ(validation.size(), 2) << gateway.actions().join("\n").toStdString()
                                     << log.lines.join("\n").toStdString();
