@@ -17,6 +17,15 @@ class NewMail : public MailCheckFixture {
         Mail().settings().chkMail = true;
     }
 
+    // Messages 1..count on server, checked once.
+    void checkedWith(Pop3TestServer& server, int count)
+    {
+        for (int n = 1; n <= count; ++n)
+            server.addMessage(message(n));
+        useServer(server);
+        dueTick();
+    }
+
   private:
     qsizetype mark_ = 0;
 };
@@ -24,10 +33,7 @@ class NewMail : public MailCheckFixture {
 TEST_F(NewMail, ACheckOfAnUnchangedMailboxAsksForNoHeaders)
 {
     Pop3TestServer server(true);
-    for (int n = 1; n <= 40; ++n)
-        server.addMessage(message(n));
-    useServer(server);
-    dueTick();
+    checkedWith(server, 40);
     mark();
     dueTick();
     EXPECT_EQ(topsSinceMark(), 0);
@@ -38,10 +44,7 @@ TEST_F(NewMail, ACheckOfAnUnchangedMailboxAsksForNoHeaders)
 TEST_F(NewMail, OnlyNewMessagesAreAskedForTheirHeaders)
 {
     Pop3TestServer server(true);
-    for (int n = 1; n <= 10; ++n)
-        server.addMessage(message(n));
-    useServer(server);
-    dueTick();
+    checkedWith(server, 10);
     server.removeBehind(3);
     server.addMessage(message(11));
     server.addMessage(message(12));
@@ -72,10 +75,7 @@ TEST_F(NewMail, TwoMessagesWithTheSameDateAreBothNew)
 TEST_F(NewMail, ARestartAnnouncesNoMailAnnouncedBefore)
 {
     Pop3TestServer server(true);
-    for (int n = 1; n <= 3; ++n)
-        server.addMessage(message(n));
-    useServer(server);
-    dueTick();
+    checkedWith(server, 3);
     ASSERT_TRUE(mailTray.present());
     mailTray.remove();
     restart();
@@ -92,10 +92,7 @@ TEST_F(NewMail, ARestartAnnouncesNoMailAnnouncedBefore)
 TEST_F(NewMail, ANotificationCountsTheNewMessagesAndNamesTheNewest)
 {
     Pop3TestServer server(true);
-    for (int n = 1; n <= 3; ++n)
-        server.addMessage(message(n));
-    useServer(server);
-    dueTick();
+    checkedWith(server, 3);
     doubles.notices.shown.clear();
     mailTray.remove();
     server.addMessage(message(4));
