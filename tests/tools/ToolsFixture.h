@@ -81,14 +81,10 @@ class Tools : public ::testing::Test {
             return a->isVisible() ? a->text() : a->text().isEmpty() ? "-" : '(' + a->text() + ')';
         };
         QStringList main, tray;
-        for (int slot = 0; slot < 10; ++slot) {
-            main.append(look(item(slot)));
-            tray.append(look(trayItem(slot)));
-        }
-        while (!main.isEmpty() && main.last() == "-" && tray.last() == "-") {
-            main.removeLast();
-            tray.removeLast();
-        }
+        for (int slot = 0; slot < 10; ++slot)
+            main << look(item(slot)), tray << look(trayItem(slot));
+        while (!main.isEmpty() && main.last() == "-" && tray.last() == "-")
+            main.removeLast(), tray.removeLast();
         QString text = main.join(',') + (tray == main ? QString() : " tray " + tray.join(','));
         for (const char* name : {"mnuspace4", "mnuspace5"})
             if (form->action(QString::fromLatin1(name))->isVisible())
