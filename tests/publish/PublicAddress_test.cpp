@@ -20,7 +20,7 @@ class PublishAsks : public PublicAddressTest {
     void SetUp() override
     {
         PublicAddressTest::SetUp();
-        fillProfile("file://" + site.path(), QString());
+        fillLocalProfile();
     }
     void TearDown() override
     {

@@ -1,4 +1,3 @@
-#include "core/StatusIcons.h"
 #include "support/PublishFixture.h"
 
 #include <QTcpServer>
@@ -18,15 +17,21 @@ class Upload : public PublishFixture {
                   QStringList({"<none>", "<none>", "<none>", "Offline", "Offline"}));
         EXPECT_TRUE(controlsRestored());
     }
+    // A test FTP server started with options, the Default profile pointed at it.
+    std::unique_ptr<FtpTestServer> serve(const QStringList& options = {})
+    {
+        auto server = std::make_unique<FtpTestServer>(options);
+        EXPECT_GT(server->port(), 0) << server->errors();
+        fillProfile(server->address());
+        return server;
+    }
     static constexpr char kOnlinePage[] = " \r\n<p>Online at 192.0.2.7</p>\r\n";
 };
 
 TEST_F(Upload, AFailedUploadRecordsNothingAndSaysWhy)
 {
-    FtpTestServer server;
+    const auto server = serve();
     FtpTestServer no226({"--no226"});
-    ASSERT_GT(server.port(), 0) << server.errors();
-    fillProfile(server.address());
     const struct {
         const char* row;
         std::function<void()> fault;
@@ -61,23 +66,21 @@ TEST_F(Upload, AFailedUploadRecordsNothingAndSaysWhy)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.row);
-        fillProfile(server.address());
+        fillProfile(server->address());
         r.fault();
         const qsizetype before = debugLog().size();
         form->cmd_Online_Click();
         expectNothingRecorded();
         r.told(before);
     }
-    EXPECT_TRUE(server.received().isEmpty());
+    EXPECT_TRUE(server->received().isEmpty());
 }
 
 TEST_F(Upload, APublishedPageArrivesByteExactAndIsRecorded)
 {
-    FtpTestServer server;
-    ASSERT_GT(server.port(), 0) << server.errors();
-    fillProfile(server.address());
+    const auto server = serve();
     form->cmd_Online_Click();
-    EXPECT_EQ(server.page(), kOnlinePage);
+    EXPECT_EQ(server->page(), kOnlinePage);
     const QString when = "Saturday, December 05, 2026 at 3:07 PM";
     EXPECT_EQ(QStringList({form->ftpStatus->text(), form->SSPStatus->text(), def("Status"), def("Current IP"),
                            def("Last Update"), form->lastUpdate->text()}),
@@ -86,18 +89,16 @@ TEST_F(Upload, APublishedPageArrivesByteExactAndIsRecorded)
     EXPECT_TRUE(controlsRestored());
 
     form->cmd_Offline_Click();
-    EXPECT_EQ(server.page(), "<p>Offline| |</p>\r\n");
-    EXPECT_EQ(server.received().size(), 2);
+    EXPECT_EQ(server->page(), "<p>Offline| |</p>\r\n");
+    EXPECT_EQ(server->received().size(), 2);
     // The edited fields were saved before the upload, the password scrambled.
-    EXPECT_EQ(def("Status") + '|' + def("Host"), "Offline|" + server.address());
+    EXPECT_EQ(def("Status") + '|' + def("Host"), "Offline|" + server->address());
     EXPECT_NE(def("pass"), "secret");
 }
 
 TEST_F(Upload, TheDialogueIsLoggedWithThePasswordMasked)
 {
-    FtpTestServer server;
-    ASSERT_GT(server.port(), 0) << server.errors();
-    fillProfile(server.address());
+    const auto server = serve();
     form->cmd_Online_Click();
     const QString log = debugLog();
     for (const QString line :
@@ -112,15 +113,13 @@ TEST_F(Upload, TheDialogueIsLoggedWithThePasswordMasked)
 
 TEST_F(Upload, ATemplateThatIsNoPageGoesOutByteForByte)
 {
-    FtpTestServer server;
-    ASSERT_GT(server.port(), 0) << server.errors();
-    fillProfile(server.address());
+    const auto server = serve();
     const QByteArray image = binaryBytes(300000) + "\r\nline\r\n\n\r%status%\r\n";
     home.writeFile("pic.gif", image);
     form->File1->setText("pic.gif");
     FtpTrail s(publisher().FTP1);
     form->cmd_Online_Click();
-    EXPECT_EQ(server.page(), image);
+    EXPECT_EQ(server->page(), image);
     EXPECT_EQ(debugLog().count("[HVRN] No Changes Made to File"), 1);
     // The whole dialogue is reported, a line at a time, the transfer from start to end.
     EXPECT_TRUE(s.errors.empty());
@@ -138,8 +137,7 @@ TEST_F(Upload, ATemplateThatIsNoPageGoesOutByteForByte)
 
 TEST_F(Upload, ACapitalHtmlTemplateIsExpanded)
 {
-    fillProfile("file://" + site.path(), QString());
-    form->txtlogin->clear(), form->txtPass->clear();
+    fillLocalProfile();
     home.writeFile("PAGE.HTML", "%STATUS%");
     form->File1->setText(home.file("PAGE.HTML"));
     form->cmd_Online_Click();
@@ -222,49 +220,33 @@ TEST_F(Upload, TheProgressBarFollowsTheTemplateSize)
 TEST_F(Upload, EachEmptyFieldIsNamedInTurn)
 {
     fillProfile(QString());
-    const QList<QLineEdit*> order{form->txtHost, form->txtlogin, form->txtPass, form->txtRemoteFile,
-                                  form->File1};
-    const QStringList what =
-        QString("Host Name|Login Name|Password|Remote Filename|Online HTML Filename").split('|');
-    for (QLineEdit* field : order)
+    const std::pair<QLineEdit*, const char*> order[] = {{form->txtHost, "Host Name"},
+                                                        {form->txtlogin, "Login Name"},
+                                                        {form->txtPass, "Password"},
+                                                        {form->txtRemoteFile, "Remote Filename"},
+                                                        {form->File1, "Online HTML Filename"}};
+    for (const auto& [field, what] : order)
         field->clear();
-    for (int i = 0; i < order.size(); ++i) {
+    for (const auto& [field, what] : order) {
         doubles.boxes.clear();
         form->cmd_Online_Click();
-        ASSERT_EQ(boxes().size(), 1u) << i;
+        ASSERT_EQ(boxes().size(), 1u) << what;
         EXPECT_EQ(boxes()[0].title + '|' + boxes()[0].text,
-                  "Halvorn|Please fill in the blanks.. " + what[i] + " Required");
-        order[i]->setText(i == 0 ? "127.0.0.1:1" : "x");
+                  "Halvorn|Please fill in the blanks.. " + QString(what) + " Required");
+        field->setText(field == form->txtHost ? "127.0.0.1:1" : "x");
     }
-    doubles.boxes.clear();
     form->File2->clear();
     form->cmd_Offline_Click();
-    EXPECT_EQ(boxes().at(0).text, "Please fill in the blanks.. Offline HTML Filename Required");
-    doubles.boxes.clear();
+    EXPECT_EQ(boxes().at(1).text, "Please fill in the blanks.. Offline HTML Filename Required");
     form->File1->setText("nowhere.html");
     form->cmd_Online_Click();
-    EXPECT_EQ(boxes().at(0).text, "Error: Online HTML file doesn't Exist!");
-    expectNothingRecorded();
-}
-
-TEST_F(Upload, NoUsableAddressOfThisMachineStopsAnFtpPublish)
-{
-    fillProfile("127.0.0.1:1");
-    hosts.forward["testhost"] = {"127.0.1.1"};
-    hosts.interfaces.clear();
-    Core().LocalIP = "127.0.0.1";
-    form->cmd_Online_Click();
-    EXPECT_EQ(doubles.sound.beeps, 1);
-    EXPECT_TRUE(debugLog().contains("Unable to resolve Local Host. Uploading OnlineHTML Aborted") &&
-                !debugLog().contains("[FTP]"));
-    EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Stopped);
+    EXPECT_EQ(boxes().at(2).text, "Error: Online HTML file doesn't Exist!");
     expectNothingRecorded();
 }
 
 TEST_F(Upload, ALocalFolderNeedsNoLoginAndGetsALargeOddPageInOneStep)
 {
-    fillProfile("file://" + site.path(), QString());
-    form->txtlogin->clear(), form->txtPass->clear();
+    fillLocalProfile();
     static const char kLine[] = "line %status% \x00\xff\xfe invalid utf-8\r\n";
     const QByteArray line(kLine, sizeof kLine - 1);
     home.writeFile("on.html", line.repeated(200000));
@@ -279,8 +261,7 @@ TEST_F(Upload, ALocalFolderNeedsNoLoginAndGetsALargeOddPageInOneStep)
 TEST_F(Upload, ALocalFolderPublishWritesNothingOutsideTheFolder)
 {
     // A missing folder and a name leading out of the folder fail.
-    fillProfile("file://" + site.path(), QString());
-    form->txtlogin->clear(), form->txtPass->clear();
+    fillLocalProfile();
     for (const auto& [dir, file] : {std::pair("missing", "index.html"), {"", "../escape.html"}}) {
         form->txtDir->setText(dir);
         form->txtRemoteFile->setText(file);
@@ -294,9 +275,7 @@ TEST_F(Upload, ALocalFolderPublishWritesNothingOutsideTheFolder)
 TEST_F(Upload, ExplicitTlsPublishesToASelfSignedServerOnlyWithVerificationOff)
 {
     QTemporaryDir certs;
-    FtpTestServer server(FtpTestServer::tlsOptions(certs));
-    ASSERT_GT(server.port(), 0) << server.errors();
-    fillProfile(server.address());
+    const auto server = serve(FtpTestServer::tlsOptions(certs));
     mainAction("mnuSave")->trigger();
     form->cmd_Online_Click(); // without TLS the server refuses the login
     expectNothingRecorded();
@@ -307,7 +286,7 @@ TEST_F(Upload, ExplicitTlsPublishesToASelfSignedServerOnlyWithVerificationOff)
 
     WriteIni("Default", "TLS Verify", "False");
     form->cmd_Online_Click();
-    EXPECT_EQ(server.page(), kOnlinePage);
+    EXPECT_EQ(server->page(), kOnlinePage);
     EXPECT_EQ(def("Status"), "Online");
     EXPECT_TRUE(debugLog().contains("[FTP] TLS certificate verification is off for the profile Default") &&
                 debugLog().contains("[FTP] CLIENT: AUTH TLS"));
@@ -346,8 +325,7 @@ class NoNetwork : public Upload {
 TEST_F(NoNetwork, ALocalFolderIsPublishedAndTheStatusLineSaysWhyTheAddressIsMissing)
 {
     hosts.forward["testhost"] = {"127.0.1.1"};
-    fillProfile("file://" + site.path(), QString());
-    form->txtlogin->clear(), form->txtPass->clear();
+    fillLocalProfile();
     form->cmd_Online_Click();
     EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Published);
     EXPECT_TRUE(sitePage("index.html").contains("<p>Online at 127.0.1.1</p>"))
@@ -358,27 +336,26 @@ TEST_F(NoNetwork, ALocalFolderIsPublishedAndTheStatusLineSaysWhyTheAddressIsMiss
     EXPECT_EQ(def("Status"), "Online");
 }
 
-TEST_F(NoNetwork, AnFtpUploadThatCannotGoAheadSaysWhyInTheStatusLine)
+TEST_F(NoNetwork, AnFtpPublishStopsBeforeConnectingAndSaysWhyTheAddressIsMissing)
 {
+    const struct {
+        const char* row;
+        QStringList found;
+        const char* why;
+    } rows[] = {{"name not found", {}, "cannot be found"},
+                {"name leads to loopback", {"127.0.1.1"}, "leads only to 127.0.1.1"}};
     fillProfile("127.0.0.1:1"); // never contacted
-    form->cmd_Online_Click();
-    EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Stopped);
-    EXPECT_EQ(form->ftpStatus->text(),
-              "Error: Online not published, no network address: the host name testhost "
-              "cannot be found and no network interface has an address");
-    expectNothingRecorded();
-}
-
-TEST_F(Upload, WindowAndTrayIconsFollowThePublishedStatus)
-{
-    mainAction("mnuMin")->trigger(); // the tray icon is shown
-    ASSERT_TRUE(doubles.tray.present());
-    fillProfile("file://" + site.path(), QString());
-    for (const auto& [status, icon] : {std::pair("Online", OnlineIcon()), {"Offline", OfflineIcon()}}) {
-        SCOPED_TRACE(status);
-        status == QString("Online") ? form->cmd_Online_Click() : form->cmd_Offline_Click();
-        ASSERT_EQ(def("Status"), status);
-        EXPECT_EQ(form->windowIcon().cacheKey(), icon.cacheKey());
-        EXPECT_EQ(doubles.tray.lastIcon.cacheKey(), icon.cacheKey());
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(rows[i].row);
+        hosts.forward["testhost"] = rows[i].found;
+        form->cmd_Online_Click();
+        EXPECT_EQ(publisher().lastOutcome(), Publisher::Outcome::Stopped);
+        EXPECT_EQ(form->ftpStatus->text(),
+                  u"Error: Online not published, no network address: the host name testhost "
+                  "%1 and no network interface has an address"_s.arg(rows[i].why));
+        EXPECT_EQ(doubles.sound.beeps, i + 1);
+        EXPECT_EQ(debugLog().count("Unable to resolve Local Host. Uploading OnlineHTML Aborted"), i + 1);
+        expectNothingRecorded();
     }
+    EXPECT_FALSE(debugLog().contains("[FTP]"));
 }

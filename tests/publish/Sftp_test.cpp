@@ -1,3 +1,4 @@
+#include "support/FileBytes.h"
 #include "support/PublishFixture.h"
 
 #include <unistd.h>
@@ -17,17 +18,15 @@ class SshTestServer {
         QFile::copy(userKey() + ".pub", dir_.filePath("authorized_keys"));
         QDir(dir_.path()).mkpath("site/public_html");
         port_ = FreeLoopbackPort();
-        QFile config(dir_.filePath("sshd_config"));
-        if (config.open(QIODevice::WriteOnly))
-            config.write(u"ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"
-                         "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
-                         "KbdInteractiveAuthentication no\nAuthorizedKeysFile %2\nStrictModes no\n"
-                         "ForceCommand internal-sftp\nSubsystem sftp internal-sftp\n"_s
-                             .arg(dir_.filePath(hostKeyName), dir_.filePath("authorized_keys"))
-                             .toUtf8());
-        config.close();
+        const QString config = dir_.filePath("sshd_config");
+        PutFileBytes(config, u"ListenAddress 127.0.0.1\nHostKey %1\nPidFile none\nUsePAM no\n"
+                             "PermitRootLogin prohibit-password\nPasswordAuthentication no\n"
+                             "KbdInteractiveAuthentication no\nAuthorizedKeysFile %2\nStrictModes no\n"
+                             "ForceCommand internal-sftp\nSubsystem sftp internal-sftp\n"_s
+                                 .arg(dir_.filePath(hostKeyName), dir_.filePath("authorized_keys"))
+                                 .toUtf8());
         process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start("/usr/sbin/sshd", {"-D", "-e", "-f", config.fileName(), "-p", QString::number(port_)});
+        process_.start("/usr/sbin/sshd", {"-D", "-e", "-f", config, "-p", QString::number(port_)});
         QElapsedTimer wait;
         for (wait.start(); !ready_ && wait.elapsed() < 10000 && process_.state() != QProcess::NotRunning;) {
             process_.waitForReadyRead(200);

@@ -69,6 +69,13 @@ class PublishFixture : public ::testing::Test {
         home.writeFile("on.html", "<html>\r\n<p>%status% at %IP%</p>\r\n");
         home.writeFile("off.html", "<p>%Status%|%memo%|</p>\r\n");
     }
+    // The Default profile pointed at the local folder site: no login needed.
+    void fillLocalProfile()
+    {
+        fillProfile("file://" + site.path(), QString());
+        form->txtlogin->clear();
+        form->txtPass->clear();
+    }
     // Default and Site (in slot 1) publishing Default.html / Site.html into
     // the folder site, online from on.html, offline from bye.html.
     void twoLocalProfiles()
