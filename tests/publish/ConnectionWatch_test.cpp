@@ -1,10 +1,8 @@
 #include "publish/AddressLookup.h"
-#include "publish/AddressWatch.h"
 #include "publish/ConnectionWatch.h"
 #include "publish/PublicAddress.h"
 #include "publish/SampleTemplates.h"
 #include "support/ProgramRun.h"
-#include "support/PublicAddressFixture.h"
 #include "support/PublishFixture.h"
 
 #include <QtNetwork>
@@ -96,7 +94,8 @@ TEST_F(Watch, AFailedAutomaticPublishIsNotifiedAndStopsNoOtherProfile)
     EXPECT_TRUE(def("Status") == "<none>" && doubles.notices.shown.size() == 1u);
 }
 
-TEST_F(Watch, TheAutoListSavesEverySelectionChangeAndLoadingWritesNothing)
+// Loading the list writes nothing: StartUpTest.MarkingAProfileInTheAutoListStoresOnlyItsMark.
+TEST_F(Watch, TheAutoListSavesEverySelectionChange)
 {
     QListWidget* list = form->autoWindow()->lstProfiles;
     QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, {}),
@@ -106,10 +105,6 @@ TEST_F(Watch, TheAutoListSavesEverySelectionChangeAndLoadingWritesNothing)
     EXPECT_EQ(ini("Site", "AUTO"), "False");
     QApplication::sendEvent(list, &all);
     EXPECT_EQ(def("AUTO") + ini("Site", "AUTO"), "TrueTrue");
-    WriteIni("Default", "AUTO", "-1"); // True as a number: not rewritten
-    LoadProfiles(*form);
-    LoadProfiles(*form);
-    EXPECT_EQ(def("AUTO") + ini("Site", "AUTO") + QString::number(list->selectedItems().size()), "-1True2");
 }
 
 using AddressLookup = PublishFixture;
@@ -179,67 +174,6 @@ TEST(UnusableAddress, LoopbackUnspecifiedAndBroadcastAddressesAreUnusable)
         EXPECT_TRUE(IsUnusableAddress(bad)) << bad;
     for (const char* good : {"192.0.2.7", "10.1.1.1", "2001:db8::1", "home.example.net"})
         EXPECT_FALSE(IsUnusableAddress(good)) << good;
-}
-
-// The router's address while it forwards the memo port: PublishAsks (PublicAddress_test).
-TEST_F(PublicAddressTest, AChangedPublicAddressRepublishesTheAutoProfiles)
-{
-    WriteIni("Site", "AUTO", "True");
-    twoLocalProfiles();
-    mainAction("mnuGoOnline")->setChecked(true);
-    for (const char* address : {"198.51.100.7", "203.0.113.50"}) {
-        body = address;
-        form->Timer3->stop();
-        EXPECT_TRUE(CheckPublicAddress(*form));
-        EXPECT_TRUE(form->Timer3->isActive() && form->IP->toolTip().contains("192.0.2.7"));
-        EXPECT_EQ(form->IP->text(), address);
-        Timer3_Timer(*form);
-        EXPECT_EQ(ini("Site", "Current IP"), address);
-        EXPECT_FALSE(CheckPublicAddress(*form)) << "same answer, no change";
-    }
-    WriteIni("StartUp", "Public Address", QString());
-    EXPECT_FALSE(CheckPublicAddress(*form));
-    EXPECT_EQ(AdvertisedAddress(), "192.0.2.7");
-}
-
-TEST_F(PublicAddressTest, OnlyOneGlobalAddressIsTakenFromTheEchoService)
-{
-    const QList<QByteArray> rejected =
-        QByteArray("<html>198.51.100.8</html>|198.51.100.8 198.51.100.9|198.51.100|10.1.2.3|172.16.5.5|"
-                   "192.168.0.9|100.64.1.1|127.0.0.1|169.254.3.3|::ffff:10.0.0.1|fe80::1|fd12::1|::1|" +
-                   QByteArray(300, '1'))
-            .split('|');
-    for (const QByteArray good : {"198.51.100.7\n", " 2a00:1450:4001:81b::200e\r\n"}) {
-        body = good;
-        EXPECT_TRUE(RefreshPublicAddress());
-        for (const QByteArray& bad : rejected) {
-            body = bad;
-            EXPECT_FALSE(RefreshPublicAddress()) << bad.constData();
-            EXPECT_EQ(AdvertisedAddress(), good.trimmed()) << bad.constData();
-        }
-    }
-    // Once per kind until an answer is good again.
-    for (const QString kind : {"(not one address)", "(not a public address)", "(answer too long)"})
-        EXPECT_EQ(debugLog().count(kind), 2) << kind.toStdString();
-}
-
-TEST_F(PublicAddressTest, ASlowSilentBrokenOrMissingServiceKeepsTheAddress)
-{
-    body = "198.51.100.7";
-    delayMs = 500;
-    EXPECT_TRUE(RefreshPublicAddress());
-    EchoTimeoutMs() = 300;
-    const std::pair<std::function<void()>, QString> faults[] = {
-        {[&] { silent = true; }, "(time-out)"},
-        {[&] { silent = false, delayMs = 0, status = "500 Oops"; }, "(HTTP error)"},
-        {[&] { echo.close(); }, "(connection error)"},
-        {[&] { WriteIni("StartUp", "Address Echo URL", "gopher://127.0.0.1/"); }, "(bad URL)"}};
-    for (const auto& [fault, kind] : faults) {
-        fault();
-        EXPECT_FALSE(RefreshPublicAddress() || RefreshPublicAddress());
-        EXPECT_EQ(AdvertisedAddress(), "198.51.100.7");
-        EXPECT_EQ(debugLog().count(kind), 1) << kind.toStdString();
-    }
 }
 
 // A resolver that is slow the way a real one is: while it "waits", the

@@ -100,8 +100,11 @@ TEST_F(Editor, AddAsksForAFileAndEnterSavesItInTheLowestFreeSlot)
     doubles.dialogs.setNextResult("/opt/new/tool");
     editor->cmd_Control[0]->click();
     settle();
-    EXPECT_EQ(asked(), QStringList("open|Select Program to add|Excutable files (*.exe);;All files (*.*)|" +
-                                   ProgramDir() + '|'));
+    ASSERT_EQ(doubles.dialogs.shown().size(), 1u);
+    const auto& [kind, asked] = doubles.dialogs.shown()[0];
+    EXPECT_EQ(kind, platform::ScriptedFileDialogs::Kind::Open);
+    EXPECT_EQ(asked.title + '|' + asked.qtFilter + '|' + asked.startDirectory,
+              "Select Program to add|Excutable files (*.exe);;All files (*.*)|" + ProgramDir());
     EXPECT_EQ(shows(), "Add Program 164 [|/opt/new/tool] {Zero,Two}");
     editor->Text1->setText("New");
     QTest::keyClick(editor->Text1, Qt::Key_Return); // Enter saves, once
@@ -139,16 +142,8 @@ class FullEditor : public Editor {
     }
 };
 
-TEST_F(FullEditor, TheTenthProgramTakesTheLastSlotAndStartsFromItsItem)
-{
-    editor->offerFile(makeFile("p9.sh", true));
-    save("P9");
-    item(9)->trigger();
-    ASSERT_EQ(doubles.desktop.started.size(), 1u);
-    EXPECT_EQ(storedSlot(9) + '|' + doubles.desktop.started[0].program,
-              "P9|" + home.file("p9.sh") + '|' + home.file("p9.sh"));
-}
-
+// The tenth takes the last slot; its item starts it as
+// LaunchedAtStartUp.ProgramsRunAndARepeatedTitleRunsTheLowerSlotsFile shows.
 TEST_F(FullEditor, AnEleventhProgramIsRefusedAndTheTenStay)
 {
     editor->offerFile("/p9");
@@ -161,7 +156,7 @@ TEST_F(FullEditor, AnEleventhProgramIsRefusedAndTheTenStay)
               "Too many programs|Please remove a program to make room");
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(doubles.store.values, ten);
-    EXPECT_EQ(menus(), "P0,P1,P2,P3,P4,P5,P6,P7,P8,P9 mnuspace4 mnuspace5");
+    EXPECT_EQ(storedSlot(9) + ' ' + menus(), "P9|/p9 P0,P1,P2,P3,P4,P5,P6,P7,P8,P9 mnuspace4 mnuspace5");
 }
 
 class ThreeProgramEditor : public Editor {

@@ -98,15 +98,6 @@ class Tools : public ::testing::Test {
         return doubles.store.values.value(key + "Item", no) + '|' +
                doubles.store.values.value(key + "Path", no);
     }
-    // Each file dialog shown so far as "kind|title|filter|start folder|proposed name".
-    QStringList asked() const
-    {
-        QStringList all;
-        for (const auto& [kind, r] : doubles.dialogs.shown())
-            all << (kind == platform::ScriptedFileDialogs::Kind::Open ? "open|" : "save|") + r.title + '|' +
-                       r.qtFilter + '|' + r.startDirectory + '|' + r.proposedName;
-        return all;
-    }
     QString debugText() const { return form->debugWindow()->text(); }
 
     TempHome home;
