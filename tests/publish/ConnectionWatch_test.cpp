@@ -5,8 +5,6 @@
 #include "support/ProgramRun.h"
 #include "support/PublishFixture.h"
 
-#include <QtNetwork>
-
 // Default and Site, Site marked Auto Update and selected, Auto Online on.
 class Watch : public PublishFixture {
   protected:
@@ -84,10 +82,9 @@ TEST_F(Watch, AFailedAutomaticPublishIsNotifiedAndStopsNoOtherProfile)
     form->Timer3->start();
     EXPECT_TRUE(waitForSite());
     EXPECT_FALSE(published("Default.html") || form->Timer3->isActive());
+    // The notice's wording: BusNotices.EachActionOpensItsOwnWindowAndAnUnknownIdNone.
     ASSERT_EQ(doubles.notices.shown.size(), 1u);
-    const platform::Notification& n = doubles.notices.shown.back();
-    EXPECT_EQ(n.summary + '|' + n.actionLabel, "Status page not published|Open Halvorn");
-    EXPECT_TRUE(n.body.startsWith("Profile Default: ") && n.body.size() > 17) << n.body.toStdString();
+    EXPECT_TRUE(doubles.notices.shown[0].body.startsWith("Profile Default: "));
     // By hand the status line tells instead.
     form->selectProfile("Default");
     form->cmd_Online_Click();
