@@ -25,7 +25,6 @@ class PublishFixture : public ::testing::Test {
     void SetUp() override
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        hosts.hostName = "testhost";
         hosts.forward["testhost"] = {"192.0.2.7"};
         hosts.reverse["192.0.2.7"] = "testhost.example";
         Core() = CoreState{};
