@@ -4,8 +4,6 @@
 #include "platform/doubles/FailingFileCalls.h"
 #include "support/SmallDisk.h"
 
-#include <QCryptographicHash>
-
 using platform::FailingFileCalls;
 using Step = FailingFileCalls::Step;
 
@@ -36,16 +34,6 @@ class SettingsSafetyTest : public CoreTest {
     std::unique_ptr<Form1> form;
 };
 
-QByteArray digest(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&f);
-    return hash.result().toHex();
-}
-
 } // namespace
 
 TEST_F(SettingsSafetyTest, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
@@ -71,43 +59,35 @@ TEST_F(SettingsSafetyTest, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
 
 TEST_F(SettingsSafetyTest, AnUnusableSettingsFileReadsAsDefaultsAndIsNeverWritten)
 {
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += char((i * 7919) % 256);
+    // What makes the file unusable: a folder in its place, or the profile followed by junk or length.
     const struct {
         const char* name;
-        std::function<void(const QString&)> make;
+        QByteArray tail;
+        qint64 size;
         const char* told;
-    } rows[] = {
-        {"a folder", [](const QString& p) { QDir().mkpath(p + "/inside"); }, "folder"},
-        {"binary garbage",
-         [](const QString& p) {
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-             QByteArray junk;
-             for (int i = 0; i < 4096; ++i)
-                 junk += char((i * 7919) % 256);
-             f.write("[Default]\r\nHost=ftp.example.net\r\n" + junk);
-         },
-         "binary"},
-        {"50 MB long",
-         [](const QString& p) {
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-             f.write("[Default]\r\nHost=ftp.example.net\r\n");
-             f.resize(50 * 1024 * 1024);
-         },
-         "50 MB"},
-    };
+    } rows[] = {{"a folder", {}, 0, "folder"},
+                {"binary garbage", junk, 0, "binary"},
+                {"50 MB long", {}, 50 * 1024 * 1024, "50 MB"}};
+    const QString path = home.file("hvrn.ini");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const QString path = home.file("hvrn.ini");
-        QDir(path).removeRecursively();
-        QFile::remove(path);
-        row.make(path);
-        const QByteArray before = digest(path);
+        const bool folder = row.name == std::string_view("a folder");
+        QDir(path).removeRecursively(), QFile::remove(path);
+        if (folder)
+            QDir().mkpath(path + "/inside");
+        else
+            home.writeFile("hvrn.ini", "[Default]\r\nHost=ftp.example.net\r\n" + row.tail);
+        if (row.size > 0)
+            QFile::resize(path, row.size);
+        const QByteArray before = home.readFile("hvrn.ini");
         EXPECT_TRUE(SettingsFileTrouble().contains(row.told)) << SettingsFileTrouble().toStdString();
         EXPECT_EQ(ReadIni("Default", "Host", "none"), "none");
         EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
-        EXPECT_EQ(digest(path), before);
-        EXPECT_EQ(QFileInfo(path).isDir(), QString(row.name) == "a folder");
+        EXPECT_EQ(home.readFile("hvrn.ini"), before);
+        EXPECT_EQ(QFileInfo(path).isDir(), folder);
     }
 }
 
