@@ -266,10 +266,9 @@ class RouterPortTest : public MemoTest {
 
 static void useGateway(const QString& url, const char* wanted = "True")
 {
-    for (const auto& [key, value] : {std::pair<QString, QString>{"Open Router Port", wanted},
-                                     {"UPnP Description URL", url},
-                                     {"UPnP Lease Seconds", "2"}})
-        WriteIni("Memo", key, value);
+    WriteIni("Memo", "Open Router Port", wanted);
+    WriteIni("Memo", "UPnP Description URL", url);
+    WriteIni("Memo", "UPnP Lease Seconds", "2");
 }
 
 TEST_F(RouterPortTest, TheOptionMapsTheMemoPortAndRenewsItWhileTheServerRuns)
