@@ -5,7 +5,6 @@
 #include "support/ServerProcess.h"
 #include "support/TempHome.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTcpSocket>
@@ -22,12 +21,7 @@ constexpr qint64 kTimeBoundMs = 150 * 1000;
 const QByteArray kPageStart = "<!-- kill loop -->";
 const QByteArray kPageEnd = "</html>\r\n";
 
-QByteArray memoRequest()
-{
-    const QByteArray body = "Site=kill&NAME=Killer&MESSAGE=kill+loop+memo&REPLY=NO";
-    return "POST /memo/ HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
-}
+const QByteArray kMemo = "POST /memo/ HTTP/1.0\r\n\r\nSite=kill&NAME=Killer&MESSAGE=kill+loop+memo&REPLY=NO";
 
 bool memoServerListens(quint16 port)
 {
@@ -104,7 +98,7 @@ TEST_F(KillLoop, EveryFileIsOldOrNewAfterAKillAtAnyMoment)
         QTcpSocket visitor;
         visitor.connectToHost(QHostAddress::LocalHost, port);
         if (visitor.waitForConnected(500)) {
-            visitor.write(memoRequest());
+            visitor.write(kMemo);
             visitor.flush();
         }
         QThread::msleep(random.bounded(250));

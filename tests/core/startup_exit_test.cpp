@@ -236,7 +236,7 @@ TEST_F(StartUpTest, TheExitPublishesOfflineToTheProfilesItsSettingsAndTheAnswerC
             doubles.boxes.setNextAnswer(A::No);
             f.close();
         }
-        EXPECT_EQ(uploads.join(u'|'), c.uploads);
+        EXPECT_EQ(uploads.join(u'|').toStdString(), c.uploads);
         ASSERT_EQ(doubles.boxes.shown().size(), c.boxes * (c.answer == A::Cancel ? 2 : 1));
         for (const auto& box : doubles.boxes.shown()) {
             EXPECT_EQ(box.text + '|' + box.title, "Go Offline before exiting?|Warning Dialog");
