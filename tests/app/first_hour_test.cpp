@@ -4,10 +4,10 @@
 #include "core/Encrypt.h"
 #include "core/Ini.h"
 #include "publish/support/FtpTestServer.h"
+#include "support/ServerProcess.h"
 
 #include <QDir>
 #include <QLocalSocket>
-#include <QTcpServer>
 #include <QTcpSocket>
 
 class FirstHour : public ProgramTest {
@@ -108,10 +108,7 @@ TEST_F(FirstHour, AnOfflineOneShotRunsTheExitProcedure)
 
 TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheResult)
 {
-    QTcpServer probe; // a free port for the memo server
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const QByteArray memoPort = QByteArray::number(probe.serverPort());
-    probe.close();
+    const QByteArray memoPort = QByteArray::number(FreeLoopbackPort());
     home.writeFile(
         "hvrn.ini",
         "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" + siteHost() +
