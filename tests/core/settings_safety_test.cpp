@@ -13,17 +13,7 @@ const QByteArray kGoodSettings = "[Default]\r\nHost=ftp.example.net\r\npass=x\r\
 
 class SettingsSafetyTest : public CoreTest {
   protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        form = std::make_unique<Form1>();
-        AttachWriteTrouble(*form);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        CoreTest::TearDown();
-    }
+    SettingsSafetyTest() { AttachWriteTrouble(form); }
     int noticesAbout(const QString& name) const
     {
         int count = 0;
@@ -31,7 +21,7 @@ class SettingsSafetyTest : public CoreTest {
             count += n.summary.contains(name) ? 1 : 0;
         return count;
     }
-    std::unique_ptr<Form1> form;
+    Form1 form;
 };
 
 } // namespace
@@ -46,8 +36,8 @@ TEST_F(SettingsSafetyTest, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
         EXPECT_FALSE(WriteIni("Memo", "Away", "False"));
     }
     EXPECT_EQ(noticesAbout("hvrn.ini"), 1);
-    EXPECT_TRUE(form->ftpStatus->text().startsWith("Could not save hvrn.ini"))
-        << form->ftpStatus->text().toStdString();
+    EXPECT_TRUE(form.ftpStatus->text().startsWith("Could not save hvrn.ini"))
+        << form.ftpStatus->text().toStdString();
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 61 in Save hvrn.ini\r\n");
 
     ASSERT_TRUE(WriteIni("StartUp", "Status", "Offline"));
@@ -94,13 +84,13 @@ TEST_F(SettingsSafetyTest, AnUnusableSettingsFileReadsAsDefaultsAndIsNeverWritte
 TEST_F(SettingsSafetyTest, AStartWithAnUnusableSettingsFileSaysSoInOneBoxAndRuns)
 {
     home.writeFile("hvrn.ini", QByteArray("[Default]\r\n\0\0\0garbage", 22));
-    form->startUp(QString());
+    form.startUp(QString());
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     const auto& box = doubles.boxes.shown().front();
     EXPECT_TRUE(box.text.contains("cannot use its settings file")) << box.text.toStdString();
     EXPECT_TRUE(box.text.contains(home.file("hvrn.ini"))) << box.text.toStdString();
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->SSPStatus->text(), "Offline");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.SSPStatus->text(), "Offline");
 }
 
 TEST_F(SettingsSafetyTest, AFolderThatCannotBeMadeIsToldAndTheProgramRuns)
@@ -110,9 +100,9 @@ TEST_F(SettingsSafetyTest, AFolderThatCannotBeMadeIsToldAndTheProgramRuns)
     const QStringList problems = ProgramDirProblems();
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems.front().contains("cannot create its folder")) << problems.front().toStdString();
-    form->startUp(QString());
+    form.startUp(QString());
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
     EXPECT_EQ(noticesAbout("hvrn.ini"), 0) << "the folder's trouble was told already";
 }
@@ -128,9 +118,9 @@ TEST_F(SettingsSafetyTest, AReadOnlyFolderIsToldAtStartAndItsSettingsStillLoad)
     const QStringList problems = ProgramDirProblems();
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems.front().contains("cannot write to its folder")) << problems.front().toStdString();
-    form->startUp(QString());
+    form.startUp(QString());
     EXPECT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(form->txtHost->text(), "ftp.example.net");
+    EXPECT_EQ(form.txtHost->text(), "ftp.example.net");
     EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
     EXPECT_EQ(ReadIni("StartUp", "Status", "<none>"), "<none>");
     EXPECT_EQ(noticesAbout("hvrn.ini"), 0) << "the folder's trouble was told already";
