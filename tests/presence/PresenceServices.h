@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QString>
 
+#include <utility>
+
 #include <poll.h>
 #include <unistd.h>
 
@@ -63,10 +65,7 @@ class FakeIdleMonitor : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.gnome.Mutter.IdleMonitor")
   public:
-    explicit FakeIdleMonitor(QDBusConnection bus) : bus_(bus)
-    {
-        serveOn(bus_, this, kPath, u"org.gnome.Mutter.IdleMonitor"_s);
-    }
+    explicit FakeIdleMonitor(QDBusConnection bus) : bus_(bus) { serveOn(bus_, this, kPath, kName); }
     // The user has left the input alone for ms: every watch it reaches fires.
     void idleFor(qint64 ms)
     {
@@ -79,9 +78,7 @@ class FakeIdleMonitor : public QObject {
     void input()
     {
         idleMs_ = 0;
-        const QList<uint> active = activeWatches_;
-        activeWatches_.clear();
-        for (uint id : active)
+        for (uint id : std::exchange(activeWatches_, {}))
             fire(id);
     }
     int activeWatchCount() const { return int(activeWatches_.size()); }
@@ -107,9 +104,9 @@ class FakeIdleMonitor : public QObject {
     }
 
   private:
-    void fire(uint id) { sendSignal(bus_, kPath, u"org.gnome.Mutter.IdleMonitor"_s, u"WatchFired"_s, {id}); }
+    void fire(uint id) { sendSignal(bus_, kPath, kName, u"WatchFired"_s, {id}); }
 
-    const QString kPath = u"/org/gnome/Mutter/IdleMonitor/Core"_s;
+    const QString kPath = u"/org/gnome/Mutter/IdleMonitor/Core"_s, kName = u"org.gnome.Mutter.IdleMonitor"_s;
     QDBusConnection bus_;
     qint64 idleMs_ = 0;
     uint lastId_ = 0;
