@@ -180,7 +180,6 @@ TEST_F(SetupTest, ColourDropDownsPickTheStoredColourTexts)
     EXPECT_FALSE(fore.palette()->isVisible());
     w.backColor_->pick(14);
     EXPECT_EQ(w.settings().MemoBackColor, "#FFFF00");
-    EXPECT_EQ(w.settings().pageSettings().backColor, "#FFFF00");
 }
 
 TEST_F(SetupTest, ThePortBoxTakesDigitsUpToJustAbove65000)
