@@ -1,65 +1,21 @@
 // What a new user meets first, through the real program: a fresh program
 // directory, scripts without a display, a second start, broken settings.
+#include "AppFixture.h"
 #include "core/Encrypt.h"
 #include "core/Ini.h"
 #include "publish/support/FtpTestServer.h"
-#include "support/ProgramRun.h"
-#include "support/TempHome.h"
+#include "support/ServerProcess.h"
 
 #include <QDir>
 #include <QLocalSocket>
-#include <QProcessEnvironment>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-// How a run ended; reason is our own stderr line, not the toolkit's warnings.
-struct Ended {
-    bool finished = false;
-    int code = -1;
-    QString reason;
-    QByteArray out;
-};
-
-class FirstHour : public ::testing::Test {
+class FirstHour : public ProgramTest {
   protected:
-    // Runs the program to its end; withoutDisplay takes away every display
-    // and platform choice, as cron or ssh would.
-    Ended run(const QStringList& arguments, bool withoutDisplay = false, int timeoutMs = 60000)
-    {
-        ProgramRun program(home.path());
-        if (withoutDisplay) {
-            QProcessEnvironment env = program.process().processEnvironment();
-            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-                env.remove(QString::fromLatin1(name));
-            program.process().setProcessEnvironment(env);
-        }
-        program.start(arguments);
-        Ended ended{program.waitForExit(timeoutMs),
-                    program.process().exitCode(),
-                    {},
-                    program.process().readAllStandardOutput()};
-        for (const QString& line :
-             QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n'))
-            if (line.startsWith("halvorn: "))
-                ended.reason += line;
-        return ended;
-    }
-    QByteArray page() const
-    {
-        QFile file(site.filePath("index.html"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-    }
-    QByteArray siteHost() const { return "file://" + site.path().toUtf8(); }
     // The templates of a profile, with the page kept free of comments and credits.
     static constexpr const char* kPages =
         "\r\nHTML ONline=on.html\r\nHTML "
         "OFFline=off.html\r\n[StartUp]\r\nRemoveComments=True\r\nCredits=0\r\n";
-
-    TempHome home;
-    QTemporaryDir site;
 };
 
 TEST_F(FirstHour, HelpAndVersionAnswerAndWriteNothing)
@@ -125,8 +81,6 @@ TEST_F(FirstHour, TheOneShotExitCodeFollowsTheServersConfirmation)
     FtpTestServer server;
     ASSERT_GT(server.port(), 0);
     home.writeFile("on.html", "%status% via FTP");
-    QTemporaryDir runtime; // a private runtime folder holds the single-instance socket
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     for (const auto& [password, right] : {std::pair("secret", true), {"wrong", false}}) {
         home.writeFile("hvrn.ini", "[Default]\r\nHost=" + server.address().toUtf8() +
                                        "\r\nLogin=tester\r\npass=" + escapeStoredBytes(Encrypt(password)) +
@@ -154,23 +108,16 @@ TEST_F(FirstHour, AnOfflineOneShotRunsTheExitProcedure)
 
 TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheResult)
 {
-    QTcpServer probe; // a free port for the memo server
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const QByteArray memoPort = QByteArray::number(probe.serverPort());
-    probe.close();
+    const QByteArray memoPort = QByteArray::number(FreeLoopbackPort());
     home.writeFile(
         "hvrn.ini",
         "[Startup]\r\nDebugLog=True\r\nRemoveComments=True\r\nCredits=0\r\n[Default]\r\nHost=" + siteHost() +
             "\r\nRemoteFile=index.html\r\nHTML ONline=on.html\r\nHTML OFFline=gone.html\r\n" +
             "[Memo]\r\nEnabled=True\r\nMemoServer Port=" + memoPort + "\r\n");
     home.writeFile("on.html", "%status%");
-    home.writeFile("$$tmp$$", "left over page");
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     ProgramRun running(home.path());
     running.start();
-    ASSERT_TRUE(ProgramRun::waitUntil(
-        [&] { return home.readFile("debug.log").contains("[HVRN] All Settings Loaded"); }, 30000));
+    ASSERT_TRUE(ProgramRun::waitUntil([&] { return settingsLoaded(); }, 30000));
     // Before any upload the memo server's forms already post to the machine's address.
     ASSERT_TRUE(
         ProgramRun::waitUntil([&] { return home.readFile("debug.log").contains("Local Address: "); }, 30000));
@@ -217,7 +164,6 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     const QByteArray log = home.readFile("debug.log");
     EXPECT_EQ(log.count("[HVRN] All Settings Loaded"), 1);
     EXPECT_TRUE(log.contains("[Halvorn] Program Exited"));
-    EXPECT_FALSE(home.exists("$$tmp$$"));
     EXPECT_FALSE(QFileInfo::exists(sockets[0].filePath()));
     EXPECT_TRUE(home.readFile("hvrn.ini").contains("Status=Online\r\n"));
 }

@@ -13,36 +13,43 @@ const QByteArray kSettings =
     "[Default]\r\nHost=ftp.example.net\r\nLogin=ann\r\npass=\x05\x11\r\nStatus=Online\r\n"
     "[Memo]\r\nEnabled=False\r\n[StartUp]\r\nHTML Editor=/usr/bin/false\r\n";
 
+class FullDisk : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        if (!disk.available())
+            GTEST_SKIP() << disk.reason().toStdString();
+    }
+    // The program started on the disk and ended by SIGTERM once settled,
+    // the disk filled just before the end when fillBeforeExit.
+    void runAndEnd(bool fillBeforeExit)
+    {
+        ProgramRun program(disk.path());
+        program.start();
+        ASSERT_TRUE(ProgramRun::waitUntil([&] { return QFile::exists(disk.file("halvorn.lock")); }, 20000));
+        QThread::msleep(400);
+        if (fillBeforeExit)
+            disk.fill();
+        program.terminate();
+        ASSERT_TRUE(program.waitForExit(20000));
+    }
+
+    SmallDisk disk{256};
+};
+
 } // namespace
 
-TEST(FullDisk, ExitOnAFullDiskLeavesTheSettingsFileWhole)
+TEST_F(FullDisk, ExitOnAFullDiskLeavesTheSettingsFileWhole)
 {
-    SmallDisk disk(256);
-    if (!disk.available())
-        GTEST_SKIP() << disk.reason().toStdString();
     ASSERT_TRUE(PutFileBytes(disk.file("hvrn.ini"), kSettings));
-    ProgramRun program(disk.path());
-    program.start();
-    ASSERT_TRUE(ProgramRun::waitUntil([&] { return QFile::exists(disk.file("halvorn.lock")); }, 20000));
-    QThread::msleep(300);
-    disk.fill();
-    program.terminate();
-    ASSERT_TRUE(program.waitForExit(20000));
+    ASSERT_NO_FATAL_FAILURE(runAndEnd(true));
     EXPECT_EQ(FileBytes(disk.file("hvrn.ini")), kSettings);
 }
 
-TEST(FullDisk, AFirstStartOnAFullDiskLeavesNoEmptyTemplates)
+TEST_F(FullDisk, AFirstStartOnAFullDiskLeavesNoEmptyTemplates)
 {
-    SmallDisk disk(256);
-    if (!disk.available())
-        GTEST_SKIP() << disk.reason().toStdString();
     disk.fill();
-    ProgramRun program(disk.path());
-    program.start();
-    ASSERT_TRUE(ProgramRun::waitUntil([&] { return QFile::exists(disk.file("halvorn.lock")); }, 20000));
-    QThread::msleep(500);
-    program.terminate();
-    ASSERT_TRUE(program.waitForExit(20000));
+    ASSERT_NO_FATAL_FAILURE(runAndEnd(false));
     for (const char* name : {"on.html", "off.html", "hvrn.ini"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(QFile::exists(disk.file(name))) << FileBytes(disk.file(name)).size() << " bytes";

@@ -1,40 +1,14 @@
 // The installed program, laid out by `cmake --install` into a temporary
 // prefix, and the Debian package CPack makes of the same build.
+#include "AppFixture.h"
 #include "platform/AppId.h"
 #include "platform/WaveOutput.h"
 
-#include <QDir>
 #include <QLibrary>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    QString output;
-};
-
-Outcome run(const QString& program, const QStringList& arguments, int timeoutMs = 120000)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAll())};
-}
-
-bool have(const QString& tool)
-{
-    return !QStandardPaths::findExecutable(tool).isEmpty();
-}
 
 const QString kId = QString::fromLatin1(kAppId);
 
@@ -43,8 +17,8 @@ class Installed : public ::testing::Test {
     void SetUp() override
     {
         const Outcome install =
-            run(QStringLiteral(HALVORN_CMAKE),
-                {u"--install"_s, QStringLiteral(HALVORN_BUILD_DIR), u"--prefix"_s, prefix.path()});
+            runTool(QStringLiteral(HALVORN_CMAKE),
+                    {u"--install"_s, QStringLiteral(HALVORN_BUILD_DIR), u"--prefix"_s, prefix.path()});
         ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
     }
     QString file(const QString& relative) const { return prefix.filePath(relative); }
@@ -56,7 +30,7 @@ class Installed : public ::testing::Test {
 
 TEST_F(Installed, TheInstalledBinaryFindsItsSoundModuleAndManual)
 {
-    const Outcome version = run(file(u"bin/halvorn"_s), {u"--version"_s});
+    const Outcome version = runTool(file(u"bin/halvorn"_s), {u"--version"_s});
     ASSERT_EQ(version.exitCode, 0) << version.output.toStdString();
     const QString module = file(u"lib/halvorn/"_s + QString::fromLatin1(platform::kSoundModuleFile));
     EXPECT_TRUE(version.output.contains(u"Manual: "_s + file(u"share/halvorn/manual/index.html"_s) + u'\n'))
@@ -96,7 +70,7 @@ TEST_F(Installed, TheDesktopEntryAndMetainfoPassTheirValidators)
         SCOPED_TRACE(check.tool.toStdString());
         if (!have(check.tool))
             GTEST_SKIP() << check.tool.toStdString() << " is not installed";
-        const Outcome outcome = run(check.tool, check.arguments);
+        const Outcome outcome = runTool(check.tool, check.arguments);
         EXPECT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
     }
 }
@@ -105,7 +79,8 @@ TEST_F(Installed, TheManualPageReadsWithoutWarnings)
 {
     if (!have(u"man"_s))
         GTEST_SKIP() << "man is not installed";
-    const Outcome page = run(u"man"_s, {u"--warnings"_s, u"-l"_s, file(u"share/man/man1/halvorn.1.gz"_s)});
+    const Outcome page =
+        runTool(u"man"_s, {u"--warnings"_s, u"-l"_s, file(u"share/man/man1/halvorn.1.gz"_s)});
     EXPECT_EQ(page.exitCode, 0);
     EXPECT_TRUE(page.output.contains(u"-min"_s)) << page.output.toStdString();
     EXPECT_FALSE(page.output.contains(u"warning"_s)) << page.output.toStdString();

@@ -1,32 +1,13 @@
 // What the real program tells, or does, when the machine is short of
 // something: no network, a memo port held by another program, an exit
 // after a first start.
+#include "AppFixture.h"
 #include "core/Ini.h"
 #include "support/ProgramNotificationBus.h"
-#include "support/ProgramRun.h"
-#include "support/TempHome.h"
 
 #include <QTcpServer>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-class RealProgram : public ::testing::Test {
-  protected:
-    RealProgram() { qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8()); } // our own hand-over socket
-
-    QByteArray page() const
-    {
-        QFile file(site.filePath("index.html"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-    }
-    QByteArray siteHost() const { return "file://" + site.path().toUtf8(); }
-    bool settingsLoaded() const { return home.readFile("debug.log").contains("[HVRN] All Settings Loaded"); }
-
-    TempHome home;
-    QTemporaryDir site;
-    QTemporaryDir runtime;
-};
+using RealProgram = ProgramTest;
 
 TEST_F(RealProgram, ALocalFolderIsPublishedWithNoNetworkAndNoHostNameThatResolves)
 {
@@ -77,15 +58,10 @@ TEST_F(RealProgram, AMemoPortHeldByAnotherProgramIsADesktopNotificationNamingThe
 
 TEST_F(RealProgram, AFirstStartTakesThePageOfflineAtExit)
 {
-    ProgramRun first(home.path());
-    first.start({"-online"}); // no server name yet: only the starter set is written
-    ASSERT_TRUE(first.waitForExit(60000));
-    ASSERT_TRUE(home.exists("hvrn.ini"));
+    ASSERT_TRUE(run({"-online"}).finished); // no server name yet: only the starter set is written
     ASSERT_TRUE(WriteIni("Default", "Host", QString::fromUtf8(siteHost())));
     ASSERT_TRUE(WriteIni("Startup", "DebugLog", "True"));
-    ProgramRun online(home.path());
-    online.start({"-online"});
-    ASSERT_TRUE(online.waitForExit(60000));
+    ASSERT_TRUE(run({"-online"}).finished);
     ASSERT_TRUE(page().contains("I am Online")) << page().toStdString();
 
     ProgramRun running(home.path());

@@ -169,14 +169,6 @@ TEST_F(IniTest, StoredPasswordsOfEveryByteValueRoundTripThroughTheFile)
     }
 }
 
-TEST_F(IniTest, AStoredPasswordFieldRoundTripsAndIsNeverInClear)
-{
-    const QString password = QStringLiteral(" Pässwörd \"with\" € ");
-    ASSERT_TRUE(SaveStoredPassword("Default", "pass", password));
-    EXPECT_EQ(LoadStoredPassword("Default", "pass"), password);
-    EXPECT_FALSE(home.readFile("hvrn.ini").contains("Pässwörd"));
-}
-
 TEST_F(IniTest, PasswordsStoredByEarlierRunsStillLoad)
 {
     // A password as users' files hold it (NULs and an end blank escaped),

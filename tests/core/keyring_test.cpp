@@ -10,6 +10,7 @@
 #include "mail/MailSettings.h"
 #include "mail/MailWiring.h"
 #include "publish/support/FtpTestServer.h"
+#include "support/FileBytes.h"
 #include "support/MailServers.h"
 #include "support/NotificationBus.h"
 #include "support/PlatformDoubles.h"
@@ -46,10 +47,9 @@ class Keyring : public ::testing::Test {
         if (QStandardPaths::findExecutable("gnome-keyring-daemon").isEmpty() ||
             QStandardPaths::findExecutable("secret-tool").isEmpty())
             GTEST_SKIP() << "gnome-keyring-daemon or secret-tool is not installed (scripts/packages.sh)";
-        QFile config(session.filePath("bus.conf"));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly) && config.write(kBusConfig) > 0);
-        config.close();
-        bus.start("dbus-daemon", {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
+        ASSERT_TRUE(PutFileBytes(session.filePath("bus.conf"), kBusConfig));
+        bus.start("dbus-daemon",
+                  {"--config-file=" + session.filePath("bus.conf"), "--nofork", "--print-address=1"});
         while (!bus.canReadLine() && bus.waitForReadyRead(10000)) {
         }
         address = QString::fromUtf8(bus.readLine()).trimmed();
@@ -70,8 +70,7 @@ class Keyring : public ::testing::Test {
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
         QDBusConnection::disconnectFromBus("keyring-notices");
         for (QProcess* process : {&keyring, &bus})
-            if (process->state() != QProcess::NotRunning)
-                stopProcess(*process);
+            stopProcess(*process);
     }
 
     // An unlocked login keyring, the default one, made from the password on stdin.
@@ -216,7 +215,6 @@ TEST_F(Keyring, APasswordSavedFromTheMailSetupLandsInTheKeyringNotTheIni)
     EXPECT_EQ(inKeyring("Startup", "MailPass"), "typed pop");
     EXPECT_EQ(inKeyring("Startup", "SMTPPass"), "typed smtp");
     EXPECT_FALSE(ini().contains("Pass=")) << ini().toStdString();
-    EXPECT_TRUE(ini().contains("[Mail]")); // the other settings were written
 }
 
 TEST_F(Keyring, AMailCheckLogsInWithThePasswordFromTheKeyring)

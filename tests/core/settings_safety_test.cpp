@@ -4,8 +4,6 @@
 #include "platform/doubles/FailingFileCalls.h"
 #include "support/SmallDisk.h"
 
-#include <QCryptographicHash>
-
 using platform::FailingFileCalls;
 using Step = FailingFileCalls::Step;
 
@@ -15,17 +13,7 @@ const QByteArray kGoodSettings = "[Default]\r\nHost=ftp.example.net\r\npass=x\r\
 
 class SettingsSafetyTest : public CoreTest {
   protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        form = std::make_unique<Form1>();
-        AttachWriteTrouble(*form);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        CoreTest::TearDown();
-    }
+    SettingsSafetyTest() { AttachWriteTrouble(form); }
     int noticesAbout(const QString& name) const
     {
         int count = 0;
@@ -33,18 +21,8 @@ class SettingsSafetyTest : public CoreTest {
             count += n.summary.contains(name) ? 1 : 0;
         return count;
     }
-    std::unique_ptr<Form1> form;
+    Form1 form;
 };
-
-QByteArray digest(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&f);
-    return hash.result().toHex();
-}
 
 } // namespace
 
@@ -58,8 +36,8 @@ TEST_F(SettingsSafetyTest, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
         EXPECT_FALSE(WriteIni("Memo", "Away", "False"));
     }
     EXPECT_EQ(noticesAbout("hvrn.ini"), 1);
-    EXPECT_TRUE(form->ftpStatus->text().startsWith("Could not save hvrn.ini"))
-        << form->ftpStatus->text().toStdString();
+    EXPECT_TRUE(form.ftpStatus->text().startsWith("Could not save hvrn.ini"))
+        << form.ftpStatus->text().toStdString();
     EXPECT_EQ(home.readFile("error.log"), "[12/5/26 03:07:09 PM] 61 in Save hvrn.ini\r\n");
 
     ASSERT_TRUE(WriteIni("StartUp", "Status", "Offline"));
@@ -71,56 +49,48 @@ TEST_F(SettingsSafetyTest, AFailedWriteIsToldOnceUntilAWriteWorksAgain)
 
 TEST_F(SettingsSafetyTest, AnUnusableSettingsFileReadsAsDefaultsAndIsNeverWritten)
 {
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += char((i * 7919) % 256);
+    // What makes the file unusable: a folder in its place, or the profile followed by junk or length.
     const struct {
         const char* name;
-        std::function<void(const QString&)> make;
+        QByteArray tail;
+        qint64 size;
         const char* told;
-    } rows[] = {
-        {"a folder", [](const QString& p) { QDir().mkpath(p + "/inside"); }, "folder"},
-        {"binary garbage",
-         [](const QString& p) {
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-             QByteArray junk;
-             for (int i = 0; i < 4096; ++i)
-                 junk += char((i * 7919) % 256);
-             f.write("[Default]\r\nHost=ftp.example.net\r\n" + junk);
-         },
-         "binary"},
-        {"50 MB long",
-         [](const QString& p) {
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-             f.write("[Default]\r\nHost=ftp.example.net\r\n");
-             f.resize(50 * 1024 * 1024);
-         },
-         "50 MB"},
-    };
+    } rows[] = {{"a folder", {}, 0, "folder"},
+                {"binary garbage", junk, 0, "binary"},
+                {"50 MB long", {}, 50 * 1024 * 1024, "50 MB"}};
+    const QString path = home.file("hvrn.ini");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const QString path = home.file("hvrn.ini");
-        QDir(path).removeRecursively();
-        QFile::remove(path);
-        row.make(path);
-        const QByteArray before = digest(path);
+        const bool folder = row.name == std::string_view("a folder");
+        QDir(path).removeRecursively(), QFile::remove(path);
+        if (folder)
+            QDir().mkpath(path + "/inside");
+        else
+            home.writeFile("hvrn.ini", "[Default]\r\nHost=ftp.example.net\r\n" + row.tail);
+        if (row.size > 0)
+            QFile::resize(path, row.size);
+        const QByteArray before = home.readFile("hvrn.ini");
         EXPECT_TRUE(SettingsFileTrouble().contains(row.told)) << SettingsFileTrouble().toStdString();
         EXPECT_EQ(ReadIni("Default", "Host", "none"), "none");
         EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
-        EXPECT_EQ(digest(path), before);
-        EXPECT_EQ(QFileInfo(path).isDir(), QString(row.name) == "a folder");
+        EXPECT_EQ(home.readFile("hvrn.ini"), before);
+        EXPECT_EQ(QFileInfo(path).isDir(), folder);
     }
 }
 
 TEST_F(SettingsSafetyTest, AStartWithAnUnusableSettingsFileSaysSoInOneBoxAndRuns)
 {
     home.writeFile("hvrn.ini", QByteArray("[Default]\r\n\0\0\0garbage", 22));
-    form->startUp(QString());
+    form.startUp(QString());
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
     const auto& box = doubles.boxes.shown().front();
     EXPECT_TRUE(box.text.contains("cannot use its settings file")) << box.text.toStdString();
     EXPECT_TRUE(box.text.contains(home.file("hvrn.ini"))) << box.text.toStdString();
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->SSPStatus->text(), "Offline");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.SSPStatus->text(), "Offline");
 }
 
 TEST_F(SettingsSafetyTest, AFolderThatCannotBeMadeIsToldAndTheProgramRuns)
@@ -130,9 +100,9 @@ TEST_F(SettingsSafetyTest, AFolderThatCannotBeMadeIsToldAndTheProgramRuns)
     const QStringList problems = ProgramDirProblems();
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems.front().contains("cannot create its folder")) << problems.front().toStdString();
-    form->startUp(QString());
+    form.startUp(QString());
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
     EXPECT_EQ(noticesAbout("hvrn.ini"), 0) << "the folder's trouble was told already";
 }
@@ -148,9 +118,9 @@ TEST_F(SettingsSafetyTest, AReadOnlyFolderIsToldAtStartAndItsSettingsStillLoad)
     const QStringList problems = ProgramDirProblems();
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems.front().contains("cannot write to its folder")) << problems.front().toStdString();
-    form->startUp(QString());
+    form.startUp(QString());
     EXPECT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(form->txtHost->text(), "ftp.example.net");
+    EXPECT_EQ(form.txtHost->text(), "ftp.example.net");
     EXPECT_FALSE(WriteIni("StartUp", "Status", "Offline"));
     EXPECT_EQ(ReadIni("StartUp", "Status", "<none>"), "<none>");
     EXPECT_EQ(noticesAbout("hvrn.ini"), 0) << "the folder's trouble was told already";

@@ -1,6 +1,7 @@
 #include "CoreFixture.h"
 #include "core/StartAtLogin.h"
 #include "core/WriteTrouble.h"
+#include "support/FileBytes.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -52,9 +53,7 @@ TEST_F(StartAtLoginTest, TheEntryIsAValidDesktopEntryForThisBinaryMinimised)
     validate.start(u"desktop-file-validate"_s, {entry()});
     ASSERT_TRUE(validate.waitForFinished(10000));
     EXPECT_EQ(validate.exitCode(), 0) << validate.readAll().toStdString();
-    QFile file(entry());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains(
+    EXPECT_TRUE(FileBytes(entry()).contains(
         "\nExec=" + AutostartExecLine(QCoreApplication::applicationFilePath()).toUtf8() + '\n'));
 }
 
@@ -70,31 +69,22 @@ TEST_F(StartAtLoginTest, TheExecLineStartsTheBinaryItNamesWithMin)
         const QString binary = config.filePath(name);
         const QString seen = config.filePath(u"arguments"_s);
         QDir().mkpath(QFileInfo(binary).absolutePath());
-        QFile script(binary);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        script.write("#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > '" + seen.toUtf8() + "'\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_TRUE(
+            PutFileBytes(binary, "#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > '" + seen.toUtf8() + "'\n"));
+        QFile::setPermissions(binary, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::remove(seen);
         const QString desktop = config.filePath(u"probe.desktop"_s);
-        QFile probe(desktop);
-        ASSERT_TRUE(probe.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        probe.write("[Desktop Entry]\nType=Application\nName=Probe\nExec=" +
-                    AutostartExecLine(binary).toUtf8() + "\n");
-        probe.close();
+        ASSERT_TRUE(PutFileBytes(desktop, "[Desktop Entry]\nType=Application\nName=Probe\nExec=" +
+                                              AutostartExecLine(binary).toUtf8() + "\n"));
         QProcess::execute(u"gio"_s, {u"launch"_s, desktop});
         ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(seen).size() > 0; }, 5000));
-        QFile result(seen);
-        ASSERT_TRUE(result.open(QIODevice::ReadOnly));
-        EXPECT_EQ(QString::fromUtf8(result.readAll()), binary + u"|-min|"_s);
+        EXPECT_EQ(QString::fromUtf8(FileBytes(seen)), binary + u"|-min|"_s);
     }
 }
 
 TEST_F(StartAtLoginTest, AnEntryThatCannotBeWrittenIsToldAndLeavesTheItemUnticked)
 {
-    QFile blocker(config.filePath(u"autostart"_s)); // a file where the folder should be
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(PutFileBytes(config.filePath(u"autostart"_s), {})); // a file where the folder should be
     Form1 form;
     AttachWriteTrouble(form);
     AttachStartAtLogin(form);

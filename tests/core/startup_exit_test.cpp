@@ -198,41 +198,30 @@ TEST_F(StartUpTest, TheExitPublishesOfflineToTheProfilesItsSettingsAndTheAnswerC
     const QByteArray three = "[Profile]\r\nCount=2\r\n1=a\r\n2=b\r\n",
                      asked = "[DialUp]\r\nPrompt on Exit=1\r\n[Default]\r\nAUTO=1\r\nStatus=Online\r\n";
     using A = platform::MsgAnswer;
+    using T = ExitTrigger;
+    // The uploads as "profile:status:template", joined by '|'.
     const struct {
         const char* what;
         QByteArray ini;
-        ExitTrigger trigger;
+        T trigger;
         A answer;
-        QStringList uploads;
+        const char* uploads;
         size_t boxes;
     } cases[] = {
         {"prompt, Yes: selected online profiles only",
          asked + "HTML OFFline=d-off.html\r\n" + three +
              "[a]\r\nAUTO=0\r\nStatus=Online\r\n[b]\r\nAUTO=1\r\nStatus=Offline\r\n",
-         ExitTrigger::User,
-         A::Yes,
-         {"Default:Offline:d-off.html"},
-         1},
-        {"prompt, Cancel: keeps running; the close box asks again, No exits unpublished",
-         asked,
-         ExitTrigger::User,
-         A::Cancel,
-         {},
-         1},
+         T::User, A::Yes, "Default:Offline:d-off.html", 1},
+        {"prompt, Cancel: keeps running; the close box asks again, No exits unpublished", asked, T::User,
+         A::Cancel, "", 1},
         {"offline on exit: every listed profile that is online",
          "[DialUp]\r\nAuto Offline=1\r\n[Default]\r\nStatus=Offline\r\n" + three +
              "[a]\r\nStatus=Online\r\n[b]\r\nStatus=Online\r\nAUTO=1\r\n",
-         ExitTrigger::User,
-         A::Yes,
-         {"a:Offline:", "b:Offline:"},
-         0},
+         T::User, A::Yes, "a:Offline:|b:Offline:", 0},
         {"prompt with nothing selected falls back to offline on exit",
-         "[DialUp]\r\nPrompt on Exit=1\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n",
-         ExitTrigger::User,
-         A::Yes,
-         {"Default:Offline:"},
-         0},
-        {"a signal asks nothing", asked, ExitTrigger::Signal, A::Yes, {"Default:Offline:"}, 0},
+         "[DialUp]\r\nPrompt on Exit=1\r\nAuto Offline=1\r\n[Default]\r\nStatus=Online\r\n", T::User, A::Yes,
+         "Default:Offline:", 0},
+        {"a signal asks nothing", asked, T::Signal, A::Yes, "Default:Offline:", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -247,7 +236,7 @@ TEST_F(StartUpTest, TheExitPublishesOfflineToTheProfilesItsSettingsAndTheAnswerC
             doubles.boxes.setNextAnswer(A::No);
             f.close();
         }
-        EXPECT_EQ(uploads, c.uploads);
+        EXPECT_EQ(uploads.join(u'|').toStdString(), c.uploads);
         ASSERT_EQ(doubles.boxes.shown().size(), c.boxes * (c.answer == A::Cancel ? 2 : 1));
         for (const auto& box : doubles.boxes.shown()) {
             EXPECT_EQ(box.text + '|' + box.title, "Go Offline before exiting?|Warning Dialog");
@@ -255,7 +244,7 @@ TEST_F(StartUpTest, TheExitPublishesOfflineToTheProfilesItsSettingsAndTheAnswerC
         }
         EXPECT_TRUE(f.ended());
         // Offline on Exit gives the selector back.
-        EXPECT_TRUE(c.trigger != ExitTrigger::User || c.boxes != 0 || f.Combo1->isEnabled());
+        EXPECT_TRUE(c.trigger != T::User || c.boxes != 0 || f.Combo1->isEnabled());
     }
 }
 

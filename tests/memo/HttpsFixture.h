@@ -20,6 +20,15 @@ inline bool makeCertificate(const QString& folder, const QString& stem, const QS
            openssl.exitCode() == 0;
 }
 
+// HTTPS from the files made by makeCertificate(home, stem, ...), for localhost as the Public Address.
+inline void useCertificateFiles(const TempHome& home, const QString& stem)
+{
+    WriteIni("StartUp", "Public Address", "localhost");
+    WriteIni("Memo", "HTTPS", "files");
+    WriteIni("Memo", "Certificate File", home.file(stem + "-cert.pem"));
+    WriteIni("Memo", "Key File", home.file(stem + "-key.pem"));
+}
+
 struct TlsVisitor : VisitorOn<QSslSocket> {
     // With nothing trusted, the server's certificate is not checked.
     TlsVisitor(quint16 port, const QList<QSslCertificate>& trusted, const QString& name = "localhost")
@@ -48,13 +57,9 @@ class HttpsTest : public MemoTest {
     {
         ASSERT_TRUE(makeCertificate(home.path(), "first", "DNS:localhost,IP:127.0.0.1"));
         memoLimits().certificateCheckMs = 100;
-        WriteIni("StartUp", "Public Address", "localhost");
-        WriteIni("Memo", "HTTPS", "files");
-        WriteIni("Memo", "Certificate File", home.file("first-cert.pem"));
-        WriteIni("Memo", "Key File", home.file("first-key.pem"));
+        useCertificateFiles(home, "first");
         ASSERT_TRUE(startServer() > 0);
-        ASSERT_TRUE(log.contains("[MemoServer] HTTPS: certificate loaded from"))
-            << log.lines.join("\n").toStdString();
+        ASSERT_TRUE(log.contains("[MemoServer] HTTPS: certificate loaded from")) << log.text();
     }
 
     QList<QSslCertificate> trusted(const QString& stem) const

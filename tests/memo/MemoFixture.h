@@ -15,6 +15,7 @@
 #include "memo/frmMemoServer.h"
 #include "memo/frmMemoSetup.h"
 #include "support/PlatformDoubles.h"
+#include "support/ServerProcess.h"
 #include "support/TempHome.h"
 
 #include <QtNetwork>
@@ -26,6 +27,7 @@ class CapturedDebugLog final : public DebugWindowSink {
     bool displayDisabled() const override { return false; }
     void appendText(const QString& text) override { lines.append(text); }
     bool contains(const QString& part) const { return !lines.filter(part).isEmpty(); }
+    std::string text() const { return lines.join("\n").toStdString(); }
     QStringList lines;
 };
 
@@ -46,9 +48,7 @@ inline void pumpFor(int ms)
 }
 inline quint16 freePort()
 {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
+    return quint16(FreeLoopbackPort());
 }
 
 // What every test visitor does with its socket: collects what arrives and
@@ -121,13 +121,11 @@ class MemoTest : public ::testing::Test {
     quint16 startServer(const QString& timeout = "30")
     {
         port = freePort();
-        for (const auto& [key, value] :
-             {std::pair<QString, QString>{"MemoServer Port", QString::number(port)},
-              {"Reply Timeout", timeout},
-              {"Rows", "5"},
-              {"Columns", "75"},
-              {"Enabled", "True"}})
-            WriteIni("Memo", key, value);
+        WriteIni("Memo", "MemoServer Port", QString::number(port));
+        WriteIni("Memo", "Reply Timeout", timeout);
+        WriteIni("Memo", "Rows", "5");
+        WriteIni("Memo", "Columns", "75");
+        WriteIni("Memo", "Enabled", "True");
         setup().LoadMemoServerSettings();
         return port;
     }

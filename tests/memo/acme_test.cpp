@@ -4,6 +4,7 @@
 
 #include "memo/AcmeManager.h"
 #include "memo/MemoHttps.h"
+#include "support/FileBytes.h"
 #include "support/ServerProcess.h"
 #include "support/TestGateway.h"
 
@@ -32,14 +33,11 @@ struct PebbleCa {
                                    {"httpPort", memoPort},
                                    {"tlsPort", freePort()},
                                    {"certificateValidityPeriod", validitySeconds}}}};
-        QFile file(folder + "/pebble.json");
-        file.open(QIODevice::WriteOnly);
-        file.write(QJsonDocument(config).toJson());
-        file.close();
+        PutFileBytes(folder + "/pebble.json", QJsonDocument(config).toJson());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* off : {"PEBBLE_WFE_NONCEREJECT", "PEBBLE_AUTHZREUSE"})
+            environment.insert(off, "0");
         environment.insert("PEBBLE_VA_NOSLEEP", "1");
-        environment.insert("PEBBLE_WFE_NONCEREJECT", "0");
-        environment.insert("PEBBLE_AUTHZREUSE", "0");
         pebble.setProcessEnvironment(environment);
         pebble.setProcessChannelMode(QProcess::MergedChannels);
         pebble.start("pebble", {"-config", folder + "/pebble.json", "-dnsserver",
@@ -93,18 +91,14 @@ int modeOf(const QString& path)
 
 class AcmeTest : public MemoTest {
   protected:
-    void useAuto(const QString& name, const QString& directory)
+    // The memo server on port with certificates for name from the CA at directory.
+    void startAuto(const QString& name, const QString& directory)
     {
         WriteIni("StartUp", "Public Address", name);
         WriteIni("Memo", "HTTPS", "auto");
         WriteIni("Memo", "ACME Directory URL", directory);
         WriteIni("Memo", "ACME CA File", home.file("pebble-cert.pem"));
         WriteIni("Memo", "ACME Email", "owner@memo.test");
-    }
-    // The memo server on port with certificates for name from the CA at directory.
-    void startAuto(const QString& name, const QString& directory)
-    {
-        useAuto(name, directory);
         WriteIni("Memo", "MemoServer Port", QString::number(port));
         WriteIni("Memo", "Enabled", "True");
         setup().LoadMemoServerSettings();
@@ -123,7 +117,7 @@ class AcmeTest : public MemoTest {
     void waitForCertificates(int count)
     {
         ASSERT_TRUE(pumpUntil([this, count] { return certificatesInstalled() == count; }, 30000))
-            << log.lines.join("\n").toStdString();
+            << log.text();
     }
 
     std::unique_ptr<PebbleCa> ca;
@@ -164,7 +158,7 @@ TEST_F(AcmeTest, ValidationOfANameThatIsNotOursFailsAndIsToldAndRetried)
     startAuto("elsewhere.test", ca->directory());
     ASSERT_TRUE(pumpUntil(
         [this] { return log.contains("ACME: no certificate for elsewhere.test: validation"); }, 30000))
-        << log.lines.join("\n").toStdString();
+        << log.text();
     ASSERT_EQ(doubles.notices.shown.size(), 1u);
     EXPECT_EQ(doubles.notices.shown.front().summary, "Memo certificate not renewed");
     EXPECT_GT(server()->https()->acme()->dueAtMs(), QDateTime::currentMSecsSinceEpoch());
@@ -198,8 +192,7 @@ TEST_F(AcmeTest, AcmeServerDownOrSilentAtRenewalLeavesTheCurrentCertificateServi
         }
         // Renewal is due with three of the nine seconds left.
         ASSERT_TRUE(pumpUntil([this] { return log.contains("ACME: no certificate for memo.test"); }, 15000));
-        EXPECT_TRUE(log.lines.filter("ACME: no certificate").join("").contains(failure))
-            << log.lines.join("\n").toStdString();
+        EXPECT_TRUE(log.lines.filter("ACME: no certificate").join("").contains(failure)) << log.text();
         EXPECT_EQ(servedCertificate(port).serialNumber(), first);
         Memo().stopServer();
     }
@@ -214,8 +207,7 @@ TEST_F(AcmeTest, WithTheRouterPortOpenPort80IsForwardedToTheMemoPortDuringTheOrd
     startAuto("memo.test", ca->directory());
     ASSERT_NO_FATAL_FAILURE(waitForCertificates(1));
     const QStringList validation = gateway.actions().filter("ExternalPort=80 ");
-    ASSERT_EQ(validation.size(), 2) << gateway.actions().join("\n").toStdString()
-                                    << log.lines.join("\n").toStdString();
+    ASSERT_EQ(validation.size(), 2) << gateway.actions().join("\n").toStdString() << log.text();
     EXPECT_TRUE(validation[0].startsWith("AddPortMapping")) << validation[0].toStdString();
     EXPECT_TRUE(validation[0].contains(QString("InternalPort=%1 ").arg(port))) << validation[0].toStdString();
     EXPECT_TRUE(validation[1].startsWith("DeletePortMapping")) << validation[1].toStdString();

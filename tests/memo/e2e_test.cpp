@@ -88,10 +88,7 @@ From: <INPUT TYPE="text" NAME="NAME" MAXLENGTH=40><BR>
 TEST_F(BrowserEndToEnd, VisitorOnAnHttpsPageGetsTheTypedReplyOverTls)
 {
     ASSERT_TRUE(makeCertificate(home.path(), "memo", "DNS:localhost"));
-    WriteIni("StartUp", "Public Address", "localhost");
-    WriteIni("Memo", "HTTPS", "files");
-    WriteIni("Memo", "Certificate File", home.file("memo-cert.pem"));
-    WriteIni("Memo", "Key File", home.file("memo-key.pem"));
+    useCertificateFiles(home, "memo");
     startServer("60");
     ASSERT_TRUE(server()->listening());
     // The test's browser profile trusts the test certificate's key, and only it.

@@ -3,13 +3,7 @@
 // disk, and the server's bounds applied to handshakes.
 #include "HttpsFixture.h"
 
-#include "memo/MemoHttps.h"
 #include "memo/MemoSetupState.h"
-
-#include <sys/resource.h>
-#include <sys/socket.h>
-
-#include <cstdio>
 
 TEST_F(HttpsTest, TlsVisitorGetsThePagesWithFormsPostingOverHttps)
 {
@@ -54,18 +48,6 @@ TEST_F(HttpsTest, ReplacedCertificateFilesServeNewVisitors)
     EXPECT_EQ(next.serial(), serialOf("second"));
 }
 
-TEST_F(HttpsTest, AVisitorConnectedBeforeTheCertificateChangesIsStillServed)
-{
-    TlsVisitor connected(port, trusted("first"));
-    ASSERT_TRUE(connected.encrypted);
-    connected.send("POST /memo/ HTTP/1.0\r\nContent-Length: 30\r\n\r\nNAME=Early");
-    ASSERT_TRUE(replaceFiles());
-    connected.send("&MESSAGE=late&REPLY=NO");
-    ASSERT_TRUE(connected.waitClosed());
-    EXPECT_TRUE(connected.received.contains("Message Received"));
-    EXPECT_TRUE(memoLog().contains("Name: Early\r\nMessage: late\r\n"));
-}
-
 TEST_F(HttpsTest, CertificateFilesThatDoNotMakeAPairKeepTheCurrentOneServing)
 {
     ASSERT_TRUE(makeCertificate(home.path(), "other", "DNS:localhost"));
@@ -90,28 +72,6 @@ TEST_F(HttpsTest, StalledHandshakeIsClosedWhileOthersAreServed)
     EXPECT_EQ(stalled.received, "");
 }
 
-TEST_F(HttpsTest, TricklingHandshakeIsClosedAtTheRequestDeadline)
-{
-    memoLimits().requestDeadlineMs = 600;
-    Visitor slow(port);
-    const QByteArray hello("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11);
-    for (int i = 0; i < 40 && !slow.closed; ++i)
-        slow.send(hello.mid(i % hello.size(), 1)), pumpFor(50);
-    EXPECT_TRUE(slow.closed);
-}
-
-TEST_F(HttpsTest, OversizedRequestOverTlsIsClosed)
-{
-    TlsVisitor big(port, trusted("first"));
-    ASSERT_TRUE(big.encrypted);
-    big.send("POST /memo/ HTTP/1.0\r\nContent-Length: 10485760\r\n\r\nNAME=x&MESSAGE=");
-    for (int i = 0; i < 40 && !big.closed; ++i)
-        big.send(QByteArray(16 * 1024, 'A')), pumpFor(5);
-    ASSERT_TRUE(big.waitClosed());
-    EXPECT_TRUE(log.contains("exceeds 65536 bytes; closed"));
-    EXPECT_EQ(memosLogged(), 0);
-}
-
 TEST_F(HttpsTest, HandshakeWithoutACertificateInForceIsRefused)
 {
     WriteIni("Memo", "Certificate File", home.file("missing.pem"));
@@ -121,54 +81,6 @@ TEST_F(HttpsTest, HandshakeWithoutACertificateInForceIsRefused)
     TlsVisitor v(server()->listeningPort(), trusted("first"));
     EXPECT_FALSE(v.encrypted);
     EXPECT_TRUE(log.contains("cannot be read"));
-}
-
-// A crowd of connections that start handshakes and stall, against the server
-// in a child process whose descriptor limit is low: a TLS visitor's memo is
-// still served and logged. The child is this executable again.
-using HttpsDescriptors = HttpsTest;
-
-TEST_F(HttpsDescriptors, ACrowdOfStalledHandshakesCannotLockVisitorsOut)
-{
-    if (qEnvironmentVariableIsSet("MEMO_TLS_CHILD")) { // the child: serves until the memo is logged
-        std::setvbuf(stdout, nullptr, _IONBF, 0);
-        memoLimits().idleTimeoutMs = memoLimits().requestDeadlineMs = 120000;
-        // The parent's certificate, which its visitor trusts.
-        const QString parent = qEnvironmentVariable("MEMO_TLS_CHILD");
-        WriteIni("Memo", "Certificate File", parent + "/first-cert.pem");
-        WriteIni("Memo", "Key File", parent + "/first-key.pem");
-        setup().LoadMemoServerSettings();
-        Memo().restartServer();
-        std::printf("PORT %d CAP %d\n", server()->listeningPort(), server()->connectionCap());
-        std::printf("LOGGED %d\n",
-                    int(pumpUntil([this] { return memoLog().contains("Name: Legit"); }, 30000)));
-        return;
-    }
-    const rlimit low{200, 400}; // for the child
-    QProcess child;
-    child.setChildProcessModifier([&low] { ::setrlimit(RLIMIT_NOFILE, &low); });
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("MEMO_TLS_CHILD", home.path());
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=HttpsDescriptors.*"});
-    QByteArray out;
-    ASSERT_TRUE(pumpUntil([&] { return (out += child.readAllStandardOutput()).contains("CAP "); }, 20000));
-    const QByteArray line = out.mid(out.indexOf("PORT "));
-    const quint16 childPort = quint16(line.split(' ').value(1).toInt());
-    std::vector<std::unique_ptr<QTcpSocket>> crowd(500);
-    for (auto& socket : crowd) {
-        (socket = std::make_unique<QTcpSocket>())->connectToHost(QHostAddress::LocalHost, childPort);
-        QObject::connect(socket.get(), &QTcpSocket::connected, socket.get(),
-                         [s = socket.get()] { s->write(QByteArray("\x16\x03\x01\x02\x00\x01", 6)); });
-    }
-    pumpFor(1500);
-    TlsVisitor legit(childPort, trusted("first"));
-    ASSERT_TRUE(legit.encrypted) << legit.socket.errorString().toStdString();
-    legit.send(memoPost("NAME=Legit&MESSAGE=hello&REPLY=NO"));
-    ASSERT_TRUE(legit.waitClosed(8000));
-    EXPECT_TRUE(legit.received.contains("Message Received"));
-    ASSERT_TRUE(pumpUntil([&child] { return child.state() == QProcess::NotRunning; }, 30000));
-    EXPECT_TRUE((out + child.readAllStandardOutput()).contains("LOGGED 1")) << out.constData();
 }
 
 TEST_F(HttpsTest, OneVisitorsHandshakesInProgressAreBoundedTheOldestMakingRoom)

@@ -20,13 +20,8 @@ QByteArray record(int n)
 
 class MemoLogQueueTest : public MemoTest {
   protected:
-    void SetUp() override
-    {
-        form = std::make_unique<Form1>();
-        AttachWriteTrouble(*form);
-    }
-    void TearDown() override { form.reset(); }
-    std::unique_ptr<Form1> form;
+    MemoLogQueueTest() { AttachWriteTrouble(form); }
+    Form1 form;
 };
 
 } // namespace
@@ -67,13 +62,13 @@ TEST_F(MemoLogQueueTest, TheUserIsToldHowManyMemosWaitWithOneNotification)
     platform::ScopedFileCalls scoped(failing);
     queue.append(record(1));
     queue.append(record(2));
-    EXPECT_TRUE(form->ftpStatus->text().startsWith("2 memos are waiting to be saved to Memo.txt"))
-        << form->ftpStatus->text().toStdString();
+    EXPECT_TRUE(form.ftpStatus->text().startsWith("2 memos are waiting to be saved to Memo.txt"))
+        << form.ftpStatus->text().toStdString();
     ASSERT_EQ(doubles.notices.shown.size(), 1u);
     EXPECT_TRUE(doubles.notices.shown.front().summary.contains("Memo.txt"));
     failing.heal();
     queue.append(record(3));
-    EXPECT_EQ(form->ftpStatus->text(), "Memo.txt: 3 waiting memo(s) saved");
+    EXPECT_EQ(form.ftpStatus->text(), "Memo.txt: 3 waiting memo(s) saved");
 }
 
 TEST_F(MemoLogQueueTest, WaitingRecordsAreBoundedAndWhatIsGivenUpIsTold)
@@ -136,7 +131,6 @@ class MemoExitTest : public MemoLogQueueTest {
   protected:
     void SetUp() override
     {
-        MemoLogQueueTest::SetUp();
         InstallMemoHooks();
         QDir().mkpath(home.file("Memo.txt"));
         Memo().memoLog().append(record(1));

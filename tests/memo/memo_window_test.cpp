@@ -51,8 +51,8 @@ TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncodingAndKe
     }
 }
 
-// Records go after the earlier ones; line breaks continue a field but cannot
-// fake a record. The log opens from the menu, or a box says it is missing.
+// Line breaks continue a field but cannot fake a record. The log opens from
+// the menu, or a box says it is missing.
 TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecordAndTheLogIsViewed)
 {
     ViewMemoLog(nullptr);
@@ -69,9 +69,6 @@ TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecordAndTheLogIsViewed
             "Message: one\r\n ----------\r\nDate: fake\r\nName: x\r\nlast\r\n");
     EXPECT_EQ(MemoLogReplyLine("a\n----------"), "Your Reply: a\r\n ----------\r\n");
     home.writeFile("Memo.txt", "earlier\r\n");
-    ASSERT_TRUE(AppendMemoLog("first\r\n", nullptr));
-    ASSERT_TRUE(AppendMemoLog("second\r\n", nullptr));
-    EXPECT_EQ(memoLog(), "earlier\r\nfirst\r\nsecond\r\n");
     ViewMemoLog(nullptr);
     EXPECT_EQ(doubles.desktop.opened, std::vector<QString>{home.file("Memo.txt")});
 }
@@ -101,10 +98,6 @@ TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
             Memo().destroyMemoWindow();
         }
     }
-    WriteIni("StartUp", "Desktop Notifications", "False");
-    Memo().setAway(false);
-    exchange(memoPost("NAME=Cy&MESSAGE=quiet&REPLY=NO"));
-    EXPECT_EQ(doubles.notices.shown.size(), std::size(cases));
 }
 
 // The notification service on a private bus, so the action comes the way

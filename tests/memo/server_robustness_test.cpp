@@ -88,12 +88,10 @@ TEST_F(ServerRobustness, OneVisitorCannotFillTheDiskOrOwnTheScreen)
 
 TEST_F(ServerRobustness, RejectedMemosAreClosedAndLoggedWithoutABox)
 {
-    EXPECT_TRUE(exchange(memoPost("site=x&name=low&message=case&reply=no")).contains("Message Received"));
     // Each body with the error.log entry it adds, if any.
     const std::pair<const char*, const char*> rejected[] = {
         {"NAME=Ann&MESSAGE=100%&REPLY=YES", "65001 in Memo - HandlePacket"},
         {"NAME=%G1&MESSAGE=x&REPLY=YES", "65001 in Memo - HandlePacket"},
-        {"NAME=A&MESSAGE=%%&REPLY=NO", "65001 in Memo - HandlePacket"},
         {"NAME=Ann&Site=Home&MESSAGE=x&REPLY=NO", "5 in Memo - HandlePacket"},
         {"MESSAGE=x&REPLY=NO", nullptr},
         {"MESSAGE=x&REPLY=NO&NAME=Late", nullptr}};
@@ -109,18 +107,8 @@ TEST_F(ServerRobustness, RejectedMemosAreClosedAndLoggedWithoutABox)
     }
     EXPECT_TRUE(doubles.boxes.shown().empty());
     EXPECT_EQ(Memo().memoWindow(), nullptr);
-    EXPECT_EQ(memosLogged(), 1);
+    EXPECT_EQ(memosLogged(), 0);
     expectNextVisitorServed();
-}
-
-TEST_F(ServerRobustness, AHeaderLineHoldingAFieldNameDoesNotShiftTheFields)
-{
-    EXPECT_TRUE(
-        exchange("POST /memo/ HTTP/1.1\r\nReferer: http://x/?name=me&site=a\r\nContent-Length: 28\r\n\r\n"
-                 "NAME=Ann&MESSAGE=Hi&REPLY=NO",
-                 1000)
-            .contains("Message Received"));
-    EXPECT_TRUE(memoLog().contains("WebSite: unknown\r\nName: Ann\r\nMessage: Hi\r\n"));
 }
 
 TEST_F(ServerRobustness, ATimeOutTooLargeForTheCountdownClosesAfterTheOpening)

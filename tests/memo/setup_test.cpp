@@ -180,7 +180,6 @@ TEST_F(SetupTest, ColourDropDownsPickTheStoredColourTexts)
     EXPECT_FALSE(fore.palette()->isVisible());
     w.backColor_->pick(14);
     EXPECT_EQ(w.settings().MemoBackColor, "#FFFF00");
-    EXPECT_EQ(w.settings().pageSettings().backColor, "#FFFF00");
 }
 
 TEST_F(SetupTest, ThePortBoxTakesDigitsUpToJustAbove65000)
@@ -266,10 +265,9 @@ class RouterPortTest : public MemoTest {
 
 static void useGateway(const QString& url, const char* wanted = "True")
 {
-    for (const auto& [key, value] : {std::pair<QString, QString>{"Open Router Port", wanted},
-                                     {"UPnP Description URL", url},
-                                     {"UPnP Lease Seconds", "2"}})
-        WriteIni("Memo", key, value);
+    WriteIni("Memo", "Open Router Port", wanted);
+    WriteIni("Memo", "UPnP Description URL", url);
+    WriteIni("Memo", "UPnP Lease Seconds", "2");
 }
 
 TEST_F(RouterPortTest, TheOptionMapsTheMemoPortAndRenewsItWhileTheServerRuns)

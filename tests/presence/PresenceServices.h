@@ -11,35 +11,47 @@
 #include <QProcess>
 #include <QString>
 
+#include <utility>
+
 #include <poll.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+// Puts a stand-in's slots on the bus at path, under its service name.
+inline void serveOn(QDBusConnection& bus, QObject* standIn, const QString& path, const QString& service)
+{
+    bus.registerObject(path, standIn, QDBusConnection::ExportAllSlots);
+    bus.registerService(service);
+}
+
+inline void sendSignal(QDBusConnection& bus, const QString& path, const QString& interface,
+                       const QString& name, const QVariantList& arguments = {})
+{
+    QDBusMessage signal = QDBusMessage::createSignal(path, interface, name);
+    signal.setArguments(arguments);
+    bus.send(signal);
+}
 
 // A dbus-daemon of its own; stopped with the object.
 class PrivateBus {
   public:
     explicit PrivateBus(const QString& connectionName) : name_(connectionName)
     {
-        daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                      QStringLiteral("--print-address=1")});
+        daemon_.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
         while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10000)) {
         }
         address = QString::fromUtf8(daemon_.readLine()).trimmed();
     }
     ~PrivateBus()
     {
-        QDBusConnection::disconnectFromBus(name_ + QStringLiteral("-client"));
-        QDBusConnection::disconnectFromBus(name_ + QStringLiteral("-service"));
+        QDBusConnection::disconnectFromBus(name_ + u"-client"_s);
+        QDBusConnection::disconnectFromBus(name_ + u"-service"_s);
         daemon_.kill();
         daemon_.waitForFinished();
     }
-    QDBusConnection client()
-    {
-        return QDBusConnection::connectToBus(address, name_ + QStringLiteral("-client"));
-    }
-    QDBusConnection service()
-    {
-        return QDBusConnection::connectToBus(address, name_ + QStringLiteral("-service"));
-    }
+    QDBusConnection client() { return QDBusConnection::connectToBus(address, name_ + u"-client"_s); }
+    QDBusConnection service() { return QDBusConnection::connectToBus(address, name_ + u"-service"_s); }
 
     QString address;
 
@@ -53,12 +65,7 @@ class FakeIdleMonitor : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.gnome.Mutter.IdleMonitor")
   public:
-    explicit FakeIdleMonitor(QDBusConnection bus) : bus_(bus)
-    {
-        bus_.registerObject(QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"), this,
-                            QDBusConnection::ExportAllSlots);
-        bus_.registerService(QStringLiteral("org.gnome.Mutter.IdleMonitor"));
-    }
+    explicit FakeIdleMonitor(QDBusConnection bus) : bus_(bus) { serveOn(bus_, this, kPath, kName); }
     // The user has left the input alone for ms: every watch it reaches fires.
     void idleFor(qint64 ms)
     {
@@ -71,9 +78,7 @@ class FakeIdleMonitor : public QObject {
     void input()
     {
         idleMs_ = 0;
-        const QList<uint> active = activeWatches_;
-        activeWatches_.clear();
-        for (uint id : active)
+        for (uint id : std::exchange(activeWatches_, {}))
             fire(id);
     }
     int activeWatchCount() const { return int(activeWatches_.size()); }
@@ -99,14 +104,9 @@ class FakeIdleMonitor : public QObject {
     }
 
   private:
-    void fire(uint id)
-    {
-        bus_.send(QDBusMessage::createSignal(QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
-                                             QStringLiteral("org.gnome.Mutter.IdleMonitor"),
-                                             QStringLiteral("WatchFired"))
-                  << id);
-    }
+    void fire(uint id) { sendSignal(bus_, kPath, kName, u"WatchFired"_s, {id}); }
 
+    const QString kPath = u"/org/gnome/Mutter/IdleMonitor/Core"_s, kName = u"org.gnome.Mutter.IdleMonitor"_s;
     QDBusConnection bus_;
     qint64 idleMs_ = 0;
     uint lastId_ = 0;
@@ -119,20 +119,8 @@ class FakeScreenSaver : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
   public:
-    explicit FakeScreenSaver(QDBusConnection bus) : bus_(bus)
-    {
-        bus_.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), this,
-                            QDBusConnection::ExportAllSlots);
-        bus_.registerService(QStringLiteral("org.freedesktop.ScreenSaver"));
-    }
-    void setLocked(bool locked)
-    {
-        bus_.send(QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/ScreenSaver"),
-                                             QStringLiteral("org.freedesktop.ScreenSaver"),
-                                             QStringLiteral("ActiveChanged"))
-                  << locked);
-    }
-    uint idleSeconds = 0;
+    explicit FakeScreenSaver(QDBusConnection bus) : bus_(bus) { serveOn(bus_, this, kPath, kName); }
+    void setLocked(bool locked) { sendSignal(bus_, kPath, kName, u"ActiveChanged"_s, {locked}); }
     // Answers with the time since this was started, in this many milliseconds per unit.
     void growIdle(int msPerUnit)
     {
@@ -141,9 +129,10 @@ class FakeScreenSaver : public QObject {
     }
 
   public slots:
-    uint GetSessionIdleTime() { return since_.isValid() ? uint(since_.elapsed() / msPerUnit_) : idleSeconds; }
+    uint GetSessionIdleTime() { return since_.isValid() ? uint(since_.elapsed() / msPerUnit_) : 0; }
 
   private:
+    const QString kPath = u"/org/freedesktop/ScreenSaver"_s, kName = u"org.freedesktop.ScreenSaver"_s;
     QDBusConnection bus_;
     QElapsedTimer since_;
     int msPerUnit_ = 1000;
@@ -157,8 +146,7 @@ class FakeLogind : public QObject {
   public:
     explicit FakeLogind(QDBusConnection bus) : bus_(bus)
     {
-        bus_.registerObject(kManagerPath, this, QDBusConnection::ExportAllSlots);
-        bus_.registerService(QStringLiteral("org.freedesktop.login1"));
+        serveOn(bus_, this, kManagerPath, u"org.freedesktop.login1"_s);
     }
     ~FakeLogind() override
     {
@@ -167,14 +155,11 @@ class FakeLogind : public QObject {
     }
     void sessionSignal(const char* name)
     {
-        bus_.send(QDBusMessage::createSignal(kSessionPath, QStringLiteral("org.freedesktop.login1.Session"),
-                                             QString::fromLatin1(name)));
+        sendSignal(bus_, kSessionPath, u"org.freedesktop.login1.Session"_s, QString::fromLatin1(name));
     }
     void prepareForSleep(bool sleeping)
     {
-        bus_.send(QDBusMessage::createSignal(kManagerPath, QStringLiteral("org.freedesktop.login1.Manager"),
-                                             QStringLiteral("PrepareForSleep"))
-                  << sleeping);
+        sendSignal(bus_, kManagerPath, u"org.freedesktop.login1.Manager"_s, u"PrepareForSleep"_s, {sleeping});
     }
     // Delay locks handed out and still held by their taker.
     int locksHeld() const
@@ -203,16 +188,13 @@ class FakeLogind : public QObject {
             return;
         lockEnds_.append(ends[0]);
         call.setDelayedReply(true);
-        {
-            QDBusMessage reply = call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])));
-            bus_.send(reply);
-        }
+        bus_.send(call.createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]))));
         ::close(ends[1]);
     }
 
   private:
-    const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
-    const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/_31");
+    const QString kManagerPath = u"/org/freedesktop/login1"_s;
+    const QString kSessionPath = u"/org/freedesktop/login1/session/_31"_s;
     QDBusConnection bus_;
     QList<int> lockEnds_;
 };
