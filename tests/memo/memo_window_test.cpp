@@ -17,7 +17,7 @@ class MemoWindowTest : public MemoTest {
 
 // The typed reply, the countdown hidden by typing and both ways of closing are checked
 // with a visitor waiting: ServerGolden.MemoWithATypedReply and ServerGolden.CloseAnswersThen...
-TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncodingAndKeepsOnTop)
+TEST_F(MemoWindowTest, ShowsTheMemoAsPlainText)
 {
     frmMemo& w = showMemo("<b>Ann</b>", "Hello <script>alert(1)</script>", true);
     EXPECT_EQ(w.windowTitle(), "You received a Memo from your Home webpage.");
@@ -27,18 +27,40 @@ TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncodingAndKe
     EXPECT_TRUE(w.lbltime->textFormat() == Qt::PlainText && w.Label2->textFormat() == Qt::PlainText);
     EXPECT_TRUE(w.txtName->isReadOnly() && w.isVisible() && w.cmd_Send->isEnabled());
     EXPECT_EQ(w.txtTime->text(), "30");
-    // Without reply the countdown is off; presenting hides the modal settings window.
-    setup().show();
-    showMemo("Ann", QByteArray(40000, 'm'), false);
-    EXPECT_FALSE(setup().isVisible());
+}
+
+TEST_F(MemoWindowTest, WithoutAReplyAskedForTheCountdownAndSendAreOff)
+{
+    frmMemo& w = showMemo("Ann", "x", false);
     EXPECT_FALSE(w.cmd_Send->isEnabled() || w.txtTime->isEnabled() || w.Label2->isEnabled());
     EXPECT_EQ(w.txtTime->text(), "00");
+}
+
+TEST_F(MemoWindowTest, PresentingAMemoHidesTheModalSettingsWindow)
+{
+    setup().show();
+    showMemo("Ann", "x", false);
+    EXPECT_FALSE(setup().isVisible());
+}
+
+TEST_F(MemoWindowTest, ALongMemoIsCutForShowingButKeptWhole)
+{
+    frmMemo& w = showMemo("Ann", QByteArray(40000, 'm'), false);
     EXPECT_EQ(w.txtMemo->toPlainText().size(), 32000);
     EXPECT_EQ(Memo().globals.MemoText.size(), 40000);
-    EXPECT_EQ(showMemo("J\xC3\xBCrgen", "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
-    EXPECT_EQ(showMemo("J\xFCrgen", "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
-    Memo().destroyMemoWindow();
-    // OnTop is stored: each new window starts with what the one before stored.
+}
+
+TEST_F(MemoWindowTest, ASenderInUtf8OrLatin1ShowsAsItsText)
+{
+    for (const QByteArray sender : {"J\xC3\xBCrgen", "J\xFCrgen"}) {
+        SCOPED_TRACE(sender.toHex().constData());
+        EXPECT_EQ(showMemo(sender, "x", false).txtName->text(), QString::fromUtf8("J\xC3\xBCrgen"));
+    }
+}
+
+// Each new window starts with what the one before stored.
+TEST_F(MemoWindowTest, OnTopIsStoredForTheNextWindow)
+{
     for (const bool onTop : {true, false}) {
         SCOPED_TRACE(onTop);
         frmMemo& next = Memo().memoWindowCreated();
@@ -51,16 +73,9 @@ TEST_F(MemoWindowTest, ShowsTheMemoAsPlainTextCutForShowingInEitherEncodingAndKe
     }
 }
 
-// Line breaks continue a field but cannot fake a record. The log opens from
-// the menu, or a box says it is missing.
-TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecordAndTheLogIsViewed)
+// Line breaks continue a field but cannot fake a record.
+TEST_F(MemoWindowTest, LineBreaksInAMemoOrReplyCannotFakeALogRecord)
 {
-    ViewMemoLog(nullptr);
-    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(doubles.boxes.shown()[0].title + ": " + doubles.boxes.shown()[0].text,
-              "Halvorn: Error: File does Exist!");
-    EXPECT_TRUE(doubles.desktop.opened.empty());
-    EXPECT_FALSE(home.exists("Memo.txt"));
     const QDateTime when(QDate(2026, 12, 5), QTime(15, 7, 9));
     EXPECT_EQ(
         MemoLogRecord(when, "Home", "Ann", "one\r\n----------\r\nDate: fake\nName: x\rlast"),
@@ -68,6 +83,20 @@ TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecordAndTheLogIsViewed
             "   Time: 3:07 PM\r\nWebSite: Home\r\nName: Ann\r\n"
             "Message: one\r\n ----------\r\nDate: fake\r\nName: x\r\nlast\r\n");
     EXPECT_EQ(MemoLogReplyLine("a\n----------"), "Your Reply: a\r\n ----------\r\n");
+}
+
+TEST_F(MemoWindowTest, AMissingMemoLogIsToldInABox)
+{
+    ViewMemoLog(nullptr);
+    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
+    EXPECT_EQ(doubles.boxes.shown()[0].title + ": " + doubles.boxes.shown()[0].text,
+              "Halvorn: Error: File does Exist!");
+    EXPECT_TRUE(doubles.desktop.opened.empty());
+    EXPECT_FALSE(home.exists("Memo.txt"));
+}
+
+TEST_F(MemoWindowTest, TheMemoLogOpensInTheDesktopsViewer)
+{
     home.writeFile("Memo.txt", "earlier\r\n");
     ViewMemoLog(nullptr);
     EXPECT_EQ(doubles.desktop.opened, std::vector<QString>{home.file("Memo.txt")});
@@ -75,7 +104,7 @@ TEST_F(MemoWindowTest, LogRecordsAndReplyLinesCannotFakeARecordAndTheLogIsViewed
 
 using Notices = ServedMemoTest;
 
-TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
+TEST_F(Notices, EveryMemoIsAnnounced)
 {
     // The form sent, away or not, and the notice's summary and body.
     const std::tuple<QByteArray, bool, QString, QString> cases[] = {
@@ -84,6 +113,7 @@ TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
          "Memo from <b>Bob (waiting for your reply)", QString(119, u'x') + QChar(0x2026)},
         {"NAME=&MESSAGE=gone&REPLY=YES", true, "Memo from a visitor", "gone"}};
     for (size_t i = 0; const auto& [form, away, summary, body] : cases) {
+        SCOPED_TRACE(form.left(30).constData());
         Memo().setAway(away);
         Visitor visitor(port);
         visitor.send(memoPost(form));
@@ -91,13 +121,18 @@ TEST_F(Notices, EveryMemoIsAnnouncedAndReplyBringsUpTheWaitingWindow)
         const platform::Notification& n = doubles.notices.shown.back();
         EXPECT_EQ(n.summary + u'|' + n.body, summary + u'|' + body);
         EXPECT_EQ(n.actionLabel, summary.contains(u"reply") ? "Reply" : QString());
-        if (Memo().memoWindow()) {
-            Memo().memoWindow()->hide();
-            doubles.notices.pickLastAction();
-            EXPECT_EQ(Memo().memoWindow()->isVisible(), !n.actionLabel.isEmpty());
-            Memo().destroyMemoWindow();
-        }
+        Memo().destroyMemoWindow();
     }
+}
+
+TEST_F(Notices, TheNoticesReplyBringsUpTheWaitingWindow)
+{
+    Visitor visitor(port);
+    visitor.send(memoPost("NAME=Ann&MESSAGE=Hi&REPLY=YES"));
+    ASSERT_TRUE(pumpUntil([&] { return !doubles.notices.shown.empty() && Memo().memoWindow(); }));
+    Memo().memoWindow()->hide();
+    doubles.notices.pickLastAction();
+    EXPECT_TRUE(Memo().memoWindow()->isVisible());
 }
 
 // The notification service on a private bus, so the action comes the way
