@@ -167,26 +167,39 @@ TEST_F(PresenceTest, ALockedScreenTakesThePagesOfflineAndTheUnlockBringsThemBack
     }
 }
 
-TEST_F(PresenceTest, SleepPublishesOfflineBeforeTheLockIsReleasedAndTheResumeRepublishes)
+class SleepTest : public PresenceTest {
+  protected:
+    // Sleep with the delay lock held: the pages go offline before it is let go.
+    void sleep()
+    {
+        start();
+        ASSERT_TRUE(waitFor([&] { return logind().holdsSleepLock() && login.locksHeld() == 1; }));
+        login.prepareForSleep(true);
+        ASSERT_TRUE(waitFor([&] { return login.locksHeld() == 0; }));
+    }
+    FakeLogind login{system.service()};
+};
+
+TEST_F(SleepTest, SleepPublishesOfflineBeforeTheLockIsReleased)
 {
-    FakeLogind login(system.service());
-    start();
-    ASSERT_TRUE(waitFor([&] { return logind().holdsSleepLock() && login.locksHeld() == 1; }));
+    sleep();
     EXPECT_EQ(login.inhibitCalls, QStringList{"sleep|Halvorn|Publishing the offline status page|delay"});
-    login.prepareForSleep(true);
-    ASSERT_TRUE(waitFor([&] { return login.locksHeld() == 0; }));
     // Seen at the moment the lock went: the pages were out before.
     EXPECT_EQ(page("Default") + '|' + page("Site"), "Offline|Offline");
+}
 
+TEST_F(SleepTest, TheResumeTakesANewLockAndRepublishesOnline)
+{
+    sleep();
     login.prepareForSleep(false);
     EXPECT_TRUE(waitFor([&] { return login.locksGiven() == 2 && login.locksHeld() == 1; }));
     EXPECT_TRUE(pagesRead("Online"));
 }
 
-TEST_F(PresenceTest, WhatTheUserSetsByHandWhileAwayIsKeptOnReturn)
+// A page published by hand: presence brings back only the other.
+TEST_F(PresenceTest, APagePublishedByHandWhileAwayIsKeptOnReturn)
 {
     FakeIdleMonitor mutter(session.service());
-    // A page published by hand: presence brings back only the other.
     awayBy("Offline");
     start(quick(300));
     idleAndBack(mutter, [&] {
@@ -197,10 +210,14 @@ TEST_F(PresenceTest, WhatTheUserSetsByHandWhileAwayIsKeptOnReturn)
     EXPECT_TRUE(waitFor([&] { return page("Default") == "Online"; }));
     EXPECT_EQ(page("Site"), "Offline");
     EXPECT_EQ(published("Online", "Site"), 0);
+}
 
-    // Away mode switched off and on by hand: it is the user's now and stays.
+// Away mode switched off and on by hand: it is the user's now and stays.
+TEST_F(PresenceTest, AwayModeSetByHandWhileAwayIsKeptOnReturn)
+{
+    FakeIdleMonitor mutter(session.service());
     awayBy("Away");
-    presence->reloadSettings();
+    start(quick(300));
     idleAndBack(mutter, [&] {
         ASSERT_TRUE(mainAction("mnuAway")->isChecked());
         mainAction("mnuAway")->trigger();
@@ -240,29 +257,52 @@ TEST_F(PresenceTest, WithoutAnyBackendPresenceStaysManualAndTheOptionsItemSaysWh
     EXPECT_FALSE(presence->automatic());
 }
 
-TEST_F(PresenceTest, OkInThePresenceWindowStoresTheSettingsAndPresenceFollowsThemAtOnce)
+class PresenceWindowTest : public PresenceTest {
+  protected:
+    frmPresence* openWindow()
+    {
+        start();
+        EXPECT_TRUE(waitFor([&] { return mutter.idleWatchCount() == 1 && login.locksHeld() == 1; }));
+        mainAction("mnuPresence")->trigger();
+        return form->findChild<frmPresence*>("frmPresence");
+    }
+    // No idle time, pages offline when away, and kept while asleep.
+    frmPresence* okWithEverythingOff()
+    {
+        frmPresence* window = openWindow();
+        window->spnMinutes->setValue(0);
+        window->cboWhenAway->setCurrentText("Offline");
+        window->chkAsleep->setChecked(false);
+        window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        return window;
+    }
+    FakeIdleMonitor mutter{session.service()};
+    FakeLogind login{system.service()};
+};
+
+TEST_F(PresenceWindowTest, ItShowsTheBackendAndTheSettingsInForce)
 {
-    FakeIdleMonitor mutter(session.service());
-    FakeLogind login(system.service());
-    start();
-    ASSERT_TRUE(waitFor([&] { return mutter.idleWatchCount() == 1 && login.locksHeld() == 1; }));
-    mainAction("mnuPresence")->trigger();
-    auto* window = form->findChild<frmPresence*>("frmPresence");
+    frmPresence* window = openWindow();
     ASSERT_TRUE(window && window->isVisible());
     EXPECT_EQ(window->lblBackend->text(), "Detected by the GNOME idle monitor");
     EXPECT_EQ(window->spnMinutes->value(), 10);
-    window->spnMinutes->setValue(0);
-    window->cboWhenAway->setCurrentText("Offline");
-    window->chkAsleep->setChecked(false);
-    window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
 
+TEST_F(PresenceWindowTest, OkStoresTheSettingsAndClosesTheWindow)
+{
+    frmPresence* window = okWithEverythingOff();
     EXPECT_EQ(ini("StartUp", "Away After Minutes") + '|' + ini("StartUp", "When Away") + '|' +
                   ini("StartUp", "Offline While Asleep"),
               "0|Offline|False");
-    EXPECT_TRUE(waitFor([&] { return mutter.idleWatchCount() == 0; }));
-    EXPECT_TRUE(waitFor([&] { return login.locksHeld() == 0; }))
-        << "0 minutes: no idle watch; no sleep lock while sleep keeps the pages";
     EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(PresenceWindowTest, PresenceFollowsTheSettingsAtOnce)
+{
+    okWithEverythingOff();
+    EXPECT_TRUE(waitFor([&] { return mutter.idleWatchCount() == 0; })) << "0 minutes: no idle watch";
+    EXPECT_TRUE(waitFor([&] { return login.locksHeld() == 0; }))
+        << "no sleep lock while sleep keeps the pages";
 }
 
 TEST_F(PresenceTest, AFailedPublishIsNotifiedAndTriedAgainAtTheAddressCheck)
