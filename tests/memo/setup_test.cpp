@@ -17,9 +17,7 @@ static void type(QWidget* w, int key, const QString& text)
     QCoreApplication::sendEvent(w, &press);
 }
 
-// Loading: the defaults without keys, the away state, and a colour outside the
-// table or an unreadable flag stopping the load there.
-TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
+TEST_F(SetupTest, AFirstLoadGivesTheDefaults)
 {
     frmMemoSetup& w = setup();
     w.LoadSounds();
@@ -33,17 +31,28 @@ TEST_F(SetupTest, LoadingGivesDefaultsReadsAwayAndStopsAtABadValue)
     EXPECT_FALSE(anyOn);
     EXPECT_EQ(server(), nullptr);
     EXPECT_FALSE(Memo().away());
+}
+
+TEST_F(SetupTest, TheStoredAwayStateReadsAsTrueOnlyForTrueOrOne)
+{
     for (const auto& [stored, expected] : {std::pair{"True", true},
                                            {"TRUE", true},
                                            {"1", true},
                                            {"False", false},
                                            {"0", false},
                                            {"junk", false}}) {
+        SCOPED_TRACE(stored);
         WriteIni("Memo", "Away", stored);
-        w.LoadMemoServerSettings();
-        EXPECT_EQ(Memo().away(), expected) << stored;
+        setup().LoadMemoServerSettings();
+        EXPECT_EQ(Memo().away(), expected);
     }
     EXPECT_EQ(errorLog(), "");
+}
+
+// A colour outside the table or an unreadable flag stops the load there.
+TEST_F(SetupTest, ABadValueStopsTheLoadThereAndIsLogged)
+{
+    frmMemoSetup& w = setup();
     WriteIni("Memo", "Text Color", "#000080"), WriteIni("html", "busy value", "True");
     w.LoadMemoServerSettings();
     EXPECT_EQ(w.settings().MemoTextColor, "#000080");
@@ -76,14 +85,38 @@ TEST_F(SetupTest, SettingsLiveWithoutTheWindowWhichShowsThemWhenFirstShown)
     EXPECT_EQ(w.Timeout->text() + Memo().settings().timeoutText(), "4545");
 }
 
-// An edit counts at once for readers, custom variables only once saved; saving
-// writes every setting; Cancel reloads all but the variables and the sound.
-TEST_F(SetupTest, EditsCountAtOnceSaveWritesEverySettingAndCancelReloads)
+// The window with every setting edited and saved.
+class SavedSetupTest : public SetupTest {
+  protected:
+    frmMemoSetup& saveEverySetting()
+    {
+        frmMemoSetup& w = setup();
+        w.LoadMemoServerSettings();
+        // chkhtml_0 has no file: it is saved as off.
+        for (QCheckBox* box : {w.chkhtml[0], w.chkhtml[3], w.ChkWrap, w.chkMemoSound})
+            box->setChecked(true);
+        const std::pair<QLineEdit*, const char*> texts[] = {{w.txtHtml[3], "head.html"},
+                                                            {w.txtC[0], "first"},
+                                                            {w.txtC[4], "fifth"},
+                                                            {w.Timeout, "45"},
+                                                            {w.txtRow, "4"},
+                                                            {w.txtColumn, "60"},
+                                                            {w.txtMemoPort, "5000"},
+                                                            {w.PlayMemoSound, "/s/memo.wav"}};
+        for (const auto& [box, text] : texts)
+            box->setText(text);
+        w.foreColor->pick(4);
+        w.SaveMemo();
+        return w;
+    }
+};
+
+// Custom variables are read when the window is created and count only once saved.
+TEST_F(SetupTest, AnEditCountsAtOnceForReadersButACustomVariableOnlyOnceSaved)
 {
     WriteIni("Custom", "C4%", "labelled five");
     frmMemoSetup& w = setup();
-    EXPECT_EQ(w.txtC[4]->text() + '|' + w.txtC[2]->text(),
-              "labelled five|"); // read when the window is created
+    EXPECT_EQ(w.txtC[4]->text() + '|' + w.txtC[2]->text(), "labelled five|");
     w.LoadMemoServerSettings();
     w.txtRow->setText("9");
     w.ChkReply->setChecked(true);
@@ -91,22 +124,13 @@ TEST_F(SetupTest, EditsCountAtOnceSaveWritesEverySettingAndCancelReloads)
     EXPECT_TRUE(MemoSettings().replyChecked());
     w.txtC[1]->setText("unsaved");
     EXPECT_EQ(MemoSettings().customVariable(1), "");
-    // chkhtml_0 has no file: it is saved as off.
-    for (QCheckBox* box : {w.chkhtml[0], w.chkhtml[3], w.ChkWrap, w.chkMemoSound})
-        box->setChecked(true);
-    const std::pair<QLineEdit*, const char*> texts[] = {{w.txtHtml[3], "head.html"},
-                                                        {w.txtC[0], "first"},
-                                                        {w.txtC[4], "fifth"},
-                                                        {w.Timeout, "45"},
-                                                        {w.txtRow, "4"},
-                                                        {w.txtColumn, "60"},
-                                                        {w.txtMemoPort, "5000"},
-                                                        {w.PlayMemoSound, "/s/memo.wav"}};
-    for (const auto& [box, text] : texts)
-        box->setText(text);
-    w.foreColor->pick(4);
     w.SaveMemo();
     EXPECT_EQ(MemoSettings().customVariable(1), "unsaved");
+}
+
+TEST_F(SavedSetupTest, SaveWritesEverySetting)
+{
+    frmMemoSetup& w = saveEverySetting();
     EXPECT_FALSE(w.chkhtml[0]->isChecked());
     const char* stored[][3] = {{"html", "away value", "False"},
                                {"html", "header value", "True"},
@@ -126,17 +150,28 @@ TEST_F(SetupTest, EditsCountAtOnceSaveWritesEverySettingAndCancelReloads)
                                {"Sounds", "Memo", "/s/memo.wav"}};
     for (const auto& [section, key, value] : stored)
         EXPECT_EQ(ReadIni(section, key, "<absent>"), value) << section << " " << key;
+}
+
+TEST_F(SavedSetupTest, CancelReloadsAllButTheVariablesAndTheSound)
+{
+    frmMemoSetup& w = saveEverySetting();
     w.show();
     w.txtRow->setText("8"), w.txtC[0]->setText("edited"), w.PlayMemoSound->setText("edited.wav");
     w.cmdControl_Click(1);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.txtRow->text() + w.txtC[0]->text() + w.PlayMemoSound->text(), "4editededited.wav");
+}
+
+TEST_F(SavedSetupTest, OkSavesAndHidesAndTheCloseBoxOnlyHides)
+{
+    frmMemoSetup& w = saveEverySetting();
     w.show();
+    w.txtC[0]->setText("edited");
     w.cmdControl_Click(0);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(ReadIni("Custom", "C0%", QString()), "edited");
     w.show();
-    w.close(); // the close box only hides
+    w.close();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(&setup(), &w);
 }
@@ -152,7 +187,11 @@ TEST_F(SetupTest, EnabledStartsTheServerAndClearingStopsIt)
     EXPECT_EQ(server(), nullptr);
     EXPECT_FALSE(setup().Timeout->isEnabled() || setup().txtMemoPort->isEnabled() ||
                  setup().foreColor->dropButton()->isEnabled());
-    // In one-shot mode the box is only ticked.
+}
+
+TEST_F(SetupTest, InOneShotModeEnabledIsOnlyTicked)
+{
+    WriteIni("Memo", "Enabled", "True");
     setup().setOneShot(true);
     setup().LoadMemoServerSettings();
     EXPECT_TRUE(setup().chkMemo->isChecked());
@@ -199,7 +238,7 @@ TEST_F(SetupTest, ThePortBoxTakesDigitsUpToJustAbove65000)
 
 // The file dialogs, the sound rule (PlaySoundFile's beep without a device:
 // Desktop.WaveFilesNeedADevice...), and Edit stopping at the first thing missing.
-TEST_F(SetupTest, BrowseSoundAndEditButtons)
+TEST_F(SetupTest, BrowseFillsTheFieldWithTheChosenFileAndCancelKeepsIt)
 {
     frmMemoSetup& w = setup();
     doubles.dialogs.setNextResult("/pages/away.html");
@@ -215,17 +254,32 @@ TEST_F(SetupTest, BrowseSoundAndEditButtons)
     w.cmdMemoBrowse_Click();
     EXPECT_EQ(w.PlayMemoSound->text(), "/s/ding.wav");
     EXPECT_EQ(doubles.dialogs.shown()[2].request.title, "Select sound file");
+}
+
+TEST_F(SetupTest, TheSoundSwitchEnablesItsBrowseButton)
+{
+    frmMemoSetup& w = setup();
     for (const auto& [stored, on] : {std::pair{"True", true}, {"0", false}, {"False", false}}) {
+        SCOPED_TRACE(stored);
         WriteIni("Sounds", "Memo Enabled", stored);
         w.LoadSounds();
-        EXPECT_EQ(w.chkMemoSound->isChecked(), on) << stored;
-        EXPECT_EQ(w.cmdMemoBrowse->isEnabled(), on) << stored;
+        EXPECT_EQ(w.chkMemoSound->isChecked(), on);
+        EXPECT_EQ(w.cmdMemoBrowse->isEnabled(), on);
     }
+}
+
+TEST_F(SetupTest, PlayPlaysTheSoundEvenWithTheSoundOff)
+{
     WriteIni("Sounds", "Memo", "/s/memo.wav");
-    w.LoadSounds(); // with the sound off, Play still plays
+    setup().LoadSounds();
     doubles.sound.outputs = 1;
-    w.cmdMemoPlay_Click();
+    setup().cmdMemoPlay_Click();
     EXPECT_EQ(doubles.sound.played, QStringList{"/s/memo.wav"});
+}
+
+TEST_F(SetupTest, EditSaysWhatIsMissingOrOpensThePageInTheEditor)
+{
+    frmMemoSetup& w = setup();
     const QString editor = home.file("editor");
     w.cmdEdit_Click(2);
     home.writeFile("editor", "#!/bin/sh\n");
