@@ -7,24 +7,42 @@
 
 using HttpsSetup = MemoTest;
 
-TEST_F(HttpsSetup, TheTabEditsTheHttpsSettingsWhichOkSavesAndCancelRestores)
+// The tab with automatic certificates chosen and an e-mail address typed, then OK.
+class SavedHttpsSetup : public HttpsSetup {
+  protected:
+    void SetUp() override
+    {
+        HttpsSetup::SetUp();
+        modes = setup().findChild<QComboBox*>("cboHttps");
+        email = setup().findChild<QLineEdit*>("txtAcmeEmail");
+        ASSERT_TRUE(modes && email);
+        EXPECT_EQ(modes->currentIndex(), 0); // off without the key
+        EXPECT_FALSE(email->isEnabled());
+        choose(2);
+        EXPECT_TRUE(email->isEnabled());
+        email->setText("owner@example.org");
+        emit email->textEdited(email->text());
+        setup().cmdControl_Click(0); // OK
+    }
+    void choose(int mode)
+    {
+        modes->setCurrentIndex(mode);
+        emit modes->activated(mode);
+    }
+    QComboBox* modes = nullptr;
+    QLineEdit* email = nullptr;
+};
+
+TEST_F(SavedHttpsSetup, OkSavesTheModeAndTheAcmeAccount)
 {
-    auto* modes = setup().findChild<QComboBox*>("cboHttps");
-    ASSERT_TRUE(modes);
-    EXPECT_EQ(modes->currentIndex(), 0); // off without the key
-    auto* email = setup().findChild<QLineEdit*>("txtAcmeEmail");
-    EXPECT_FALSE(email->isEnabled());
-    modes->setCurrentIndex(2);
-    emit modes->activated(2);
-    EXPECT_TRUE(email->isEnabled());
-    email->setText("owner@example.org");
-    emit email->textEdited(email->text());
-    setup().cmdControl_Click(0); // OK
     EXPECT_EQ(ReadIni("Memo", "HTTPS", ""), "auto");
     EXPECT_EQ(ReadIni("Memo", "ACME Email", ""), "owner@example.org");
     EXPECT_EQ(ReadIni("Memo", "ACME Directory URL", ""), "https://acme-v02.api.letsencrypt.org/directory");
-    modes->setCurrentIndex(1);
-    emit modes->activated(1);
+}
+
+TEST_F(SavedHttpsSetup, CancelRestoresTheSavedMode)
+{
+    choose(1);
     setup().cmdControl_Click(1); // Cancel
     EXPECT_EQ(modes->currentIndex(), 2);
     EXPECT_EQ(Memo().settings().https.mode, HttpsSettings::Mode::Auto);
