@@ -11,8 +11,10 @@ class SshTestServer {
   public:
     explicit SshTestServer(const QString& hostKeyName = "hostkey")
     {
-        if (!QDir("/run/sshd").exists())
-            madePrivsepDir_ = QDir().mkpath("/run/sshd");
+        // sshd's privilege separation folder, which the system's own sshd also
+        // uses: made when missing and left, since another test's server may be
+        // using it when this one ends.
+        QDir().mkpath("/run/sshd");
         for (const QString& key : {dir_.filePath(hostKeyName), userKey()})
             QProcess::execute("/usr/bin/ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-f", key});
         QFile::copy(userKey() + ".pub", dir_.filePath("authorized_keys"));
@@ -37,8 +39,6 @@ class SshTestServer {
     ~SshTestServer()
     {
         stopProcess(process_);
-        if (madePrivsepDir_)
-            QDir().rmdir("/run/sshd");
     }
 
     bool ready() const { return ready_; }
@@ -55,7 +55,6 @@ class SshTestServer {
     QByteArray output_;
     int port_ = 0;
     bool ready_ = false;
-    bool madePrivsepDir_ = false;
 };
 
 // Publishing with the Default profile pointed at a server as root with the
@@ -97,7 +96,17 @@ class SftpFixture : public PublishFixture {
 // last: no event loop runs after that.
 using Sftp = SftpFixture;
 
-TEST_F(Sftp, HostKeysAreAskedPinnedAndRefusedAndNeverAskedForWhileTheProgramEnds)
+// The host key accepted at the first upload's question.
+static void acceptTheKeyOf(SshTestServer& server, Form1& form, platform::ScriptedMessageBoxes& boxes)
+{
+    boxes.clear();
+    boxes.setNextAnswer(platform::MsgAnswer::Yes);
+    form.cmd_Online_Click();
+    boxes.clear();
+    EXPECT_EQ(server.stored(), " \r\n<p>Online at 192.0.2.7</p>\r\n");
+}
+
+TEST_F(Sftp, ANewHostKeyIsAskedForAndNoStopsTheUpload)
 {
     SshTestServer server;
     ASSERT_NO_FATAL_FAILURE(point(server));
@@ -106,21 +115,36 @@ TEST_F(Sftp, HostKeysAreAskedPinnedAndRefusedAndNeverAskedForWhileTheProgramEnds
     EXPECT_TRUE(boxes().size() == 1 && boxes()[0].text.contains("SHA256:"));
     EXPECT_TRUE(server.stored().isEmpty());
     EXPECT_EQ(def("Status") + def("SSH Host Key"), "<none><none>");
+}
 
-    doubles.boxes.clear();
+TEST_F(Sftp, YesPinsTheKeyItWasShownAndTheUploadGoesOn)
+{
+    SshTestServer server;
+    ASSERT_NO_FATAL_FAILURE(point(server));
     doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
     form->cmd_Online_Click();
     EXPECT_EQ(server.stored(), " \r\n<p>Online at 192.0.2.7</p>\r\n");
     EXPECT_EQ(def("Status"), "Online");
     const QString pinned = def("SSH Host Key");
     EXPECT_TRUE(pinned.startsWith("SHA256:") && boxes()[0].text.contains(pinned)) << pinned.toStdString();
+}
 
-    doubles.boxes.clear();
+TEST_F(Sftp, APinnedKeyIsNotAskedForAgain)
+{
+    SshTestServer server;
+    ASSERT_NO_FATAL_FAILURE(point(server));
+    acceptTheKeyOf(server, *form, doubles.boxes);
     form->cmd_Offline_Click();
-    EXPECT_TRUE(boxes().empty()); // pinned: no question
+    EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(server.stored(), "<p>Offline| |</p>\r\n");
+}
 
-    // Another server on the same address with another key: refused.
+TEST_F(Sftp, AnotherKeyOnThePinnedAddressIsRefused)
+{
+    SshTestServer server;
+    ASSERT_NO_FATAL_FAILURE(point(server));
+    acceptTheKeyOf(server, *form, doubles.boxes);
+    WriteIni("Default", "Status", "Offline");
     SshTestServer impostor("otherkey");
     ASSERT_TRUE(impostor.ready());
     form->txtHost->setText(impostor.host());
@@ -129,11 +153,12 @@ TEST_F(Sftp, HostKeysAreAskedPinnedAndRefusedAndNeverAskedForWhileTheProgramEnds
     EXPECT_TRUE(boxes().empty() && impostor.stored().isEmpty());
     EXPECT_TRUE(debugLog().contains("differs from the one accepted earlier"));
     EXPECT_EQ(def("Status"), "Offline");
+}
 
-    // An unknown key while the program ends on a signal: refused without a question.
+TEST_F(Sftp, AnUnknownKeyWhileTheProgramEndsIsRefusedWithoutAQuestion)
+{
     SshTestServer unknown("thirdkey");
     ASSERT_NO_FATAL_FAILURE(point(unknown));
-    WriteIni("Default", "SSH Host Key", QString());
     WriteIni("Default", "Status", "Online");
     mainAction("mnuGoOffline")->setChecked(true);
     form->cmd_Exit_Click(ExitTrigger::Signal);
