@@ -69,7 +69,7 @@ TEST_F(Profiles, AnAddedProfileTakesTheFirstFreeSlot)
     EXPECT_EQ(QStringList({slot("4"), slot("3"), slot("Count")}), QStringList({"D", "<none>", "4"}));
 }
 
-TEST_F(Profiles, SelectingAProfileClearsTheEditedMarkAndEditingSetsIt)
+TEST_F(Profiles, TheEditedMarkIsSetOnlyWhenAFieldChanges)
 {
     setSlots("1", {"A"});
     WriteIni("A", "Host", "h");

@@ -242,7 +242,7 @@ TEST_F(Upload, EachEmptyFieldIsNamedInTurn)
     expectNothingRecorded();
 }
 
-TEST_F(Upload, ALocalFolderNeedsNoLoginAndGetsALargeOddPageInOneStep)
+TEST_F(Upload, ALocalFolderGetsALargePageOfOddBytesWholeInOneStep)
 {
     fillLocalProfile();
     static const char kLine[] = "line %status% \x00\xff\xfe invalid utf-8\r\n";

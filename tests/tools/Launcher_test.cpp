@@ -191,7 +191,7 @@ TEST_F(ThreeProgramEditor, ADropOfNoLocalFileIsRefused)
     EXPECT_EQ(shows(), "Launch Menu 188 {First,Second,Old}");
 }
 
-TEST_F(ThreeProgramEditor, EditKeepsTheSlotAndADropReplacesTheEditedPath)
+TEST_F(ThreeProgramEditor, ADropWhileEditingReplacesTheEditedPath)
 {
     editRow(2); // "Old"
     EXPECT_EQ(shows(), "Edit Program 164 [Old|/old] edit 2 {First,Second,Old}");
@@ -199,8 +199,13 @@ TEST_F(ThreeProgramEditor, EditKeepsTheSlotAndADropReplacesTheEditedPath)
     EXPECT_TRUE(drop({QUrl::fromLocalFile(better)}));
     settle();
     EXPECT_EQ(shows(), "Edit Program 164 [Old|" + better + "] edit 2 {First,Second,Old}");
+}
+
+TEST_F(ThreeProgramEditor, SavingAnEditKeepsTheProgramsSlot)
+{
+    editRow(2); // "Old"
     save("Renamed");
-    EXPECT_EQ(storedSlot(2) + ' ' + storedSlot(3), "Renamed|" + better + " <absent>|<absent>");
+    EXPECT_EQ(storedSlot(2) + ' ' + storedSlot(3), "Renamed|/old <absent>|<absent>");
     EXPECT_EQ(shows() + " / " + menus(),
               "Launch Menu 188 {First,Second,Renamed} / First,Second,Renamed mnuspace4 mnuspace5");
 }
