@@ -141,6 +141,22 @@ TEST_F(PresenceTest, IdleTurnsOnTheMemoServersAwayModeAndSustainedInputTurnsItOf
     EXPECT_EQ(page("Site"), "Online"); // away mode leaves the pages alone
 }
 
+// A touch with nothing after it, as when the desk is knocked: still away,
+// and watching for the next input.
+TEST_F(PresenceTest, OneTouchOfTheMouseIsNotAReturn)
+{
+    FakeIdleMonitor mutter(session.service());
+    start();
+    ASSERT_TRUE(waitFor([&] { return mutter.idleWatchCount() == 1; }));
+    mutter.idleFor(600000);
+    ASSERT_TRUE(captionIs("Away (idle)"));
+    ASSERT_TRUE(waitFor([&] { return mutter.activeWatchCount() == 1; }));
+    mutter.input();
+    mutter.idleFor(quick().returnConfirmMs);
+    EXPECT_TRUE(waitFor([&] { return mutter.activeWatchCount() == 1; }));
+    EXPECT_EQ(presence->reason(), AwayReason::Idle);
+}
+
 TEST_F(PresenceTest, ALockedScreenTakesThePagesOfflineAndTheUnlockBringsThemBack)
 {
     FakeScreenSaver saver(session.service());
