@@ -1,8 +1,10 @@
 #include "AppWiring.h"
 
 #include "core/DesktopNotices.h"
+#include "core/Form1.h"
 #include "core/PresenceWiring.h"
 #include "core/StartAtLogin.h"
+#include "core/StatusTray.h"
 #include "core/WriteTrouble.h"
 #include "mail/ComposerWiring.h"
 #include "mail/MailWiring.h"
@@ -26,8 +28,9 @@ void AttachSubsystems(Form1& form)
     AttachMemo(form);
     AttachMail(form);
     AttachComposer(form);
-    AttachDesktopNotices(form);
-    AttachWriteTrouble(form);
+    AttachDesktopNotices(form, form.action(QStringLiteral("mnuNotify")),
+                         [&form] { form.tray()->restoreWindow(); });
+    AttachWriteTrouble(*form.ftpStatus);
     AttachPresence(form);
     AttachStartAtLogin(form);
 }

@@ -1,10 +1,8 @@
 #include "core/DesktopNotices.h"
 
 #include "core/AppHooks.h"
-#include "core/Form1.h"
 #include "core/Ini.h"
 #include "core/Logs.h"
-#include "core/StatusTray.h"
 #include "core/TextToBool.h"
 
 #include <QAction>
@@ -19,7 +17,8 @@ constexpr int kSenderChars = 60;
 constexpr int kSubjectChars = 100;
 constexpr int kReasonChars = 200;
 
-QPointer<Form1> g_form;
+QPointer<QWidget> g_window;
+std::function<void()> g_restoreWindow;
 
 } // namespace
 
@@ -89,19 +88,19 @@ void NotifyTrouble(const QString& summary, const QString& reason)
     n.body = NoticeText(reason, kReasonChars);
     n.actionLabel = QStringLiteral("Open Halvorn");
     n.onAction = [] {
-        if (g_form)
-            g_form->tray()->restoreWindow();
+        if (g_window && g_restoreWindow)
+            g_restoreWindow();
     };
     NotifyDesktop(n);
 }
 
-void AttachDesktopNotices(Form1& form)
+void AttachDesktopNotices(QWidget& window, QAction* check, std::function<void()> restoreWindow)
 {
-    g_form = &form;
-    QAction* check = form.action(QStringLiteral("mnuNotify"));
+    g_window = &window;
+    g_restoreWindow = std::move(restoreWindow);
     if (!check)
         return;
     check->setChecked(DesktopNotificationsOn());
-    QObject::connect(check, &QAction::triggered, &form,
+    QObject::connect(check, &QAction::triggered, &window,
                      [](bool on) { WriteIni(kStartUp, kKey, BoolText(on)); });
 }

@@ -4,7 +4,9 @@
 
 #include <QString>
 
-class Form1;
+#include <functional>
+
+class QAction;
 class QWidget;
 
 // [StartUp] "Desktop Notifications" (Options > Desktop Notifications): on
@@ -26,9 +28,9 @@ void NotifyPublishFailed(const QString& profile, const QString& reason);
 // Halvorn" brings the main window back.
 void NotifyTrouble(const QString& summary, const QString& reason);
 
-// Keeps the menu check mark and the setting in step, and remembers the
-// window that "Open Halvorn" shows.
-void AttachDesktopNotices(Form1& form);
+// Keeps the check mark (Options > Desktop Notifications) and the setting in
+// step; "Open Halvorn" calls restoreWindow while window lives.
+void AttachDesktopNotices(QWidget& window, QAction* check, std::function<void()> restoreWindow);
 
 // A notification's action shows its window: restored when minimised (a
 // maximised one stays maximised), shown when closed, raised and activated.

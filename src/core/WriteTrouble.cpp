@@ -2,7 +2,6 @@
 
 #include "core/CoreState.h"
 #include "core/DesktopNotices.h"
-#include "core/Form1.h"
 #include "core/Logs.h"
 #include "core/ProgramError.h"
 #include "platform/WholeFile.h"
@@ -16,7 +15,7 @@
 
 namespace {
 
-QPointer<Form1> g_form;
+QPointer<QLabel> g_statusLine;
 QSet<QString> g_told;
 
 // Telling writes the logs, which may fail in turn and want telling.
@@ -57,8 +56,8 @@ int ErrorNumberForErrno(int code)
 
 void ShowInStatusLine(const QString& text)
 {
-    if (g_form)
-        g_form->ftpStatus->setText(text);
+    if (g_statusLine)
+        g_statusLine->setText(text);
 }
 
 void TellWriteFailure(const QString& path, int errorNumber, const QString& reason)
@@ -97,9 +96,9 @@ void MarkFolderTold(const QString& folder)
     g_told.insert(QFileInfo(folder).absoluteFilePath());
 }
 
-void AttachWriteTrouble(Form1& form)
+void AttachWriteTrouble(QLabel& statusLine)
 {
-    g_form = &form;
+    g_statusLine = &statusLine;
     platform::SetWriteReport([](const QString& path, const platform::FileWriteError* error) {
         ReportWriteOutcome(path, !error, error ? *error : platform::FileWriteError());
     });

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class Form1;
+class QLabel;
 
 namespace platform {
 struct FileWriteError;
@@ -27,6 +27,7 @@ int ErrorNumberForErrno(int code);
 // Puts something the user must act on in the main window's status line.
 void ShowInStatusLine(const QString& text);
 
-void AttachWriteTrouble(Form1& form);
+// Failures are told in statusLine while it lives.
+void AttachWriteTrouble(QLabel& statusLine);
 // Forgets every failure told, for tests.
 void ResetWriteTrouble();

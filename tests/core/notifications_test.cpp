@@ -1,5 +1,6 @@
 #include "CoreFixture.h"
 #include "core/DesktopNotices.h"
+#include "core/StatusTray.h"
 
 #include "platform/AppId.h"
 #include "support/NotificationBus.h"
@@ -9,7 +10,10 @@
 // A private session bus started for the test, with the notifier on it.
 class BusNotices : public ::testing::Test {
   protected:
-    BusNotices() { AttachDesktopNotices(form); }
+    BusNotices()
+    {
+        AttachDesktopNotices(form, form.action(u"mnuNotify"_s), [this] { form.tray()->restoreWindow(); });
+    }
     ~BusNotices() override { Hooks() = AppHooks{}; }
 
     TempHome home;

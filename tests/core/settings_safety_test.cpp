@@ -13,7 +13,7 @@ const QByteArray kGoodSettings = "[Default]\r\nHost=ftp.example.net\r\npass=x\r\
 
 class SettingsSafetyTest : public CoreTest {
   protected:
-    SettingsSafetyTest() { AttachWriteTrouble(form); }
+    SettingsSafetyTest() { AttachWriteTrouble(*form.ftpStatus); }
     int noticesAbout(const QString& name) const
     {
         int count = 0;

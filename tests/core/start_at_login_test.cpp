@@ -86,7 +86,7 @@ TEST_F(StartAtLoginTest, AnEntryThatCannotBeWrittenIsToldAndLeavesTheItemUnticke
 {
     ASSERT_TRUE(PutFileBytes(config.filePath(u"autostart"_s), {})); // a file where the folder should be
     Form1 form;
-    AttachWriteTrouble(form);
+    AttachWriteTrouble(*form.ftpStatus);
     AttachStartAtLogin(form);
     item(form)->trigger();
     EXPECT_FALSE(item(form)->isChecked());

@@ -20,7 +20,7 @@ QByteArray record(int n)
 
 class MemoLogQueueTest : public MemoTest {
   protected:
-    MemoLogQueueTest() { AttachWriteTrouble(form); }
+    MemoLogQueueTest() { AttachWriteTrouble(*form.ftpStatus); }
     Form1 form;
 };
 
@@ -108,7 +108,7 @@ TEST_F(FullDiskMemoTest, AMemoOnAFullDiskIsAnsweredKeptAndSavedOnceThereIsRoom)
         GTEST_SKIP() << disk.reason().toStdString();
     qputenv("HALVORN_HOME", disk.path().toLocal8Bit());
     Form1 main;
-    AttachWriteTrouble(main);
+    AttachWriteTrouble(*main.ftpStatus);
     ASSERT_TRUE(startServer() > 0);
     disk.fill();
     const QByteArray page = exchange(memoPost("NAME=Ann&MESSAGE=first+memo&REPLY=NO"));
