@@ -2,29 +2,20 @@
 // quoting, the window modes and the debug window's "Email Author".
 #include "MailCheckFixture.h"
 #include "core/frmDebug.h"
-#include "mail/ComposerWiring.h"
 
-class ComposerTest : public MailTest {
+class ComposerTest : public ComposerFixture {
   protected:
     void SetUp() override
     {
         qputenv("TZ", "XYZ-1"); // one hour east of UTC, all year
         tzset();
-        InstallComposerHooks();
-        Mail().settings().txtUserName = u"Anna Test"_s;
-        Mail().settings().txtReturnAddress = u"anna@example.test"_s;
-        Mail().settings().smtpTls = u"off"_s; // the sink speaks plain SMTP unless a test asks for more
+        ComposerFixture::SetUp();
     }
-    void TearDown() override { Mail().reset(); }
 
-    // A composer showing a message, as the mailbox window leaves it.
     frmMail& read(const QString& date, const QString& body, bool reply = false)
     {
-        frmMail& c = Mail().composer();
-        c.showMessage(ParseMimeMessage("From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: " +
-                                       date.toUtf8() + "\r\n\r\n" + body.toUtf8()));
-        c.MailMsgKey = "uid-1";
-        c.Read();
+        frmMail& c = reading("From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: " + date.toUtf8() +
+                             "\r\n\r\n" + body.toUtf8());
         return reply ? (c.Reply(), c) : c;
     }
     frmMail& newMail(const QString& to, const QString& subject, const QString& text)

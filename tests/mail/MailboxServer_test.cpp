@@ -26,20 +26,6 @@ TEST_F(RealServer, ACheckListsEveryMessageDecodedInServerOrder)
     EXPECT_FALSE(debugLog().contains(server.password()));
 }
 
-TEST_F(RealServer, ARefusedLoginEndsTheCheckWithTheServersError)
-{
-    Pop3TestServer server;
-    useServer(server);
-    Mail().settings().txtPass = u"Wr0ng-Pa55"_s;
-    dueTick(true);
-    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    const platform::MsgBoxRequest box = doubles.boxes.shown()[0];
-    EXPECT_EQ(box.title, u"Error"_s);
-    EXPECT_TRUE(box.text.contains(u"Login refused by the server"_s)) << box.text.toStdString();
-    EXPECT_FALSE(check().MailChecking || check().CheckNow);
-    EXPECT_FALSE(debugLog().contains(u"Wr0ng-Pa55"_s));
-}
-
 TEST_F(RealServer, AServerThatStopsAnsweringCostsTheTimeOutWhileTheWindowKeepsGoing)
 {
     Pop3TestServer server;

@@ -23,6 +23,17 @@ class MessageChosen : public MailCheckFixture {
             steps(server);
         }
     }
+    // Runs during() while a check waits on a server that stopped answering.
+    void duringAStalledCheck(Pop3TestServer& server, bool manual, const std::function<void()>& during)
+    {
+        server.freeze();
+        check().POP1().timeouts = {2, 2};
+        QTimer::singleShot(200, [&] {
+            EXPECT_TRUE(check().MailChecking);
+            during();
+        });
+        dueTick(manual);
+    }
     template <typename Server> void fill(Server& server, int count)
     {
         for (int n = 1; n <= count; ++n)
@@ -115,18 +126,14 @@ TEST_F(MessageChosen, ReadingAndDeletingAreRefusedWithAWordWhileACheckRuns)
     fill(server, 2);
     selectRows({0});
     Mail().settings().chkCfmDel = false;
-    server.freeze();
-    check().POP1().timeouts = {2, 2};
     QStringList refusals;
-    QTimer::singleShot(200, [&] {
-        EXPECT_TRUE(check().MailChecking);
+    duringAStalledCheck(server, true, [&] {
         for (void (frmPop3::*action)() : {&frmPop3::mnuRead_Click, &frmPop3::mnuDelete_Click}) {
             doubles.boxes.clear();
             (Mail().mailbox().*action)();
             refusals << (doubles.boxes.shown().empty() ? QString() : doubles.boxes.shown()[0].text);
         }
     });
-    dueTick(true);
     const QString word = u"The mailbox is being checked. Please try again when the check has finished."_s;
     EXPECT_EQ(refusals, (QStringList{word, word}));
 }
@@ -136,10 +143,7 @@ TEST_F(MessageChosen, TheListStaysOnScreenWhileACheckRuns)
     Pop3TestServer server(true);
     useServer(server);
     fill(server, 3);
-    server.freeze();
-    check().POP1().timeouts = {2, 2};
     QStringList during;
-    QTimer::singleShot(200, [&] { during = column(2); });
-    dueTick();
+    duringAStalledCheck(server, false, [&] { during = column(2); });
     EXPECT_EQ(during, (QStringList{u"Message 1"_s, u"Message 2"_s, u"Message 3"_s}));
 }

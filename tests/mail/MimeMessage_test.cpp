@@ -75,24 +75,17 @@ TEST(MimeMessage, ReplyGoesToEveryAddressOfAGroupAndToAQuotedName)
     }
 }
 
+// A thread in References, and none: ReplyTest, through a real server.
 TEST(MimeMessage, ReplyReferencesAreTheThreadThenTheMessageId)
 {
+    // Without References, the message replied to comes from In-Reply-To.
+    EXPECT_EQ(ParseMimeMessage("In-Reply-To: <p@x.example>\r\nMessage-ID: <c@x.example>\r\n\r\nx")
+                  .replyReferences(),
+              (QList<QByteArray>{"<p@x.example>", "<c@x.example>"}));
+    // A long thread keeps its first message and the latest ones.
     QByteArray many = "References:";
     for (int i = 1; i <= 30; ++i)
         many += " <r" + QByteArray::number(i) + "@x.example>";
-    const struct {
-        QByteArray raw;
-        QList<QByteArray> references;
-    } cases[] = {
-        {MessageFile(u"alternative.eml"_s), {"<sale-2026-12@shop.example>"}},
-        {"In-Reply-To: <p@x.example>\r\nMessage-ID: <c@x.example>\r\n\r\nx",
-         {"<p@x.example>", "<c@x.example>"}},
-        {"Subject: none\r\n\r\nx", {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ParseMimeMessage(c.raw).replyReferences(), c.references) << c.raw.left(60).toStdString();
-
-    // A long thread keeps its first message and the latest ones.
     const QList<QByteArray> kept =
         ParseMimeMessage(many + "\r\nMessage-ID: <own@x.example>\r\n\r\nx").replyReferences();
     ASSERT_EQ(kept.size(), kMaxReferences);

@@ -5,29 +5,13 @@
 #include "MailCheckFixture.h"
 #include "MailMessages.h"
 #include "mail/AttachmentList.h"
-#include "mail/ComposerWiring.h"
-#include "mail/MimeMessage.h"
 
-class ReplyTest : public MailTest {
+class ReplyTest : public ComposerFixture {
   protected:
     void SetUp() override
     {
-        InstallComposerHooks();
-        Mail().settings().txtUserName = u"Anna Test"_s;
-        Mail().settings().txtReturnAddress = u"anna@example.test"_s;
+        ComposerFixture::SetUp();
         Mail().settings().ChkCfmMsgSent = false;
-        Mail().settings().smtpTls = u"off"_s; // the sink speaks plain SMTP
-    }
-    void TearDown() override { Mail().reset(); }
-
-    // The composer showing a message, as the mailbox window leaves it.
-    frmMail& reading(const QByteArray& raw)
-    {
-        Mail().globals.Read = ParseMimeMessage(raw);
-        frmMail& c = Mail().composer();
-        c.showMessage(Mail().globals.Read);
-        c.Read();
-        return c;
     }
 };
 
