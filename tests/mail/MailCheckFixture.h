@@ -57,6 +57,23 @@ class ComposerFixture : public MailTest {
         c.Read();
         return c;
     }
+    // Sends what the composer holds; the bytes that arrived (empty when none did).
+    QByteArray sentThrough(SmtpTestServer& server, frmMail& composer)
+    {
+        Mail().settings().txtSendMailServer = server.address();
+        const qsizetype before = server.received().size();
+        composer.cmdControl_Click(0);
+        if (server.received().size() != before + 1)
+            return QByteArray();
+        sent = server.received().last();
+        // The message id is unique by design (number, random part, sender's domain); all else is fixed.
+        return QString::fromUtf8(sent.data)
+            .replace(QRegularExpression(u"Message-ID: <\\d+\\.[0-9a-f]{16}@example\\.test>"_s),
+                     u"Message-ID: <ID>"_s)
+            .toUtf8();
+    }
+
+    SmtpTestServer::Received sent;
 };
 
 // With an offscreen main window with mail attached, the "You have mail" icon
