@@ -23,17 +23,6 @@ class MessageChosen : public MailCheckFixture {
             steps(server);
         }
     }
-    // Runs during() while a check waits on a server that stopped answering.
-    void duringAStalledCheck(Pop3TestServer& server, bool manual, const std::function<void()>& during)
-    {
-        server.freeze();
-        check().POP1().timeouts = {2, 2};
-        QTimer::singleShot(200, [&] {
-            EXPECT_TRUE(check().MailChecking);
-            during();
-        });
-        dueTick(manual);
-    }
     template <typename Server> void fill(Server& server, int count)
     {
         for (int n = 1; n <= count; ++n)
@@ -126,14 +115,18 @@ TEST_F(MessageChosen, ReadingAndDeletingAreRefusedWithAWordWhileACheckRuns)
     fill(server, 2);
     selectRows({0});
     Mail().settings().chkCfmDel = false;
+    server.freeze();
+    check().POP1().timeouts = {2, 2};
     QStringList refusals;
-    duringAStalledCheck(server, true, [&] {
+    QTimer::singleShot(200, [&] {
+        EXPECT_TRUE(check().MailChecking);
         for (void (frmPop3::*action)() : {&frmPop3::mnuRead_Click, &frmPop3::mnuDelete_Click}) {
             doubles.boxes.clear();
             (Mail().mailbox().*action)();
             refusals << (doubles.boxes.shown().empty() ? QString() : doubles.boxes.shown()[0].text);
         }
     });
+    dueTick(true);
     const QString word = u"The mailbox is being checked. Please try again when the check has finished."_s;
     EXPECT_EQ(refusals, (QStringList{word, word}));
 }
@@ -143,7 +136,10 @@ TEST_F(MessageChosen, TheListStaysOnScreenWhileACheckRuns)
     Pop3TestServer server(true);
     useServer(server);
     fill(server, 3);
+    server.freeze();
+    check().POP1().timeouts = {2, 2};
     QStringList during;
-    duringAStalledCheck(server, false, [&] { during = column(2); });
+    QTimer::singleShot(200, [&] { during = column(2); });
+    dueTick();
     EXPECT_EQ(during, (QStringList{u"Message 1"_s, u"Message 2"_s, u"Message 3"_s}));
 }
