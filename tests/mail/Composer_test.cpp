@@ -145,7 +145,7 @@ TEST_F(ComposerTest, AReplyQuotesTheTextWhateverTheDateAndLeavesNoScratchFile)
         QString date, body, quoted;
         bool tmpBlocked;
     } cases[] = {
-        {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", false},
+        // A whole date, the scratch file written: AReplyQuotesTheMessageAndEndsWithTheSignature.
         {"Fri, ", "x", "On , you wrote:\n> x\n", false},
         {"Sat,", "", "On , you wrote:\n> \n", false},
         {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", true},
