@@ -26,23 +26,6 @@ TEST_F(RealServer, ACheckListsEveryMessageDecodedInServerOrder)
     EXPECT_FALSE(debugLog().contains(server.password()));
 }
 
-TEST_F(RealServer, AServerThatStopsAnsweringCostsTheTimeOutWhileTheWindowKeepsGoing)
-{
-    Pop3TestServer server;
-    server.addMessage(message(1));
-    useServer(server);
-    check().POP1().timeouts = {3, 2};
-    server.freeze();
-    int ticks = 0;
-    QTimer heartbeat;
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; }), heartbeat.start(20);
-    dueTick(true);
-    ASSERT_EQ(doubles.boxes.shown().size(), 1u);
-    EXPECT_EQ(doubles.boxes.shown()[0].title, u"Error"_s);
-    EXPECT_FALSE(check().MailChecking || check().CheckNow);
-    EXPECT_GT(ticks, 10);
-}
-
 // Its text cut for display: ReadRealMail.AFiveMegabyteMessageIsReadWholeAndItsTextCutCleanly.
 TEST_F(RealServer, ReadingAMegabyteShowsItsProgress)
 {
