@@ -40,7 +40,6 @@ TEST_F(AddressBookTest, TheWindowAddsRemovesAndPicksForTheFieldItWasOpenedFor)
         composer.move(100, 100);
         frmAddAddress w(
             target, [&](int t, const QString& l) { picks.emplace_back(t, l); }, &composer);
-        EXPECT_TRUE(w.windowTitle() == "Address Book" && w.isModal() && w.Text3->isHidden());
         EXPECT_EQ(w.pos(), QPoint(133, 166));
         ASSERT_EQ(w.List2->count(), listed);
         w.Text2->setText("Cy");

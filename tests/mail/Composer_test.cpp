@@ -2,29 +2,20 @@
 // quoting, the window modes and the debug window's "Email Author".
 #include "MailCheckFixture.h"
 #include "core/frmDebug.h"
-#include "mail/ComposerWiring.h"
 
-class ComposerTest : public MailTest {
+class ComposerTest : public ComposerFixture {
   protected:
     void SetUp() override
     {
         qputenv("TZ", "XYZ-1"); // one hour east of UTC, all year
         tzset();
-        InstallComposerHooks();
-        Mail().settings().txtUserName = u"Anna Test"_s;
-        Mail().settings().txtReturnAddress = u"anna@example.test"_s;
-        Mail().settings().smtpTls = u"off"_s; // the sink speaks plain SMTP unless a test asks for more
+        ComposerFixture::SetUp();
     }
-    void TearDown() override { Mail().reset(); }
 
-    // A composer showing a message, as the mailbox window leaves it.
     frmMail& read(const QString& date, const QString& body, bool reply = false)
     {
-        frmMail& c = Mail().composer();
-        c.showMessage(ParseMimeMessage("From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: " +
-                                       date.toUtf8() + "\r\n\r\n" + body.toUtf8()));
-        c.MailMsgKey = "uid-1";
-        c.Read();
+        frmMail& c = reading("From: Cy <cy@example.test>\r\nSubject: Plans\r\nDate: " + date.toUtf8() +
+                             "\r\n\r\n" + body.toUtf8());
         return reply ? (c.Reply(), c) : c;
     }
     frmMail& newMail(const QString& to, const QString& subject, const QString& text)
@@ -34,23 +25,8 @@ class ComposerTest : public MailTest {
         c.SendTo->setText(to), c.Subject->setText(subject), c.MessageText->setPlainText(text);
         return c;
     }
-    QByteArray sentThrough(SmtpTestServer& server, frmMail& composer)
-    {
-        Mail().settings().txtSendMailServer = server.address();
-        const qsizetype before = server.received().size();
-        composer.cmdControl_Click(0);
-        if (server.received().size() != before + 1)
-            return QByteArray();
-        sent = server.received().last();
-        // The message id is unique by design (number, random part, sender's domain); all else is fixed.
-        return QString::fromUtf8(sent.data)
-            .replace(QRegularExpression(u"Message-ID: <\\d+\\.[0-9a-f]{16}@example\\.test>"_s),
-                     u"Message-ID: <ID>"_s)
-            .toUtf8();
-    }
 
     frmDebug debug{nullptr};
-    SmtpTestServer::Received sent;
 };
 
 const QByteArray kHead = "From: \"Anna Test\" <anna@example.test>\r\n";
@@ -169,7 +145,7 @@ TEST_F(ComposerTest, AReplyQuotesTheTextWhateverTheDateAndLeavesNoScratchFile)
         QString date, body, quoted;
         bool tmpBlocked;
     } cases[] = {
-        {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", false},
+        // A whole date, the scratch file written: AReplyQuotesTheMessageAndEndsWithTheSignature.
         {"Fri, ", "x", "On , you wrote:\n> x\n", false},
         {"Sat,", "", "On , you wrote:\n> \n", false},
         {"Fri, 4 Dec 2026", "one\r\ntwo\r\n", "On 4 Dec 2026, you wrote:\n> one\n> two\n> \n", true},

@@ -5,10 +5,12 @@
 #include "core/CoreState.h"
 #include "core/Form1.h"
 #include "mail/AddressBook.h"
+#include "mail/ComposerWiring.h"
 #include "mail/MailCheck.h"
 #include "mail/MailProgram.h"
 #include "mail/MailSettings.h"
 #include "mail/MailWiring.h"
+#include "mail/MimeMessage.h"
 #include "mail/frmMail.h"
 #include "mail/frmPop3.h"
 #include "platform/MessageBoxes.h"
@@ -31,6 +33,49 @@ class MailTest : public ::testing::Test {
     PlatformDoubles doubles;
 };
 
+// The composer's hooks and a sender; sent mail goes to a plain SMTP server
+// unless a test asks for more.
+class ComposerFixture : public MailTest {
+  protected:
+    void SetUp() override
+    {
+        InstallComposerHooks();
+        MailSettings& s = Mail().settings();
+        s.txtUserName = u"Anna Test"_s;
+        s.txtReturnAddress = u"anna@example.test"_s;
+        s.smtpTls = u"off"_s;
+    }
+    void TearDown() override { Mail().reset(); }
+
+    // The composer showing a message, as the mailbox window leaves it.
+    frmMail& reading(const QByteArray& raw)
+    {
+        Mail().globals.Read = ParseMimeMessage(raw);
+        frmMail& c = Mail().composer();
+        c.showMessage(Mail().globals.Read);
+        c.MailMsgKey = "uid-1";
+        c.Read();
+        return c;
+    }
+    // Sends what the composer holds; the bytes that arrived (empty when none did).
+    QByteArray sentThrough(SmtpTestServer& server, frmMail& composer)
+    {
+        Mail().settings().txtSendMailServer = server.address();
+        const qsizetype before = server.received().size();
+        composer.cmdControl_Click(0);
+        if (server.received().size() != before + 1)
+            return QByteArray();
+        sent = server.received().last();
+        // The message id is unique by design (number, random part, sender's domain); all else is fixed.
+        return QString::fromUtf8(sent.data)
+            .replace(QRegularExpression(u"Message-ID: <\\d+\\.[0-9a-f]{16}@example\\.test>"_s),
+                     u"Message-ID: <ID>"_s)
+            .toUtf8();
+    }
+
+    SmtpTestServer::Received sent;
+};
+
 // With an offscreen main window with mail attached, the "You have mail" icon
 // doubled too, and mail settings pointed at a real POP3 server when a test starts one.
 class MailCheckFixture : public MailTest {
@@ -42,13 +87,18 @@ class MailCheckFixture : public MailTest {
         Core().LocalIP = u"192.0.2.7"_s;
         doubles.sound.outputs = 1;
         InstallMailHooks();
+        openMainWindow();
+        Mail().settings().txtSound = {u"/snd/new.wav"_s, u"/snd/none.wav"_s, u"/snd/deleted.wav"_s};
+    }
+    // The main window with mail checking on, as a program start leaves it.
+    void openMainWindow()
+    {
         form = std::make_unique<Form1>();
         AttachMail(*form);
         form->action(u"mnuMin"_s)->setChecked(true);
-        Mail().settings().chkMail = true;
-        Mail().settings().txtSound = {u"/snd/new.wav"_s, u"/snd/none.wav"_s, u"/snd/deleted.wav"_s};
         Hooks().loadMailbox();
         check().Timer1.stop(); // tests tick by hand
+        Mail().settings().chkMail = true;
     }
     void TearDown() override
     {

@@ -8,8 +8,6 @@
 #include "publish/PublishWiring.h"
 #include "support/ServerProcess.h"
 
-using MailFailures = MailCheckFixture;
-
 namespace {
 
 QString closedPort()
@@ -17,22 +15,20 @@ QString closedPort()
     return u"127.0.0.1:%1"_s.arg(FreeLoopbackPort());
 }
 
-// A box double that, while a box is "open", lets the user ask for a check,
-// as the box's own event loop would, and counts the boxes open at once.
-class NestingBoxes final : public platform::MessageBoxes {
+// A box double that, while its first box is open, runs what the box's own
+// event loop would let through (timer ticks, the user's clicks), and counts
+// the boxes open at once.
+class BoxesThatLetThrough final : public platform::MessageBoxes {
   public:
-    explicit NestingBoxes(MailCheck& check) : check_(check) {}
+    explicit BoxesThatLetThrough(std::function<void()> whileOpen) : whileOpen_(std::move(whileOpen)) {}
     platform::MsgAnswer show(QWidget*, const platform::MsgBoxRequest& request) override
     {
         shown.push_back(request);
         deepest = std::max(deepest, ++open_);
-        if (open_ == 1) {
-            check_.CheckNow = true;
-            check_.MailTicks = 1000000;
-            check_.Timer1_Timer();
-        }
+        if (shown.size() == 1)
+            whileOpen_();
         --open_;
-        return platform::MsgAnswer::Ok;
+        return platform::MsgAnswer::No;
     }
     std::optional<QString> input(QWidget*, const platform::InputBoxRequest&) override { return std::nullopt; }
 
@@ -40,11 +36,22 @@ class NestingBoxes final : public platform::MessageBoxes {
     int deepest = 0;
 
   private:
-    MailCheck& check_;
+    std::function<void()> whileOpen_;
     int open_ = 0;
 };
 
 } // namespace
+
+class MailFailures : public MailCheckFixture {
+  protected:
+    // An account whose server is not there.
+    void useClosedPort(const QString& password = u"secret"_s)
+    {
+        Mail().settings().txtHost = closedPort();
+        Mail().settings().txtlogin = u"tester"_s;
+        Mail().settings().txtPass = password;
+    }
+};
 
 TEST_F(MailFailures, AnAutomaticCheckBoxesEachKindOfFailureOnceUntilACheckSucceeds)
 {
@@ -83,9 +90,7 @@ TEST_F(MailFailures, AnAutomaticCheckBoxesEachKindOfFailureOnceUntilACheckSuccee
 TEST_F(MailFailures, AFailureShownNoMoreInABoxStaysInTheMailStatusAndTheTrayTip)
 {
     form->tray()->GoSystemTray();
-    Mail().settings().txtHost = closedPort();
-    Mail().settings().txtlogin = u"tester"_s;
-    Mail().settings().txtPass = u"secret"_s;
+    useClosedPort();
     dueTick();
     dueTick();
     ASSERT_EQ(doubles.boxes.shown().size(), 1u);
@@ -99,9 +104,7 @@ TEST_F(MailFailures, AFailureShownNoMoreInABoxStaysInTheMailStatusAndTheTrayTip)
 
 TEST_F(MailFailures, ACheckTheUserAskedForShowsItsFailureEveryTime)
 {
-    Mail().settings().txtHost = closedPort();
-    Mail().settings().txtlogin = u"tester"_s;
-    Mail().settings().txtPass = u"secret"_s;
+    useClosedPort();
     dueTick();
     for (int i = 0; i < 3; ++i)
         dueTick(true);
@@ -111,14 +114,12 @@ TEST_F(MailFailures, ACheckTheUserAskedForShowsItsFailureEveryTime)
 
 TEST_F(MailFailures, NoSecondBoxOpensWhileAFailureBoxIsOpen)
 {
-    NestingBoxes boxes(check());
+    BoxesThatLetThrough boxes([this] { dueTick(true); });
     platform::ScopedOverride<platform::MessageBoxes> boxesOverride(boxes);
     for (const char* which : {"empty password", "closed port"}) {
         SCOPED_TRACE(which);
         boxes.shown.clear();
-        Mail().settings().txtHost = closedPort();
-        Mail().settings().txtlogin = u"tester"_s;
-        Mail().settings().txtPass = which[0] == 'e' ? QString() : u"secret"_s;
+        useClosedPort(which[0] == 'e' ? QString() : u"secret"_s);
         dueTick(true);
         EXPECT_EQ(boxes.deepest, 1);
         EXPECT_EQ(boxes.shown.size(), 1u);
@@ -199,36 +200,15 @@ TEST_F(MailFailures, AMailCheckLeavesThePublishResultInTheStatusLine)
     }
 }
 
-namespace {
-
-// While the result box of a check is open, the mail timer keeps ticking, as
-// the box's own event loop lets it; no tick is a new check asked for.
-class TickingBoxes final : public platform::MessageBoxes {
-  public:
-    explicit TickingBoxes(MailCheck& check) : check_(check) {}
-    platform::MsgAnswer show(QWidget*, const platform::MsgBoxRequest& request) override
-    {
-        shown.push_back(request);
-        if (shown.size() == 1)
-            for (int tick = 0; tick < 3; ++tick)
-                check_.Timer1_Timer();
-        return platform::MsgAnswer::No;
-    }
-    std::optional<QString> input(QWidget*, const platform::InputBoxRequest&) override { return std::nullopt; }
-
-    std::vector<platform::MsgBoxRequest> shown;
-
-  private:
-    MailCheck& check_;
-};
-
-} // namespace
-
 TEST_F(MailFailures, ACheckTheUserAskedForIsNotRepeatedWhileItsBoxIsOpen)
 {
     Pop3TestServer server;
     useServer(server);
-    TickingBoxes boxes(check());
+    // No tick while the box is open is a new check asked for.
+    BoxesThatLetThrough boxes([this] {
+        for (int tick = 0; tick < 3; ++tick)
+            check().Timer1_Timer();
+    });
     platform::ScopedOverride<platform::MessageBoxes> boxesOverride(boxes);
     dueTick(true);
     ASSERT_EQ(boxes.shown.size(), 1u);

@@ -34,7 +34,6 @@ TEST_F(MailSettingsTest, AFreshInstallLoadsTheDefaults)
     EXPECT_EQ(settings.txtHost + settings.txtlogin + settings.txtCount + settings.txtSig +
                   settings.txtSound[2],
               "");
-    EXPECT_EQ(settings.pop3TlsMode(), platform::MailTls::Require);
 }
 
 TEST_F(MailSettingsTest, SavingWritesEveryKeyInOrderAndNoPasswordInClear)

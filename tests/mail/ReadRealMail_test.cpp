@@ -60,7 +60,11 @@ TEST_F(ReadRealMail, ReadingShowsEachMessageRetrievedWholeAsReadableText)
         {"long-headers.eml", u"Nächste Woche: Über 100 neue Beiträge – jetzt lesen!"_s, u"=C3"_s},
         {"reply-to.eml", u"Please answer to the team, not to the list.\n"_s, u"Reply-To"_s},
         {"html-only.eml",
-         u"Invoice #42\n\nDear customer,\nyour invoice is ready & waiting. Total: 12€ <net>"_s, u"<p>"_s},
+         u"Invoice #42\n\nDear customer,\nyour invoice is ready & waiting. Total: 12€ <net>\n\nCafé ☺ €\n\n"
+         u"See your invoice (https://billing.example/invoice/42?a=1&b=2) or write to "
+         u"help@billing.example.\n\n"
+         u"* First item\n* Second item\n"_s,
+         u"<p>"_s},
     };
     for (const auto& c : cases)
         server.addMessage(MessageFile(QString::fromLatin1(c.file)));

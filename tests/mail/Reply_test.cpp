@@ -5,29 +5,13 @@
 #include "MailCheckFixture.h"
 #include "MailMessages.h"
 #include "mail/AttachmentList.h"
-#include "mail/ComposerWiring.h"
-#include "mail/MimeMessage.h"
 
-class ReplyTest : public MailTest {
+class ReplyTest : public ComposerFixture {
   protected:
     void SetUp() override
     {
-        InstallComposerHooks();
-        Mail().settings().txtUserName = u"Anna Test"_s;
-        Mail().settings().txtReturnAddress = u"anna@example.test"_s;
+        ComposerFixture::SetUp();
         Mail().settings().ChkCfmMsgSent = false;
-        Mail().settings().smtpTls = u"off"_s; // the sink speaks plain SMTP
-    }
-    void TearDown() override { Mail().reset(); }
-
-    // The composer showing a message, as the mailbox window leaves it.
-    frmMail& reading(const QByteArray& raw)
-    {
-        Mail().globals.Read = ParseMimeMessage(raw);
-        frmMail& c = Mail().composer();
-        c.showMessage(Mail().globals.Read);
-        c.Read();
-        return c;
     }
 };
 
@@ -61,15 +45,11 @@ TEST_F(ReplyTest, ReplyReachesExactlyTheParsedAddressesAndKeepsTheThread)
          u"> Hi\r\n"_s},
     };
     SmtpTestServer server;
-    Mail().settings().txtSendMailServer = server.address();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.raw.left(60).toStdString());
         frmMail& composer = reading(c.raw);
         composer.cmdControl_Click(1);
-        const qsizetype before = server.received().size();
-        composer.cmdControl_Click(0);
-        ASSERT_EQ(server.received().size(), before + 1);
-        const SmtpTestServer::Received sent = server.received().last();
+        ASSERT_FALSE(sentThrough(server, composer).isEmpty());
         EXPECT_EQ(sent.recipients, c.recipients);
         const MimeMessage reply = ParseMimeMessage(sent.data);
         EXPECT_EQ(reply.headers.section(u"\r\nTo: "_s, 1).section(u"\r\n"_s, 0, 0), c.to);

@@ -3,9 +3,7 @@
 
 #include <QRegularExpression>
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 
 using platform::IpAddress;
 
@@ -37,23 +35,12 @@ TEST(IpAddress, LiteralsParseToOneFormAndEverythingElseIsRefused)
                  {"1:2:3:4:5:6:7:8:9", {}},
                  {QString(46, u'1'), {}}};
     for (const auto& c : cases) {
-        const IpAddress address = IpAddress::parse(c.text);
-        EXPECT_EQ(address.toString(), c.canonical) << c.text.toStdString();
-        EXPECT_EQ(address.isNull(), c.canonical.isEmpty()) << c.text.toStdString();
-        EXPECT_EQ(address.isLoopback(), c.loopback) << c.text.toStdString();
-        EXPECT_EQ(address.isUnspecified(), c.unspecified) << c.text.toStdString();
-        EXPECT_EQ(address.isLinkLocal(), c.linkLocal) << c.text.toStdString();
+        SCOPED_TRACE(c.text.toStdString());
+        const IpAddress a = IpAddress::parse(c.text);
+        EXPECT_EQ(a.toString(), c.canonical);
+        EXPECT_EQ(std::tuple(a.isNull(), a.isLoopback(), a.isUnspecified(), a.isLinkLocal()),
+                  std::tuple(c.canonical.isEmpty(), c.loopback, c.unspecified, c.linkLocal));
     }
-
-    sockaddr_in6 mapped{};
-    mapped.sin6_family = AF_INET6;
-    ASSERT_EQ(::inet_pton(AF_INET6, "::ffff:198.51.100.9", &mapped.sin6_addr), 1);
-    const IpAddress peer = IpAddress::fromSockaddr(reinterpret_cast<const sockaddr*>(&mapped));
-    EXPECT_EQ(peer.family(), IpAddress::Family::V4);
-    EXPECT_EQ(peer.v4(), 0xC6336409u);
-    sockaddr unknown{};
-    unknown.sa_family = AF_UNIX;
-    EXPECT_TRUE(IpAddress::fromSockaddr(&unknown).isNull());
 }
 
 // The system resolver, as the program asks it: answers from /etc/hosts, and

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcess>
 #include <QThread>
 
@@ -24,27 +23,18 @@ bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 8000)
     return true;
 }
 
-// An X server of its own on the first free display number.
+// An X server of its own on a free display number it picks and prints once
+// it takes clients.
 class VirtualDisplay {
   public:
     VirtualDisplay()
     {
-        for (int number = 87; number < 120 && name.isEmpty(); ++number) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) ||
-                QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
-                continue;
-            const QString candidate = QStringLiteral(":%1").arg(number);
-            server_.start(QStringLiteral("Xvfb"),
-                          {candidate, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-            if (pumpUntil([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); },
-                          5000))
-                name = candidate;
-            else
-                stop();
-        }
+        server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (pumpUntil([&] { return server_.canReadLine(); }, 5000))
+            name = u':' + QString::fromLatin1(server_.readLine().trimmed());
     }
-    ~VirtualDisplay() { stop(); }
-    void stop()
+    ~VirtualDisplay()
     {
         server_.terminate();
         server_.waitForFinished(3000);

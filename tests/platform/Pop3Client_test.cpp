@@ -137,20 +137,6 @@ TEST(Pop3Client, DeletedMessagesLeaveTheServerAtQuitNotBefore)
     EXPECT_TRUE(s.client.lastReply().startsWith(u"+OK"_s)) << s.client.lastReply().toStdString();
 }
 
-// POP3S: RealServer.Pop3sChecksTheServersCertificate...
-TEST(Pop3Client, StlsChecksTheCertificateUnlessToldNotTo)
-{
-    FilledMailbox s;
-    s.client.tls = MailTls::Require, s.client.timeouts = {2, 2};
-    for (bool verify : {true, false}) {
-        s.client.verifyPeer = verify;
-        s.trail.clear();
-        EXPECT_EQ(s.client.connectAndLogin() && s.fetch(1) == s.headers, !verify)
-            << s.trail.join(u'\n').toStdString();
-        EXPECT_EQ(s.trail.filter(u"not checked"_s).size(), verify ? 0 : 1); // TLS was spoken either way
-    }
-}
-
 // Frozen before the login: RealServer.AServerThatStopsAnswering...
 TEST(Pop3Client, AServerFrozenAfterTheLoginCostsATimeOut)
 {
@@ -164,22 +150,6 @@ TEST(Pop3Client, AServerFrozenAfterTheLoginCostsATimeOut)
     EXPECT_FALSE(s.client.retrieve(1));
     EXPECT_LT(clock.elapsed(), 8000);
     EXPECT_EQ(s.errors.size(), 1);
-}
-
-TEST(Pop3Client, AMessageKeepsItsUniqueIdWhenEarlierMailIsRemoved)
-{
-    Pop3Session s;
-    for (int n = 1; n <= 3; ++n)
-        s.server.addMessage("Subject: " + QByteArray::number(n) + "\r\n\r\nx\r\n");
-    ASSERT_TRUE(s.client.connectAndLogin());
-    ASSERT_TRUE(s.client.hasUids());
-    const QByteArray third = s.client.uid(3);
-    s.client.quit();
-    s.server.removeBehind(1);
-    ASSERT_TRUE(s.client.connectAndLogin());
-    EXPECT_EQ(s.client.numberOf(third), 2);
-    EXPECT_EQ(s.client.uid(2), third);
-    EXPECT_EQ(s.client.numberOf("no-such-id"), 0);
 }
 
 TEST(Pop3Client, RetrievingAWholeMessageGivesItsBytesWithDotsRestored)
