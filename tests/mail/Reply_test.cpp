@@ -15,49 +15,73 @@ class ReplyTest : public ComposerFixture {
     }
 };
 
-TEST_F(ReplyTest, ReplyReachesExactlyTheParsedAddressesAndKeepsTheThread)
+struct ReplyCase {
+    QByteArray raw;
+    QStringList recipients;
+    QString to;
+    QByteArray inReplyTo;
+    QList<QByteArray> references;
+    QString quoted;
+};
+static const ReplyCase kReplyCases[] = {
+    {MessageFile(u"last-first-sender.eml"_s),
+     {u"jm@corp.example"_s},
+     u"Müller, Jörg <jm@corp.example>"_s,
+     "<budget-3@corp.example>",
+     {"<budget-1@corp.example>", "<budget-2@home.example>", "<budget-3@corp.example>"},
+     u"you wrote:\r\n> The numbers look fine to me.\r\n"_s},
+    {MessageFile(u"reply-to.eml"_s),
+     {u"lead@team.example"_s, u"helpdesk@team.example"_s},
+     u"\"Lead, Team\" <lead@team.example>, helpdesk@team.example"_s,
+     "<plan-9@lists.example>",
+     {"<plan-9@lists.example>"},
+     u"> Please answer to the team, not to the list.\r\n"_s},
+    {"From: =?utf-8?q?evil=3Cx=40y.example=3E=2C_z=40w.example?= <real@a.example>\r\n\r\nHi\r\n",
+     {u"real@a.example"_s},
+     u"\"evil<x@y.example>, z@w.example\" <real@a.example>"_s,
+     "",
+     {},
+     u"> Hi\r\n"_s},
+};
+
+// Each real-world message replied to through the composer and a real SMTP server.
+class Replies : public ReplyTest {
+  protected:
+    template <class Check> void forEachReply(Check&& check)
+    {
+        SmtpTestServer server;
+        for (const ReplyCase& c : kReplyCases) {
+            SCOPED_TRACE(c.raw.left(60).toStdString());
+            frmMail& composer = reading(c.raw);
+            composer.cmdControl_Click(1);
+            ASSERT_FALSE(sentThrough(server, composer).isEmpty());
+            check(c, ParseMimeMessage(sent.data));
+        }
+    }
+};
+
+TEST_F(Replies, ReachExactlyTheParsedAddresses)
 {
-    const struct {
-        QByteArray raw;
-        QStringList recipients;
-        QString to;
-        QByteArray inReplyTo;
-        QList<QByteArray> references;
-        QString quoted;
-    } cases[] = {
-        {MessageFile(u"last-first-sender.eml"_s),
-         {u"jm@corp.example"_s},
-         u"Müller, Jörg <jm@corp.example>"_s,
-         "<budget-3@corp.example>",
-         {"<budget-1@corp.example>", "<budget-2@home.example>", "<budget-3@corp.example>"},
-         u"you wrote:\r\n> The numbers look fine to me.\r\n"_s},
-        {MessageFile(u"reply-to.eml"_s),
-         {u"lead@team.example"_s, u"helpdesk@team.example"_s},
-         u"\"Lead, Team\" <lead@team.example>, helpdesk@team.example"_s,
-         "<plan-9@lists.example>",
-         {"<plan-9@lists.example>"},
-         u"> Please answer to the team, not to the list.\r\n"_s},
-        {"From: =?utf-8?q?evil=3Cx=40y.example=3E=2C_z=40w.example?= <real@a.example>\r\n\r\nHi\r\n",
-         {u"real@a.example"_s},
-         u"\"evil<x@y.example>, z@w.example\" <real@a.example>"_s,
-         "",
-         {},
-         u"> Hi\r\n"_s},
-    };
-    SmtpTestServer server;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.raw.left(60).toStdString());
-        frmMail& composer = reading(c.raw);
-        composer.cmdControl_Click(1);
-        ASSERT_FALSE(sentThrough(server, composer).isEmpty());
+    forEachReply([this](const ReplyCase& c, const MimeMessage& reply) {
         EXPECT_EQ(sent.recipients, c.recipients);
-        const MimeMessage reply = ParseMimeMessage(sent.data);
         EXPECT_EQ(reply.headers.section(u"\r\nTo: "_s, 1).section(u"\r\n"_s, 0, 0), c.to);
+    });
+}
+
+TEST_F(Replies, KeepTheThread)
+{
+    forEachReply([this](const ReplyCase& c, const MimeMessage& reply) {
         EXPECT_EQ(reply.references, c.references);
         EXPECT_EQ(sent.data.contains("\r\nIn-Reply-To: " + c.inReplyTo + "\r\n"), !c.inReplyTo.isEmpty());
         EXPECT_EQ(sent.data.contains("\r\nIn-Reply-To:"), !c.inReplyTo.isEmpty());
+    });
+}
+
+TEST_F(Replies, QuoteTheDecodedText)
+{
+    forEachReply([](const ReplyCase& c, const MimeMessage& reply) {
         EXPECT_TRUE(reply.text.contains(c.quoted)) << reply.text.toStdString();
-    }
+    });
 }
 
 TEST_F(ReplyTest, ReplySubjectGetsOneRePrefix)
