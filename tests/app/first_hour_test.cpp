@@ -167,3 +167,26 @@ TEST_F(FirstHour, ASecondStartHandsItsCommandToTheRunningProgramAndReportsTheRes
     EXPECT_FALSE(QFileInfo::exists(sockets[0].filePath()));
     EXPECT_TRUE(home.readFile("hvrn.ini").contains("Status=Online\r\n"));
 }
+
+// The start-up benchmark reads this trace.
+TEST_F(FirstHour, TheStartupTraceListsTheStepsInOrderWithTheirTimes)
+{
+    ProgramRun program(home.path());
+    QProcessEnvironment env = program.process().processEnvironment();
+    env.insert("HALVORN_STARTUP_TRACE", "1");
+    program.process().setProcessEnvironment(env);
+    program.start({"-offline"});
+    ASSERT_TRUE(program.waitForExit(60000));
+    QStringList steps;
+    double last = -1;
+    for (const QString& line : QString::fromLocal8Bit(program.process().readAllStandardError()).split('\n')) {
+        if (!line.startsWith("[startup]"))
+            continue;
+        const QStringList words = line.mid(9).simplified().split(' ');
+        EXPECT_GE(words.value(0).toDouble(), last) << line.toStdString();
+        last = words.value(0).toDouble();
+        steps << words.mid(2).join(' ');
+    }
+    EXPECT_EQ(steps.mid(0, 3), (QStringList{"main", "QApplication", "single instance claimed"}));
+    EXPECT_TRUE(steps.contains("settings loaded")) << steps.join(", ").toStdString();
+}

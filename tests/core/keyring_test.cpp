@@ -184,6 +184,20 @@ TEST_F(Keyring, ScrambledPasswordsMoveIntoTheKeyringAndLeaveTheIni)
     EXPECT_EQ(toldCount(), 0);
 }
 
+// At login the keyring may come up after the program.
+TEST_F(Keyring, AKeyringThatComesUpAfterTheStartIsUsed)
+{
+    home.writeFile("hvrn.ini", "[Startup]\r\nDebugLog=True\r\nMailPass=" + scrambled("late secret") + "\r\n");
+    const auto run = program();
+    ASSERT_TRUE(ProgramRun::waitUntil(
+        [&] { return home.readFile("debug.log").contains("[Keyring] Not used"); }, 15000));
+    startKeyring();
+    EXPECT_TRUE(ProgramRun::waitUntil([&] { return !ini().contains("MailPass="); }, 20000))
+        << ini().toStdString();
+    EXPECT_EQ(inKeyring("Startup", "MailPass"), "late secret");
+    EXPECT_EQ(toldCount(), 0);
+}
+
 TEST_F(Keyring, AnUploadUsesThePasswordFromTheKeyring)
 {
     startKeyring();
