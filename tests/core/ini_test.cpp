@@ -1,5 +1,6 @@
 #include "CoreFixture.h"
 #include "core/IniText.h"
+#include "core/SettingText.h"
 #include "core/TextToBool.h"
 
 #include <thread>
@@ -30,6 +31,8 @@ TEST_F(IniTest, AKeyReadsBackWhateverWroteTheFile)
         {"; by hand\n\n   [Profile]   \n Count   =   3\ngarbage line\n  3 = gamma  \n", "profile", "3",
          "gamma"},
         {"[Profile]\n1=alpha\n", "Profile", "2", "<none>"},
+        // A value written in Latin-1 by an older program reads as its characters.
+        {"[s]\nname=J\xFCrgen\n", "s", "name", "J\xC3\xBCrgen"},
         // Only the first section of a name counts.
         {"[a]\r\nx=1\r\n[b]\r\n[A]\r\ny=2\r\n", "a", "y", "<none>"}};
     for (const auto& c : cases) {
@@ -45,6 +48,19 @@ TEST_F(IniTest, LongValuesAreCutTo254BytesNeverInsideACharacter)
     EXPECT_EQ(ReadIniBytes("s", "k", "").size(), 254);
     ASSERT_TRUE(WriteIni("s", "u", QString(100, QChar(0x20AC)))); // three bytes each
     EXPECT_EQ(ReadIni("s", "u", kNone), QString(84, QChar(0x20AC)));
+}
+
+// Number fields (ports, time-outs, the check interval) take the number their text starts with.
+TEST(NumberFields, ReadTheNumberTheirTextStartsWith)
+{
+    const std::pair<const char*, double> cases[] = {
+        {"12abc", 12},  {" \t-3.5 min", -3.5}, {"+7", 7},    {"1e3", 1000}, {"2e", 2},
+        {"4E-1x", 0.4}, {".5", 0.5},           {".", 0},     {"-", 0},      {"abc", 0},
+        {"", 0},        {"1e999", 0},          {"\u0663", 0}};
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_DOUBLE_EQ(LeadingNumber(QString::fromUtf8(text)), expected);
+    }
 }
 
 TEST(CheckMarks, AcceptWordsAndNumbersOnly)
