@@ -286,6 +286,8 @@ class PresenceWindowTest : public PresenceTest {
     frmPresence* okWithEverythingOff()
     {
         frmPresence* window = openWindow();
+        if (!window)
+            return nullptr;
         window->spnMinutes->setValue(0);
         window->cboWhenAway->setCurrentText("Offline");
         window->chkAsleep->setChecked(false);
@@ -307,6 +309,7 @@ TEST_F(PresenceWindowTest, ItShowsTheBackendAndTheSettingsInForce)
 TEST_F(PresenceWindowTest, OkStoresTheSettingsAndClosesTheWindow)
 {
     frmPresence* window = okWithEverythingOff();
+    ASSERT_TRUE(window);
     EXPECT_EQ(ini("StartUp", "Away After Minutes") + '|' + ini("StartUp", "When Away") + '|' +
                   ini("StartUp", "Offline While Asleep"),
               "0|Offline|False");
@@ -315,7 +318,7 @@ TEST_F(PresenceWindowTest, OkStoresTheSettingsAndClosesTheWindow)
 
 TEST_F(PresenceWindowTest, PresenceFollowsTheSettingsAtOnce)
 {
-    okWithEverythingOff();
+    ASSERT_TRUE(okWithEverythingOff());
     EXPECT_TRUE(waitFor([&] { return mutter.idleWatchCount() == 0; })) << "0 minutes: no idle watch";
     EXPECT_TRUE(waitFor([&] { return login.locksHeld() == 0; }))
         << "no sleep lock while sleep keeps the pages";

@@ -36,10 +36,7 @@ class SshTestServer {
             ready_ = output_.contains("Server listening");
         }
     }
-    ~SshTestServer()
-    {
-        stopProcess(process_);
-    }
+    ~SshTestServer() { stopProcess(process_); }
 
     bool ready() const { return ready_; }
     QString host() const { return u"sftp://127.0.0.1:%1"_s.arg(port_); }
@@ -86,25 +83,21 @@ class SftpFixture : public PublishFixture {
         WriteIni("Default", "SSH Key File", server.userKey());
         publisher().ProfileDirty = false;
     }
+    // The host key accepted at the first upload's question.
+    void acceptTheKeyOf(SshTestServer& server)
+    {
+        doubles.boxes.clear();
+        doubles.boxes.setNextAnswer(platform::MsgAnswer::Yes);
+        form->cmd_Online_Click();
+        doubles.boxes.clear();
+        EXPECT_EQ(server.stored(), " \r\n<p>Online at 192.0.2.7</p>\r\n");
+    }
 
     QTemporaryDir sshHome;
     QByteArray previousHome_;
 };
 
-// One test runs every scenario that needs a server: the folder OpenSSH
-// needs is shared, so they must not run side by side. It ends the program
-// last: no event loop runs after that.
 using Sftp = SftpFixture;
-
-// The host key accepted at the first upload's question.
-static void acceptTheKeyOf(SshTestServer& server, Form1& form, platform::ScriptedMessageBoxes& boxes)
-{
-    boxes.clear();
-    boxes.setNextAnswer(platform::MsgAnswer::Yes);
-    form.cmd_Online_Click();
-    boxes.clear();
-    EXPECT_EQ(server.stored(), " \r\n<p>Online at 192.0.2.7</p>\r\n");
-}
 
 TEST_F(Sftp, ANewHostKeyIsAskedForAndNoStopsTheUpload)
 {
@@ -133,7 +126,7 @@ TEST_F(Sftp, APinnedKeyIsNotAskedForAgain)
 {
     SshTestServer server;
     ASSERT_NO_FATAL_FAILURE(point(server));
-    acceptTheKeyOf(server, *form, doubles.boxes);
+    acceptTheKeyOf(server);
     form->cmd_Offline_Click();
     EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(server.stored(), "<p>Offline| |</p>\r\n");
@@ -143,7 +136,7 @@ TEST_F(Sftp, AnotherKeyOnThePinnedAddressIsRefused)
 {
     SshTestServer server;
     ASSERT_NO_FATAL_FAILURE(point(server));
-    acceptTheKeyOf(server, *form, doubles.boxes);
+    acceptTheKeyOf(server);
     WriteIni("Default", "Status", "Offline");
     SshTestServer impostor("otherkey");
     ASSERT_TRUE(impostor.ready());
